@@ -1,0 +1,94 @@
+// The platform layer: the only place with operating-system calls. Paths and texts here are
+// ANSI text (Windows-1252); they become UTF-8 (POSIX) or UTF-16 (Win32) inside.
+// Failures throw euro::Virhe with the classic numbers and a Finnish message naming the path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace alusta {
+
+#ifdef _WIN32
+inline constexpr char erotin = '\\';
+inline constexpr bool onWindows = true;
+#else
+inline constexpr char erotin = '/';
+inline constexpr bool onWindows = false;
+#endif
+
+// An ordinary file matches the path; "*" and "?" may stand in its last part. Directories,
+// hidden and system entries (POSIX: names that begin with ".") do not count.
+bool onkoTavallinenTiedosto(const std::string& polku);
+
+// Whether directory + erotin + "*.*" lists at least one entry that is neither hidden nor
+// system. An existing directory counts through its own "." entry; a Windows drive root
+// only through an entry of its own. Throws when the listing fails.
+bool listaakoHakemisto(const std::string& hakemisto);
+
+// Makes one directory level; its parent must exist. Throws on any failure.
+void luoHakemisto(const std::string& polku);
+
+// Renames a file; never replaces an existing one (58 when the new name is taken).
+void nimeaUudelleen(const std::string& vanha, const std::string& uusi);
+
+// Removes a file (tests and temporary files only).
+void poistaTiedosto(const std::string& polku);
+
+enum class Tila { lue, kirjoita, lisaa };
+
+// An open file. lue: reading; kirjoita: created or emptied; lisaa: created or grown at its end.
+class Tiedosto {
+ public:
+  Tiedosto() = default;
+  Tiedosto(const std::string& polku, Tila tila);
+  ~Tiedosto();
+  Tiedosto(Tiedosto&& toinen) noexcept;
+  Tiedosto& operator=(Tiedosto&& toinen) noexcept;
+  Tiedosto(const Tiedosto&) = delete;
+  Tiedosto& operator=(const Tiedosto&) = delete;
+
+  void avaa(const std::string& polku, Tila tila);
+  bool onAuki() const noexcept;
+  // Reads up to n bytes; 0 at the end of the file.
+  std::size_t lue(char* puskuri, std::size_t n);
+  // Writes all n bytes or throws.
+  void kirjoita(const char* data, std::size_t n);
+  void kirjoita(const std::string& s) { kirjoita(s.data(), s.size()); }
+  // Closes; harmless when nothing is open. Reports a failed close only when asked.
+  void sulje();
+  void suljeHiljaa() noexcept;
+  const std::string& polku() const noexcept { return polku_; }
+
+ private:
+  std::intptr_t kahva_ = -1;
+  std::string polku_;
+};
+
+// The directory of the running executable, resolved, without a closing separator except
+// at a root.
+std::string ohjelmanHakemisto();
+// The file name of the running executable, extension included.
+std::string ohjelmanNimi();
+
+std::optional<std::string> ymparistomuuttuja(const std::string& nimi);
+void asetaYmparistomuuttuja(const std::string& nimi, const std::optional<std::string>& arvo);
+
+std::string nykyinenHakemisto();
+void vaihdaHakemisto(const std::string& polku);
+// Windows: makes the drive of the path current; POSIX: does nothing.
+void vaihdaAsema(const std::string& polku);
+
+struct Aika {
+  int vuosi, kuukausi, paiva, tunti, minuutti, sekunti;
+};
+Aika paikallinenAika();
+
+// Writes ANSI text to standard output (1) or standard error (2) in the console's encoding.
+void kirjoitaKonsoliin(int virta, const std::string& teksti);
+
+// Windows only: marks an existing file hidden or system (tests). POSIX: does nothing.
+void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelma);
+
+}  // namespace alusta

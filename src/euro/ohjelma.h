@@ -1,0 +1,31 @@
+// Program-wide values, set once at start-up and reached through ohjelma().
+#pragma once
+
+#include <string>
+
+#include "liittymat.h"
+
+namespace euro {
+
+inline constexpr const char* versio = "21.8.2018";
+inline constexpr const char* ohjelmanOtsikko = "kolvanto";
+
+struct Ohjelma {
+  std::string datahakemisto;  // from fe_apppath at start-up; empty before
+  std::string versio = euro::versio;
+  Viestilaatikko* viestit = nullptr;
+  Ongelmaikkuna* ongelmat = nullptr;
+  Kaynnistin* kaynnistin = nullptr;
+};
+
+// The values in force. Without an installed set, a default whose message box answers
+// OK/No without showing anything and whose launcher refuses.
+Ohjelma& ohjelma();
+// Installs a set (a front or a test owns it) and returns the previous one; nullptr restores
+// the default.
+Ohjelma* asetaOhjelma(Ohjelma* uusi);
+
+// Shortcuts that go through the installed interfaces.
+int viesti(const std::string& teksti, const std::string& otsikko, int tyyli);
+
+}  // namespace euro
