@@ -1,0 +1,317 @@
+// POSIX side of the platform layer. Native paths are UTF-8; hidden = name begins with ".".
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+
+namespace alusta {
+
+using euro::heitaVirhe;
+namespace nro = euro::virhenro;
+
+namespace {
+
+std::string natiivi(const std::string& ansi) { return euro::ansiUtf8(ansi); }
+
+bool onOlemassa(const std::string& natiiviPolku) {
+  struct stat st;
+  return ::lstat(natiiviPolku.c_str(), &st) == 0;
+}
+
+std::string vanhempi(const std::string& polku) {
+  auto p = polku.find_last_of('/');
+  if (p == std::string::npos) return ".";
+  if (p == 0) return "/";
+  return polku.substr(0, p);
+}
+
+// errno to the classic number. A missing file whose folder is missing too is "path not found".
+[[noreturn]] void heitaErrno(int e, const std::string& polku) {
+  std::int32_t n;
+  switch (e) {
+    case ENOENT: n = onOlemassa(vanhempi(natiivi(polku))) ? nro::tiedostoaEiLoydy : nro::polkuaEiLoydy; break;
+    case ENOTDIR: n = nro::polkuaEiLoydy; break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EBUSY: n = nro::lupaEvatty; break;
+    case EEXIST:
+    case ENOTEMPTY: n = nro::tiedostoOnJo; break;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: n = nro::levyTaynna; break;
+    case EIO: n = nro::laitevirhe; break;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ: n = nro::virheellinenNimi; break;
+    case ENOMEM: n = nro::muistiLoppui; break;
+    default: n = nro::kayttovirhe; break;
+  }
+  heitaVirhe(n, polku);
+}
+
+// Windows-style wildcard match: "*" any run, "?" one character. "*.*" matches every name.
+bool tasmaa(std::string_view malli, std::string_view nimi) {
+  if (malli == "*.*") return true;
+  std::size_t m = 0, n = 0, tahti = std::string_view::npos, paluu = 0;
+  while (n < nimi.size()) {
+    if (m < malli.size() && (malli[m] == '?' || malli[m] == nimi[n])) {
+      ++m;
+      ++n;
+    } else if (m < malli.size() && malli[m] == '*') {
+      tahti = m++;
+      paluu = n;
+    } else if (tahti != std::string_view::npos) {
+      m = tahti + 1;
+      n = ++paluu;
+    } else {
+      return false;
+    }
+  }
+  while (m < malli.size() && malli[m] == '*') ++m;
+  return m == malli.size();
+}
+
+bool onTavallinen(const std::string& natiiviPolku) {
+  struct stat st;
+  return ::stat(natiiviPolku.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool onkoTavallinenTiedosto(const std::string& polku) {
+  if (polku.empty()) return false;
+  std::string n = natiivi(polku);
+  auto p = n.find_last_of('/');
+  std::string kansio = p == std::string::npos ? std::string(".") : (p == 0 ? "/" : n.substr(0, p));
+  std::string malli = p == std::string::npos ? n : n.substr(p + 1);
+  if (malli.empty() || malli[0] == '.') return false;
+  if (malli.find_first_of("*?") == std::string::npos) return onTavallinen(n);
+
+  DIR* d = ::opendir(kansio.c_str());
+  if (!d) return false;
+  bool loytyi = false;
+  while (dirent* e = ::readdir(d)) {
+    std::string_view nimi = e->d_name;
+    if (nimi.empty() || nimi[0] == '.' || !tasmaa(malli, nimi)) continue;
+    if (onTavallinen(kansio + "/" + std::string(nimi))) {
+      loytyi = true;
+      break;
+    }
+  }
+  ::closedir(d);
+  return loytyi;
+}
+
+bool listaakoHakemisto(const std::string& hakemisto) {
+  std::string n = natiivi(hakemisto);
+  if (n.empty()) n = "/";
+  DIR* d = ::opendir(n.c_str());
+  if (!d) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    heitaErrno(errno, hakemisto);
+  }
+  // Every directory lists its own "." entry, which is what makes it count.
+  bool loytyi = false;
+  while (dirent* e = ::readdir(d)) {
+    if (std::string_view(e->d_name) == ".") {
+      loytyi = true;
+      break;
+    }
+  }
+  ::closedir(d);
+  return loytyi;
+}
+
+void luoHakemisto(const std::string& polku) {
+  if (::mkdir(natiivi(polku).c_str(), 0777) != 0) heitaErrno(errno, polku);
+}
+
+void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
+  std::string a = natiivi(vanha), b = natiivi(uusi);
+  if (!onOlemassa(a)) heitaVirhe(nro::tiedostoaEiLoydy, vanha);
+  if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return;
+  int e = errno;
+  if (e == EINVAL || e == ENOSYS || e == EOPNOTSUPP) {
+    // A file system without the no-replace flag: a hard link cannot replace either.
+    if (::link(a.c_str(), b.c_str()) != 0) heitaErrno(errno, uusi);
+    if (::unlink(a.c_str()) != 0) {
+      int e2 = errno;
+      ::unlink(b.c_str());
+      heitaErrno(e2, vanha);
+    }
+    return;
+  }
+  heitaErrno(e, uusi);
+}
+
+void poistaTiedosto(const std::string& polku) {
+  if (::unlink(natiivi(polku).c_str()) != 0) heitaErrno(errno, polku);
+}
+
+Tiedosto::Tiedosto(const std::string& polku, Tila tila) { avaa(polku, tila); }
+
+Tiedosto::~Tiedosto() { suljeHiljaa(); }
+
+Tiedosto::Tiedosto(Tiedosto&& toinen) noexcept
+    : kahva_(toinen.kahva_), polku_(std::move(toinen.polku_)) {
+  toinen.kahva_ = -1;
+}
+
+Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
+  if (this != &toinen) {
+    suljeHiljaa();
+    kahva_ = toinen.kahva_;
+    polku_ = std::move(toinen.polku_);
+    toinen.kahva_ = -1;
+  }
+  return *this;
+}
+
+void Tiedosto::avaa(const std::string& polku, Tila tila) {
+  suljeHiljaa();
+  int liput = O_CLOEXEC;
+  switch (tila) {
+    case Tila::lue: liput |= O_RDONLY; break;
+    case Tila::kirjoita: liput |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    case Tila::lisaa: liput |= O_WRONLY | O_CREAT | O_APPEND; break;
+  }
+  int fd = ::open(natiivi(polku).c_str(), liput, 0666);
+  if (fd < 0) heitaErrno(errno, polku);
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    heitaVirhe(nro::kayttovirhe, polku);
+  }
+  kahva_ = fd;
+  polku_ = polku;
+}
+
+bool Tiedosto::onAuki() const noexcept { return kahva_ >= 0; }
+
+std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  for (;;) {
+    ssize_t r = ::read(static_cast<int>(kahva_), puskuri, n);
+    if (r >= 0) return static_cast<std::size_t>(r);
+    if (errno != EINTR) heitaErrno(errno, polku_);
+  }
+}
+
+void Tiedosto::kirjoita(const char* data, std::size_t n) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  while (n > 0) {
+    ssize_t r = ::write(static_cast<int>(kahva_), data, n);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      heitaErrno(errno, polku_);
+    }
+    data += r;
+    n -= static_cast<std::size_t>(r);
+  }
+}
+
+void Tiedosto::sulje() {
+  if (kahva_ < 0) return;
+  int fd = static_cast<int>(kahva_);
+  kahva_ = -1;
+  if (::close(fd) != 0 && errno != EINTR) heitaErrno(errno, polku_);
+}
+
+void Tiedosto::suljeHiljaa() noexcept {
+  if (kahva_ >= 0) ::close(static_cast<int>(kahva_));
+  kahva_ = -1;
+}
+
+namespace {
+std::string ohjelmanPolku() {
+  std::vector<char> b(4096);
+  for (;;) {
+    ssize_t n = ::readlink("/proc/self/exe", b.data(), b.size());
+    if (n < 0) heitaErrno(errno, "/proc/self/exe");
+    if (static_cast<std::size_t>(n) < b.size()) return std::string(b.data(), static_cast<std::size_t>(n));
+    b.resize(b.size() * 2);
+  }
+}
+}  // namespace
+
+std::string ohjelmanHakemisto() {
+  std::string p = ohjelmanPolku();
+  return euro::utf8Ansi(vanhempi(p));
+}
+
+std::string ohjelmanNimi() {
+  std::string p = ohjelmanPolku();
+  auto i = p.find_last_of('/');
+  return euro::utf8Ansi(i == std::string::npos ? p : p.substr(i + 1));
+}
+
+std::optional<std::string> ymparistomuuttuja(const std::string& nimi) {
+  const char* a = std::getenv(natiivi(nimi).c_str());
+  if (!a) return std::nullopt;
+  return euro::utf8Ansi(a);
+}
+
+void asetaYmparistomuuttuja(const std::string& nimi, const std::optional<std::string>& arvo) {
+  std::string n = natiivi(nimi);
+  int r = arvo ? ::setenv(n.c_str(), natiivi(*arvo).c_str(), 1) : ::unsetenv(n.c_str());
+  if (r != 0) heitaVirhe(nro::virheellinenKutsu, nimi);
+}
+
+std::string nykyinenHakemisto() {
+  std::vector<char> b(4096);
+  while (!::getcwd(b.data(), b.size())) {
+    if (errno != ERANGE) heitaErrno(errno, ".");
+    b.resize(b.size() * 2);
+  }
+  return euro::utf8Ansi(b.data());
+}
+
+void vaihdaHakemisto(const std::string& polku) {
+  if (::chdir(natiivi(polku).c_str()) != 0) {
+    int e = errno;
+    heitaErrno(e == ENOENT ? ENOTDIR : e, polku);
+  }
+}
+
+void vaihdaAsema(const std::string&) {}
+
+Aika paikallinenAika() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+void kirjoitaKonsoliin(int virta, const std::string& teksti) {
+  std::string u = euro::ansiUtf8(teksti);
+  int fd = virta == 1 ? STDOUT_FILENO : STDERR_FILENO;
+  const char* p = u.data();
+  std::size_t n = u.size();
+  while (n > 0) {
+    ssize_t r = ::write(fd, p, n);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return;  // nowhere left to tell
+    }
+    p += r;
+    n -= static_cast<std::size_t>(r);
+  }
+}
+
+void asetaAttribuutit(const std::string&, bool, bool) {}
+
+}  // namespace alusta
