@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace alusta {
 
@@ -91,4 +92,18 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti);
 // Windows only: marks an existing file hidden or system (tests). POSIX: does nothing.
 void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelma);
 
+}  // namespace alusta
+
+namespace alusta {
+// Windows: whether a file name names a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or
+// without an extension, in any case), where data written would be lost. POSIX: false.
+bool onLaitenimi(const std::string& tiedostonimi);
+// Whether a path stands on its own, without the current directory.
+bool onAbsoluuttinen(const std::string& polku);
+}  // namespace alusta
+
+namespace alusta {
+// The program's arguments as ANSI text, without the program name: from UTF-8 on POSIX, from
+// the wide command line on Windows.
+std::vector<std::string> komentorivi(int argc, char** argv);
 }  // namespace alusta

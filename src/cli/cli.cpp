@@ -1,0 +1,207 @@
+#include "cli/cli.h"
+
+#include <optional>
+#include <string_view>
+
+#include "euro/alusta/alusta.h"
+#include "euro/liittymat.h"
+#include "euro/ohjelma.h"
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "split/paloittele.h"
+
+namespace cli {
+
+namespace {
+
+using euro::ansi;
+
+void virheeseen(const std::string& s) { alusta::kirjoitaKonsoliin(2, s); }
+void tulosteeseen(const std::string& s) { alusta::kirjoitaKonsoliin(1, s); }
+
+// Messages go to standard error; questions are answered by the options, never by waiting.
+class KonsoliViestit : public euro::Viestilaatikko {
+ public:
+  explicit KonsoliViestit(bool kylla) : kylla_(kylla) {}
+  int nayta(const std::string& teksti, const std::string& otsikko, int tyyli) override {
+    virheeseen((otsikko.empty() ? std::string(euro::ohjelmanOtsikko) : otsikko) + ": " + teksti +
+               "\n");
+    if ((tyyli & 0x0F) == 4) return kylla_ ? euro::vastaus::kylla : euro::vastaus::ei;
+    return euro::vastaus::ok;
+  }
+  void palautaHiiri() override {}
+
+ private:
+  bool kylla_;
+};
+
+std::string ohje() {
+  return ansi(
+      "Käyttö: kolvanto-cli [valinnat] TILIOTETIEDOSTO\n"
+      "\n"
+      "Jakaa konekielisen tiliotteen (TITO) kertymätiedoston T00-erätietueiden mukaan\n"
+      "yrityskohtaisiin tiliotetiedostoihin. Jokainen erä lisätään yrityksen tiedoston loppuun.\n"
+      "\n"
+      "Valinnat:\n"
+      "  -k, --kohde HAKEMISTO     tallennushakemisto (oletus: tiliotetiedoston hakemisto)\n"
+      "      --alkuosa TEKSTI      tiedostonimen alkuosa (oletus \"TITO-*-?-\")\n"
+      "      --loppuosa TEKSTI     tiedostonimen loppuosa (oletus \".TXT\")\n"
+      "                            * = alkuvuosi, ? = alkukuukausi, # = koko tiliotejakso\n"
+      "      --avain asiakastunnus|tilinumero|nimi|ALKU:LOPPU\n"
+      "                            paloitteluehto (oletus asiakastunnus, positiot 49-65);\n"
+      "                            ALKU:LOPPU = omat positiot, esim. 49:65\n"
+      "      --aikaleima           siirrä tiliotetiedosto ensin TUODUT-kansioon\n"
+      "                            aikaleimattuna (oletus)\n"
+      "      --ei-aikaleimaa       jätä tiliotetiedosto paikalleen\n"
+      "      --luo-hakemisto       luo puuttuva tallennushakemisto kysymättä\n"
+      "  -h, --help                tämä ohje\n"
+      "      --version             versio\n"
+      "\n"
+      "Paluuarvot:\n"
+      "  0   paloiteltu\n"
+      "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu)\n"
+      "  2   paloittelu keskeytyi virheeseen\n"
+      "  64  virheellinen komentorivi\n"
+      "\n"
+      "Esimerkki:\n"
+      "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n");
+}
+
+int kayttovirheIlmoitus(const std::string& viesti) {
+  virheeseen("kolvanto-cli: " + viesti + ansi("\nOhje: kolvanto-cli --help\n"));
+  return kayttovirhe;
+}
+
+std::string absoluuttinen(const std::string& polku) {
+  if (polku.empty() || alusta::onAbsoluuttinen(polku)) return polku;
+  std::string nyt = alusta::nykyinenHakemisto();
+  if (!nyt.empty() && nyt.back() == alusta::erotin) nyt.pop_back();
+  return nyt + alusta::erotin + polku;
+}
+
+std::string raportti(const euro::Vikailmoitus& v) {
+  std::string rivi = std::to_string(v.kutsurivi);
+  if (v.kutsurivi >= 0) rivi = " " + rivi;
+  return "kolvanto: " + v.viesti + "\n(virhe " + std::to_string(v.numero) +
+         ")\n\nKutsurivi     " + rivi + "\nModuulista   " + v.moduuli + "\nRutiinista     " +
+         v.rutiini + "\n";
+}
+
+}  // namespace
+
+int suorita(const std::vector<std::string>& argumentit) {
+  split::PaloitteluAsetukset a;
+  std::optional<std::string> tiedosto;
+  bool luoHakemisto = false;
+
+  for (std::size_t i = 0; i < argumentit.size(); ++i) {
+    std::string arg = argumentit[i];
+    std::optional<std::string> liitetty;
+    if (arg.rfind("--", 0) == 0) {
+      auto yhta = arg.find('=');
+      if (yhta != std::string::npos) {
+        liitetty = arg.substr(yhta + 1);
+        arg = arg.substr(0, yhta);
+      }
+    }
+    auto arvo = [&](std::string& kohde) -> bool {
+      if (liitetty) {
+        kohde = *liitetty;
+        return true;
+      }
+      if (i + 1 >= argumentit.size()) return false;
+      kohde = argumentit[++i];
+      return true;
+    };
+    auto ilmanArvoa = [&]() { return !liitetty; };
+
+    if (arg == "-h" || arg == "--help") {
+      tulosteeseen(ohje());
+      return valmis;
+    } else if (arg == "--version") {
+      tulosteeseen(std::string("kolvanto-cli ") + euro::versio + "\n");
+      return valmis;
+    } else if (arg == "-k" || arg == "--kohde") {
+      if (!arvo(a.txtTallennusHakemisto)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee hakemiston"));
+    } else if (arg == "--alkuosa") {
+      if (!arvo(a.txtNimenAlkuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
+    } else if (arg == "--loppuosa") {
+      if (!arvo(a.txtNimenLoppuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
+    } else if (arg == "--avain") {
+      std::string avain;
+      if (!arvo(avain)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee arvon"));
+      using T = split::PaloitteluAsetukset::Tunniste;
+      if (avain == "asiakastunnus") {
+        a.valitse(T::asiakastunnus);
+      } else if (avain == "tilinumero") {
+        a.valitse(T::tilinumero);
+      } else if (avain == "nimi") {
+        a.valitse(T::tilinomistajanNimi);
+      } else if (auto kp = avain.find(':'); kp != std::string::npos) {
+        a.valitse(T::positiot);
+        a.txtPosAlku = avain.substr(0, kp);
+        a.txtPosLoppu = avain.substr(kp + 1);
+      } else {
+        return kayttovirheIlmoitus(ansi("tuntematon paloitteluehto: ") + avain);
+      }
+    } else if (arg == "--aikaleima" && ilmanArvoa()) {
+      a.chkAikaleimaaPaloiteltava = true;
+    } else if (arg == "--ei-aikaleimaa" && ilmanArvoa()) {
+      a.chkAikaleimaaPaloiteltava = false;
+    } else if (arg == "--luo-hakemisto" && ilmanArvoa()) {
+      luoHakemisto = true;
+    } else if (arg == "--") {
+      for (++i; i < argumentit.size(); ++i) {
+        if (tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
+        tiedosto = argumentit[i];
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return kayttovirheIlmoitus(ansi("tuntematon valinta: ") + argumentit[i]);
+    } else {
+      if (tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
+      tiedosto = arg;
+    }
+  }
+  if (!tiedosto) return kayttovirheIlmoitus(ansi("tiliotetiedosto puuttuu"));
+
+  // A relative path is taken from the current folder, so that the output and the archive land
+  // beside the statement file and not at the root.
+  a.txtPaloiteltavaTiedosto = absoluuttinen(*tiedosto);
+  if (!euro::trimmaa(a.txtTallennusHakemisto).empty())
+    a.txtTallennusHakemisto = absoluuttinen(a.txtTallennusHakemisto);
+
+  KonsoliViestit viestit(luoHakemisto);
+  euro::Ohjelma ohjelma = euro::ohjelma();
+  ohjelma.viestit = &viestit;
+  euro::Ohjelma* edellinen = euro::asetaOhjelma(&ohjelma);
+  int raportteja = 0;
+  auto edellinenKasittelija = euro::asetaVirheKasittelija([&](const euro::Vikailmoitus& v) {
+    ++raportteja;
+    virheeseen(raportti(v));
+  });
+
+  split::PaloitteluTulos tulos = split::paloittele(a);
+
+  euro::asetaVirheKasittelija(edellinenKasittelija);
+  euro::asetaOhjelma(edellinen);
+
+  const auto& y = tulos.yhteenveto;
+  std::string yhteenveto;
+  if (!y.arkistoitu.empty()) yhteenveto += ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n";
+  for (const auto& t : y.tiedostot)
+    yhteenveto += t.polku + ": " + std::to_string(t.eria) + ansi(" erää, ") +
+                  std::to_string(t.riveja) + ansi(" riviä\n");
+  if (y.ohitetutRivit > 0)
+    yhteenveto += ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
+                  std::to_string(y.ohitetutRivit) + ansi(" riviä\n");
+  if (tulos.valmis) {
+    if (y.tiedostot.empty()) yhteenveto += ansi("T00-tietueita ei löytynyt, mitään ei kirjoitettu\n");
+    yhteenveto += ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n";
+  }
+  tulosteeseen(yhteenveto);
+
+  if (tulos.valmis) return valmis;
+  return raportteja > 0 ? virhe : tarkistusPysaytti;
+}
+
+}  // namespace cli

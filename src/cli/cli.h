@@ -1,0 +1,18 @@
+// kolvanto-cli: the split from the command line, for scheduled and headless runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+inline constexpr int valmis = 0;
+inline constexpr int tarkistusPysaytti = 1;
+inline constexpr int virhe = 2;
+inline constexpr int kayttovirhe = 64;
+
+// Runs kolvanto-cli with its arguments (ANSI text, without the program name) and answers the
+// exit status.
+int suorita(const std::vector<std::string>& argumentit);
+
+}  // namespace cli

@@ -1,0 +1,4 @@
+#include "cli/cli.h"
+#include "euro/alusta/alusta.h"
+
+int main(int argc, char** argv) { return cli::suorita(alusta::komentorivi(argc, argv)); }

@@ -1,0 +1,385 @@
+// Win32 side of the platform layer. Native paths are UTF-16, always converted through the
+// Windows-1252 table; only the wide ("W") functions are called.
+#include <windows.h>
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+
+namespace alusta {
+
+using euro::heitaVirhe;
+namespace nro = euro::virhenro;
+
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+std::wstring leve(std::string_view ansi) {
+  std::u16string u = euro::ansiUtf16(ansi);
+  return std::wstring(u.begin(), u.end());
+}
+
+std::string ansiksi(std::wstring_view w) {
+  return euro::utf16Ansi(std::u16string_view(reinterpret_cast<const char16_t*>(w.data()), w.size()));
+}
+
+// GetLastError to the classic number.
+std::int32_t virhenumero(DWORD koodi) {
+  switch (koodi) {
+    case ERROR_FILE_NOT_FOUND: return nro::tiedostoaEiLoydy;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_INVALID_DRIVE: return nro::polkuaEiLoydy;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT: return nro::lupaEvatty;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return nro::tiedostoOnJo;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return nro::levyTaynna;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY: return nro::virheellinenNimi;
+    case ERROR_NOT_READY:
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE: return nro::laitevirhe;
+    default: return nro::kayttovirhe;
+  }
+}
+
+[[noreturn]] void heitaKoodi(DWORD koodi, const std::string& polku) {
+  heitaVirhe(virhenumero(koodi), polku);
+}
+
+bool onHakemisto(const std::wstring& polku) {
+  DWORD a = ::GetFileAttributesW(polku.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool nakyva(const WIN32_FIND_DATAW& d) {
+  return !(d.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
+
+// Walks the matches of a pattern until ehto accepts one. Without an accepted match, koodi
+// tells why: ERROR_SUCCESS (matches, none accepted), or the failure of the listing.
+template <class Ehto>
+bool etsi(const std::wstring& malli, Ehto ehto, DWORD& koodi) {
+  WIN32_FIND_DATAW d;
+  HANDLE h = ::FindFirstFileW(malli.c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) {
+    koodi = ::GetLastError();
+    return false;
+  }
+  koodi = ERROR_SUCCESS;
+  bool loytyi = false;
+  do {
+    if (ehto(d)) {
+      loytyi = true;
+      break;
+    }
+  } while (::FindNextFileW(h, &d));
+  if (!loytyi) {
+    DWORD e = ::GetLastError();
+    if (e != ERROR_NO_MORE_FILES) koodi = e;
+  }
+  ::FindClose(h);
+  return loytyi;
+}
+
+bool eiLoydy(DWORD koodi) {
+  if (koodi == ERROR_SUCCESS || koodi == ERROR_NO_MORE_FILES) return true;
+  std::int32_t n = virhenumero(koodi);
+  return n == nro::tiedostoaEiLoydy || n == nro::polkuaEiLoydy;
+}
+
+HANDLE kahva(std::intptr_t k) { return reinterpret_cast<HANDLE>(k); }
+
+// Large requests go to ReadFile and WriteFile in pieces that a DWORD holds.
+constexpr std::size_t pala = 1u << 30;
+
+}  // namespace
+
+bool onkoTavallinenTiedosto(const std::string& polku) {
+  if (polku.empty()) return false;
+  DWORD koodi;
+  bool loytyi = etsi(
+      leve(polku),
+      [](const WIN32_FIND_DATAW& d) { return nakyva(d) && !(d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY); },
+      koodi);
+  if (loytyi) return true;
+  // No match and a name that cannot exist are both just "no such file".
+  if (eiLoydy(koodi) || virhenumero(koodi) == nro::virheellinenNimi) return false;
+  heitaKoodi(koodi, polku);
+}
+
+bool listaakoHakemisto(const std::string& hakemisto) {
+  std::string malli = hakemisto;
+  if (malli.empty() || malli.back() != '\\') malli += '\\';
+  malli += "*.*";
+  DWORD koodi;
+  if (etsi(leve(malli), nakyva, koodi)) return true;
+  if (eiLoydy(koodi)) return false;
+  // A file where the folder should be is no folder either. Windows calls it ERROR_DIRECTORY,
+  // Wine ERROR_INVALID_NAME, which a really malformed name also gives.
+  if (koodi == ERROR_DIRECTORY || koodi == ERROR_INVALID_NAME) {
+    DWORD a = ::GetFileAttributesW(leve(hakemisto).c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  }
+  heitaKoodi(koodi, hakemisto);
+}
+
+void luoHakemisto(const std::string& polku) {
+  if (!::CreateDirectoryW(leve(polku).c_str(), nullptr)) heitaKoodi(::GetLastError(), polku);
+}
+
+void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
+  std::wstring a = leve(vanha), b = leve(uusi);
+  // No MOVEFILE_REPLACE_EXISTING: an archived statement must never be overwritten.
+  if (::MoveFileExW(a.c_str(), b.c_str(), 0)) return;
+  DWORD e = ::GetLastError();
+  // Name the side that failed: the source when it is gone, otherwise the target.
+  bool lahdeLoytyy = ::GetFileAttributesW(a.c_str()) != INVALID_FILE_ATTRIBUTES;
+  heitaKoodi(e, lahdeLoytyy ? uusi : vanha);
+}
+
+void poistaTiedosto(const std::string& polku) {
+  if (!::DeleteFileW(leve(polku).c_str())) heitaKoodi(::GetLastError(), polku);
+}
+
+Tiedosto::Tiedosto(const std::string& polku, Tila tila) { avaa(polku, tila); }
+
+Tiedosto::~Tiedosto() { suljeHiljaa(); }
+
+Tiedosto::Tiedosto(Tiedosto&& toinen) noexcept
+    : kahva_(toinen.kahva_), polku_(std::move(toinen.polku_)) {
+  toinen.kahva_ = -1;
+}
+
+Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
+  if (this != &toinen) {
+    suljeHiljaa();
+    kahva_ = toinen.kahva_;
+    polku_ = std::move(toinen.polku_);
+    toinen.kahva_ = -1;
+  }
+  return *this;
+}
+
+void Tiedosto::avaa(const std::string& polku, Tila tila) {
+  suljeHiljaa();
+  DWORD oikeudet = 0, jako = 0, luonti = 0;
+  switch (tila) {
+    case Tila::lue:
+      // The bank program may still be appending to the statement file while it is read.
+      oikeudet = GENERIC_READ;
+      jako = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      luonti = OPEN_EXISTING;
+      break;
+    case Tila::kirjoita:
+      oikeudet = GENERIC_WRITE;
+      jako = FILE_SHARE_READ;
+      luonti = CREATE_ALWAYS;
+      break;
+    case Tila::lisaa:
+      // Append data only: every write lands at the end, whoever else has the file open.
+      oikeudet = FILE_APPEND_DATA;
+      jako = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      luonti = OPEN_ALWAYS;
+      break;
+  }
+  std::wstring w = leve(polku);
+  HANDLE h = ::CreateFileW(w.c_str(), oikeudet, jako, nullptr, luonti, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD e = ::GetLastError();
+    // A folder cannot be opened as a file: "path/file access error", as on POSIX.
+    if (e == ERROR_ACCESS_DENIED && onHakemisto(w)) heitaVirhe(nro::kayttovirhe, polku);
+    heitaKoodi(e, polku);
+  }
+  kahva_ = reinterpret_cast<std::intptr_t>(h);
+  polku_ = polku;
+}
+
+bool Tiedosto::onAuki() const noexcept { return kahva_ != -1; }
+
+std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  DWORD luettu = 0;
+  if (!::ReadFile(kahva(kahva_), puskuri, static_cast<DWORD>(n < pala ? n : pala), &luettu, nullptr)) {
+    DWORD e = ::GetLastError();
+    if (e == ERROR_HANDLE_EOF || e == ERROR_BROKEN_PIPE) return 0;
+    heitaKoodi(e, polku_);
+  }
+  return luettu;
+}
+
+void Tiedosto::kirjoita(const char* data, std::size_t n) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  while (n > 0) {
+    DWORD kirjoitettu = 0;
+    if (!::WriteFile(kahva(kahva_), data, static_cast<DWORD>(n < pala ? n : pala), &kirjoitettu, nullptr))
+      heitaKoodi(::GetLastError(), polku_);
+    // Success with nothing written would loop for ever.
+    if (kirjoitettu == 0) heitaVirhe(nro::laitevirhe, polku_);
+    data += kirjoitettu;
+    n -= kirjoitettu;
+  }
+}
+
+void Tiedosto::sulje() {
+  if (!onAuki()) return;
+  HANDLE h = kahva(kahva_);
+  kahva_ = -1;
+  if (!::CloseHandle(h)) heitaKoodi(::GetLastError(), polku_);
+}
+
+void Tiedosto::suljeHiljaa() noexcept {
+  if (onAuki()) ::CloseHandle(kahva(kahva_));
+  kahva_ = -1;
+}
+
+namespace {
+std::wstring ohjelmanPolku() {
+  std::vector<wchar_t> b(MAX_PATH);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(nullptr, b.data(), static_cast<DWORD>(b.size()));
+    if (n == 0) heitaKoodi(::GetLastError(), {});
+    // A full buffer means the name was cut short.
+    if (n < b.size()) return std::wstring(b.data(), n);
+    b.resize(b.size() * 2);
+  }
+}
+}  // namespace
+
+std::string ohjelmanHakemisto() {
+  std::wstring p = ohjelmanPolku();
+  auto i = p.find_last_of(L"\\/");
+  if (i == std::wstring::npos) return {};
+  // "C:\" keeps its separator; without it "C:" would mean the drive's current directory.
+  bool juuri = i == 2 && p[1] == L':';
+  return ansiksi(std::wstring_view(p).substr(0, juuri ? i + 1 : i));
+}
+
+std::string ohjelmanNimi() {
+  std::wstring p = ohjelmanPolku();
+  auto i = p.find_last_of(L"\\/");
+  return ansiksi(i == std::wstring::npos ? p : std::wstring_view(p).substr(i + 1));
+}
+
+std::optional<std::string> ymparistomuuttuja(const std::string& nimi) {
+  std::wstring n = leve(nimi);
+  std::vector<wchar_t> b(256);
+  for (;;) {
+    // An empty value also answers 0, so only the error code tells it from a missing one.
+    ::SetLastError(ERROR_SUCCESS);
+    DWORD r = ::GetEnvironmentVariableW(n.c_str(), b.data(), static_cast<DWORD>(b.size()));
+    if (r == 0) {
+      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    if (r < b.size()) return ansiksi(std::wstring_view(b.data(), r));
+    b.resize(r);
+  }
+}
+
+void asetaYmparistomuuttuja(const std::string& nimi, const std::optional<std::string>& arvo) {
+  // Windows would take "=C:"-style names; the program never means those.
+  if (nimi.empty() || nimi.find('=') != std::string::npos) heitaVirhe(nro::virheellinenKutsu, nimi);
+  std::wstring n = leve(nimi);
+  if (arvo) {
+    if (!::SetEnvironmentVariableW(n.c_str(), leve(*arvo).c_str())) heitaVirhe(nro::virheellinenKutsu, nimi);
+  } else if (!::SetEnvironmentVariableW(n.c_str(), nullptr) && ::GetLastError() != ERROR_ENVVAR_NOT_FOUND) {
+    heitaVirhe(nro::virheellinenKutsu, nimi);
+  }
+}
+
+std::string nykyinenHakemisto() {
+  std::vector<wchar_t> b(MAX_PATH);
+  for (;;) {
+    DWORD r = ::GetCurrentDirectoryW(static_cast<DWORD>(b.size()), b.data());
+    if (r == 0) heitaKoodi(::GetLastError(), ".");
+    if (r < b.size()) return ansiksi(std::wstring_view(b.data(), r));
+    b.resize(r);
+  }
+}
+
+namespace {
+// A folder that is not there, or is a file, is "path not found" whichever code Windows gives.
+[[noreturn]] void heitaHakemistoVirhe(DWORD e, const std::string& polku) {
+  bool eiKansiota = e == ERROR_FILE_NOT_FOUND || e == ERROR_DIRECTORY;
+  heitaVirhe(eiKansiota ? nro::polkuaEiLoydy : virhenumero(e), polku);
+}
+}  // namespace
+
+void vaihdaHakemisto(const std::string& polku) {
+  if (!::SetCurrentDirectoryW(leve(polku).c_str())) heitaHakemistoVirhe(::GetLastError(), polku);
+}
+
+void vaihdaAsema(const std::string& polku) {
+  if (polku.size() < 2 || polku[1] != ':') return;
+  char k = polku[0];
+  if (!((k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z'))) return;
+  // "X:" alone is the drive's own current directory, so the drive changes and keeps it.
+  std::string asema{k, ':'};
+  if (!::SetCurrentDirectoryW(leve(asema).c_str())) heitaHakemistoVirhe(::GetLastError(), asema);
+}
+
+Aika paikallinenAika() {
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+void kirjoitaKonsoliin(int virta, const std::string& teksti) {
+  // Called from the default failure handler, so it never throws: there is nowhere to tell.
+  try {
+    HANDLE h = ::GetStdHandle(virta == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
+    DWORD tila;
+    if (::GetConsoleMode(h, &tila)) {
+      std::wstring w = leve(teksti);
+      const wchar_t* p = w.data();
+      std::size_t n = w.size();
+      while (n > 0) {
+        DWORD k = 0;
+        if (!::WriteConsoleW(h, p, static_cast<DWORD>(n < 8192 ? n : 8192), &k, nullptr) || k == 0) return;
+        p += k;
+        n -= k;
+      }
+      return;
+    }
+    // Redirected to a file or a pipe: UTF-8, as the POSIX side writes.
+    std::string u = euro::ansiUtf8(teksti);
+    const char* p = u.data();
+    std::size_t n = u.size();
+    while (n > 0) {
+      DWORD k = 0;
+      if (!::WriteFile(h, p, static_cast<DWORD>(n < pala ? n : pala), &k, nullptr) || k == 0) return;
+      p += k;
+      n -= k;
+    }
+  } catch (...) {
+  }
+}
+
+void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelma) {
+  std::wstring w = leve(polku);
+  DWORD a = ::GetFileAttributesW(w.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) heitaKoodi(::GetLastError(), polku);
+  a &= ~(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NORMAL);
+  if (piilotettu) a |= FILE_ATTRIBUTE_HIDDEN;
+  if (jarjestelma) a |= FILE_ATTRIBUTE_SYSTEM;
+  if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
+  if (!::SetFileAttributesW(w.c_str(), a)) heitaKoodi(::GetLastError(), polku);
+}
+
+}  // namespace alusta

@@ -1,0 +1,41 @@
+// The split run: checks, optional archiving, and every batch appended to its company's file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "split/asetukset.h"
+
+namespace split {
+
+struct TiedostonYhteenveto {
+  std::string polku;
+  std::int64_t eria = 0;
+  std::int64_t riveja = 0;
+};
+
+struct Yhteenveto {
+  std::vector<TiedostonYhteenveto> tiedostot;  // in the order first written
+  std::int64_t ohitetutRivit = 0;              // lines before the first T00 line
+  std::string arkistoitu;                      // the archived statement file, if any
+};
+
+struct PaloitteluTulos {
+  bool valmis = false;
+  std::string kohdehakemisto;  // ends with the separator once the checks have passed
+  Yhteenveto yhteenveto;
+};
+
+using Kello = std::function<alusta::Aika()>;
+
+// Answers completed only when the whole statement file was read and every file closed.
+// Checks end with their message; every other failure is reported through fe_Virhe.
+PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello = alusta::paikallinenAika);
+
+// "YYYY-MM-DD+HHNNSS-"
+std::string aikaleima(const alusta::Aika& t);
+
+}  // namespace split

@@ -1,0 +1,359 @@
+#include "euro/alusta/alusta.h"
+
+#include <cctype>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "gtest/gtest.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using alusta::Tiedosto;
+using alusta::Tila;
+using euro::ansi;
+
+// The number of the Virhe that f throws, 0 when it throws none; the message goes to viesti.
+template <class F>
+std::int32_t virhe(F&& f, std::string* viesti = nullptr) {
+  try {
+    f();
+  } catch (const euro::Virhe& v) {
+    if (viesti) *viesti = v.viesti();
+    return v.numero();
+  }
+  return 0;
+}
+
+void kirjoita(const std::string& polku, Tila tila, const std::string& sisalto) {
+  Tiedosto t(polku, tila);
+  t.kirjoita(sisalto);
+  t.sulje();
+}
+
+std::string lueLoppuun(Tiedosto& t, std::size_t puskurinKoko) {
+  std::string s, puskuri(puskurinKoko, '\0');
+  while (std::size_t n = t.lue(puskuri.data(), puskuri.size())) s.append(puskuri, 0, n);
+  return s;
+}
+
+// A hidden file: a name that begins with "." on POSIX, the attribute on Windows.
+std::string piilotettu(const testi::Kansio& k, const std::string& nimi) {
+  std::string polku = k / (alusta::onWindows ? nimi : "." + nimi);
+  testi::kirjoitaTiedosto(polku, "x");
+  alusta::asetaAttribuutit(polku, true, false);
+  return polku;
+}
+
+TEST(Alusta, TavallinenTiedosto) {
+  testi::Kansio k;
+  testi::kirjoitaTiedosto(k / "tili.txt", "x");
+  alusta::luoHakemisto(k / "kansio");
+  alusta::luoHakemisto(k / "hakemisto.txt");
+  piilotettu(k, "piilo.txt");
+  const std::string piilo = alusta::onWindows ? "piilo.txt" : ".piilo.txt";
+  if constexpr (alusta::onWindows) {
+    testi::kirjoitaTiedosto(k / "jarjestelma.dat", "x");
+    alusta::asetaAttribuutit(k / "jarjestelma.dat", false, true);
+    testi::kirjoitaTiedosto(k / "molemmat.dat", "x");
+    alusta::asetaAttribuutit(k / "molemmat.dat", true, true);
+  }
+  struct {
+    std::string malli;
+    bool tulos;
+  } tapaukset[] = {
+      {"tili.txt", true},
+      {"TILI.TXT", alusta::onWindows},
+      {"*.txt", true},  // hakemisto.txt and the hidden one match too, tili.txt counts
+      {"t?li.txt", true},
+      {"t??i.*", true},
+      {"*", true},
+      {"t?.txt", false},
+      {"tili.tx", false},
+      {"x*", false},
+      {"kansio", false},
+      {"kans*", false},
+      {"hakemisto.*", false},
+      {piilo, false},
+      {"*ilo.txt", false},
+      {"jarjestelma.dat", false},
+      {"*.dat", false},
+      {"puuttuu.txt", false},
+      {std::string("puuttuu") + alusta::erotin + "tili.txt", false},
+      {std::string("kansio") + alusta::erotin, false},
+  };
+  for (const auto& t : tapaukset)
+    EXPECT_EQ(alusta::onkoTavallinenTiedosto(k / t.malli), t.tulos) << t.malli;
+  EXPECT_FALSE(alusta::onkoTavallinenTiedosto(""));
+}
+
+TEST(Alusta, ListaakoHakemisto) {
+  testi::Kansio k;
+  alusta::luoHakemisto(k / "tyhja");
+  testi::kirjoitaTiedosto(k / "tiedosto.txt", "x");
+  struct {
+    std::string hakemisto;
+    bool tulos;
+  } tapaukset[] = {
+      {k.polku(), true},
+      {k.polku() + alusta::erotin, true},
+      {k / "tyhja", true},  // through its own "." entry
+      {k / "puuttuu", false},
+      {k / "puuttuu" + alusta::erotin + "ala", false},
+      {k / "tiedosto.txt", false},
+  };
+  for (const auto& t : tapaukset) EXPECT_EQ(alusta::listaakoHakemisto(t.hakemisto), t.tulos) << t.hakemisto;
+}
+
+TEST(Alusta, LuoHakemisto) {
+  testi::Kansio k;
+  alusta::luoHakemisto(k / "uusi");
+  EXPECT_TRUE(alusta::listaakoHakemisto(k / "uusi"));
+  struct {
+    std::string polku;
+    std::int32_t numero;
+  } tapaukset[] = {
+      {k / "uusi", euro::virhenro::tiedostoOnJo},
+      {k / "puuttuu" + alusta::erotin + "uusi", euro::virhenro::polkuaEiLoydy},
+  };
+  for (const auto& t : tapaukset) {
+    std::string viesti;
+    EXPECT_EQ(virhe([&] { alusta::luoHakemisto(t.polku); }, &viesti), t.numero) << t.polku;
+    EXPECT_NE(viesti.find(t.polku), std::string::npos) << viesti;
+  }
+  EXPECT_FALSE(testi::onOlemassa(k / "puuttuu"));
+}
+
+TEST(Alusta, NimeaUudelleenEiKoskaanKorvaa) {
+  const std::string vanhaSisalto("tiliote\r\n\0\xFF", 11);
+  struct {
+    const char* kuvaus;
+    bool lahdeOn, kohdeOn;
+    std::string kohde;  // under the scratch folder
+    std::int32_t numero;
+    bool virheNimeaaKohteen;
+  } tapaukset[] = {
+      {"vapaa nimi", true, false, "uusi.txt", 0, false},
+      {"nimi varattu", true, true, "uusi.txt", euro::virhenro::tiedostoOnJo, true},
+      {"kohdekansio puuttuu", true, false, std::string("puuttuu") + alusta::erotin + "uusi.txt",
+       euro::virhenro::polkuaEiLoydy, true},
+      {"lahde puuttuu", false, false, "uusi.txt", euro::virhenro::tiedostoaEiLoydy, false},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    testi::Kansio k;
+    const std::string vanha = k / "vanha.txt", uusi = k / t.kohde;
+    if (t.lahdeOn) testi::kirjoitaTiedosto(vanha, vanhaSisalto);
+    if (t.kohdeOn) testi::kirjoitaTiedosto(uusi, "toinen");
+    std::string viesti;
+    EXPECT_EQ(virhe([&] { alusta::nimeaUudelleen(vanha, uusi); }, &viesti), t.numero);
+    if (t.numero == 0) {
+      EXPECT_FALSE(testi::onOlemassa(vanha));
+      EXPECT_EQ(testi::lueTiedosto(uusi), vanhaSisalto);
+      continue;
+    }
+    EXPECT_NE(viesti.find(t.virheNimeaaKohteen ? uusi : vanha), std::string::npos) << viesti;
+    if (t.lahdeOn) {
+      EXPECT_EQ(testi::lueTiedosto(vanha), vanhaSisalto);
+    }
+    if (t.kohdeOn) {
+      EXPECT_EQ(testi::lueTiedosto(uusi), "toinen");
+    }
+  }
+}
+
+TEST(Alusta, KirjoitaKorvaaJaLisaaKasvattaa) {
+  testi::Kansio k;
+  const std::string p = k / "tiliote.txt";
+  kirjoita(p, Tila::kirjoita, "pitkä vanha sisältö\r\n");
+  kirjoita(p, Tila::kirjoita, "abc");
+  EXPECT_EQ(testi::lueTiedosto(p), "abc");
+  kirjoita(p, Tila::lisaa, "def");
+  EXPECT_EQ(testi::lueTiedosto(p), "abcdef");
+
+  // Two appenders at once: each write lands at the end, none overwrites the other.
+  Tiedosto a(p, Tila::lisaa), b(p, Tila::lisaa);
+  a.kirjoita("1");
+  b.kirjoita("2");
+  a.kirjoita("3");
+  a.sulje();
+  b.sulje();
+  EXPECT_EQ(testi::lueTiedosto(p), "abcdef123");
+
+  kirjoita(k / "uusi.txt", Tila::lisaa, "alku");
+  EXPECT_EQ(testi::lueTiedosto(k / "uusi.txt"), "alku");
+}
+
+TEST(Alusta, LukeminenKunPankkiohjelmaLisaaSamaan) {
+  testi::Kansio k;
+  const std::string p = k / "tiliote.txt";
+  std::string iso(1 << 20, '\0');
+  for (std::size_t i = 0; i < iso.size(); ++i) iso[i] = static_cast<char>(i * 7 % 251);
+  kirjoita(p, Tila::kirjoita, iso);
+
+  Tiedosto lukija(p, Tila::lue);
+  EXPECT_EQ(lueLoppuun(lukija, 4093), iso);
+  Tiedosto lisaaja(p, Tila::lisaa);
+  lisaaja.kirjoita("lisays");
+  lisaaja.sulje();
+  EXPECT_EQ(lueLoppuun(lukija, 3), "lisays");
+  EXPECT_EQ(lukija.lue(iso.data(), 1), 0u);
+
+  Tiedosto siirretty = std::move(lukija);
+  EXPECT_FALSE(lukija.onAuki());
+  EXPECT_TRUE(siirretty.onAuki());
+  siirretty.sulje();
+  EXPECT_FALSE(siirretty.onAuki());
+  siirretty.sulje();
+}
+
+TEST(Alusta, AvaamisenVirheet) {
+  testi::Kansio k;
+  alusta::luoHakemisto(k / "kansio");
+  const std::string puuttuvaKansio = k / "puuttuu" + alusta::erotin + "a.txt";
+  struct {
+    std::string polku;
+    Tila tila;
+    std::int32_t numero;
+  } tapaukset[] = {
+      {k / "puuttuu.txt", Tila::lue, euro::virhenro::tiedostoaEiLoydy},
+      {puuttuvaKansio, Tila::lue, euro::virhenro::polkuaEiLoydy},
+      {puuttuvaKansio, Tila::kirjoita, euro::virhenro::polkuaEiLoydy},
+      {puuttuvaKansio, Tila::lisaa, euro::virhenro::polkuaEiLoydy},
+      {k / "kansio", Tila::lue, euro::virhenro::kayttovirhe},
+      {k / "kansio", Tila::lisaa, euro::virhenro::kayttovirhe},
+  };
+  for (const auto& t : tapaukset) {
+    std::string viesti;
+    Tiedosto f;
+    EXPECT_EQ(virhe([&] { f.avaa(t.polku, t.tila); }, &viesti), t.numero) << t.polku;
+    EXPECT_NE(viesti.find(t.polku), std::string::npos) << viesti;
+    EXPECT_FALSE(f.onAuki());
+  }
+  EXPECT_FALSE(testi::onOlemassa(k / "puuttuu"));
+  Tiedosto suljettu;
+  char c;
+  EXPECT_EQ(virhe([&] { suljettu.lue(&c, 1); }), euro::virhenro::virheellinenNimi);
+  EXPECT_EQ(virhe([&] { suljettu.kirjoita("x"); }), euro::virhenro::virheellinenNimi);
+}
+
+TEST(Alusta, AnsiNimetKulkevatTiedostojarjestelmanLapi) {
+  testi::Kansio k;
+  const std::string nimet[] = {ansi("päivä.txt"), ansi("€uro Åke.TXT"), ansi("ÖÄÅ")};
+  for (const auto& n : nimet) kirjoita(k / n, Tila::kirjoita, n);
+  alusta::luoHakemisto(k / ansi("ärkisto"));
+  EXPECT_EQ(testi::tiedostot(k.polku()),
+            (std::vector<std::string>{ansi("päivä.txt"), ansi("€uro Åke.TXT"), ansi("ÖÄÅ"), ansi("ärkisto")}));
+  for (const auto& n : nimet) {
+    EXPECT_TRUE(alusta::onkoTavallinenTiedosto(k / n)) << n;
+    EXPECT_EQ(testi::lueTiedosto(k / n), n);
+  }
+  // "?" stands for one character, whatever its width in the native encoding.
+  EXPECT_TRUE(alusta::onkoTavallinenTiedosto(k / "p?iv?.txt"));
+  EXPECT_TRUE(alusta::onkoTavallinenTiedosto(k / ansi("?uro ?ke.*")));
+  EXPECT_TRUE(alusta::listaakoHakemisto(k / ansi("ärkisto")));
+}
+
+// Leaves the variable as it was found.
+class Muuttuja {
+ public:
+  explicit Muuttuja(std::string nimi) : nimi_(std::move(nimi)), vanha_(alusta::ymparistomuuttuja(nimi_)) {}
+  ~Muuttuja() { alusta::asetaYmparistomuuttuja(nimi_, vanha_); }
+  const std::string& nimi() const { return nimi_; }
+
+ private:
+  std::string nimi_;
+  std::optional<std::string> vanha_;
+};
+
+TEST(Alusta, Ymparistomuuttuja) {
+  Muuttuja m("KOLVANTO_TESTI_MUUTTUJA");
+  // Unsetting twice is harmless; a long value outgrows the first buffer.
+  const std::optional<std::string> arvot[] = {ansi("C:\\Tiliotteet\\ä €"), std::string(300, 'x'),
+                                              std::nullopt, std::nullopt, "toinen"};
+  for (const auto& arvo : arvot) {
+    alusta::asetaYmparistomuuttuja(m.nimi(), arvo);
+    EXPECT_EQ(alusta::ymparistomuuttuja(m.nimi()), arvo);
+  }
+  for (const std::string& nimi : {std::string(), std::string("A=B")})
+    EXPECT_EQ(virhe([&] { alusta::asetaYmparistomuuttuja(nimi, "x"); }), euro::virhenro::virheellinenKutsu)
+        << nimi;
+}
+
+// Leaves the current directory as it was found.
+class Tyohakemisto {
+ public:
+  Tyohakemisto() : vanha_(alusta::nykyinenHakemisto()) {}
+  ~Tyohakemisto() { alusta::vaihdaHakemisto(vanha_); }
+
+ private:
+  std::string vanha_;
+};
+
+TEST(Alusta, NykyinenHakemisto) {
+  testi::Kansio k;
+  Tyohakemisto palautus;  // restored before the folder goes: Windows keeps a current folder
+  alusta::luoHakemisto(k / ansi("alikansiö"));
+  alusta::vaihdaHakemisto(k / ansi("alikansiö"));
+  EXPECT_EQ(alusta::nykyinenHakemisto(), k / ansi("alikansiö"));
+  alusta::vaihdaHakemisto("..");
+  EXPECT_EQ(alusta::nykyinenHakemisto(), k.polku());
+
+  // A relative path now resolves against the scratch folder.
+  kirjoita("suhteellinen.txt", Tila::kirjoita, "x");
+  EXPECT_TRUE(alusta::onkoTavallinenTiedosto(k / "suhteellinen.txt"));
+
+  for (const std::string& p : {k / "puuttuu", k / "suhteellinen.txt"}) {
+    EXPECT_EQ(virhe([&] { alusta::vaihdaHakemisto(p); }), euro::virhenro::polkuaEiLoydy) << p;
+    EXPECT_EQ(alusta::nykyinenHakemisto(), k.polku());
+  }
+
+  // The drive of the current directory stays current with its directory, not its root.
+  for (const std::string& p : {k.polku(), k / "puuttuu", std::string("suhteellinen"), std::string()}) {
+    alusta::vaihdaAsema(p);
+    EXPECT_EQ(alusta::nykyinenHakemisto(), k.polku()) << p;
+  }
+}
+
+TEST(Alusta, OhjelmanHakemistoJaNimi) {
+  const std::string hakemisto = alusta::ohjelmanHakemisto(), nimi = alusta::ohjelmanNimi();
+  ASSERT_FALSE(hakemisto.empty());
+  const bool juuri = alusta::onWindows ? hakemisto.size() == 3 && hakemisto[1] == ':' : hakemisto == "/";
+  EXPECT_TRUE(juuri || hakemisto.back() != alusta::erotin) << hakemisto;
+  EXPECT_TRUE(alusta::listaakoHakemisto(hakemisto));
+  EXPECT_EQ(nimi.find(alusta::erotin), std::string::npos) << nimi;
+  EXPECT_TRUE(alusta::onkoTavallinenTiedosto((juuri ? hakemisto : hakemisto + alusta::erotin) + nimi)) << nimi;
+  if constexpr (alusta::onWindows) {
+    EXPECT_EQ(euro::pieneksi(nimi.substr(nimi.size() - 4)), ".exe");
+  }
+}
+
+TEST(Alusta, PaikallinenAika) {
+  const std::time_t ennen = std::time(nullptr);
+  const alusta::Aika a = alusta::paikallinenAika();
+  const std::time_t jalkeen = std::time(nullptr);
+  std::tm tm{};
+  tm.tm_year = a.vuosi - 1900;
+  tm.tm_mon = a.kuukausi - 1;
+  tm.tm_mday = a.paiva;
+  tm.tm_hour = a.tunti;
+  tm.tm_min = a.minuutti;
+  tm.tm_sec = a.sekunti;
+  tm.tm_isdst = -1;
+  const std::time_t t = std::mktime(&tm);
+  EXPECT_GE(t, ennen - 1);
+  EXPECT_LE(t, jalkeen + 1);
+}
+
+TEST(Alusta, KonsoliinKirjoitetaanUtf8) {
+  testing::internal::CaptureStderr();
+  alusta::kirjoitaKonsoliin(2, ansi("Tiedostoa ei löydy: C:\\€\n"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Tiedostoa ei löydy: C:\\€\n");
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+#include "split/nimi.h"
+
+#include <gtest/gtest.h>
+
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "split/t00.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using euro::ansi;
+using split::PaloitteluAsetukset;
+using T = PaloitteluAsetukset::Tunniste;
+
+TEST(Asetapos, JokainenTunnisteJaKirjoitetutPositiot) {
+  testi::Ymparisto ymp;
+  struct {
+    T tunniste;
+    const char* alku;
+    const char* loppu;
+    std::int32_t odAlku, odLoppu;
+  } const tapaukset[] = {
+      {T::asiakastunnus, "1", "2", 49, 65},
+      {T::tilinumero, "1", "2", 10, 23},
+      {T::tilinomistajanNimi, "1", "2", 148, 182},
+      {T::positiot, "49", "65", 49, 65},
+      {T::positiot, " 10 ", "1 2", 10, 12},
+      {T::positiot, "12,5", "13.5", 12, 14},  // half to the even neighbour
+      {T::positiot, "2,5", "3,5001", 2, 4},
+      {T::positiot, "-0,5", "abc", 0, 0},
+      {T::positiot, "-2147483648", "2147483647", INT32_MIN, INT32_MAX},
+  };
+  for (const auto& t : tapaukset) {
+    PaloitteluAsetukset a;
+    a.valitse(t.tunniste);
+    a.txtPosAlku = t.alku;
+    a.txtPosLoppu = t.loppu;
+    std::int32_t alku = -7, loppu = -7;
+    split::asetapos(a, alku, loppu);
+    EXPECT_EQ(alku, t.odAlku) << t.alku;
+    EXPECT_EQ(loppu, t.odLoppu) << t.loppu;
+  }
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
+TEST(Asetapos, PositioYli32BitinTaiIlmanValintaa) {
+  PaloitteluAsetukset a;
+  a.valitse(T::positiot);
+  a.txtPosAlku = "2147483648";
+  std::int32_t alku = 0, loppu = 0;
+  try {
+    split::asetapos(a, alku, loppu);
+    ADD_FAILURE() << "ei heittänyt";
+  } catch (const euro::Virhe& v) {
+    EXPECT_EQ(v.numero(), 6);
+  }
+  a.optPositiot = false;
+  alku = 3;
+  loppu = 4;
+  split::asetapos(a, alku, loppu);
+  EXPECT_EQ(alku, 3);
+  EXPECT_EQ(loppu, 4);
+}
+
+TEST(PuhdistaNimi, SallitutMerkitSailyttavatKirjainkokonsa) {
+  struct {
+    const char* sisaan;
+    const char* ulos;
+  } const tapaukset[] = {
+      {"Café Ab/Oy", "Caf AbOy"},
+      {"åäöÅÄÖ abc XYZ", "åäöÅÄÖ abc XYZ"},
+      {"a:b\\c/d*e?f\"g<h>i|j", "abcdefghij"},
+      {"+- _.()!#$%&", "+- _.()!#$%&"},
+      {"tab\there", "tabhere"},
+      {"ÿüéß€", ""},
+      {"", ""},
+  };
+  for (const auto& t : tapaukset)
+    EXPECT_EQ(split::fe_PuhdistaNimi(ansi(t.sisaan)), ansi(t.ulos)) << t.sisaan;
+}
+
+TEST(Muodostanimi, NimetRivinKentistaJaOsista) {
+  testi::Ymparisto ymp;
+  struct Tapaus {
+    const char* kuvaus;
+    testi::T00 rivi;
+    T tunniste = T::asiakastunnus;
+    std::string alkuosa = "TITO-*-?-";
+    std::string loppuosa = ".TXT";
+    std::string odotettu;
+  };
+  auto t00 = [](auto muuta) {
+    testi::T00 t;
+    muuta(t);
+    return t;
+  };
+  const std::vector<Tapaus> tapaukset = {
+      {"oletukset", {}, T::asiakastunnus, "TITO-*-?-", ".TXT", "TITO-2018-08-1234567-8.TXT"},
+      {"jakso", {}, T::asiakastunnus, "TITO-#-", ".TXT", "TITO-20180801-20180831-1234567-8.TXT"},
+      {"omistajan nimi", t00([](auto& t) { t.nimi = "Café Ab/Oy"; }), T::tilinomistajanNimi,
+       "TITO-*-?-", ".TXT", "TITO-2018-08-Caf AbOy.TXT"},
+      {"tilinumero", {}, T::tilinumero, "", "", "12345678901234"},
+      {"risuaita avaimessa", t00([](auto& t) { t.nimi = "A#B"; }), T::tilinomistajanNimi, "", "",
+       "A20180801-20180831B"},
+      {"tahti ja kysymys avaimesta pois", t00([](auto& t) { t.asiakas = "1*2?3"; }),
+       T::asiakastunnus, "", "", "123"},
+      {"paivays pitaa paikkamerkkeja", t00([](auto& t) { t.alku = "*?0801"; }), T::asiakastunnus,
+       "TITO-*-?-", ".TXT", "TITO-2008-08-1234567-8.TXT"},
+      {"tyhja avain", t00([](auto& t) { t.asiakas = ""; }), T::asiakastunnus, "TITO-*-?-", ".TXT",
+       "TITO-2018-08-.TXT"},
+      {"lyhyt rivi", t00([](auto& t) { t.pituus = 30; }), T::asiakastunnus, "TITO-*-?-#", ".TXT",
+       "TITO-2018-08-201808-20.TXT"},
+      {"vuosisata aina 20", t00([](auto& t) { t.alku = "990101"; }), T::asiakastunnus, "*", "",
+       "20991234567-8"},
+      {"erottimet pois osista", {}, T::asiakastunnus, "..\\x:/", "/.TXT", "..x1234567-8.TXT"},
+      {"kirjainkoko sailyy", t00([](auto& t) { t.nimi = "  äiti Ab  "; }),
+       T::tilinomistajanNimi, "", ".txt", "äiti Ab.txt"},
+  };
+  for (const auto& t : tapaukset) {
+    PaloitteluAsetukset a;
+    a.valitse(t.tunniste);
+    a.txtNimenAlkuosa = ansi(t.alkuosa);
+    a.txtNimenLoppuosa = ansi(t.loppuosa);
+    std::int32_t alku = 0, loppu = 0;
+    split::asetapos(a, alku, loppu);
+    EXPECT_EQ(split::muodostanimi(ansi(t.rivi.rivi()), "KOHDE/", a, alku, loppu),
+              "KOHDE/" + ansi(t.odotettu))
+        << t.kuvaus;
+  }
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
+TEST(Muodostanimi, PositiotJoitaEiVoiLeikata) {
+  PaloitteluAsetukset a;
+  a.txtNimenAlkuosa = "X";
+  a.txtNimenLoppuosa = "";
+  const std::string rivi = testi::T00{}.rivi();
+  struct {
+    std::int32_t alku, loppu;
+    bool heittaa;
+  } const tapaukset[] = {
+      {0, 5, true}, {-3, 5, true}, {10, 8, true}, {10, 9, false}, {400, 500, false}, {1, 3, false},
+  };
+  for (const auto& t : tapaukset) {
+    if (t.heittaa) {
+      EXPECT_THROW(split::muodostanimi(rivi, "", a, t.alku, t.loppu), euro::Virhe)
+          << t.alku << ":" << t.loppu;
+    } else {
+      EXPECT_NO_THROW(split::muodostanimi(rivi, "", a, t.alku, t.loppu));
+    }
+  }
+  EXPECT_EQ(split::muodostanimi(rivi, "", a, 10, 9), "X");
+  EXPECT_EQ(split::muodostanimi(rivi, "", a, 1, 3), "XT00");
+}
+
+}  // namespace

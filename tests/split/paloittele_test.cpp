@@ -1,0 +1,339 @@
+#include "split/paloittele.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "split/nimi.h"
+#include "split/t00.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using euro::ansi;
+using split::PaloitteluAsetukset;
+constexpr char sep = alusta::erotin;
+const std::string S(1, sep);
+
+const alusta::Aika kiinteaAika{2018, 8, 21, 14, 30, 5};
+alusta::Aika kello() { return kiinteaAika; }
+
+struct Ajo : ::testing::Test {
+  testi::Ymparisto ymp;
+  testi::Kansio kansio;
+  PaloitteluAsetukset a;
+
+  void SetUp() override {
+    a.txtPaloiteltavaTiedosto = kansio / "TITO.TXT";
+    a.chkAikaleimaaPaloiteltava = false;
+  }
+  split::PaloitteluTulos aja() { return split::paloittele(a, kello); }
+  std::string rivi(const std::string& asiakas, const std::string& alku = "180801") {
+    testi::T00 t;
+    t.asiakas = asiakas;
+    t.alku = alku;
+    return t.rivi();
+  }
+  std::string nimi(const std::string& asiakas, const std::string& kk = "08") {
+    return "TITO-2018-" + kk + "-" + asiakas + ".TXT";
+  }
+};
+
+TEST_F(Ajo, TarkistustenViestit) {
+  struct Tapaus {
+    const char* kuvaus;
+    std::string tiedosto;  // statement path; created unless it names a missing one
+    bool luo;
+    std::string kohde;
+    std::deque<int> vastaukset;
+    std::vector<testi::Viesti> odotetut;
+  };
+  const std::string puuttuva = kansio / "PUUTTUU.TXT";
+  const std::string uusi = kansio / "uusi";
+  const std::string syva = kansio / "ei" + S + "ole";
+  const std::string kaksois = kansio.polku() + S + S + "TITO.TXT";
+  const std::string eiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
+  const std::vector<Tapaus> tapaukset = {
+      {"M1", puuttuva, false, "", {},
+       {{ansi("Tiedostoa ") + puuttuva + ansi(" ei löydy"), "PALOITTELUA EI TEHTY", 0}}},
+      {"M1 tyhja polku", "", false, "", {}, {{ansi("Tiedostoa  ei löydy"), "PALOITTELUA EI TEHTY", 0}}},
+      {"M2", kaksois, true, "", {},
+       {{ansi("Paloittelua ei voi tehdä, koska tiedostonimessä ") + kaksois +
+             ansi(" on UNC polku tyyliin \\\\SERVERI... -> käytä levyasematunnusta, esim T:"),
+         "", 0}}},
+      {"M3 ei, M5", kansio / "TITO.TXT", true, uusi, {7},
+       {{ansi("Hakemistoa ") + uusi + S + ansi(" ei löydy, luodaanko se? "), "LUODAANKO HAKEMISTO", 36},
+        {ansi("Hakemistoa ") + uusi + S + ansi(" ei tehty"), eiLuoda, 16}}},
+      {"M3 kylla, M4", kansio / "TITO.TXT", true, syva + S, {6},
+       {{ansi("Hakemistoa ") + syva + S + ansi(" ei löydy, luodaanko se? "), "LUODAANKO HAKEMISTO", 36},
+        {ansi("Hakemiston ") + syva + ansi(" luominen ei onnistunut"), eiLuoda, 16}}},
+  };
+  for (const auto& t : tapaukset) {
+    ymp.viestit.viestit.clear();
+    ymp.viestit.vastaukset = t.vastaukset;
+    if (t.luo) testi::kirjoitaTiedosto(kansio / "TITO.TXT", rivi("1") + "\r\n");
+    a.txtPaloiteltavaTiedosto = t.tiedosto;
+    a.txtTallennusHakemisto = t.kohde;
+    auto tulos = aja();
+    EXPECT_FALSE(tulos.valmis) << t.kuvaus;
+    EXPECT_EQ(ymp.viestit.viestit, t.odotetut) << t.kuvaus;
+    EXPECT_FALSE(testi::onOlemassa(uusi)) << t.kuvaus;
+    EXPECT_FALSE(testi::onOlemassa(kansio / nimi("1"))) << t.kuvaus;
+  }
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
+TEST_F(Ajo, M3KyllaLuoHakemistonJaPaloittelee) {
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, rivi("1") + "\r\n");
+  a.txtTallennusHakemisto = kansio / "uusi";
+  ymp.viestit.vastaukset = {6};
+  auto tulos = aja();
+  EXPECT_TRUE(tulos.valmis);
+  EXPECT_EQ(tulos.kohdehakemisto, kansio / "uusi" + S);
+  EXPECT_EQ(testi::lueTiedosto(kansio / "uusi" + S + nimi("1")), rivi("1") + "\r\n");
+}
+
+TEST_F(Ajo, ArkistohakemistoaEiVoiLuoda) {
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, rivi("1") + "\r\n");
+  testi::kirjoitaTiedosto(kansio / "TUODUT", "tiedosto, ei hakemisto");
+  a.chkAikaleimaaPaloiteltava = true;
+  a.txtTallennusHakemisto = kansio / "uusi";
+  ymp.viestit.vastaukset = {6};
+  EXPECT_FALSE(aja().valmis);
+  ASSERT_EQ(ymp.viestit.viestit.size(), 2u);
+  EXPECT_EQ(ymp.viestit.viestit[1],
+            (testi::Viesti{ansi("Hakemiston ") + kansio / "TUODUT" + ansi(" luominen ei onnistunut"),
+                           "EI PALOITELTU, HAKEMISTOA EI VOI LUODA", 0}));
+  // The target directory the user agreed to stays; the statement file is untouched.
+  EXPECT_TRUE(testi::onOlemassa(kansio / "uusi"));
+  EXPECT_EQ(testi::lueTiedosto(a.txtPaloiteltavaTiedosto), rivi("1") + "\r\n");
+}
+
+TEST_F(Ajo, ErätOmiinTiedostoihinsaTavuTavulta) {
+  const std::string syote = "alku ennen\r\nT01 ei ole\r\n" +
+                            rivi("A") + "\r\nT10 a1\r\n\r\nt00 pieni\r\n T00 tyhja eteen\r\n" +
+                            rivi("B") + "\rT10 b1\nLF on merkki\r\n" +
+                            rivi("A", "180901") + "\r\nT10 a2\r\n" +
+                            rivi("A") + "\r\nviimeinen ilman paatetta";
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
+  testi::kirjoitaTiedosto(kansio / nimi("A"), "vanha\r\n");
+  a.txtTallennusHakemisto = "   ";
+  auto tulos = aja();
+  ASSERT_TRUE(tulos.valmis);
+  EXPECT_EQ(tulos.kohdehakemisto, kansio.polku() + S);
+  EXPECT_EQ(testi::lueTiedosto(kansio / nimi("A")),
+            "vanha\r\n" + rivi("A") + "\r\nT10 a1\r\n\r\nt00 pieni\r\n T00 tyhja eteen\r\n" +
+                rivi("A") + "\r\nviimeinen ilman paatetta\r\n");
+  EXPECT_EQ(testi::lueTiedosto(kansio / nimi("B")), rivi("B") + "\r\nT10 b1\nLF on merkki\r\n");
+  EXPECT_EQ(testi::lueTiedosto(kansio / nimi("A", "09")), rivi("A", "180901") + "\r\nT10 a2\r\n");
+  EXPECT_EQ(testi::lueTiedosto(a.txtPaloiteltavaTiedosto), syote);
+  const auto& y = tulos.yhteenveto;
+  EXPECT_EQ(y.ohitetutRivit, 2);
+  ASSERT_EQ(y.tiedostot.size(), 3u);
+  EXPECT_EQ(y.tiedostot[0].polku, kansio / nimi("A"));
+  EXPECT_EQ(y.tiedostot[0].eria, 2);
+  EXPECT_EQ(y.tiedostot[0].riveja, 7);
+  EXPECT_EQ(y.tiedostot[1].riveja, 2);
+  EXPECT_TRUE(ymp.viestit.viestit.empty());
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
+TEST_F(Ajo, ArkistointiJaSamaSekunti) {
+  const std::string syote = "ei T00-riveja\r\n";
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
+  a.chkAikaleimaaPaloiteltava = true;
+  auto tulos = aja();
+  const std::string arkistoitu = kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT";
+  EXPECT_TRUE(tulos.valmis);
+  EXPECT_EQ(tulos.yhteenveto.arkistoitu, arkistoitu);
+  EXPECT_EQ(testi::lueTiedosto(arkistoitu), syote);
+  EXPECT_EQ(testi::tiedostot(kansio.polku()), std::vector<std::string>{"TUODUT"});
+
+  // The bank program starts a new file; a second run in the same second finds the name taken.
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, rivi("1") + "\r\n");
+  EXPECT_FALSE(aja().valmis);
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+  EXPECT_EQ(ymp.virheet[0].numero, 58);
+  EXPECT_EQ(ymp.virheet[0].kutsurivi, 100);
+  EXPECT_EQ(ymp.virheet[0].moduuli, "kolvanto");
+  EXPECT_EQ(ymp.virheet[0].rutiini, "paloittele");
+  EXPECT_EQ(testi::lueTiedosto(arkistoitu), syote);
+  EXPECT_EQ(testi::lueTiedosto(a.txtPaloiteltavaTiedosto), rivi("1") + "\r\n");
+  EXPECT_FALSE(testi::onOlemassa(kansio / nimi("1")));
+}
+
+TEST_F(Ajo, VirhepolutSuljevatJaRaportoivat) {
+  struct Tapaus {
+    const char* kuvaus;
+    std::string alkuosa, loppuosa, posAlku, posLoppu;
+    bool arkistoi;
+    std::int32_t numero;
+  };
+  const std::vector<Tapaus> tapaukset = {
+      {"alkupositio alle 1", "X", "", "0", "5", false, 5},
+      {"loppu kaksi ennen alkua", "X", "", "10", "8", false, 5},
+      {"tyhja nimi on hakemisto itse", "", "", "400", "400", false, 75},
+      {"positio yli 32 bitin", "X", "", "1E10", "5", true, 6},
+  };
+  for (const auto& t : tapaukset) {
+    ymp.virheet.clear();
+    const std::string syote = "ohi\r\n" + rivi("1") + "\r\nT10\r\n";
+    testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
+    a.valitse(PaloitteluAsetukset::Tunniste::positiot);
+    a.txtNimenAlkuosa = t.alkuosa;
+    a.txtNimenLoppuosa = t.loppuosa;
+    a.txtPosAlku = t.posAlku;
+    a.txtPosLoppu = t.posLoppu;
+    a.chkAikaleimaaPaloiteltava = t.arkistoi;
+    EXPECT_FALSE(aja().valmis) << t.kuvaus;
+    ASSERT_EQ(ymp.virheet.size(), 1u) << t.kuvaus;
+    EXPECT_EQ(ymp.virheet[0].numero, t.numero) << t.kuvaus;
+    EXPECT_EQ(ymp.virheet[0].kutsurivi, 100) << t.kuvaus;
+    // Nothing written; an archived statement file stays archived.
+    auto nimet = testi::tiedostot(kansio.polku());
+    if (t.arkistoi) {
+      EXPECT_EQ(nimet, std::vector<std::string>{"TUODUT"}) << t.kuvaus;
+      EXPECT_EQ(testi::lueTiedosto(kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT"), syote);
+    } else {
+      EXPECT_EQ(nimet, (std::vector<std::string>{"TITO.TXT"})) << t.kuvaus;
+    }
+  }
+}
+
+TEST_F(Ajo, LaitenimiWindowsissaVirhepolulle) {
+  const std::string syote = rivi("CON") + "\r\n" + rivi("lpt1.x") + "\r\n" + rivi("OK") + "\r\n";
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
+  a.txtNimenAlkuosa = "";
+  a.txtNimenLoppuosa = "";
+  auto tulos = aja();
+  if constexpr (alusta::onWindows) {
+    EXPECT_FALSE(tulos.valmis);
+    ASSERT_EQ(ymp.virheet.size(), 1u);
+    EXPECT_EQ(ymp.virheet[0].numero, 52);
+    EXPECT_EQ(testi::tiedostot(kansio.polku()), std::vector<std::string>{"TITO.TXT"});
+  } else {
+    EXPECT_TRUE(tulos.valmis);
+    EXPECT_EQ(testi::lueTiedosto(kansio / "CON"), rivi("CON") + "\r\n");
+  }
+}
+
+TEST_F(Ajo, KauttaviivatEivatOleVerkkopolku) {
+  if constexpr (!alusta::onWindows) GTEST_SKIP() << "vain Windowsissa / ei ole erotin";
+  std::string polku = kansio.polku();
+  for (char& c : polku)
+    if (c == '\\') c = '/';
+  testi::kirjoitaTiedosto(kansio / "TITO.TXT", rivi("1") + "\r\n");
+  a.txtPaloiteltavaTiedosto = polku + "/TITO.TXT";
+  a.txtTallennusHakemisto = kansio.polku();
+  EXPECT_TRUE(aja().valmis);
+  EXPECT_TRUE(ymp.viestit.viestit.empty());
+  EXPECT_EQ(testi::lueTiedosto(kansio / nimi("1")), rivi("1") + "\r\n");
+}
+
+// Random cumulative files against a small model of the split written here.
+TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
+  std::mt19937 arpa(20180821);
+  auto valitse = [&](std::initializer_list<const char*> v) {
+    return std::string(*(v.begin() + arpa() % v.size()));
+  };
+  const char* paatteet[] = {"\r\n", "\r", "\n", "\r\n", "\r\n"};
+  for (int kierros = 0; kierros < 60; ++kierros) {
+    testi::Kansio k;
+    std::string syote;
+    int rivit = 1 + arpa() % 40;
+    for (int i = 0; i < rivit; ++i) {
+      std::string r;
+      switch (arpa() % 6) {
+        case 0:
+        case 1: {
+          testi::T00 t;
+          t.asiakas = valitse({"1", "2", "3*", "4?", "#5", " 6 ", "", "ä7"});
+          t.alku = valitse({"180801", "181201", "99*?01", "#10101"});
+          t.pituus = arpa() % 4 == 0 ? 20 + arpa() % 60 : 322;
+          r = ansi(t.rivi());
+          break;
+        }
+        case 2: r = valitse({"t00 pieni", " T00 tyhja", "T0", "T01"}); break;
+        case 3: r = ""; break;
+        default: r = "T10 rivi " + std::to_string(i); break;
+      }
+      syote += r;
+      if (i + 1 < rivit || arpa() % 2) syote += paatteet[arpa() % 5];
+    }
+    testi::kirjoitaTiedosto(k / "TITO.TXT", syote);
+
+    // The model: lines end at CR LF or CR; a batch begins at "T00".
+    std::map<std::string, std::string> odotettu;
+    std::string nyt;
+    bool erassa = false;
+    std::string riviNyt;
+    auto kasittele = [&](const std::string& r) {
+      if (r.rfind("T00", 0) == 0) {
+        erassa = true;
+        std::string avain = r.size() >= 49 ? r.substr(48, 17) : "";
+        while (!avain.empty() && avain.back() == ' ') avain.pop_back();
+        while (!avain.empty() && avain.front() == ' ') avain.erase(0, 1);
+        std::erase(avain, '*');
+        std::erase(avain, '?');
+        std::erase(avain, '\n');
+        auto pala = [&](std::size_t p) { return p <= r.size() ? r.substr(p - 1, 2) : ""; };
+        std::string nimi = "TITO-*-?-" + avain + ".TXT", tulos;
+        for (char c : nimi) {
+          if (c == '*') tulos += "20" + pala(27);
+          else tulos += c;
+        }
+        nimi.swap(tulos);
+        tulos.clear();
+        for (char c : nimi) {
+          if (c == '?') tulos += pala(29);
+          else tulos += c;
+        }
+        nimi.swap(tulos);
+        tulos.clear();
+        for (char c : nimi) {
+          if (c == '#')
+            tulos += "20" + pala(27) + pala(29) + pala(31) + "-20" + pala(33) + pala(35) + pala(37);
+          else tulos += c;
+        }
+        nimi.clear();
+        for (char c : tulos)
+          if (c != '*' && c != '?' && c != '\n') nimi += c;
+        nyt = nimi;
+      }
+      if (erassa) odotettu[nyt] += r + "\r\n";
+    };
+    bool kesken = false;
+    for (std::size_t i = 0; i < syote.size(); ++i) {
+      if (syote[i] == '\r') {
+        kasittele(riviNyt);
+        riviNyt.clear();
+        kesken = false;
+        if (i + 1 < syote.size() && syote[i + 1] == '\n') ++i;
+      } else {
+        riviNyt += syote[i];
+        kesken = true;
+      }
+    }
+    if (kesken) kasittele(riviNyt);
+
+    PaloitteluAsetukset b;
+    b.txtPaloiteltavaTiedosto = k / "TITO.TXT";
+    b.txtTallennusHakemisto = k / "ulos";
+    b.chkAikaleimaaPaloiteltava = false;
+    ymp.viestit.vastaukset = {6};
+    ASSERT_TRUE(split::paloittele(b, kello).valmis) << kierros;
+    std::vector<std::string> nimet;
+    for (const auto& [nimi, sisalto] : odotettu) {
+      nimet.push_back(nimi);
+      EXPECT_EQ(testi::lueTiedosto(k / "ulos" + S + nimi), sisalto) << kierros << " " << nimi;
+    }
+    if (odotettu.empty()) EXPECT_TRUE(testi::tiedostot(k / "ulos").empty());
+    else EXPECT_EQ(testi::tiedostot(k / "ulos"), nimet) << kierros;
+  }
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
+}  // namespace
