@@ -1,0 +1,140 @@
+// kolvanto-cli as a process: exit status, standard error, standard output and files left.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "split/t00.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using euro::ansi;
+const std::string S(1, alusta::erotin);
+
+struct Tulos {
+  int koodi;
+  std::string ulos, virhe;  // as written: UTF-8
+};
+
+// Quotes one argument for the platform's shell.
+std::string lainaa(const std::string& s) {
+  if constexpr (alusta::onWindows) {
+    return "\"" + s + "\"";
+  } else {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+  }
+}
+
+struct Cli : ::testing::Test {
+  testi::Kansio kansio;
+
+  Tulos aja(const std::vector<std::string>& argumentit, const std::string& hakemisto = "") {
+    std::string ohjelma = alusta::ohjelmanHakemisto() + S + "kolvanto-cli" +
+                          (alusta::onWindows ? ".exe" : "");
+    std::string komento = lainaa(ohjelma);
+    for (const auto& a : argumentit) komento += " " + lainaa(a);
+    komento += " >" + lainaa(kansio / "ulos.log") + " 2>" + lainaa(kansio / "virhe.log");
+    if (!hakemisto.empty()) komento = "cd " + lainaa(hakemisto) + " && " + komento;
+    // cmd.exe strips one pair of outer quotes.
+    if constexpr (alusta::onWindows) komento = "\"" + komento + "\"";
+    // The shell takes the ANSI code page on Windows, UTF-8 here.
+    int s = std::system((alusta::onWindows ? komento : euro::ansiUtf8(komento)).c_str());
+    Tulos t{alusta::onWindows ? s : (s >> 8) & 0xff, testi::lueTiedosto(kansio / "ulos.log"),
+            testi::lueTiedosto(kansio / "virhe.log")};
+    alusta::poistaTiedosto(kansio / "ulos.log");
+    alusta::poistaTiedosto(kansio / "virhe.log");
+    return t;
+  }
+  std::string t00(const std::string& asiakas) {
+    testi::T00 t;
+    t.asiakas = asiakas;
+    return t.rivi() + "\r\n";
+  }
+};
+
+TEST_F(Cli, OhjeVersioJaKayttovirheet) {
+  struct {
+    std::vector<std::string> argumentit;
+    int koodi;
+    const char* ulos;   // part of standard output
+    const char* virhe;  // part of standard error
+  } const tapaukset[] = {
+      {{"--help"}, 0, "Käyttö: kolvanto-cli", ""},
+      {{"-h"}, 0, "64  virheellinen komentorivi", ""},
+      {{"--version"}, 0, "kolvanto-cli 21.8.2018\n", ""},
+      {{}, 64, "", "kolvanto-cli: tiliotetiedosto puuttuu\n"},
+      {{"--tuntematon", "X"}, 64, "", "tuntematon valinta: --tuntematon"},
+      {{"--avain", "postinumero", "X"}, 64, "", "tuntematon paloitteluehto: postinumero"},
+      {{"X", "Y"}, 64, "", "vain yksi tiliotetiedosto"},
+      {{"X", "--kohde"}, 64, "", "--kohde tarvitsee hakemiston"},
+  };
+  for (const auto& t : tapaukset) {
+    Tulos r = aja(t.argumentit);
+    std::string nimi = t.argumentit.empty() ? "(ei argumentteja)" : t.argumentit[0];
+    EXPECT_EQ(r.koodi, t.koodi) << nimi;
+    EXPECT_NE(r.ulos.find(t.ulos), std::string::npos) << nimi << "\n" << r.ulos;
+    EXPECT_NE(r.virhe.find(t.virhe), std::string::npos) << nimi << "\n" << r.virhe;
+  }
+}
+
+TEST_F(Cli, PaloitteleeJaKertooYhteenvedon) {
+  const std::string tiedosto = kansio / "TITO.TXT";
+  const std::string kohde = kansio / "yritykset";
+  testi::kirjoitaTiedosto(tiedosto, "alku\r\n" + t00("1") + "T10\r\n" + t00("2") + t00("1"));
+  Tulos r = aja({"--ei-aikaleimaa", "--luo-hakemisto", "-k", kohde, ansi("--alkuosa=Ä-"), tiedosto});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(r.virhe, "LUODAANKO HAKEMISTO: Hakemistoa " + kohde + S +
+                         " ei löydy, luodaanko se? \n");
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-1.TXT")), t00("1") + "T10\r\n" + t00("1"));
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-2.TXT")), t00("2"));
+  EXPECT_EQ(r.ulos, kohde + S + "Ä-1.TXT: 2 erää, 3 riviä\n" + kohde + S +
+                        "Ä-2.TXT: 1 erää, 1 riviä\n" +
+                        "Ennen ensimmäistä T00-tietuetta ohitettu 1 riviä\n" +
+                        "Paloiteltu hakemistoon " + kohde + S + "\n");
+}
+
+TEST_F(Cli, TarkistusJaVirhePaluuarvot) {
+  const std::string tiedosto = kansio / "TITO.TXT";
+  testi::kirjoitaTiedosto(tiedosto, t00("1"));
+  const std::string puuttuu = kansio / "EI.TXT";
+  const std::string kohde = kansio / "ei-ole";
+
+  Tulos r = aja({puuttuu});
+  EXPECT_EQ(r.koodi, 1);
+  EXPECT_EQ(r.virhe, "PALOITTELUA EI TEHTY: Tiedostoa " + puuttuu + " ei löydy\n");
+
+  r = aja({"--kohde", kohde, tiedosto});
+  EXPECT_EQ(r.koodi, 1);
+  EXPECT_NE(r.virhe.find("EI PALOITELTU, HAKEMISTOA EI VOI LUODA: Hakemistoa " + kohde + S +
+                         " ei tehty\n"),
+            std::string::npos)
+      << r.virhe;
+  EXPECT_FALSE(testi::onOlemassa(kohde));
+
+  r = aja({"--ei-aikaleimaa", "--avain", "0:5", tiedosto});
+  EXPECT_EQ(r.koodi, 2);
+  EXPECT_NE(r.virhe.find("(virhe 5)\n\nKutsurivi      100\nModuulista   kolvanto\n"
+                         "Rutiinista     paloittele\n"),
+            std::string::npos)
+      << r.virhe;
+  EXPECT_EQ(testi::lueTiedosto(tiedosto), t00("1"));
+}
+
+TEST_F(Cli, ArkistoiSuhteellisenPolunViereen) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "cd && toimii vain POSIX-kuoressa";
+  testi::kirjoitaTiedosto(kansio / "TITO.TXT", t00("1"));
+  Tulos r = aja({"TITO.TXT"}, kansio.polku());
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_FALSE(testi::onOlemassa(kansio / "TITO.TXT"));
+  auto arkisto = testi::tiedostot(kansio / "TUODUT");
+  ASSERT_EQ(arkisto.size(), 1u);
+  EXPECT_EQ(arkisto[0].size(), std::string("2018-08-21+143005-TITO.TXT").size());
+  EXPECT_EQ(testi::lueTiedosto(kansio / "TUODUT" + S + arkisto[0]), t00("1"));
+  EXPECT_EQ(testi::lueTiedosto(kansio / "TITO-2018-08-1.TXT"), t00("1"));
+}
+
+}  // namespace
