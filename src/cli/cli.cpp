@@ -8,6 +8,8 @@
 #include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "settings/apppath.h"
+#include "settings/paloitteluasetukset.h"
 #include "split/paloittele.h"
 
 namespace cli {
@@ -37,12 +39,15 @@ class KonsoliViestit : public euro::Viestilaatikko {
 
 std::string ohje() {
   return ansi(
-      "Käyttö: kolvanto-cli [valinnat] TILIOTETIEDOSTO\n"
+      "Käyttö: kolvanto-cli [valinnat] [TILIOTETIEDOSTO]\n"
       "\n"
       "Jakaa konekielisen tiliotteen (TITO) kertymätiedoston T00-erätietueiden mukaan\n"
       "yrityskohtaisiin tiliotetiedostoihin. Jokainen erä lisätään yrityksen tiedoston loppuun.\n"
+      "Oletusarvot luetaan ikkunaohjelman asetustiedostosta (TITO-JAKO.OMA); komentorivin\n"
+      "valinnat ohittavat ne. Ilman TILIOTETIEDOSTOa paloitellaan asetusten tiedosto.\n"
       "\n"
       "Valinnat:\n"
+      "      --asetukset TIEDOSTO  lue oletusarvot tästä asetustiedostosta\n"
       "  -k, --kohde HAKEMISTO     tallennushakemisto (oletus: tiliotetiedoston hakemisto)\n"
       "      --alkuosa TEKSTI      tiedostonimen alkuosa (oletus \"TITO-*-?-\")\n"
       "      --loppuosa TEKSTI     tiedostonimen loppuosa (oletus \".TXT\")\n"
@@ -90,8 +95,10 @@ std::string raportti(const euro::Vikailmoitus& v) {
 }  // namespace
 
 int suorita(const std::vector<std::string>& argumentit) {
-  split::PaloitteluAsetukset a;
-  std::optional<std::string> tiedosto;
+  // Options are gathered first: they override what the settings file says.
+  std::optional<std::string> tiedosto, kohde, alkuosa, loppuosa, asetukset, posAlku, posLoppu;
+  std::optional<split::PaloitteluAsetukset::Tunniste> tunniste;
+  std::optional<bool> aikaleima;
   bool luoHakemisto = false;
 
   for (std::size_t i = 0; i < argumentit.size(); ++i) {
@@ -104,13 +111,13 @@ int suorita(const std::vector<std::string>& argumentit) {
         arg = arg.substr(0, yhta);
       }
     }
-    auto arvo = [&](std::string& kohde) -> bool {
+    auto arvo = [&](std::optional<std::string>& kohta) -> bool {
       if (liitetty) {
-        kohde = *liitetty;
+        kohta = *liitetty;
         return true;
       }
       if (i + 1 >= argumentit.size()) return false;
-      kohde = argumentit[++i];
+      kohta = argumentit[++i];
       return true;
     };
     auto ilmanArvoa = [&]() { return !liitetty; };
@@ -122,32 +129,34 @@ int suorita(const std::vector<std::string>& argumentit) {
       tulosteeseen(std::string("kolvanto-cli ") + euro::versio + "\n");
       return valmis;
     } else if (arg == "-k" || arg == "--kohde") {
-      if (!arvo(a.txtTallennusHakemisto)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee hakemiston"));
+      if (!arvo(kohde)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee hakemiston"));
     } else if (arg == "--alkuosa") {
-      if (!arvo(a.txtNimenAlkuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
+      if (!arvo(alkuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
     } else if (arg == "--loppuosa") {
-      if (!arvo(a.txtNimenLoppuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
+      if (!arvo(loppuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
+    } else if (arg == "--asetukset") {
+      if (!arvo(asetukset)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tiedoston"));
     } else if (arg == "--avain") {
-      std::string avain;
+      std::optional<std::string> avain;
       if (!arvo(avain)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee arvon"));
       using T = split::PaloitteluAsetukset::Tunniste;
-      if (avain == "asiakastunnus") {
-        a.valitse(T::asiakastunnus);
-      } else if (avain == "tilinumero") {
-        a.valitse(T::tilinumero);
-      } else if (avain == "nimi") {
-        a.valitse(T::tilinomistajanNimi);
-      } else if (auto kp = avain.find(':'); kp != std::string::npos) {
-        a.valitse(T::positiot);
-        a.txtPosAlku = avain.substr(0, kp);
-        a.txtPosLoppu = avain.substr(kp + 1);
+      if (*avain == "asiakastunnus") {
+        tunniste = T::asiakastunnus;
+      } else if (*avain == "tilinumero") {
+        tunniste = T::tilinumero;
+      } else if (*avain == "nimi") {
+        tunniste = T::tilinomistajanNimi;
+      } else if (auto kp = avain->find(':'); kp != std::string::npos) {
+        tunniste = T::positiot;
+        posAlku = avain->substr(0, kp);
+        posLoppu = avain->substr(kp + 1);
       } else {
-        return kayttovirheIlmoitus(ansi("tuntematon paloitteluehto: ") + avain);
+        return kayttovirheIlmoitus(ansi("tuntematon paloitteluehto: ") + *avain);
       }
     } else if (arg == "--aikaleima" && ilmanArvoa()) {
-      a.chkAikaleimaaPaloiteltava = true;
+      aikaleima = true;
     } else if (arg == "--ei-aikaleimaa" && ilmanArvoa()) {
-      a.chkAikaleimaaPaloiteltava = false;
+      aikaleima = false;
     } else if (arg == "--luo-hakemisto" && ilmanArvoa()) {
       luoHakemisto = true;
     } else if (arg == "--") {
@@ -162,18 +171,48 @@ int suorita(const std::vector<std::string>& argumentit) {
       tiedosto = arg;
     }
   }
-  if (!tiedosto) return kayttovirheIlmoitus(ansi("tiliotetiedosto puuttuu"));
 
-  // A relative path is taken from the current folder, so that the output and the archive land
-  // beside the statement file and not at the root.
-  a.txtPaloiteltavaTiedosto = absoluuttinen(*tiedosto);
-  if (!euro::trimmaa(a.txtTallennusHakemisto).empty())
-    a.txtTallennusHakemisto = absoluuttinen(a.txtTallennusHakemisto);
+  // Relative paths of the command line are taken from the folder it was given in, before the
+  // data directory may change the current folder; so the output and the archive land beside
+  // the statement file and not at the root.
+  if (tiedosto) tiedosto = absoluuttinen(*tiedosto);
+  if (kohde && !euro::trimmaa(*kohde).empty()) kohde = absoluuttinen(*kohde);
+  if (asetukset) asetukset = absoluuttinen(*asetukset);
 
   KonsoliViestit viestit(luoHakemisto);
   euro::Ohjelma ohjelma = euro::ohjelma();
   ohjelma.viestit = &viestit;
   euro::Ohjelma* edellinen = euro::asetaOhjelma(&ohjelma);
+  struct Palauta {
+    euro::Ohjelma* o;
+    ~Palauta() { euro::asetaOhjelma(o); }
+  } palauta{edellinen};
+
+  // The window's settings file is shared, never written here.
+  split::PaloitteluAsetukset a;
+  if (asetukset) {
+    if (!alusta::onkoTavallinenTiedosto(*asetukset))
+      return kayttovirheIlmoitus(ansi("asetustiedostoa ei löydy: ") + *asetukset);
+    settings::lueformi(*asetukset, a);
+  } else {
+    ohjelma.datahakemisto = settings::fe_apppath();
+    settings::lueformi(settings::asetustiedosto(ohjelma.datahakemisto), a);
+  }
+  if (tiedosto) a.txtPaloiteltavaTiedosto = *tiedosto;
+  if (kohde) a.txtTallennusHakemisto = *kohde;
+  if (alkuosa) a.txtNimenAlkuosa = *alkuosa;
+  if (loppuosa) a.txtNimenLoppuosa = *loppuosa;
+  if (tunniste) a.valitse(*tunniste);
+  if (posAlku) a.txtPosAlku = *posAlku;
+  if (posLoppu) a.txtPosLoppu = *posLoppu;
+  if (aikaleima) a.chkAikaleimaaPaloiteltava = *aikaleima;
+  if (a.txtPaloiteltavaTiedosto.empty()) return kayttovirheIlmoitus(ansi("tiliotetiedosto puuttuu"));
+
+  // Relative paths of the settings file are taken from the data directory, as in the window.
+  a.txtPaloiteltavaTiedosto = absoluuttinen(a.txtPaloiteltavaTiedosto);
+  if (!euro::trimmaa(a.txtTallennusHakemisto).empty())
+    a.txtTallennusHakemisto = absoluuttinen(a.txtTallennusHakemisto);
+
   int raportteja = 0;
   auto edellinenKasittelija = euro::asetaVirheKasittelija([&](const euro::Vikailmoitus& v) {
     ++raportteja;
@@ -183,7 +222,6 @@ int suorita(const std::vector<std::string>& argumentit) {
   split::PaloitteluTulos tulos = split::paloittele(a);
 
   euro::asetaVirheKasittelija(edellinenKasittelija);
-  euro::asetaOhjelma(edellinen);
 
   const auto& y = tulos.yhteenveto;
   std::string yhteenveto;

@@ -34,6 +34,9 @@ void luoHakemisto(const std::string& polku);
 // Renames a file; never replaces an existing one (58 when the new name is taken).
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi);
 
+// Puts a complete new file in the place of an old one in one step, replacing it.
+void korvaaTiedosto(const std::string& uusi, const std::string& vanha);
+
 // Removes a file (tests and temporary files only).
 void poistaTiedosto(const std::string& polku);
 
@@ -60,6 +63,8 @@ class Tiedosto {
   // Closes; harmless when nothing is open. Reports a failed close only when asked.
   void sulje();
   void suljeHiljaa() noexcept;
+  // Puts what was written onto the disk before the file is relied on (replacing another).
+  void tallennaLevylle();
   const std::string& polku() const noexcept { return polku_; }
 
  private:
@@ -100,6 +105,8 @@ namespace alusta {
 bool onLaitenimi(const std::string& tiedostonimi);
 // Whether a path stands on its own, without the current directory.
 bool onAbsoluuttinen(const std::string& polku);
+// A full local path: "X:\..." on Windows, "/..." on POSIX (no network or drive-relative path).
+bool onTaysiPolku(const std::string& polku);
 }  // namespace alusta
 
 namespace alusta {

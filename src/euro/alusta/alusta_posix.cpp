@@ -100,13 +100,15 @@ bool onkoTavallinenTiedosto(const std::string& polku) {
   std::string malli = p == std::string::npos ? n : n.substr(p + 1);
   if (malli.empty() || malli[0] == '.') return false;
   if (malli.find_first_of("*?") == std::string::npos) return onTavallinen(n);
+  // "?" is one character: match the ANSI forms, not the UTF-8 bytes.
+  malli = euro::utf8Ansi(malli);
 
   DIR* d = ::opendir(kansio.c_str());
   if (!d) return false;
   bool loytyi = false;
   while (dirent* e = ::readdir(d)) {
     std::string_view nimi = e->d_name;
-    if (nimi.empty() || nimi[0] == '.' || !tasmaa(malli, nimi)) continue;
+    if (nimi.empty() || nimi[0] == '.' || !tasmaa(malli, euro::utf8Ansi(nimi))) continue;
     if (onTavallinen(kansio + "/" + std::string(nimi))) {
       loytyi = true;
       break;
@@ -156,6 +158,10 @@ void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
     return;
   }
   heitaErrno(e, uusi);
+}
+
+void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {
+  if (::rename(natiivi(uusi).c_str(), natiivi(vanha).c_str()) != 0) heitaErrno(errno, vanha);
 }
 
 void poistaTiedosto(const std::string& polku) {
@@ -229,6 +235,11 @@ void Tiedosto::sulje() {
   int fd = static_cast<int>(kahva_);
   kahva_ = -1;
   if (::close(fd) != 0 && errno != EINTR) heitaErrno(errno, polku_);
+}
+
+void Tiedosto::tallennaLevylle() {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (::fsync(static_cast<int>(kahva_)) != 0 && errno != EINVAL) heitaErrno(errno, polku_);
 }
 
 void Tiedosto::suljeHiljaa() noexcept {

@@ -152,6 +152,12 @@ void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   heitaKoodi(e, lahdeLoytyy ? uusi : vanha);
 }
 
+void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {
+  if (!::MoveFileExW(leve(uusi).c_str(), leve(vanha).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    heitaKoodi(::GetLastError(), vanha);
+}
+
 void poistaTiedosto(const std::string& polku) {
   if (!::DeleteFileW(leve(polku).c_str())) heitaKoodi(::GetLastError(), polku);
 }
@@ -240,6 +246,11 @@ void Tiedosto::sulje() {
   HANDLE h = kahva(kahva_);
   kahva_ = -1;
   if (!::CloseHandle(h)) heitaKoodi(::GetLastError(), polku_);
+}
+
+void Tiedosto::tallennaLevylle() {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (!::FlushFileBuffers(kahva(kahva_))) heitaKoodi(::GetLastError(), polku_);
 }
 
 void Tiedosto::suljeHiljaa() noexcept {

@@ -30,4 +30,13 @@ bool onAbsoluuttinen(const std::string& polku) {
   }
 }
 
+bool onTaysiPolku(const std::string& polku) {
+  if constexpr (!onWindows) {
+    return !polku.empty() && polku[0] == '/';
+  } else {
+    return polku.size() >= 3 && std::isalpha(static_cast<unsigned char>(polku[0])) &&
+           polku[1] == ':' && polku[2] == '\\';
+  }
+}
+
 }  // namespace alusta

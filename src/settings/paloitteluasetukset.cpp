@@ -1,0 +1,78 @@
+#include "settings/paloitteluasetukset.h"
+
+namespace settings {
+
+namespace {
+
+// Each saved control of the window and the field that holds its value.
+struct Kentta {
+  Laji laji;
+  const char* nimi;
+  std::string split::PaloitteluAsetukset::*teksti;
+  bool split::PaloitteluAsetukset::*lippu;
+};
+
+using A = split::PaloitteluAsetukset;
+const Kentta kentat[] = {
+    {Laji::tekstilaatikko, "txtPaloiteltavaTiedosto", &A::txtPaloiteltavaTiedosto, nullptr},
+    {Laji::tekstilaatikko, "txtTallennusHakemisto", &A::txtTallennusHakemisto, nullptr},
+    {Laji::valintanappi, "optAsiakastunnus", nullptr, &A::optAsiakastunnus},
+    {Laji::valintanappi, "optTilinumero", nullptr, &A::optTilinumero},
+    {Laji::valintanappi, "optTilinomistajanNimi", nullptr, &A::optTilinomistajanNimi},
+    {Laji::valintanappi, "optPositiot", nullptr, &A::optPositiot},
+    {Laji::tekstilaatikko, "txtPosAlku", &A::txtPosAlku, nullptr},
+    {Laji::tekstilaatikko, "txtPosLoppu", &A::txtPosLoppu, nullptr},
+    {Laji::tekstilaatikko, "txtNimenAlkuosa", &A::txtNimenAlkuosa, nullptr},
+    {Laji::tekstilaatikko, "txtNimenLoppuosa", &A::txtNimenLoppuosa, nullptr},
+    {Laji::valintaruutu, "chkAikaleimaaPaloiteltava", nullptr, &A::chkAikaleimaaPaloiteltava},
+    {Laji::valintaruutu, "chkNaytaPaloitellut", nullptr, &A::chkNaytaPaloitellut},
+    {Laji::valintaruutu, "chkSuljeOhjelmaPaloittelunJalkeen", nullptr,
+     &A::chkSuljeOhjelmaPaloittelunJalkeen},
+    {Laji::valintaruutu, "chkPaloitteleAutomaattisesti", nullptr, &A::chkPaloitteleAutomaattisesti},
+};
+
+}  // namespace
+
+Lomake ohjaimiksi(const split::PaloitteluAsetukset& a) {
+  Lomake l;
+  for (const Kentta& k : kentat) {
+    Ohjain o;
+    o.laji = k.laji;
+    o.nimi = k.nimi;
+    if (k.teksti) {
+      o.arvo = a.*k.teksti;
+    } else if (k.laji == Laji::valintanappi) {
+      o.arvo = a.*k.lippu ? "True" : "False";
+      o.ryhma = "Frame1";
+    } else {
+      o.arvo = a.*k.lippu ? "1" : "0";
+    }
+    l.push_back(std::move(o));
+  }
+  return l;
+}
+
+void ohjaimista(const Lomake& lomake, split::PaloitteluAsetukset& a) {
+  for (const Kentta& k : kentat) {
+    for (const Ohjain& o : lomake) {
+      if (o.nimi != k.nimi || o.indeksi) continue;
+      if (k.teksti) a.*k.teksti = o.arvo;
+      else a.*k.lippu = k.laji == Laji::valintanappi ? o.arvo == "True" : o.arvo == "1";
+      break;
+    }
+  }
+}
+
+std::string asetustiedosto(const std::string& datahakemisto) { return datahakemisto + "TITO-JAKO.OMA"; }
+
+void tallennaformi(const std::string& polku, const split::PaloitteluAsetukset& a) {
+  se_TallennaFormi(polku, ohjaimiksi(a));
+}
+
+void lueformi(const std::string& polku, split::PaloitteluAsetukset& a) {
+  Lomake l = ohjaimiksi(a);
+  se_LueFormi(polku, l);
+  ohjaimista(l, a);
+}
+
+}  // namespace settings
