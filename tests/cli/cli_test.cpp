@@ -32,9 +32,10 @@ std::string lainaa(const std::string& s) {
 struct Cli : ::testing::Test {
   testi::Kansio kansio;
 
+  const std::string exe = std::string("kolvanto-cli") + (alusta::onWindows ? ".exe" : "");
+  std::string ohjelma = alusta::ohjelmanHakemisto() + S + exe;
+
   Tulos aja(const std::vector<std::string>& argumentit, const std::string& hakemisto = "") {
-    std::string ohjelma = alusta::ohjelmanHakemisto() + S + "kolvanto-cli" +
-                          (alusta::onWindows ? ".exe" : "");
     std::string komento = lainaa(ohjelma);
     for (const auto& a : argumentit) komento += " " + lainaa(a);
     komento += " >" + lainaa(kansio / "ulos.log") + " 2>" + lainaa(kansio / "virhe.log");
@@ -137,6 +138,38 @@ TEST_F(Cli, ArkistoiSuhteellisenPolunViereen) {
   EXPECT_EQ(arkisto[0].size(), std::string("2018-08-21+143005-TITO.TXT").size());
   EXPECT_EQ(testi::lueTiedosto(kansio / "TUODUT" + S + arkisto[0]), t00("1"));
   EXPECT_EQ(testi::lueTiedosto(kansio / "TITO-2018-08-1.TXT"), t00("1"));
+}
+
+TEST_F(Cli, KayttaaIkkunanAsetustiedostoa) {
+  // A copy of the program in a folder of its own: its settings file lies beside that folder.
+  alusta::luoHakemisto(kansio / "ohjelma");
+  testi::kopioi(ohjelma, kansio / "ohjelma" + S + exe);
+  ohjelma = kansio / "ohjelma" + S + exe;
+  const std::string tiedosto = kansio / "TITO.TXT";
+  const std::string kohde = kansio / "ulos";
+  alusta::luoHakemisto(kohde);
+  testi::kirjoitaTiedosto(kansio / "ohjelmaTITO-JAKO.OMA",
+                          "txtPaloiteltavaTiedosto = " + tiedosto + "\r\n" +
+                              "txtTallennusHakemisto = " + kohde + "\r\n" +
+                              "txtNimenAlkuosa = Y-\r\n" + "txtNimenLoppuosa = .tito\r\n" +
+                              "chkAikaleimaaPaloiteltava = 0\r\n");
+  const std::string asetukset = testi::lueTiedosto(kansio / "ohjelmaTITO-JAKO.OMA");
+  for (int kerta = 1; kerta <= 2; ++kerta) {
+    testi::kirjoitaTiedosto(tiedosto, t00("1"));
+    Tulos r = aja({});
+    EXPECT_EQ(r.koodi, 0) << r.virhe;
+  }
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + "Y-1.tito"), t00("1") + t00("1"));
+
+  // The command line overrides the file; another settings file can be named.
+  testi::kirjoitaTiedosto(kansio / "muu.oma", "txtNimenLoppuosa = .muu\r\n");
+  Tulos r = aja({"--loppuosa", ".cli", "--asetukset", kansio / "muu.oma", "--ei-aikaleimaa",
+                 "-k", kohde, tiedosto});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + "TITO-2018-08-1.cli"), t00("1"));
+  EXPECT_EQ(aja({"--asetukset", kansio / "puuttuu.oma", tiedosto}).koodi, 64);
+  // The CLI never writes the settings file.
+  EXPECT_EQ(testi::lueTiedosto(kansio / "ohjelmaTITO-JAKO.OMA"), asetukset);
 }
 
 }  // namespace

@@ -121,6 +121,10 @@ bool onOlemassa(const std::string& polku) {
   return fs::exists(natiivi(polku), ec);
 }
 
+void kopioi(const std::string& mista, const std::string& minne) {
+  fs::copy_file(natiivi(mista), natiivi(minne), fs::copy_options::overwrite_existing);
+}
+
 std::vector<std::string> tiedostot(const std::string& kansio) {
   std::vector<std::string> nimet;
   for (const auto& e : fs::directory_iterator(natiivi(kansio)))

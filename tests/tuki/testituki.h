@@ -90,6 +90,7 @@ class Kansio {
 std::string lueTiedosto(const std::string& polku);
 void kirjoitaTiedosto(const std::string& polku, const std::string& sisalto);
 bool onOlemassa(const std::string& polku);
+void kopioi(const std::string& mista, const std::string& minne);
 // Names in a folder, sorted, without "." and "..".
 std::vector<std::string> tiedostot(const std::string& kansio);
 
