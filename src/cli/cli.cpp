@@ -4,12 +4,14 @@
 #include <string_view>
 
 #include "euro/alusta/alusta.h"
+#include "euro/kuori.h"
 #include "euro/liittymat.h"
 #include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "settings/apppath.h"
 #include "settings/paloitteluasetukset.h"
+#include "split/esikatselu.h"
 #include "split/paloittele.h"
 
 namespace cli {
@@ -59,11 +61,13 @@ std::string ohje() {
       "                            aikaleimattuna (oletus)\n"
       "      --ei-aikaleimaa       jätä tiliotetiedosto paikalleen\n"
       "      --luo-hakemisto       luo puuttuva tallennushakemisto kysymättä\n"
+      "      --esikatselu          älä paloittele: tulosta tiedoston T00-tietueet viivaimen\n"
+      "                            ja paloitteluehdon X-merkkien kanssa (CR LF -rivit)\n"
       "  -h, --help                tämä ohje\n"
       "      --version             versio\n"
       "\n"
       "Paluuarvot:\n"
-      "  0   paloiteltu\n"
+      "  0   paloiteltu (--esikatselu: esikatselu tulostettu)\n"
       "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu)\n"
       "  2   paloittelu keskeytyi virheeseen\n"
       "  64  virheellinen komentorivi\n"
@@ -100,6 +104,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   std::optional<split::PaloitteluAsetukset::Tunniste> tunniste;
   std::optional<bool> aikaleima;
   bool luoHakemisto = false;
+  bool esikatselu = false;
 
   for (std::size_t i = 0; i < argumentit.size(); ++i) {
     std::string arg = argumentit[i];
@@ -159,6 +164,8 @@ int suorita(const std::vector<std::string>& argumentit) {
       aikaleima = false;
     } else if (arg == "--luo-hakemisto" && ilmanArvoa()) {
       luoHakemisto = true;
+    } else if (arg == "--esikatselu" && ilmanArvoa()) {
+      esikatselu = true;
     } else if (arg == "--") {
       for (++i; i < argumentit.size(); ++i) {
         if (tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
@@ -180,8 +187,10 @@ int suorita(const std::vector<std::string>& argumentit) {
   if (asetukset) asetukset = absoluuttinen(*asetukset);
 
   KonsoliViestit viestit(luoHakemisto);
+  euro::JarjestelmanKaynnistin kaynnistin;
   euro::Ohjelma ohjelma = euro::ohjelma();
   ohjelma.viestit = &viestit;
+  ohjelma.kaynnistin = &kaynnistin;
   euro::Ohjelma* edellinen = euro::asetaOhjelma(&ohjelma);
   struct Palauta {
     euro::Ohjelma* o;
@@ -212,6 +221,18 @@ int suorita(const std::vector<std::string>& argumentit) {
   a.txtPaloiteltavaTiedosto = absoluuttinen(a.txtPaloiteltavaTiedosto);
   if (!euro::trimmaa(a.txtTallennusHakemisto).empty())
     a.txtTallennusHakemisto = absoluuttinen(a.txtTallennusHakemisto);
+
+  if (esikatselu) {
+    // The preview's own bytes, CR LF lines as they are; nothing is started.
+    try {
+      bool naytetty = split::esikatselu(a, [](const std::string& osa) { alusta::kirjoitaTavut(1, osa); });
+      return naytetty ? valmis : tarkistusPysaytti;
+    } catch (...) {
+      euro::Virhe v = euro::nykyinenVirhe();
+      virheeseen("kolvanto-cli: " + v.viesti() + " (virhe " + std::to_string(v.numero()) + ")\n");
+      return virhe;
+    }
+  }
 
   int raportteja = 0;
   auto edellinenKasittelija = euro::asetaVirheKasittelija([&](const euro::Vikailmoitus& v) {

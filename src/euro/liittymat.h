@@ -2,7 +2,10 @@
 // each implement these; the core never shows anything itself.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace euro {
 
@@ -41,10 +44,41 @@ class Ongelmaikkuna {
 class Kaynnistin {
  public:
   virtual ~Kaynnistin() = default;
-  // Opens a document or address with the desktop; answers the shell's code (> 32 = started).
-  virtual int avaa(const std::string& kohde, const std::string& tyohakemisto) = 0;
-  // Starts a program by command line without waiting. Throws euro::Virhe when it cannot start.
+  // Opens a document, folder or address with the desktop without waiting. Empty parameters
+  // and working directory mean none. Answers the shell's code: above 32 started; 2 the file
+  // or the opener is missing; 31 nothing handles it.
+  virtual int avaa(const std::string& kohde, const std::string& parametrit,
+                   const std::string& tyohakemisto) = 0;
+  // Starts a program by command line without waiting, maximised or in a normal window, given
+  // the focus. Throws euro::Virhe when it cannot start.
   virtual void kaynnista(const std::string& komentorivi, bool maksimoitu) = 0;
+};
+
+// One entry of a file dialog's filter list.
+struct Suodatin {
+  std::string teksti;  // shown in the list, e.g. "*.TXT (*.TXT)"
+  std::string malli;   // e.g. "*.TXT"
+  bool operator==(const Suodatin&) const = default;
+};
+
+// What an open-file dialog is prepared with.
+struct Tiedostovalinta {
+  std::string alkuhakemisto;  // empty: the dialog's own default
+  std::string tiedostonimi;   // preset in the file-name box
+  std::string otsikko;
+  std::vector<Suodatin> suodattimet;
+  std::size_t valittuSuodatin = 0;  // index into suodattimet
+  bool tiedostonOltavaOlemassa = true;
+  bool piilotaVainLuku = true;  // no read-only check box
+  bool operator==(const Tiedostovalinta&) const = default;
+};
+
+class Tiedostovalitsin {
+ public:
+  virtual ~Tiedostovalitsin() = default;
+  // Shows the open-file dialog modally. Answers the full path of the chosen file, or nothing
+  // when the person cancels. Throws euro::Virhe when the dialog cannot be shown.
+  virtual std::optional<std::string> valitse(const Tiedostovalinta& valinta) = 0;
 };
 
 }  // namespace euro

@@ -17,7 +17,7 @@ class HiljainenViestilaatikko : public Viestilaatikko {
 
 class KieltavaKaynnistin : public Kaynnistin {
  public:
-  int avaa(const std::string&, const std::string&) override { return 2; }
+  int avaa(const std::string&, const std::string&, const std::string&) override { return 2; }
   void kaynnista(const std::string& komentorivi, bool) override {
     heitaVirhe(virhenro::tiedostoaEiLoydy, komentorivi);
   }
@@ -52,6 +52,11 @@ int viesti(const std::string& teksti, const std::string& otsikko, int tyyli) {
   Ohjelma& o = ohjelma();
   Viestilaatikko* v = o.viestit ? o.viestit : oletus().viestit;
   return v->nayta(teksti, otsikko, tyyli);
+}
+
+Kaynnistin& kaynnistin() {
+  Ohjelma& o = ohjelma();
+  return o.kaynnistin ? *o.kaynnistin : *oletus().kaynnistin;
 }
 
 }  // namespace euro

@@ -27,5 +27,6 @@ Ohjelma* asetaOhjelma(Ohjelma* uusi);
 
 // Shortcuts that go through the installed interfaces.
 int viesti(const std::string& teksti, const std::string& otsikko, int tyyli);
+Kaynnistin& kaynnistin();
 
 }  // namespace euro

@@ -5,6 +5,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
+#include "split/esikatselu_odotus.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"
 
@@ -170,6 +171,29 @@ TEST_F(Cli, KayttaaIkkunanAsetustiedostoa) {
   EXPECT_EQ(aja({"--asetukset", kansio / "puuttuu.oma", tiedosto}).koodi, 64);
   // The CLI never writes the settings file.
   EXPECT_EQ(testi::lueTiedosto(kansio / "ohjelmaTITO-JAKO.OMA"), asetukset);
+}
+
+TEST_F(Cli, EsikatseluTulostaaTavutEikaKaynnistaMitaan) {
+  testi::T00 t;
+  t.nimi = ansi("Öljy Ab");
+  const std::string tiedosto = kansio / "TITO.TXT";
+  testi::kirjoitaTiedosto(tiedosto, "alku\r\n" + t.rivi() + "\r\nT10\r\nt00\r\n");
+  Tulos r = aja({"--esikatselu", "--avain", "tilinumero", tiedosto});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(r.virhe, "");
+  EXPECT_EQ(r.ulos, testi::esikatselu("Pos 10:23" + std::string(14, 'X'), {t.rivi()}));
+  // Only shown: the statement file stays where it was, nothing is split or archived.
+  EXPECT_EQ(testi::tiedostot(kansio.polku()), std::vector<std::string>{"TITO.TXT"});
+
+  r = aja({"--esikatselu", "--avain", "5:8", kansio / "EI.TXT"});
+  EXPECT_EQ(r.koodi, 1);
+  EXPECT_EQ(r.ulos, "");
+  EXPECT_EQ(r.virhe, "kolvanto: Tiedostoa " + kansio / "EI.TXT" + "  ei löydy\n");
+
+  r = aja({"--esikatselu", "--avain", "1:99999", tiedosto});
+  EXPECT_EQ(r.koodi, 2);
+  EXPECT_EQ(r.ulos, "");
+  EXPECT_NE(r.virhe.find("Ylivuoto: Pos 1:99999 (virhe 6)"), std::string::npos) << r.virhe;
 }
 
 }  // namespace

@@ -24,14 +24,26 @@ int ValeViestit::nayta(const std::string& teksti, const std::string& otsikko, in
   return (tyyli & 0x0F) == 4 ? euro::vastaus::ei : euro::vastaus::ok;
 }
 
-int ValeKaynnistin::avaa(const std::string& kohde, const std::string& tyohakemisto) {
-  kaynnistykset.push_back({kohde, tyohakemisto, false, false});
+int ValeKaynnistin::avaa(const std::string& kohde, const std::string& parametrit,
+                         const std::string& tyohakemisto) {
+  kaynnistykset.push_back({kohde, parametrit, tyohakemisto, false, false});
   return avausKoodi;
 }
 
 void ValeKaynnistin::kaynnista(const std::string& komentorivi, bool maksimoitu) {
-  kaynnistykset.push_back({komentorivi, "", true, maksimoitu});
+  kaynnistykset.push_back({komentorivi, "", "", true, maksimoitu});
   if (kaynnistysEpaonnistuu) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, komentorivi);
+}
+
+std::optional<std::string> ValeTiedostovalitsin::valitse(const euro::Tiedostovalinta& valinta) {
+  valinnat.push_back(valinta);
+  if (vastaukset.empty()) {
+    if (epaonnistuu) euro::heitaVirhe(euro::virhenro::virheellinenKutsu);
+    return std::nullopt;
+  }
+  std::optional<std::string> v = vastaukset.front();
+  vastaukset.pop_front();
+  return v;
 }
 
 bool ValeOngelmaikkuna::nayta(const std::string& raportti, const std::string& hakuehdot) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,19 +30,32 @@ class ValeViestit : public euro::Viestilaatikko {
 };
 
 struct Kaynnistys {
-  std::string kohde, tyohakemisto;
+  std::string kohde;  // the target of avaa, or the command line of kaynnista
+  std::string parametrit, tyohakemisto;
   bool komentorivi;  // true: kaynnista, false: avaa
   bool maksimoitu;
   bool operator==(const Kaynnistys&) const = default;
 };
 
+// Records what would be started; starts nothing.
 class ValeKaynnistin : public euro::Kaynnistin {
  public:
-  int avaa(const std::string& kohde, const std::string& tyohakemisto) override;
+  int avaa(const std::string& kohde, const std::string& parametrit,
+           const std::string& tyohakemisto) override;
   void kaynnista(const std::string& komentorivi, bool maksimoitu) override;
   std::vector<Kaynnistys> kaynnistykset;
   int avausKoodi = 42;
   bool kaynnistysEpaonnistuu = false;
+};
+
+// Records every dialog it is asked to show and answers from a script: a path, a cancel
+// (nullopt), or a failure when the script is empty and epaonnistuu is set.
+class ValeTiedostovalitsin : public euro::Tiedostovalitsin {
+ public:
+  std::optional<std::string> valitse(const euro::Tiedostovalinta& valinta) override;
+  std::vector<euro::Tiedostovalinta> valinnat;
+  std::deque<std::optional<std::string>> vastaukset;
+  bool epaonnistuu = false;
 };
 
 class ValeOngelmaikkuna : public euro::Ongelmaikkuna {

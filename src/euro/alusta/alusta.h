@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace alusta {
@@ -113,4 +114,24 @@ namespace alusta {
 // The program's arguments as ANSI text, without the program name: from UTF-8 on POSIX, from
 // the wide command line on Windows.
 std::vector<std::string> komentorivi(int argc, char** argv);
+}  // namespace alusta
+
+namespace alusta {
+// Opens a document, folder or address with the desktop and does not wait for what opens it.
+// Windows: ShellExecuteW with the verb "open", the desktop window as owner and show command 1;
+// the shell's code as it is. POSIX: xdg-open in a session of its own (an executable file
+// given parameters is started itself, with them split at blanks); answers 42 when it runs,
+// and 32 or less when it cannot: 2 when the opener is missing or says that the file is,
+// 31 when it ends at once saying that nothing opens the target, otherwise the shell's code
+// nearest to the failure (3, 5, 8, 11).
+int avaaKuorella(const std::string& kohde, const std::string& parametrit,
+                 const std::string& tyohakemisto);
+// Starts a command line without waiting, maximised or in a normal window, with the focus.
+// POSIX: the words split at blanks and no shell in between; no window state to give.
+// Throws euro::Virhe (53 when the program cannot be found).
+void kaynnistaKomento(const std::string& komentorivi, bool maksimoitu);
+// The version word of GetVersion on Windows; nothing elsewhere.
+std::optional<std::uint32_t> windowsVersio();
+// Writes bytes to standard output (1) or standard error (2) as they are. Throws on failure.
+void kirjoitaTavut(int virta, std::string_view tavut);
 }  // namespace alusta

@@ -1,0 +1,34 @@
+// The split-condition preview: every T00 line of the statement file between a column ruler
+// and a line of "X" under the key's positions, shown in the text editor.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "split/asetukset.h"
+
+namespace split {
+
+// The name of the preview file in the temporary directory.
+inline constexpr const char* esikatselunNimi = "~TITO-T00.TMP";
+
+// "Pos " + first + ":" + last cut or padded to first - 1 characters, then an "X" for every
+// position from first to last. Throws euro::Virhe 6 when the line would be longer than
+// 32,767 characters.
+std::string merkkirivi(std::int32_t posAlku, std::int32_t posLoppu);
+
+// Receives the preview's bytes, whole lines with CR LF, in pieces.
+using Kirjoitin = std::function<void(const std::string&)>;
+
+// Sends the preview of the settings' statement file to ulos. A missing statement file is told
+// in a message box and answers false, with nothing sent. No trap: other failures pass to the
+// caller, and the positions are checked before anything is sent.
+bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos);
+
+// The preview button: the preview file written anew in fe_TempHakemisto and the editor
+// started on it, not waited for. Answers whether the editor was started. A failure is told in
+// a message box with the failure's text.
+bool naytaPaloitteluehto(const PaloitteluAsetukset& a);
+
+}  // namespace split
