@@ -19,6 +19,8 @@ using u64 = std::uint64_t;
 using i64 = std::int64_t;
 
 // splitmix64: fully specified, so no library's distribution decides the output.
+// An expression draws at most once, or only inside a braced list: the order in which function
+// arguments and the operands of + are evaluated differs between compilers.
 class Arpa {
  public:
   explicit Arpa(u64 siemen) : tila_(siemen) {}
@@ -30,10 +32,14 @@ class Arpa {
   }
   // 0..n-1; the modulo bias is far below anything a test file could show.
   int alle(int n) { return static_cast<int>(seuraava() % static_cast<u64>(n)); }
-  i64 valilta(i64 a, i64 b) { return a + static_cast<i64>(seuraava() % static_cast<u64>(b - a + 1)); }
+  i64 valilta(i64 a, i64 b) {
+    return a + static_cast<i64>(seuraava() % static_cast<u64>(b - a + 1));
+  }
   bool prosentti(int p) { return alle(100) < p; }
   template <class T>
-  const T& valitse(const std::vector<T>& v) { return v[static_cast<std::size_t>(alle(static_cast<int>(v.size())))]; }
+  const T& valitse(const std::vector<T>& v) {
+    return v[static_cast<std::size_t>(alle(static_cast<int>(v.size())))];
+  }
 
  private:
   u64 tila_;
@@ -65,7 +71,8 @@ std::vector<std::string> w1252(std::initializer_list<std::string_view> l) {
 std::string isoksi(std::string s) {
   for (char& c : s) {
     auto b = static_cast<unsigned char>(c);
-    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7)) c = static_cast<char>(b - 0x20);
+    if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
+      c = static_cast<char>(b - 0x20);
   }
   return s;
 }
@@ -80,7 +87,10 @@ std::string numerot(u64 v, std::size_t pituus) {
 // place stops the program: the positions are what the file is for.
 class Tietue {
  public:
-  explicit Tietue(std::string_view tunnus) { teksti(1, 3, tunnus); luku(4, 3, 0); }
+  explicit Tietue(std::string_view tunnus) {
+    teksti(1, 3, tunnus);
+    luku(4, 3, 0);
+  }
 
   void teksti(std::size_t pos, std::size_t pituus, std::string_view s) {
     paikalla(pos);
@@ -107,7 +117,7 @@ class Tietue {
  private:
   void paikalla(std::size_t pos) {
     if (r_.size() + 1 == pos) return;
-    std::fprintf(stderr, "tito-generaattori: %s kentta %zu kirjoitettiin kohtaan %zu\n",
+    std::fprintf(stderr, "tito-generaattori: %s-kenttä %zu kirjoitettiin kohtaan %zu\n",
                  r_.substr(0, 3).c_str(), pos, r_.size() + 1);
     std::abort();
   }
@@ -135,14 +145,17 @@ int viikonpaiva(Pvm d) {
   return static_cast<int>(((paiva % 7) + 7 + 3) % 7);
 }
 
-std::string vvkkpp(Pvm d) { return numerot(static_cast<u64>(d.v % 100), 2) + numerot(d.k, 2) + numerot(d.p, 2); }
+std::string vvkkpp(Pvm d) {
+  return numerot(static_cast<u64>(d.v % 100), 2) + numerot(d.k, 2) + numerot(d.p, 2);
+}
 
 // ---- identifiers with their real check digits ----
 
 std::string ytunnus(Arpa& a, std::set<std::string>& kaytetyt) {
   static const int painot[] = {7, 9, 10, 5, 8, 4, 2};
   for (;;) {
-    std::string s = numerot(static_cast<u64>(a.valilta(0, 3)), 1) + numerot(static_cast<u64>(a.valilta(0, 999999)), 6);
+    std::string s = numerot(static_cast<u64>(a.valilta(0, 3)), 1);
+    s += numerot(static_cast<u64>(a.valilta(0, 999999)), 6);
     int summa = 0;
     for (int i = 0; i < 7; ++i) summa += (s[i] - '0') * painot[i];
     int jaannos = summa % 11;
@@ -211,28 +224,41 @@ std::vector<Pankki> pankit() {
       {"DANSKE BANK A/S, SUOMEN SIVULIIKE", "YRITYSPALVELU", "DABAFIHH", "8", "DB", true},
       {"HANDELSBANKEN", "KONTTORI", "HANDFIHH", "31", "HB", true},
       {"S-Pankki Oyj", "Yritysasiakkaat", "SBANFIHH", "39", "SP", false},
-      {w1252("Ålandsbanken Abp"), w1252("Företagskunder / Yritysasiakkaat"), "AABAFI22", "66", "AB", false},
+      {w1252("Ålandsbanken Abp"), w1252("Företagskunder / Yritysasiakkaat"), "AABAFI22", "66", "AB",
+       false},
       {"Aktia Pankki Oyj", "Yritysasiakkaat", "HELSFIHH", "405", "AK", false},
   };
 }
 
-const std::vector<std::string> sukunimet = w1252(
-    {"Mäkelä", "Häkkinen", "Kärkkäinen", "Hämäläinen", "Räsänen", "Lähteenmäki", "Pöyhönen",
-     "Söderström", "Öhman", "Åberg", "Åkerlund", "Väätäinen", "Ylönen", "Nyström", "Björklund",
-     "Sjöblom", "Pääkkönen", "Jääskeläinen", "Virtanen", "Korhonen", "Nieminen", "Mäkinen",
-     "Heikkinen", "Koskinen", "Järvinen", "Lehtonen", "Salminen", "Laaksonen", "Kivelä", "Östman"});
-const std::vector<std::string> etunimet = w1252(
-    {"Matti", "Päivi", "Jyrki", "Sirpa", "Kalle", "Åsa", "Jörgen", "Tiina", "Hannu", "Irmeli",
-     "Seppo", "Säde", "Mikael", "Anneli", "Göran", "Väinö"});
-const std::vector<std::string> toimialat = w1252(
-    {"Rakennus", "Kuljetus", "Puutarha", "Tilitoimisto", "Sähkö", "Kiinteistöhuolto", "Konepaja",
-     "Leipomo", "Metsäpalvelu", "Putkityö", "Maalaus", "Kattotyö", "Siivouspalvelu", "Autokorjaamo",
-     "Kukkakauppa", "Kehystämö", "Lämpö", "Mainostoimisto", "Sisustus", "Kampaamo", "Kirjanpito",
-     "Hammashoito", "Sähköasennus", "Pesula"});
-const std::vector<std::string> paikat = w1252(
-    {"Kärsämäki", "Mäntsälä", "Pälkäne", "Hämeenlinna", "Jyväskylä", "Järvenpää", "Äänekoski",
-     "Töölö", "Pöytyä", "Närpiö", "Ähtäri", "Kemiönsaari", "Ylöjärvi", "Säkylä"});
+const std::vector<std::string> sukunimet =
+    w1252({"Mäkelä",   "Häkkinen",   "Kärkkäinen", "Hämäläinen", "Räsänen",   "Lähteenmäki",
+           "Pöyhönen", "Söderström", "Öhman",      "Åberg",      "Åkerlund",  "Väätäinen",
+           "Ylönen",   "Nyström",    "Björklund",  "Sjöblom",    "Pääkkönen", "Jääskeläinen",
+           "Virtanen", "Korhonen",   "Nieminen",   "Mäkinen",    "Heikkinen", "Koskinen",
+           "Järvinen", "Lehtonen",   "Salminen",   "Laaksonen",  "Kivelä",    "Östman"});
+const std::vector<std::string> etunimet =
+    w1252({"Matti", "Päivi", "Jyrki", "Sirpa", "Kalle", "Åsa", "Jörgen", "Tiina", "Hannu", "Irmeli",
+           "Seppo", "Säde", "Mikael", "Anneli", "Göran", "Väinö"});
+const std::vector<std::string> toimialat =
+    w1252({"Rakennus",         "Kuljetus",    "Puutarha",       "Tilitoimisto", "Sähkö",
+           "Kiinteistöhuolto", "Konepaja",    "Leipomo",        "Metsäpalvelu", "Putkityö",
+           "Maalaus",          "Kattotyö",    "Siivouspalvelu", "Autokorjaamo", "Kukkakauppa",
+           "Kehystämö",        "Lämpö",       "Mainostoimisto", "Sisustus",     "Kampaamo",
+           "Kirjanpito",       "Hammashoito", "Sähköasennus",   "Pesula"});
+const std::vector<std::string> paikat =
+    w1252({"Kärsämäki", "Mäntsälä", "Pälkäne", "Hämeenlinna", "Jyväskylä", "Järvenpää", "Äänekoski",
+           "Töölö", "Pöytyä", "Närpiö", "Ähtäri", "Kemiönsaari", "Ylöjärvi", "Säkylä"});
+// The same places, in the same order, in the genitive.
+const std::vector<std::string> paikoista =
+    w1252({"Kärsämäen", "Mäntsälän", "Pälkäneen", "Hämeenlinnan", "Jyväskylän", "Järvenpään",
+           "Äänekosken", "Töölön", "Pöytyän", "Närpiön", "Ähtärin", "Kemiönsaaren", "Ylöjärven",
+           "Säkylän"});
 const std::vector<std::string> yhtiomuodot = {"Oy", "Oy", "Oy", "Ky", "Ky", "Oy Ab", "Ab"};
+
+std::string henkilo(Arpa& a) {
+  std::string suku = a.valitse(sukunimet);
+  return suku + " " + a.valitse(etunimet);
+}
 
 std::string yrityksenNimi(Arpa& a, std::size_t i) {
   const std::string& suku = a.valitse(sukunimet);
@@ -240,23 +266,33 @@ std::string yrityksenNimi(Arpa& a, std::size_t i) {
   if (i % 10 == 2) {
     // Names with a slash: two languages, or a trade name after the owner's.
     switch (a.alle(3)) {
-      case 0: return "Tmi " + a.valitse(etunimet) + " " + suku + " / " + ala;
-      case 1: return suku + " " + a.valitse(yhtiomuodot) + "/" + ala;
-      default: return a.valitse(paikat) + w1252(" Sähkö Oy / ") + w1252("Elektriska Ab");
+      case 0:
+        return "Tmi " + a.valitse(etunimet) + " " + suku + " / " + ala;
+      case 1:
+        return suku + " " + a.valitse(yhtiomuodot) + "/" + ala;
+      default:
+        return a.valitse(paikoista) + w1252(" Sähkö Oy / Elektriska Ab");
     }
   }
   if (i % 20 == 5) {
     switch (a.alle(3)) {
-      case 0: return w1252("Café ") + suku + " Oy";
-      case 1: return w1252("Rosé Viinibaari ") + a.valitse(paikat) + " Oy";
-      default: return w1252("André ") + suku + " " + ala + " Ky";
+      case 0:
+        return w1252("Café ") + suku + " Oy";
+      case 1:
+        return w1252("Rosé Viinibaari ") + a.valitse(paikat) + " Oy";
+      default:
+        return w1252("André ") + suku + " " + ala + " Ky";
     }
   }
   switch (a.alle(6)) {
-    case 0: return "Tmi " + a.valitse(etunimet) + " " + suku;
-    case 1: return w1252("Kiinteistö Oy ") + a.valitse(paikat) + w1252("n Liiketalo");
-    case 2: return ala + " " + suku + " " + a.valitse(yhtiomuodot);
-    default: return suku + " " + ala + " " + a.valitse(yhtiomuodot);
+    case 0:
+      return "Tmi " + a.valitse(etunimet) + " " + suku;
+    case 1:
+      return w1252("Kiinteistö Oy ") + a.valitse(paikoista) + " Liiketalo";
+    case 2:
+      return ala + " " + suku + " " + a.valitse(yhtiomuodot);
+    default:
+      return suku + " " + ala + " " + a.valitse(yhtiomuodot);
   }
 }
 
@@ -294,28 +330,38 @@ struct Vastapuoli {
 class Vastapuolet {
  public:
   Vastapuolet(Arpa& a, const std::vector<Yritys>& yritykset) {
-    for (int i = 0; i < 40; ++i) ihmiset_.push_back({a.valitse(sukunimet) + " " + a.valitse(etunimet), tilinumero(a, a.prosentti(50) ? "1" : "5")});
-    for (const auto& s : w1252({"Rautakauppa Kärkkäinen", "Huoltoasema Päivärinta", "Toimistotarvike Östman",
-                                "Pizzeria Napoli", "Lähikauppa Pöytyä", "Kahvila Äimärautio",
-                                "Kirjakauppa Åström", "Apteekki Mäntsälä", "Puutavara Öhman",
-                                "Kodinkone Jääskeläinen"}))
+    for (int i = 0; i < 40; ++i)
+      ihmiset_.push_back({henkilo(a), tilinumero(a, a.prosentti(50) ? "1" : "5")});
+    for (const auto& s :
+         w1252({"Rautakauppa Kärkkäinen", "Huoltoasema Päivärinta", "Toimistotarvike Östman",
+                "Pizzeria Napoli", "Lähikauppa Pöytyä", "Kahvila Äimärautio", "Kirjakauppa Åström",
+                "Apteekki Mäntsälä", "Puutavara Öhman", "Kodinkone Jääskeläinen"}))
       kaupat_.push_back({s, ""});
-    for (const auto& s : w1252({"Sähkölaitos Oy", "Vakuutusyhtiö Fennoväki", "Työeläkeyhtiö Eläke-Säde",
-                                "Teleoperaattori Oyj", "Kiinteistö Oy Tähtiniemi", "Jätehuolto Öljymäki Oy",
-                                "Tukkuliike Björkqvist Ab", "Ohjelmistopalvelu Kärppä Oy",
-                                "Kuljetusliike Väätäinen Ky", "Pankkiyhtiö / Korttipalvelut"}))
+    for (const auto& s :
+         w1252({"Sähkölaitos Oy", "Vakuutusyhtiö Fennoväki", "Työeläkeyhtiö Eläke-Säde",
+                "Teleoperaattori Oyj", "Kiinteistö Oy Tähtiniemi", "Jätehuolto Öljymäki Oy",
+                "Tukkuliike Björkqvist Ab", "Ohjelmistopalvelu Kärppä Oy",
+                "Kuljetusliike Väätäinen Ky", "Pankkiyhtiö / Korttipalvelut"}))
       toimittajat_.push_back({s, tilinumero(a, a.prosentti(50) ? "8" : "5")});
-    for (const auto& s : w1252({"Müller Maschinenbau GmbH", "Nordic Supply AB", "Société Générale de Bois",
-                                "Åland Shipping Ab", "Tallinna Kaubamaja AS"}))
+    for (const auto& s : w1252({"Müller Maschinenbau GmbH", "Nordic Supply AB",
+                                "Scierie Dupré SARL", "Åland Shipping Ab", "Tallinna Puit OÜ"}))
       ulkomaiset_.push_back({s, ""});
     verottaja_ = {"VEROHALLINTO", tilinumero(a, "5")};
     korttitilittaja_ = {w1252("Maksupääte Oy / Korttitilitys"), ""};
     for (const auto& y : yritykset) muut_.push_back({y.nimi, tilinumero(a, "1")});
   }
-  const Vastapuoli& ihminen(Arpa& a) { return a.valitse(ihmiset_); }
   const Vastapuoli& kauppa(Arpa& a) { return a.valitse(kaupat_); }
-  const Vastapuoli& toimittaja(Arpa& a) { return a.prosentti(25) ? a.valitse(muut_) : a.valitse(toimittajat_); }
-  const Vastapuoli& asiakas(Arpa& a) { return a.prosentti(50) ? a.valitse(ihmiset_) : a.valitse(muut_); }
+  // Other companies of the file trade with each other, never with themselves.
+  const Vastapuoli& toimittaja(Arpa& a, const std::string& oma) {
+    if (!a.prosentti(25)) return a.valitse(toimittajat_);
+    const Vastapuoli& v = a.valitse(muut_);
+    return v.nimi == oma ? a.valitse(toimittajat_) : v;
+  }
+  const Vastapuoli& asiakas(Arpa& a, const std::string& oma) {
+    if (a.prosentti(50)) return a.valitse(ihmiset_);
+    const Vastapuoli& v = a.valitse(muut_);
+    return v.nimi == oma ? a.valitse(ihmiset_) : v;
+  }
   const Vastapuoli& ulkomainen(Arpa& a) { return a.valitse(ulkomaiset_); }
   const Vastapuoli& verottaja() const { return verottaja_; }
   const Vastapuoli& korttitilittaja() const { return korttitilittaja_; }
@@ -326,29 +372,37 @@ class Vastapuolet {
 };
 
 struct Tapahtuma {
-  int paiva;
   bool pano;
   std::string koodi, selite;
   i64 maara;  // cents, positive
   Vastapuoli vastapuoli;
-  std::string viite;
-  std::vector<std::string> lisat;  // T11 bodies: type + data
+  std::string viite = {};
+  std::vector<std::string> lisat = {};  // T11 bodies: type + data
+  int paiva = 0;
 };
 
-const std::vector<std::string> kuukaudet = w1252(
-    {"TAMMIKUU", "HELMIKUU", "MAALISKUU", "HUHTIKUU", "TOUKOKUU", "KESÄKUU", "HEINÄKUU", "ELOKUU",
-     "SYYSKUU", "LOKAKUU", "MARRASKUU", "JOULUKUU"});
+const std::vector<std::string> kuukaudet =
+    w1252({"TAMMIKUU", "HELMIKUU", "MAALISKUU", "HUHTIKUU", "TOUKOKUU", "KESÄKUU", "HEINÄKUU",
+           "ELOKUU", "SYYSKUU", "LOKAKUU", "MARRASKUU", "JOULUKUU"});
 
 std::string viesti(Arpa& a, Pvm kk) {
   std::string n = numerot(static_cast<u64>(a.valilta(1000, 99999)), 5);
   switch (a.alle(7)) {
-    case 0: return "LASKU " + n;
-    case 1: return "TILAUS " + n + " / TOIMITUS " + std::to_string(a.valilta(1, 28)) + "." + std::to_string(kk.k) + ".";
-    case 2: return "VUOKRA " + kuukaudet[static_cast<std::size_t>(kk.k - 1)];
-    case 3: return w1252("KIITOS HYVÄSTÄ PALVELUSTA");
-    case 4: return "ENNAKKOMAKSU " + n;
-    case 5: return "HYVITYS LASKUSTA " + n;
-    default: return w1252("JÄSENMAKSU ") + std::to_string(kk.v);
+    case 0:
+      return "LASKU " + n;
+    case 1:
+      return "TILAUS " + n + " / TOIMITUS " + std::to_string(a.valilta(1, 28)) + "." +
+             std::to_string(kk.k) + ".";
+    case 2:
+      return "VUOKRA " + kuukaudet[static_cast<std::size_t>(kk.k - 1)];
+    case 3:
+      return w1252("KIITOS HYVÄSTÄ PALVELUSTA");
+    case 4:
+      return "ENNAKKOMAKSU " + n;
+    case 5:
+      return "HYVITYS LASKUSTA " + n;
+    default:
+      return w1252("JÄSENMAKSU ") + std::to_string(kk.v);
   }
 }
 
@@ -360,40 +414,45 @@ std::string t11(std::string_view tyyppi, std::string_view data, std::size_t pitu
 }
 
 // The ordinary traffic of a main account, credits and debits in their usual proportions.
-Tapahtuma tavallinen(Arpa& a, Vastapuolet& vp, bool pano, Pvm kk) {
-  Tapahtuma t{};
-  t.pano = pano;
+Tapahtuma tavallinen(Arpa& a, Vastapuolet& vp, const std::string& oma, bool pano, Pvm kk) {
+  Tapahtuma t;
   int r = a.alle(100);
   if (pano) {
     if (r < 50) {
-      t = {0, true, "705", "VIITESIIRTO", summa(a, 15, 6000), vp.asiakas(a), viite(a), {}};
+      t = {true, "705", "VIITESIIRTO", summa(a, 15, 6000), vp.asiakas(a, oma), viite(a)};
     } else if (r < 72) {
-      t = {0, true, "710", "TILISIIRTO", summa(a, 10, 4000), vp.asiakas(a), "", {t11("00", viesti(a, kk), 35)}};
+      t = {true, "710", "TILISIIRTO", summa(a, 10, 4000), vp.asiakas(a, oma)};
+      t.lisat.push_back(t11("00", viesti(a, kk), 35));
     } else if (r < 85) {
-      std::string e2e = a.prosentti(30) ? "NOTPROVIDED" : "E2E" + numerot(a.seuraava() % 1000000000000ULL, 12);
-      t = {0, true, "710", "SEPA-MAKSU", summa(a, 100, 25000), vp.ulkomainen(a), "", {t11("11", e2e, 35)}};
+      t = {true, "710", "SEPA-MAKSU", summa(a, 100, 25000), vp.ulkomainen(a)};
+      bool tunnus = a.prosentti(70);
+      t.lisat.push_back(t11(
+          "11", tunnus ? "E2E" + numerot(a.seuraava() % 1000000000000ULL, 12) : "NOTPROVIDED", 35));
     } else {
-      t = {0, true, "703", w1252("MAKSUPÄÄTETILITYS"), summa(a, 50, 9000), vp.korttitilittaja(), "", {}};
+      t = {true, "703", w1252("MAKSUPÄÄTETILITYS"), summa(a, 50, 9000), vp.korttitilittaja()};
     }
   } else {
     if (r < 38) {
-      t = {0, false, "702", "E-LASKU", summa(a, 10, 5000), vp.toimittaja(a), viite(a), {}};
+      t = {false, "702", "E-LASKU", summa(a, 10, 5000), vp.toimittaja(a, oma), viite(a)};
     } else if (r < 62) {
-      std::vector<std::string> lisat{t11("00", viesti(a, kk), 35)};
-      if (a.prosentti(20)) lisat[0] += t11("", viesti(a, kk), 35);
-      t = {0, false, "710", "TILISIIRTO", summa(a, 10, 3000), vp.toimittaja(a), "", lisat};
+      t = {false, "710", "TILISIIRTO", summa(a, 10, 3000), vp.toimittaja(a, oma)};
+      t.lisat.push_back(t11("00", viesti(a, kk), 35));
+      if (a.prosentti(20)) t.lisat[0] += t11("", viesti(a, kk), 35);
     } else {
-      std::string kortti = numerot(static_cast<u64>(a.valilta(400000, 559999)), 6) + "******" + numerot(static_cast<u64>(a.alle(10000)), 4);
-      std::string kuitti = numerot(a.seuraava() % 100000000000000ULL, 14);
-      t = {0, false, "721", "KORTTIOSTO", summa(a, 3, 900), vp.kauppa(a), "", {t11("03", kortti, 19) + " " + kuitti}};
+      t = {false, "721", "KORTTIOSTO", summa(a, 3, 900), vp.kauppa(a)};
+      std::string kortti = numerot(static_cast<u64>(a.valilta(400000, 559999)), 6) + "******";
+      kortti += numerot(static_cast<u64>(a.alle(10000)), 4);
+      t.lisat.push_back(t11("03", kortti, 19) + " " +
+                        numerot(a.seuraava() % 100000000000000ULL, 14));
     }
   }
   return t;
 }
 
 Tapahtuma palkka(const Tyontekija& t, Pvm kk) {
-  return {0, false, "710", "PALKKA", t.palkka, {t.nimi, t.tili}, "",
-          {t11("00", "PALKKA " + kuukaudet[static_cast<std::size_t>(kk.k - 1)], 35)}};
+  Tapahtuma p{false, "710", "PALKKA", t.palkka, {t.nimi, t.tili}};
+  p.lisat.push_back(t11("00", "PALKKA " + kuukaudet[static_cast<std::size_t>(kk.k - 1)], 35));
+  return p;
 }
 
 std::vector<int> arkipaivat(Pvm kk) {
@@ -411,13 +470,14 @@ int arkipaivaAlkaen(const std::vector<int>& arki, int paiva) {
 
 // One account's statement for one month: T00, then T10 with its T11s, a T40 after each
 // posting day, and T50 totals for the period and the year so far.
-std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pankki, Vastapuolet& vp,
-                    bool paatili, bool palkkatili, Pvm kk) {
+std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pankki,
+                    Vastapuolet& vp, bool paatili, bool palkkatili, Pvm kk) {
   const std::vector<int> arki = arkipaivat(kk);
   const int viimeinen = paivia(kk.v, kk.k);
   std::vector<Tapahtuma> tapahtumat;
-  auto lisaa = [&](Tapahtuma t, int paiva) {
+  auto lisaa = [&](Tapahtuma t, int paiva, std::string lisa = {}) {
     t.paiva = paiva;
+    if (!lisa.empty()) t.lisat.push_back(std::move(lisa));
     tapahtumat.push_back(std::move(t));
   };
   Vastapuoli itse{yritys.nimi, ""};
@@ -425,6 +485,7 @@ std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pan
   i64 palkkasumma = 0;
   for (const auto& t : yritys.tyontekijat) palkkasumma += t.palkka;
 
+  const Vastapuoli pankkina{pankki.nimi, ""};
   switch (tili.tyyppi) {
     case Tilityyppi::kaytto: {
       int n = yritys.aktiivisuus * static_cast<int>(a.valilta(60, 140)) / 100;
@@ -432,46 +493,56 @@ std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pan
       for (int i = 0; i < n; ++i) {
         // Balances drift back towards a level that suits the company's size.
         int panoja = tili.saldo < 0 ? 75 : tili.saldo > tavoite * 2 ? 35 : 55;
-        lisaa(tavallinen(a, vp, a.prosentti(panoja), kk), a.valitse(arki));
+        int paiva = a.valitse(arki);
+        lisaa(tavallinen(a, vp, yritys.nimi, a.prosentti(panoja), kk), paiva);
       }
       // Taxes and wages go through the company's first account; a second one carries ordinary
       // traffic only.
       if (paatili) {
         if (yritys.verotili) {
-          lisaa({0, false, "710", "TILISIIRTO", summa(a, 200, 4000), itse, "", {t11("00", "VEROVARAUS", 35)}},
-                arkipaivaAlkaen(arki, 5));
+          lisaa({false, "710", "TILISIIRTO", summa(a, 200, 4000), itse}, arkipaivaAlkaen(arki, 5),
+                t11("00", "VEROVARAUS", 35));
         } else if (yritys.aktiivisuus >= 10) {
-          lisaa({0, false, "702", "OMA VEROTILI", summa(a, 200, 15000), vp.verottaja(), viite(a), {}},
+          lisaa({false, "702", "OMA VEROTILI", summa(a, 200, 15000), vp.verottaja(), viite(a)},
                 arkipaivaAlkaen(arki, 12));
         }
         if (!palkkatili) {
           for (const auto& t : yritys.tyontekijat) lisaa(palkka(t, kk), arkipaivaAlkaen(arki, 15));
         } else if (palkkasumma > 0) {
-          lisaa({0, false, "710", "TILISIIRTO", palkkasumma, itse, "", {t11("00", "PALKAT", 35)}},
-                arkipaivaAlkaen(arki, 14));
+          lisaa({false, "710", "TILISIIRTO", palkkasumma, itse}, arkipaivaAlkaen(arki, 14),
+                t11("00", "PALKAT", 35));
         }
       }
-      lisaa({0, false, "730", "PALVELUMAKSU", summa(a, 4, 45), {pankki.nimi, ""}, "", {}}, arki.back());
+      lisaa({false, "730", "PALVELUMAKSU", summa(a, 4, 45), pankkina}, arki.back());
       if (tili.limiitti > 0 && tili.saldo < 0)
-        lisaa({0, false, "740", "KORKO", summa(a, 1, 200), {pankki.nimi, ""}, "", {}}, arki.back());
+        lisaa({false, "740", "KORKO", summa(a, 1, 200), pankkina}, arki.back());
       break;
     }
     case Tilityyppi::palkka:
-      lisaa({0, true, "710", "TILISIIRTO", palkkasumma, itse, "", {t11("00", "PALKAT", 35)}}, arkipaivaAlkaen(arki, 14));
+      lisaa({true, "710", "TILISIIRTO", palkkasumma, itse}, arkipaivaAlkaen(arki, 14),
+            t11("00", "PALKAT", 35));
       for (const auto& t : yritys.tyontekijat) lisaa(palkka(t, kk), arkipaivaAlkaen(arki, 15));
-      lisaa({0, false, "730", "PALVELUMAKSU", summa(a, 2, 12), {pankki.nimi, ""}, "", {}}, arki.back());
+      lisaa({false, "730", "PALVELUMAKSU", summa(a, 2, 12), pankkina}, arki.back());
       break;
     case Tilityyppi::saasto:
-      if (a.prosentti(30)) lisaa({0, true, "710", "TILISIIRTO", summa(a, 500, 20000), itse, "", {}}, a.valitse(arki));
-      if (a.prosentti(15) && tili.saldo > 100000) lisaa({0, false, "710", "TILISIIRTO", tili.saldo / 4, itse, "", {}}, a.valitse(arki));
-      if (kk.k == 12) lisaa({0, true, "750", "HYVITYSKORKO", 1 + tili.saldo / 400, {pankki.nimi, ""}, "", {}}, arki.back());
+      if (a.prosentti(30)) {
+        int paiva = a.valitse(arki);
+        lisaa({true, "710", "TILISIIRTO", summa(a, 500, 20000), itse}, paiva);
+      }
+      if (a.prosentti(15) && tili.saldo > 100000)
+        lisaa({false, "710", "TILISIIRTO", tili.saldo / 4, itse}, a.valitse(arki));
+      if (kk.k == 12)
+        lisaa({true, "750", "HYVITYSKORKO", 1 + tili.saldo / 400, pankkina}, arki.back());
       break;
     case Tilityyppi::vero:
-      lisaa({0, true, "710", "TILISIIRTO", summa(a, 200, 4000), itse, "", {t11("00", "VEROVARAUS", 35)}}, arkipaivaAlkaen(arki, 5));
-      lisaa({0, false, "702", "OMA VEROTILI", summa(a, 200, 6000), vp.verottaja(), viite(a), {}}, arkipaivaAlkaen(arki, 12));
+      lisaa({true, "710", "TILISIIRTO", summa(a, 200, 4000), itse}, arkipaivaAlkaen(arki, 5),
+            t11("00", "VEROVARAUS", 35));
+      lisaa({false, "702", "OMA VEROTILI", summa(a, 200, 6000), vp.verottaja(), viite(a)},
+            arkipaivaAlkaen(arki, 12));
       break;
   }
-  std::stable_sort(tapahtumat.begin(), tapahtumat.end(), [](const Tapahtuma& x, const Tapahtuma& y) { return x.paiva < y.paiva; });
+  std::stable_sort(tapahtumat.begin(), tapahtumat.end(),
+                   [](const Tapahtuma& x, const Tapahtuma& y) { return x.paiva < y.paiva; });
 
   if (tili.vuosi != kk.v) {
     tili.vuosi = kk.v;
@@ -498,7 +569,8 @@ std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pan
     r.teksti(13, 18, vvkkpp(pvm) + pankki.arkisto + numerot(++tili.arkisto, 10));
     r.teksti(31, 6, vvkkpp(pvm));
     r.teksti(37, 6, vvkkpp(pvm));
-    r.teksti(43, 6, t.koodi == "730" || t.koodi == "740" || t.koodi == "750" ? "000000" : vvkkpp(pvm));
+    r.teksti(43, 6,
+             t.koodi == "730" || t.koodi == "740" || t.koodi == "750" ? "000000" : vvkkpp(pvm));
     r.teksti(49, 1, t.pano ? "1" : "2");
     r.teksti(50, 3, t.koodi);
     r.teksti(53, 35, t.selite);
@@ -553,6 +625,8 @@ std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pan
 
   Pvm edellinen = kk.k == 1 ? Pvm{kk.v - 1, 12, 31} : Pvm{kk.v, kk.k - 1, paivia(kk.v, kk.k - 1)};
   Pvm luotu = kk.k == 12 ? Pvm{kk.v + 1, 1, 1} : Pvm{kk.v, kk.k + 1, 1};
+  std::string luotuKlo = vvkkpp(luotu) + numerot(static_cast<u64>(a.valilta(2, 6)), 2);
+  luotuKlo += numerot(static_cast<u64>(a.alle(60)), 2);
   const std::string omistaja = pankki.isot ? isoksi(yritys.nimi) : yritys.nimi;
   Tietue r("T00");
   r.teksti(7, 3, "100");
@@ -560,7 +634,7 @@ std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pan
   r.luku(24, 3, static_cast<u64>(kk.k));
   r.teksti(27, 6, vvkkpp({kk.v, kk.k, 1}));
   r.teksti(33, 6, vvkkpp({kk.v, kk.k, viimeinen}));
-  r.teksti(39, 10, vvkkpp(luotu) + numerot(static_cast<u64>(a.valilta(2, 6)), 2) + numerot(static_cast<u64>(a.alle(60)), 2));
+  r.teksti(39, 10, luotuKlo);
   r.teksti(49, 17, yritys.ytunnus);
   r.teksti(66, 6, vvkkpp(edellinen));
   r.summa(72, 19, alkusaldo);
@@ -622,7 +696,10 @@ bool luku(const std::string& s, u64& arvo, bool kerroin) {
   if (i == 0) return false;
   if (i < s.size()) {
     if (!kerroin || i + 1 != s.size()) return false;
-    int siirto = s[i] == 'K' || s[i] == 'k' ? 10 : s[i] == 'M' || s[i] == 'm' ? 20 : s[i] == 'G' || s[i] == 'g' ? 30 : -1;
+    int siirto = s[i] == 'K' || s[i] == 'k'   ? 10
+                 : s[i] == 'M' || s[i] == 'm' ? 20
+                 : s[i] == 'G' || s[i] == 'g' ? 30
+                                              : -1;
     if (siirto < 0 || v > (UINT64_MAX >> siirto)) return false;
     v <<= siirto;
   }
@@ -645,11 +722,14 @@ int main(int argc, char** argv) {
       std::fputs(kaytto, stdout);
       return 0;
     }
-    if (arg == "--koko" || arg == "--eria" || arg == "--yrityksia" || arg == "--siemen" || arg == "--roskarivit") {
+    if (arg == "--koko" || arg == "--eria" || arg == "--yrityksia" || arg == "--siemen" ||
+        arg == "--roskarivit") {
       if (i + 1 >= argc) return kayttovirhe(arg + " tarvitsee arvon");
       u64 v = 0;
-      if (!luku(argv[++i], v, arg == "--koko")) return kayttovirhe(arg + ": virheellinen luku " + argv[i]);
+      if (!luku(argv[++i], v, arg == "--koko"))
+        return kayttovirhe(arg + ": virheellinen luku " + argv[i]);
       if (arg == "--koko") as.koko = v, as.eria = 0;
+      if (arg == "--eria" && v == 0) return kayttovirhe("--eria: vähintään 1");
       if (arg == "--eria") as.eria = v;
       if (arg == "--yrityksia") as.yrityksia = static_cast<std::size_t>(v);
       if (arg == "--siemen") as.siemen = v;
@@ -677,17 +757,21 @@ int main(int argc, char** argv) {
     y.ytunnus = ytunnus(a, tunnukset);
     y.nimi = yrityksenNimi(a, i);
     int koko = a.alle(100);
-    y.aktiivisuus = koko < 45 ? static_cast<int>(a.valilta(4, 12)) : koko < 82 ? static_cast<int>(a.valilta(12, 36)) : static_cast<int>(a.valilta(36, 90));
+    y.aktiivisuus = koko < 45   ? static_cast<int>(a.valilta(4, 12))
+                    : koko < 82 ? static_cast<int>(a.valilta(12, 36))
+                                : static_cast<int>(a.valilta(36, 90));
     int tyontekijoita = a.prosentti(40) ? 0 : static_cast<int>(a.valilta(1, koko < 82 ? 4 : 12));
     for (int t = 0; t < tyontekijoita; ++t)
-      y.tyontekijat.push_back({a.valitse(sukunimet) + " " + a.valitse(etunimet), tilinumero(a, "1"), summa(a, 1800, 4800)});
+      y.tyontekijat.push_back({henkilo(a), tilinumero(a, "1"), summa(a, 1800, 4800)});
 
     std::vector<Tilityyppi> tyypit{Tilityyppi::kaytto};
     int r = a.alle(100);
     int lisatileja = r < 40 ? 0 : r < 70 ? 1 : r < 90 ? 2 : 3;
     if (lisatileja > 0 && tyontekijoita > 0) tyypit.push_back(Tilityyppi::palkka);
     while (static_cast<int>(tyypit.size()) <= lisatileja) {
-      Tilityyppi t = static_cast<int>(tyypit.size()) == 3 ? Tilityyppi::kaytto : a.prosentti(50) ? Tilityyppi::saasto : Tilityyppi::vero;
+      Tilityyppi t = static_cast<int>(tyypit.size()) == 3 ? Tilityyppi::kaytto
+                     : a.prosentti(50)                    ? Tilityyppi::saasto
+                                                          : Tilityyppi::vero;
       if (t == Tilityyppi::vero && y.verotili) t = Tilityyppi::saasto;
       if (t == Tilityyppi::vero) y.verotili = true;
       tyypit.push_back(t);
@@ -706,12 +790,21 @@ int main(int argc, char** argv) {
       tili.numero = tilinumero(a, kaikkiPankit[tili.pankki].etuliite);
       tili.iban = iban(tili.numero);
       switch (tili.tyyppi) {
-        case Tilityyppi::kaytto: tili.nimi = a.valitse(w1252({"Käyttötili", "Yritystili", "Yritystili Plus"})); break;
-        case Tilityyppi::palkka: tili.nimi = "Palkkatili"; break;
-        case Tilityyppi::saasto: tili.nimi = a.valitse(w1252({"Säästötili", "Korkotili", "Yrityksen sijoitustili"})); break;
-        case Tilityyppi::vero: tili.nimi = "Verovaraustili"; break;
+        case Tilityyppi::kaytto:
+          tili.nimi = a.valitse(w1252({"Käyttötili", "Yritystili", "Yritystili Plus"}));
+          break;
+        case Tilityyppi::palkka:
+          tili.nimi = "Palkkatili";
+          break;
+        case Tilityyppi::saasto:
+          tili.nimi = a.valitse(w1252({"Säästötili", "Korkotili", "Yrityksen sijoitustili"}));
+          break;
+        case Tilityyppi::vero:
+          tili.nimi = "Verovaraustili";
+          break;
       }
-      tili.limiitti = tili.tyyppi == Tilityyppi::kaytto && a.prosentti(30) ? a.valilta(1, 10) * 500000 : 0;
+      tili.limiitti =
+          tili.tyyppi == Tilityyppi::kaytto && a.prosentti(30) ? a.valilta(1, 10) * 500000 : 0;
       tili.saldo = tili.tyyppi == Tilityyppi::saasto ? summa(a, 1000, 90000) : summa(a, 100, 40000);
       tili.alkaa = alkaa;
       tilit.push_back(std::move(tili));

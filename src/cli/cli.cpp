@@ -244,20 +244,22 @@ int suorita(const std::vector<std::string>& argumentit) {
 
   euro::asetaVirheKasittelija(edellinenKasittelija);
 
+  // Line by line: the summary may be long, and is not held twice.
   const auto& y = tulos.yhteenveto;
-  std::string yhteenveto;
-  if (!y.arkistoitu.empty()) yhteenveto += ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n";
+  if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
   for (const auto& t : y.tiedostot)
-    yhteenveto += t.polku + ": " + std::to_string(t.eria) + ansi(" erää, ") +
-                  std::to_string(t.riveja) + ansi(" riviä\n");
+    tulosteeseen(t.polku + ": " + std::to_string(t.eria) + ansi(" erää, ") +
+                 std::to_string(t.riveja) + ansi(" riviä\n"));
+  if (y.muut.eria > 0)
+    tulosteeseen(ansi("Muihin tiedostoihin: ") + std::to_string(y.muut.eria) + ansi(" erää, ") +
+                 std::to_string(y.muut.riveja) + ansi(" riviä\n"));
   if (y.ohitetutRivit > 0)
-    yhteenveto += ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
-                  std::to_string(y.ohitetutRivit) + ansi(" riviä\n");
+    tulosteeseen(ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
+                 std::to_string(y.ohitetutRivit) + ansi(" riviä\n"));
   if (tulos.valmis) {
-    if (y.tiedostot.empty()) yhteenveto += ansi("T00-tietueita ei löytynyt, mitään ei kirjoitettu\n");
-    yhteenveto += ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n";
+    if (y.tiedostot.empty()) tulosteeseen(ansi("T00-tietueita ei löytynyt, mitään ei kirjoitettu\n"));
+    tulosteeseen(ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n");
   }
-  tulosteeseen(yhteenveto);
 
   if (tulos.valmis) return valmis;
   return raportteja > 0 ? virhe : tarkistusPysaytti;

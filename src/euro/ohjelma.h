@@ -9,6 +9,8 @@ namespace euro {
 
 inline constexpr const char* versio = "21.8.2018";
 inline constexpr const char* ohjelmanOtsikko = "kolvanto";
+// The maker's web server; the program's pages lie under it.
+inline constexpr const char* valmistajanPalvelin = "https://www.vombra.fi";
 
 struct Ohjelma {
   std::string datahakemisto;  // from fe_apppath at start-up; empty before

@@ -18,7 +18,8 @@ constexpr std::size_t puskurinKoko = 64 * 1024;
 constexpr char sep = alusta::erotin;
 
 // Appends whole lines with CR LF to the current output file, through a fixed buffer that is
-// emptied before the file is closed.
+// emptied before the file is closed. A write that fails takes its bytes back, so that a full
+// disk never leaves a company's file ending inside a line.
 class Kirjoittaja {
  public:
   Kirjoittaja() { puskuri_.reserve(puskurinKoko); }
@@ -31,8 +32,7 @@ class Kirjoittaja {
   void kirjoitaRivi(const std::string& rivi) {
     if (puskuri_.size() + rivi.size() + 2 > puskurinKoko) tyhjenna();
     if (rivi.size() + 2 > puskurinKoko) {
-      tiedosto_.kirjoita(rivi);
-      tiedosto_.kirjoita("\r\n", 2);
+      tiedosto_.lisaaKokonaan(rivi, "\r\n");
       return;
     }
     puskuri_ += rivi;
@@ -57,7 +57,7 @@ class Kirjoittaja {
     std::string data;
     data.swap(puskuri_);
     puskuri_.reserve(puskurinKoko);
-    tiedosto_.kirjoita(data);
+    tiedosto_.lisaaKokonaan(data);
   }
 
   alusta::Tiedosto tiedosto_;
@@ -160,10 +160,17 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
         if (alusta::onLaitenimi(tiedostonimi(kohdepolku)))
           euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);
         tuloste.avaa(kohdepolku);
-        auto& tiedostot = tulos.yhteenveto.tiedostot;
-        auto [it, uusi] = indeksit.try_emplace(kohdepolku, tiedostot.size());
-        if (uusi) tiedostot.push_back({kohdepolku, 0, 0});
-        nykyinen = &tiedostot[it->second];
+        auto& y = tulos.yhteenveto;
+        auto it = indeksit.find(kohdepolku);
+        if (it != indeksit.end()) {
+          nykyinen = &y.tiedostot[it->second];
+        } else if (y.tiedostot.size() < Yhteenveto::tiedostoraja) {
+          indeksit.emplace(kohdepolku, y.tiedostot.size());
+          y.tiedostot.push_back({kohdepolku, 0, 0});
+          nykyinen = &y.tiedostot.back();
+        } else {
+          nykyinen = &y.muut;
+        }
         ++nykyinen->eria;
       }
       if (nykyinen) {

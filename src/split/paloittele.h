@@ -18,7 +18,11 @@ struct TiedostonYhteenveto {
 };
 
 struct Yhteenveto {
-  std::vector<TiedostonYhteenveto> tiedostot;  // in the order first written
+  // Per output file, in the order first written, for the first tiedostoraja files; batches
+  // for further files are counted in muut, so memory stays bounded whatever the input.
+  static constexpr std::size_t tiedostoraja = 1000;
+  std::vector<TiedostonYhteenveto> tiedostot;
+  TiedostonYhteenveto muut;  // polku empty; eria and riveja of files beyond the limit
   std::int64_t ohitetutRivit = 0;              // lines before the first T00 line
   std::string arkistoitu;                      // the archived statement file, if any
 };
