@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,7 +42,9 @@ void korvaaTiedosto(const std::string& uusi, const std::string& vanha);
 // Removes a file (tests and temporary files only).
 void poistaTiedosto(const std::string& polku);
 
-enum class Tila { lue, kirjoita, lisaa };
+// yksin: reading and writing an existing file that nobody else may open meanwhile (Windows
+// share mode 0), as another program may hold it; tests only. POSIX has no share modes.
+enum class Tila { lue, kirjoita, lisaa, yksin };
 
 // An open file. lue: reading; kirjoita: created or emptied; lisaa: created or grown at its end.
 class Tiedosto {
@@ -61,6 +64,10 @@ class Tiedosto {
   // Writes all n bytes or throws.
   void kirjoita(const char* data, std::size_t n);
   void kirjoita(const std::string& s) { kirjoita(s.data(), s.size()); }
+  // Appends both pieces whole, or throws with the file cut back to its length before the
+  // call, so that a full disk never leaves part of them. Bytes that another writer appended
+  // meanwhile are left alone: then the file is not cut at all.
+  void lisaaKokonaan(std::string_view a, std::string_view b = {});
   // Closes; harmless when nothing is open. Reports a failed close only when asked.
   void sulje();
   void suljeHiljaa() noexcept;
@@ -97,6 +104,21 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti);
 
 // Windows only: marks an existing file hidden or system (tests). POSIX: does nothing.
 void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelma);
+
+// Fault injection for the tests; inert unless a hook is set. The file operations above ask
+// the hook before they act; an answer makes the operation fail with that classic number, as
+// a full disk, a read-only folder or a failing device would, a write only after `lapi` of its
+// bytes have gone through. The hook may also change the file system itself and answer none.
+enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa };
+struct Vika {
+  std::int32_t numero;
+  std::size_t lapi = 0;
+};
+// n: the bytes asked for by lue and kirjoita, otherwise 0.
+using Vikakoukku =
+    std::function<std::optional<Vika>(Vaihe vaihe, const std::string& polku, std::size_t n)>;
+// Installs a hook (an empty one removes it) and returns the previous one.
+Vikakoukku asetaVikakoukku(Vikakoukku koukku);
 
 }  // namespace alusta
 

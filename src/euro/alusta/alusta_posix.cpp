@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "euro/alusta/alusta.h"
+#include "euro/alusta/vikakoukku.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 
@@ -23,7 +24,11 @@ namespace nro = euro::virhenro;
 
 namespace {
 
-std::string natiivi(const std::string& ansi) { return euro::ansiUtf8(ansi); }
+// A NUL would end the native path early, so that it named another file: no path holds one.
+std::string natiivi(const std::string& ansi) {
+  if (ansi.find('\0') != std::string::npos) heitaVirhe(nro::virheellinenNimi, ansi);
+  return euro::ansiUtf8(ansi);
+}
 
 bool onOlemassa(const std::string& natiiviPolku) {
   struct stat st;
@@ -93,7 +98,8 @@ bool onTavallinen(const std::string& natiiviPolku) {
 }  // namespace
 
 bool onkoTavallinenTiedosto(const std::string& polku) {
-  if (polku.empty()) return false;
+  // A name with a NUL cannot exist.
+  if (polku.empty() || polku.find('\0') != std::string::npos) return false;
   std::string n = natiivi(polku);
   auto p = n.find_last_of('/');
   std::string kansio = p == std::string::npos ? std::string(".") : (p == 0 ? "/" : n.substr(0, p));
@@ -143,6 +149,7 @@ void luoHakemisto(const std::string& polku) {
 }
 
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
+  if (auto v = kysyVika(Vaihe::nimea, vanha)) heitaVirhe(v->numero, vanha);
   std::string a = natiivi(vanha), b = natiivi(uusi);
   if (!onOlemassa(a)) heitaVirhe(nro::tiedostoaEiLoydy, vanha);
   if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return;
@@ -161,6 +168,7 @@ void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
 }
 
 void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {
+  if (auto v = kysyVika(Vaihe::korvaa, vanha)) heitaVirhe(v->numero, vanha);
   if (::rename(natiivi(uusi).c_str(), natiivi(vanha).c_str()) != 0) heitaErrno(errno, vanha);
 }
 
@@ -189,11 +197,13 @@ Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
 
 void Tiedosto::avaa(const std::string& polku, Tila tila) {
   suljeHiljaa();
+  if (auto v = kysyVika(Vaihe::avaa, polku)) heitaVirhe(v->numero, polku);
   int liput = O_CLOEXEC;
   switch (tila) {
     case Tila::lue: liput |= O_RDONLY; break;
     case Tila::kirjoita: liput |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case Tila::lisaa: liput |= O_WRONLY | O_CREAT | O_APPEND; break;
+    case Tila::yksin: liput |= O_RDWR; break;
   }
   int fd = ::open(natiivi(polku).c_str(), liput, 0666);
   if (fd < 0) heitaErrno(errno, polku);
@@ -210,6 +220,7 @@ bool Tiedosto::onAuki() const noexcept { return kahva_ >= 0; }
 
 std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
   if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyVika(Vaihe::lue, polku_, n)) heitaVirhe(v->numero, polku_);
   for (;;) {
     ssize_t r = ::read(static_cast<int>(kahva_), puskuri, n);
     if (r >= 0) return static_cast<std::size_t>(r);
@@ -217,16 +228,50 @@ std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
   }
 }
 
-void Tiedosto::kirjoita(const char* data, std::size_t n) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  while (n > 0) {
-    ssize_t r = ::write(static_cast<int>(kahva_), data, n);
+namespace {
+// Writes all n bytes or throws; tehty grows with every byte that went through.
+void kirjoitaKaikki(int fd, const char* data, std::size_t n, const std::string& polku,
+                    std::size_t& tehty) {
+  std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku, n);
+  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
+  while (lapi > 0) {
+    ssize_t r = ::write(fd, data, lapi);
     if (r < 0) {
       if (errno == EINTR) continue;
-      heitaErrno(errno, polku_);
+      heitaErrno(errno, polku);
     }
     data += r;
-    n -= static_cast<std::size_t>(r);
+    lapi -= static_cast<std::size_t>(r);
+    tehty += static_cast<std::size_t>(r);
+  }
+  if (vika) heitaVirhe(vika->numero, polku);
+}
+}  // namespace
+
+void Tiedosto::kirjoita(const char* data, std::size_t n) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  std::size_t tehty = 0;
+  kirjoitaKaikki(static_cast<int>(kahva_), data, n, polku_, tehty);
+}
+
+void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  int fd = static_cast<int>(kahva_);
+  struct stat ennen;
+  if (::fstat(fd, &ennen) != 0) heitaErrno(errno, polku_);
+  std::size_t tehty = 0;
+  try {
+    kirjoitaKaikki(fd, a.data(), a.size(), polku_, tehty);
+    kirjoitaKaikki(fd, b.data(), b.size(), polku_, tehty);
+  } catch (...) {
+    // Only when the length shows nothing but this call's bytes is the cut safe.
+    struct stat nyt;
+    if (tehty > 0 && ::fstat(fd, &nyt) == 0 &&
+        nyt.st_size == ennen.st_size + static_cast<off_t>(tehty)) {
+      while (::ftruncate(fd, ennen.st_size) != 0 && errno == EINTR) {
+      }
+    }
+    throw;
   }
 }
 
@@ -239,6 +284,7 @@ void Tiedosto::sulje() {
 
 void Tiedosto::tallennaLevylle() {
   if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyVika(Vaihe::tallenna, polku_)) heitaVirhe(v->numero, polku_);
   if (::fsync(static_cast<int>(kahva_)) != 0 && errno != EINVAL) heitaErrno(errno, polku_);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "euro/alusta/alusta.h"
+#include "euro/alusta/vikakoukku.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 
@@ -19,9 +20,16 @@ namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
-std::wstring leve(std::string_view ansi) {
+std::wstring leveTeksti(std::string_view ansi) {
   std::u16string u = euro::ansiUtf16(ansi);
   return std::wstring(u.begin(), u.end());
+}
+
+// Paths and names for the system. A NUL would end them early, so that they named another
+// file: none holds one.
+std::wstring leve(std::string_view ansi) {
+  if (ansi.find('\0') != std::string_view::npos) heitaVirhe(nro::virheellinenNimi, std::string(ansi));
+  return leveTeksti(ansi);
 }
 
 std::string ansiksi(std::wstring_view w) {
@@ -110,7 +118,8 @@ constexpr std::size_t pala = 1u << 30;
 }  // namespace
 
 bool onkoTavallinenTiedosto(const std::string& polku) {
-  if (polku.empty()) return false;
+  // A name with a NUL cannot exist.
+  if (polku.empty() || polku.find('\0') != std::string::npos) return false;
   DWORD koodi;
   bool loytyi = etsi(
       leve(polku),
@@ -143,6 +152,7 @@ void luoHakemisto(const std::string& polku) {
 }
 
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
+  if (auto v = kysyVika(Vaihe::nimea, vanha)) heitaVirhe(v->numero, vanha);
   std::wstring a = leve(vanha), b = leve(uusi);
   // No MOVEFILE_REPLACE_EXISTING: an archived statement must never be overwritten.
   if (::MoveFileExW(a.c_str(), b.c_str(), 0)) return;
@@ -153,6 +163,7 @@ void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
 }
 
 void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {
+  if (auto v = kysyVika(Vaihe::korvaa, vanha)) heitaVirhe(v->numero, vanha);
   if (!::MoveFileExW(leve(uusi).c_str(), leve(vanha).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     heitaKoodi(::GetLastError(), vanha);
@@ -183,6 +194,7 @@ Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
 
 void Tiedosto::avaa(const std::string& polku, Tila tila) {
   suljeHiljaa();
+  if (auto v = kysyVika(Vaihe::avaa, polku)) heitaVirhe(v->numero, polku);
   DWORD oikeudet = 0, jako = 0, luonti = 0;
   switch (tila) {
     case Tila::lue:
@@ -198,9 +210,15 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       break;
     case Tila::lisaa:
       // Append data only: every write lands at the end, whoever else has the file open.
-      oikeudet = FILE_APPEND_DATA;
+      // The length is read before a write, to cut back a write that failed half-way.
+      oikeudet = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES;
       jako = FILE_SHARE_READ | FILE_SHARE_WRITE;
       luonti = OPEN_ALWAYS;
+      break;
+    case Tila::yksin:
+      oikeudet = GENERIC_READ | GENERIC_WRITE;
+      jako = 0;
+      luonti = OPEN_EXISTING;
       break;
   }
   std::wstring w = leve(polku);
@@ -219,6 +237,7 @@ bool Tiedosto::onAuki() const noexcept { return kahva_ != -1; }
 
 std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
   if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyVika(Vaihe::lue, polku_, n)) heitaVirhe(v->numero, polku_);
   DWORD luettu = 0;
   if (!::ReadFile(kahva(kahva_), puskuri, static_cast<DWORD>(n < pala ? n : pala), &luettu, nullptr)) {
     DWORD e = ::GetLastError();
@@ -228,16 +247,54 @@ std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
   return luettu;
 }
 
+namespace {
+// Writes all n bytes or throws; tehty grows with every byte that went through.
+void kirjoitaKaikki(HANDLE h, const char* data, std::size_t n, const std::string& polku,
+                    std::size_t& tehty) {
+  std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku, n);
+  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
+  while (lapi > 0) {
+    DWORD kirjoitettu = 0;
+    if (!::WriteFile(h, data, static_cast<DWORD>(lapi < pala ? lapi : pala), &kirjoitettu, nullptr))
+      heitaKoodi(::GetLastError(), polku);
+    // Success with nothing written would loop for ever.
+    if (kirjoitettu == 0) heitaVirhe(nro::laitevirhe, polku);
+    data += kirjoitettu;
+    lapi -= kirjoitettu;
+    tehty += kirjoitettu;
+  }
+  if (vika) heitaVirhe(vika->numero, polku);
+}
+}  // namespace
+
 void Tiedosto::kirjoita(const char* data, std::size_t n) {
   if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
-  while (n > 0) {
-    DWORD kirjoitettu = 0;
-    if (!::WriteFile(kahva(kahva_), data, static_cast<DWORD>(n < pala ? n : pala), &kirjoitettu, nullptr))
-      heitaKoodi(::GetLastError(), polku_);
-    // Success with nothing written would loop for ever.
-    if (kirjoitettu == 0) heitaVirhe(nro::laitevirhe, polku_);
-    data += kirjoitettu;
-    n -= kirjoitettu;
+  std::size_t tehty = 0;
+  kirjoitaKaikki(kahva(kahva_), data, n, polku_, tehty);
+}
+
+void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  HANDLE h = kahva(kahva_);
+  LARGE_INTEGER ennen;
+  if (!::GetFileSizeEx(h, &ennen)) heitaKoodi(::GetLastError(), polku_);
+  std::size_t tehty = 0;
+  try {
+    kirjoitaKaikki(h, a.data(), a.size(), polku_, tehty);
+    kirjoitaKaikki(h, b.data(), b.size(), polku_, tehty);
+  } catch (...) {
+    // Only when the length shows nothing but this call's bytes is the cut safe. An append-only
+    // handle cannot set the end of the file; a second handle on the same file can.
+    LARGE_INTEGER nyt;
+    if (tehty > 0 && ::GetFileSizeEx(h, &nyt) &&
+        nyt.QuadPart == ennen.QuadPart + static_cast<LONGLONG>(tehty)) {
+      HANDLE k = ::ReOpenFile(h, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+      if (k != INVALID_HANDLE_VALUE) {
+        if (::SetFilePointerEx(k, ennen, nullptr, FILE_BEGIN)) ::SetEndOfFile(k);
+        ::CloseHandle(k);
+      }
+    }
+    throw;
   }
 }
 
@@ -250,6 +307,7 @@ void Tiedosto::sulje() {
 
 void Tiedosto::tallennaLevylle() {
   if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyVika(Vaihe::tallenna, polku_)) heitaVirhe(v->numero, polku_);
   if (!::FlushFileBuffers(kahva(kahva_))) heitaKoodi(::GetLastError(), polku_);
 }
 
@@ -357,7 +415,7 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti) {
     if (h == nullptr || h == INVALID_HANDLE_VALUE) return;
     DWORD tila;
     if (::GetConsoleMode(h, &tila)) {
-      std::wstring w = leve(teksti);
+      std::wstring w = leveTeksti(teksti);
       const wchar_t* p = w.data();
       std::size_t n = w.size();
       while (n > 0) {

@@ -1,0 +1,194 @@
+// The split run when the file system fails under it: every step that touches a file fails in
+// turn, the target folder turns read-only, the disk fills up, another program holds the
+// statement file. Afterwards nothing may be lost.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "cli/cli.h"
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "split/paloittele.h"
+#include "tuki/testituki.h"
+#include "vikatuki.h"
+
+namespace {
+
+using alusta::Vaihe;
+using euro::ansi;
+const std::string S(1, alusta::erotin);
+
+alusta::Aika kello() { return {2018, 8, 21, 14, 30, 5}; }
+
+const char* nimi(Vaihe v) {
+  switch (v) {
+    case Vaihe::avaa: return "avaa";
+    case Vaihe::lue: return "lue";
+    case Vaihe::kirjoita: return "kirjoita";
+    case Vaihe::tallenna: return "tallenna";
+    case Vaihe::nimea: return "nimea";
+    case Vaihe::korvaa: return "korvaa";
+  }
+  return "?";
+}
+
+// The number a platform gives for such a failure.
+std::int32_t numero(Vaihe v) {
+  switch (v) {
+    case Vaihe::avaa: return euro::virhenro::lupaEvatty;
+    case Vaihe::lue: return euro::virhenro::laitevirhe;
+    case Vaihe::kirjoita: return euro::virhenro::levyTaynna;
+    case Vaihe::nimea: return euro::virhenro::tiedostoOnJo;
+    default: return euro::virhenro::kayttovirhe;
+  }
+}
+
+// Three companies, two of them with a file from an earlier run; batches apart in the input;
+// a line longer than the write buffer; more than one buffer of output.
+struct Paloittelu : ::testing::Test {
+  const vika::Tiliote tiliote =
+      vika::teeTiliote({"1111111-1", "2222222-2", "3333333-3", "1111111-1", "2222222-2"}, 40, true);
+  const std::map<std::string, std::string> vanhat = {
+      {vika::tiedostonimi("1111111-1"), "vanha erä 1\r\n"},
+      {vika::tiedostonimi("2222222-2"), "vanha erä 2\r\n"}};
+
+  // A statement folder and a target folder with the earlier files in it.
+  split::PaloitteluAsetukset valmistele(const testi::Kansio& k, const std::string& kohde, bool arkistoi) {
+    testi::kirjoitaTiedosto(k / "TITO.TXT", tiliote.sisalto);
+    for (const auto& [n, s] : vanhat) testi::kirjoitaTiedosto(kohde + S + n, s);
+    split::PaloitteluAsetukset a;
+    a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
+    a.txtTallennusHakemisto = kohde;
+    a.chkAikaleimaaPaloiteltava = arkistoi;
+    return a;
+  }
+
+  // Nothing lost: the statement file once and unchanged, and every company file its old
+  // content and whole lines of its batches, with no other file beside them.
+  void eiMitaanMenetetty(const testi::Kansio& k, const std::string& kohde, const std::string& tapaus) {
+    EXPECT_TRUE(vika::tilioteKerran(k.polku(), "TITO.TXT", tiliote.sisalto)) << tapaus;
+    for (const std::string& n : testi::tiedostot(kohde)) {
+      if (n == "TITO.TXT" || n == "TUODUT") continue;
+      auto lisa = tiliote.lisattava.find(n);
+      ASSERT_NE(lisa, tiliote.lisattava.end()) << tapaus << ": ylimääräinen " << n;
+      auto vanha = vanhat.find(n);
+      EXPECT_TRUE(vika::vanhaJaKokonaisiaRiveja(testi::lueTiedosto(kohde + S + n),
+                                                vanha == vanhat.end() ? "" : vanha->second, lisa->second))
+          << tapaus << ": " << n;
+    }
+    for (const auto& [n, s] : vanhat) EXPECT_TRUE(testi::onOlemassa(kohde + S + n)) << tapaus;
+  }
+
+  static void raportoituKerran(const testi::Ymparisto& ymp, std::int32_t nro, const std::string& tapaus) {
+    ASSERT_EQ(ymp.virheet.size(), 1u) << tapaus;
+    const euro::Vikailmoitus& v = ymp.virheet[0];
+    EXPECT_EQ(v.numero, nro) << tapaus;
+    EXPECT_EQ(v.kutsurivi, 100) << tapaus;
+    EXPECT_EQ(v.moduuli, "kolvanto") << tapaus;
+    EXPECT_EQ(v.rutiini, "paloittele") << tapaus;
+    EXPECT_TRUE(ymp.viestit.viestit.empty()) << tapaus;
+  }
+};
+
+// Every question that a complete run asks of the file system is made to fail in turn: once,
+// and from there on (a disk that stays full); a write after none, half or all of its bytes.
+TEST_F(Paloittelu, JokainenTiedostovaiheVuorollaan) {
+  for (bool arkistoi : {false, true}) {
+    std::vector<vika::Kysymys> kysymykset;
+    {
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      auto a = valmistele(k, k.polku(), arkistoi);
+      vika::Koukku koukku;
+      ASSERT_TRUE(split::paloittele(a, kello).valmis);
+      kysymykset = koukku.kysymykset;
+      for (const auto& [n, lisa] : tiliote.lisattava) {
+        auto vanha = vanhat.find(n);
+        EXPECT_EQ(testi::lueTiedosto(k / n), (vanha == vanhat.end() ? "" : vanha->second) + lisa);
+      }
+    }
+    ASSERT_GE(kysymykset.size(), 15u);
+    for (std::size_t i = 0; i < kysymykset.size(); ++i) {
+      const Vaihe vaihe = kysymykset[i].vaihe;
+      const std::size_t n = kysymykset[i].n;
+      std::vector<std::size_t> lapi = {0};
+      if (vaihe == Vaihe::kirjoita) lapi = {0, n / 2, n > 0 ? n - 1 : 0, n};
+      for (bool pysyva : {false, true}) {
+        for (std::size_t l : lapi) {
+          const std::string tapaus = std::string(arkistoi ? "arkistoiden, " : "") + "kysymys " +
+                                     std::to_string(i) + " " + nimi(vaihe) + (pysyva ? " pysyvästi" : "") +
+                                     ", läpi " + std::to_string(l) + "/" + std::to_string(n);
+          testi::Kansio k;
+          testi::Ymparisto ymp;
+          auto a = valmistele(k, k.polku(), arkistoi);
+          vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t j) -> std::optional<alusta::Vika> {
+            if (j == i || (pysyva && j > i && q.vaihe == vaihe)) return alusta::Vika{numero(vaihe), l};
+            return std::nullopt;
+          });
+          EXPECT_FALSE(split::paloittele(a, kello).valmis) << tapaus;
+          raportoituKerran(ymp, numero(vaihe), tapaus);
+          eiMitaanMenetetty(k, k.polku(), tapaus);
+        }
+      }
+    }
+  }
+}
+
+namespace fs = std::filesystem;
+
+// Takes the write rights of a folder and its files away; false when they do not bind the
+// process (root), when the rights are given back.
+bool kirjoitusoikeudetPois(const std::string& kansio) {
+  const fs::path k = euro::ansiUtf8(kansio);
+  const auto kirjoitus = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  for (const auto& e : fs::directory_iterator(k)) fs::permissions(e.path(), kirjoitus, fs::perm_options::remove);
+  fs::permissions(k, kirjoitus, fs::perm_options::remove);
+  std::ofstream koe(k / "koe");
+  if (!koe) return true;
+  koe.close();
+  fs::permissions(k, kirjoitus, fs::perm_options::add);
+  fs::remove(k / "koe");
+  for (const auto& e : fs::directory_iterator(k)) fs::permissions(e.path(), kirjoitus, fs::perm_options::add);
+  return false;
+}
+
+// The target folder becomes read-only while the run goes on: a file system of the test's own
+// mounted again read-only (as root), the folder's rights taken away (otherwise), or the
+// refusal given by the hook where neither binds (Windows, root without mounting).
+TEST_F(Paloittelu, KohdeMuuttuuKeskenVainLuettavaksi) {
+  testi::Kansio k;
+  const std::string kohde = k / "kohde";
+  alusta::luoHakemisto(kohde);
+  vika::Tmpfs tmpfs(kohde, 16 << 20);
+  auto a = valmistele(k, kohde, true);
+  testi::Ymparisto ymp;
+  int avauksia = 0;
+  std::string tapa = "koukku";
+  vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+    if (q.vaihe != Vaihe::avaa || q.polku.rfind(kohde, 0) != 0 || ++avauksia != 3) return std::nullopt;
+    if (tmpfs.vainLuettavaksi()) {
+      tapa = "tmpfs";
+      return std::nullopt;
+    }
+    if (!alusta::onWindows && kirjoitusoikeudetPois(kohde)) {
+      tapa = "oikeudet";
+      return std::nullopt;
+    }
+    return alusta::Vika{euro::virhenro::lupaEvatty};
+  });
+  EXPECT_FALSE(split::paloittele(a, kello).valmis);
+  SCOPED_TRACE(tapa);
+  raportoituKerran(ymp, euro::virhenro::lupaEvatty, tapa);
+  eiMitaanMenetetty(k, kohde, tapa);
+  // Two batches went out before the folder turned; the third found it closed.
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + vika::tiedostonimi("1111111-1")),
+            vanhat.at(vika::tiedostonimi("1111111-1")) + tiliote.erat[0]);
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + vika::tiedostonimi("2222222-2")),
+            vanhat.at(vika::tiedostonimi("2222222-2")) + tiliote.erat[1]);
+  EXPECT_FALSE(testi::onOlemassa(kohde + S + vika::tiedostonimi("3333333-3")));
+  std::cout << "[ tapa     ] " << tapa << "\n";
+}
+
+}  // namespace

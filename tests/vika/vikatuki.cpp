@@ -1,0 +1,126 @@
+#include "vikatuki.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <utility>
+
+#include "euro/teksti.h"
+#include "split/t00.h"
+#include "tuki/testituki.h"
+
+namespace vika {
+
+Koukku::Koukku(Paatos paatos) : paatos_(std::move(paatos)) {
+  edellinen_ = alusta::asetaVikakoukku(
+      [this](alusta::Vaihe vaihe, const std::string& polku, std::size_t n) -> std::optional<alusta::Vika> {
+        kysymykset.push_back({vaihe, polku, n});
+        if (!paatos_) return std::nullopt;
+        return paatos_(kysymykset.back(), kysymykset.size() - 1);
+      });
+}
+
+Koukku::~Koukku() { alusta::asetaVikakoukku(std::move(edellinen_)); }
+
+namespace {
+std::string lainattu(const std::string& polku) {
+  std::string q = "'";
+  for (char c : polku) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+}  // namespace
+
+Tmpfs::Tmpfs(const std::string& kansio, std::size_t tavuja) : kansio_(kansio) {
+  if constexpr (alusta::onWindows) return;
+  std::string komento = "mount -t tmpfs -o size=" + std::to_string(tavuja) + " kolvanto-vika " +
+                        lainattu(euro::ansiUtf8(kansio)) + " 2>/dev/null";
+  liitetty_ = std::system(komento.c_str()) == 0;
+}
+
+Tmpfs::~Tmpfs() {
+  if (!liitetty_) return;
+  // Lazily: a file left open by a failed test must not keep it mounted.
+  std::string komento = "umount -l " + lainattu(euro::ansiUtf8(kansio_)) + " 2>/dev/null";
+  (void)std::system(komento.c_str());
+}
+
+bool Tmpfs::vainLuettavaksi() {
+  if (!liitetty_) return false;
+  std::string komento = "mount -o remount,ro " + lainattu(euro::ansiUtf8(kansio_)) + " 2>/dev/null";
+  return std::system(komento.c_str()) == 0;
+}
+
+std::string tiedostonimi(const std::string& asiakas) { return "TITO-2018-08-" + asiakas + ".TXT"; }
+
+Tiliote teeTiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, bool pitka) {
+  Tiliote t;
+  t.sisalto = "ennen ensimmaista eraa\r\n";
+  int n = 0;
+  for (std::size_t e = 0; e < asiakkaat.size(); ++e) {
+    testi::T00 t00;
+    t00.asiakas = asiakkaat[e];
+    std::string era = t00.rivi() + "\r\n";
+    for (int i = 0; i < rivejaEraa; ++i, ++n) {
+      // Lengths that do not divide the buffer, so that writes end inside lines.
+      std::string rivi = "T10" + std::to_string(n) + std::string(40 + (n * 397) % 1900, 'a' + n % 26);
+      if (pitka && e == 1 && i == 0) rivi += std::string(70 * 1024, 'P');
+      era += rivi + "\r\n";
+    }
+    t.sisalto += era;
+    t.lisattava[tiedostonimi(asiakkaat[e])] += era;
+    t.erat.push_back(era);
+  }
+  return t;
+}
+
+::testing::AssertionResult tilioteKerran(const std::string& kansio, const std::string& nimi,
+                                         const std::string& sisalto) {
+  const char S = alusta::erotin;
+  const std::string paikallaan = kansio + S + nimi;
+  const std::string arkisto = kansio + S + "TUODUT";
+  std::vector<std::string> arkistossa;
+  if (testi::onOlemassa(arkisto))
+    for (const std::string& n : testi::tiedostot(arkisto))
+      if (n.size() > nimi.size() && n.compare(n.size() - nimi.size(), nimi.size(), nimi) == 0)
+        arkistossa.push_back(arkisto + S + n);
+  const bool loytyy = testi::onOlemassa(paikallaan);
+  if (loytyy + arkistossa.size() != 1)
+    return ::testing::AssertionFailure() << nimi << ": paikallaan " << loytyy << ", arkistossa "
+                                         << arkistossa.size();
+  const std::string polku = loytyy ? paikallaan : arkistossa[0];
+  if (testi::lueTiedosto(polku) != sisalto)
+    return ::testing::AssertionFailure() << polku << " on muuttunut";
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult vanhaJaKokonaisiaRiveja(const std::string& nyt, const std::string& vanha,
+                                                   const std::string& lisattava) {
+  if (nyt.compare(0, vanha.size(), vanha) != 0 || nyt.size() < vanha.size())
+    return ::testing::AssertionFailure() << "vanha sisältö ei ole tallella";
+  const std::string uusi = nyt.substr(vanha.size());
+  if (lisattava.compare(0, uusi.size(), uusi) != 0 || uusi.size() > lisattava.size())
+    return ::testing::AssertionFailure() << "lisätty ei ole syötteen rivit alusta alkaen ("
+                                         << uusi.size() << " tavua)";
+  // Lines hold no CR: every CR LF of the expected bytes ends a line.
+  if (!uusi.empty() && uusi.compare(uusi.size() - std::min<std::size_t>(2, uusi.size()), 2, "\r\n") != 0)
+    return ::testing::AssertionFailure() << "viimeinen rivi on kesken (" << uusi.size() << " tavua)";
+  return ::testing::AssertionSuccess();
+}
+
+std::optional<std::size_t> muistihuippu() {
+  if constexpr (alusta::onWindows) return std::nullopt;
+  std::ifstream f("/proc/self/status");
+  std::string rivi;
+  while (std::getline(f, rivi))
+    if (rivi.rfind("VmHWM:", 0) == 0) return std::stoull(rivi.substr(6)) * 1024;
+  return std::nullopt;
+}
+
+bool nollaaMuistihuippu() {
+  if constexpr (alusta::onWindows) return false;
+  std::ofstream f("/proc/self/clear_refs");
+  f << "5";
+  f.flush();
+  return f.good();
+}
+
+}  // namespace vika

@@ -1,0 +1,81 @@
+// Fault injection for the tests: the platform layer's fault hook, a small file system of the
+// test's own, a cumulative file of known batches, and the checks that nothing was lost.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+
+namespace vika {
+
+struct Kysymys {
+  alusta::Vaihe vaihe;
+  std::string polku;
+  std::size_t n;
+};
+
+// Installs a fault hook for its lifetime. Every question is recorded; the decision gets the
+// question and its number from 0.
+class Koukku {
+ public:
+  using Paatos = std::function<std::optional<alusta::Vika>(const Kysymys&, std::size_t)>;
+  explicit Koukku(Paatos paatos = {});
+  ~Koukku();
+  Koukku(const Koukku&) = delete;
+  Koukku& operator=(const Koukku&) = delete;
+  std::vector<Kysymys> kysymykset;
+
+ private:
+  Paatos paatos_;
+  alusta::Vikakoukku edellinen_;
+};
+
+// A tmpfs of the test's own on an existing empty folder: Linux, and only with the right to
+// mount (CI runs as root). onko() tells whether it is there.
+class Tmpfs {
+ public:
+  Tmpfs(const std::string& kansio, std::size_t tavuja);
+  ~Tmpfs();
+  Tmpfs(const Tmpfs&) = delete;
+  Tmpfs& operator=(const Tmpfs&) = delete;
+  bool onko() const { return liitetty_; }
+  // Mounts it again read-only, as a disk whose writing is refused; false when it fails.
+  bool vainLuettavaksi();
+
+ private:
+  std::string kansio_;
+  bool liitetty_ = false;
+};
+
+// A cumulative statement file of known batches, and what each company's file must receive.
+struct Tiliote {
+  std::string sisalto;
+  std::map<std::string, std::string> lisattava;  // output file name -> appended bytes
+  std::vector<std::string> erat;                 // the batches in input order
+};
+
+// Batches of the given customer identifiers in this order; rivejaEraa lines follow each T00
+// line, of growing lengths; pitka adds a line longer than the split's write buffer.
+Tiliote teeTiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, bool pitka);
+std::string tiedostonimi(const std::string& asiakas);
+
+// The statement file lies exactly once, byte for byte the same: in its place, or in TUODUT
+// under a time-stamped name.
+::testing::AssertionResult tilioteKerran(const std::string& kansio, const std::string& nimi,
+                                         const std::string& sisalto);
+// The file holds its old content followed only by whole lines of what the complete run
+// would have appended, from their beginning.
+::testing::AssertionResult vanhaJaKokonaisiaRiveja(const std::string& nyt, const std::string& vanha,
+                                                   const std::string& lisattava);
+
+// The process's peak resident memory in bytes, and a reset of it (Linux; nullopt elsewhere).
+std::optional<std::size_t> muistihuippu();
+bool nollaaMuistihuippu();
+
+}  // namespace vika
