@@ -157,7 +157,8 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
     while (lukija.lueRivi(rivi)) {
       if (onT00(rivi)) {
         std::string kohdepolku = muodostanimi(rivi, kohde, a, posAlku, posLoppu);
-        if (alusta::onLaitenimi(tiedostonimi(kohdepolku)))
+        const std::string nimi = tiedostonimi(kohdepolku);
+        if (alusta::onLaitenimi(nimi) || alusta::vaihtaaNimen(nimi))
           euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);
         tuloste.avaa(kohdepolku);
         auto& y = tulos.yhteenveto;

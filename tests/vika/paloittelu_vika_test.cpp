@@ -70,7 +70,7 @@ struct Paloittelu : ::testing::Test {
   void eiMitaanMenetetty(const testi::Kansio& k, const std::string& kohde, const std::string& tapaus) {
     EXPECT_TRUE(vika::tilioteKerran(k.polku(), "TITO.TXT", tiliote.sisalto)) << tapaus;
     for (const std::string& n : testi::tiedostot(kohde)) {
-      if (n == "TITO.TXT" || n == "TUODUT") continue;
+      if (n == "TITO.TXT" || n == "TUODUT" || n == "asetukset.oma") continue;
       auto lisa = tiliote.lisattava.find(n);
       ASSERT_NE(lisa, tiliote.lisattava.end()) << tapaus << ": ylimääräinen " << n;
       auto vanha = vanhat.find(n);
@@ -189,6 +189,99 @@ TEST_F(Paloittelu, KohdeMuuttuuKeskenVainLuettavaksi) {
             vanhat.at(vika::tiedostonimi("2222222-2")) + tiliote.erat[1]);
   EXPECT_FALSE(testi::onOlemassa(kohde + S + vika::tiedostonimi("3333333-3")));
   std::cout << "[ tapa     ] " << tapa << "\n";
+}
+
+// A disk that fills up under the run, for real: the target folder is a small file system of
+// the test's own. In the process and as kolvanto-cli.
+TEST_F(Paloittelu, LevyTayttyyKesken) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "oma tiedostojärjestelmä vain Linuxissa";
+  for (bool prosessina : {false, true}) {
+    testi::Kansio k;
+    const std::string kohde = k / "kohde";
+    alusta::luoHakemisto(kohde);
+    vika::Tmpfs tmpfs(kohde, 128 * 1024);
+    if (!tmpfs.onko()) GTEST_SKIP() << "tmpfs:ää ei voi liittää (vaatii pääkäyttäjän)";
+    ASSERT_GT(tiliote.sisalto.size(), 2 * 128 * 1024u);
+    auto a = valmistele(k, kohde, true);
+    const std::string tapaus = prosessina ? "kolvanto-cli" : "paloittele";
+    if (prosessina) {
+      testi::kirjoitaTiedosto(k / "asetukset.oma", "");
+      vika::Prosessi p = vika::ajaKolvantoCli(
+          {"--asetukset", k / "asetukset.oma", "--kohde", kohde, a.txtPaloiteltavaTiedosto}, k.polku());
+      EXPECT_EQ(p.koodi, cli::virhe);
+      EXPECT_NE(p.virhe.find("Levy on täynnä"), std::string::npos) << p.virhe;
+      EXPECT_NE(p.virhe.find("paloittele"), std::string::npos) << p.virhe;
+    } else {
+      testi::Ymparisto ymp;
+      EXPECT_FALSE(split::paloittele(a, kello).valmis);
+      raportoituKerran(ymp, euro::virhenro::levyTaynna, tapaus);
+    }
+    eiMitaanMenetetty(k, kohde, tapaus);
+  }
+}
+
+// kolvanto-cli ends with status 2 and no exception whichever step fails.
+TEST_F(Paloittelu, KolvantoCliPaattyySiististi) {
+  struct {
+    Vaihe vaihe;
+    bool arkistoi;
+  } const tapaukset[] = {{Vaihe::nimea, true}, {Vaihe::avaa, false}, {Vaihe::lue, false},
+                         {Vaihe::kirjoita, true}};
+  for (const auto& t : tapaukset) {
+    testi::Kansio k;
+    auto a = valmistele(k, k.polku(), t.arkistoi);
+    testi::kirjoitaTiedosto(k / "asetukset.oma", "");
+    int kerta = 0;
+    vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+      // The second of its kind, and every one after it: a fault that stays.
+      if (q.vaihe == t.vaihe && (++kerta >= 2 || t.vaihe == Vaihe::nimea))
+        return alusta::Vika{numero(t.vaihe), q.n / 2};
+      return std::nullopt;
+    });
+    std::vector<std::string> argumentit = {"--asetukset", k / "asetukset.oma",
+                                           t.arkistoi ? "--aikaleima" : "--ei-aikaleimaa",
+                                           a.txtPaloiteltavaTiedosto};
+    int koodi = -1;
+    EXPECT_NO_THROW(koodi = cli::suorita(argumentit)) << nimi(t.vaihe);
+    EXPECT_EQ(koodi, cli::virhe) << nimi(t.vaihe);
+    eiMitaanMenetetty(k, k.polku(), nimi(t.vaihe));
+  }
+}
+
+// Another program holds the statement file open without sharing it (Windows share mode 0):
+// the archive move and the reading are both refused, and nothing moves until it lets go.
+TEST_F(Paloittelu, TilioteAukiToisellaOhjelmalla) {
+  if constexpr (!alusta::onWindows) GTEST_SKIP() << "jakotiloja on vain Windowsissa";
+  for (bool arkistoi : {true, false}) {
+    const std::string tapaus = arkistoi ? "arkistoiden" : "paikallaan";
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    auto a = valmistele(k, k.polku(), arkistoi);
+    {
+      alusta::Tiedosto pankki(k / "TITO.TXT", alusta::Tila::yksin);
+      EXPECT_FALSE(split::paloittele(a, kello).valmis) << tapaus;
+      raportoituKerran(ymp, euro::virhenro::lupaEvatty, tapaus);
+      testi::kirjoitaTiedosto(k / "asetukset.oma", "");
+      vika::Prosessi p = vika::ajaKolvantoCli({"--asetukset", k / "asetukset.oma",
+                                               arkistoi ? "--aikaleima" : "--ei-aikaleimaa",
+                                               a.txtPaloiteltavaTiedosto},
+                                              k.polku());
+      EXPECT_EQ(p.koodi, cli::virhe) << tapaus << ": " << p.virhe;
+      EXPECT_NE(p.virhe.find("(virhe 70)"), std::string::npos) << p.virhe;
+    }
+    EXPECT_TRUE(vika::tilioteKerran(k.polku(), "TITO.TXT", tiliote.sisalto)) << tapaus;
+    EXPECT_TRUE(testi::onOlemassa(k / "TITO.TXT")) << tapaus;
+    for (const auto& [n, vanha] : vanhat) EXPECT_EQ(testi::lueTiedosto(k / n), vanha) << tapaus;
+    EXPECT_FALSE(testi::onOlemassa(k / vika::tiedostonimi("3333333-3"))) << tapaus;
+
+    ymp.virheet.clear();
+    EXPECT_TRUE(split::paloittele(a, kello).valmis) << tapaus;
+    EXPECT_TRUE(ymp.virheet.empty()) << tapaus;
+    for (const auto& [n, lisa] : tiliote.lisattava) {
+      auto vanha = vanhat.find(n);
+      EXPECT_EQ(testi::lueTiedosto(k / n), (vanha == vanhat.end() ? "" : vanha->second) + lisa) << tapaus;
+    }
+  }
 }
 
 }  // namespace

@@ -106,6 +106,33 @@ Tiliote teeTiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, bo
   return ::testing::AssertionSuccess();
 }
 
+namespace {
+std::string lainaaKuorelle(const std::string& s) {
+  if constexpr (alusta::onWindows) return "\"" + s + "\"";
+  return lainattu(s);
+}
+}  // namespace
+
+Prosessi ajaKolvantoCli(const std::vector<std::string>& argumentit, const std::string& lokikansio) {
+  const std::string S(1, alusta::erotin);
+  const std::string ohjelma =
+      alusta::ohjelmanHakemisto() + S + "kolvanto-cli" + (alusta::onWindows ? ".exe" : "");
+  const std::string loki = lokikansio + S + "virhe.log";
+  std::string komento = lainaaKuorelle(ohjelma);
+  for (const auto& a : argumentit) komento += " " + lainaaKuorelle(a);
+  komento += " >" + lainaaKuorelle(lokikansio + S + "ulos.log") + " 2>" + lainaaKuorelle(loki);
+  // cmd.exe strips one pair of outer quotes; it takes the ANSI code page, the POSIX shell UTF-8.
+  if constexpr (alusta::onWindows) komento = "\"" + komento + "\"";
+  const std::string natiivi = alusta::onWindows ? komento : euro::ansiUtf8(komento);
+  int s = std::system(natiivi.c_str());
+  // Wine's cmd.exe now and then fails to find a program that is there (9009); once more.
+  if (alusta::onWindows && s == 9009) s = std::system(natiivi.c_str());
+  Prosessi p{alusta::onWindows ? s : (s >> 8) & 0xff, testi::lueTiedosto(loki)};
+  alusta::poistaTiedosto(loki);
+  alusta::poistaTiedosto(lokikansio + S + "ulos.log");
+  return p;
+}
+
 std::optional<std::size_t> muistihuippu() {
   if constexpr (alusta::onWindows) return std::nullopt;
   std::ifstream f("/proc/self/status");

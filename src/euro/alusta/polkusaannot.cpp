@@ -20,6 +20,14 @@ bool onLaitenimi(const std::string& tiedostonimi) {
   }
 }
 
+bool vaihtaaNimen(const std::string& tiedostonimi) {
+  if constexpr (!onWindows) {
+    return false;
+  } else {
+    return !tiedostonimi.empty() && (tiedostonimi.back() == '.' || tiedostonimi.back() == ' ');
+  }
+}
+
 bool onAbsoluuttinen(const std::string& polku) {
   if constexpr (!onWindows) {
     return !polku.empty() && polku[0] == '/';

@@ -1,0 +1,122 @@
+// What the harnesses share: a check that stops the run so that libFuzzer keeps the input,
+// a scratch folder per process, recording fakes, and a model of the line rules.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "euro/liittymat.h"
+#include "euro/ohjelma.h"
+#include "euro/virhe.h"
+
+namespace fuzz {
+
+[[noreturn]] inline void kaadu(const char* ehto, const char* tiedosto, int rivi) {
+  std::fprintf(stderr, "%s:%d: ei pidä paikkaansa: %s\n", tiedosto, rivi, ehto);
+  std::abort();
+}
+
+#define VARMISTA(ehto) ((ehto) ? (void)0 : ::fuzz::kaadu(#ehto, __FILE__, __LINE__))
+
+namespace fs = std::filesystem;
+
+// The harnesses make and remove files for every input: in memory when /dev/shm is there.
+// Removed when the process ends.
+struct Raapustin {
+  fs::path polku;
+  Raapustin() {
+    fs::path pohja = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    std::random_device satunnainen;
+    do {
+      polku = pohja / ("kolvanto-fuzz-" + std::to_string(satunnainen()));
+    } while (!fs::create_directory(polku));
+  }
+  ~Raapustin() {
+    std::error_code ec;
+    fs::remove_all(polku, ec);
+  }
+};
+
+inline const fs::path& raapustin() {
+  static Raapustin r;
+  return r.polku;
+}
+
+// An empty folder of the given name in the scratch folder.
+inline fs::path tyhjaKansio(const std::string& nimi) {
+  fs::path p = raapustin() / nimi;
+  fs::remove_all(p);
+  fs::create_directories(p);
+  return p;
+}
+
+inline std::string lue(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+inline void kirjoita(const fs::path& p, std::string_view sisalto) {
+  std::ofstream f(p, std::ios::binary | std::ios::trunc);
+  f.write(sisalto.data(), static_cast<std::streamsize>(sisalto.size()));
+  VARMISTA(f.good());
+}
+
+// Lines as the statement rules define them: CR LF or a lone CR ends one, a lone LF is a
+// character, a last line without an end counts, an empty input has none.
+inline std::vector<std::string> rivit(std::string_view s) {
+  std::vector<std::string> tulos;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t cr = s.find('\r', i);
+    if (cr == std::string_view::npos) {
+      tulos.emplace_back(s.substr(i));
+      break;
+    }
+    tulos.emplace_back(s.substr(i, cr - i));
+    i = cr + 1;
+    if (i < s.size() && s[i] == '\n') ++i;
+  }
+  return tulos;
+}
+
+// Message boxes answer Yes to a question and OK otherwise, and are counted; every fe_Virhe
+// report is kept.
+struct Ymparisto : euro::Viestilaatikko {
+  struct Viesti {
+    std::string teksti, otsikko;
+    int tyyli;
+  };
+  std::vector<Viesti> viestit;
+  std::vector<euro::Vikailmoitus> virheet;
+  euro::Ohjelma ohjelma;
+  euro::Ohjelma* edellinen;
+  euro::VirheKasittelija edellinenKasittelija;
+
+  Ymparisto() {
+    ohjelma.viestit = this;
+    edellinen = euro::asetaOhjelma(&ohjelma);
+    edellinenKasittelija =
+        euro::asetaVirheKasittelija([this](const euro::Vikailmoitus& v) { virheet.push_back(v); });
+  }
+  ~Ymparisto() override {
+    euro::asetaVirheKasittelija(edellinenKasittelija);
+    euro::asetaOhjelma(edellinen);
+  }
+  int nayta(const std::string& teksti, const std::string& otsikko, int tyyli) override {
+    viestit.push_back({teksti, otsikko, tyyli});
+    return (tyyli & 0x0F) == 4 ? euro::vastaus::kylla : euro::vastaus::ok;
+  }
+  void palautaHiiri() override {}
+};
+
+}  // namespace fuzz

@@ -1,0 +1,161 @@
+// The split run over an arbitrary cumulative file. A model of the run (lines, batches, their
+// order, CR LF, appending) says what every output file must hold; the file names come from
+// muodostanimi, which has tests of its own.
+//
+// Input: one byte of choices, two of key positions, then the statement, where 0xFF k stands
+// for k * 300 bytes "L" (k > 0) or one 0xFF (k = 0), so that lines longer than the split's
+// write buffer come within reach; the statement stays under 256 KiB, to keep runs fast.
+#include <map>
+
+#include "euro/teksti.h"
+#include "fuzztuki.h"
+#include "split/nimi.h"
+#include "split/paloittele.h"
+
+namespace {
+
+using fuzz::fs::path;
+
+std::string purettu(const std::uint8_t* p, std::size_t n) {
+  const std::string_view raaka(reinterpret_cast<const char*>(p), n);
+  std::string s;
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t ff = raaka.find('\xFF', i);
+    if (ff == std::string_view::npos || ff + 1 == n) {
+      s.append(raaka.substr(i));
+      break;
+    }
+    s.append(raaka.substr(i, ff - i));
+    std::size_t k = p[ff + 1];
+    if (k == 0) s += '\xFF';
+    else if (s.size() < 256 * 1024) s.append(k * 300, 'L');
+    i = ff + 2;
+  }
+  return s;
+}
+
+struct Odotus {
+  std::map<std::string, std::string> sisallot;  // by output path
+  std::vector<split::TiedostonYhteenveto> tiedostot;
+  std::int64_t ohitetut = 0;
+  // A "#" in the key stands for the whole period: a long key of them makes a name that no
+  // file system takes. The run must stop there with error 52, keeping what came before.
+  bool liianPitka = false;
+};
+
+Odotus malli(const std::string& tiliote, const std::string& kohde,
+             const split::PaloitteluAsetukset& a) {
+  std::int32_t alku = 0, loppu = 0;
+  split::asetapos(a, alku, loppu);
+  Odotus o;
+  std::map<std::string, std::size_t> indeksi;
+  split::TiedostonYhteenveto* nyt = nullptr;
+  std::string* sisalto = nullptr;
+  for (const std::string& r : fuzz::rivit(tiliote)) {
+    if (r.size() >= 3 && r[0] == 'T' && r[1] == '0' && r[2] == '0') {
+      std::string polku = split::muodostanimi(r, kohde, a, alku, loppu);
+      if (euro::ansiUtf8(polku.substr(kohde.size())).size() > 255) {
+        o.liianPitka = true;
+        break;
+      }
+      auto [it, uusi] = indeksi.try_emplace(polku, o.tiedostot.size());
+      if (uusi) o.tiedostot.push_back({polku, 0, 0});
+      nyt = &o.tiedostot[it->second];
+      ++nyt->eria;
+      sisalto = &o.sisallot[polku];
+    }
+    if (nyt) {
+      *sisalto += r + "\r\n";
+      ++nyt->riveja;
+    } else {
+      ++o.ohitetut;
+    }
+  }
+  return o;
+}
+
+alusta::Aika kello() { return {2018, 8, 21, 14, 30, 5}; }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
+  if (koko < 3) return 0;
+  const std::uint8_t valinnat = data[0];
+  const int alku = 1 + data[1];
+  const int pituus = data[2] % 41;
+  const std::string tiliote = purettu(data + 3, koko - 3);
+
+  const path kansio = fuzz::tyhjaKansio("paloittele");
+  const path ulos = kansio / "ulos";
+  const bool arkistoi = valinnat & 4;
+  const bool kahdesti = !arkistoi && (valinnat & 8);
+  const bool kohdeOn = valinnat & 16;
+  if (kohdeOn) fuzz::fs::create_directory(ulos);
+  fuzz::kirjoita(kansio / "TITO.TXT", tiliote);
+
+  split::PaloitteluAsetukset a;
+  a.valitse(static_cast<split::PaloitteluAsetukset::Tunniste>(valinnat & 3));
+  a.txtPosAlku = std::to_string(alku);
+  a.txtPosLoppu = std::to_string(alku + pituus - 1);
+  a.txtPaloiteltavaTiedosto = (kansio / "TITO.TXT").string();
+  a.txtTallennusHakemisto = ulos.string();
+  a.chkAikaleimaaPaloiteltava = arkistoi;
+  const std::string kohde = ulos.string() + "/";
+  const Odotus o = malli(tiliote, kohde, a);
+
+  fuzz::Ymparisto ymp;
+  for (int kerta = 1; kerta <= (kahdesti ? 2 : 1); ++kerta) {
+    split::PaloitteluTulos t = split::paloittele(a, kello);
+    if (ymp.virheet.size() != (o.liianPitka ? 1u : 0u))
+      for (const euro::Vikailmoitus& v : ymp.virheet)
+        std::fprintf(stderr, "fe_Virhe %d: %s\n", v.numero, euro::ansiUtf8(v.viesti).c_str());
+    if (o.liianPitka) {
+      VARMISTA(ymp.virheet.size() == 1);
+      const euro::Vikailmoitus& v = ymp.virheet[0];
+      VARMISTA(v.numero == euro::virhenro::virheellinenNimi && v.kutsurivi == 100 &&
+               v.moduuli == "kolvanto" && v.rutiini == "paloittele");
+      ymp.virheet.clear();
+    }
+    VARMISTA(ymp.virheet.empty());
+    VARMISTA(t.valmis == !o.liianPitka);
+    VARMISTA(t.kohdehakemisto == kohde);
+    VARMISTA(t.yhteenveto.ohitetutRivit == o.ohitetut);
+    VARMISTA(t.yhteenveto.tiedostot.size() == o.tiedostot.size());
+    for (std::size_t i = 0; i < o.tiedostot.size(); ++i) {
+      VARMISTA(t.yhteenveto.tiedostot[i].polku == o.tiedostot[i].polku);
+      VARMISTA(t.yhteenveto.tiedostot[i].eria == o.tiedostot[i].eria);
+      VARMISTA(t.yhteenveto.tiedostot[i].riveja == o.tiedostot[i].riveja);
+    }
+  }
+  // Only the question whether to make the missing target folder, answered Yes.
+  VARMISTA(ymp.viestit.size() == (kohdeOn ? 0u : 1u));
+
+  // Exactly the expected files, each holding its batches in input order, as often as run.
+  std::size_t tiedostoja = 0;
+  for (const auto& e : fuzz::fs::directory_iterator(ulos)) {
+    ++tiedostoja;
+    std::string polku = kohde + euro::utf8Ansi(e.path().filename().string());
+    auto it = o.sisallot.find(polku);
+    VARMISTA(it != o.sisallot.end());
+    std::string odotettu = kahdesti ? it->second + it->second : it->second;
+    VARMISTA(fuzz::lue(e.path()) == odotettu);
+  }
+  VARMISTA(tiedostoja == o.sisallot.size());
+
+  // The statement file, once, byte for byte: in its place or archived.
+  if (arkistoi) {
+    VARMISTA(!fuzz::fs::exists(kansio / "TITO.TXT"));
+    std::size_t arkistossa = 0;
+    for (const auto& e : fuzz::fs::directory_iterator(kansio / "TUODUT")) {
+      ++arkistossa;
+      VARMISTA(e.path().filename() == "2018-08-21+143005-TITO.TXT");
+      VARMISTA(fuzz::lue(e.path()) == tiliote);
+    }
+    VARMISTA(arkistossa == 1);
+  } else {
+    VARMISTA(fuzz::lue(kansio / "TITO.TXT") == tiliote);
+    VARMISTA(!fuzz::fs::exists(kansio / "TUODUT"));
+  }
+  return 0;
+}

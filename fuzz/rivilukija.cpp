@@ -1,0 +1,40 @@
+// The line reader against the line rules, through buffers and source pieces of every size.
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "euro/rivilukija.h"
+#include "fuzztuki.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
+  if (koko < 2) return 0;
+  const std::size_t puskuri = 1 + data[0] % 32;
+  const std::size_t pala = 1 + data[1] % 17;
+  const std::string syote(reinterpret_cast<const char*>(data + 2), koko - 2);
+  const std::vector<std::string> odotettu = fuzz::rivit(syote);
+
+  const std::pair<std::size_t, std::size_t> tavat[] = {{puskuri, pala},
+                                                       {64 * 1024, syote.size() + 1}};
+  for (const auto& tapa : tavat) {
+    const std::size_t k = tapa.second;
+    std::size_t kohta = 0;
+    euro::RiviLukija lukija(
+        [&](char* b, std::size_t n) {
+          std::size_t m = std::min({n, k, syote.size() - kohta});
+          std::memcpy(b, syote.data() + kohta, m);
+          kohta += m;
+          return m;
+        },
+        tapa.first);
+    std::vector<std::string> saatu;
+    std::string rivi;
+    while (lukija.lueRivi(rivi)) {
+      saatu.push_back(rivi);
+      VARMISTA(saatu.size() <= syote.size());
+    }
+    VARMISTA(saatu == odotettu);
+    // The end stays the end.
+    VARMISTA(!lukija.lueRivi(rivi) && rivi.empty());
+  }
+  return 0;
+}
