@@ -9,7 +9,7 @@ paketit=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
   xvfb xauth hyperfine poppler-utils
-  fonts-dejavu-core fonts-liberation2 time
+  fonts-dejavu-core fonts-liberation2 time dpkg-dev file
   libclang-rt-14-dev
 )
 
