@@ -189,8 +189,9 @@ TEST(PaloitteluAsetukset, KierrosTiedostonKauttaJaPolku) {
   a.txtPosAlku = "1,5";
   a.chkAikaleimaaPaloiteltava = false;
   a.chkPaloitteleAutomaattisesti = true;
-  const std::string polku = settings::asetustiedosto(kansio.polku());
-  EXPECT_EQ(polku, kansio.polku() + "TITO-JAKO.OMA");
+  // Beside the data directory, not in it: inside the scratch folder all the same.
+  const std::string polku = settings::asetustiedosto(kansio / "data");
+  EXPECT_EQ(polku, kansio / "dataTITO-JAKO.OMA");
   settings::tallennaformi(polku, a);
   EXPECT_EQ(testi::lueTiedosto(polku),
             ansi("txtPaloiteltavaTiedosto = C:\\Pankki\\TITO ä.TXT\r\n"
