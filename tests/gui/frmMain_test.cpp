@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -318,6 +319,50 @@ TEST_F(Ikkuna, AjaProsessinaIlmanIkkunaa) {
   EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
   EXPECT_EQ(testi::lueTiedosto(tuotos()), t00());
+}
+
+TEST(QtViestit, NapitKuvakkeetOletusJaVastaus) {
+  qtpuoli::lataaKaannokset();
+  struct {
+    int tyyli;
+    QStringList napit;
+    QString oletus;
+    QMessageBox::Icon kuvake;
+    QString painetaan;
+    int vastaus;
+  } const tapaukset[] = {
+      {0, {"OK"}, "OK", QMessageBox::NoIcon, "OK", 1},
+      {16, {"OK"}, "OK", QMessageBox::Critical, "OK", 1},
+      {36, {"Kyllä", "Ei"}, "Kyllä", QMessageBox::Question, "Kyllä", 6},
+      {292, {"Kyllä", "Ei"}, "Ei", QMessageBox::Question, "Ei", 7},
+      {48, {"OK"}, "OK", QMessageBox::Warning, "OK", 1},
+  };
+  for (const auto& t : tapaukset) {
+    QStringList napit;
+    QString oletus, otsikko;
+    QMessageBox::Icon kuvake = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+      auto* laatikko = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!laatikko) return;
+      otsikko = laatikko->windowTitle();
+      kuvake = laatikko->icon();
+      oletus = laatikko->defaultButton()->text().remove('&');
+      for (auto* b : laatikko->buttons()) {
+        napit << b->text().remove('&');
+        if (b->text().remove('&') == t.painetaan) QTimer::singleShot(0, b, &QAbstractButton::click);
+      }
+    });
+    qtpuoli::QtViestit viestit;
+    int vastaus = viestit.nayta("teksti", "", t.tyyli);
+    napit.sort();
+    QStringList odotetut = t.napit;
+    odotetut.sort();
+    EXPECT_EQ(napit, odotetut) << t.tyyli;
+    EXPECT_EQ(oletus, t.oletus) << t.tyyli;
+    EXPECT_EQ(kuvake, t.kuvake) << t.tyyli;
+    EXPECT_EQ(otsikko, "kolvanto") << t.tyyli;
+    EXPECT_EQ(vastaus, t.vastaus) << t.tyyli;
+  }
 }
 
 }  // namespace
