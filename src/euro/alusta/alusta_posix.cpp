@@ -176,25 +176,6 @@ void poistaTiedosto(const std::string& polku) {
   if (::unlink(natiivi(polku).c_str()) != 0) heitaErrno(errno, polku);
 }
 
-Tiedosto::Tiedosto(const std::string& polku, Tila tila) { avaa(polku, tila); }
-
-Tiedosto::~Tiedosto() { suljeHiljaa(); }
-
-Tiedosto::Tiedosto(Tiedosto&& toinen) noexcept
-    : kahva_(toinen.kahva_), polku_(std::move(toinen.polku_)) {
-  toinen.kahva_ = -1;
-}
-
-Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
-  if (this != &toinen) {
-    suljeHiljaa();
-    kahva_ = toinen.kahva_;
-    polku_ = std::move(toinen.polku_);
-    toinen.kahva_ = -1;
-  }
-  return *this;
-}
-
 void Tiedosto::avaa(const std::string& polku, Tila tila) {
   suljeHiljaa();
   if (auto v = kysyVika(Vaihe::avaa, polku)) heitaVirhe(v->numero, polku);
@@ -207,8 +188,9 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
   }
   int fd = ::open(natiivi(polku).c_str(), liput, 0666);
   if (fd < 0) heitaErrno(errno, polku);
+  // A folder opens for reading; writing to one fails by itself.
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (tila == Tila::lue && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     heitaVirhe(nro::kayttovirhe, polku);
   }

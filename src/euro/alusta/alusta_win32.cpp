@@ -173,25 +173,6 @@ void poistaTiedosto(const std::string& polku) {
   if (!::DeleteFileW(leve(polku).c_str())) heitaKoodi(::GetLastError(), polku);
 }
 
-Tiedosto::Tiedosto(const std::string& polku, Tila tila) { avaa(polku, tila); }
-
-Tiedosto::~Tiedosto() { suljeHiljaa(); }
-
-Tiedosto::Tiedosto(Tiedosto&& toinen) noexcept
-    : kahva_(toinen.kahva_), polku_(std::move(toinen.polku_)) {
-  toinen.kahva_ = -1;
-}
-
-Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
-  if (this != &toinen) {
-    suljeHiljaa();
-    kahva_ = toinen.kahva_;
-    polku_ = std::move(toinen.polku_);
-    toinen.kahva_ = -1;
-  }
-  return *this;
-}
-
 void Tiedosto::avaa(const std::string& polku, Tila tila) {
   suljeHiljaa();
   if (auto v = kysyVika(Vaihe::avaa, polku)) heitaVirhe(v->numero, polku);

@@ -1,0 +1,28 @@
+// What an open file does the same way on every platform; opening, reading and writing are in
+// the platform's own file.
+#include <utility>
+
+#include "euro/alusta/alusta.h"
+
+namespace alusta {
+
+Tiedosto::Tiedosto(const std::string& polku, Tila tila) { avaa(polku, tila); }
+
+Tiedosto::~Tiedosto() { suljeHiljaa(); }
+
+Tiedosto::Tiedosto(Tiedosto&& toinen) noexcept
+    : kahva_(toinen.kahva_), polku_(std::move(toinen.polku_)) {
+  toinen.kahva_ = -1;
+}
+
+Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
+  if (this != &toinen) {
+    suljeHiljaa();
+    kahva_ = toinen.kahva_;
+    polku_ = std::move(toinen.polku_);
+    toinen.kahva_ = -1;
+  }
+  return *this;
+}
+
+}  // namespace alusta
