@@ -7,8 +7,10 @@
 #include "euro/kuori.h"
 #include "euro/liittymat.h"
 #include "euro/ohjelma.h"
+#include "euro/polut.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "euro/virheraportti.h"
 #include "settings/apppath.h"
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
@@ -88,13 +90,17 @@ std::string absoluuttinen(const std::string& polku) {
   return nyt + alusta::erotin + polku;
 }
 
-std::string raportti(const euro::Vikailmoitus& v) {
-  std::string rivi = std::to_string(v.kutsurivi);
-  if (v.kutsurivi >= 0) rivi = " " + rivi;
-  return "kolvanto: " + v.viesti + "\n(virhe " + std::to_string(v.numero) +
-         ")\n\nKutsurivi     " + rivi + "\nModuulista   " + v.moduuli + "\nRutiinista     " +
-         v.rutiini + "\n";
-}
+// The problem dialog of a run without a window: the report goes to standard error, in its
+// lines, and the error handler logs it as the window's would.
+class KonsoliOngelmat : public euro::Ongelmaikkuna {
+ public:
+  euro::Pulmanloppu nayta(const std::string& raportti, const std::string&) override {
+    virheeseen(std::string(euro::ohjelmanOtsikko) + ": " +
+               euro::fe_Korvaa(raportti, "\r\n", "\n") + "\n");
+    return euro::Pulmanloppu::suljettu;
+  }
+  void lopeta() override {}
+};
 
 }  // namespace
 
@@ -188,9 +194,12 @@ int suorita(const std::vector<std::string>& argumentit) {
 
   KonsoliViestit viestit(luoHakemisto);
   euro::JarjestelmanKaynnistin kaynnistin;
+  KonsoliOngelmat ongelmat;
   euro::Ohjelma ohjelma = euro::ohjelma();
   ohjelma.viestit = &viestit;
   ohjelma.kaynnistin = &kaynnistin;
+  ohjelma.ongelmat = &ongelmat;
+  ohjelma.apppath = settings::fe_apppath;
   euro::Ohjelma* edellinen = euro::asetaOhjelma(&ohjelma);
   struct Palauta {
     euro::Ohjelma* o;
@@ -237,7 +246,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   int raportteja = 0;
   auto edellinenKasittelija = euro::asetaVirheKasittelija([&](const euro::Vikailmoitus& v) {
     ++raportteja;
-    virheeseen(raportti(v));
+    euro::kasitteleVirhe(v);
   });
 
   split::PaloitteluTulos tulos = split::paloittele(a);

@@ -34,11 +34,21 @@ class Viestilaatikko {
   virtual void palautaHiiri() = 0;
 };
 
+// How a showing of the problem dialog ended.
+enum class Pulmanloppu {
+  eiNaytetty,  // it could not be shown (for one, it is open already)
+  suljettu,    // the person closed it
+  lopetetaan,  // the person chose to end the program
+};
+
 class Ongelmaikkuna {
  public:
   virtual ~Ongelmaikkuna() = default;
-  // Shows the report modally and returns when it is closed; false when it could not be shown.
-  virtual bool nayta(const std::string& raportti, const std::string& hakuehdot) = 0;
+  // Puts the report and the search terms into the dialog, shows it modally and returns when
+  // it is closed.
+  virtual Pulmanloppu nayta(const std::string& raportti, const std::string& hakuehdot) = 0;
+  // Ends the program at once; called after the report that asked for it has been logged.
+  virtual void lopeta() = 0;
 };
 
 class Kaynnistin {

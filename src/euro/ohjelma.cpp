@@ -1,5 +1,6 @@
 #include "ohjelma.h"
 
+#include "alusta/alusta.h"
 #include "virhe.h"
 
 namespace euro {
@@ -25,14 +26,17 @@ class KieltavaKaynnistin : public Kaynnistin {
 
 class HiljainenOngelmaikkuna : public Ongelmaikkuna {
  public:
-  bool nayta(const std::string&, const std::string&) override { return false; }
+  Pulmanloppu nayta(const std::string&, const std::string&) override {
+    return Pulmanloppu::eiNaytetty;
+  }
+  void lopeta() override {}
 };
 
 Ohjelma& oletus() {
   static HiljainenViestilaatikko viestit;
   static KieltavaKaynnistin kaynnistin;
   static HiljainenOngelmaikkuna ongelmat;
-  static Ohjelma o{{}, versio, &viestit, &ongelmat, &kaynnistin};
+  static Ohjelma o{{}, versio, &viestit, &ongelmat, &kaynnistin, {}};
   return o;
 }
 
@@ -57,6 +61,11 @@ int viesti(const std::string& teksti, const std::string& otsikko, int tyyli) {
 Kaynnistin& kaynnistin() {
   Ohjelma& o = ohjelma();
   return o.kaynnistin ? *o.kaynnistin : *oletus().kaynnistin;
+}
+
+std::string apppath() {
+  Ohjelma& o = ohjelma();
+  return o.apppath ? o.apppath() : alusta::ohjelmanHakemisto();
 }
 
 }  // namespace euro

@@ -1,6 +1,7 @@
 // Program-wide values, set once at start-up and reached through ohjelma().
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "liittymat.h"
@@ -18,6 +19,8 @@ struct Ohjelma {
   Viestilaatikko* viestit = nullptr;
   Ongelmaikkuna* ongelmat = nullptr;
   Kaynnistin* kaynnistin = nullptr;
+  // fe_apppath, which lies above this library; the fronts install it.
+  std::function<std::string()> apppath;
 };
 
 // The values in force. Without an installed set, a default whose message box answers
@@ -30,5 +33,8 @@ Ohjelma* asetaOhjelma(Ohjelma* uusi);
 // Shortcuts that go through the installed interfaces.
 int viesti(const std::string& teksti, const std::string& otsikko, int tyyli);
 Kaynnistin& kaynnistin();
+// The data directory as fe_apppath answers it now; without one installed, the program's own
+// directory.
+std::string apppath();
 
 }  // namespace euro

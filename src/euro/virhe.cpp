@@ -28,6 +28,7 @@ std::string vakioviesti(std::int32_t numero) {
     case virhenro::kayttovirhe: return ansi("Polun tai tiedoston käyttövirhe");
     case virhenro::polkuaEiLoydy: return ansi("Polkua ei löydy");
     case virhenro::nullArvo: return ansi("Null-arvon virheellinen käyttö");
+    case virhenro::tulostinvirhe: return ansi("Tulostinvirhe");
     default: return ansi("Sovellusvirhe ") + std::to_string(numero);
   }
 }

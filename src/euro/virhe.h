@@ -22,6 +22,7 @@ inline constexpr std::int32_t lupaEvatty = 70;
 inline constexpr std::int32_t kayttovirhe = 75;
 inline constexpr std::int32_t polkuaEiLoydy = 76;
 inline constexpr std::int32_t nullArvo = 94;
+inline constexpr std::int32_t tulostinvirhe = 482;
 }  // namespace virhenro
 
 // An operating-system or run-time failure: a 32-bit number and an ANSI message.

@@ -3,8 +3,11 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/ohjelma.h"
+#include "euro/virheraportti.h"
 #include "frmMain/frmMain.h"
 #include "frmMain/qtliittymat.h"
+#include "frmPulma/frmPulma.h"
+#include "settings/apppath.h"
 
 int main(int argc, char** argv) {
   QApplication sovellus(argc, argv);
@@ -12,6 +15,11 @@ int main(int argc, char** argv) {
   qtpuoli::lataaKaannokset();
 
   qtpuoli::QtYmparisto ymparisto;
+  // Every failure from here on is shown in the problem dialog and logged.
+  Pulmaikkuna pulma;
+  euro::ohjelma().ongelmat = &pulma;
+  euro::ohjelma().apppath = settings::fe_apppath;
+  euro::asetaVirheKasittelija(euro::kasitteleVirhe);
 
   // The argument text after the program's path, Qt's own options already taken out.
   std::string komentorivi;

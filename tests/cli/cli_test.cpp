@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "euro/alusta/alusta.h"
+#include "euro/polut.h"
 #include "euro/teksti.h"
 #include "split/esikatselu_odotus.h"
 #include "split/t00.h"
@@ -194,6 +195,28 @@ TEST_F(Cli, EsikatseluTulostaaTavutEikaKaynnistaMitaan) {
   EXPECT_EQ(r.koodi, 2);
   EXPECT_EQ(r.ulos, "");
   EXPECT_NE(r.virhe.find("Ylivuoto: Pos 1:99999 (virhe 6)"), std::string::npos) << r.virhe;
+}
+
+// A failure is written out and logged in the data directory, as the window would log it.
+TEST_F(Cli, VirheKirjataanLokiin) {
+  const std::string hakemisto = kansio / "ohjelma";
+  alusta::luoHakemisto(hakemisto);
+  testi::kopioi(ohjelma, hakemisto + S + exe);
+  ohjelma = hakemisto + S + exe;
+  testi::kirjoitaTiedosto(kansio / "TITO.TXT", t00("1"));
+  Tulos r = aja({"--ei-aikaleimaa", "--avain", "0:5", kansio / "TITO.TXT"});
+  EXPECT_EQ(r.koodi, 2);
+  const std::string raportti = ansi(
+      "Virheellinen proseduurikutsu tai argumentti\r\n(virhe 5)\r\n\r\nKutsurivi      100\r\n"
+      "Moduulista   kolvanto\r\nRutiinista     paloittele");
+  EXPECT_EQ(r.virhe, "kolvanto: " + euro::fe_Korvaa(euro::ansiUtf8(raportti), "\r\n", "\n") + "\n");
+  const std::string loki = testi::lueTiedosto(hakemisto + S + "virhelog.txt");
+  EXPECT_EQ(loki.rfind("kolvanto - virheraportti\r\n\r\n6.0-versio: 21.8.2018\r\nfe_apppath(): " +
+                       hakemisto + "\r\nApp.EXEName: kolvanto-cli\r\n" + ansi("Työhakemisto: ") +
+                       hakemisto + "\r\nTulostettu: ", 0),
+            0u);
+  EXPECT_EQ(loki.substr(loki.find("\r\n\r\n\r\n") + 6),
+            raportti + "\r\n" + std::string(70, '-') + "\r\n");
 }
 
 }  // namespace

@@ -46,9 +46,10 @@ std::optional<std::string> ValeTiedostovalitsin::valitse(const euro::Tiedostoval
   return v;
 }
 
-bool ValeOngelmaikkuna::nayta(const std::string& raportti, const std::string& hakuehdot) {
+euro::Pulmanloppu ValeOngelmaikkuna::nayta(const std::string& raportti,
+                                           const std::string& hakuehdot) {
   naytetyt.emplace_back(raportti, hakuehdot);
-  return onnistuu;
+  return loppu;
 }
 
 Ymparisto::Ymparisto() {

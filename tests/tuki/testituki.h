@@ -58,11 +58,13 @@ class ValeTiedostovalitsin : public euro::Tiedostovalitsin {
   bool epaonnistuu = false;
 };
 
+// Records every report it is asked to show and ends each showing as `loppu` says.
 class ValeOngelmaikkuna : public euro::Ongelmaikkuna {
  public:
-  bool nayta(const std::string& raportti, const std::string& hakuehdot) override;
+  euro::Pulmanloppu nayta(const std::string& raportti, const std::string& hakuehdot) override;
+  void lopeta() override {}
   std::vector<std::pair<std::string, std::string>> naytetyt;
-  bool onnistuu = true;
+  euro::Pulmanloppu loppu = euro::Pulmanloppu::suljettu;
 };
 
 // Installs the fakes as the program-wide values for the lifetime of the object, and records

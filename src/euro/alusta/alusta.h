@@ -160,3 +160,11 @@ std::optional<std::uint32_t> windowsVersio();
 // Writes bytes to standard output (1) or standard error (2) as they are. Throws on failure.
 void kirjoitaTavut(int virta, std::string_view tavut);
 }  // namespace alusta
+
+namespace alusta {
+// A moment in the system's short date format and in its time format, as ANSI text: the
+// user's regional settings on Windows, the LC_TIME locale ("%x", "%X") on POSIX.
+// Throws euro::Virhe when the system cannot format it.
+std::string lyhytPaivays(const Aika& aika);
+std::string kellonaika(const Aika& aika);
+}  // namespace alusta
