@@ -1,9 +1,12 @@
-// Draws the real main window offscreen into a PNG for the README.
+// Draws the real windows offscreen into PNG files for the README: the main window, and with a
+// second file name the problem dialog filled with a sample report.
 #include <QApplication>
 #include <QPixmap>
 
+#include "euro/teksti.h"
 #include "frmMain/frmMain.h"
 #include "frmMain/qtliittymat.h"
+#include "frmPulma/frmPulma.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -14,5 +17,13 @@ int main(int argc, char** argv) {
   ikkuna.setWindowTitle(ikkuna.windowTitle() + " - VER:21.8.2018");
   ikkuna.show();
   QApplication::processEvents();
-  return ikkuna.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+  if (!ikkuna.grab().save(QString::fromLocal8Bit(argv[1]))) return 1;
+  if (argc < 3) return 0;
+  frmPulma pulma;
+  pulma.tayta(euro::ansi("Lupa evätty: C:\\Tiliotteet\\TITO-2018-08-1234567-8.TXT\r\n(virhe 70)\r\n\r\n"
+                         "Kutsurivi      100\r\nModuulista   kolvanto\r\nRutiinista     paloittele"),
+              "terms=");
+  pulma.show();
+  QApplication::processEvents();
+  return pulma.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }
