@@ -41,6 +41,11 @@ class KonsoliViestit : public euro::Viestilaatikko {
   bool kylla_;
 };
 
+// "1 erä", "2 erää".
+std::string maara(std::int64_t n, const char* yksi, const char* monta) {
+  return std::to_string(n) + " " + ansi(n == 1 ? yksi : monta);
+}
+
 std::string ohje() {
   return ansi(
       "Käyttö: kolvanto-cli [valinnat] [TILIOTETIEDOSTO]\n"
@@ -257,14 +262,14 @@ int suorita(const std::vector<std::string>& argumentit) {
   const auto& y = tulos.yhteenveto;
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
   for (const auto& t : y.tiedostot)
-    tulosteeseen(t.polku + ": " + std::to_string(t.eria) + ansi(" erää, ") +
-                 std::to_string(t.riveja) + ansi(" riviä\n"));
+    tulosteeseen(t.polku + ": " + maara(t.eria, "erä", "erää") + ", " +
+                 maara(t.riveja, "rivi", "riviä") + "\n");
   if (y.muut.eria > 0)
-    tulosteeseen(ansi("Muihin tiedostoihin: ") + std::to_string(y.muut.eria) + ansi(" erää, ") +
-                 std::to_string(y.muut.riveja) + ansi(" riviä\n"));
+    tulosteeseen(ansi("Muihin tiedostoihin: ") + maara(y.muut.eria, "erä", "erää") + ", " +
+                 maara(y.muut.riveja, "rivi", "riviä") + "\n");
   if (y.ohitetutRivit > 0)
     tulosteeseen(ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
-                 std::to_string(y.ohitetutRivit) + ansi(" riviä\n"));
+                 maara(y.ohitetutRivit, "rivi", "riviä") + "\n");
   if (tulos.valmis) {
     if (y.tiedostot.empty()) tulosteeseen(ansi("T00-tietueita ei löytynyt, mitään ei kirjoitettu\n"));
     tulosteeseen(ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n");

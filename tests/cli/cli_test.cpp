@@ -97,8 +97,8 @@ TEST_F(Cli, PaloitteleeJaKertooYhteenvedon) {
   EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-1.TXT")), t00("1") + "T10\r\n" + t00("1"));
   EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-2.TXT")), t00("2"));
   EXPECT_EQ(r.ulos, kohde + S + "Ä-1.TXT: 2 erää, 3 riviä\n" + kohde + S +
-                        "Ä-2.TXT: 1 erää, 1 riviä\n" +
-                        "Ennen ensimmäistä T00-tietuetta ohitettu 1 riviä\n" +
+                        "Ä-2.TXT: 1 erä, 1 rivi\n" +
+                        "Ennen ensimmäistä T00-tietuetta ohitettu 1 rivi\n" +
                         "Paloiteltu hakemistoon " + kohde + S + "\n");
 }
 
