@@ -259,10 +259,3 @@ TEST_F(Pulma, IkkunanVirheNakyyJaKirjataan) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication sovellus(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
