@@ -53,11 +53,14 @@ class Kirjoittaja {
  private:
   void tyhjenna() {
     if (puskuri_.empty()) return;
-    // Cleared first: after a failed write the same bytes must not be written again.
-    std::string data;
-    data.swap(puskuri_);
-    puskuri_.reserve(puskurinKoko);
-    tiedosto_.lisaaKokonaan(data);
+    // Cleared also after a failed write: the same bytes must not be written again.
+    try {
+      tiedosto_.lisaaKokonaan(puskuri_);
+    } catch (...) {
+      puskuri_.clear();
+      throw;
+    }
+    puskuri_.clear();
   }
 
   alusta::Tiedosto tiedosto_;
