@@ -212,13 +212,14 @@ int suorita(const std::vector<std::string>& argumentit) {
   } palauta{edellinen};
 
   // The window's settings file is shared, never written here.
+  // The data directory also holds the error log, whichever settings file is read.
+  ohjelma.datahakemisto = settings::fe_apppath();
   split::PaloitteluAsetukset a;
   if (asetukset) {
     if (!alusta::onkoTavallinenTiedosto(*asetukset))
       return kayttovirheIlmoitus(ansi("asetustiedostoa ei löydy: ") + *asetukset);
     settings::lueformi(*asetukset, a);
   } else {
-    ohjelma.datahakemisto = settings::fe_apppath();
     settings::lueformi(settings::asetustiedosto(ohjelma.datahakemisto), a);
   }
   if (tiedosto) a.txtPaloiteltavaTiedosto = *tiedosto;
