@@ -119,7 +119,9 @@ TEST_F(Ikkuna, OhjaintaulukkoJaSarkainjarjestys) {
     auto* c = w.findChild<QWidget*>(o.nimi);
     ASSERT_NE(c, nullptr) << o.nimi;
     EXPECT_STREQ(c->metaObject()->className(), o.luokka) << o.nimi;
-    if (o.teksti) EXPECT_EQ(teksti(c), QString::fromUtf8(o.teksti)) << o.nimi;
+    if (o.teksti) {
+      EXPECT_EQ(teksti(c), QString::fromUtf8(o.teksti)) << o.nimi;
+    }
     EXPECT_EQ(c->parentWidget()->objectName(), *o.kehys ? QString(o.kehys) : QString("frmMain"));
     const QRect g = c->geometry();
     EXPECT_EQ(g.x(), qRound(o.x / 15.0)) << o.nimi;
@@ -127,8 +129,9 @@ TEST_F(Ikkuna, OhjaintaulukkoJaSarkainjarjestys) {
     EXPECT_GE(g.width(), qRound(o.l / 15.0)) << o.nimi;
     EXPECT_GE(g.height(), qRound(o.k / 15.0)) << o.nimi;
     // Captions are never cut off: a control is widened inside its room instead.
-    if (!qobject_cast<QLineEdit*>(c) && !qobject_cast<QGroupBox*>(c) && o.nimi != std::string("Label11"))
+    if (!qobject_cast<QLineEdit*>(c) && !qobject_cast<QGroupBox*>(c) && o.nimi != std::string("Label11")) {
       EXPECT_LE(c->sizeHint().width(), g.width()) << o.nimi << " leikkautuu";
+    }
     EXPECT_LE(g.right(), c->parentWidget()->width()) << o.nimi;
     if (c->focusPolicy() & Qt::TabFocus) kohdistettavat.append(c);
   }
@@ -230,8 +233,9 @@ TEST_F(Ikkuna, PaloittelunJalkeisetToimet) {
       EXPECT_TRUE(ymp.viestit.viestit.empty());
     }
     EXPECT_EQ(ymp.kaynnistin.kaynnistykset.size(), t.avataan ? 1u : 0u);
-    if (t.avataan)
+    if (t.avataan) {
       EXPECT_NE(ymp.kaynnistin.kaynnistykset[0].kohde.find(kansio.polku()), std::string::npos);
+    }
     // The split command saved the window's values first.
     EXPECT_NE(testi::lueTiedosto(asetukset).find("txtPaloiteltavaTiedosto = " + tiedosto),
               std::string::npos);

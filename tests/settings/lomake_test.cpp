@@ -124,8 +124,9 @@ TEST_F(Lomaketesti, LukuKaikillaLajeilla) {
     Lomake l = {t.ohjain};
     settings::se_LueFormi(polku, l);
     EXPECT_EQ(l[0].arvo, t.odotettu) << t.kuvaus;
-    if (t.ohjain.laji == Laji::yhdistelmaruutu && t.odotettuValittu >= 0)
+    if (t.ohjain.laji == Laji::yhdistelmaruutu && t.odotettuValittu >= 0) {
       EXPECT_EQ(l[0].valittu, t.odotettuValittu) << t.kuvaus;
+    }
   }
   EXPECT_TRUE(ymp.viestit.viestit.empty());
 }
