@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine on a display of its own: starts Xvfb on a free display
+# number, runs the program, stops Xvfb. The window tests use a Wine prefix of their own, so
+# that no other program's windows are found by title.
+set -uo pipefail
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${KOLVANTO_IKKUNAPREFIX:-$HOME/.wine-kolvanto-ikkuna}"
+
+numero=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numero" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 1 100); do
+  [[ -s $numero ]] && break
+  sleep 0.1
+done
+if ! [[ -s $numero ]]; then
+  echo "wine-naytolla: Xvfb ei käynnistynyt" >&2
+  kill "$xvfb" 2>/dev/null
+  rm -f "$numero"
+  exit 1
+fi
+export DISPLAY=":$(head -1 "$numero")"
+rm -f "$numero"
+
+wine "$@"
+koodi=$?
+# The prefix's server would otherwise keep the display's connection open.
+wineserver -k 2>/dev/null
+kill "$xvfb" 2>/dev/null
+wait "$xvfb" 2>/dev/null
+exit $koodi
