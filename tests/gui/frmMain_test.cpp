@@ -18,8 +18,8 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
-#include "frmMain/frmMain.h"
-#include "frmMain/qtliittymat.h"
+#include "frmMain/qt/frmMain.h"
+#include "frmMain/qt/qtliittymat.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"

@@ -1,4 +1,4 @@
-#include "frmPulma/frmPulma.h"
+#include "frmPulma/qt/frmPulma.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +12,7 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "euro/virheraportti.h"
-#include "frmPulma/tulostus.h"
+#include "frmPulma/qt/tulostin.h"
 #include "remoteus/remoteus.h"
 #include "ui_frmPulma.h"
 

@@ -1,4 +1,4 @@
-#include "frmMain/frmMain.h"
+#include "frmMain/qt/frmMain.h"
 
 #include <QAbstractButton>
 #include <algorithm>
@@ -19,7 +19,7 @@
 #include "euro/teksti.h"
 #include "euro/tiedostovalinta.h"
 #include "euro/virhe.h"
-#include "frmMain/qtliittymat.h"
+#include "frmMain/qt/qtliittymat.h"
 #include "settings/apppath.h"
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
