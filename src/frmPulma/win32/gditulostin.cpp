@@ -1,6 +1,7 @@
 #include "frmPulma/win32/gditulostin.h"
 
 #include <commdlg.h>
+#include <cderr.h>
 #include <winspool.h>
 
 #include <cmath>
@@ -78,6 +79,20 @@ void GdiTulostin::asetaSenttimetrit() {
   if (!metaviite_ && !dc_) dc_ = oletustulostin();
   if (!mittaus()) tulostinvirhe(euro::ansi("tulostinta ei löydy"));
   senttimetrit_ = true;
+}
+
+void GdiTulostin::asetaSivualue(int) {
+  if (!mittaus()) tulostinvirhe(euro::ansi("tulostinta ei löydy"));
+}
+
+void GdiTulostin::asetaLajittelu(bool) {
+  if (!mittaus()) tulostinvirhe(euro::ansi("tulostinta ei löydy"));
+}
+
+void GdiTulostin::uusiSivu() {
+  lopetaSivu();
+  x_ = vasen_;
+  y_ = 0;
 }
 
 double GdiTulostin::yksikko() const {
@@ -182,7 +197,6 @@ void GdiTulostin::tulosta(const std::string& teksti) {
 }
 
 void GdiTulostin::lopetaAsiakirja() {
-  if (!sivu_) return;
   lopetaSivu();
   if (!metaviite_ && asiakirjaAuki_) {
     asiakirjaAuki_ = false;

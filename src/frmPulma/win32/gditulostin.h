@@ -7,31 +7,38 @@
 #include <string>
 #include <vector>
 
+#include "euro/liittymat.h"
+
 namespace win32puoli {
 
-class GdiTulostin {
+class GdiTulostin : public euro::Tulostin {
  public:
   GdiTulostin() = default;
-  ~GdiTulostin();
+  ~GdiTulostin() override;
   GdiTulostin(const GdiTulostin&) = delete;
   GdiTulostin& operator=(const GdiTulostin&) = delete;
 
+  void valmistele() override {}
   // The system's print dialog. True when the person cancelled it. Having no printer at all is
   // no cancel: the unit step after it finds that out and says so.
-  bool valitse();
+  bool valitse() override;
   // Positions are given in centimetres from here on. Takes the default printer when none was
   // chosen; throws euro::Virhe when there is no usable printer.
-  void asetaSenttimetrit();
-  void asetaKirjasin(const std::string& nimi, double pisteet);
+  void asetaSenttimetrit() override;
+  // Every page, collated: what the print dialog left stands; only a printer is required.
+  void asetaSivualue(int sivut) override;
+  void asetaLajittelu(bool lajitellaan) override;
+  void asetaKirjasin(const std::string& nimi, double pisteet) override;
   // The print position; following lines start again at this distance from the left.
-  void asetaKohta(double vasemmalta, double ylhaalta);
+  void asetaKohta(double vasemmalta, double ylhaalta) override;
   // Prints the lines of an ANSI text (CR LF, CR or LF end a line) and moves to a new line,
   // to a new page when the next line would not fit. Starts the document on first use.
-  void tulosta(const std::string& teksti);
+  void tulosta(const std::string& teksti) override;
   // Sends the document to the printer.
-  void lopetaAsiakirja();
+  void lopetaAsiakirja() override;
   // Drops an unfinished document.
-  void keskeyta() noexcept;
+  void uusiSivu() override;
+  void keskeyta() noexcept override;
 
   // Tests: every page goes into an enhanced metafile of the given page size (device pixels
   // of the reference device) instead of a printer.

@@ -1,51 +1,29 @@
-// A top-level Win32 window built from the description of its controls: twips to pixels at
-// the window's DPI, the window's font and colours, keyboard order, access keys and option
-// groups through the dialog manager, and captions that are not clipped.
+// A top-level Win32 window built from a window's description, and the view that its
+// behaviour talks to: twips to pixels at the window's DPI, the described font and colours,
+// keyboard order, access keys and option groups through the dialog manager, and captions
+// that are not clipped.
 #pragma once
 
 #include <windows.h>
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "euro/kuvaus.h"
+#include "euro/nakyma.h"
+
 namespace win32puoli {
 
-enum class Ohjainlaji { nimiko, tekstilaatikko, valintaruutu, valintanappi, painike, kehys };
-
-// One control as the window is built from it.
-struct Ohjainohje {
-  Ohjainlaji laji;
-  std::string nimi;
-  std::string kuvateksti;  // ANSI, "&" before the access key; a text box's initial text
-  int vasen, yla, leveys, korkeus;  // twips, inside kehys
-  std::string kehys;                // the frame it lies in; "" for the window
-  bool valittu = false;             // check box or option button on
-  bool nakyva = true;
-  bool kiintea = false;  // keeps its designed size: word-wrapped text, or sized at run time
-};
-
-struct Ikkunaohje {
-  std::string otsikko;  // ANSI
-  int leveys, korkeus;  // client area, twips
-  std::wstring kirjasin;  // preferred face; the system's message font where it is missing
-  double pisteet;
-  bool lihava;
-  std::optional<COLORREF> tausta;
-  std::vector<Ohjainohje> ohjaimet;  // in keyboard order
-};
-
-// Control identifiers: the first control of the description is this, the next one more.
+// Control identifiers: the first control of the description has this one, the next one more.
 inline constexpr int ensimmainenTunnus = 1000;
+// The window class of both windows.
+inline constexpr const wchar_t* ikkunaluokka = L"kolvanto_ikkuna";
 
-// Twips to pixels: 15 twips a pixel at 96 dpi.
-int pikseleiksi(int twipit, UINT dpi);
-
-// The window class that both windows use, with its property "kolvanto.ikkuna" on each.
-class Win32Ikkuna {
+class Win32Ikkuna : public euro::Nakyma {
  public:
-  explicit Win32Ikkuna(Ikkunaohje ohje);
-  virtual ~Win32Ikkuna();
+  explicit Win32Ikkuna(const euro::Ikkunakuvaus& kuvaus);
+  ~Win32Ikkuna() override;
   Win32Ikkuna(const Win32Ikkuna&) = delete;
   Win32Ikkuna& operator=(const Win32Ikkuna&) = delete;
 
@@ -53,15 +31,35 @@ class Win32Ikkuna {
   void luo(HWND omistaja, DWORD tyyli);
   HWND kahva() const { return kahva_; }
   HWND ohjain(const std::string& nimi) const;
-  const Ikkunaohje& ohje() const { return ohje_; }
+  const euro::Ikkunakuvaus& kuvaus() const { return kuvaus_; }
   UINT dpi() const;
   // Controls whose designed width was too narrow for their caption, widened in their room.
   const std::vector<std::string>& levennetyt() const { return levennetyt_; }
+  // The face name of the font in use.
+  std::wstring kirjasinnimi() const;
 
-  // Places every control and sets the fonts for the DPI in force.
+  // Where the window's events go: a click on a button, a check box, an option button or a
+  // clickable label, by the control's name (Esc clicks the cancel button, Enter the default).
+  std::function<void(const std::string&)> napsautus;
+  // The close box; true lets the window go (it is hidden, and lopetaOhjelma is up to this).
+  std::function<void()> suljettaessa;
+
+  // euro::Nakyma
+  std::string arvo(const std::string& ohjain) const override;
+  void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
+  void asetaKaytossa(const std::string& ohjain, bool kaytossa) override;
+  void asetaNakyvissa(const std::string& ohjain, bool nakyvissa) override;
+  std::string otsikko() const override;
+  void asetaOtsikko(const std::string& otsikko) override;
+  void nayta() override;
+  void naytaModaalisti() override;
+  void piilota() override;
+  bool nakyvissa() const override;
+  void lopetaOhjelma() override;
+  bool lopetettu() const { return lopetettu_; }
+
+  // Places every control and sets the font for the DPI in force.
   void sijoita();
-  // Sizes a label to its text (lines end at CR LF), no wrapping.
-  void sovitaTekstiin(const std::string& nimi);
 
   // Runs the thread's messages, through the dialog manager for these windows, until
   // jatketaan() says no or WM_QUIT arrives (which is put back for an outer loop).
@@ -81,34 +79,28 @@ class Win32Ikkuna {
   static void kasitteleViesti(MSG& m);
   static Win32Ikkuna* ikkunasta(HWND h);
 
- protected:
-  // A control's WM_COMMAND: a click, or a label's click.
-  virtual void komento(const std::string& nimi, int ilmoitus) = 0;
-  // Esc.
-  virtual void peruutus() {}
-  // The close box; true lets the window be destroyed.
-  virtual bool suljetaan() { return true; }
-  // The button that Enter presses, if any.
-  virtual std::optional<std::string> oletuspainike() const { return std::nullopt; }
-  // Anything else; true when handled, the answer in tulos.
-  virtual bool muuViesti(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
-  // A failure inside the window procedure: reported, never let out to the system.
-  virtual void virhe() noexcept;
+  // Tests: called once a modal showing has begun, inside its message loop.
+  static inline std::function<void(Win32Ikkuna&)> modaalikoukku;
 
  private:
   static LRESULT CALLBACK proseduuri(HWND, UINT, WPARAM, LPARAM);
   LRESULT kasittele(HWND, UINT, WPARAM, LPARAM);
   void teeKirjasin();
-  RECT pikselit(std::size_t i) const;
-  int tarvittavaLeveys(std::size_t i, HDC dc) const;
+  RECT pikselit(std::size_t i, int leveys) const;
+  int tarvittavaLeveys(const euro::Ohjainkuvaus& o, HDC dc) const;
   void paivitaSarkaimet();
+  void sovitaTekstiin(std::size_t i);
+  int indeksi(const std::string& nimi) const;
+  void painettu(std::size_t i);
 
-  Ikkunaohje ohje_;
+  const euro::Ikkunakuvaus& kuvaus_;
   HWND kahva_ = nullptr;
   std::vector<HWND> ohjaimet_;
   HFONT kirjasin_ = nullptr;
   HBRUSH sivellin_ = nullptr;
   std::vector<std::string> levennetyt_;
+  std::vector<HWND> estetyt_;  // windows disabled while this one is shown modally
+  bool modaali_ = false, lopetettu_ = false;
 };
 
 }  // namespace win32puoli

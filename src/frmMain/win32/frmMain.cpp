@@ -1,0 +1,14 @@
+#include "frmMain/win32/frmMain.h"
+
+#include "frmMain/kuvaus.h"
+
+namespace win32puoli {
+
+frmMain::frmMain() : ikkuna_(frmmain::kuvaus()), toiminta_(ikkuna_, CommonDialog1_) {
+  ikkuna_.luo(nullptr, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+  ikkuna_.napsautus = [this](const std::string& nimi) { toiminta_.napsautus(nimi); };
+  // Closing by the frame ends the program without saving.
+  ikkuna_.suljettaessa = [this] { ikkuna_.lopetaOhjelma(); };
+}
+
+}  // namespace win32puoli
