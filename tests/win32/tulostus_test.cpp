@@ -1,6 +1,9 @@
 // The GDI printer: what lands on the pages, where, in which font, and where pages break.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
+
+#include <cmath>
 
 #include <string>
 #include <vector>
@@ -75,7 +78,9 @@ TEST_F(Tulostus, RaporttiAlkaaKahdenJaNeljanSenttimetrinKohdaltaJaJatkuuSeuraava
       EXPECT_LT(k.y, sivunKorkeus) << p;
     }
     // A new page starts at its top.
-    if (p > 0) EXPECT_EQ(s.tekstit.front().y, 0) << p;
+    if (p > 0) {
+      EXPECT_EQ(s.tekstit.front().y, 0) << p;
+    }
     kaikki.insert(kaikki.end(), s.tekstit.begin(), s.tekstit.end());
   }
   EXPECT_EQ(kaikki.front().teksti, L"Pulma: p\u00e4iv\u00e4m\u00e4\u00e4r\u00e4");

@@ -1,0 +1,400 @@
+// The Win32 windows as a person meets them: the real controls made from the description,
+// driven by window messages and keystrokes through the dialog manager.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/kuvaus.h"
+#include "euro/teksti.h"
+#include "euro/virheraportti.h"
+#include "frmMain/kuvaus.h"
+#include "frmMain/win32/frmMain.h"
+#include "frmPulma/kuvaus.h"
+#include "frmPulma/win32/frmPulma.h"
+#include "frmPulma/win32/gditulostin.h"
+#include "settings/apppath.h"
+#include "split/t00.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using euro::Ohjainlaji;
+using win32puoli::ansiksi;
+using win32puoli::ikkunanTeksti;
+using win32puoli::ws;
+
+// Runs what is waiting in the thread's queue as the program's own loop would.
+void pumppaa() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) win32puoli::Win32Ikkuna::kasitteleViesti(m);
+}
+
+void napauta(HWND h) {
+  SendMessageW(h, BM_CLICK, 0, 0);
+  pumppaa();
+}
+
+// A key as the person presses it on the control that has the focus.
+void paina(UINT nappain, bool alt = false) {
+  HWND kohde = GetFocus();
+  if (alt) {
+    PostMessageW(kohde, WM_SYSKEYDOWN, VK_MENU, 0x20000000);
+    PostMessageW(kohde, WM_SYSCHAR, towlower(static_cast<wint_t>(nappain)), 0x20000000);
+  } else {
+    PostMessageW(kohde, WM_KEYDOWN, nappain, 0);
+  }
+  pumppaa();
+}
+
+std::string nimi(const win32puoli::Win32Ikkuna& w, HWND h) {
+  const int i = GetDlgCtrlID(h) - win32puoli::ensimmainenTunnus;
+  if (i < 0 || i >= static_cast<int>(w.kuvaus().ohjaimet.size())) return "?";
+  return w.kuvaus().ohjaimet[static_cast<std::size_t>(i)].nimi;
+}
+
+RECT paikka(HWND ikkuna, HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  MapWindowPoints(nullptr, ikkuna, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::wstring ilmanMerkkia(const std::wstring& s) {
+  std::wstring t;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == L'&' && i + 1 < s.size()) ++i;
+    t += s[i];
+  }
+  return t;
+}
+
+class Win32Ikkunat : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ymparisto.ohjelma.apppath = settings::fe_apppath;
+    alusta::luoHakemisto(ohjelma);
+    settings::nollaaApppath(ohjelma);
+  }
+  void TearDown() override {
+    settings::nollaaApppath();
+    pumppaa();
+  }
+  testi::Ymparisto ymparisto;
+  testi::Kansio kansio;
+  // The program's folder: its data directory, settings file and error log.
+  const std::string ohjelma = kansio / "ohjelma";
+  win32puoli::GdiTulostin tulostin;
+};
+
+// Every control of both windows: made, named by its identifier, of its kind, with its
+// caption, where the description puts it, wide enough for its caption without covering its
+// neighbour, and reached by Tab in the described order.
+TEST_F(Win32Ikkunat, OhjaimetOvatKuvauksenMukaiset) {
+  win32puoli::frmMain paaikkuna;
+  paaikkuna.toiminta().kaynnisty("*");
+  win32puoli::frmPulma pulma(tulostin);
+  struct Tapaus {
+    win32puoli::Win32Ikkuna& ikkuna;
+    std::string otsikko;
+    int kirjasinKorkeus;
+    bool lihava;
+  };
+  const Tapaus tapaukset[] = {
+      {paaikkuna.ikkuna(), euro::ansi("Konekielisen tiliotteen jakaminen yrityksittäin - VER:21.8.2018"), -11, false},
+      {pulma.ikkuna(), "Pulma", -11, true},
+  };
+  for (const Tapaus& t : tapaukset) {
+    SCOPED_TRACE(t.otsikko);
+    win32puoli::Win32Ikkuna& w = t.ikkuna;
+    const euro::Ikkunakuvaus& k = w.kuvaus();
+    EXPECT_EQ(ikkunanTeksti(w.kahva()), t.otsikko);
+    RECT asiakas;
+    GetClientRect(w.kahva(), &asiakas);
+    EXPECT_EQ(asiakas.right, euro::pikseleina(k.leveys));
+    EXPECT_EQ(asiakas.bottom, euro::pikseleina(k.korkeus));
+
+    std::vector<std::string> sarkaimet;
+    for (std::size_t i = 0; i < k.ohjaimet.size(); ++i) {
+      const euro::Ohjainkuvaus& o = k.ohjaimet[i];
+      SCOPED_TRACE(o.nimi);
+      HWND h = w.ohjain(o.nimi);
+      if (o.laji == Ohjainlaji::tiedostodialogi) {
+        EXPECT_EQ(h, nullptr);
+        continue;
+      }
+      ASSERT_NE(h, nullptr);
+      EXPECT_EQ(nimi(w, h), o.nimi);
+      EXPECT_EQ((GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0, o.nakyva);
+      wchar_t luokka[32] = {};
+      GetClassNameW(h, luokka, 32);
+      const LONG_PTR tyyppi = GetWindowLongPtrW(h, GWL_STYLE) & BS_TYPEMASK;
+      switch (o.laji) {
+        case Ohjainlaji::nimio: EXPECT_STREQ(luokka, L"Static"); break;
+        case Ohjainlaji::tekstilaatikko: EXPECT_STREQ(luokka, L"Edit"); break;
+        case Ohjainlaji::valintaruutu: EXPECT_EQ(tyyppi, BS_AUTOCHECKBOX); break;
+        case Ohjainlaji::valintanappi: EXPECT_EQ(tyyppi, BS_AUTORADIOBUTTON); break;
+        case Ohjainlaji::painike: EXPECT_EQ(tyyppi, o.oletus ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON); break;
+        case Ohjainlaji::kehys: EXPECT_EQ(tyyppi, BS_GROUPBOX); break;
+        default: break;
+      }
+      if (o.laji == Ohjainlaji::tekstilaatikko) {
+        EXPECT_EQ(ikkunanTeksti(h), o.arvo);
+      } else if (!o.tekstinKokoinen && o.nimi != "lblAppPath") {
+        EXPECT_EQ(ikkunanTeksti(h), o.teksti);
+      }
+      if (o.laji == Ohjainlaji::valintaruutu) {
+        EXPECT_EQ(w.arvo(o.nimi), o.arvo);
+      }
+      if (o.laji == Ohjainlaji::valintanappi) {
+        EXPECT_EQ(w.arvo(o.nimi), o.arvo.empty() ? "False" : o.arvo);
+      }
+
+      LOGFONTW f{};
+      GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof f, &f);
+      EXPECT_EQ(f.lfHeight, t.kirjasinKorkeus);
+      EXPECT_EQ(f.lfWeight >= FW_BOLD, t.lihava);
+
+      int x = o.vasen, y = o.yla;
+      if (const euro::Ohjainkuvaus* kehys = o.kehys.empty() ? nullptr : k.ohjain(o.kehys)) {
+        x += kehys->vasen;
+        y += kehys->yla;
+      }
+      const RECT r = paikka(w.kahva(), h);
+      EXPECT_EQ(r.left, euro::pikseleina(x));
+      EXPECT_EQ(r.top, euro::pikseleina(y));
+      if (!o.tekstinKokoinen) {
+        EXPECT_EQ(r.bottom, euro::pikseleina(y + o.korkeus));
+        EXPECT_GE(r.right, euro::pikseleina(x + o.leveys));
+      }
+
+      // The caption fits: the text, plus the box of a check box or option button.
+      if (o.laji != Ohjainlaji::tekstilaatikko && o.laji != Ohjainlaji::kehys && !o.rivitetty) {
+        HDC dc = GetDC(h);
+        HGDIOBJ vanha = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+        const std::wstring teksti = ilmanMerkkia(ws(ikkunanTeksti(h)));
+        SIZE s{};
+        GetTextExtentPoint32W(dc, teksti.c_str(), static_cast<int>(teksti.size()), &s);
+        SelectObject(dc, vanha);
+        ReleaseDC(h, dc);
+        const bool laatikko = o.laji == Ohjainlaji::valintaruutu || o.laji == Ohjainlaji::valintanappi;
+        EXPECT_LE(s.cx + (laatikko ? GetSystemMetrics(SM_CXMENUCHECK) : 0), r.right - r.left);
+        // A widened control stays clear of its neighbours on the same row.
+        for (const euro::Ohjainkuvaus& toinen : k.ohjaimet) {
+          if (r.right <= euro::pikseleina(x + o.leveys)) break;
+          if (&toinen == &o || toinen.kehys != o.kehys || toinen.laji == Ohjainlaji::tiedostodialogi) continue;
+          const RECT rt = paikka(w.kahva(), w.ohjain(toinen.nimi));
+          if (rt.left >= euro::pikseleina(x + o.leveys) - 1 && rt.top < r.bottom && rt.bottom > r.top) {
+            EXPECT_LE(r.right, rt.left) << toinen.nimi;
+          }
+        }
+      }
+      if (euro::sarkainpysahdys(o) && (o.laji != Ohjainlaji::valintanappi || o.arvo == "True"))
+        sarkaimet.push_back(o.nimi);
+    }
+
+    std::vector<std::string> kierros;
+    HWND ensimmainen = GetNextDlgTabItem(w.kahva(), nullptr, FALSE);
+    for (HWND h = ensimmainen; h && kierros.size() <= k.ohjaimet.size();) {
+      kierros.push_back(nimi(w, h));
+      h = GetNextDlgTabItem(w.kahva(), h, FALSE);
+      if (h == ensimmainen) break;
+    }
+    EXPECT_EQ(kierros, sarkaimet);
+  }
+}
+
+// Keys go through the dialog manager as they do in the program's own loop.
+TEST_F(Win32Ikkunat, NappaimistoToimiiKuvauksenMukaan) {
+  win32puoli::frmMain f;
+  f.toiminta().kaynnisty("*");
+  win32puoli::Win32Ikkuna& w = f.ikkuna();
+  w.nayta();
+  pumppaa();
+
+  SetFocus(w.ohjain("optAsiakastunnus"));
+  paina(VK_DOWN);
+  EXPECT_EQ(w.arvo("optTilinumero"), "True");
+  EXPECT_EQ(w.arvo("optAsiakastunnus"), "False");
+  EXPECT_EQ(nimi(w, GetFocus()), "optTilinumero");
+
+  SetFocus(w.ohjain("txtPaloiteltavaTiedosto"));
+  paina(VK_TAB);
+  EXPECT_EQ(nimi(w, GetFocus()), "txtTallennusHakemisto");
+
+  // Alt+T: "&Tallenna oletusarvoiksi" writes the settings file.
+  paina('T', true);
+  EXPECT_TRUE(testi::onOlemassa(f.toiminta().asetuspolku()));
+  EXPECT_FALSE(w.lopetettu());
+
+  paina(VK_ESCAPE);
+  EXPECT_TRUE(w.lopetettu());
+  EXPECT_FALSE(w.nakyvissa());
+}
+
+// The values go through the real controls: saved from them, restored into them at the next
+// start, and they steer the start-up and the after-split actions.
+TEST_F(Win32Ikkunat, KaynnistysJaPaloitteluKayttavatOhjainten_arvoja) {
+  const std::string syote = kansio / "TITO.TXT", kohde = kansio / "ulos";
+  testi::T00 a, b;
+  b.asiakas = "7654321-0";
+  testi::kirjoitaTiedosto(syote, a.rivi() + "\r\nT10 a\r\n" + b.rivi() + "\r\nT10 b\r\n");
+  alusta::luoHakemisto(kohde);
+  struct Tapaus {
+    std::string komentorivi;
+    const char* automaattisesti;
+    const char* nayta;
+    const char* sulje;
+    bool paloitellaan, lopetetaan, kysytaan, avataanKansio;
+  };
+  const Tapaus tapaukset[] = {
+      {"*", "1", "0", "0", false, false, false, false},
+      {"", "1", "0", "0", true, false, true, false},
+      {" AJA ", "0", "1", "1", true, true, false, true},
+  };
+  for (const Tapaus& t : tapaukset) {
+    SCOPED_TRACE("'" + t.komentorivi + "'");
+    testi::kirjoitaTiedosto(syote, a.rivi() + "\r\nT10 a\r\n" + b.rivi() + "\r\nT10 b\r\n");
+    {
+      win32puoli::frmMain f;
+      f.toiminta().kaynnisty("*");
+      win32puoli::Win32Ikkuna& w = f.ikkuna();
+      SendMessageW(w.ohjain("txtPaloiteltavaTiedosto"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ws(syote).c_str()));
+      SendMessageW(w.ohjain("txtTallennusHakemisto"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ws(kohde + "\\").c_str()));
+      SendMessageW(w.ohjain("chkAikaleimaaPaloiteltava"), BM_SETCHECK, BST_UNCHECKED, 0);
+      SendMessageW(w.ohjain("chkPaloitteleAutomaattisesti"), BM_SETCHECK, t.automaattisesti[0] == '1', 0);
+      SendMessageW(w.ohjain("chkNaytaPaloitellut"), BM_SETCHECK, t.nayta[0] == '1', 0);
+      SendMessageW(w.ohjain("chkSuljeOhjelmaPaloittelunJalkeen"), BM_SETCHECK, t.sulje[0] == '1', 0);
+      napauta(w.ohjain("optTilinumero"));
+      napauta(w.ohjain("cmdTallenna"));
+    }
+    const std::size_t ennen = testi::tiedostot(kohde).size();
+    ymparisto.viestit.viestit.clear();
+    ymparisto.kaynnistin.kaynnistykset.clear();
+
+    win32puoli::frmMain f;
+    const bool loppui = f.toiminta().kaynnisty(t.komentorivi);
+    win32puoli::Win32Ikkuna& w = f.ikkuna();
+    EXPECT_EQ(loppui, t.lopetetaan);
+    EXPECT_EQ(w.lopetettu(), t.lopetetaan);
+    EXPECT_FALSE(w.nakyvissa());
+    EXPECT_EQ(ansiksi(ws(ikkunanTeksti(w.ohjain("txtPaloiteltavaTiedosto")))), syote);
+    EXPECT_EQ(SendMessageW(w.ohjain("optTilinumero"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(w.ohjain("optAsiakastunnus"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(w.arvo("chkNaytaPaloitellut"), t.nayta);
+    EXPECT_EQ(testi::tiedostot(kohde).size() > ennen || (t.paloitellaan && ennen > 0), t.paloitellaan);
+    EXPECT_EQ(!ymparisto.viestit.viestit.empty(), t.kysytaan);
+    if (t.kysytaan) {
+      EXPECT_EQ(ymparisto.viestit.viestit.back().tyyli, 292);
+    }
+    EXPECT_EQ(!ymparisto.kaynnistin.kaynnistykset.empty(), t.avataanKansio);
+  }
+}
+
+// A click that arrives while a message box of the split is open starts no second split.
+TEST_F(Win32Ikkunat, ToinenPaloitteluEiAlaKunViestiOnAuki) {
+  const std::string syote = kansio / "TITO.TXT";
+  testi::T00 a;
+  const std::string sisalto = a.rivi() + "\r\nT10\r\n";
+  testi::kirjoitaTiedosto(syote, sisalto);
+  win32puoli::frmMain f;
+  f.toiminta().kaynnisty("*");
+  win32puoli::Win32Ikkuna& w = f.ikkuna();
+  w.asetaArvo("txtPaloiteltavaTiedosto", syote);
+  w.asetaArvo("chkAikaleimaaPaloiteltava", "0");
+
+  class Sisakkainen : public euro::Viestilaatikko {
+   public:
+    int nayta(const std::string&, const std::string&, int) override {
+      ++kysymyksia;
+      if (kysymyksia == 1) SendMessageW(painike, BM_CLICK, 0, 0);
+      return euro::vastaus::ei;
+    }
+    void palautaHiiri() override {}
+    HWND painike = nullptr;
+    int kysymyksia = 0;
+  } viestit;
+  viestit.painike = w.ohjain("cmdPaloittele");
+  ymparisto.ohjelma.viestit = &viestit;
+  napauta(w.ohjain("cmdPaloittele"));
+  ymparisto.ohjelma.viestit = &ymparisto.viestit;
+
+  EXPECT_EQ(viestit.kysymyksia, 1);
+  const auto tiedostot = testi::tiedostot(kansio.polku());
+  std::string kaikki;
+  for (const std::string& n : tiedostot)
+    if (n != "TITO.TXT" && n.rfind("ohjelma", 0) != 0) kaikki += testi::lueTiedosto(kansio / n);
+  EXPECT_EQ(kaikki, sisalto);
+}
+
+// A failure inside a window procedure reaches the central handler and the program goes on.
+TEST_F(Win32Ikkunat, IkkunaproseduurinVirheRaportoidaan) {
+  win32puoli::frmMain f;
+  f.ikkuna().napsautus = [](const std::string&) { throw euro::Virhe(euro::virhenro::laitevirhe, "rikki"); };
+  napauta(f.ikkuna().ohjain("cmdTallenna"));
+  ASSERT_EQ(ymparisto.virheet.size(), 1u);
+  EXPECT_EQ(ymparisto.virheet[0].numero, euro::virhenro::laitevirhe);
+  EXPECT_EQ(ymparisto.virheet[0].viesti, "rikki");
+  EXPECT_EQ(ymparisto.virheet[0].rutiini, "ikkunaproseduuri");
+}
+
+// A failure of the split shows the real problem dialog over the disabled main window; its
+// buttons copy and print the report, OK closes it, and the report goes to the error log.
+TEST_F(Win32Ikkunat, PaloittelunVirheNakyyPulmaikkunassaJaLokissa) {
+  const std::string syote = kansio / "TITO.TXT";
+  testi::T00 a;
+  testi::kirjoitaTiedosto(syote, a.rivi() + "\r\nT10\r\n");
+  testi::kirjoitaTiedosto(kansio / "kysytulo.oma", "chkKysyTulostin = 0\r\n");
+  wchar_t vanhaHakemisto[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, vanhaHakemisto);
+  SetCurrentDirectoryW(ws(kansio.polku()).c_str());
+
+  HDC naytto = GetDC(nullptr);
+  tulostin.metatiedostoihin(naytto, 794, 1123);
+  win32puoli::Win32Pulmaikkuna pulma(&tulostin);
+  ymparisto.ohjelma.ongelmat = &pulma;
+  euro::asetaVirheKasittelija(euro::kasitteleVirhe);
+
+  win32puoli::frmMain f;
+  f.toiminta().kaynnisty("*");
+  win32puoli::Win32Ikkuna& w = f.ikkuna();
+  w.nayta();
+  w.asetaArvo("txtPaloiteltavaTiedosto", syote);
+  w.asetaArvo("chkAikaleimaaPaloiteltava", "0");
+  w.asetaArvo("txtNimenAlkuosa", "OSA-");
+  // The output file is held open by another program: the split fails while writing.
+  testi::kirjoitaTiedosto(kansio / "OSA-1234567-8.TXT", "");
+  alusta::Tiedosto lukko(kansio / "OSA-1234567-8.TXT", alusta::Tila::yksin);
+
+  std::string naytetty, leikepoydalla;
+  bool paaikkunaEstetty = false;
+  win32puoli::Win32Ikkuna::modaalikoukku = [&](win32puoli::Win32Ikkuna& d) {
+    naytetty = ikkunanTeksti(d.ohjain("lblPulma"));
+    paaikkunaEstetty = !IsWindowEnabled(w.kahva());
+    napauta(d.ohjain("cmdLeikepoydalle"));
+    leikepoydalla = win32puoli::leikepoydalta();
+    napauta(d.ohjain("cmdTulosta"));
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);  // Enter: the default button, OK
+  };
+  napauta(w.ohjain("cmdPaloittele"));
+  win32puoli::Win32Ikkuna::modaalikoukku = nullptr;
+  lukko.suljeHiljaa();
+  SetCurrentDirectoryW(vanhaHakemisto);
+
+  EXPECT_NE(naytetty.find("paloittele"), std::string::npos) << naytetty;
+  EXPECT_TRUE(paaikkunaEstetty);
+  EXPECT_TRUE(IsWindowEnabled(w.kahva()));
+  ASSERT_NE(pulma.ladattu(), nullptr);
+  EXPECT_FALSE(pulma.ladattu()->ikkuna().nakyvissa());
+  EXPECT_NE(testi::lueTiedosto(ohjelma + "\\virhelog.txt").find(naytetty), std::string::npos);
+  // The heading block, one more line end, then the report.
+  EXPECT_NE(leikepoydalla.find("\r\n\r\n" + naytetty), std::string::npos);
+  EXPECT_EQ(leikepoydalla.substr(leikepoydalla.size() - naytetty.size()), naytetty);
+  ASSERT_EQ(tulostin.sivut().size(), 1u);
+  ReleaseDC(nullptr, naytto);
+}
+
+}  // namespace
