@@ -1,0 +1,165 @@
+// kolvanto.exe as a program: what it carries (subsystem, manifest, version, icon, no DLL of
+// its own), the unattended run, and a failed run that shows the problem dialog and logs.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "euro/teksti.h"
+#include "frmPulma/win32/ikkuna.h"
+#include "frmPulma/win32/win32tuki.h"
+#include "euro/alusta/alusta.h"
+#include "settings/paloitteluasetukset.h"
+#include "tuki/prosessi.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using win32puoli::ws;
+
+std::string esimerkki() {
+  std::string p = std::string("Z:") + KOLVANTO_ESIMERKKI;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+
+std::wstring versiotieto(const std::vector<char>& tiedot, const wchar_t* nimi) {
+  void* p = nullptr;
+  UINT n = 0;
+  const std::wstring polku = std::wstring(L"\\StringFileInfo\\040B04B0\\") + nimi;
+  if (!VerQueryValueW(tiedot.data(), polku.c_str(), &p, &n) || n == 0) return {};
+  return std::wstring(static_cast<const wchar_t*>(p), n - 1);
+}
+
+TEST(KolvantoExe, KantaaManifestinVersiotiedotJaKuvakkeenIlmanOmiaDllia) {
+  const std::wstring exe = ws(testi::ohjelmaBin("kolvanto"));
+  std::vector<char> tiedot(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
+  ASSERT_FALSE(tiedot.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(tiedot.size()), tiedot.data()));
+  VS_FIXEDFILEINFO* kiintea = nullptr;
+  UINT n = 0;
+  ASSERT_TRUE(VerQueryValueW(tiedot.data(), L"\\", reinterpret_cast<void**>(&kiintea), &n));
+  EXPECT_EQ(kiintea->dwFileVersionMS, MAKELONG(8, 2018));
+  EXPECT_EQ(kiintea->dwFileVersionLS, MAKELONG(0, 21));
+  EXPECT_EQ(versiotieto(tiedot, L"ProductName"), L"kolvanto");
+  EXPECT_EQ(versiotieto(tiedot, L"FileDescription"), L"Konekielisen tiliotteen jakaminen yrityksitt\u00e4in");
+  EXPECT_EQ(versiotieto(tiedot, L"CompanyName"), L"Vombra Oy");
+
+  HMODULE m = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(m, nullptr);
+  EXPECT_NE(FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)), nullptr);  // RT_GROUP_ICON
+  HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));           // RT_MANIFEST
+  ASSERT_NE(r, nullptr);
+  const std::string manifesti(static_cast<const char*>(LockResource(LoadResource(m, r))), SizeofResource(m, r));
+  FreeLibrary(m);
+  for (const char* kohta : {"PerMonitorV2", "true/pm", "Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""})
+    EXPECT_NE(manifesti.find(kohta), std::string::npos) << kohta;
+
+  const std::string tavut = testi::lueTiedosto(testi::ohjelmaBin("kolvanto"));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(tavut.data());
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(tavut.data() + dos->e_lfanew);
+  EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+  for (const char* dll : {"libstdc++", "libgcc_s", "libwinpthread"})
+    EXPECT_EQ(tavut.find(dll + std::string("-")), std::string::npos) << dll;
+}
+
+class KolvantoAjo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    alusta::luoHakemisto(ohjelma);
+    alusta::luoHakemisto(kohde);
+    exe = ohjelma + "\\kolvanto.exe";
+    testi::kopioi(testi::ohjelmaBin("kolvanto"), exe);
+    testi::kopioi(esimerkki(), syote);
+  }
+  // The saved values of the window: the settings file beside the data directory.
+  void asetukset(const std::string& aikaleima) {
+    testi::kirjoitaTiedosto(settings::asetustiedosto(ohjelma),
+                            "txtPaloiteltavaTiedosto = " + syote + "\r\ntxtTallennusHakemisto = " + kohde +
+                                "\\\r\nchkAikaleimaaPaloiteltava = " + aikaleima +
+                                "\r\nchkNaytaPaloitellut = 0\r\nchkSuljeOhjelmaPaloittelunJalkeen = 1\r\n");
+  }
+  testi::Kansio kansio;
+  const std::string ohjelma = kansio / "ohjelma", kohde = kansio / "yritykset", syote = kansio / "TITO.TXT";
+  std::string exe;
+};
+
+// Waits for a shown window of the started program with this caption.
+HWND odotaIkkunaa(const std::string& alku) {
+  struct Haku {
+    std::wstring alku;
+    HWND loytyi = nullptr;
+  } haku{ws(alku)};
+  for (int i = 0; i < 600 && !haku.loytyi; ++i) {
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+          auto* k = reinterpret_cast<Haku*>(p);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(h, &pid);
+          wchar_t luokka[64] = {}, otsikko[256] = {};
+          GetClassNameW(h, luokka, 64);
+          GetWindowTextW(h, otsikko, 256);
+          if (pid != GetCurrentProcessId() && IsWindowVisible(h) && wcscmp(luokka, win32puoli::ikkunaluokka) == 0 &&
+              std::wstring(otsikko).rfind(k->alku, 0) == 0) {
+            k->loytyi = h;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&haku));
+    if (!haku.loytyi) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return haku.loytyi;
+}
+
+TEST_F(KolvantoAjo, AjaPaloitteleeEsimerkinNayttamattaIkkunaa) {
+  asetukset("1");
+  testi::Ajo ajo;
+  ajo.aikarajaMs = 60000;
+  const testi::Ajettu a = testi::ajaOhjelma(exe, {"aja"}, ajo);
+  // A shown window or message box would wait for a person until the time ran out.
+  EXPECT_FALSE(a.aikaLoppui);
+  EXPECT_EQ(a.koodi, 0);
+  std::size_t yhteensa = 0;
+  for (const std::string& n : testi::tiedostot(kohde)) yhteensa += testi::lueTiedosto(kohde + "\\" + n).size();
+  const std::string alkuperainen = testi::lueTiedosto(esimerkki());
+  // Everything from the first T00 line on, in a file per company and month (6 companies,
+  // January to May, by the designed prefix "TITO-*-?-"); the input went to TUODUT.
+  EXPECT_EQ(testi::tiedostot(kohde).size(), 30u);
+  EXPECT_EQ(yhteensa, alkuperainen.size() - alkuperainen.find("T00"));
+  EXPECT_FALSE(testi::onOlemassa(syote));
+  EXPECT_EQ(testi::tiedostot(kansio / "TUODUT").size(), 1u);
+  EXPECT_FALSE(testi::onOlemassa(ohjelma + "\\virhelog.txt"));
+}
+
+TEST_F(KolvantoAjo, EpaonnistunutAjoNayttaaPulmanJaKirjaaLokiin) {
+  asetukset("0");
+  // Another program holds the statement file: reading it fails.
+  alusta::Tiedosto lukko(syote, alusta::Tila::yksin);
+  testi::Ajo ajo;
+  ajo.aikarajaMs = 90000;
+  testi::Kaynnissa k(exe, {"aja"}, ajo);
+
+  HWND pulma = odotaIkkunaa("Pulma");
+  ASSERT_NE(pulma, nullptr);
+  const std::string raportti = win32puoli::ikkunanTeksti(GetDlgItem(pulma, win32puoli::ensimmainenTunnus));
+  EXPECT_NE(raportti.find("paloittele"), std::string::npos) << raportti;
+  PostMessageW(GetDlgItem(pulma, win32puoli::ensimmainenTunnus + 1), BM_CLICK, 0, 0);  // cmdOK
+
+  // The run did not complete, so the program stays and shows its window.
+  HWND paa = odotaIkkunaa("Konekielisen tiliotteen");
+  ASSERT_NE(paa, nullptr);
+  lukko.suljeHiljaa();
+  PostMessageW(paa, WM_CLOSE, 0, 0);
+  const testi::Ajettu a = k.odota();
+  EXPECT_FALSE(a.aikaLoppui);
+  EXPECT_EQ(a.koodi, 0);
+  const std::string loki = testi::lueTiedosto(ohjelma + "\\virhelog.txt");
+  EXPECT_NE(loki.find(raportti), std::string::npos);
+  EXPECT_TRUE(testi::tiedostot(kohde).empty());
+}
+
+}  // namespace
