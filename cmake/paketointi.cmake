@@ -1,8 +1,8 @@
-# Packages: a Debian package of the Linux build, a ZIP of the Windows kolvanto-cli.
+# Packages: a Debian package of the Linux build, a ZIP of the Windows kolvanto.exe and kolvanto-cli.exe.
 if(WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "kolvanto-cli-${PROJECT_VERSION}-windows")
+  set(CPACK_PACKAGE_FILE_NAME "kolvanto-${PROJECT_VERSION}-windows")
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/kolvanto)

@@ -8,7 +8,7 @@ paketit=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-l10n-tools libgl-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
-  xvfb xauth hyperfine poppler-utils
+  xvfb xauth hyperfine poppler-utils imagemagick
   fonts-dejavu-core fonts-liberation2 time dpkg-dev file
   libclang-rt-14-dev
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the packages and tries them: the Debian package unpacked into a scratch root, its
 # kolvanto-cli run for its version and a split of the example; the Windows ZIP's kolvanto-cli
-# run under Wine.
+# run under Wine, and its kolvanto.exe there beside it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 juuri="$(pwd)"
@@ -27,10 +27,12 @@ echo "deb: kolvanto-cli toimii, $n tiedostoa"
 
 if [[ -d build/windows ]]; then
   (cd build/windows && cpack -G ZIP >/dev/null)
-  zip="$(ls -t build/windows/kolvanto-cli-*-windows.zip | head -1)"
+  zip="$(ls -t build/windows/kolvanto-*-windows.zip | head -1)"
   mkdir "$raapu/win"
   (cd "$raapu/win" && python3 -m zipfile -e "$juuri/$zip" .)
-  [[ -f "$raapu/win/README.txt" ]] || { echo "README puuttuu ZIPistä"; exit 1; }
+  for f in README.txt kolvanto.exe kolvanto-cli.exe; do
+    [[ -f "$raapu/win/$f" ]] || { echo "$f puuttuu ZIPistä"; exit 1; }
+  done
   "$juuri/scripts/wine-aja.sh" "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018"
-  echo "zip: $zip, kolvanto-cli.exe toimii Winessä"
+  echo "zip: $zip, kolvanto.exe mukana, kolvanto-cli.exe toimii Winessä"
 fi
