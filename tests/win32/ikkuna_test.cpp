@@ -374,7 +374,7 @@ TEST_F(Win32Ikkunat, PaloittelunVirheNakyyPulmaikkunassaJaLokissa) {
   win32puoli::Win32Ikkuna::modaalikoukku = [&](win32puoli::Win32Ikkuna& d) {
     naytetty = ikkunanTeksti(d.ohjain("lblPulma"));
     paaikkunaEstetty = !IsWindowEnabled(w.kahva());
-    napauta(d.ohjain("cmdLeikepoydalle"));
+    paina('K', true);  // Alt+K: "Lei&kepöydälle"
     leikepoydalla = win32puoli::leikepoydalta();
     napauta(d.ohjain("cmdTulosta"));
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);  // Enter: the default button, OK

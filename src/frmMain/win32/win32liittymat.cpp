@@ -14,8 +14,9 @@ int Win32Viestit::nayta(const std::string& teksti, const std::string& otsikko, i
   // A box of the start-up run has no window to belong to; it must still come to the front.
   UINT lisa = omistaja() ? 0 : MB_SETFOREGROUND;
   int v = MessageBoxW(omistaja(), ws(teksti).c_str(), o.c_str(), static_cast<UINT>(tyyli) | lisa);
-  if (v == 0) euro::heitaVirhe(euro::virhenro::muistiLoppui);
-  // Esc or the close box of a Yes/No box cannot happen; anything else counts as what it is.
+  if (v == 0)
+    throw euro::Virhe(euro::virhenro::virheellinenKutsu,
+                      euro::ansi("Viestiä ei voitu näyttää (koodi ") + std::to_string(GetLastError()) + ")");
   return v;
 }
 

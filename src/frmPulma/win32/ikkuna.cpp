@@ -16,9 +16,6 @@ namespace {
 // Where a failure inside a window procedure is reported from.
 constexpr euro::Raportointipaikka ikkunaproseduuri{0, "kolvanto", "ikkunaproseduuri"};
 
-// How many message loops run now; ending the program before the first one needs no WM_QUIT.
-int silmukoita = 0;
-
 // Per-monitor DPI calls exist from Windows 10 1607 on; older systems have one DPI.
 template <typename F>
 F user32(const char* nimi) {
@@ -409,9 +406,7 @@ void Win32Ikkuna::naytaModaalisti() {
   for (std::size_t i = 0; i < ohjaimet_.size(); ++i)
     if (kuvaus_.ohjaimet[i].oletus && ohjaimet_[i]) SetFocus(ohjaimet_[i]);
   if (modaalikoukku) modaalikoukku(*this);
-  ++silmukoita;
   silmukka([this] { return IsWindowVisible(kahva_) && !lopetettu_; });
-  --silmukoita;
   modaali_ = false;
   for (HWND h : estetyt_) EnableWindow(h, TRUE);
   estetyt_.clear();
@@ -444,7 +439,13 @@ void Win32Ikkuna::painettu(std::size_t i) {
   const euro::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
   if (c.laji == Ohjainlaji::valintanappi) paivitaSarkaimet();
   if (lopetettu_ || !napsautus) return;
-  if (c.laji == Ohjainlaji::painike || (c.laji == Ohjainlaji::nimio && c.napsautettava)) napsautus(c.nimi);
+  if (c.laji == Ohjainlaji::painike || (c.laji == Ohjainlaji::nimio && c.napsautettava)) {
+    struct Laskuri {
+      int& n;
+      ~Laskuri() { --n; }
+    } laskuri{++kesken_};
+    napsautus(c.nimi);
+  }
 }
 
 LRESULT CALLBACK Win32Ikkuna::proseduuri(HWND h, UINT v, WPARAM w, LPARAM l) {
@@ -513,6 +514,8 @@ LRESULT Win32Ikkuna::kasittele(HWND h, UINT v, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_CLOSE:
+      // Not in the middle of a command: its message box is still open.
+      if (kesken_ > 0) return 0;
       if (suljettaessa)
         suljettaessa();
       else

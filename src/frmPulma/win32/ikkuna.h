@@ -65,6 +65,7 @@ class Win32Ikkuna : public euro::Nakyma {
   // jatketaan() says no or WM_QUIT arrives (which is put back for an outer loop).
   template <typename F>
   static void silmukka(F jatketaan) {
+    Silmukassa s;
     MSG m;
     while (jatketaan()) {
       const BOOL r = GetMessageW(&m, nullptr, 0, 0);
@@ -83,6 +84,14 @@ class Win32Ikkuna : public euro::Nakyma {
   static inline std::function<void(Win32Ikkuna&)> modaalikoukku;
 
  private:
+  // Counts the message loops that run now: ending the program before the first one needs no
+  // WM_QUIT, inside one it does.
+  struct Silmukassa {
+    Silmukassa() { ++silmukoita; }
+    ~Silmukassa() { --silmukoita; }
+  };
+  static inline int silmukoita = 0;
+
   static LRESULT CALLBACK proseduuri(HWND, UINT, WPARAM, LPARAM);
   LRESULT kasittele(HWND, UINT, WPARAM, LPARAM);
   void teeKirjasin();
@@ -101,6 +110,7 @@ class Win32Ikkuna : public euro::Nakyma {
   std::vector<std::string> levennetyt_;
   std::vector<HWND> estetyt_;  // windows disabled while this one is shown modally
   bool modaali_ = false, lopetettu_ = false;
+  int kesken_ = 0;  // clicks being handled now
 };
 
 }  // namespace win32puoli
