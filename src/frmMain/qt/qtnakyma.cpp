@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDialog>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -177,6 +178,7 @@ void QtNakyma::naytaModaalisti() {
   }
   ikkuna_.setWindowModality(Qt::ApplicationModal);
   ikkuna_.show();
+  while (ikkuna_.isVisible()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void QtNakyma::piilota() { ikkuna_.hide(); }
