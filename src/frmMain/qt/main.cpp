@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
 
   qtpuoli::QtYmparisto ymparisto;
   // Every failure from here on is shown in the problem dialog and logged.
-  Pulmaikkuna pulma;
+  QtPulmaikkuna pulma;
   euro::ohjelma().ongelmat = &pulma;
   euro::ohjelma().apppath = settings::fe_apppath;
   euro::asetaVirheKasittelija(euro::kasitteleVirhe);

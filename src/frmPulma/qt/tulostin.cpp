@@ -20,20 +20,6 @@ QString qs(const std::string& ansi) {
   return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
 }
 
-void palautaHiiri() noexcept {
-  try {
-    if (auto* v = euro::ohjelma().viestit) v->palautaHiiri();
-  } catch (...) {
-  }
-}
-
-// True when the person cancelled the choice.
-bool valitseTulostin() {
-  QPrintDialog d(&tulostin().laite(), QApplication::activeWindow());
-  if (valintakoukku) valintakoukku(d);
-  return d.exec() != QDialog::Accepted;
-}
-
 }  // namespace
 
 Tulostin::Tulostin() : laite_(QPrinter::HighResolution) {}
@@ -56,8 +42,25 @@ double Tulostin::yksikko() const {
   return laite_.resolution() / (senttimetrit_ ? 2.54 : 1440.0);
 }
 
-void Tulostin::asetaKirjasin(const QString& nimi, double pisteet) {
-  kirjasin_ = QFont(nimi);
+void Tulostin::valmistele() { laite_.setFontEmbeddingEnabled(true); }
+
+bool Tulostin::valitse() {
+  QPrintDialog d(&laite_, QApplication::activeWindow());
+  if (valintakoukku) valintakoukku(d);
+  return d.exec() != QDialog::Accepted;
+}
+
+void Tulostin::asetaSivualue(int sivut) { laite_.setFromTo(sivut, sivut); }
+void Tulostin::asetaLajittelu(bool lajitellaan) { laite_.setCollateCopies(lajitellaan); }
+
+void Tulostin::uusiSivu() {
+  if (maalari_) laite_.newPage();
+  y_ = 0;
+  x_ = vasen_;
+}
+
+void Tulostin::asetaKirjasin(const std::string& nimi, double pisteet) {
+  kirjasin_ = QFont(qs(nimi));
   kirjasin_.setPointSizeF(pisteet);
   if (maalari_) maalari_->setFont(kirjasin_);
 }
@@ -123,57 +126,6 @@ Tulostin& tulostin() {
     });
   }
   return *t;
-}
-
-bool fe_AloitaTulostus() {
-  std::string paikka = "1";
-  bool tulos = true;
-  paikka = "2";
-  try {
-    Tulostin& t = tulostin();
-    // A bare name: the file is looked for in the current directory.
-    if (euro::fe_LueAsetus("kysytulo.oma", "chkKysyTulostin") != "0") {
-      paikka = "3";
-      t.laite().setFontEmbeddingEnabled(true);
-      paikka = "4";
-      const bool peruttu = valitseTulostin();
-      paikka = "5";
-      if (peruttu) {
-        paikka = "6";
-        tulos = false;
-      }
-      paikka = "7";
-    } else {
-      paikka = "8";
-      t.laite().setFontEmbeddingEnabled(true);
-      paikka = "9";
-    }
-    // From here on a failure means that no printer can be used.
-    paikka = "10";
-    t.asetaSenttimetrit();
-    paikka = "11";
-    t.laite().setFromTo(0, 0);
-    paikka = "12";
-    t.laite().setCollateCopies(true);
-    paikka = "13";
-    return tulos;
-  } catch (...) {
-    if (paikka == "10" || paikka == "11" || paikka == "12") {
-      try {
-        euro::viesti(euro::ansi("Pulma: Tulostinta ei löydy. Tarkista kirjoitinasetukset tai "
-                                "vaihda kirjoitinporttia."),
-                     "", euro::tyyli::ok);
-      } catch (...) {
-      }
-      palautaHiiri();
-      return false;
-    }
-    palautaHiiri();
-    euro::fe_Virhe(euro::nykyinenVirhe(), euro::paikka::aloitaTulostus.kutsurivi,
-                   euro::paikka::aloitaTulostus.moduuli,
-                   std::string(euro::paikka::aloitaTulostus.rutiini) + paikka);
-    return tulos;
-  }
 }
 
 }  // namespace tulostus

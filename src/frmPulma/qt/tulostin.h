@@ -1,4 +1,4 @@
-// The program's printer and the printing set-up before a text is printed.
+// The program's printer on Qt.
 #pragma once
 
 #include <QFont>
@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "euro/liittymat.h"
+
 class QPainter;
 class QPrintDialog;
 
@@ -14,7 +16,7 @@ namespace tulostus {
 
 // The one printer of the program: text is printed line by line from a print position, and the
 // document goes to the printer when it is ended.
-class Tulostin {
+class Tulostin : public euro::Tulostin {
  public:
   Tulostin();
   ~Tulostin();
@@ -25,18 +27,20 @@ class Tulostin {
   // A printer of the system, or a file to print into. Without any printer Qt falls back to
   // PDF output with no file, which cannot print.
   bool kaytettava() const;
-  // Positions are given in centimetres from here on. Throws when there is no usable printer.
-  void asetaSenttimetrit();
-  void asetaKirjasin(const QString& nimi, double pisteet);
-  // The print position; following lines start again at this distance from the left.
-  void asetaKohta(double vasemmalta, double ylhaalta);
-  // Prints the lines of an ANSI text (CR LF, CR or LF end a line) and moves to a new line.
+  // Font embedding on.
+  void valmistele() override;
+  // QPrintDialog; true when cancelled.
+  bool valitse() override;
+  void asetaSenttimetrit() override;
+  void asetaSivualue(int sivut) override;
+  void asetaLajittelu(bool lajitellaan) override;
+  void asetaKirjasin(const std::string& nimi, double pisteet) override;
+  void asetaKohta(double vasemmalta, double ylhaalta) override;
   // Throws euro::Virhe when the document cannot be started.
-  void tulosta(const std::string& teksti);
-  // Sends the document to the printer.
-  void lopetaAsiakirja();
-  // Drops an unfinished document.
-  void keskeyta() noexcept;
+  void tulosta(const std::string& teksti) override;
+  void uusiSivu() override;
+  void lopetaAsiakirja() override;
+  void keskeyta() noexcept override;
 
  private:
   double yksikko() const;
@@ -49,11 +53,6 @@ class Tulostin {
 };
 
 Tulostin& tulostin();
-
-// Prepares the printer; "kysytulo.oma" in the current directory decides whether the printer
-// is chosen in a dialog first. False when printing must not go on: the choice was cancelled,
-// or no printer is usable (told in a message box).
-bool fe_AloitaTulostus();
 
 // Tests answer instead of the person: the printer dialog is handed over just before it shows.
 inline std::function<void(QPrintDialog&)> valintakoukku;
