@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine on a display of its own: starts Xvfb on a free display
 # number, runs the program, stops Xvfb. The window tests use a Wine prefix of their own, so
-# that no other program's windows are found by title.
+# that no other program's windows are found by title. With KOLVANTO_DPI set (e.g. 144) the
+# display has that many dots per inch, in a prefix of its own.
 set -uo pipefail
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="${KOLVANTO_IKKUNAPREFIX:-$HOME/.wine-kolvanto-ikkuna}"
+export WINEPREFIX="${KOLVANTO_IKKUNAPREFIX:-$HOME/.wine-kolvanto-ikkuna}${KOLVANTO_DPI:+-$KOLVANTO_DPI}"
+if [[ -n ${KOLVANTO_DPI:-} ]]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KOLVANTO_DPI" /f >/dev/null 2>&1
+  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+    /v LogPixels /t REG_DWORD /d "$KOLVANTO_DPI" /f >/dev/null 2>&1
+  wineserver -w
+fi
 
 numero=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numero" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1920x1440x24 -nolisten tcp 3>"$numero" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 1 100); do
   [[ -s $numero ]] && break
