@@ -21,7 +21,7 @@ void Win32Leikepoyta::kopioi(const std::string& teksti) {
 
 frmPulma::frmPulma(euro::Tulostin& tulostin) : ikkuna_(frmpulma::kuvaus()) {
   // A window of its own in the task bar: an unattended run may have no other.
-  ikkuna_.luo(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+  ikkuna_.luo(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
   SetWindowLongPtrW(ikkuna_.kahva(), GWL_EXSTYLE,
                     GetWindowLongPtrW(ikkuna_.kahva(), GWL_EXSTYLE) | WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW);
   RECT r;

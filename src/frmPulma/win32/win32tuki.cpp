@@ -29,10 +29,18 @@ HWND omistaja() { return GetActiveWindow(); }
 
 namespace {
 
+// The clipboard's owner: a window of its own, as a clipboard opened without one cannot be
+// written, and the active window may be another program's.
+HWND leikepoydanOmistaja() {
+  static HWND h = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+  return h;
+}
+
 // Another program may hold the clipboard for a moment.
 void avaaLeikepoyta() {
   for (int yritys = 0; yritys < 20; ++yritys) {
-    if (OpenClipboard(omistaja())) return;
+    if (OpenClipboard(leikepoydanOmistaja())) return;
     Sleep(25);
   }
   throw euro::Virhe(euro::virhenro::lupaEvatty, euro::ansi("Leikepöytä on toisen ohjelman käytössä"));
