@@ -11,6 +11,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/kuvaus.h"
+#include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "euro/virheraportti.h"
 #include "frmMain/kuvaus.h"
@@ -237,6 +238,14 @@ TEST_F(Win32Ikkunat, NappaimistoToimiiKuvauksenMukaan) {
   EXPECT_EQ(w.arvo("optTilinumero"), "True");
   EXPECT_EQ(w.arvo("optAsiakastunnus"), "False");
   EXPECT_EQ(nimi(w, GetFocus()), "optTilinumero");
+
+  // A click on the contact line opens the maker's home page.
+  HWND yhteys = w.ohjain("lblYhteystiedot");
+  PostMessageW(yhteys, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(yhteys, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  pumppaa();
+  ASSERT_EQ(ymparisto.kaynnistin.kaynnistykset.size(), 1u);
+  EXPECT_EQ(ymparisto.kaynnistin.kaynnistykset[0].kohde, std::string(euro::valmistajanPalvelin) + "/");
 
   // Alt+T: "&Tallenna oletusarvoiksi" writes the settings file.
   paina('T', true);
