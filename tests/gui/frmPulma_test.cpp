@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -23,6 +22,7 @@
 #include "frmPulma/qt/tulostin.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
+#include "tuki/prosessi.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -76,10 +76,7 @@ struct Pulma : ::testing::Test {
   }
   static std::string leikepoyta() { return ansiksi(QGuiApplication::clipboard()->text()); }
   static QString pdfTeksti(const std::string& pdf, const char* muoto) {
-    QProcess p;
-    p.start("pdftotext", {muoto, qs(pdf), "-"});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return QString::fromUtf8(testi::ajaOhjelma("pdftotext", {muoto, pdf, "-"}).ulos);
   }
 };
 
