@@ -45,6 +45,9 @@ class Toiminta {
 
   // Whether the program was ended (lopetaOhjelma of the view was called).
   bool lopetettu() const { return lopetettu_; }
+  // Whether a command (or start-up) is running: a message box or dialog of it is open. A view
+  // must not drop the window then (closing by the frame waits or is refused).
+  bool kesken() const { return kesken_; }
 
  private:
   void lataa(const std::string& komentorivi);

@@ -35,7 +35,8 @@ euro::Pulmanloppu Toiminta::nayta(const std::string& raportti, const std::string
 }
 
 void Toiminta::napsautus(const std::string& ohjain) {
-  // Each command traps its own failures; this only keeps anything unforeseen inside.
+  // Each command traps its own failures; anything unforeseen is still reported, never thrown
+  // out of the event.
   try {
     if (ohjain == "cmdOK") cmdOK_Click();
     else if (ohjain == "cmdTulosta") cmdTulosta_Click();
@@ -44,6 +45,7 @@ void Toiminta::napsautus(const std::string& ohjain) {
     else if (ohjain == "cmdEtatuki") remoteus::sremo_KaynnistaAsenna();
     else if (ohjain == "cmdLopeta") cmdLopeta_Click();
   } catch (...) {
+    euro::fe_Virhe(euro::nykyinenVirhe(), 0, "frmPulma", ohjain + "_Click");
   }
 }
 

@@ -27,7 +27,7 @@ class Toiminta {
   euro::Pulmanloppu nayta(const std::string& raportti, const std::string& hakuehdot);
 
   // A click on a button by its name (the access keys and Enter click them too). Other names
-  // do nothing.
+  // do nothing. Never throws.
   void napsautus(const std::string& ohjain);
 
   // Whether the person chose to end the program during the current showing.

@@ -241,6 +241,30 @@ TEST_F(Ikkuna, PaloittelunJalkeisetToimet) {
   }
 }
 
+// Closing by the frame waits while the split command's question is open.
+TEST_F(Ikkuna, EiSuljetaKomennonAikana) {
+  struct Sulkija : euro::Viestilaatikko {
+    frmMain* w;
+    bool suljettiin = true;
+    int nayta(const std::string&, const std::string&, int) override {
+      suljettiin = w->close();
+      return euro::vastaus::ei;
+    }
+    void palautaHiiri() override {}
+  } sulkija;
+  frmMain w;
+  sulkija.w = &w;
+  ymp.ohjelma.viestit = &sulkija;
+  testi::kirjoitaTiedosto(tiedosto, t00());
+  w.show();
+  w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(tiedosto));
+  w.ohjain<QCheckBox>("chkAikaleimaaPaloiteltava")->setChecked(false);
+  w.ohjain<QPushButton>("cmdPaloittele")->click();
+  EXPECT_FALSE(sulkija.suljettiin);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(w.close());
+}
+
 TEST_F(Ikkuna, TarkistukseenPysahtynytAjoJaTallentamatonLopetus) {
   frmMain w;
   w.kaynnisty("");

@@ -1,5 +1,6 @@
 #include "frmMain/qt/frmMain.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -43,4 +44,13 @@ bool frmMain::eventFilter(QObject* kohde, QEvent* tapahtuma) {
     return true;
   }
   return QWidget::eventFilter(kohde, tapahtuma);
+}
+
+void frmMain::closeEvent(QCloseEvent* tapahtuma) {
+  // The window stays while a command of it runs; it would be dropped under the command.
+  if (toiminta_.kesken() && !toiminta_.lopetettu()) {
+    tapahtuma->ignore();
+    return;
+  }
+  QWidget::closeEvent(tapahtuma);
 }

@@ -27,6 +27,7 @@ class frmMain : public QWidget, public qtpuoli::QtNakyma {
 
  protected:
   bool eventFilter(QObject* kohde, QEvent* tapahtuma) override;
+  void closeEvent(QCloseEvent* tapahtuma) override;
 
  private:
   QStringList levennetyt_;

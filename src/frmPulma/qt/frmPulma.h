@@ -23,6 +23,8 @@ class frmPulma : public QDialog, public qtpuoli::QtNakyma {
   const std::string& raportti() const { return toiminta_->raportti(); }
 
   void naytaModaalisti() override;
+  // Not asked of the dialog: the error handler ends the program through Pulmaikkuna::lopeta
+  // once the report is logged.
   void lopetaOhjelma() override {}
 
   // Tests act instead of the person: the dialog is handed over just before it is shown.
