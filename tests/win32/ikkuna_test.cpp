@@ -282,42 +282,6 @@ TEST_F(Win32Ikkunat, ArvotTallentuvatOhjaimistaJaPalaavatNiihin) {
   EXPECT_EQ(SendMessageW(w.ohjain("chkNaytaPaloitellut"), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
-// A click that arrives while a message box of the split is open starts no second split.
-TEST_F(Win32Ikkunat, ToinenPaloitteluEiAlaKunViestiOnAuki) {
-  const std::string syote = kansio / "TITO.TXT";
-  testi::T00 a;
-  const std::string sisalto = a.rivi() + "\r\nT10\r\n";
-  testi::kirjoitaTiedosto(syote, sisalto);
-  win32puoli::frmMain f;
-  f.toiminta().kaynnisty("*");
-  win32puoli::Win32Ikkuna& w = f.ikkuna();
-  w.asetaArvo("txtPaloiteltavaTiedosto", syote);
-  w.asetaArvo("chkAikaleimaaPaloiteltava", "0");
-
-  class Sisakkainen : public euro::Viestilaatikko {
-   public:
-    int nayta(const std::string&, const std::string&, int) override {
-      ++kysymyksia;
-      if (kysymyksia == 1) SendMessageW(painike, BM_CLICK, 0, 0);
-      return euro::vastaus::ei;
-    }
-    void palautaHiiri() override {}
-    HWND painike = nullptr;
-    int kysymyksia = 0;
-  } viestit;
-  viestit.painike = w.ohjain("cmdPaloittele");
-  ymparisto.ohjelma.viestit = &viestit;
-  napauta(w.ohjain("cmdPaloittele"));
-  ymparisto.ohjelma.viestit = &ymparisto.viestit;
-
-  EXPECT_EQ(viestit.kysymyksia, 1);
-  const auto tiedostot = testi::tiedostot(kansio.polku());
-  std::string kaikki;
-  for (const std::string& n : tiedostot)
-    if (n != "TITO.TXT" && n.rfind("ohjelma", 0) != 0) kaikki += testi::lueTiedosto(kansio / n);
-  EXPECT_EQ(kaikki, sisalto);
-}
-
 // A failure inside a window procedure reaches the central handler and the program goes on.
 TEST_F(Win32Ikkunat, IkkunaproseduurinVirheRaportoidaan) {
   win32puoli::frmMain f;
