@@ -185,11 +185,14 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       luonti = OPEN_EXISTING;
       break;
     case Tila::kirjoita:
+    case Tila::uusi:
+    case Tila::yksityinen:
       oikeudet = GENERIC_WRITE;
       jako = FILE_SHARE_READ;
       luonti = CREATE_ALWAYS;
       break;
     case Tila::lisaa:
+    case Tila::lisaaOmaan:
       // Append data only: every write lands at the end, whoever else has the file open.
       // The length is read before a write, to cut back a write that failed half-way.
       oikeudet = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES;
