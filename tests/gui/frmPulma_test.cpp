@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -12,16 +16,14 @@
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virheraportti.h"
-#include "frmMain/frmMain.h"
-#include "frmMain/qtliittymat.h"
-#include "frmPulma/frmPulma.h"
-#include "frmPulma/tulostus.h"
+#include "frmMain/qt/frmMain.h"
+#include "frmMain/qt/qtliittymat.h"
+#include "frmPulma/qt/frmPulma.h"
+#include "frmPulma/qt/tulostin.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
 #include "tuki/prosessi.h"
 #include "tuki/testituki.h"
-#include "ui_frmMain.h"
-#include "ui_frmPulma.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ const std::string viiva = "\r\n" + std::string(70, '-') + "\r\n";
 struct Pulma : ::testing::Test {
   testi::Ymparisto ymp;
   testi::Kansio kansio;
-  Pulmaikkuna pulma;
+  QtPulmaikkuna pulma;
   std::string loki = kansio / "virhelog.txt", pdf = kansio / "r.pdf";
   std::string vanhaHakemisto = alusta::nykyinenHakemisto();
 
@@ -54,16 +56,16 @@ struct Pulma : ::testing::Test {
   }
   void TearDown() override {
     alusta::vaihdaHakemisto(vanhaHakemisto);
-    Pulmaikkuna::testikoukku = nullptr;
-    Pulmaikkuna::lopetuskoukku = nullptr;
+    frmPulma::testikoukku = nullptr;
+    QtPulmaikkuna::lopetuskoukku = nullptr;
     tulostus::valintakoukku = nullptr;
   }
   // Reports a failure; toimi acts in the open dialog, which is closed afterwards if still open.
   void raportoi(std::function<void(frmPulma&)> toimi) {
-    Pulmaikkuna::testikoukku = [toimi](frmPulma& w) {
+    frmPulma::testikoukku = [toimi](frmPulma& w) {
       QTimer::singleShot(0, &w, [&w, toimi] {
         toimi(w);
-        if (w.isVisible()) w.ui()->cmdOK->click();
+        if (w.isVisible()) w.ohjain<QPushButton>("cmdOK")->click();
       });
     };
     euro::fe_Virhe(53, ansi("Tiedostoa ei löydy: X"), 319, "euro.bas", "fe_PaljasHakemisto");
@@ -96,9 +98,9 @@ TEST_F(Pulma, PikanappaimetJaLoki) {
   EXPECT_TRUE(auki);
   frmPulma& w = pulma.ikkuna();
   EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(w.ui()->lblAppPath->text(), qs(kansio.polku()));
-  EXPECT_EQ(w.ui()->lblurl->text(), qs(hakuehdot));
-  EXPECT_TRUE(w.ui()->lblurl->isHidden() && w.ui()->cmdOK->isDefault());
+  EXPECT_EQ(w.ohjain<QLabel>("lblAppPath")->text(), qs(kansio.polku()));
+  EXPECT_EQ(w.ohjain<QLabel>("lblurl")->text(), qs(hakuehdot));
+  EXPECT_TRUE(w.ohjain<QLabel>("lblurl")->isHidden() && w.ohjain<QPushButton>("cmdOK")->isDefault());
   // The heading block, one more CR LF, the report: two empty lines after the clock.
   const std::string otsikko = euro::fe_Virheraportti();
   const std::size_t kello = otsikko.find("Tulostettu");
@@ -127,7 +129,7 @@ TEST_F(Pulma, NettineuvotKasinKopioitavaksi) {
     ymp.viestit.viestit.clear();
     ymp.viestit.vastaukset = {t.vastaus};
     ymp.kaynnistin.avausKoodi = t.koodi;
-    w.ui()->cmdNettineuvot->click();
+    w.ohjain<QPushButton>("cmdNettineuvot")->click();
     EXPECT_EQ(ymp.kaynnistin.kaynnistykset.back().kohde, osoite);
     const testi::Viesti kysymys{ansi("Avaa selainohjelmaasi sivu \n") + osoite +
                                     ansi("\n\nKopioidaanko osoite leikepöydälle?"),
@@ -151,9 +153,9 @@ TEST_F(Pulma, LopetusKahdellaVahvistuksella) {
     if (testi::onOlemassa(loki)) alusta::poistaTiedosto(loki);
     bool auki = false;
     std::string loppu = "ei";
-    Pulmaikkuna::lopetuskoukku = [&] { loppu = testi::onOlemassa(loki) ? "lokin jalkeen" : "heti"; };
+    QtPulmaikkuna::lopetuskoukku = [&] { loppu = testi::onOlemassa(loki) ? "lokin jalkeen" : "heti"; };
     raportoi([&](frmPulma& w) {
-      w.ui()->cmdLopeta->click();
+      w.ohjain<QPushButton>("cmdLopeta")->click();
       auki = w.isVisible();
     });
     std::vector<testi::Viesti> odotetut{kysymys, vahvistus};
@@ -194,7 +196,7 @@ TEST_F(Pulma, Tulostus) {
       QTimer::singleShot(0, &d, &QDialog::reject);
     };
     tulostaPdf(t.kohde);
-    w.ui()->cmdTulosta->click();
+    w.ohjain<QPushButton>("cmdTulosta")->click();
     EXPECT_EQ(ymp.viestit.viestit.size(), t.viesti.empty() ? 0u : 1u) << t.kohde;
     if (!t.viesti.empty()) {
       EXPECT_EQ(ymp.viestit.viestit[0].teksti, t.viesti);
@@ -219,8 +221,8 @@ TEST_F(Pulma, SisakkainenRaporttiTayttaaIkkunan) {
   ymp.kaynnistin.avausKoodi = 2;  // no browser to open the remote-support page
   std::string sisempi;
   raportoi([&](frmPulma& w) {
-    w.ui()->cmdEtatuki->click();
-    sisempi = ansiksi(w.ui()->lblPulma->text());
+    w.ohjain<QPushButton>("cmdEtatuki")->click();
+    sisempi = ansiksi(w.ohjain<QLabel>("lblPulma")->text());
   });
   EXPECT_NE(sisempi.find("Kutsurivi      9201\nModuulista   remoteus.bas\n"), std::string::npos);
   // Only the outer report is logged, when its dialog closes.
@@ -238,15 +240,15 @@ TEST_F(Pulma, IkkunanVirheNakyyJaKirjataan) {
   // The output file's name is taken by a folder: it cannot be opened for appending.
   alusta::luoHakemisto(kansio / "TITO-2018-08-1234567-8.TXT");
   std::string naytetty;
-  Pulmaikkuna::testikoukku = [&](frmPulma& w) {
+  frmPulma::testikoukku = [&](frmPulma& w) {
     naytetty = w.raportti();
-    QTimer::singleShot(0, w.ui()->cmdOK, &QPushButton::click);
+    QTimer::singleShot(0, w.ohjain<QPushButton>("cmdOK"), &QPushButton::click);
   };
   frmMain ikkuna;
   ikkuna.kaynnisty("*");
-  ikkuna.ui()->txtPaloiteltavaTiedosto->setText(qs(kansio / "TITO.TXT"));
-  ikkuna.ui()->chkAikaleimaaPaloiteltava->setChecked(false);
-  ikkuna.ui()->cmdPaloittele->click();
+  ikkuna.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qs(kansio / "TITO.TXT"));
+  ikkuna.ohjain<QCheckBox>("chkAikaleimaaPaloiteltava")->setChecked(false);
+  ikkuna.ohjain<QPushButton>("cmdPaloittele")->click();
   settings::nollaaApppath();
   EXPECT_NE(naytetty.find("TITO-2018-08-1234567-8.TXT\r\n(virhe "), std::string::npos) << naytetty;
   EXPECT_NE(naytetty.find("Kutsurivi      100\r\nModuulista   kolvanto\r\nRutiinista     paloittele"),
