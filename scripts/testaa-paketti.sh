@@ -96,7 +96,7 @@ echo "paketti: $msi"
 taulu() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
 taulu Property | grep -q '^ALLUSERS' && vika "MSI asentaisi koko koneelle"
 # Bit 8 of the word count: no administrator rights are asked.
-(( $(msiinfo suminfo "$msi" | sed -n 's/^Word Count: //p') & 8 )) || vika "MSI pyytäisi ylläpitäjän oikeudet"
+(( $(msiinfo suminfo "$msi" | sed -n 's/^Source: \([0-9]*\).*/\1/p') & 8 )) || vika "MSI pyytäisi ylläpitäjän oikeudet"
 taulu Property | grep -qx $'Manufacturer\tVombra Oy' || vika "MSI:n valmistaja puuttuu"
 ikkuna=0
 taulu File | grep -q $'^kolvanto.exe\t' && ikkuna=1
@@ -107,7 +107,9 @@ else
   echo "msi: kolvanto.exe ei ole vielä mukana, ei myöskään pikakuvakkeita"
 fi
 
+# A fresh prefix, as a new machine; its wine server is ended before the scratch folder goes.
 export WINEPREFIX="$raapu/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'wineserver -k 2>/dev/null; rm -rf "$raapu"' EXIT
 unset DISPLAY
 w() { timeout 300 wine "$@"; }
 msiexec() { w msiexec "$@" /qn >/dev/null 2>&1; }
@@ -151,7 +153,8 @@ n="$(ls "$tyo"/*.TXT 2>/dev/null | wc -l)"
 # A failing run: the output's name is taken by a folder; the report goes to virhelog.txt.
 mkdir -p "$tyo/vika"
 cp examples/TITO.TXT "$tyo/vika/TITO.TXT"
-for f in "$tyo"/*.TXT; do mkdir "$tyo/vika/$(basename "$f")"; done
+eka="$(ls "$tyo"/TITO-*.TXT | head -1)"
+mkdir "$tyo/vika/$(basename "$eka")"
 set +e
 w "$kansio/kolvanto-cli.exe" --ei-aikaleimaa "$wtyo\\vika\\TITO.TXT" >/dev/null 2>&1
 rc=$?
@@ -186,7 +189,9 @@ for l in "kolvanto.lnk" "kolvanto - paloittele heti.lnk"; do [[ ! -e "$valikko/$
 w reg query 'HKCU\Software\Vombra\kolvanto' >/dev/null 2>&1 && vika "poisto jätti rekisteriavaimen"
 [[ "$(summa)" == "$ennen" ]] || vika "poisto vei tai muutti ohjelman kirjoittamia tiedostoja"
 echo "msi: poistettu; jäljelle jäi:"
-(cd "$kansio/.." && find kolvanto kolvantoTITO-JAKO.OMA | sed 's/^/  /')
+(cd "$kansio/.." && for f in kolvantoTITO-JAKO.OMA kolvanto/* kolvanto/tiliotteet/TUODUT; do
+   if [[ -d $f ]]; then echo "$f/ ($(find "$f" -maxdepth 1 -type f | wc -l) tiedostoa)"; else echo "$f"; fi
+ done) | sed 's/^/  /'
 
 # ---------------------------------------------------------------- Windows ZIP
 (cd build/windows && cpack -G ZIP >/dev/null)
