@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -22,6 +21,7 @@
 #include "frmMain/qtliittymat.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
+#include "tuki/prosessi.h"
 #include "tuki/testituki.h"
 #include "ui_frmMain.h"
 
@@ -312,14 +312,11 @@ TEST_F(Ikkuna, AjaProsessinaIlmanIkkunaa) {
   testi::kopioi(alusta::ohjelmanHakemisto() + S + exe, ohjelma + S + exe);
   testi::kirjoitaTiedosto(tiedosto, "ohi\r\n" + t00());
   kirjoitaAsetukset("chkSuljeOhjelmaPaloittelunJalkeen = 1\r\n");
-  QProcess p;
-  auto ymparisto = QProcessEnvironment::systemEnvironment();
-  ymparisto.insert("QT_QPA_PLATFORM", "offscreen");
-  p.setProcessEnvironment(ymparisto);
-  p.start(qtpuoli::qs(ohjelma + S + exe), {"aja"});
-  ASSERT_TRUE(p.waitForFinished(30000)) << p.readAllStandardError().toStdString();
-  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  testi::Ajo ajo;
+  ajo.ymparisto = {{"QT_QPA_PLATFORM", "offscreen"}};
+  testi::Ajettu a = testi::ajaOhjelma(ohjelma + S + exe, {"aja"}, ajo);
+  EXPECT_FALSE(a.aikaLoppui);
+  EXPECT_EQ(a.koodi, 0) << a.virhe;
   EXPECT_EQ(testi::lueTiedosto(tuotos()), t00());
 }
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QPrintDialog>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -19,6 +18,7 @@
 #include "frmPulma/tulostus.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
+#include "tuki/prosessi.h"
 #include "tuki/testituki.h"
 #include "ui_frmMain.h"
 #include "ui_frmPulma.h"
@@ -74,10 +74,7 @@ struct Pulma : ::testing::Test {
   }
   static std::string leikepoyta() { return ansiksi(QGuiApplication::clipboard()->text()); }
   static QString pdfTeksti(const std::string& pdf, const char* muoto) {
-    QProcess p;
-    p.start("pdftotext", {muoto, qs(pdf), "-"});
-    p.waitForFinished();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return QString::fromUtf8(testi::ajaOhjelma("pdftotext", {muoto, pdf, "-"}).ulos);
   }
 };
 
