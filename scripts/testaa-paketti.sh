@@ -23,7 +23,7 @@ deb="$(ls -t build/linux/kolvanto_*.deb | head -1)"
 echo "paketti: $deb"
 dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || vika "Qt-riippuvuus puuttuu"
 dpkg -x "$deb" "$raapu/juuri"
-for f in usr/bin/kolvanto usr/bin/kolvanto-cli usr/share/applications/fi.vombra.kolvanto.desktop \
+for f in usr/bin/kolvanto usr/bin/kolvanto-cli usr/share/applications/kolvanto.desktop \
          usr/share/icons/hicolor/scalable/apps/kolvanto.svg \
          usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml \
          usr/share/doc/kolvanto/README.md usr/share/doc/kolvanto/kayttoohje.md \
@@ -34,13 +34,12 @@ done
 
 appstreamcli validate --no-net --pedantic "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml" \
   || vika "AppStream-kuvaus ei kelpaa"
-if command -v desktop-file-validate >/dev/null; then
-  desktop-file-validate "$raapu/juuri/usr/share/applications/fi.vombra.kolvanto.desktop" \
-    || vika "työpöytätiedosto ei kelpaa"
-fi
-# Software centres join the entry and the metadata by this name.
-grep -q '<launchable type="desktop-id">fi.vombra.kolvanto.desktop</launchable>' \
-  "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml" || vika "launchable ei vastaa työpöytätiedostoa"
+desktop-file-validate "$raapu/juuri/usr/share/applications/kolvanto.desktop" || vika "työpöytätiedosto ei kelpaa"
+# Software centres join the metadata to the desktop entry it names.
+kaynnistin="$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' \
+  "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml")"
+[[ -n "$kaynnistin" && -f "$raapu/juuri/usr/share/applications/$kaynnistin" ]] \
+  || vika "AppStream-kuvauksen launchable '$kaynnistin' ei ole paketin työpöytätiedosto"
 
 # An ordinary user: the program's folder is root's, so the settings go to the user's own.
 kayttaja=kolvantotesti
