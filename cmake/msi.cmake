@@ -15,7 +15,7 @@ set(KOLVANTO_MSI_SEURAAVA "${_msi_vuosi}.${PROJECT_VERSION_MINOR}.${_msi_seuraav
 
 # wixl takes only relative sources, from the build folder.
 file(RELATIVE_PATH _msi_lahde ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
-set(MSI_CLI "bin/kolvanto-cli.exe")
+set(MSI_CLI "$<PATH:RELATIVE_PATH,$<TARGET_FILE:kolvanto-cli>,${CMAKE_BINARY_DIR}>")
 set(MSI_README "${_msi_lahde}/README.md")
 set(MSI_OHJE "${_msi_lahde}/docs/kayttoohje.md")
 set(MSI_KUVAT "")
@@ -35,7 +35,8 @@ if(TARGET kolvanto)
               <RegistryValue Root="HKCU" Key="Software\Vombra\kolvanto" Name="kolvanto"
                              Type="string" Value="[INSTALLDIR]kolvanto.exe" KeyPath="yes"/>
             </Component>]=])
-  string(REPLACE "@MSI_IKKUNA_EXE@" "bin/kolvanto.exe" MSI_IKKUNA "${MSI_IKKUNA}")
+  string(REPLACE "@MSI_IKKUNA_EXE@" "$<PATH:RELATIVE_PATH,$<TARGET_FILE:kolvanto>,${CMAKE_BINARY_DIR}>"
+         MSI_IKKUNA "${MSI_IKKUNA}")
   set(MSI_PIKAKUVAKKEET [=[
         <Component Id="Pikakuvakkeet" Guid="{FA458ABF-D211-4E2B-944D-6483817D7EE5}">
           <Shortcut Id="Kuvake" Name="kolvanto" Target="[INSTALLDIR]kolvanto.exe"
@@ -53,8 +54,10 @@ if(TARGET kolvanto)
       <ComponentRef Id="Pikakuvakkeet"/>]=])
 endif()
 
+# The executables' places are known only when the build is generated.
 set(KOLVANTO_WXS ${CMAKE_BINARY_DIR}/kolvanto.wxs)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/kolvanto.wxs.in ${KOLVANTO_WXS} @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/kolvanto.wxs.in ${CMAKE_BINARY_DIR}/kolvanto.wxs.pohja @ONLY)
+file(GENERATE OUTPUT ${KOLVANTO_WXS} INPUT ${CMAKE_BINARY_DIR}/kolvanto.wxs.pohja)
 
 set(KOLVANTO_MSI ${CMAKE_BINARY_DIR}/kolvanto-${PROJECT_VERSION}.msi)
 add_custom_command(

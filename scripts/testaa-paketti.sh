@@ -90,7 +90,9 @@ echo "deb: kolvanto aja tavallisena käyttäjänä, $n tiedostoa, asetukset $dat
 [[ -d build/windows ]] || exit 0
 
 # ---------------------------------------------------------------- Windows MSI
-msi="$(ls -t build/windows/kolvanto-*.msi | head -1)"
+# KOLVANTO_MSI: another build's package (its kolvanto.wxs beside it) instead of the preset's.
+msi="${KOLVANTO_MSI:-$(ls -t build/windows/kolvanto-*.msi | head -1)}"
+msikansio="$(cd "$(dirname "$msi")" && pwd)"
 echo "paketti: $msi"
 taulu() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
 taulu Property | grep -q '^ALLUSERS' && vika "MSI asentaisi koko koneelle"
@@ -171,7 +173,7 @@ for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "uudelleenasennus ve
 echo "msi: asennettu uudelleen saman päälle"
 
 # A newer package from the same source: it replaces the installed one in place.
-(cd build/windows && wixl -a x64 -D Versio=18.8.22 -D Seuraava=18.8.23 -o "$raapu/uudempi.msi" kolvanto.wxs 2>/dev/null)
+(cd "$msikansio" && wixl -a x64 -D Versio=18.8.22 -D Seuraava=18.8.23 -o "$raapu/uudempi.msi" kolvanto.wxs 2>/dev/null)
 msiexec /i "$raapu/uudempi.msi" || vika "päivitys uudempaan epäonnistui"
 [[ "$(asennetut)" == 1 ]] || vika "päivityksen jälkeen kolvanto on luettelossa $(asennetut) kertaa"
 [[ "$(versio)" == 18.8.22 ]] || vika "päivityksen jälkeen versio on $(versio)"
