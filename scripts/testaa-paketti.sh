@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 juuri="$(pwd)"
 raapu="$(mktemp -d)"
-trap 'rm -rf "$raapu"' EXIT
+trap 'chmod -R u+w "$raapu" 2>/dev/null; rm -rf "$raapu"' EXIT
 chmod 755 "$raapu"
 
 vika() { echo "VIRHE: $*" >&2; exit 1; }
@@ -41,16 +41,25 @@ kaynnistin="$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1
 [[ -n "$kaynnistin" && -f "$raapu/juuri/usr/share/applications/$kaynnistin" ]] \
   || vika "AppStream-kuvauksen launchable '$kaynnistin' ei ole paketin työpöytätiedosto"
 
-# An ordinary user: the program's folder is root's, so the settings go to the user's own.
-kayttaja=kolvantotesti
-id "$kayttaja" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$kayttaja"
+# An ordinary user: the program's folder is root's, so the settings go to the user's own. Run
+# as root, the test makes a user of its own; run by an ordinary user, it is that user.
 koti="$raapu/koti"
 mkdir -p "$koti/tiliotteet"
 cp examples/TITO.TXT "$koti/tiliotteet/"
-chown -R "$kayttaja:" "$koti"
+kayttaja=kolvantotesti
+if [[ $(id -u) -eq 0 ]]; then
+  id "$kayttaja" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$kayttaja"
+  omista() { chown -R "$kayttaja:" "$@"; }
+  vaihda=(setpriv --reuid="$kayttaja" --regid="$kayttaja" --clear-groups)
+else
+  omista() { :; }
+  vaihda=()
+  # Unpacked by this user: the program's folder must be closed to it, as an installed one is.
+  chmod 555 "$raapu/juuri/usr/bin"
+fi
+omista "$koti"
 kayttajana() {
-  setpriv --reuid="$kayttaja" --regid="$kayttaja" --clear-groups \
-    env -i HOME="$koti" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
+  "${vaihda[@]}" env -i HOME="$koti" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
     XDG_RUNTIME_DIR="$koti" "$@"
 }
 kayttajana test -w "$raapu/juuri/usr/bin" && vika "ohjelmakansio on tavalliselle käyttäjälle kirjoitettava: koe ei kerro mitään"
@@ -70,7 +79,7 @@ printf '%s\r\n' "txtPaloiteltavaTiedosto = $koti/tiliotteet/TITO.TXT" \
   "txtTallennusHakemisto = $koti/tiliotteet/ikkuna" "chkAikaleimaaPaloiteltava = 1" \
   "chkNaytaPaloitellut = 0" "chkSuljeOhjelmaPaloittelunJalkeen = 1" > "$data/TITO-JAKO.OMA"
 mkdir "$koti/tiliotteet/ikkuna"
-chown -R "$kayttaja:" "$data" "$koti/tiliotteet/ikkuna"
+omista "$data" "$koti/tiliotteet/ikkuna"
 set +e
 kayttajana timeout 60 "$raapu/juuri/usr/bin/kolvanto" aja >"$raapu/ikkuna.log" 2>&1
 rc=$?
@@ -110,7 +119,7 @@ fi
 
 # A fresh prefix, as a new machine; its wine server is ended before the scratch folder goes.
 export WINEPREFIX="$raapu/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null; rm -rf "$raapu"' EXIT
+trap 'wineserver -k 2>/dev/null; chmod -R u+w "$raapu" 2>/dev/null; rm -rf "$raapu"' EXIT
 unset DISPLAY
 w() { timeout 300 wine "$@"; }
 msiexec() { w msiexec "$@" /qn >/dev/null 2>&1; }
