@@ -4,9 +4,10 @@
 #   and an unattended `kolvanto aja` (Qt offscreen) with a prepared settings file; the user's
 #   data folder must be made and hold the settings, nothing may be written beside the program;
 # - its desktop entry and AppStream metadata, validated;
-# - the Windows MSI in a fresh Wine prefix: installed silently, kolvanto-cli run from the
-#   installed folder, installed again over itself, upgraded by a newer package, refused a
-#   downgrade, removed; what the program wrote must be left, the program must be gone;
+# - the Windows MSI in a fresh Wine prefix: installed silently, kolvanto-cli (and, once the
+#   package holds it, `kolvanto.exe aja` on an Xvfb display :95-:97) run from the installed
+#   folder, installed again over itself, upgraded by a newer package, refused a downgrade,
+#   removed; what the program wrote must be left, the program and its shortcuts gone;
 # - the Windows ZIP's kolvanto-cli under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -160,6 +161,30 @@ printf '%s\r\n' "txtPaloiteltavaTiedosto = $wtyo\\TITO.TXT" "chkAikaleimaaPaloit
 w "$kansio/kolvanto-cli.exe" >/dev/null 2>&1 || vika "asennettu kolvanto-cli.exe ei paloitellut asetuksilla"
 n="$(ls "$tyo"/*.TXT 2>/dev/null | wc -l)"
 [[ "$n" -gt 0 && -d "$tyo/TUODUT" ]] || vika "paloittelu asennetulla ohjelmalla ei tehnyt tiedostoja"
+if ((ikkuna)); then
+  # The window as the shortcut "kolvanto - paloittele heti" starts it, with the close option:
+  # it splits, saves its settings and ends without anyone. Wine's windows need an X server.
+  cp examples/TITO.TXT "$tyo/"
+  printf '%s\r\n' "txtPaloiteltavaTiedosto = $wtyo\\TITO.TXT" "chkAikaleimaaPaloiteltava = 1" \
+    "chkNaytaPaloitellut = 0" "chkSuljeOhjelmaPaloittelunJalkeen = 1" > "${kansio}TITO-JAKO.OMA"
+  naytto=""
+  for d in 95 96 97; do [[ -e /tmp/.X$d-lock ]] || { naytto=$d; break; }; done
+  [[ -n $naytto ]] || vika "näytöt :95-:97 ovat kaikki käytössä"
+  Xvfb ":$naytto" -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 2
+  set +e
+  DISPLAY=":$naytto" timeout 120 wine "$kansio/kolvanto.exe" aja >/dev/null 2>&1
+  rc=$?
+  set -e
+  kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
+  [[ $rc -ne 124 ]] || vika "kolvanto.exe aja ei päättynyt itsestään"
+  [[ $rc -eq 0 && ! -e "$tyo/TITO.TXT" && $(ls "$tyo/TUODUT" | wc -l) -eq 2 ]] \
+    || vika "asennettu kolvanto.exe aja ei paloitellut ($rc)"
+  grep -q '^optAsiakastunnus = True' "${kansio}TITO-JAKO.OMA" || vika "kolvanto.exe ei tallentanut asetuksiaan"
+  echo "msi: asennettu kolvanto.exe aja paloitteli, tallensi asetukset ja päättyi itse"
+fi
+
 # A failing run: the output's name is taken by a folder; the report goes to virhelog.txt.
 mkdir -p "$tyo/vika"
 cp examples/TITO.TXT "$tyo/vika/TITO.TXT"
@@ -205,7 +230,7 @@ echo "msi: poistettu; jäljelle jäi:"
 
 # ---------------------------------------------------------------- Windows ZIP
 (cd build/windows && cpack -G ZIP >/dev/null)
-zip="$(ls -t build/windows/kolvanto-cli-*-windows.zip | head -1)"
+zip="$(ls -t build/windows/kolvanto-*-windows.zip | head -1)"
 mkdir "$raapu/win"
 (cd "$raapu/win" && python3 -m zipfile -e "$juuri/$zip" .)
 for f in README.txt kayttoohje.txt kolvanto-cli.exe; do [[ -f "$raapu/win/$f" ]] || vika "$f puuttuu ZIPistä"; done
