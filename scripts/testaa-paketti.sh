@@ -101,7 +101,8 @@ echo "deb: kolvanto aja tavallisena käyttäjänä, $n tiedostoa, asetukset $dat
 
 # ---------------------------------------------------------------- Windows MSI
 # KOLVANTO_MSI: another build's package (its kolvanto.wxs beside it) instead of the preset's.
-msi="${KOLVANTO_MSI:-$(ls -t build/windows/kolvanto-*.msi | head -1)}"
+msi="${KOLVANTO_MSI:-$( (ls -t build/windows/kolvanto-*.msi 2>/dev/null || true) | head -1)}"
+[[ -f "$msi" ]] || vika "MSI-pakettia ei ole: tekeekö windows-esiasetus sen (wixl asennettu)?"
 msikansio="$(cd "$(dirname "$msi")" && pwd)"
 echo "paketti: $msi"
 taulu() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
