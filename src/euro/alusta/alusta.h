@@ -32,6 +32,13 @@ bool listaakoHakemisto(const std::string& hakemisto);
 
 // Makes one directory level; its parent must exist. Throws on any failure.
 void luoHakemisto(const std::string& polku);
+// Makes one directory level that only its owner may enter (POSIX mode 0700; Windows: as
+// luoHakemisto, the profile's rights apply). Throws on any failure.
+void luoOmaHakemisto(const std::string& polku);
+
+// POSIX: whether this user may create files in the directory (access(2), W_OK and X_OK).
+// Not defined on Windows, where the data directory does not depend on it.
+bool voikoKirjoittaa(const std::string& hakemisto);
 
 // Renames a file; never replaces an existing one (58 when the new name is taken).
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi);

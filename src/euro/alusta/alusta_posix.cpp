@@ -148,6 +148,14 @@ void luoHakemisto(const std::string& polku) {
   if (::mkdir(natiivi(polku).c_str(), 0777) != 0) heitaErrno(errno, polku);
 }
 
+void luoOmaHakemisto(const std::string& polku) {
+  if (::mkdir(natiivi(polku).c_str(), 0700) != 0) heitaErrno(errno, polku);
+}
+
+bool voikoKirjoittaa(const std::string& hakemisto) {
+  return ::access(natiivi(hakemisto).c_str(), W_OK | X_OK) == 0;
+}
+
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   if (auto v = kysyVika(Vaihe::nimea, vanha)) heitaVirhe(v->numero, vanha);
   std::string a = natiivi(vanha), b = natiivi(uusi);

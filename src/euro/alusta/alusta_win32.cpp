@@ -151,6 +151,8 @@ void luoHakemisto(const std::string& polku) {
   if (!::CreateDirectoryW(leve(polku).c_str(), nullptr)) heitaKoodi(::GetLastError(), polku);
 }
 
+void luoOmaHakemisto(const std::string& polku) { luoHakemisto(polku); }
+
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   if (auto v = kysyVika(Vaihe::nimea, vanha)) heitaVirhe(v->numero, vanha);
   std::wstring a = leve(vanha), b = leve(uusi);
