@@ -78,7 +78,7 @@ struct TempHakemisto : ::testing::Test {
   testi::Kansio kansio;
   testi::Muuttujat muuttujat;
   void SetUp() override {
-    for (const char* n : {"TEMP", "TMP", "TMPDIR"}) muuttujat.aseta(n, std::nullopt);
+    for (const char* n : {"TEMP", "TMP", "TMPDIR", "XDG_RUNTIME_DIR"}) muuttujat.aseta(n, std::nullopt);
   }
 };
 
@@ -91,6 +91,7 @@ TEST_F(TempHakemisto, MuuttujatJaVaravaihtoehdot) {
     std::optional<std::string> temp, tmp, tmpdir;
     std::string data;
     std::string tulos;
+    std::optional<std::string> xdg = std::nullopt;
   };
   const auto nl = std::nullopt;
   // Where a missing directory leads: on Windows the data directory's drive, not tested again.
@@ -115,11 +116,16 @@ TEST_F(TempHakemisto, MuuttujatJaVaravaihtoehdot) {
     tapaukset.push_back({"ei muuttujia: /tmp", nl, nl, nl, toinen, "/tmp/"});
     tapaukset.push_back({"puuttuva TMPDIR: datahakemisto", nl, nl, puuttuva, toinen, toinen + S});
     tapaukset.push_back({"ei muuttujia eika dataa", puuttuva, nl, nl, "", "/"});
+    tapaukset.push_back({"istunnon oma kansio ennen /tmp", nl, nl, nl, toinen, k + S, k});
+    tapaukset.push_back({"TMPDIR ennen istunnon kansiota", nl, nl, toinen, "", toinen + S, k});
+    tapaukset.push_back({"puuttuva istunnon kansio: /tmp", nl, nl, nl, toinen, "/tmp/", puuttuva});
+    tapaukset.push_back({"suhteellinen istunnon kansio: /tmp", nl, nl, nl, toinen, "/tmp/", std::string(".")});
   }
   for (const auto& t : tapaukset) {
     muuttujat.aseta("TEMP", t.temp);
     muuttujat.aseta("TMP", t.tmp);
     muuttujat.aseta("TMPDIR", t.tmpdir);
+    muuttujat.aseta("XDG_RUNTIME_DIR", t.xdg);
     ymp.ohjelma.datahakemisto = t.data;
     EXPECT_EQ(euro::fe_TempHakemisto(), t.tulos) << t.kuvaus;
   }
