@@ -88,12 +88,22 @@ TEST_F(Pulma, PikanappaimetJaLoki) {
   raportoi([&](frmPulma& w) {
     QApplication::setActiveWindow(&w);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    for (Qt::Key k : {Qt::Key_K, Qt::Key_N, Qt::Key_E, Qt::Key_L, Qt::Key_T, Qt::Key_O}) {
-      if (k == Qt::Key_O) auki = w.isVisible();
+    // A mnemonic clicks after a short animation: wait for each button's effect.
+    const std::pair<Qt::Key, std::function<bool()>> napit[] = {
+        {Qt::Key_K, [] { return !leikepoyta().empty(); }},
+        {Qt::Key_N, [this] { return ymp.kaynnistin.kaynnistykset.size() == 1; }},
+        {Qt::Key_E, [this] { return ymp.kaynnistin.kaynnistykset.size() == 2; }},
+        {Qt::Key_L, [this] { return ymp.viestit.viestit.size() == 1; }},
+        {Qt::Key_T, [this] { return testi::onOlemassa(pdf); }},
+    };
+    for (const auto& [k, valmis] : napit) {
       QTest::keyClick(&w, k, Qt::AltModifier);
-      QTest::qWait(400);  // a mnemonic clicks after a 100 ms animation; room for a slow machine
+      EXPECT_TRUE(QTest::qWaitFor(valmis, 10000)) << k;
     }
     kopio = leikepoyta();
+    auki = w.isVisible();
+    QTest::keyClick(&w, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }, 10000));
   });
   EXPECT_TRUE(auki);
   frmPulma& w = pulma.ikkuna();
