@@ -52,7 +52,7 @@ Odotus malli(const std::string& tiliote, const std::string& kohde,
   std::map<std::string, std::size_t> indeksi;
   split::TiedostonYhteenveto* nyt = nullptr;
   std::string* sisalto = nullptr;
-  for (const std::string& r : fuzz::rivit(tiliote)) {
+  for (const std::string& r : fuzz::tilioterivit(tiliote)) {
     if (r.size() >= 3 && r[0] == 'T' && r[1] == '0' && r[2] == '0') {
       std::string polku = split::muodostanimi(r, kohde, a, alku, loppu);
       if (euro::ansiUtf8(polku.substr(kohde.size())).size() > 255) {

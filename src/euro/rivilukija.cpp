@@ -5,10 +5,11 @@
 
 namespace euro {
 
-RiviLukija::RiviLukija(Lahde lahde, std::size_t puskurinKoko)
+RiviLukija::RiviLukija(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto)
     : lahde_(std::move(lahde)),
       puskuri_(new char[puskurinKoko ? puskurinKoko : 1]),
-      koko_(puskurinKoko ? puskurinKoko : 1) {}
+      koko_(puskurinKoko ? puskurinKoko : 1),
+      saanto_(saanto) {}
 
 bool RiviLukija::tayta() {
   if (lopussa_) return false;
@@ -31,17 +32,25 @@ bool RiviLukija::lueRivi(std::string& rivi) {
       }
     }
     const char* p = puskuri_.get() + alku_;
-    const void* cr = std::memchr(p, '\r', loppu_ - alku_);
-    if (!cr) {
-      rivi.append(p, loppu_ - alku_);
+    std::size_t m = loppu_ - alku_;
+    const void* cr = std::memchr(p, '\r', m);
+    std::size_t n = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - p) : m;
+    bool lf = false;
+    if (saanto_ == Rivisaanto::tiliote) {
+      if (const void* l = std::memchr(p, '\n', n)) {
+        n = static_cast<std::size_t>(static_cast<const char*>(l) - p);
+        lf = true;
+      }
+    }
+    if (!cr && !lf) {
+      rivi.append(p, m);
       alku_ = loppu_;
       jotain = true;
       continue;
     }
-    std::size_t n = static_cast<const char*>(cr) - p;
     rivi.append(p, n);
     alku_ += n + 1;
-    ohitaLf_ = true;
+    ohitaLf_ = !lf;
     return true;
   }
 }

@@ -62,7 +62,8 @@ bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos) {
   std::string puskuri = euro::ansi("Konekielisen tiliotetiedoston erätietueet T00, XXXX = paloitteluehto") +
                         "\r\n\r\n" + kehys + merkit + "\r\n";
   alusta::Tiedosto tiliote(polku, alusta::Tila::lue);
-  euro::RiviLukija lukija([&](char* b, std::size_t n) { return tiliote.lue(b, n); }, puskurinKoko);
+  euro::RiviLukija lukija([&](char* b, std::size_t n) { return tiliote.lue(b, n); }, puskurinKoko,
+                          euro::Rivisaanto::tiliote);
   std::string rivi;
   while (lukija.lueRivi(rivi)) {
     if (!onT00(rivi)) continue;

@@ -153,7 +153,8 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
     asetapos(a, posAlku, posLoppu);
 
     syote.avaa(polku, alusta::Tila::lue);
-    euro::RiviLukija lukija([&](char* b, std::size_t n) { return syote.lue(b, n); }, puskurinKoko);
+    euro::RiviLukija lukija([&](char* b, std::size_t n) { return syote.lue(b, n); }, puskurinKoko,
+                            euro::Rivisaanto::tiliote);
     std::unordered_map<std::string, std::size_t> indeksit;
     TiedostonYhteenveto* nykyinen = nullptr;
     std::string rivi;
