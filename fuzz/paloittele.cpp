@@ -2,7 +2,8 @@
 // order, CR LF, appending) says what every output file must hold; the file names come from
 // muodostanimi, which has tests of its own.
 //
-// Input: one byte of choices, two of key positions, then the statement, where 0xFF k stands
+// Input: one byte of choices (key, archiving, twice, target folder, read buffer's size), two of
+// key positions, then the statement, where 0xFF k stands
 // for k * 300 bytes "L" (k > 0) or one 0xFF (k = 0), so that lines longer than the split's
 // write buffer come within reach; the statement stays under 256 KiB, to keep runs fast.
 #include <map>
@@ -91,6 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   const bool arkistoi = valinnat & 4;
   const bool kahdesti = !arkistoi && (valinnat & 8);
   const bool kohdeOn = valinnat & 16;
+  // The read buffer's borders anywhere in lines, line ends and T00 lines.
+  const std::size_t puskurit[] = {0, 1, 2, 3, 7, 64, 331, 4096};
+  split::asetaLukupuskurinKoko(puskurit[valinnat >> 5]);
   if (kohdeOn) fuzz::fs::create_directory(ulos);
   fuzz::kirjoita(kansio / "TITO.TXT", tiliote);
 

@@ -37,6 +37,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
       VARMISTA(saatu == odotettu);
       // The end stays the end.
       VARMISTA(!lukija.lueRivi(rivi) && rivi.empty());
+
+      // The pieces themselves: a line begins with alkaa, CR LF is said only when both bytes
+      // follow in the buffer, and the pieces make the lines.
+      kohta = 0;
+      euro::RiviVirta virta(
+          [&](char* b, std::size_t n) {
+            std::size_t m = std::min({n, k, syote.size() - kohta});
+            std::memcpy(b, syote.data() + kohta, m);
+            kohta += m;
+            return m;
+          },
+          tapa.first, saanto);
+      std::vector<std::string> palat;
+      bool kesken = false;
+      euro::Pala p;
+      while (virta.seuraava(p)) {
+        VARMISTA(p.alkaa == !kesken);
+        VARMISTA(p.koko <= tapa.first);
+        if (p.alkaa) palat.emplace_back();
+        palat.back().append(p.data, p.koko);
+        if (p.loppu == euro::Loppu::crlf) VARMISTA(p.data[p.koko] == '\r' && p.data[p.koko + 1] == '\n');
+        kesken = p.loppu == euro::Loppu::jatkuu;
+      }
+      VARMISTA(!kesken);
+      VARMISTA(palat == odotettu);
     }
   }
   return 0;

@@ -1,7 +1,9 @@
 #include "split/paloittele.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <unordered_map>
+#include <string_view>
+#include <vector>
 
 #include "euro/ohjelma.h"
 #include "euro/polut.h"
@@ -14,29 +16,64 @@ namespace split {
 
 namespace {
 
-constexpr std::size_t puskurinKoko = 64 * 1024;
 constexpr char sep = alusta::erotin;
+constexpr std::size_t lukupuskurinOletus = 256 * 1024;
+std::size_t lukupuskuri = lukupuskurinOletus;
 
-// Appends whole lines with CR LF to the current output file, through a fixed buffer that is
-// emptied before the file is closed. A write that fails takes its bytes back, so that a full
-// disk never leaves a company's file ending inside a line.
+// Appends the batches' bytes to the current output file: pieces of the read buffer gathered
+// into one write, made before the buffer is read over and before the file is closed. It
+// knows the file's length at every whole line it has written, so that a failed write, or a
+// failure in the middle of a line, never leaves a company's file ending inside a line.
 class Kirjoittaja {
  public:
-  Kirjoittaja() { puskuri_.reserve(puskurinKoko); }
-
-  void avaa(const std::string& polku) {
+  // pituusTarvitaan: the file's length before the batch is asked for. Otherwise it is not
+  // read (one system call per batch less) and a failure reckons it back from the length then.
+  void avaa(const std::string& polku, bool pituusTarvitaan) {
     sulje();
     tiedosto_.avaa(polku, alusta::Tila::lisaa);
+    alkuTiedossa_ = pituusTarvitaan;
+    alku_ = pituusTarvitaan ? tiedosto_.pituus() : 0;
+    kirjoitettu_ = 0;
+    ehja_ = alku_;
   }
 
-  void kirjoitaRivi(const std::string& rivi) {
-    if (puskuri_.size() + rivi.size() + 2 > puskurinKoko) tyhjenna();
-    if (rivi.size() + 2 > puskurinKoko) {
-      tiedosto_.lisaaKokonaan(rivi, "\r\n");
-      return;
+  // The bytes must stay where they are until tyhjenna().
+  void lisaa(const char* data, std::size_t n) {
+    if (n == 0) return;
+    if (!jono_.empty() && jono_.back().data + jono_.back().koko == data) {
+      jono_.back().koko += n;
+    } else {
+      if (jono_.size() == osiaEnintaan) tyhjenna();
+      jono_.push_back({data, n});
     }
-    puskuri_ += rivi;
-    puskuri_ += "\r\n";
+    jonossa_ += n;
+  }
+
+  // What has been given so far ends a line.
+  void rivinLoppu() { ehjaJonossa_ = jonossa_; }
+
+  void tyhjenna() {
+    if (jono_.empty()) return;
+    const std::uint64_t odotettu = alku_ + kirjoitettu_;
+    const std::size_t n = jonossa_, ehja = ehjaJonossa_;
+    // Emptied also after a failed write: the same bytes must not be written again.
+    struct Tyhjaksi {
+      Kirjoittaja& k;
+      ~Tyhjaksi() {
+        k.jono_.clear();
+        k.jonossa_ = k.ehjaJonossa_ = 0;
+      }
+    } tyhjaksi{*this};
+    std::uint64_t tehty = 0;
+    try {
+      tiedosto_.kirjoitaOsat(jono_.data(), jono_.size(), tehty);
+    } catch (...) {
+      kirjoitettu_ += tehty;
+      katkaiseEhjaan();
+      throw;
+    }
+    kirjoitettu_ += n;
+    if (ehja > 0) ehja_ = odotettu + ehja;
   }
 
   void sulje() {
@@ -45,41 +82,111 @@ class Kirjoittaja {
     tiedosto_.sulje();
   }
 
-  void suljeHiljaa() noexcept {
-    puskuri_.clear();
+  // After a failure: whole lines still waiting go out, a line left half-written is cut off,
+  // and the file is closed.
+  void suljeKesken() noexcept {
+    if (tiedosto_.onAuki()) {
+      try {
+        katkaiseJono(ehjaJonossa_);
+        tyhjenna();
+      } catch (...) {
+      }
+      katkaiseEhjaan();
+    }
+    jono_.clear();
+    jonossa_ = ehjaJonossa_ = 0;
     tiedosto_.suljeHiljaa();
   }
 
+  std::uint64_t pituusAlussa() const { return alku_; }
+
  private:
-  void tyhjenna() {
-    if (puskuri_.empty()) return;
-    // Cleared also after a failed write: the same bytes must not be written again.
-    try {
-      tiedosto_.lisaaKokonaan(puskuri_);
-    } catch (...) {
-      puskuri_.clear();
-      throw;
+  static constexpr std::size_t osiaEnintaan = 512;
+
+  // Cuts off what this file got past its last whole line. With the length at opening known,
+  // only when the length shows nothing but this run's bytes since; without it, whatever
+  // lies past the last whole line is taken for this run's own bytes.
+  void katkaiseEhjaan() noexcept {
+    if (alku_ + kirjoitettu_ == ehja_) return;
+    if (alkuTiedossa_) {
+      tiedosto_.katkaiseJos(alku_ + kirjoitettu_, ehja_);
+    } else {
+      try {
+        const std::uint64_t nyt = tiedosto_.pituus();
+        const std::uint64_t omat = kirjoitettu_ - ehja_;
+        if (nyt >= kirjoitettu_) tiedosto_.katkaiseJos(nyt, nyt - omat);
+      } catch (...) {
+      }
     }
-    puskuri_.clear();
+    // Tried once: a second try must not cut again.
+    kirjoitettu_ = ehja_ - alku_;
+  }
+
+  void katkaiseJono(std::size_t n) {
+    while (jonossa_ > n) {
+      alusta::Osa& o = jono_.back();
+      const std::size_t pois = std::min(o.koko, jonossa_ - n);
+      o.koko -= pois;
+      jonossa_ -= pois;
+      if (o.koko == 0) jono_.pop_back();
+    }
   }
 
   alusta::Tiedosto tiedosto_;
-  std::string puskuri_;
+  std::vector<alusta::Osa> jono_;
+  std::size_t jonossa_ = 0;
+  std::size_t ehjaJonossa_ = 0;  // the waiting bytes up to the end of the last whole line
+  std::uint64_t alku_ = 0;         // the file's length when opened
+  std::uint64_t kirjoitettu_ = 0;  // written since
+  std::uint64_t ehja_ = 0;         // the file's length after the last whole line written
+  bool alkuTiedossa_ = false;      // alku_ was read; otherwise the lengths count from 0
 };
 
-bool onT00(const std::string& rivi) {
-  return rivi.size() >= 3 && rivi[0] == 'T' && rivi[1] == '0' && rivi[2] == '0';
-}
+// The summary's files by path: hashes in a small open-addressing table, which stays in the
+// cache while tens of thousands of batches go by.
+class Tiedostohaku {
+ public:
+  static constexpr std::size_t eiLoydy = static_cast<std::size_t>(-1);
 
-std::string tiedostonimi(const std::string& polku) {
-  auto p = polku.find_last_of(sep);
-  return p == std::string::npos ? polku : polku.substr(p + 1);
-}
+  // The file's index in tiedostot, or eiLoydy; remembers where a new one would go.
+  std::size_t hae(const std::vector<TiedostonYhteenveto>& tiedostot, const std::string& polku) {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : polku) h = (h ^ c) * 1099511628211ull;
+    h |= 1;  // 0 marks a free place
+    std::size_t i = h & (koko - 1);
+    while (tiivisteet_[i] != 0) {
+      if (tiivisteet_[i] == h && tiedostot[indeksit_[i]].polku == polku) return indeksit_[i];
+      i = (i + 1) & (koko - 1);
+    }
+    vapaa_ = i;
+    tiiviste_ = h;
+    return eiLoydy;
+  }
+  // Puts the path last looked for, and not found, at index i.
+  void lisaa(std::size_t i) {
+    tiivisteet_[vapaa_] = tiiviste_;
+    indeksit_[vapaa_] = static_cast<std::uint32_t>(i);
+  }
+
+ private:
+  static constexpr std::size_t koko = 4096;  // over twice the files the summary keeps
+  static_assert(koko > 2 * Yhteenveto::tiedostoraja);
+  std::vector<std::uint64_t> tiivisteet_ = std::vector<std::uint64_t>(koko);
+  std::vector<std::uint32_t> indeksit_ = std::vector<std::uint32_t>(koko);
+  std::size_t vapaa_ = 0;
+  std::uint64_t tiiviste_ = 0;
+};
+
+const char crlf[] = "\r\n";
+
+bool onT00(const char* d, std::size_t n) { return n >= 3 && d[0] == 'T' && d[1] == '0' && d[2] == '0'; }
 
 const std::string otsikkoEiTehty = "PALOITTELUA EI TEHTY";
 const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
 
 }  // namespace
+
+void asetaLukupuskurinKoko(std::size_t koko) { lukupuskuri = koko ? koko : lukupuskurinOletus; }
 
 std::string aikaleima(const alusta::Aika& t) {
   char b[64];
@@ -153,37 +260,89 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
     asetapos(a, posAlku, posLoppu);
 
     syote.avaa(polku, alusta::Tila::lue);
-    euro::RiviLukija lukija([&](char* b, std::size_t n) { return syote.lue(b, n); }, puskurinKoko,
-                            euro::Rivisaanto::tiliote);
-    std::unordered_map<std::string, std::size_t> indeksit;
+    euro::RiviVirta virta([&](char* b, std::size_t n) { return syote.lue(b, n); }, lukupuskuri,
+                          euro::Rivisaanto::tiliote);
+    NimenMuodostaja nimet(a, posAlku, posLoppu);
+    const std::size_t tarve = nimet.tarve();
+    Tiedostohaku haku;
     TiedostonYhteenveto* nykyinen = nullptr;
-    std::string rivi;
-    while (lukija.lueRivi(rivi)) {
-      if (onT00(rivi)) {
-        std::string kohdepolku = muodostanimi(rivi, kohde, a, posAlku, posLoppu);
-        const std::string nimi = tiedostonimi(kohdepolku);
-        if (alusta::onLaitenimi(nimi) || alusta::vaihtaaNimen(nimi))
-          euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);
-        tuloste.avaa(kohdepolku);
-        auto& y = tulos.yhteenveto;
-        auto it = indeksit.find(kohdepolku);
-        if (it != indeksit.end()) {
-          nykyinen = &y.tiedostot[it->second];
-        } else if (y.tiedostot.size() < Yhteenveto::tiedostoraja) {
-          indeksit.emplace(kohdepolku, y.tiedostot.size());
-          y.tiedostot.push_back({kohdepolku, 0, 0});
-          nykyinen = &y.tiedostot.back();
+    std::string kohdepolku;
+
+    // A T00 line opens its company's file: the name reads only the line's first bytes.
+    auto aloitaEra = [&](std::string_view paa) {
+      const std::string& nimi = nimet.nimi(paa);
+      kohdepolku.assign(kohde).append(nimi);
+      if (alusta::onLaitenimi(nimi) || alusta::vaihtaaNimen(nimi))
+        euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);
+      tuloste.avaa(kohdepolku, false);
+      auto& y = tulos.yhteenveto;
+      const std::size_t i = haku.hae(y.tiedostot, kohdepolku);
+      if (i != Tiedostohaku::eiLoydy) {
+        nykyinen = &y.tiedostot[i];
+      } else if (y.tiedostot.size() < Yhteenveto::tiedostoraja) {
+        haku.lisaa(y.tiedostot.size());
+        y.tiedostot.push_back({kohdepolku, 0, 0});
+        nykyinen = &y.tiedostot.back();
+      } else {
+        nykyinen = &y.muut;
+      }
+      ++nykyinen->eria;
+    };
+
+    // Lines pass from the read buffer to the output in pieces. Only the beginning of a line
+    // whose first piece is too short to tell whether it is a T00 line, or to name its file,
+    // is copied aside (paa), and no further than the name reads.
+    std::string paa;
+    bool kerataan = false;
+    euro::Pala p;
+    while (virta.seuraava(p)) {
+      const char* d = p.data;
+      std::size_t n = p.koko;
+      if (p.alkaa) {
+        if (n >= 3 && !onT00(d, n)) {
+          // an ordinary line
+        } else if (n >= tarve || p.loppu != euro::Loppu::jatkuu) {
+          if (onT00(d, n)) aloitaEra(std::string_view(d, std::min(n, tarve)));
         } else {
-          nykyinen = &y.muut;
+          paa.assign(d, n);
+          kerataan = true;
+          n = 0;
         }
-        ++nykyinen->eria;
+      } else if (kerataan) {
+        const std::size_t m = std::min(n, tarve - paa.size());
+        paa.append(d, m);
+        d += m;
+        n -= m;
+      }
+      if (kerataan) {
+        const bool t00 = onT00(paa.data(), paa.size());
+        if ((paa.size() >= 3 && !t00) || paa.size() >= tarve || p.loppu != euro::Loppu::jatkuu) {
+          kerataan = false;
+          if (t00) aloitaEra(paa);
+          if (nykyinen) {
+            tuloste.lisaa(paa.data(), paa.size());
+            tuloste.tyhjenna();  // paa is used again for the next line
+          }
+        } else {
+          if (p.puskuriLoppui) tuloste.tyhjenna();
+          continue;
+        }
       }
       if (nykyinen) {
-        tuloste.kirjoitaRivi(rivi);
-        ++nykyinen->riveja;
-      } else {
+        if (p.loppu == euro::Loppu::crlf) {
+          tuloste.lisaa(d, n + 2);
+        } else {
+          tuloste.lisaa(d, n);
+          if (p.loppu == euro::Loppu::muu) tuloste.lisaa(crlf, 2);
+        }
+        if (p.loppu != euro::Loppu::jatkuu) {
+          tuloste.rivinLoppu();
+          ++nykyinen->riveja;
+        }
+      } else if (p.loppu != euro::Loppu::jatkuu) {
         ++tulos.yhteenveto.ohitetutRivit;
       }
+      if (p.puskuriLoppui) tuloste.tyhjenna();
     }
     tuloste.sulje();
     syote.sulje();
@@ -191,11 +350,7 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
   } catch (...) {
     euro::Virhe virhe = euro::nykyinenVirhe();
     // Whole lines already read still go out, as they would have line by line.
-    try {
-      tuloste.sulje();
-    } catch (...) {
-    }
-    tuloste.suljeHiljaa();
+    tuloste.suljeKesken();
     syote.suljeHiljaa();
     euro::fe_Virhe(virhe, euro::paikka::paloittele);
     tulos.valmis = false;

@@ -39,6 +39,10 @@ using Kello = std::function<alusta::Aika()>;
 // Checks end with their message; every other failure is reported through fe_Virhe.
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello = alusta::paikallinenAika);
 
+// The size of the statement file's read buffer; 0 gives back the default of 256 KiB. Tests and
+// fuzzers make it small, so that its borders fall everywhere in lines and batches.
+void asetaLukupuskurinKoko(std::size_t koko);
+
 // "YYYY-MM-DD+HHNNSS-"
 std::string aikaleima(const alusta::Aika& t);
 

@@ -46,6 +46,12 @@ void poistaTiedosto(const std::string& polku);
 // share mode 0), as another program may hold it; tests only. POSIX has no share modes.
 enum class Tila { lue, kirjoita, lisaa, yksin };
 
+// Bytes to write, where they lie.
+struct Osa {
+  const char* data;
+  std::size_t koko;
+};
+
 // An open file. lue: reading; kirjoita: created or emptied; lisaa: created or grown at its end.
 class Tiedosto {
  public:
@@ -68,6 +74,13 @@ class Tiedosto {
   // call, so that a full disk never leaves part of them. Bytes that another writer appended
   // meanwhile are left alone: then the file is not cut at all.
   void lisaaKokonaan(std::string_view a, std::string_view b = {});
+  // Writes the pieces in order, as one write for the fault hook; tehty grows with every byte
+  // that went through, also when it throws.
+  void kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty);
+  // The length in bytes.
+  std::uint64_t pituus();
+  // Cuts the file to pituus, only when it is exactly odotettu long now; silent.
+  void katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept;
   // Closes; harmless when nothing is open. Reports a failed close only when asked.
   void sulje();
   void suljeHiljaa() noexcept;

@@ -2,8 +2,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -254,6 +256,70 @@ void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
       }
     }
     throw;
+  }
+}
+
+void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  const int fd = static_cast<int>(kahva_);
+  std::size_t kaikki = 0;
+  for (std::size_t i = 0; i < n; ++i) kaikki += osat[i].koko;
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, kaikki);
+  std::size_t jaljella = vika && vika->lapi < kaikki ? vika->lapi : kaikki;
+  {
+    constexpr std::size_t kerralla = 64;
+    iovec v[kerralla];
+    std::size_t i = 0, siirto = 0;  // the next byte to write: osat[i].data[siirto]
+    while (jaljella > 0) {
+      int c = 0;
+      std::size_t pyydetty = 0;
+      for (std::size_t j = i; j < n && c < static_cast<int>(kerralla) && pyydetty < jaljella; ++j) {
+        const std::size_t alku = j == i ? siirto : 0;
+        const std::size_t k = std::min(osat[j].koko - alku, jaljella - pyydetty);
+        v[c++] = {const_cast<char*>(osat[j].data + alku), k};
+        pyydetty += k;
+      }
+      ssize_t r = ::writev(fd, v, c);
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        heitaErrno(errno, polku_);
+      }
+      if (r == 0) heitaVirhe(nro::laitevirhe, polku_);
+      std::size_t m = static_cast<std::size_t>(r);
+      tehty += m;
+      jaljella -= m;
+      while (m > 0) {
+        const std::size_t k = osat[i].koko - siirto;
+        if (m < k) {
+          siirto += m;
+          break;
+        }
+        m -= k;
+        ++i;
+        siirto = 0;
+      }
+      while (i < n && osat[i].koko == siirto) {
+        ++i;
+        siirto = 0;
+      }
+    }
+  }
+  if (vika) heitaVirhe(vika->numero, polku_);
+}
+
+std::uint64_t Tiedosto::pituus() {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  struct stat st;
+  if (::fstat(static_cast<int>(kahva_), &st) != 0) heitaErrno(errno, polku_);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept {
+  if (kahva_ < 0 || pituus >= odotettu) return;
+  const int fd = static_cast<int>(kahva_);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != odotettu) return;
+  while (::ftruncate(fd, static_cast<off_t>(pituus)) != 0 && errno == EINTR) {
   }
 }
 

@@ -279,6 +279,54 @@ void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
   }
 }
 
+void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  HANDLE h = kahva(kahva_);
+  std::size_t kaikki = 0;
+  for (std::size_t i = 0; i < n; ++i) kaikki += osat[i].koko;
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, kaikki);
+  std::size_t jaljella = vika && vika->lapi < kaikki ? vika->lapi : kaikki;
+  {
+    for (std::size_t i = 0; i < n && jaljella > 0; ++i) {
+      const char* d = osat[i].data;
+      std::size_t k = osat[i].koko < jaljella ? osat[i].koko : jaljella;
+      while (k > 0) {
+        DWORD kirjoitettu = 0;
+        if (!::WriteFile(h, d, static_cast<DWORD>(k < pala ? k : pala), &kirjoitettu, nullptr))
+          heitaKoodi(::GetLastError(), polku_);
+        // Success with nothing written would loop for ever.
+        if (kirjoitettu == 0) heitaVirhe(nro::laitevirhe, polku_);
+        d += kirjoitettu;
+        k -= kirjoitettu;
+        jaljella -= kirjoitettu;
+        tehty += kirjoitettu;
+      }
+    }
+  }
+  if (vika) heitaVirhe(vika->numero, polku_);
+}
+
+std::uint64_t Tiedosto::pituus() {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  LARGE_INTEGER koko;
+  if (!::GetFileSizeEx(kahva(kahva_), &koko)) heitaKoodi(::GetLastError(), polku_);
+  return static_cast<std::uint64_t>(koko.QuadPart);
+}
+
+void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept {
+  if (!onAuki() || pituus >= odotettu) return;
+  HANDLE h = kahva(kahva_);
+  LARGE_INTEGER nyt;
+  if (!::GetFileSizeEx(h, &nyt) || static_cast<std::uint64_t>(nyt.QuadPart) != odotettu) return;
+  // An append-only handle cannot set the end of the file; a second handle on the same file can.
+  HANDLE k = ::ReOpenFile(h, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+  if (k == INVALID_HANDLE_VALUE) return;
+  LARGE_INTEGER kohta;
+  kohta.QuadPart = static_cast<LONGLONG>(pituus);
+  if (::SetFilePointerEx(k, kohta, nullptr, FILE_BEGIN)) ::SetEndOfFile(k);
+  ::CloseHandle(k);
+}
+
 void Tiedosto::sulje() {
   if (!onAuki()) return;
   HANDLE h = kahva(kahva_);
