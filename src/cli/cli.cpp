@@ -261,6 +261,9 @@ int suorita(const std::vector<std::string>& argumentit) {
 
   // In pieces of some 64 KiB: the summary may be long, and is not held twice.
   const auto& y = tulos.yhteenveto;
+  for (const auto& v : tulos.viimeistellyt)
+    tulosteeseen(ansi("Keskeytynyt paloittelu viimeistelty: ") + v.arkisto + ": " +
+                 maara(v.eria, "erä", "erää") + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
   std::string tiedostot;
   for (const auto& t : y.tiedostot) {

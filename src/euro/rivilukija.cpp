@@ -37,14 +37,16 @@ const char* etsiLoppu(const char* a, const char* e, bool lfkin) {
 
 }  // namespace
 
-RiviVirta::RiviVirta(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto)
+RiviVirta::RiviVirta(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto, std::uint64_t alku)
     : lahde_(std::move(lahde)),
       puskuri_(new char[puskurinKoko ? puskurinKoko : 1]),
       koko_(puskurinKoko ? puskurinKoko : 1),
+      puskurinKohta_(alku),
       saanto_(saanto) {}
 
 bool RiviVirta::tayta() {
   if (lopussa_) return false;
+  puskurinKohta_ += loppu_;
   alku_ = 0;
   loppu_ = lahde_(puskuri_.get(), koko_);
   if (loppu_ == 0) lopussa_ = true;

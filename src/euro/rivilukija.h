@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,7 +41,13 @@ struct Pala {
 // buffer comes in several pieces, so memory stays at the buffer whatever the lines.
 class RiviVirta {
  public:
-  RiviVirta(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto);
+  // alku: the offset in the file at which the source starts.
+  RiviVirta(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto, std::uint64_t alku = 0);
+
+  // The offset in the file of a byte of the latest piece.
+  std::uint64_t kohta(const char* p) const {
+    return puskurinKohta_ + static_cast<std::uint64_t>(p - puskuri_.get());
+  }
 
   // The next piece; false at the end of the input. A line without an end at the end of the
   // input is closed by an empty piece ending with Loppu::muu.
@@ -54,6 +61,7 @@ class RiviVirta {
   std::size_t koko_;
   std::size_t alku_ = 0;
   std::size_t loppu_ = 0;
+  std::uint64_t puskurinKohta_;  // the offset in the file of the buffer's first byte
   Rivisaanto saanto_;
   bool lopussa_ = false;
   bool rivinAlussa_ = true;

@@ -1,6 +1,7 @@
 // POSIX side of the platform layer. Native paths are UTF-8; hidden = name begins with ".".
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -187,6 +188,7 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     case Tila::kirjoita: liput |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case Tila::lisaa: liput |= O_WRONLY | O_CREAT | O_APPEND; break;
     case Tila::yksin: liput |= O_RDWR; break;
+    case Tila::paivita: liput |= O_RDWR | O_CREAT; break;
   }
   int fd = ::open(natiivi(polku).c_str(), liput, 0666);
   if (fd < 0) heitaErrno(errno, polku);
@@ -321,6 +323,62 @@ void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcep
   if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != odotettu) return;
   while (::ftruncate(fd, static_cast<off_t>(pituus)) != 0 && errno == EINTR) {
   }
+}
+
+void Tiedosto::siirry(std::uint64_t kohta) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (::lseek(static_cast<int>(kahva_), static_cast<off_t>(kohta), SEEK_SET) < 0) heitaErrno(errno, polku_);
+}
+
+void Tiedosto::kirjoitaKohtaan(std::uint64_t kohta, const char* data, std::size_t n) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, n);
+  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
+  while (lapi > 0) {
+    ssize_t r = ::pwrite(static_cast<int>(kahva_), data, lapi, static_cast<off_t>(kohta));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      heitaErrno(errno, polku_);
+    }
+    data += r;
+    lapi -= static_cast<std::size_t>(r);
+    kohta += static_cast<std::uint64_t>(r);
+  }
+  if (vika) heitaVirhe(vika->numero, polku_);
+}
+
+void Tiedosto::katkaise(std::uint64_t pituus) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyVika(Vaihe::kirjoita, polku_, 0)) heitaVirhe(v->numero, polku_);
+  while (::ftruncate(static_cast<int>(kahva_), static_cast<off_t>(pituus)) != 0)
+    if (errno != EINTR) heitaErrno(errno, polku_);
+}
+
+bool Tiedosto::lukitse() {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  // flock belongs to this open file, not to the process: another open file of the same
+  // process is shut out too, and closing some other descriptor does not let it go.
+  while (::flock(static_cast<int>(kahva_), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) return false;
+    if (errno != EINTR) heitaErrno(errno, polku_);
+  }
+  return true;
+}
+
+std::vector<std::string> tiedostot(const std::string& hakemisto, const std::string& loppu) {
+  std::vector<std::string> nimet;
+  DIR* d = ::opendir(natiivi(hakemisto).c_str());
+  if (!d) return nimet;
+  while (dirent* e = ::readdir(d)) {
+    std::string nimi = euro::utf8Ansi(e->d_name);
+    if (nimi.empty() || nimi[0] == '.' || nimi.size() <= loppu.size() ||
+        nimi.compare(nimi.size() - loppu.size(), loppu.size(), loppu) != 0)
+      continue;
+    if (onTavallinen(natiivi(hakemisto) + "/" + e->d_name)) nimet.push_back(nimi);
+  }
+  ::closedir(d);
+  std::sort(nimet.begin(), nimet.end());
+  return nimet;
 }
 
 void Tiedosto::sulje() {
