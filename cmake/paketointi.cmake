@@ -1,11 +1,18 @@
-# Packages: a Debian package of the Linux build, a ZIP of the Windows kolvanto-cli.
+# Packages: a Debian package of the Linux build; for Windows an MSI installer (wixl) and a
+# ZIP of the same programs.
+set(KOLVANTO_OHJEKUVAT ${PROJECT_SOURCE_DIR}/docs/frmMain.png ${PROJECT_SOURCE_DIR}/docs/frmPulma.png)
 if(WIN32)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+  install(FILES ${PROJECT_SOURCE_DIR}/docs/kayttoohje.md DESTINATION . RENAME kayttoohje.txt)
+  install(FILES ${KOLVANTO_OHJEKUVAT} DESTINATION .)
+  include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME "kolvanto-cli-${PROJECT_VERSION}-windows")
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/kolvanto)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/kayttoohje.md
+          ${KOLVANTO_OHJEKUVAT} DESTINATION share/doc/kolvanto)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/fi.vombra.kolvanto.metainfo.xml DESTINATION share/metainfo)
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   # dpkg-shlibdeps declares the libraries (Qt 6, libstdc++) the binaries were linked with.

@@ -1,36 +1,239 @@
 #!/usr/bin/env bash
-# Makes the packages and tries them: the Debian package unpacked into a scratch root, its
-# kolvanto-cli run for its version and a split of the example; the Windows ZIP's kolvanto-cli
-# run under Wine.
+# Makes the packages and tries them as an office would:
+# - the Debian package, unpacked into a scratch root and run by an ordinary user: kolvanto-cli
+#   and an unattended `kolvanto aja` (Qt offscreen) with a prepared settings file; the user's
+#   data folder must be made and hold the settings, nothing may be written beside the program;
+# - its desktop entry and AppStream metadata, validated;
+# - the Windows MSI in a fresh Wine prefix: installed silently, kolvanto-cli (and, once the
+#   package holds it, `kolvanto.exe aja` on an Xvfb display :95-:97) run from the installed
+#   folder, installed again over itself, upgraded by a newer package, refused a downgrade,
+#   removed; what the program wrote must be left, the program and its shortcuts gone;
+# - the Windows ZIP's kolvanto-cli under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 juuri="$(pwd)"
 raapu="$(mktemp -d)"
-trap 'rm -rf "$raapu"' EXIT
+trap 'chmod -R u+w "$raapu" 2>/dev/null; rm -rf "$raapu"' EXIT
+chmod 755 "$raapu"
 
+vika() { echo "VIRHE: $*" >&2; exit 1; }
+
+# ---------------------------------------------------------------- Debian package
 (cd build/linux && cpack -G DEB >/dev/null)
 deb="$(ls -t build/linux/kolvanto_*.deb | head -1)"
 echo "paketti: $deb"
-dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || { echo "Qt-riippuvuus puuttuu"; exit 1; }
+dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || vika "Qt-riippuvuus puuttuu"
 dpkg -x "$deb" "$raapu/juuri"
 for f in usr/bin/kolvanto usr/bin/kolvanto-cli usr/share/applications/kolvanto.desktop \
-         usr/share/icons/hicolor/scalable/apps/kolvanto.svg usr/share/doc/kolvanto/README.md; do
-  [[ -e "$raapu/juuri/$f" ]] || { echo "puuttuu paketista: $f"; exit 1; }
+         usr/share/icons/hicolor/scalable/apps/kolvanto.svg \
+         usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml \
+         usr/share/doc/kolvanto/README.md usr/share/doc/kolvanto/kayttoohje.md \
+         usr/share/doc/kolvanto/frmMain.png usr/share/doc/kolvanto/frmPulma.png; do
+  [[ -e "$raapu/juuri/$f" ]] || vika "puuttuu paketista: $f"
 done
 "$raapu/juuri/usr/bin/kolvanto-cli" --version | grep -qx "kolvanto-cli 21.8.2018"
-mkdir "$raapu/ajo"
-cp examples/TITO.TXT "$raapu/ajo/"
-(cd "$raapu/ajo" && "$raapu/juuri/usr/bin/kolvanto-cli" --ei-aikaleimaa --kohde ulos --luo-hakemisto TITO.TXT >/dev/null 2>&1)
-n="$(ls "$raapu/ajo/ulos" | wc -l)"
-[[ "$n" -gt 0 ]] || { echo "paketin kolvanto-cli ei paloitellut"; exit 1; }
-echo "deb: kolvanto-cli toimii, $n tiedostoa"
 
-if [[ -d build/windows ]]; then
-  (cd build/windows && cpack -G ZIP >/dev/null)
-  zip="$(ls -t build/windows/kolvanto-cli-*-windows.zip | head -1)"
-  mkdir "$raapu/win"
-  (cd "$raapu/win" && python3 -m zipfile -e "$juuri/$zip" .)
-  [[ -f "$raapu/win/README.txt" ]] || { echo "README puuttuu ZIPistä"; exit 1; }
-  "$juuri/scripts/wine-aja.sh" "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018"
-  echo "zip: $zip, kolvanto-cli.exe toimii Winessä"
+appstreamcli validate --no-net --pedantic "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml" \
+  || vika "AppStream-kuvaus ei kelpaa"
+desktop-file-validate "$raapu/juuri/usr/share/applications/kolvanto.desktop" || vika "työpöytätiedosto ei kelpaa"
+# Software centres join the metadata to the desktop entry it names.
+kaynnistin="$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' \
+  "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml")"
+[[ -n "$kaynnistin" && -f "$raapu/juuri/usr/share/applications/$kaynnistin" ]] \
+  || vika "AppStream-kuvauksen launchable '$kaynnistin' ei ole paketin työpöytätiedosto"
+
+# An ordinary user: the program's folder is root's, so the settings go to the user's own. Run
+# as root, the test makes a user of its own; run by an ordinary user, it is that user.
+koti="$raapu/koti"
+mkdir -p "$koti/tiliotteet"
+cp examples/TITO.TXT "$koti/tiliotteet/"
+kayttaja=kolvantotesti
+if [[ $(id -u) -eq 0 ]]; then
+  id "$kayttaja" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$kayttaja"
+  omista() { chown -R "$kayttaja:" "$@"; }
+  vaihda=(setpriv --reuid="$kayttaja" --regid="$kayttaja" --clear-groups)
+else
+  omista() { :; }
+  vaihda=()
+  # Unpacked by this user: the program's folder must be closed to it, as an installed one is.
+  chmod 555 "$raapu/juuri/usr/bin"
 fi
+omista "$koti"
+kayttajana() {
+  "${vaihda[@]}" env -i HOME="$koti" PATH=/usr/bin:/bin LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
+    XDG_RUNTIME_DIR="$koti" "$@"
+}
+kayttajana test -w "$raapu/juuri/usr/bin" && vika "ohjelmakansio on tavalliselle käyttäjälle kirjoitettava: koe ei kerro mitään"
+ennen="$(find "$raapu/juuri" -newer "$deb" | wc -l)"
+
+(cd "$koti/tiliotteet" && kayttajana timeout 60 "$raapu/juuri/usr/bin/kolvanto-cli" --ei-aikaleimaa \
+   --kohde cli --luo-hakemisto TITO.TXT >/dev/null) || vika "kolvanto-cli ei paloitellut tavallisena käyttäjänä"
+n="$(ls "$koti/tiliotteet/cli" | wc -l)"
+[[ "$n" -gt 0 ]] || vika "kolvanto-cli ei kirjoittanut yhtään tiedostoa"
+data="$koti/.local/share/kolvanto"
+[[ -d "$data" ]] || vika "kolvanto-cli ei tehnyt käyttäjän kansiota $data"
+[[ "$(stat -c %a "$data")" == 700 ]] || vika "$data ei ole vain käyttäjän"
+echo "deb: kolvanto-cli tavallisena käyttäjänä, $n tiedostoa, datakansio $data"
+
+# The window, started as a scheduled task would: it splits, saves and ends by itself.
+printf '%s\r\n' "txtPaloiteltavaTiedosto = $koti/tiliotteet/TITO.TXT" \
+  "txtTallennusHakemisto = $koti/tiliotteet/ikkuna" "chkAikaleimaaPaloiteltava = 1" \
+  "chkNaytaPaloitellut = 0" "chkSuljeOhjelmaPaloittelunJalkeen = 1" > "$data/TITO-JAKO.OMA"
+mkdir "$koti/tiliotteet/ikkuna"
+omista "$data" "$koti/tiliotteet/ikkuna"
+set +e
+kayttajana timeout 60 "$raapu/juuri/usr/bin/kolvanto" aja >"$raapu/ikkuna.log" 2>&1
+rc=$?
+set -e
+[[ $rc -ne 124 ]] || vika "kolvanto aja ei päättynyt itsestään"
+[[ $rc -eq 0 ]] || { cat "$raapu/ikkuna.log"; vika "kolvanto aja päättyi koodiin $rc"; }
+n="$(ls "$koti/tiliotteet/ikkuna" | wc -l)"
+[[ "$n" -gt 0 ]] || vika "kolvanto aja ei paloitellut"
+ls "$koti/tiliotteet/TUODUT/"* >/dev/null 2>&1 || vika "kolvanto aja ei siirtänyt tiliotetiedostoa TUODUT-kansioon"
+[[ ! -e "$koti/tiliotteet/TITO.TXT" ]] || vika "tiliotetiedosto jäi paikalleen"
+# Saving writes every control, not only the lines prepared above.
+grep -q '^optAsiakastunnus = True' "$data/TITO-JAKO.OMA" || vika "kolvanto aja ei tallentanut asetuksia käyttäjän kansioon"
+[[ ! -e "$data/virhelog.txt" ]] || { cat "$data/virhelog.txt"; vika "kolvanto aja kirjasi virheen"; }
+[[ "$(find "$raapu/juuri" -newer "$deb" | wc -l)" == "$ennen" ]] || vika "jotain kirjoitettiin ohjelman kansioon"
+echo "deb: kolvanto aja tavallisena käyttäjänä, $n tiedostoa, asetukset $data/TITO-JAKO.OMA"
+
+[[ -d build/windows ]] || exit 0
+
+# ---------------------------------------------------------------- Windows MSI
+# KOLVANTO_MSI: another build's package (its kolvanto.wxs beside it) instead of the preset's.
+msi="${KOLVANTO_MSI:-$( (ls -t build/windows/kolvanto-*.msi 2>/dev/null || true) | head -1)}"
+[[ -f "$msi" ]] || vika "MSI-pakettia ei ole: tekeekö windows-esiasetus sen (wixl asennettu)?"
+msikansio="$(cd "$(dirname "$msi")" && pwd)"
+echo "paketti: $msi"
+taulu() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+taulu Property | grep -q '^ALLUSERS' && vika "MSI asentaisi koko koneelle"
+# Bit 8 of the word count: no administrator rights are asked.
+(( $(msiinfo suminfo "$msi" | sed -n 's/^Source: \([0-9]*\).*/\1/p') & 8 )) || vika "MSI pyytäisi ylläpitäjän oikeudet"
+taulu Property | grep -qx $'Manufacturer\tVombra Oy' || vika "MSI:n valmistaja puuttuu"
+ikkuna=0
+taulu File | grep -q $'^kolvanto.exe\t' && ikkuna=1
+if ((ikkuna)); then
+  taulu Shortcut | grep -q $'\tkolvanto\t' || vika "pikakuvake kolvanto puuttuu"
+  taulu Shortcut | grep -P '\tkolvanto - paloittele heti\t' | grep -qP '\taja\t' || vika "pikakuvake 'paloittele heti' ilman aja-parametria"
+else
+  echo "msi: kolvanto.exe ei ole vielä mukana, ei myöskään pikakuvakkeita"
+fi
+
+# A fresh prefix, as a new machine; its wine server is ended before the scratch folder goes.
+export WINEPREFIX="$raapu/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'wineserver -k 2>/dev/null; chmod -R u+w "$raapu" 2>/dev/null; rm -rf "$raapu"' EXIT
+unset DISPLAY
+w() { timeout 300 wine "$@"; }
+msiexec() { w msiexec "$@" /qn >/dev/null 2>&1; }
+msiexec /i "$msi" || vika "MSI:n asennus epäonnistui"
+paikallinen="$(w cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')"
+kansio="$(winepath -u "$paikallinen\\Programs\\kolvanto" 2>/dev/null)"
+kansio="${kansio%/}"
+valikko="$(winepath -u "$(w cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" 2>/dev/null)"
+ohjelmat=(kolvanto-cli.exe README.txt kayttoohje.txt frmMain.png frmPulma.png)
+((ikkuna)) && ohjelmat+=(kolvanto.exe)
+for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "ei asentunut: $kansio/$f"; done
+if ((ikkuna)); then
+  for l in "kolvanto.lnk" "kolvanto - paloittele heti.lnk"; do
+    [[ -f "$valikko/$l" ]] || vika "Käynnistä-valikosta puuttuu $l"
+  done
+fi
+asennetut() { w uninstaller --list 2>/dev/null | tr -d '\r' | grep -c '|||kolvanto$' || true; }
+# DisplayVersion of the entry whose DisplayName is kolvanto in the installed programs list.
+versio() {
+  w reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' \
+    | awk '/^HKEY/ {n = ""; v = ""} $1 == "DisplayName" {n = $3} $1 == "DisplayVersion" {v = $3}
+           n == "kolvanto" && v != "" {print v; exit}'
+}
+[[ "$(asennetut)" == 1 ]] || vika "asennettujen ohjelmien luettelossa ei ole kolvantoa kerran"
+echo "msi: asennettu kansioon $kansio, versio $(versio)"
+
+w "$kansio/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018" \
+  || vika "asennettu kolvanto-cli.exe ei kerro versiotaan"
+
+# A scheduled run: the settings in the data folder's settings file, statement files and
+# TUODUT in a folder inside the installed one, the error log beside the program.
+tyo="$kansio/tiliotteet"
+mkdir -p "$tyo"
+cp examples/TITO.TXT "$tyo/"
+wtyo="$(winepath -w "$tyo" 2>/dev/null)"
+printf '%s\r\n' "txtPaloiteltavaTiedosto = $wtyo\\TITO.TXT" "chkAikaleimaaPaloiteltava = 1" \
+  > "${kansio}TITO-JAKO.OMA"
+w "$kansio/kolvanto-cli.exe" >/dev/null 2>&1 || vika "asennettu kolvanto-cli.exe ei paloitellut asetuksilla"
+n="$(ls "$tyo"/*.TXT 2>/dev/null | wc -l)"
+[[ "$n" -gt 0 && -d "$tyo/TUODUT" ]] || vika "paloittelu asennetulla ohjelmalla ei tehnyt tiedostoja"
+if ((ikkuna)); then
+  # The window as the shortcut "kolvanto - paloittele heti" starts it, with the close option:
+  # it splits, saves its settings and ends without anyone. Wine's windows need an X server.
+  cp examples/TITO.TXT "$tyo/"
+  printf '%s\r\n' "txtPaloiteltavaTiedosto = $wtyo\\TITO.TXT" "chkAikaleimaaPaloiteltava = 1" \
+    "chkNaytaPaloitellut = 0" "chkSuljeOhjelmaPaloittelunJalkeen = 1" > "${kansio}TITO-JAKO.OMA"
+  naytto=""
+  for d in 95 96 97; do [[ -e /tmp/.X$d-lock ]] || { naytto=$d; break; }; done
+  [[ -n $naytto ]] || vika "näytöt :95-:97 ovat kaikki käytössä"
+  Xvfb ":$naytto" -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 2
+  set +e
+  DISPLAY=":$naytto" timeout 120 wine "$kansio/kolvanto.exe" aja >/dev/null 2>&1
+  rc=$?
+  set -e
+  kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
+  [[ $rc -ne 124 ]] || vika "kolvanto.exe aja ei päättynyt itsestään"
+  [[ $rc -eq 0 && ! -e "$tyo/TITO.TXT" && $(ls "$tyo/TUODUT" | wc -l) -eq 2 ]] \
+    || vika "asennettu kolvanto.exe aja ei paloitellut ($rc)"
+  grep -q '^optAsiakastunnus = True' "${kansio}TITO-JAKO.OMA" || vika "kolvanto.exe ei tallentanut asetuksiaan"
+  echo "msi: asennettu kolvanto.exe aja paloitteli, tallensi asetukset ja päättyi itse"
+fi
+
+# A failing run: the output's name is taken by a folder; the report goes to virhelog.txt.
+mkdir -p "$tyo/vika"
+cp examples/TITO.TXT "$tyo/vika/TITO.TXT"
+eka="$(ls "$tyo"/TITO-*.TXT | head -1)"
+mkdir "$tyo/vika/$(basename "$eka")"
+set +e
+w "$kansio/kolvanto-cli.exe" --ei-aikaleimaa "$wtyo\\vika\\TITO.TXT" >/dev/null 2>&1
+rc=$?
+set -e
+[[ $rc -eq 2 && -s "$kansio/virhelog.txt" ]] || vika "epäonnistunut ajo ei kirjannut virhelog.txt:tä ($rc)"
+jaljelle=("${kansio}TITO-JAKO.OMA" "$kansio/virhelog.txt" "$tyo/TUODUT")
+for f in "$tyo"/*.TXT; do jaljelle+=("$f"); done
+summa() { find "${jaljelle[@]}" -type f -print0 | sort -z | xargs -0 md5sum; }
+ennen="$(summa)"
+echo "msi: asennettu kolvanto-cli.exe paloitteli $n tiedostoon, virhe kirjattiin virhelog.txt:hen"
+
+msiexec /i "$msi" || vika "asennus uudelleen saman päälle epäonnistui"
+for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "uudelleenasennus vei: $f"; done
+[[ "$(asennetut)" == 1 && "$(summa)" == "$ennen" ]] || vika "uudelleenasennus muutti jotain"
+echo "msi: asennettu uudelleen saman päälle"
+
+# A newer package from the same source: it replaces the installed one in place.
+(cd "$msikansio" && wixl -a x64 -D Versio=18.8.22 -D Seuraava=18.8.23 -o "$raapu/uudempi.msi" kolvanto.wxs 2>/dev/null)
+msiexec /i "$raapu/uudempi.msi" || vika "päivitys uudempaan epäonnistui"
+[[ "$(asennetut)" == 1 ]] || vika "päivityksen jälkeen kolvanto on luettelossa $(asennetut) kertaa"
+[[ "$(versio)" == 18.8.22 ]] || vika "päivityksen jälkeen versio on $(versio)"
+[[ "$(summa)" == "$ennen" ]] || vika "päivitys muutti ohjelman kirjoittamia tiedostoja"
+for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "päivitys vei: $f"; done
+if msiexec /i "$msi"; then vika "vanhempi paketti asentui uudemman päälle"; fi
+[[ "$(versio)" == 18.8.22 ]] || vika "vanhempi paketti korvasi uudemman"
+echo "msi: päivitetty paikalleen versioon 18.8.22, vanhempaa ei asennettu sen päälle"
+
+msiexec /x "$raapu/uudempi.msi" || vika "poisto epäonnistui"
+[[ "$(asennetut)" == 0 ]] || vika "kolvanto jäi asennettujen luetteloon"
+for f in "${ohjelmat[@]}"; do [[ ! -e "$kansio/$f" ]] || vika "poisto jätti: $f"; done
+for l in "kolvanto.lnk" "kolvanto - paloittele heti.lnk"; do [[ ! -e "$valikko/$l" ]] || vika "poisto jätti pikakuvakkeen $l"; done
+w reg query 'HKCU\Software\Vombra\kolvanto' >/dev/null 2>&1 && vika "poisto jätti rekisteriavaimen"
+[[ "$(summa)" == "$ennen" ]] || vika "poisto vei tai muutti ohjelman kirjoittamia tiedostoja"
+echo "msi: poistettu; jäljelle jäi:"
+(cd "$kansio/.." && for f in kolvantoTITO-JAKO.OMA kolvanto/* kolvanto/tiliotteet/TUODUT; do
+   if [[ -d $f ]]; then echo "$f/ ($(find "$f" -maxdepth 1 -type f | wc -l) tiedostoa)"; else echo "$f"; fi
+ done) | sed 's/^/  /'
+
+# ---------------------------------------------------------------- Windows ZIP
+(cd build/windows && cpack -G ZIP >/dev/null)
+zip="$(ls -t build/windows/kolvanto-*-windows.zip | head -1)"
+mkdir "$raapu/win"
+(cd "$raapu/win" && python3 -m zipfile -e "$juuri/$zip" .)
+for f in README.txt kayttoohje.txt kolvanto-cli.exe; do [[ -f "$raapu/win/$f" ]] || vika "$f puuttuu ZIPistä"; done
+w "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018"
+echo "zip: $zip, kolvanto-cli.exe toimii Winessä"

@@ -96,7 +96,12 @@ std::string fe_TempHakemisto() {
     if (trimmaa(arvo).empty()) arvo = data.substr(0, 1) + ":\\";
   } else {
     if (trimmaa(arvo).empty()) arvo = muuttuja("TMPDIR");
-    if (trimmaa(arvo).empty()) arvo = "/tmp";
+    if (trimmaa(arvo).empty()) {
+      // The session's own folder, which no other user can enter, before the shared /tmp; a
+      // relative or stale one (su keeps the first user's) is passed over.
+      std::string istunto = muuttuja("XDG_RUNTIME_DIR");
+      arvo = !istunto.empty() && istunto[0] == '/' && fe_OnkoHakemisto(istunto) ? istunto : "/tmp";
+    }
   }
 
   // Not tested again: the caller finds out when it writes its file.

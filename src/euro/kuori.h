@@ -37,9 +37,10 @@ bool fe_OnkoWin3();
 bool onkoWin3(std::uint32_t versio, const std::optional<std::string>& os);
 
 // The directory for temporary files, ending with the separator: TEMP, else TMP, else on
-// POSIX TMPDIR or "/tmp", on Windows the data directory's drive root. When that is no
-// directory: on Windows the data directory's drive letter root, otherwise the data directory,
-// not tested again. Always answers something; the caller finds out when it writes.
+// POSIX TMPDIR, XDG_RUNTIME_DIR (when it is a directory) or "/tmp", on Windows the data
+// directory's drive root. When that is no directory: on Windows the data directory's drive
+// letter root, otherwise the data directory, not tested again. Always answers something; the
+// caller finds out when it writes.
 std::string fe_TempHakemisto();
 
 // The launcher that kolvanto and kolvanto-cli install: the platform's shell and process start.

@@ -64,7 +64,7 @@ void kirjaaVirhelokiin(const std::string& raportti) noexcept {
     // One write: an entry is not split by another program's append.
     const std::string merkinta =
         fe_Virheraportti() + rn + raportti + rn + std::string(70, '-') + rn;
-    alusta::Tiedosto loki(polku, alusta::Tila::lisaa);
+    alusta::Tiedosto loki(polku, alusta::Tila::lisaaOmaan);
     loki.kirjoita(merkinta);
     loki.sulje();
   } catch (...) {

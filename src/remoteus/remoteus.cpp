@@ -6,12 +6,32 @@
 #include "euro/kuori.h"
 #include "euro/ohjelma.h"
 #include "euro/polut.h"
+#include "euro/teksti.h"
 #include "euro/virhe.h"
 
 namespace remoteus {
 
+namespace {
+
+// A batch file means nothing outside Windows, and the remote-support client is a Windows
+// program: there the maker's remote-support page is opened in the browser instead.
+void avaaEtatukisivu() {
+  const std::string osoite = std::string(euro::valmistajanPalvelin) + "/etatuki/";
+  int koodi = euro::fe_AvaaOsoite(osoite);
+  if (koodi <= 32)
+    throw euro::Virhe(euro::virhenro::virheellinenKutsu,
+                      euro::ansi("Selain ei avaa etätuen sivua (koodi ") + std::to_string(koodi) +
+                          "): " + osoite);
+}
+
+}  // namespace
+
 void sremo_KaynnistaAsenna() {
   try {
+    if constexpr (!alusta::onWindows) {
+      avaaEtatukisivu();
+      return;
+    }
     std::string hakemisto = euro::apppath();
     // An empty one would put the batch file at the root of whatever drive is current.
     if (hakemisto.empty()) euro::heitaVirhe(euro::virhenro::polkuaEiLoydy);

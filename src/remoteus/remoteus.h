@@ -4,7 +4,8 @@
 
 namespace remoteus {
 
-// Writes "vombra-etatuki.bat" anew into the data directory and starts it through the shell.
+// Windows: writes "vombra-etatuki.bat" anew into the data directory and starts it through the
+// shell. Elsewhere: opens the maker's remote-support page "/etatuki/" in the browser.
 // Reports its failures (9201) and returns.
 void sremo_KaynnistaAsenna();
 

@@ -32,7 +32,7 @@ void se_TallennaFormi(const std::string& polku, const Lomake& lomake) {
   const std::string valiaikainen = polku + ".uusi";
   alusta::Tiedosto f;
   try {
-    f.avaa(valiaikainen, alusta::Tila::kirjoita);
+    f.avaa(valiaikainen, alusta::Tila::uusi);
     std::string rivit;
     for (const Ohjain& o : lomake) {
       if (!kirjoitetaan(o.laji)) continue;

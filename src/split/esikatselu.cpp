@@ -102,7 +102,7 @@ bool naytaPaloitteluehto(const PaloitteluAsetukset& a) {
     alusta::Tiedosto tiedosto;
     // Opened at the first bytes: a missing statement file leaves an earlier preview alone.
     bool valmis = esikatselu(a, [&](const std::string& osa) {
-      if (!tiedosto.onAuki()) tiedosto.avaa(polku, alusta::Tila::kirjoita);
+      if (!tiedosto.onAuki()) tiedosto.avaa(polku, alusta::Tila::yksityinen);
       tiedosto.kirjoita(osa);
     });
     if (!valmis) return false;

@@ -1,13 +1,17 @@
 // kolvanto-cli as a process: exit status, standard error, standard output and files left.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <chrono>
+#include <iostream>
+#include <map>
+#include <thread>
 
 #include "euro/alusta/alusta.h"
 #include "euro/polut.h"
 #include "euro/teksti.h"
 #include "split/esikatselu_odotus.h"
 #include "split/t00.h"
+#include "tuki/prosessi.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -20,39 +24,18 @@ struct Tulos {
   std::string ulos, virhe;  // as written: UTF-8
 };
 
-// Quotes one argument for the platform's shell.
-std::string lainaa(const std::string& s) {
-  if constexpr (alusta::onWindows) {
-    return "\"" + s + "\"";
-  } else {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-  }
-}
-
 struct Cli : ::testing::Test {
   testi::Kansio kansio;
 
   const std::string exe = std::string("kolvanto-cli") + (alusta::onWindows ? ".exe" : "");
-  std::string ohjelma = alusta::ohjelmanHakemisto() + S + exe;
+  std::string ohjelma = testi::ohjelmaBin("kolvanto-cli");
 
   Tulos aja(const std::vector<std::string>& argumentit, const std::string& hakemisto = "") {
-    std::string komento = lainaa(ohjelma);
-    for (const auto& a : argumentit) komento += " " + lainaa(a);
-    komento += " >" + lainaa(kansio / "ulos.log") + " 2>" + lainaa(kansio / "virhe.log");
-    if (!hakemisto.empty()) komento = "cd " + lainaa(hakemisto) + " && " + komento;
-    // cmd.exe strips one pair of outer quotes.
-    if constexpr (alusta::onWindows) komento = "\"" + komento + "\"";
-    // The shell takes the ANSI code page on Windows, UTF-8 here.
-    int s = std::system((alusta::onWindows ? komento : euro::ansiUtf8(komento)).c_str());
-    // Wine's cmd.exe now and then fails to find a program that is there (9009); once more.
-    if (alusta::onWindows && s == 9009) s = std::system(komento.c_str());
-    Tulos t{alusta::onWindows ? s : (s >> 8) & 0xff, testi::lueTiedosto(kansio / "ulos.log"),
-            testi::lueTiedosto(kansio / "virhe.log")};
-    alusta::poistaTiedosto(kansio / "ulos.log");
-    alusta::poistaTiedosto(kansio / "virhe.log");
-    return t;
+    testi::Ajo ajo;
+    ajo.hakemisto = hakemisto;
+    testi::Ajettu a = testi::ajaOhjelma(ohjelma, argumentit, ajo);
+    EXPECT_FALSE(a.aikaLoppui);
+    return {a.koodi, a.ulos, a.virhe};
   }
   std::string t00(const std::string& asiakas) {
     testi::T00 t;
@@ -76,6 +59,8 @@ TEST_F(Cli, OhjeVersioJaKayttovirheet) {
       {{"--avain", "postinumero", "X"}, 64, "", "tuntematon paloitteluehto: postinumero"},
       {{"X", "Y"}, 64, "", "vain yksi tiliotetiedosto"},
       {{"X", "--kohde"}, 64, "", "--kohde tarvitsee hakemiston"},
+      // Reaches the program as one argument, however the platform passes command lines.
+      {{"--a b\\\" c\\", "X"}, 64, "", "tuntematon valinta: --a b\\\" c\\\n"},
   };
   for (const auto& t : tapaukset) {
     Tulos r = aja(t.argumentit);
@@ -130,7 +115,6 @@ TEST_F(Cli, TarkistusJaVirhePaluuarvot) {
 }
 
 TEST_F(Cli, ArkistoiSuhteellisenPolunViereen) {
-  if constexpr (alusta::onWindows) GTEST_SKIP() << "cd && toimii vain POSIX-kuoressa";
   testi::kirjoitaTiedosto(kansio / "TITO.TXT", t00("1"));
   Tulos r = aja({"TITO.TXT"}, kansio.polku());
   EXPECT_EQ(r.koodi, 0) << r.virhe;
@@ -219,4 +203,113 @@ TEST_F(Cli, VirheKirjataanLokiin) {
             raportti + "\r\n" + std::string(70, '-') + "\r\n");
 }
 
+// A statement of many small batches: long enough to be killed in the middle.
+std::string pitkaTiliote() {
+  std::string s = "ennen\r\n";
+  for (int e = 0; e < 4000; ++e) {
+    testi::T00 t;
+    t.asiakas = std::to_string(1000000 + e % 40) + "-" + std::to_string(e % 7);
+    s += t.rivi() + "\r\n";
+    for (int i = 0; i < 6; ++i) s += "T10 " + std::to_string(e) + " " + std::string(60 + i, 'x') + "\r\n";
+  }
+  return s;
+}
+
+std::map<std::string, std::string> sisallot(const std::string& kansio) {
+  std::map<std::string, std::string> m;
+  for (const std::string& n : testi::tiedostot(kansio)) m[n] = testi::lueTiedosto(kansio + S + n);
+  return m;
+}
+
+std::vector<std::string> kirjat(const std::string& tuodut) {
+  std::vector<std::string> v;
+  if (!testi::onOlemassa(tuodut)) return v;
+  for (const std::string& n : testi::tiedostot(tuodut))
+    if (n.size() > 7 && n.compare(n.size() - 7, 7, ".kesken") == 0) v.push_back(n);
+  return v;
+}
+
+// Waits until the running split has written its journal.
+bool kirjaSyntyy(const std::string& tuodut) {
+  for (int i = 0; i < 20000; ++i) {
+    if (!kirjat(tuodut).empty()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+// kolvanto-cli killed (SIGKILL, TerminateProcess) while it splits with archiving, at points
+// spread over the run: the next run, with a new statement file, finishes the cut-off split,
+// and every company file holds what uninterrupted runs over both files give.
+TEST_F(Cli, TapettuPaloitteluViimeistellaanKerran) {
+  const std::string eka = pitkaTiliote();
+  const std::string toka = t00("1000003-3") + "T10 toka\r\n" + t00("9999999-9") + "T10 toka\r\n";
+  std::map<std::string, std::string> odotettu;
+  {
+    testi::Kansio v;
+    for (const std::string* t : {&eka, &toka}) {
+      testi::kirjoitaTiedosto(v / "TITO.TXT", *t);
+      ASSERT_EQ(aja({"--ei-aikaleimaa", "--luo-hakemisto", "--kohde", v / "ulos", v / "TITO.TXT"}).koodi, 0);
+    }
+    odotettu = sisallot(v / "ulos");
+  }
+  int kesken = 0;
+  for (int kerta = 0; kerta < 6; ++kerta) {
+    SCOPED_TRACE("kerta " + std::to_string(kerta));
+    testi::Kansio k;
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    alusta::luoHakemisto(k / "ulos");
+    {
+      testi::Kaynnissa ajo(ohjelma, {"--aikaleima", "--kohde", k / "ulos", k / "TITO.TXT"});
+      ASSERT_TRUE(kirjaSyntyy(k / "TUODUT"));
+      std::this_thread::sleep_for(std::chrono::milliseconds(kerta * 7));
+      ajo.tapa();
+    }
+    kesken += !kirjat(k / "TUODUT").empty();
+    // Another name: two archives of one name within a second would clash.
+    testi::kirjoitaTiedosto(k / "TITO2.TXT", toka);
+    const Tulos r = aja({"--aikaleima", "--kohde", k / "ulos", k / "TITO2.TXT"});
+    EXPECT_EQ(r.koodi, 0) << r.virhe;
+    EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+    if (r.ulos.find("Keskeytynyt paloittelu viimeistelty: ") == std::string::npos)
+      EXPECT_TRUE(r.ulos.find("Keskeytynyt") == std::string::npos);
+  }
+  std::cout << "[ kesken   ] " << kesken << "/6 tapettiin kesken paloittelun\n";
+  EXPECT_GE(kesken, 1);
+}
+
+// A run started while another still splits leaves that one's journal alone and splits its
+// own file; the first one then completes as if alone.
+TEST_F(Cli, ToinenAjoJattaaElavanKirjan) {
+  const std::string eka = pitkaTiliote();
+  const std::string toka = t00("9999999-9") + "T10 toka\r\n";
+  testi::Kansio k;
+  testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+  testi::kirjoitaTiedosto(k / "TOINEN.TXT", toka);
+  alusta::luoHakemisto(k / "ulos");
+  testi::Kaynnissa ajo(ohjelma, {"--aikaleima", "--kohde", k / "ulos", k / "TITO.TXT"});
+  ASSERT_TRUE(kirjaSyntyy(k / "TUODUT"));
+  const Tulos toinen = aja({"--aikaleima", "--kohde", k / "ulos", k / "TOINEN.TXT"});
+  const testi::Ajettu eka1 = ajo.odota();
+  EXPECT_EQ(toinen.koodi, 0) << toinen.virhe;
+  EXPECT_EQ(toinen.ulos.find("Keskeytynyt"), std::string::npos) << toinen.ulos;
+  EXPECT_EQ(eka1.koodi, 0) << eka1.virhe;
+  EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+  EXPECT_EQ(testi::lueTiedosto(k / "ulos" + S + "TITO-2018-08-9999999-9.TXT"), toka);
+}
+
 }  // namespace
+
+TEST(Prosessi, LainausWindowsinSaannoin) {
+  const std::pair<const char*, const char*> tapaukset[] = {
+      {"a", "a"},
+      {"", "\"\""},
+      {"a b", "\"a b\""},
+      {"C:\\x y\\", "\"C:\\x y\\\\\""},
+      {"a\"b", "\"a\\\"b\""},
+      {"a\\\"b", "\"a\\\\\\\"b\""},
+      {"a\\b", "a\\b"},
+  };
+  for (const auto& [sisaan, odotettu] : tapaukset) EXPECT_EQ(testi::lainaaWindows(sisaan), odotettu);
+}

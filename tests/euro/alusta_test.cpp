@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "gtest/gtest.h"
+#include "tuki/kayttaja.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -187,6 +189,122 @@ TEST(Alusta, KirjoitaKorvaaJaLisaaKasvattaa) {
 
   kirjoita(k / "uusi.txt", Tila::lisaa, "alku");
   EXPECT_EQ(testi::lueTiedosto(k / "uusi.txt"), "alku");
+
+  // The careful modes replace and grow the same way.
+  kirjoita(p, Tila::uusi, "ghi");
+  EXPECT_EQ(testi::lueTiedosto(p), "ghi");
+  kirjoita(p, Tila::yksityinen, "jkl");
+  kirjoita(p, Tila::lisaaOmaan, "mno");
+  EXPECT_EQ(testi::lueTiedosto(p), "jklmno");
+}
+
+// What stands at the name in a folder that others can write, and what each careful mode does
+// with it, as an ordinary user: root would pass some of these refusals by.
+TEST(Alusta, LinkkiTaiToisenTiedostoTorjutaan) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "symboliset linkit ja omistajat ovat POSIX-asioita";
+  namespace fs = std::filesystem;
+  testi::Kansio k;
+  const std::string yhteinen = k / "yhteinen", oma = k / "oma", uhri = k / "uhri";
+  alusta::luoHakemisto(yhteinen);
+  alusta::luoHakemisto(oma);
+  fs::permissions(yhteinen, fs::perms::all | fs::perms::sticky_bit);  // as /tmp
+  testi::annaTavalliselle(oma);
+
+  enum Paikka { linkki, toisen, omaVanha, tyhja, kansio, fifo, kovaLinkki, toisenOmassa };
+  const Tila tilat[] = {Tila::uusi, Tila::yksityinen, Tila::lisaaOmaan};
+  constexpr std::int32_t ok = 0, lupa = euro::virhenro::lupaEvatty, kaytto = euro::virhenro::kayttovirhe;
+  struct {
+    Paikka paikka;
+    std::int32_t numero[3];  // uusi, yksityinen, lisaaOmaan
+  } const tapaukset[] = {
+      {linkki, {lupa, lupa, lupa}},
+      {toisen, {lupa, lupa, lupa}},
+      {omaVanha, {ok, ok, ok}},
+      {tyhja, {ok, ok, ok}},
+      {kansio, {kaytto, kaytto, kaytto}},
+      {fifo, {kaytto, kaytto, kaytto}},
+      // Another name of the same file must not see what is written.
+      {kovaLinkki, {ok, ok, lupa}},
+      // A log in a folder shared on purpose stays shared.
+      {toisenOmassa, {lupa, lupa, ok}},
+  };
+  auto nimi = [&](std::size_t i, std::size_t t) {
+    return (tapaukset[i].paikka == toisenOmassa ? oma : yhteinen) + alusta::erotin + "n" +
+           std::to_string(i) + "-" + std::to_string(t);
+  };
+  // Whatever could be written through is writable by the ordinary user, so only the mode's own
+  // checks stand in the way.
+  for (std::size_t i = 0; i < std::size(tapaukset); ++i) {
+    for (std::size_t t = 0; t < 3; ++t) {
+      const std::string n = nimi(i, t);
+      switch (tapaukset[i].paikka) {
+        case linkki:
+          testi::kirjoitaTiedosto(uhri + n.back(), "uhri");
+          testi::annaTavalliselle(uhri + n.back());
+          fs::create_symlink(uhri + n.back(), n);
+          break;
+        case toisen:
+        case toisenOmassa:
+          testi::kirjoitaTiedosto(n, "vanha");
+          fs::permissions(n, static_cast<fs::perms>(0666));
+          break;
+        case omaVanha:
+        case kovaLinkki:
+          testi::kirjoitaTiedosto(n, "vanha");
+          fs::permissions(n, static_cast<fs::perms>(0644));
+          testi::annaTavalliselle(n);
+          if (tapaukset[i].paikka == kovaLinkki) fs::create_hard_link(n, n + ".toinen");
+          break;
+        case kansio:
+          alusta::luoHakemisto(n);
+          testi::annaTavalliselle(n);
+          break;
+        case fifo:
+          testi::teeFifo(n);
+          testi::annaTavalliselle(n);
+          break;
+        case tyhja: break;
+      }
+    }
+  }
+  testi::Tavallisena ajo = testi::tavallisenaKayttajana([&] {
+    std::string numerot;
+    for (std::size_t i = 0; i < std::size(tapaukset); ++i)
+      for (std::size_t t = 0; t < 3; ++t)
+        numerot += std::to_string(virhe([&] { kirjoita(nimi(i, t), tilat[t], "uusi"); })) + " ";
+    return numerot;
+  });
+  if (!ajo.tulos) GTEST_SKIP() << ajo.syy;
+  std::string odotettu;
+  for (const auto& t : tapaukset)
+    for (std::int32_t n : t.numero) odotettu += std::to_string(n) + " ";
+  EXPECT_EQ(*ajo.tulos, odotettu);
+
+  for (std::size_t i = 0; i < std::size(tapaukset); ++i) {
+    for (std::size_t t = 0; t < 3; ++t) {
+      const std::string n = nimi(i, t);
+      const Paikka paikka = tapaukset[i].paikka;
+      const bool lisattiin = tilat[t] == Tila::lisaaOmaan;
+      SCOPED_TRACE(n);
+      if (paikka == linkki) {
+        EXPECT_EQ(testi::lueTiedosto(uhri + n.back()), "uhri");
+      }
+      if (paikka == kovaLinkki) {
+        EXPECT_EQ(testi::lueTiedosto(n + ".toinen"), "vanha");
+      }
+      if (paikka == linkki || paikka == kansio || paikka == fifo || tapaukset[i].numero[t] == kaytto) continue;
+      const bool onnistui = tapaukset[i].numero[t] == ok;
+      EXPECT_EQ(testi::lueTiedosto(n), !onnistui ? "vanha" : lisattiin && paikka != tyhja ? "vanhauusi" : "uusi");
+      const int oikeudet = static_cast<int>(fs::status(n).permissions() & fs::perms::all);
+      if (!onnistui || (lisattiin && paikka != tyhja)) {
+        EXPECT_EQ(oikeudet, paikka == toisen || paikka == toisenOmassa ? 0666 : 0644);
+      } else if (tilat[t] == Tila::uusi) {
+        EXPECT_EQ(oikeudet, 0644);  // as any new file (umask 022)
+      } else {
+        EXPECT_EQ(oikeudet, 0600);
+      }
+    }
+  }
 }
 
 TEST(Alusta, LukeminenKunPankkiohjelmaLisaaSamaan) {
@@ -227,6 +345,11 @@ TEST(Alusta, AvaamisenVirheet) {
       {puuttuvaKansio, Tila::lisaa, euro::virhenro::polkuaEiLoydy},
       {k / "kansio", Tila::lue, euro::virhenro::kayttovirhe},
       {k / "kansio", Tila::lisaa, euro::virhenro::kayttovirhe},
+      {puuttuvaKansio, Tila::uusi, euro::virhenro::polkuaEiLoydy},
+      {puuttuvaKansio, Tila::yksityinen, euro::virhenro::polkuaEiLoydy},
+      {puuttuvaKansio, Tila::lisaaOmaan, euro::virhenro::polkuaEiLoydy},
+      {k / "kansio", Tila::yksityinen, euro::virhenro::kayttovirhe},
+      {k / "kansio", Tila::lisaaOmaan, euro::virhenro::kayttovirhe},
   };
   for (const auto& t : tapaukset) {
     std::string viesti;

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -18,12 +17,12 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
-#include "frmMain/frmMain.h"
-#include "frmMain/qtliittymat.h"
+#include "frmMain/qt/frmMain.h"
+#include "frmMain/qt/qtliittymat.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
+#include "tuki/prosessi.h"
 #include "tuki/testituki.h"
-#include "ui_frmMain.h"
 
 namespace {
 
@@ -136,12 +135,12 @@ TEST_F(Ikkuna, OhjaintaulukkoJaSarkainjarjestys) {
     if (c->focusPolicy() & Qt::TabFocus) kohdistettavat.append(c);
   }
   std::cout << "levennetyt: " << w.levennetyt().join(", ").toStdString() << "\n";
-  EXPECT_TRUE(w.ui()->optAsiakastunnus->isChecked());
-  EXPECT_TRUE(w.ui()->chkAikaleimaaPaloiteltava->isChecked());
-  EXPECT_FALSE(w.ui()->chkNaytaPaloitellut->isChecked());
-  EXPECT_FALSE(w.ui()->chkPaloitteleAutomaattisesti->isChecked());
-  EXPECT_EQ(w.ui()->Label11->text().count("\n\n"), 4);
-  EXPECT_TRUE(w.ui()->Label11->wordWrap());
+  EXPECT_TRUE(w.ohjain<QRadioButton>("optAsiakastunnus")->isChecked());
+  EXPECT_TRUE(w.ohjain<QCheckBox>("chkAikaleimaaPaloiteltava")->isChecked());
+  EXPECT_FALSE(w.ohjain<QCheckBox>("chkNaytaPaloitellut")->isChecked());
+  EXPECT_FALSE(w.ohjain<QCheckBox>("chkPaloitteleAutomaattisesti")->isChecked());
+  EXPECT_EQ(w.ohjain<QLabel>("Label11")->text().count("\n\n"), 4);
+  EXPECT_TRUE(w.ohjain<QLabel>("Label11")->wordWrap());
 
   // The keyboard order is the table's order.
   QWidget* c = kohdistettavat.first();
@@ -162,9 +161,9 @@ TEST_F(Ikkuna, PikanappaimetTavoittavatOhjaimensa) {
     QTest::keyClick(&w, k, Qt::AltModifier);
     return QTest::qWaitFor(valmis, 5000);
   };
-  EXPECT_TRUE(alt(Qt::Key_J, [&] { return w.ui()->optTilinomistajanNimi->isChecked(); }));
-  EXPECT_TRUE(alt(Qt::Key_K, [&] { return !w.ui()->chkAikaleimaaPaloiteltava->isChecked(); }));
-  EXPECT_TRUE(alt(Qt::Key_S, [&] { return w.ui()->chkSuljeOhjelmaPaloittelunJalkeen->isChecked(); }));
+  EXPECT_TRUE(alt(Qt::Key_J, [&] { return w.ohjain<QRadioButton>("optTilinomistajanNimi")->isChecked(); }));
+  EXPECT_TRUE(alt(Qt::Key_K, [&] { return !w.ohjain<QCheckBox>("chkAikaleimaaPaloiteltava")->isChecked(); }));
+  EXPECT_TRUE(alt(Qt::Key_S, [&] { return w.ohjain<QCheckBox>("chkSuljeOhjelmaPaloittelunJalkeen")->isChecked(); }));
   EXPECT_TRUE(alt(Qt::Key_T, [&] { return testi::onOlemassa(asetukset); }));
   EXPECT_NE(testi::lueTiedosto(asetukset).find("optTilinomistajanNimi = True\r\n"), std::string::npos);
   EXPECT_TRUE(alt(Qt::Key_M, [&] { return !ymp.viestit.viestit.empty(); }));
@@ -218,11 +217,11 @@ TEST_F(Ikkuna, PaloittelunJalkeisetToimet) {
     ymp.kaynnistin.kaynnistykset.clear();
     testi::kirjoitaTiedosto(tiedosto, t00());
     frmMain w;
-    w.ui()->txtPaloiteltavaTiedosto->setText(qtpuoli::qs(tiedosto));
-    w.ui()->chkAikaleimaaPaloiteltava->setChecked(false);
-    w.ui()->chkNaytaPaloitellut->setChecked(t.nayta);
-    w.ui()->chkSuljeOhjelmaPaloittelunJalkeen->setChecked(t.sulje);
-    w.ui()->cmdPaloittele->click();
+    w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(tiedosto));
+    w.ohjain<QCheckBox>("chkAikaleimaaPaloiteltava")->setChecked(false);
+    w.ohjain<QCheckBox>("chkNaytaPaloitellut")->setChecked(t.nayta);
+    w.ohjain<QCheckBox>("chkSuljeOhjelmaPaloittelunJalkeen")->setChecked(t.sulje);
+    w.ohjain<QPushButton>("cmdPaloittele")->click();
     EXPECT_EQ(w.lopetettu(), t.loppuu);
     if (t.kysytaan) {
       ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
@@ -242,13 +241,37 @@ TEST_F(Ikkuna, PaloittelunJalkeisetToimet) {
   }
 }
 
+// Closing by the frame waits while the split command's question is open.
+TEST_F(Ikkuna, EiSuljetaKomennonAikana) {
+  struct Sulkija : euro::Viestilaatikko {
+    frmMain* w;
+    bool suljettiin = true;
+    int nayta(const std::string&, const std::string&, int) override {
+      suljettiin = w->close();
+      return euro::vastaus::ei;
+    }
+    void palautaHiiri() override {}
+  } sulkija;
+  frmMain w;
+  sulkija.w = &w;
+  ymp.ohjelma.viestit = &sulkija;
+  testi::kirjoitaTiedosto(tiedosto, t00());
+  w.show();
+  w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(tiedosto));
+  w.ohjain<QCheckBox>("chkAikaleimaaPaloiteltava")->setChecked(false);
+  w.ohjain<QPushButton>("cmdPaloittele")->click();
+  EXPECT_FALSE(sulkija.suljettiin);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(w.close());
+}
+
 TEST_F(Ikkuna, TarkistukseenPysahtynytAjoJaTallentamatonLopetus) {
   frmMain w;
   w.kaynnisty("");
-  w.ui()->txtPaloiteltavaTiedosto->setText(qtpuoli::qs(kansio / "EI.TXT"));
-  w.ui()->chkNaytaPaloitellut->setChecked(true);
-  w.ui()->chkSuljeOhjelmaPaloittelunJalkeen->setChecked(true);
-  w.ui()->cmdPaloittele->click();
+  w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(kansio / "EI.TXT"));
+  w.ohjain<QCheckBox>("chkNaytaPaloitellut")->setChecked(true);
+  w.ohjain<QCheckBox>("chkSuljeOhjelmaPaloittelunJalkeen")->setChecked(true);
+  w.ohjain<QPushButton>("cmdPaloittele")->click();
   EXPECT_FALSE(w.lopetettu());
   ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
   EXPECT_EQ(ymp.viestit.viestit[0].otsikko, "PALOITTELUA EI TEHTY");
@@ -256,15 +279,15 @@ TEST_F(Ikkuna, TarkistukseenPysahtynytAjoJaTallentamatonLopetus) {
   const std::string tallennettu = testi::lueTiedosto(asetukset);
   EXPECT_NE(tallennettu.find("EI.TXT"), std::string::npos);
 
-  w.ui()->txtNimenAlkuosa->setText("MUUTETTU-");
-  w.ui()->cmdPoistuTallentamatta->click();
+  w.ohjain<QLineEdit>("txtNimenAlkuosa")->setText("MUUTETTU-");
+  w.ohjain<QPushButton>("cmdPoistuTallentamatta")->click();
   EXPECT_TRUE(w.lopetettu());
   EXPECT_EQ(testi::lueTiedosto(asetukset), tallennettu);
   settings::nollaaApppath(ohjelma);
   frmMain uusi;
   uusi.kaynnisty("*");
-  EXPECT_EQ(uusi.ui()->txtNimenAlkuosa->text(), "TITO-*-?-");
-  EXPECT_EQ(uusi.ui()->txtPaloiteltavaTiedosto->text(), qtpuoli::qs(kansio / "EI.TXT"));
+  EXPECT_EQ(uusi.ohjain<QLineEdit>("txtNimenAlkuosa")->text(), "TITO-*-?-");
+  EXPECT_EQ(uusi.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->text(), qtpuoli::qs(kansio / "EI.TXT"));
 }
 
 TEST_F(Ikkuna, TiedostonValintaJaPuuttuvaTiedosto) {
@@ -278,26 +301,26 @@ TEST_F(Ikkuna, TiedostonValintaJaPuuttuvaTiedosto) {
     QTimer::singleShot(0, &d, &QDialog::reject);
   };
   testi::kirjoitaTiedosto(tiedosto, t00());
-  w.ui()->txtPaloiteltavaTiedosto->setText(qtpuoli::qs(tiedosto));
-  w.ui()->cmdValitsePaloiteltavaTiedosto->click();
+  w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(tiedosto));
+  w.ohjain<QPushButton>("cmdValitsePaloiteltavaTiedosto")->click();
   EXPECT_EQ(QDir(hakemisto), QDir(qtpuoli::qs(kansio.polku())));
   EXPECT_EQ(suodattimet, QStringList{"*.TXT (*.TXT)"});
-  EXPECT_EQ(w.ui()->txtPaloiteltavaTiedosto->text(), qtpuoli::qs(tiedosto));
+  EXPECT_EQ(w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->text(), qtpuoli::qs(tiedosto));
 
-  w.ui()->txtPaloiteltavaTiedosto->clear();
+  w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->clear();
   qtpuoli::QtTiedostovalitsin::testikoukku = [&](QFileDialog& d) {
     suodattimet = d.nameFilters();
     d.selectFile(qtpuoli::qs(tiedosto));
     QTimer::singleShot(0, &d, [&d] { static_cast<QDialog&>(d).done(QDialog::Accepted); });
   };
-  w.ui()->cmdValitsePaloiteltavaTiedosto->click();
+  w.ohjain<QPushButton>("cmdValitsePaloiteltavaTiedosto")->click();
   EXPECT_EQ(suodattimet, QStringList{"*.* (*.*)"});
-  EXPECT_EQ(w.ui()->txtPaloiteltavaTiedosto->text(), qtpuoli::qs(tiedosto));
+  EXPECT_EQ(w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->text(), qtpuoli::qs(tiedosto));
 
   // Notepad and the preview on a missing file: the message only.
-  w.ui()->txtPaloiteltavaTiedosto->setText(qtpuoli::qs(kansio / "EI.TXT"));
-  w.ui()->cmdAvaaMuistioonPaloiteltavaTiedosto->click();
-  w.ui()->cmdNaytaPaloitteluehtoMuistiossa->click();
+  w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(kansio / "EI.TXT"));
+  w.ohjain<QPushButton>("cmdAvaaMuistioonPaloiteltavaTiedosto")->click();
+  w.ohjain<QPushButton>("cmdNaytaPaloitteluehtoMuistiossa")->click();
   ASSERT_EQ(ymp.viestit.viestit.size(), 2u);
   for (const auto& v : ymp.viestit.viestit) {
     EXPECT_EQ(v.teksti, ansi("Tiedostoa ") + kansio / "EI.TXT" + ansi("  ei löydy"));
@@ -312,14 +335,11 @@ TEST_F(Ikkuna, AjaProsessinaIlmanIkkunaa) {
   testi::kopioi(alusta::ohjelmanHakemisto() + S + exe, ohjelma + S + exe);
   testi::kirjoitaTiedosto(tiedosto, "ohi\r\n" + t00());
   kirjoitaAsetukset("chkSuljeOhjelmaPaloittelunJalkeen = 1\r\n");
-  QProcess p;
-  auto ymparisto = QProcessEnvironment::systemEnvironment();
-  ymparisto.insert("QT_QPA_PLATFORM", "offscreen");
-  p.setProcessEnvironment(ymparisto);
-  p.start(qtpuoli::qs(ohjelma + S + exe), {"aja"});
-  ASSERT_TRUE(p.waitForFinished(30000)) << p.readAllStandardError().toStdString();
-  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  testi::Ajo ajo;
+  ajo.ymparisto = {{"QT_QPA_PLATFORM", "offscreen"}};
+  testi::Ajettu a = testi::ajaOhjelma(ohjelma + S + exe, {"aja"}, ajo);
+  EXPECT_FALSE(a.aikaLoppui);
+  EXPECT_EQ(a.koodi, 0) << a.virhe;
   EXPECT_EQ(testi::lueTiedosto(tuotos()), t00());
 }
 

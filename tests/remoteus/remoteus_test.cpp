@@ -11,6 +11,7 @@ namespace {
 const std::string S(1, alusta::erotin);
 
 TEST(Etatuki, KomentotiedostoJaKaynnistys) {
+  if constexpr (!alusta::onWindows) GTEST_SKIP() << "komentotiedosto vain Windowsissa";
   const std::string alku =
       "@title Avataan Vombra etatuki ...\r\n@taskkill.exe /f /t /im TeamViewer.exe\r\n"
       "@taskkill.exe/f /t /im TeamViewer_Service.exe\r\n"
@@ -40,6 +41,7 @@ TEST(Etatuki, KomentotiedostoJaKaynnistys) {
 }
 
 TEST(Etatuki, EpaonnistuminenRaportoidaan) {
+  if constexpr (!alusta::onWindows) GTEST_SKIP() << "komentotiedosto vain Windowsissa";
   testi::Kansio kansio;
   for (std::string hakemisto : {std::string(), kansio / "ei-ole"}) {
     testi::Ymparisto ymp;
@@ -49,6 +51,27 @@ TEST(Etatuki, EpaonnistuminenRaportoidaan) {
     EXPECT_EQ(ymp.virheet[0].kutsurivi, 9201);
     EXPECT_EQ(ymp.virheet[0].moduuli + ymp.virheet[0].rutiini, "remoteus.bassremo_KaynnistaAsenna");
     EXPECT_TRUE(ymp.kaynnistin.kaynnistykset.empty());
+  }
+}
+
+// Elsewhere the button opens the remote-support page; no batch file is written.
+TEST(Etatuki, SelainAvaaEtatukisivun) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "Windowsissa komentotiedosto";
+  const std::string sivu = "https://www.vombra.fi/etatuki/";
+  for (int koodi : {42, 32, 2}) {
+    testi::Ymparisto ymp;
+    testi::Kansio kansio;
+    ymp.ohjelma.apppath = [&] { return kansio.polku(); };
+    ymp.kaynnistin.avausKoodi = koodi;
+    remoteus::sremo_KaynnistaAsenna();
+    EXPECT_EQ(ymp.kaynnistin.kaynnistykset, (std::vector<testi::Kaynnistys>{{sivu, "", "/", false, false}}));
+    EXPECT_TRUE(testi::tiedostot(kansio.polku()).empty());
+    // A browser that does not start is reported, with the address to type by hand.
+    ASSERT_EQ(ymp.virheet.size(), koodi > 32 ? 0u : 1u) << koodi;
+    if (koodi <= 32) {
+      EXPECT_EQ(ymp.virheet[0].kutsurivi, 9201);
+      EXPECT_NE(ymp.virheet[0].viesti.find(sivu), std::string::npos) << ymp.virheet[0].viesti;
+    }
   }
 }
 

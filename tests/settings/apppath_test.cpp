@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "euro/alusta/alusta.h"
+#include "settings/paloitteluasetukset.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -82,6 +85,67 @@ TEST_F(Apppath, IlmanProfiiliaJaToinenKutsu) {
   EXPECT_EQ(aja("*"), profiili);
   testi::kirjoitaTiedosto(ohjelma + S + "ainehake.oma", ohjelma);
   EXPECT_EQ(settings::fe_apppath(), profiili);
+}
+
+// A program in a folder the user cannot write (installed in /usr/bin) keeps its files in the
+// user's data folder on Linux; the marker file still wins, and Windows keeps the program's
+// folder whatever its rights.
+TEST_F(Apppath, KirjoittamatonOhjelmakansio) {
+  const std::optional<std::string> vanhaXdg = alusta::ymparistomuuttuja("XDG_DATA_HOME");
+  const std::optional<std::string> vanhaKoti = alusta::ymparistomuuttuja("HOME");
+  const std::string koti = kansio / "koti";
+  const std::string xdg = kansio / "xdg";
+  const std::string tiedot = kansio / "Tiedot";
+  alusta::luoHakemisto(koti);
+  alusta::luoHakemisto(tiedot);
+  testi::kirjoitaTiedosto(kansio / "tiedosto", "");
+  const std::string oletus = koti + S + ".local" + S + "share" + S + "kolvanto" + S;
+  struct {
+    const char* kuvaus;
+    bool kirjoitettava;
+    std::optional<std::string> merkki, xdgArvo, kotiArvo;
+    std::string odotettu;  // on Linux; Windows always keeps the program's folder here
+  } const tapaukset[] = {
+      {"kirjoitettava", true, std::nullopt, std::nullopt, koti, ohjelma},
+      {"oletuskansio luodaan", false, std::nullopt, std::nullopt, koti, oletus},
+      {"oletuskansio on jo", false, std::nullopt, std::nullopt, koti, oletus},
+      {"XDG_DATA_HOME", false, std::nullopt, xdg, koti, xdg + S + "kolvanto" + S},
+      {"XDG_DATA_HOME erottimella", false, std::nullopt, xdg + S, koti, xdg + S + "kolvanto" + S},
+      {"suhteellinen XDG_DATA_HOME", false, std::nullopt, "xdg", koti, oletus},
+      {"merkki voittaa", false, tiedot, xdg, koti, tiedot},
+      {"merkki ei johda minnekaan", false, kansio / "eiole", xdg, koti, xdg + S + "kolvanto" + S},
+      {"ei kotia", false, std::nullopt, std::nullopt, std::nullopt, ohjelma},
+      {"kansiota ei voi luoda", false, std::nullopt, kansio / "tiedosto", koti, ohjelma},
+  };
+  for (const auto& t : tapaukset) {
+    alusta::vaihdaHakemisto(vanhaHakemisto);
+    if (testi::onOlemassa(ohjelma + S + "ainehake.oma")) alusta::poistaTiedosto(ohjelma + S + "ainehake.oma");
+    if (t.merkki) testi::kirjoitaTiedosto(ohjelma + S + "ainehake.oma", *t.merkki);
+    alusta::asetaYmparistomuuttuja("XDG_DATA_HOME", t.xdgArvo);
+    alusta::asetaYmparistomuuttuja("HOME", t.kotiArvo);
+    settings::nollaaApppath(ohjelma, t.kirjoitettava);
+    const std::string tulos = settings::fe_apppath();
+    alusta::asetaYmparistomuuttuja("XDG_DATA_HOME", vanhaXdg);
+    alusta::asetaYmparistomuuttuja("HOME", vanhaKoti);
+    const bool omaKansio = !alusta::onWindows && t.odotettu.back() == alusta::erotin;
+    if constexpr (alusta::onWindows) {
+      EXPECT_EQ(tulos, t.merkki == tiedot ? tiedot : ohjelma) << t.kuvaus;
+    } else {
+      EXPECT_EQ(tulos, t.odotettu) << t.kuvaus;
+    }
+    if (!omaKansio) continue;
+    // The settings file lies inside the folder, beside the error log; the folder is the
+    // user's alone, and the current directory is not moved there.
+    EXPECT_EQ(settings::asetustiedosto(tulos), t.odotettu + "TITO-JAKO.OMA") << t.kuvaus;
+    EXPECT_EQ(alusta::nykyinenHakemisto(), vanhaHakemisto) << t.kuvaus;
+    namespace fs = std::filesystem;
+    EXPECT_EQ(fs::status(t.odotettu).permissions() & fs::perms::all, fs::perms::owner_all) << t.kuvaus;
+  }
+  if constexpr (!alusta::onWindows) {
+    // Missing levels were made too.
+    EXPECT_TRUE(std::filesystem::is_directory(koti + S + ".local"));
+    EXPECT_FALSE(testi::onOlemassa("xdg")) << "a relative XDG_DATA_HOME was used";
+  }
 }
 
 }  // namespace

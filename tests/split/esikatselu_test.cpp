@@ -10,6 +10,7 @@
 #include "euro/virhe.h"
 #include "split/esikatselu_odotus.h"
 #include "split/t00.h"
+#include "tuki/kayttaja.h"
 #include "tuki/muuttujat.h"
 #include "tuki/testituki.h"
 
@@ -144,6 +145,71 @@ TEST_F(Esikatselu, VirheKerrotaanViestissa) {
     if (t.kansioTiedostonPaikalla) std::filesystem::remove(std::filesystem::u8path(euro::ansiUtf8(esikatselu)));
   }
   EXPECT_TRUE(ymp.virheet.empty());
+}
+
+TEST_F(Esikatselu, LinuxissaOmaanKansioonVainOmistajalle) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "Windowsissa TEMP ja tiedoston oikeudet kuten ennen";
+  namespace fs = std::filesystem;
+  for (const char* n : {"TEMP", "TMP", "TMPDIR"}) muuttujat.aseta(n, std::nullopt);
+  const std::string ajo = kansio / "ajo", tulos = ajo + "/~TITO-T00.TMP";
+  alusta::luoHakemisto(ajo);
+  fs::permissions(ajo, fs::perms::owner_all);
+  muuttujat.aseta("XDG_RUNTIME_DIR", ajo);
+  // An earlier preview that others could read gives way to a private one.
+  testi::kirjoitaTiedosto(tulos, "vanha");
+  fs::permissions(tulos, static_cast<fs::perms>(0644));
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, testi::T00{}.rivi() + "\r\n");
+
+  EXPECT_TRUE(split::naytaPaloitteluehto(a));
+  EXPECT_EQ(testi::lueTiedosto(tulos), testi::esikatselu("Pos 49:65" + tyhjaa(39) + x(17), {testi::T00{}.rivi()}));
+  EXPECT_EQ(static_cast<int>(fs::status(tulos).permissions() & fs::perms::all), 0600);
+  EXPECT_EQ(ymp.kaynnistin.kaynnistykset, (std::vector<testi::Kaynnistys>{{tulos, "", "", false, false}}));
+}
+
+// Another user's link or file at the name in a shared temporary folder: nothing goes through
+// it, the person is told. Run as an ordinary user, whom root's rights do not cover.
+TEST_F(Esikatselu, LinkkiTaiToisenTiedostoNimellaTorjutaan) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "symboliset linkit ja omistajat ovat POSIX-asioita";
+  namespace fs = std::filesystem;
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, testi::T00{}.rivi() + "\r\n");
+  const std::string uhri = kansio / "uhri";
+  testi::kirjoitaTiedosto(uhri, "uhri");
+  testi::annaTavalliselle(uhri);
+  enum Paikka { tyhja, linkki, toisen };
+  const Paikka paikat[] = {tyhja, linkki, toisen};
+  auto hakemisto = [&](Paikka p) { return kansio / ("yhteinen" + std::to_string(p)); };
+  for (Paikka p : paikat) {
+    const std::string h = hakemisto(p), nimi = h + "/~TITO-T00.TMP";
+    alusta::luoHakemisto(h);
+    fs::permissions(h, fs::perms::all | fs::perms::sticky_bit);  // as /tmp
+    if (p == linkki) fs::create_symlink(uhri, nimi);
+    if (p == toisen) {
+      testi::kirjoitaTiedosto(nimi, "toisen");
+      fs::permissions(nimi, static_cast<fs::perms>(0666));  // writable, were it not refused
+    }
+  }
+  testi::Tavallisena ajo = testi::tavallisenaKayttajana([&] {
+    std::string tulos;
+    for (Paikka p : paikat) {
+      alusta::asetaYmparistomuuttuja("TEMP", hakemisto(p));
+      ymp.viestit.viestit.clear();
+      ymp.kaynnistin.kaynnistykset.clear();
+      tulos += split::naytaPaloitteluehto(a) ? "näytetty" : "ei";
+      for (const auto& v : ymp.viestit.viestit) tulos += "|" + v.teksti;
+      tulos += "|" + std::to_string(ymp.kaynnistin.kaynnistykset.size()) + "\n";
+    }
+    return tulos;
+  });
+  if (!ajo.tulos) GTEST_SKIP() << ajo.syy;
+  auto torjuttu = [&](Paikka p) {
+    return "ei|" + ansi("Lupa evätty: ") + hakemisto(p) + "/~TITO-T00.TMP (virhe 70)|0\n";
+  };
+  EXPECT_EQ(*ajo.tulos, "näytetty|1\n" + torjuttu(linkki) + torjuttu(toisen));
+  const std::string oma = hakemisto(tyhja) + "/~TITO-T00.TMP";
+  EXPECT_EQ(testi::lueTiedosto(oma), testi::esikatselu("Pos 49:65" + tyhjaa(39) + x(17), {testi::T00{}.rivi()}));
+  EXPECT_EQ(static_cast<int>(fs::status(oma).permissions() & fs::perms::all), 0600);
+  EXPECT_EQ(testi::lueTiedosto(uhri), "uhri");
+  EXPECT_EQ(testi::lueTiedosto(hakemisto(toisen) + "/~TITO-T00.TMP"), "toisen");
 }
 
 TEST(EsikatselunOsat, MerkkirivinRajat) {

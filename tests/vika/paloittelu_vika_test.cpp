@@ -214,7 +214,7 @@ TEST_F(Paloittelu, LevyTayttyyKesken) {
     if (prosessina) {
       testi::kirjoitaTiedosto(k / "asetukset.oma", "");
       vika::Prosessi p = vika::ajaKolvantoCli(
-          {"--asetukset", k / "asetukset.oma", "--kohde", kohde, a.txtPaloiteltavaTiedosto}, k.polku());
+          {"--asetukset", k / "asetukset.oma", "--kohde", kohde, a.txtPaloiteltavaTiedosto});
       EXPECT_EQ(p.koodi, cli::virhe);
       EXPECT_NE(p.virhe.find("Levy on täynnä"), std::string::npos) << p.virhe;
       EXPECT_NE(p.virhe.find("paloittele"), std::string::npos) << p.virhe;
@@ -271,8 +271,7 @@ TEST_F(Paloittelu, TilioteAukiToisellaOhjelmalla) {
       testi::kirjoitaTiedosto(k / "asetukset.oma", "");
       vika::Prosessi p = vika::ajaKolvantoCli({"--asetukset", k / "asetukset.oma",
                                                arkistoi ? "--aikaleima" : "--ei-aikaleimaa",
-                                               a.txtPaloiteltavaTiedosto},
-                                              k.polku());
+                                               a.txtPaloiteltavaTiedosto});
       EXPECT_EQ(p.koodi, cli::virhe) << tapaus << ": " << p.virhe;
       EXPECT_NE(p.virhe.find("(virhe 70)"), std::string::npos) << p.virhe;
     }

@@ -1,11 +1,11 @@
 #include "vikatuki.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <utility>
 
 #include "euro/teksti.h"
 #include "split/t00.h"
+#include "tuki/prosessi.h"
 #include "tuki/testituki.h"
 
 namespace vika {
@@ -21,32 +21,22 @@ Koukku::Koukku(Paatos paatos) : paatos_(std::move(paatos)) {
 
 Koukku::~Koukku() { alusta::asetaVikakoukku(std::move(edellinen_)); }
 
-namespace {
-std::string lainattu(const std::string& polku) {
-  std::string q = "'";
-  for (char c : polku) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-}  // namespace
-
 Tmpfs::Tmpfs(const std::string& kansio, std::size_t tavuja) : kansio_(kansio) {
   if constexpr (alusta::onWindows) return;
-  std::string komento = "mount -t tmpfs -o size=" + std::to_string(tavuja) + " kolvanto-vika " +
-                        lainattu(euro::ansiUtf8(kansio)) + " 2>/dev/null";
-  liitetty_ = std::system(komento.c_str()) == 0;
+  liitetty_ = testi::ajaOhjelma("mount", {"-t", "tmpfs", "-o", "size=" + std::to_string(tavuja),
+                                          "kolvanto-vika", kansio})
+                  .koodi == 0;
 }
 
 Tmpfs::~Tmpfs() {
   if (!liitetty_) return;
   // Lazily: a file left open by a failed test must not keep it mounted.
-  std::string komento = "umount -l " + lainattu(euro::ansiUtf8(kansio_)) + " 2>/dev/null";
-  (void)std::system(komento.c_str());
+  testi::ajaOhjelma("umount", {"-l", kansio_});
 }
 
 bool Tmpfs::vainLuettavaksi() {
   if (!liitetty_) return false;
-  std::string komento = "mount -o remount,ro " + lainattu(euro::ansiUtf8(kansio_)) + " 2>/dev/null";
-  return std::system(komento.c_str()) == 0;
+  return testi::ajaOhjelma("mount", {"-o", "remount,ro", kansio_}).koodi == 0;
 }
 
 std::string tiedostonimi(const std::string& asiakas) { return "TITO-2018-08-" + asiakas + ".TXT"; }
@@ -106,31 +96,9 @@ Tiliote teeTiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, bo
   return ::testing::AssertionSuccess();
 }
 
-namespace {
-std::string lainaaKuorelle(const std::string& s) {
-  if constexpr (alusta::onWindows) return "\"" + s + "\"";
-  return lainattu(s);
-}
-}  // namespace
-
-Prosessi ajaKolvantoCli(const std::vector<std::string>& argumentit, const std::string& lokikansio) {
-  const std::string S(1, alusta::erotin);
-  const std::string ohjelma =
-      alusta::ohjelmanHakemisto() + S + "kolvanto-cli" + (alusta::onWindows ? ".exe" : "");
-  const std::string loki = lokikansio + S + "virhe.log";
-  std::string komento = lainaaKuorelle(ohjelma);
-  for (const auto& a : argumentit) komento += " " + lainaaKuorelle(a);
-  komento += " >" + lainaaKuorelle(lokikansio + S + "ulos.log") + " 2>" + lainaaKuorelle(loki);
-  // cmd.exe strips one pair of outer quotes; it takes the ANSI code page, the POSIX shell UTF-8.
-  if constexpr (alusta::onWindows) komento = "\"" + komento + "\"";
-  const std::string natiivi = alusta::onWindows ? komento : euro::ansiUtf8(komento);
-  int s = std::system(natiivi.c_str());
-  // Wine's cmd.exe now and then fails to find a program that is there (9009); once more.
-  if (alusta::onWindows && s == 9009) s = std::system(natiivi.c_str());
-  Prosessi p{alusta::onWindows ? s : (s >> 8) & 0xff, testi::lueTiedosto(loki)};
-  alusta::poistaTiedosto(loki);
-  alusta::poistaTiedosto(lokikansio + S + "ulos.log");
-  return p;
+Prosessi ajaKolvantoCli(const std::vector<std::string>& argumentit) {
+  testi::Ajettu a = testi::ajaOhjelma(testi::ohjelmaBin("kolvanto-cli"), argumentit);
+  return {a.aikaLoppui ? -1 : a.koodi, a.virhe};
 }
 
 std::optional<std::size_t> muistihuippu() {

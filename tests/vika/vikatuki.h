@@ -74,13 +74,13 @@ std::string tiedostonimi(const std::string& asiakas);
 ::testing::AssertionResult vanhaJaKokonaisiaRiveja(const std::string& nyt, const std::string& vanha,
                                                    const std::string& lisattava);
 
-// kolvanto-cli beside the test binary, run as a process: its exit status and its standard
-// error as written (UTF-8). The logs go to the given folder.
+// kolvanto-cli beside the test binary, run as a process: its exit status (-1 when it had to
+// be ended) and its standard error as written (UTF-8).
 struct Prosessi {
   int koodi;
   std::string virhe;
 };
-Prosessi ajaKolvantoCli(const std::vector<std::string>& argumentit, const std::string& lokikansio);
+Prosessi ajaKolvantoCli(const std::vector<std::string>& argumentit);
 
 // The process's peak resident memory in bytes, and a reset of it (Linux; nullopt elsewhere).
 std::optional<std::size_t> muistihuippu();

@@ -32,6 +32,13 @@ bool listaakoHakemisto(const std::string& hakemisto);
 
 // Makes one directory level; its parent must exist. Throws on any failure.
 void luoHakemisto(const std::string& polku);
+// Makes one directory level that only its owner may enter (POSIX mode 0700; Windows: as
+// luoHakemisto, the profile's rights apply). Throws on any failure.
+void luoOmaHakemisto(const std::string& polku);
+
+// POSIX: whether this user may create files in the directory (access(2), W_OK and X_OK).
+// Not defined on Windows, where the data directory does not depend on it.
+bool voikoKirjoittaa(const std::string& hakemisto);
 
 // Renames a file; never replaces an existing one (58 when the new name is taken).
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi);
@@ -48,9 +55,18 @@ std::vector<std::string> tiedostot(const std::string& hakemisto, const std::stri
 
 // yksin: reading and writing an existing file that nobody else may open meanwhile (Windows
 // share mode 0), as another program may hold it; tests only. POSIX has no share modes.
+// For files in a folder that other users may write (a temporary folder, a shared one), POSIX:
+// uusi: a new file in place of an earlier one of the user's own (that one is removed, so
+//   whoever held it open sees nothing new); a symbolic link or another user's file at the
+//   name is refused (70), a folder or other non-file too (75);
+// yksityinen: as uusi, readable and writable by its owner only (bank data);
+// lisaaOmaan: as lisaa, but never through a symbolic link, nor into a non-file or a file with
+//   other names (hard links); in a folder that everyone may write only into the user's own
+//   file, and a new one there is the owner's only.
+// On Windows they are kirjoita, kirjoita and lisaa, exactly.
 // paivita: reading and writing, created when missing, never emptied; others may open,
 // rename and remove it meanwhile (a journal, a file to cut back).
-enum class Tila { lue, kirjoita, lisaa, yksin, paivita };
+enum class Tila { lue, kirjoita, lisaa, yksin, uusi, yksityinen, lisaaOmaan, paivita };
 
 // Bytes to write, where they lie.
 struct Osa {

@@ -151,6 +151,14 @@ void luoHakemisto(const std::string& polku) {
   if (::mkdir(natiivi(polku).c_str(), 0777) != 0) heitaErrno(errno, polku);
 }
 
+void luoOmaHakemisto(const std::string& polku) {
+  if (::mkdir(natiivi(polku).c_str(), 0700) != 0) heitaErrno(errno, polku);
+}
+
+bool voikoKirjoittaa(const std::string& hakemisto) {
+  return ::access(natiivi(hakemisto).c_str(), W_OK | X_OK) == 0;
+}
+
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   if (auto v = kysyVika(Vaihe::nimea, vanha)) heitaVirhe(v->numero, vanha);
   std::string a = natiivi(vanha), b = natiivi(uusi);
@@ -179,6 +187,62 @@ void poistaTiedosto(const std::string& polku) {
   if (::unlink(natiivi(polku).c_str()) != 0) heitaErrno(errno, polku);
 }
 
+namespace {
+
+bool kaikkiVoivatKirjoittaa(const std::string& natiiviPolku) {
+  struct stat st;
+  return ::stat(vanhempi(natiiviPolku).c_str(), &st) == 0 && (st.st_mode & S_IWOTH) != 0;
+}
+
+// A fresh file: whatever stands at the name is either the user's own earlier file, which goes,
+// or refused. O_EXCL never opens what is there, a symbolic link included.
+int luoUusi(const std::string& n, const std::string& polku, mode_t oikeudet) {
+  for (int kerta = 0;; ++kerta) {
+    int fd = ::open(n.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, oikeudet);
+    if (fd >= 0) return fd;
+    // Someone keeps putting a name back in its place: give up rather than go on.
+    if (errno != EEXIST || kerta == 3) heitaErrno(errno, polku);
+    struct stat st;
+    if (::lstat(n.c_str(), &st) != 0) {
+      if (errno == ENOENT) continue;
+      heitaErrno(errno, polku);
+    }
+    if (S_ISLNK(st.st_mode) || st.st_uid != ::geteuid()) heitaVirhe(nro::lupaEvatty, polku);
+    if (!S_ISREG(st.st_mode)) heitaVirhe(nro::kayttovirhe, polku);
+    // Removed rather than emptied: a reader that opened it earlier keeps only the old bytes.
+    if (::unlink(n.c_str()) != 0 && errno != ENOENT) heitaErrno(errno, polku);
+  }
+}
+
+int avaaOmaanLisattavaksi(const std::string& n, const std::string& polku) {
+  const bool kaikkien = kaikkiVoivatKirjoittaa(n);
+  // Non-blocking: a FIFO at the name would hold the open until someone reads it.
+  int fd = ::open(n.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                  kaikkien ? 0600 : 0666);
+  if (fd < 0) {
+    if (errno == ELOOP) heitaVirhe(nro::lupaEvatty, polku);
+    if (errno == ENXIO) heitaVirhe(nro::kayttovirhe, polku);
+    heitaErrno(errno, polku);
+  }
+  struct stat st;
+  std::int32_t virhe = 0;
+  if (::fstat(fd, &st) != 0)
+    virhe = nro::kayttovirhe;
+  else if (!S_ISREG(st.st_mode))
+    virhe = nro::kayttovirhe;
+  else if (st.st_nlink != 1 || (kaikkien && st.st_uid != ::geteuid()))
+    virhe = nro::lupaEvatty;
+  int liput = virhe ? 0 : ::fcntl(fd, F_GETFL);
+  if (!virhe && (liput < 0 || ::fcntl(fd, F_SETFL, liput & ~O_NONBLOCK) != 0)) virhe = nro::kayttovirhe;
+  if (virhe) {
+    ::close(fd);
+    heitaVirhe(virhe, polku);
+  }
+  return fd;
+}
+
+}  // namespace
+
 void Tiedosto::avaa(const std::string& polku, Tila tila) {
   suljeHiljaa();
   if (auto v = kysyVika(Vaihe::avaa, polku)) heitaVirhe(v->numero, polku);
@@ -189,8 +253,18 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     case Tila::lisaa: liput |= O_WRONLY | O_CREAT | O_APPEND; break;
     case Tila::yksin: liput |= O_RDWR; break;
     case Tila::paivita: liput |= O_RDWR | O_CREAT; break;
+    case Tila::uusi:
+    case Tila::yksityinen:
+    case Tila::lisaaOmaan: break;
   }
-  int fd = ::open(natiivi(polku).c_str(), liput, 0666);
+  const std::string n = natiivi(polku);
+  int fd;
+  if (tila == Tila::uusi || tila == Tila::yksityinen)
+    fd = luoUusi(n, polku, tila == Tila::yksityinen ? 0600 : 0666);
+  else if (tila == Tila::lisaaOmaan)
+    fd = avaaOmaanLisattavaksi(n, polku);
+  else
+    fd = ::open(n.c_str(), liput, 0666);
   if (fd < 0) heitaErrno(errno, polku);
   // A folder opens for reading; writing to one fails by itself.
   struct stat st;

@@ -152,6 +152,8 @@ void luoHakemisto(const std::string& polku) {
   if (!::CreateDirectoryW(leve(polku).c_str(), nullptr)) heitaKoodi(::GetLastError(), polku);
 }
 
+void luoOmaHakemisto(const std::string& polku) { luoHakemisto(polku); }
+
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   if (auto v = kysyVika(Vaihe::nimea, vanha)) heitaVirhe(v->numero, vanha);
   std::wstring a = leve(vanha), b = leve(uusi);
@@ -186,11 +188,14 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       luonti = OPEN_EXISTING;
       break;
     case Tila::kirjoita:
+    case Tila::uusi:
+    case Tila::yksityinen:
       oikeudet = GENERIC_WRITE;
       jako = FILE_SHARE_READ;
       luonti = CREATE_ALWAYS;
       break;
     case Tila::lisaa:
+    case Tila::lisaaOmaan:
       // Append data only: every write lands at the end, whoever else has the file open.
       // The length is read before a write, to cut back a write that failed half-way.
       oikeudet = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES;

@@ -4,9 +4,9 @@
 #include "euro/alusta/alusta.h"
 #include "euro/ohjelma.h"
 #include "euro/virheraportti.h"
-#include "frmMain/frmMain.h"
-#include "frmMain/qtliittymat.h"
-#include "frmPulma/frmPulma.h"
+#include "frmMain/qt/frmMain.h"
+#include "frmMain/qt/qtliittymat.h"
+#include "frmPulma/qt/frmPulma.h"
 #include "settings/apppath.h"
 
 int main(int argc, char** argv) {
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
 
   qtpuoli::QtYmparisto ymparisto;
   // Every failure from here on is shown in the problem dialog and logged.
-  Pulmaikkuna pulma;
+  QtPulmaikkuna pulma;
   euro::ohjelma().ongelmat = &pulma;
   euro::ohjelma().apppath = settings::fe_apppath;
   euro::asetaVirheKasittelija(euro::kasitteleVirhe);

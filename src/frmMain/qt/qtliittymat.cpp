@@ -1,4 +1,4 @@
-#include "frmMain/qtliittymat.h"
+#include "frmMain/qt/qtliittymat.h"
 
 #include <QApplication>
 #include <QDir>

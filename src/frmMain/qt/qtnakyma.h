@@ -1,0 +1,54 @@
+// A Qt window built from its description, and the view interface over its widgets.
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <string>
+
+#include "euro/kuvaus.h"
+#include "euro/liittymat.h"
+#include "euro/nakyma.h"
+
+namespace qtpuoli {
+
+// Makes the window's widgets from the description inside ikkuna: names, captions, values,
+// places, frames, keyboard order, font and colours; the window gets its designed client size,
+// fixed. With levenna, captions that the font needs more room for are widened as the
+// description's rule says; their names are answered.
+QStringList rakenna(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus, bool levenna = true);
+
+// euro::Nakyma over the widgets that rakenna made. The window itself supplies showing and
+// ending; a QDialog is shown modally by exec.
+class QtNakyma : public euro::Nakyma {
+ public:
+  QtNakyma(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus) : ikkuna_(ikkuna), kuvaus_(kuvaus) {}
+
+  std::string arvo(const std::string& ohjain) const override;
+  void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
+  void asetaKaytossa(const std::string& ohjain, bool kaytossa) override;
+  void asetaNakyvissa(const std::string& ohjain, bool nakyvissa) override;
+  std::string otsikko() const override;
+  void asetaOtsikko(const std::string& otsikko) override;
+  void nayta() override;
+  void naytaModaalisti() override;
+  void piilota() override;
+  bool nakyvissa() const override;
+
+  // A widget of the window by its control name, as its Qt class; nullptr when there is none.
+  template <class T = QWidget>
+  T* ohjain(const std::string& nimi) const {
+    return ikkuna_.findChild<T*>(QString::fromStdString(nimi));
+  }
+
+ private:
+  QWidget& ikkuna_;
+  const euro::Ikkunakuvaus& kuvaus_;
+};
+
+// The clipboard as QClipboard, the text as Unicode.
+class QtLeikepoyta : public euro::Leikepoyta {
+ public:
+  void kopioi(const std::string& teksti) override;
+};
+
+}  // namespace qtpuoli

@@ -1,0 +1,60 @@
+// The program's printer on Qt.
+#pragma once
+
+#include <QFont>
+#include <QPrinter>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "euro/liittymat.h"
+
+class QPainter;
+class QPrintDialog;
+
+namespace tulostus {
+
+// The one printer of the program: text is printed line by line from a print position, and the
+// document goes to the printer when it is ended.
+class Tulostin : public euro::Tulostin {
+ public:
+  Tulostin();
+  ~Tulostin();
+  Tulostin(const Tulostin&) = delete;
+  Tulostin& operator=(const Tulostin&) = delete;
+
+  QPrinter& laite() { return laite_; }
+  // A printer of the system, or a file to print into. Without any printer Qt falls back to
+  // PDF output with no file, which cannot print.
+  bool kaytettava() const;
+  // Font embedding on.
+  void valmistele() override;
+  // QPrintDialog; true when cancelled.
+  bool valitse() override;
+  void asetaSenttimetrit() override;
+  void asetaSivualue(int sivut) override;
+  void asetaLajittelu(bool lajitellaan) override;
+  void asetaKirjasin(const std::string& nimi, double pisteet) override;
+  void asetaKohta(double vasemmalta, double ylhaalta) override;
+  // Throws euro::Virhe when the document cannot be started.
+  void tulosta(const std::string& teksti) override;
+  void uusiSivu() override;
+  void lopetaAsiakirja() override;
+  void keskeyta() noexcept override;
+
+ private:
+  double yksikko() const;
+
+  QPrinter laite_;
+  std::unique_ptr<QPainter> maalari_;
+  QFont kirjasin_;
+  bool senttimetrit_ = false;
+  double vasen_ = 0, x_ = 0, y_ = 0;  // in the printer's pixels
+};
+
+Tulostin& tulostin();
+
+// Tests answer instead of the person: the printer dialog is handed over just before it shows.
+inline std::function<void(QPrintDialog&)> valintakoukku;
+
+}  // namespace tulostus

@@ -1,0 +1,12 @@
+#include "tuki/kayttaja.h"
+
+namespace testi {
+
+Tavallisena tavallisenaKayttajana(const std::function<std::string()>&) {
+  return {std::nullopt, "Windowsissa ei vaihdeta käyttäjää eikä ole symbolisia linkkejä"};
+}
+
+void annaTavalliselle(const std::string&) {}
+void teeFifo(const std::string&) {}
+
+}  // namespace testi
