@@ -71,23 +71,26 @@ inline void kirjoita(const fs::path& p, std::string_view sisalto) {
   VARMISTA(f.good());
 }
 
-// Lines as the statement rules define them: CR LF or a lone CR ends one, a lone LF is a
-// character, a last line without an end counts, an empty input has none.
-inline std::vector<std::string> rivit(std::string_view s) {
+// Lines as the program's own files define them: CR LF or a lone CR ends one, a lone LF is a
+// character (tiliote: a lone LF ends one too, as in the statement file); a last line without
+// an end counts, an empty input has none.
+inline std::vector<std::string> rivit(std::string_view s, bool tiliote = false) {
   std::vector<std::string> tulos;
   std::size_t i = 0;
   while (i < s.size()) {
-    std::size_t cr = s.find('\r', i);
-    if (cr == std::string_view::npos) {
+    std::size_t loppu = s.find_first_of(tiliote ? std::string_view("\r\n") : std::string_view("\r"), i);
+    if (loppu == std::string_view::npos) {
       tulos.emplace_back(s.substr(i));
       break;
     }
-    tulos.emplace_back(s.substr(i, cr - i));
-    i = cr + 1;
-    if (i < s.size() && s[i] == '\n') ++i;
+    tulos.emplace_back(s.substr(i, loppu - i));
+    i = loppu + 1;
+    if (s[loppu] == '\r' && i < s.size() && s[i] == '\n') ++i;
   }
   return tulos;
 }
+
+inline std::vector<std::string> tilioterivit(std::string_view s) { return rivit(s, true); }
 
 // Message boxes answer Yes to a question and OK otherwise, and are counted; every fe_Virhe
 // report is kept.

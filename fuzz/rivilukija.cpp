@@ -1,4 +1,5 @@
-// The line reader against the line rules, through buffers and source pieces of every size.
+// The line reader against the line rules, through buffers and source pieces of every size,
+// with both rules: the program's own files and the statement file.
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -11,30 +12,57 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   const std::size_t puskuri = 1 + data[0] % 32;
   const std::size_t pala = 1 + data[1] % 17;
   const std::string syote(reinterpret_cast<const char*>(data + 2), koko - 2);
-  const std::vector<std::string> odotettu = fuzz::rivit(syote);
 
   const std::pair<std::size_t, std::size_t> tavat[] = {{puskuri, pala},
                                                        {64 * 1024, syote.size() + 1}};
-  for (const auto& tapa : tavat) {
-    const std::size_t k = tapa.second;
-    std::size_t kohta = 0;
-    euro::RiviLukija lukija(
-        [&](char* b, std::size_t n) {
-          std::size_t m = std::min({n, k, syote.size() - kohta});
-          std::memcpy(b, syote.data() + kohta, m);
-          kohta += m;
-          return m;
-        },
-        tapa.first);
-    std::vector<std::string> saatu;
-    std::string rivi;
-    while (lukija.lueRivi(rivi)) {
-      saatu.push_back(rivi);
-      VARMISTA(saatu.size() <= syote.size());
+  for (euro::Rivisaanto saanto : {euro::Rivisaanto::omat, euro::Rivisaanto::tiliote}) {
+    const std::vector<std::string> odotettu = fuzz::rivit(syote, saanto == euro::Rivisaanto::tiliote);
+    for (const auto& tapa : tavat) {
+      const std::size_t k = tapa.second;
+      std::size_t kohta = 0;
+      euro::RiviLukija lukija(
+          [&](char* b, std::size_t n) {
+            std::size_t m = std::min({n, k, syote.size() - kohta});
+            std::memcpy(b, syote.data() + kohta, m);
+            kohta += m;
+            return m;
+          },
+          tapa.first, saanto);
+      std::vector<std::string> saatu;
+      std::string rivi;
+      while (lukija.lueRivi(rivi)) {
+        saatu.push_back(rivi);
+        VARMISTA(saatu.size() <= syote.size());
+      }
+      VARMISTA(saatu == odotettu);
+      // The end stays the end.
+      VARMISTA(!lukija.lueRivi(rivi) && rivi.empty());
+
+      // The pieces themselves: a line begins with alkaa, CR LF is said only when both bytes
+      // follow in the buffer, and the pieces make the lines.
+      kohta = 0;
+      euro::RiviVirta virta(
+          [&](char* b, std::size_t n) {
+            std::size_t m = std::min({n, k, syote.size() - kohta});
+            std::memcpy(b, syote.data() + kohta, m);
+            kohta += m;
+            return m;
+          },
+          tapa.first, saanto);
+      std::vector<std::string> palat;
+      bool kesken = false;
+      euro::Pala p;
+      while (virta.seuraava(p)) {
+        VARMISTA(p.alkaa == !kesken);
+        VARMISTA(p.koko <= tapa.first);
+        if (p.alkaa) palat.emplace_back();
+        palat.back().append(p.data, p.koko);
+        if (p.loppu == euro::Loppu::crlf) VARMISTA(p.data[p.koko] == '\r' && p.data[p.koko + 1] == '\n');
+        kesken = p.loppu == euro::Loppu::jatkuu;
+      }
+      VARMISTA(!kesken);
+      VARMISTA(palat == odotettu);
     }
-    VARMISTA(saatu == odotettu);
-    // The end stays the end.
-    VARMISTA(!lukija.lueRivi(rivi) && rivi.empty());
   }
   return 0;
 }

@@ -259,12 +259,21 @@ int suorita(const std::vector<std::string>& argumentit) {
 
   euro::asetaVirheKasittelija(edellinenKasittelija);
 
-  // Line by line: the summary may be long, and is not held twice.
+  // In pieces of some 64 KiB: the summary may be long, and is not held twice.
   const auto& y = tulos.yhteenveto;
+  for (const auto& v : tulos.viimeistellyt)
+    tulosteeseen(ansi("Keskeytynyt paloittelu viimeistelty: ") + v.arkisto + ": " +
+                 maara(v.eria, "erä", "erää") + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
-  for (const auto& t : y.tiedostot)
-    tulosteeseen(t.polku + ": " + maara(t.eria, "erä", "erää") + ", " +
-                 maara(t.riveja, "rivi", "riviä") + "\n");
+  std::string tiedostot;
+  for (const auto& t : y.tiedostot) {
+    tiedostot += t.polku + ": " + maara(t.eria, "erä", "erää") + ", " + maara(t.riveja, "rivi", "riviä") + "\n";
+    if (tiedostot.size() >= 64 * 1024) {
+      tulosteeseen(tiedostot);
+      tiedostot.clear();
+    }
+  }
+  if (!tiedostot.empty()) tulosteeseen(tiedostot);
   if (y.muut.eria > 0)
     tulosteeseen(ansi("Muihin tiedostoihin: ") + maara(y.muut.eria, "erä", "erää") + ", " +
                  maara(y.muut.riveja, "rivi", "riviä") + "\n");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "euro/alusta/alusta.h"
 #include "euro/kuori.h"
@@ -30,8 +31,6 @@ std::string asteikko() {
   for (int n = 0; n <= 320; n += 10) s += euro::va(std::to_string(n), 10);
   return s;
 }
-
-bool onT00(const std::string& rivi) { return rivi.compare(0, 3, "T00") == 0; }
 
 }  // namespace
 
@@ -62,12 +61,30 @@ bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos) {
   std::string puskuri = euro::ansi("Konekielisen tiliotetiedoston erätietueet T00, XXXX = paloitteluehto") +
                         "\r\n\r\n" + kehys + merkit + "\r\n";
   alusta::Tiedosto tiliote(polku, alusta::Tila::lue);
-  euro::RiviLukija lukija([&](char* b, std::size_t n) { return tiliote.lue(b, n); }, puskurinKoko);
-  std::string rivi;
-  while (lukija.lueRivi(rivi)) {
-    if (!onT00(rivi)) continue;
-    puskuri += rivi;
-    puskuri += "\r\n";
+  // T00 lines pass in pieces, so a T00 line of any length costs no more than the buffer.
+  euro::RiviVirta virta([&](char* b, std::size_t n) { return tiliote.lue(b, n); }, puskurinKoko,
+                        euro::Rivisaanto::tiliote);
+  std::string paa;  // the line's first bytes, as far as "T00" reaches
+  enum class Rivi { kesken, t00, muu } rivi = Rivi::kesken;
+  euro::Pala p;
+  while (virta.seuraava(p)) {
+    std::string_view osa(p.data, p.koko);
+    if (p.alkaa) {
+      paa.clear();
+      rivi = Rivi::kesken;
+    }
+    if (rivi == Rivi::kesken) {
+      const std::size_t m = std::min<std::size_t>(3 - paa.size(), osa.size());
+      paa.append(osa.substr(0, m));
+      osa.remove_prefix(m);
+      if (paa.size() == 3) rivi = paa == "T00" ? Rivi::t00 : Rivi::muu;
+      else if (p.loppu != euro::Loppu::jatkuu) rivi = Rivi::muu;
+      else continue;
+      if (rivi == Rivi::t00) puskuri += paa;
+    }
+    if (rivi != Rivi::t00) continue;
+    puskuri.append(osa);
+    if (p.loppu != euro::Loppu::jatkuu) puskuri += "\r\n";
     if (puskuri.size() >= puskurinKoko) {
       ulos(puskuri);
       puskuri.clear();

@@ -1,5 +1,6 @@
 #include "split/nimi.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -13,6 +14,11 @@ namespace {
 
 // Characters from the line, counted from 1; only what the line holds.
 std::string osa(const std::string& rivi, std::size_t alku, std::size_t pituus) {
+  if (alku > rivi.size()) return {};
+  return rivi.substr(alku - 1, pituus);
+}
+
+std::string_view osa(std::string_view rivi, std::size_t alku, std::size_t pituus) {
   if (alku > rivi.size()) return {};
   return rivi.substr(alku - 1, pituus);
 }
@@ -81,6 +87,52 @@ std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemi
   nimi = euro::fe_Korvaa(nimi, "?", alkuKuukausi);
   nimi = euro::fe_Korvaa(nimi, "#", jakso);
   return kohdehakemisto + fe_PuhdistaNimi(nimi);
+}
+
+NimenMuodostaja::NimenMuodostaja(const PaloitteluAsetukset& a, std::int32_t posAlku,
+                                 std::int32_t posLoppu)
+    : alkuosa_(a.txtNimenAlkuosa),
+      loppuosa_(a.txtNimenLoppuosa),
+      posAlku_(posAlku),
+      posLoppu_(posLoppu),
+      tarve_(std::max<std::size_t>(38, posLoppu > 0 ? static_cast<std::size_t>(posLoppu) : 0)) {
+  for (int c = 0; c < 256; ++c)
+    kelpaa_[static_cast<std::size_t>(c)] = sallitut()[static_cast<unsigned char>(euro::isoksi(static_cast<char>(c)))];
+}
+
+// The replacements of muodostanimi in one pass: what a step puts in is seen only by the
+// later steps (vaihe counts the steps already done), and step 8's cleaning is the test at
+// the end.
+void NimenMuodostaja::laajenna(std::string_view teksti, int vaihe) {
+  for (char c : teksti) {
+    if (c == '*' && vaihe < 1) laajenna(vuosi_, 1);
+    else if (c == '?' && vaihe < 2) laajenna(kuukausi_, 2);
+    else if (c == '#' && vaihe < 3) laajenna(jakso_, 3);
+    else if (kelpaa_[static_cast<unsigned char>(c)]) nimi_ += c;
+  }
+}
+
+const std::string& NimenMuodostaja::nimi(std::string_view rivi) {
+  std::int64_t pituus = static_cast<std::int64_t>(posLoppu_) - posAlku_ + 1;
+  if (posAlku_ < 1 || pituus < 0) euro::heitaVirhe(euro::virhenro::virheellinenKutsu);
+
+  // The key: blanks trimmed at both ends, then the disallowed characters dropped.
+  std::string_view raaka = osa(rivi, static_cast<std::size_t>(posAlku_), static_cast<std::size_t>(pituus));
+  const auto eka = raaka.find_first_not_of(' ');
+  raaka = eka == std::string_view::npos ? std::string_view() : raaka.substr(eka, raaka.find_last_not_of(' ') - eka + 1);
+  avain_.clear();
+  for (char c : raaka)
+    if (kelpaa_[static_cast<unsigned char>(c)]) avain_ += c;
+
+  vuosi_.assign("20").append(osa(rivi, 27, 2));
+  kuukausi_.assign(osa(rivi, 29, 2));
+  jakso_.assign(vuosi_).append(kuukausi_).append(osa(rivi, 31, 2)).append("-20");
+  jakso_.append(osa(rivi, 33, 2)).append(osa(rivi, 35, 2)).append(osa(rivi, 37, 2));
+  nimi_.clear();
+  laajenna(alkuosa_, 0);
+  laajenna(avain_, 0);
+  laajenna(loppuosa_, 0);
+  return nimi_;
 }
 
 }  // namespace split

@@ -1,8 +1,10 @@
 // The split key and the output file name of a batch.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "split/asetukset.h"
 
@@ -21,5 +23,29 @@ std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemi
 
 // The text without the characters that may not stand in an output file name.
 std::string fe_PuhdistaNimi(const std::string& teksti);
+
+// muodostanimi's file name (without the directory) for every T00 line of one run, built in
+// one pass into a string that is used again: the split names tens of thousands of batches.
+class NimenMuodostaja {
+ public:
+  NimenMuodostaja(const PaloitteluAsetukset& a, std::int32_t posAlku, std::int32_t posLoppu);
+
+  // How many bytes from the start of a T00 line the name reads at most: the rest of the
+  // line is never needed.
+  std::size_t tarve() const { return tarve_; }
+
+  // The name for the T00 line that begins with rivi (at least tarve() bytes of it, or the
+  // whole line). Valid until the next call. Positions that cannot be cut throw euro::Virhe 5.
+  const std::string& nimi(std::string_view rivi);
+
+ private:
+  void laajenna(std::string_view teksti, int vaihe);
+
+  std::string alkuosa_, loppuosa_;
+  std::int32_t posAlku_, posLoppu_;
+  std::size_t tarve_;
+  std::string avain_, vuosi_, kuukausi_, jakso_, nimi_;
+  std::array<bool, 256> kelpaa_;  // fe_PuhdistaNimi keeps the byte
+};
 
 }  // namespace split

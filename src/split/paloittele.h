@@ -27,7 +27,14 @@ struct Yhteenveto {
   std::string arkistoitu;                      // the archived statement file, if any
 };
 
+// A split that had been cut off, finished from its journal.
+struct Viimeistelty {
+  std::string arkisto;     // the archived statement file
+  std::int64_t eria = 0;   // batches written in finishing it
+};
+
 struct PaloitteluTulos {
+  std::vector<Viimeistelty> viimeistellyt;  // finished before this run's own split
   bool valmis = false;
   std::string kohdehakemisto;  // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
@@ -35,9 +42,21 @@ struct PaloitteluTulos {
 
 using Kello = std::function<alusta::Aika()>;
 
-// Answers completed only when the whole statement file was read and every file closed.
-// Checks end with their message; every other failure is reported through fe_Virhe.
+// First finishes every cut-off split whose journal (TUODUT/<archive>.kesken) lies in the
+// statement file's folder and is not held by a live split. Answers completed only when the
+// whole statement file was read and every file closed. Checks end with their message; every
+// other failure is reported through fe_Virhe. With archiving, the split keeps a journal,
+// locked while it runs and removed when it completes.
+
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello = alusta::paikallinenAika);
+
+// Finishes the cut-off splits of the folder's TUODUT journals that no live split holds; a
+// journal that cannot be finished is reported through fe_Virhe with its path and kept.
+std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio);
+
+// The size of the statement file's read buffer; 0 gives back the default of 256 KiB. Tests and
+// fuzzers make it small, so that its borders fall everywhere in lines and batches.
+void asetaLukupuskurinKoko(std::size_t koko);
 
 // "YYYY-MM-DD+HHNNSS-"
 std::string aikaleima(const alusta::Aika& t);

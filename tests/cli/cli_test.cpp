@@ -1,6 +1,11 @@
 // kolvanto-cli as a process: exit status, standard error, standard output and files left.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <iostream>
+#include <map>
+#include <thread>
+
 #include "euro/alusta/alusta.h"
 #include "euro/polut.h"
 #include "euro/teksti.h"
@@ -196,6 +201,104 @@ TEST_F(Cli, VirheKirjataanLokiin) {
             0u);
   EXPECT_EQ(loki.substr(loki.find("\r\n\r\n\r\n") + 6),
             raportti + "\r\n" + std::string(70, '-') + "\r\n");
+}
+
+// A statement of many small batches: long enough to be killed in the middle, also when this
+// process is slow to see the journal on a loaded machine.
+std::string pitkaTiliote() {
+  std::string s = "ennen\r\n";
+  for (int e = 0; e < 12000; ++e) {
+    testi::T00 t;
+    t.asiakas = std::to_string(1000000 + e % 40) + "-" + std::to_string(e % 7);
+    s += t.rivi() + "\r\n";
+    for (int i = 0; i < 6; ++i) s += "T10 " + std::to_string(e) + " " + std::string(60 + i, 'x') + "\r\n";
+  }
+  return s;
+}
+
+std::map<std::string, std::string> sisallot(const std::string& kansio) {
+  std::map<std::string, std::string> m;
+  for (const std::string& n : testi::tiedostot(kansio)) m[n] = testi::lueTiedosto(kansio + S + n);
+  return m;
+}
+
+std::vector<std::string> kirjat(const std::string& tuodut) {
+  std::vector<std::string> v;
+  if (!testi::onOlemassa(tuodut)) return v;
+  for (const std::string& n : testi::tiedostot(tuodut))
+    if (n.size() > 7 && n.compare(n.size() - 7, 7, ".kesken") == 0) v.push_back(n);
+  return v;
+}
+
+// Waits until the running split has written its journal.
+bool kirjaSyntyy(const std::string& tuodut) {
+  for (int i = 0; i < 20000; ++i) {
+    if (!kirjat(tuodut).empty()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+// kolvanto-cli killed (SIGKILL, TerminateProcess) while it splits with archiving, at points
+// spread over the run: the next run, with a new statement file, finishes the cut-off split,
+// and every company file holds what uninterrupted runs over both files give.
+TEST_F(Cli, TapettuPaloitteluViimeistellaanKerran) {
+  const std::string eka = pitkaTiliote();
+  const std::string toka = t00("1000003-3") + "T10 toka\r\n" + t00("9999999-9") + "T10 toka\r\n";
+  std::map<std::string, std::string> odotettu;
+  {
+    testi::Kansio v;
+    for (const std::string* t : {&eka, &toka}) {
+      testi::kirjoitaTiedosto(v / "TITO.TXT", *t);
+      ASSERT_EQ(aja({"--ei-aikaleimaa", "--luo-hakemisto", "--kohde", v / "ulos", v / "TITO.TXT"}).koodi, 0);
+    }
+    odotettu = sisallot(v / "ulos");
+  }
+  int kesken = 0;
+  for (int kerta = 0; kerta < 6; ++kerta) {
+    SCOPED_TRACE("kerta " + std::to_string(kerta));
+    testi::Kansio k;
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    alusta::luoHakemisto(k / "ulos");
+    {
+      testi::Kaynnissa ajo(ohjelma, {"--aikaleima", "--kohde", k / "ulos", k / "TITO.TXT"});
+      ASSERT_TRUE(kirjaSyntyy(k / "TUODUT"));
+      std::this_thread::sleep_for(std::chrono::milliseconds(kerta * 7));
+      ajo.tapa();
+    }
+    kesken += !kirjat(k / "TUODUT").empty();
+    // Another name: two archives of one name within a second would clash.
+    testi::kirjoitaTiedosto(k / "TITO2.TXT", toka);
+    const Tulos r = aja({"--aikaleima", "--kohde", k / "ulos", k / "TITO2.TXT"});
+    EXPECT_EQ(r.koodi, 0) << r.virhe;
+    EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+    if (r.ulos.find("Keskeytynyt paloittelu viimeistelty: ") == std::string::npos) {
+      EXPECT_TRUE(r.ulos.find("Keskeytynyt") == std::string::npos);
+    }
+  }
+  std::cout << "[ kesken   ] " << kesken << "/6 tapettiin kesken paloittelun\n";
+  EXPECT_GE(kesken, 1);
+}
+
+// A run started while another still splits leaves that one's journal alone and splits its
+// own file; the first one then completes as if alone.
+TEST_F(Cli, ToinenAjoJattaaElavanKirjan) {
+  const std::string eka = pitkaTiliote();
+  const std::string toka = t00("9999999-9") + "T10 toka\r\n";
+  testi::Kansio k;
+  testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+  testi::kirjoitaTiedosto(k / "TOINEN.TXT", toka);
+  alusta::luoHakemisto(k / "ulos");
+  testi::Kaynnissa ajo(ohjelma, {"--aikaleima", "--kohde", k / "ulos", k / "TITO.TXT"});
+  ASSERT_TRUE(kirjaSyntyy(k / "TUODUT"));
+  const Tulos toinen = aja({"--aikaleima", "--kohde", k / "ulos", k / "TOINEN.TXT"});
+  const testi::Ajettu eka1 = ajo.odota();
+  EXPECT_EQ(toinen.koodi, 0) << toinen.virhe;
+  EXPECT_EQ(toinen.ulos.find("Keskeytynyt"), std::string::npos) << toinen.ulos;
+  EXPECT_EQ(eka1.koodi, 0) << eka1.virhe;
+  EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+  EXPECT_EQ(testi::lueTiedosto(k / "ulos" + S + "TITO-2018-08-9999999-9.TXT"), toka);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/t00.h"
@@ -152,6 +154,47 @@ TEST(Muodostanimi, PositiotJoitaEiVoiLeikata) {
   }
   EXPECT_EQ(split::muodostanimi(rivi, "", a, 10, 9), "X");
   EXPECT_EQ(split::muodostanimi(rivi, "", a, 1, 3), "XT00");
+}
+
+}  // namespace
+
+namespace {
+
+// The split's one-pass names against muodostanimi over random lines, prefixes, suffixes and
+// positions, placeholders and disallowed bytes everywhere; the line given to the one-pass
+// builder is cut after tarve() bytes, as the split gives it.
+TEST(NimenMuodostaja, SamaKuinMuodostanimi) {
+  std::mt19937 arpa(1808);
+  const std::string merkit = ansi("aZ09 *?#-./\\:äÖé\t\x01\xFF");
+  auto teksti = [&](std::size_t enintaan) {
+    std::string s(arpa() % (enintaan + 1), ' ');
+    for (char& c : s) c = merkit[arpa() % merkit.size()];
+    return s;
+  };
+  for (int kierros = 0; kierros < 3000; ++kierros) {
+    PaloitteluAsetukset a;
+    a.txtNimenAlkuosa = arpa() % 3 ? "TITO-*-?-" : teksti(8);
+    a.txtNimenLoppuosa = arpa() % 3 ? ".TXT" : teksti(6);
+    std::int32_t alku = 1 + static_cast<std::int32_t>(arpa() % 60);
+    std::int32_t loppu = alku - 1 + static_cast<std::int32_t>(arpa() % 30);
+    const std::string rivi = "T00" + teksti(arpa() % 4 ? 120 : 30);
+    split::NimenMuodostaja m(a, alku, loppu);
+    const std::string odotettu = split::muodostanimi(rivi, "", a, alku, loppu);
+    const std::string alkuosa = rivi.substr(0, std::min(rivi.size(), m.tarve()));
+    EXPECT_EQ(m.nimi(alkuosa), odotettu) << kierros;
+    // Used again, it forgets the previous line.
+    EXPECT_EQ(m.nimi(rivi), odotettu) << kierros;
+  }
+  // Positions that cannot be cut fail as in muodostanimi.
+  for (auto [alku, loppu] : {std::pair{0, 5}, std::pair{10, 8}}) {
+    split::NimenMuodostaja m(PaloitteluAsetukset{}, alku, loppu);
+    try {
+      m.nimi("T00");
+      ADD_FAILURE() << alku << ":" << loppu;
+    } catch (const euro::Virhe& v) {
+      EXPECT_EQ(v.numero(), euro::virhenro::virheellinenKutsu);
+    }
+  }
 }
 
 }  // namespace

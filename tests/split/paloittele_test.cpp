@@ -7,6 +7,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
+#include "split/esikatselu.h"
 #include "split/nimi.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"
@@ -115,7 +116,7 @@ TEST_F(Ajo, ArkistohakemistoaEiVoiLuoda) {
 TEST_F(Ajo, ErätOmiinTiedostoihinsaTavuTavulta) {
   const std::string syote = "alku ennen\r\nT01 ei ole\r\n" +
                             rivi("A") + "\r\nT10 a1\r\n\r\nt00 pieni\r\n T00 tyhja eteen\r\n" +
-                            rivi("B") + "\rT10 b1\nLF on merkki\r\n" +
+                            rivi("B") + "\rT10 b1\nLF paattaa rivin\r\n" +
                             rivi("A", "180901") + "\r\nT10 a2\r\n" +
                             rivi("A") + "\r\nviimeinen ilman paatetta";
   testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
@@ -127,7 +128,7 @@ TEST_F(Ajo, ErätOmiinTiedostoihinsaTavuTavulta) {
   EXPECT_EQ(testi::lueTiedosto(kansio / nimi("A")),
             "vanha\r\n" + rivi("A") + "\r\nT10 a1\r\n\r\nt00 pieni\r\n T00 tyhja eteen\r\n" +
                 rivi("A") + "\r\nviimeinen ilman paatetta\r\n");
-  EXPECT_EQ(testi::lueTiedosto(kansio / nimi("B")), rivi("B") + "\r\nT10 b1\nLF on merkki\r\n");
+  EXPECT_EQ(testi::lueTiedosto(kansio / nimi("B")), rivi("B") + "\r\nT10 b1\r\nLF paattaa rivin\r\n");
   EXPECT_EQ(testi::lueTiedosto(kansio / nimi("A", "09")), rivi("A", "180901") + "\r\nT10 a2\r\n");
   EXPECT_EQ(testi::lueTiedosto(a.txtPaloiteltavaTiedosto), syote);
   const auto& y = tulos.yhteenveto;
@@ -136,7 +137,7 @@ TEST_F(Ajo, ErätOmiinTiedostoihinsaTavuTavulta) {
   EXPECT_EQ(y.tiedostot[0].polku, kansio / nimi("A"));
   EXPECT_EQ(y.tiedostot[0].eria, 2);
   EXPECT_EQ(y.tiedostot[0].riveja, 7);
-  EXPECT_EQ(y.tiedostot[1].riveja, 2);
+  EXPECT_EQ(y.tiedostot[1].riveja, 3);
   EXPECT_TRUE(ymp.viestit.viestit.empty());
   EXPECT_TRUE(ymp.virheet.empty());
 }
@@ -233,14 +234,114 @@ TEST_F(Ajo, KauttaviivatEivatOleVerkkopolku) {
   EXPECT_EQ(testi::lueTiedosto(kansio / nimi("1")), rivi("1") + "\r\n");
 }
 
-// Random cumulative files against a small model of the split written here.
+// A statement file whose lines end in LF, CR or a mix must give every company exactly what the
+// CR LF file gives, by every key, and the preview must list the same T00 lines.
+TEST_F(Ajo, LfJaSekoitetutRivinloputKutenCrLf) {
+  using T = PaloitteluAsetukset::Tunniste;
+  auto t00 = [](const char* asiakas, const char* tili, const char* nimi, const char* alku) {
+    testi::T00 t;
+    t.asiakas = asiakas;
+    t.tili = tili;
+    t.nimi = nimi;
+    t.alku = alku;
+    return t.rivi();
+  };
+  // Three companies, one of them twice apart, an empty line inside a batch, lines before the
+  // first T00 line.
+  const std::vector<std::string> rivit = {
+      "ennen", "",
+      t00("1111111-1", "11111111111111", "POHJANLINNAN RAUTATALO", "180301"), "T10 a", "", "T40 a",
+      t00("2222222-2", "22222222222222", "Kalle Oy", "180301"), "T10 b",
+      t00("1111111-1", "11111111111111", "POHJANLINNAN RAUTATALO", "180401"), "T10 c",
+      t00("3333333-3", "33333333333333", "Kolmas Ab", "180301"), "T50 d"};
+  auto kokoa = [&](const std::vector<const char*>& paatteet, bool viimeinenIlman) {
+    std::string s;
+    for (std::size_t i = 0; i < rivit.size(); ++i) {
+      s += rivit[i];
+      if (i + 1 < rivit.size() || !viimeinenIlman) s += paatteet[i % paatteet.size()];
+    }
+    return s;
+  };
+  const std::string crlf = kokoa({"\r\n"}, false);
+  const struct {
+    const char* kuvaus;
+    std::string syote;
+  } muunnelmat[] = {
+      {"lf", kokoa({"\n"}, false)},
+      {"lf, viimeinen ilman paatetta", kokoa({"\n"}, true)},
+      {"crlf, cr ja lf sekaisin", kokoa({"\r\n", "\r", "\n"}, false)},
+      // (a CR before an empty line ended by LF would be one CR LF: the line list has none)
+      {"lf ja cr sekaisin", kokoa({"\n", "\n", "\r"}, true)},
+  };
+  const struct {
+    T tunniste;
+    const char* alku;
+    const char* loppu;
+    std::size_t tiedostoja;
+  } avaimet[] = {{T::asiakastunnus, "", "", 4},
+                 {T::tilinumero, "", "", 4},
+                 {T::tilinomistajanNimi, "", "", 4},
+                 {T::positiot, "10", "30", 4}};
+
+  auto paloittele = [&](const std::string& syote, const std::string& kansio, const PaloitteluAsetukset& b) {
+    testi::kirjoitaTiedosto(kansio + S + "TITO.TXT", syote);
+    PaloitteluAsetukset c = b;
+    c.txtPaloiteltavaTiedosto = kansio + S + "TITO.TXT";
+    c.txtTallennusHakemisto = kansio + S + "ulos";
+    ymp.viestit.vastaukset = {6};
+    auto tulos = split::paloittele(c, kello);
+    EXPECT_TRUE(tulos.valmis);
+    std::map<std::string, std::string> sisallot;
+    for (const std::string& n : testi::tiedostot(kansio + S + "ulos"))
+      sisallot[n] = testi::lueTiedosto(kansio + S + "ulos" + S + n);
+    std::string esikatselu;
+    split::esikatselu(c, [&](const std::string& osa) { esikatselu += osa; });
+    return std::tuple{sisallot, tulos.yhteenveto.ohitetutRivit, esikatselu};
+  };
+
+  for (const auto& avain : avaimet) {
+    PaloitteluAsetukset b;
+    b.chkAikaleimaaPaloiteltava = false;
+    b.valitse(avain.tunniste);
+    if (avain.tunniste == T::positiot) {
+      b.txtPosAlku = avain.alku;
+      b.txtPosLoppu = avain.loppu;
+    }
+    testi::Kansio viite;
+    const auto [odotetut, ohitetut, esikatselu] = paloittele(crlf, viite.polku(), b);
+    ASSERT_EQ(odotetut.size(), avain.tiedostoja);
+    EXPECT_EQ(ohitetut, 2);
+    // Every T00 line of the file is in the preview.
+    for (const std::string& r : rivit) {
+      if (r.rfind("T00", 0) == 0) {
+        EXPECT_NE(esikatselu.find("\r\n" + r + "\r\n"), std::string::npos);
+      }
+    }
+    for (const auto& m : muunnelmat) {
+      testi::Kansio k;
+      const auto [saadut, ohitetutNyt, esikatseluNyt] = paloittele(m.syote, k.polku(), b);
+      EXPECT_EQ(saadut, odotetut) << m.kuvaus << ", avain " << static_cast<int>(avain.tunniste);
+      EXPECT_EQ(ohitetutNyt, 2) << m.kuvaus;
+      EXPECT_EQ(esikatseluNyt, esikatselu) << m.kuvaus << ", avain " << static_cast<int>(avain.tunniste);
+    }
+  }
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
+// Random cumulative files against a small model of the split written here, read through
+// buffers of every size, so that their borders fall inside lines, line ends and T00 heads.
 TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
+  struct Palauta {
+    ~Palauta() { split::asetaLukupuskurinKoko(0); }
+  } palauta;
+  const std::size_t puskurit[] = {1, 2, 3, 5, 37, 64, 321, 0};
   std::mt19937 arpa(20180821);
   auto valitse = [&](std::initializer_list<const char*> v) {
     return std::string(*(v.begin() + arpa() % v.size()));
   };
   const char* paatteet[] = {"\r\n", "\r", "\n", "\r\n", "\r\n"};
-  for (int kierros = 0; kierros < 60; ++kierros) {
+  for (int kierros = 0; kierros < 160; ++kierros) {
+    split::asetaLukupuskurinKoko(puskurit[kierros % std::size(puskurit)]);
     testi::Kansio k;
     std::string syote;
     int rivit = 1 + arpa() % 40;
@@ -265,7 +366,7 @@ TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
     }
     testi::kirjoitaTiedosto(k / "TITO.TXT", syote);
 
-    // The model: lines end at CR LF or CR; a batch begins at "T00".
+    // The model: lines end at CR LF, CR or LF; a batch begins at "T00".
     std::map<std::string, std::string> odotettu;
     std::string nyt;
     bool erassa = false;
@@ -278,7 +379,6 @@ TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
         while (!avain.empty() && avain.front() == ' ') avain.erase(0, 1);
         std::erase(avain, '*');
         std::erase(avain, '?');
-        std::erase(avain, '\n');
         auto pala = [&](std::size_t p) { return p <= r.size() ? r.substr(p - 1, 2) : ""; };
         std::string nimi = "TITO-*-?-" + avain + ".TXT", tulos;
         for (char c : nimi) {
@@ -300,18 +400,18 @@ TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
         }
         nimi.clear();
         for (char c : tulos)
-          if (c != '*' && c != '?' && c != '\n') nimi += c;
+          if (c != '*' && c != '?') nimi += c;
         nyt = nimi;
       }
       if (erassa) odotettu[nyt] += r + "\r\n";
     };
     bool kesken = false;
     for (std::size_t i = 0; i < syote.size(); ++i) {
-      if (syote[i] == '\r') {
+      if (syote[i] == '\r' || syote[i] == '\n') {
         kasittele(riviNyt);
         riviNyt.clear();
         kesken = false;
-        if (i + 1 < syote.size() && syote[i + 1] == '\n') ++i;
+        if (syote[i] == '\r' && i + 1 < syote.size() && syote[i + 1] == '\n') ++i;
       } else {
         riviNyt += syote[i];
         kesken = true;

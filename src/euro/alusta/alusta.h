@@ -46,8 +46,12 @@ void nimeaUudelleen(const std::string& vanha, const std::string& uusi);
 // Puts a complete new file in the place of an old one in one step, replacing it.
 void korvaaTiedosto(const std::string& uusi, const std::string& vanha);
 
-// Removes a file (tests and temporary files only).
+// Removes a file (tests, temporary files and finished journals).
 void poistaTiedosto(const std::string& polku);
+
+// The names of the ordinary files in a directory that end with loppu, hidden and system
+// entries left out, in byte order; none when the directory cannot be listed.
+std::vector<std::string> tiedostot(const std::string& hakemisto, const std::string& loppu);
 
 // yksin: reading and writing an existing file that nobody else may open meanwhile (Windows
 // share mode 0), as another program may hold it; tests only. POSIX has no share modes.
@@ -60,7 +64,15 @@ void poistaTiedosto(const std::string& polku);
 //   other names (hard links); in a folder that everyone may write only into the user's own
 //   file, and a new one there is the owner's only.
 // On Windows they are kirjoita, kirjoita and lisaa, exactly.
-enum class Tila { lue, kirjoita, lisaa, yksin, uusi, yksityinen, lisaaOmaan };
+// paivita: reading and writing, created when missing, never emptied; others may open,
+// rename and remove it meanwhile (a journal, a file to cut back).
+enum class Tila { lue, kirjoita, lisaa, yksin, uusi, yksityinen, lisaaOmaan, paivita };
+
+// Bytes to write, where they lie.
+struct Osa {
+  const char* data;
+  std::size_t koko;
+};
 
 // An open file. lue: reading; kirjoita: created or emptied; lisaa: created or grown at its end.
 class Tiedosto {
@@ -84,6 +96,22 @@ class Tiedosto {
   // call, so that a full disk never leaves part of them. Bytes that another writer appended
   // meanwhile are left alone: then the file is not cut at all.
   void lisaaKokonaan(std::string_view a, std::string_view b = {});
+  // Writes the pieces in order, as one write for the fault hook; tehty grows with every byte
+  // that went through, also when it throws.
+  void kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty);
+  // The length in bytes.
+  std::uint64_t pituus();
+  // Moves the reading point to the given offset from the start.
+  void siirry(std::uint64_t kohta);
+  // Writes all n bytes at the given offset.
+  void kirjoitaKohtaan(std::uint64_t kohta, const char* data, std::size_t n);
+  // Sets the length; a longer file loses its end.
+  void katkaise(std::uint64_t pituus);
+  // Takes an exclusive lock on the file at once, unless another open file holds one (then
+  // false). The system lets it go when the file is closed or the process ends, however.
+  bool lukitse();
+  // Cuts the file to pituus, only when it is exactly odotettu long now; silent.
+  void katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept;
   // Closes; harmless when nothing is open. Reports a failed close only when asked.
   void sulje();
   void suljeHiljaa() noexcept;

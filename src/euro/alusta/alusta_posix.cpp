@@ -1,9 +1,12 @@
 // POSIX side of the platform layer. Native paths are UTF-8; hidden = name begins with ".".
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -249,6 +252,7 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     case Tila::kirjoita: liput |= O_WRONLY | O_CREAT | O_TRUNC; break;
     case Tila::lisaa: liput |= O_WRONLY | O_CREAT | O_APPEND; break;
     case Tila::yksin: liput |= O_RDWR; break;
+    case Tila::paivita: liput |= O_RDWR | O_CREAT; break;
     case Tila::uusi:
     case Tila::yksityinen:
     case Tila::lisaaOmaan: break;
@@ -329,6 +333,126 @@ void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
     }
     throw;
   }
+}
+
+void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  const int fd = static_cast<int>(kahva_);
+  std::size_t kaikki = 0;
+  for (std::size_t i = 0; i < n; ++i) kaikki += osat[i].koko;
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, kaikki);
+  std::size_t jaljella = vika && vika->lapi < kaikki ? vika->lapi : kaikki;
+  {
+    constexpr std::size_t kerralla = 64;
+    iovec v[kerralla];
+    std::size_t i = 0, siirto = 0;  // the next byte to write: osat[i].data[siirto]
+    while (jaljella > 0) {
+      int c = 0;
+      std::size_t pyydetty = 0;
+      for (std::size_t j = i; j < n && c < static_cast<int>(kerralla) && pyydetty < jaljella; ++j) {
+        const std::size_t alku = j == i ? siirto : 0;
+        const std::size_t k = std::min(osat[j].koko - alku, jaljella - pyydetty);
+        v[c++] = {const_cast<char*>(osat[j].data + alku), k};
+        pyydetty += k;
+      }
+      ssize_t r = ::writev(fd, v, c);
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        heitaErrno(errno, polku_);
+      }
+      if (r == 0) heitaVirhe(nro::laitevirhe, polku_);
+      std::size_t m = static_cast<std::size_t>(r);
+      tehty += m;
+      jaljella -= m;
+      while (m > 0) {
+        const std::size_t k = osat[i].koko - siirto;
+        if (m < k) {
+          siirto += m;
+          break;
+        }
+        m -= k;
+        ++i;
+        siirto = 0;
+      }
+      while (i < n && osat[i].koko == siirto) {
+        ++i;
+        siirto = 0;
+      }
+    }
+  }
+  if (vika) heitaVirhe(vika->numero, polku_);
+}
+
+std::uint64_t Tiedosto::pituus() {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  struct stat st;
+  if (::fstat(static_cast<int>(kahva_), &st) != 0) heitaErrno(errno, polku_);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept {
+  if (kahva_ < 0 || pituus >= odotettu) return;
+  const int fd = static_cast<int>(kahva_);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != odotettu) return;
+  while (::ftruncate(fd, static_cast<off_t>(pituus)) != 0 && errno == EINTR) {
+  }
+}
+
+void Tiedosto::siirry(std::uint64_t kohta) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (::lseek(static_cast<int>(kahva_), static_cast<off_t>(kohta), SEEK_SET) < 0) heitaErrno(errno, polku_);
+}
+
+void Tiedosto::kirjoitaKohtaan(std::uint64_t kohta, const char* data, std::size_t n) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, n);
+  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
+  while (lapi > 0) {
+    ssize_t r = ::pwrite(static_cast<int>(kahva_), data, lapi, static_cast<off_t>(kohta));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      heitaErrno(errno, polku_);
+    }
+    data += r;
+    lapi -= static_cast<std::size_t>(r);
+    kohta += static_cast<std::uint64_t>(r);
+  }
+  if (vika) heitaVirhe(vika->numero, polku_);
+}
+
+void Tiedosto::katkaise(std::uint64_t pituus) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyVika(Vaihe::kirjoita, polku_, 0)) heitaVirhe(v->numero, polku_);
+  while (::ftruncate(static_cast<int>(kahva_), static_cast<off_t>(pituus)) != 0)
+    if (errno != EINTR) heitaErrno(errno, polku_);
+}
+
+bool Tiedosto::lukitse() {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  // flock belongs to this open file, not to the process: another open file of the same
+  // process is shut out too, and closing some other descriptor does not let it go.
+  while (::flock(static_cast<int>(kahva_), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) return false;
+    if (errno != EINTR) heitaErrno(errno, polku_);
+  }
+  return true;
+}
+
+std::vector<std::string> tiedostot(const std::string& hakemisto, const std::string& loppu) {
+  std::vector<std::string> nimet;
+  DIR* d = ::opendir(natiivi(hakemisto).c_str());
+  if (!d) return nimet;
+  while (dirent* e = ::readdir(d)) {
+    std::string nimi = euro::utf8Ansi(e->d_name);
+    if (nimi.empty() || nimi[0] == '.' || nimi.size() <= loppu.size() ||
+        nimi.compare(nimi.size() - loppu.size(), loppu.size(), loppu) != 0)
+      continue;
+    if (onTavallinen(natiivi(hakemisto) + "/" + e->d_name)) nimet.push_back(nimi);
+  }
+  ::closedir(d);
+  std::sort(nimet.begin(), nimet.end());
+  return nimet;
 }
 
 void Tiedosto::sulje() {

@@ -1,5 +1,6 @@
 // Win32 side of the platform layer. Native paths are UTF-16, always converted through the
 // Windows-1252 table; only the wide ("W") functions are called.
+#include <algorithm>
 #include <windows.h>
 
 #include <string_view>
@@ -206,6 +207,11 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       jako = 0;
       luonti = OPEN_EXISTING;
       break;
+    case Tila::paivita:
+      oikeudet = GENERIC_READ | GENERIC_WRITE;
+      jako = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      luonti = OPEN_ALWAYS;
+      break;
   }
   std::wstring w = leve(polku);
   HANDLE h = ::CreateFileW(w.c_str(), oikeudet, jako, nullptr, luonti, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -282,6 +288,117 @@ void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
     }
     throw;
   }
+}
+
+void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  HANDLE h = kahva(kahva_);
+  std::size_t kaikki = 0;
+  for (std::size_t i = 0; i < n; ++i) kaikki += osat[i].koko;
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, kaikki);
+  std::size_t jaljella = vika && vika->lapi < kaikki ? vika->lapi : kaikki;
+  {
+    for (std::size_t i = 0; i < n && jaljella > 0; ++i) {
+      const char* d = osat[i].data;
+      std::size_t k = osat[i].koko < jaljella ? osat[i].koko : jaljella;
+      while (k > 0) {
+        DWORD kirjoitettu = 0;
+        if (!::WriteFile(h, d, static_cast<DWORD>(k < pala ? k : pala), &kirjoitettu, nullptr))
+          heitaKoodi(::GetLastError(), polku_);
+        // Success with nothing written would loop for ever.
+        if (kirjoitettu == 0) heitaVirhe(nro::laitevirhe, polku_);
+        d += kirjoitettu;
+        k -= kirjoitettu;
+        jaljella -= kirjoitettu;
+        tehty += kirjoitettu;
+      }
+    }
+  }
+  if (vika) heitaVirhe(vika->numero, polku_);
+}
+
+std::uint64_t Tiedosto::pituus() {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  LARGE_INTEGER koko;
+  if (!::GetFileSizeEx(kahva(kahva_), &koko)) heitaKoodi(::GetLastError(), polku_);
+  return static_cast<std::uint64_t>(koko.QuadPart);
+}
+
+void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept {
+  if (!onAuki() || pituus >= odotettu) return;
+  HANDLE h = kahva(kahva_);
+  LARGE_INTEGER nyt;
+  if (!::GetFileSizeEx(h, &nyt) || static_cast<std::uint64_t>(nyt.QuadPart) != odotettu) return;
+  // An append-only handle cannot set the end of the file; a second handle on the same file can.
+  HANDLE k = ::ReOpenFile(h, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+  if (k == INVALID_HANDLE_VALUE) return;
+  LARGE_INTEGER kohta;
+  kohta.QuadPart = static_cast<LONGLONG>(pituus);
+  if (::SetFilePointerEx(k, kohta, nullptr, FILE_BEGIN)) ::SetEndOfFile(k);
+  ::CloseHandle(k);
+}
+
+void Tiedosto::siirry(std::uint64_t kohta) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  LARGE_INTEGER k;
+  k.QuadPart = static_cast<LONGLONG>(kohta);
+  if (!::SetFilePointerEx(kahva(kahva_), k, nullptr, FILE_BEGIN)) heitaKoodi(::GetLastError(), polku_);
+}
+
+void Tiedosto::kirjoitaKohtaan(std::uint64_t kohta, const char* data, std::size_t n) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, n);
+  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
+  while (lapi > 0) {
+    OVERLAPPED o{};
+    o.Offset = static_cast<DWORD>(kohta & 0xFFFFFFFFu);
+    o.OffsetHigh = static_cast<DWORD>(kohta >> 32);
+    DWORD kirjoitettu = 0;
+    if (!::WriteFile(kahva(kahva_), data, static_cast<DWORD>(lapi < pala ? lapi : pala), &kirjoitettu, &o))
+      heitaKoodi(::GetLastError(), polku_);
+    if (kirjoitettu == 0) heitaVirhe(nro::laitevirhe, polku_);
+    data += kirjoitettu;
+    lapi -= kirjoitettu;
+    kohta += kirjoitettu;
+  }
+  if (vika) heitaVirhe(vika->numero, polku_);
+}
+
+void Tiedosto::katkaise(std::uint64_t pituus) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyVika(Vaihe::kirjoita, polku_, 0)) heitaVirhe(v->numero, polku_);
+  LARGE_INTEGER k;
+  k.QuadPart = static_cast<LONGLONG>(pituus);
+  if (!::SetFilePointerEx(kahva(kahva_), k, nullptr, FILE_BEGIN) || !::SetEndOfFile(kahva(kahva_)))
+    heitaKoodi(::GetLastError(), polku_);
+}
+
+bool Tiedosto::lukitse() {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  // The whole file's range, and more: the lock holds whatever the journal grows to.
+  OVERLAPPED o{};
+  if (::LockFileEx(kahva(kahva_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 0xFFFFFFFFu,
+                   0xFFFFFFFFu, &o))
+    return true;
+  DWORD e = ::GetLastError();
+  if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING) return false;
+  heitaKoodi(e, polku_);
+}
+
+std::vector<std::string> tiedostot(const std::string& hakemisto, const std::string& loppu) {
+  std::vector<std::string> nimet;
+  WIN32_FIND_DATAW d;
+  HANDLE h = ::FindFirstFileW(leve(hakemisto + "\\*").c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) return nimet;
+  do {
+    if (!nakyva(d) || (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    std::string nimi = euro::utf16Ansi(reinterpret_cast<const char16_t*>(d.cFileName));
+    if (nimi.size() > loppu.size() && nimi.compare(nimi.size() - loppu.size(), loppu.size(), loppu) == 0)
+      nimet.push_back(nimi);
+  } while (::FindNextFileW(h, &d));
+  ::FindClose(h);
+  std::sort(nimet.begin(), nimet.end());
+  return nimet;
 }
 
 void Tiedosto::sulje() {
