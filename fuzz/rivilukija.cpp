@@ -20,14 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     for (const auto& tapa : tavat) {
       const std::size_t k = tapa.second;
       std::size_t kohta = 0;
-      euro::RiviLukija lukija(
-          [&](char* b, std::size_t n) {
-            std::size_t m = std::min({n, k, syote.size() - kohta});
-            std::memcpy(b, syote.data() + kohta, m);
-            kohta += m;
-            return m;
-          },
-          tapa.first, saanto);
+      // The input in reads of at most k bytes.
+      auto lahde = [&](char* b, std::size_t n) {
+        std::size_t m = std::min({n, k, syote.size() - kohta});
+        std::memcpy(b, syote.data() + kohta, m);
+        kohta += m;
+        return m;
+      };
+      euro::RiviLukija lukija(lahde, tapa.first, saanto);
       std::vector<std::string> saatu;
       std::string rivi;
       while (lukija.lueRivi(rivi)) {
@@ -41,14 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
       // The pieces themselves: a line begins with alkaa, CR LF is said only when both bytes
       // follow in the buffer, and the pieces make the lines.
       kohta = 0;
-      euro::RiviVirta virta(
-          [&](char* b, std::size_t n) {
-            std::size_t m = std::min({n, k, syote.size() - kohta});
-            std::memcpy(b, syote.data() + kohta, m);
-            kohta += m;
-            return m;
-          },
-          tapa.first, saanto);
+      euro::RiviVirta virta(lahde, tapa.first, saanto);
       std::vector<std::string> palat;
       bool kesken = false;
       euro::Pala p;
