@@ -92,10 +92,6 @@ class Tiedosto {
   // Writes all n bytes or throws.
   void kirjoita(const char* data, std::size_t n);
   void kirjoita(const std::string& s) { kirjoita(s.data(), s.size()); }
-  // Appends both pieces whole, or throws with the file cut back to its length before the
-  // call, so that a full disk never leaves part of them. Bytes that another writer appended
-  // meanwhile are left alone: then the file is not cut at all.
-  void lisaaKokonaan(std::string_view a, std::string_view b = {});
   // Writes the pieces in order, as one write for the fault hook; tehty grows with every byte
   // that went through, also when it throws.
   void kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty);

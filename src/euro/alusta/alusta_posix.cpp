@@ -289,9 +289,8 @@ std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
 }
 
 namespace {
-// Writes all n bytes or throws; tehty grows with every byte that went through.
-void kirjoitaKaikki(int fd, const char* data, std::size_t n, const std::string& polku,
-                    std::size_t& tehty) {
+// Writes all n bytes or throws.
+void kirjoitaKaikki(int fd, const char* data, std::size_t n, const std::string& polku) {
   std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku, n);
   std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
   while (lapi > 0) {
@@ -302,7 +301,6 @@ void kirjoitaKaikki(int fd, const char* data, std::size_t n, const std::string& 
     }
     data += r;
     lapi -= static_cast<std::size_t>(r);
-    tehty += static_cast<std::size_t>(r);
   }
   if (vika) heitaVirhe(vika->numero, polku);
 }
@@ -310,29 +308,7 @@ void kirjoitaKaikki(int fd, const char* data, std::size_t n, const std::string& 
 
 void Tiedosto::kirjoita(const char* data, std::size_t n) {
   if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  std::size_t tehty = 0;
-  kirjoitaKaikki(static_cast<int>(kahva_), data, n, polku_, tehty);
-}
-
-void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  int fd = static_cast<int>(kahva_);
-  struct stat ennen;
-  if (::fstat(fd, &ennen) != 0) heitaErrno(errno, polku_);
-  std::size_t tehty = 0;
-  try {
-    kirjoitaKaikki(fd, a.data(), a.size(), polku_, tehty);
-    kirjoitaKaikki(fd, b.data(), b.size(), polku_, tehty);
-  } catch (...) {
-    // Only when the length shows nothing but this call's bytes is the cut safe.
-    struct stat nyt;
-    if (tehty > 0 && ::fstat(fd, &nyt) == 0 &&
-        nyt.st_size == ennen.st_size + static_cast<off_t>(tehty)) {
-      while (::ftruncate(fd, ennen.st_size) != 0 && errno == EINTR) {
-      }
-    }
-    throw;
-  }
+  kirjoitaKaikki(static_cast<int>(kahva_), data, n, polku_);
 }
 
 void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty) {

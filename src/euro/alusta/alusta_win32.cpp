@@ -240,11 +240,9 @@ std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
 }
 
 namespace {
-// Writes all n bytes or throws; tehty grows with every byte that went through.
-void kirjoitaKaikki(HANDLE h, const char* data, std::size_t n, const std::string& polku,
-                    std::size_t& tehty) {
-  std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku, n);
-  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
+// Writes the first lapi bytes of data; tehty grows with every byte that went through.
+void kirjoitaLapi(HANDLE h, const char* data, std::size_t lapi, const std::string& polku,
+                  std::uint64_t& tehty) {
   while (lapi > 0) {
     DWORD kirjoitettu = 0;
     if (!::WriteFile(h, data, static_cast<DWORD>(lapi < pala ? lapi : pala), &kirjoitettu, nullptr))
@@ -255,39 +253,15 @@ void kirjoitaKaikki(HANDLE h, const char* data, std::size_t n, const std::string
     lapi -= kirjoitettu;
     tehty += kirjoitettu;
   }
-  if (vika) heitaVirhe(vika->numero, polku);
 }
 }  // namespace
 
 void Tiedosto::kirjoita(const char* data, std::size_t n) {
   if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
-  std::size_t tehty = 0;
-  kirjoitaKaikki(kahva(kahva_), data, n, polku_, tehty);
-}
-
-void Tiedosto::lisaaKokonaan(std::string_view a, std::string_view b) {
-  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
-  HANDLE h = kahva(kahva_);
-  LARGE_INTEGER ennen;
-  if (!::GetFileSizeEx(h, &ennen)) heitaKoodi(::GetLastError(), polku_);
-  std::size_t tehty = 0;
-  try {
-    kirjoitaKaikki(h, a.data(), a.size(), polku_, tehty);
-    kirjoitaKaikki(h, b.data(), b.size(), polku_, tehty);
-  } catch (...) {
-    // Only when the length shows nothing but this call's bytes is the cut safe. An append-only
-    // handle cannot set the end of the file; a second handle on the same file can.
-    LARGE_INTEGER nyt;
-    if (tehty > 0 && ::GetFileSizeEx(h, &nyt) &&
-        nyt.QuadPart == ennen.QuadPart + static_cast<LONGLONG>(tehty)) {
-      HANDLE k = ::ReOpenFile(h, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
-      if (k != INVALID_HANDLE_VALUE) {
-        if (::SetFilePointerEx(k, ennen, nullptr, FILE_BEGIN)) ::SetEndOfFile(k);
-        ::CloseHandle(k);
-      }
-    }
-    throw;
-  }
+  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, n);
+  std::uint64_t tehty = 0;
+  kirjoitaLapi(kahva(kahva_), data, vika && vika->lapi < n ? vika->lapi : n, polku_, tehty);
+  if (vika) heitaVirhe(vika->numero, polku_);
 }
 
 void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty) {
@@ -299,19 +273,9 @@ void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty
   std::size_t jaljella = vika && vika->lapi < kaikki ? vika->lapi : kaikki;
   {
     for (std::size_t i = 0; i < n && jaljella > 0; ++i) {
-      const char* d = osat[i].data;
-      std::size_t k = osat[i].koko < jaljella ? osat[i].koko : jaljella;
-      while (k > 0) {
-        DWORD kirjoitettu = 0;
-        if (!::WriteFile(h, d, static_cast<DWORD>(k < pala ? k : pala), &kirjoitettu, nullptr))
-          heitaKoodi(::GetLastError(), polku_);
-        // Success with nothing written would loop for ever.
-        if (kirjoitettu == 0) heitaVirhe(nro::laitevirhe, polku_);
-        d += kirjoitettu;
-        k -= kirjoitettu;
-        jaljella -= kirjoitettu;
-        tehty += kirjoitettu;
-      }
+      const std::size_t k = osat[i].koko < jaljella ? osat[i].koko : jaljella;
+      kirjoitaLapi(h, osat[i].data, k, polku_, tehty);
+      jaljella -= k;
     }
   }
   if (vika) heitaVirhe(vika->numero, polku_);
