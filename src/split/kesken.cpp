@@ -140,6 +140,19 @@ class Jasennin {
     if (!a) return std::nullopt;
     return luku(*a);
   }
+  // The next block up to and with its checksum line, when the checksum is right; nothing
+  // when the block is incomplete or its bytes are not those it was written with.
+  std::optional<std::string_view> lohko() {
+    const std::size_t alku = p_;
+    for (;;) {
+      const std::size_t ennen = p_;
+      auto r = rivi();
+      if (!r) return std::nullopt;
+      if (r->rfind("tarkiste = ", 0) != 0) continue;
+      if (r->substr(11) != heksa(tiiviste(s_.substr(alku, ennen - alku)))) return std::nullopt;
+      return s_.substr(alku, p_ - alku);
+    }
+  }
   // The checksum line closing the block that began at alku.
   bool tarkiste(std::size_t alku) {
     const std::size_t ennen = p_;
@@ -301,8 +314,12 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
   std::optional<KirjanJakso> edellinen;
   std::size_t loppu = j.kohta();
   while (!j.lopussa()) {
-    auto k = lueJakso(j);
-    if (!k) break;
+    // A block whose checksum fails can only be the last, cut off as it was written.
+    auto lohko = j.lohko();
+    if (!lohko) break;
+    Jasennin b(*lohko);
+    auto k = lueJakso(b);
+    if (!k || !b.lopussa()) kelpaamaton(polku, "jakso");
     const bool jatkuu = edellinen ? k->numero == edellinen->numero + 1 && k->siirretty &&
                                         (k->kohta == edellinen->kohta || k->kohta == edellinen->loppu)
                                   : k->numero == 0 && !k->siirretty && k->kohta == 0 && k->loppu == 0 &&
@@ -313,12 +330,10 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     loppu = j.kohta();
   }
   if (!edellinen) kelpaamaton(polku, "ei jaksoa");
-  // What follows the last whole record can only be a record cut off as it was written: a
-  // whole record after it means the file was changed.
-  for (std::size_t p = s.find("jakso = ", loppu); p != std::string::npos; p = s.find("jakso = ", p + 1)) {
-    if (p != 0 && s[p - 1] != '\n') continue;
-    Jasennin loput(std::string_view(s).substr(p));
-    if (lueJakso(loput)) kelpaamaton(polku, "rikkinäinen jakso");
+  // A whole block after the cut-off one means the file was changed.
+  for (std::size_t p = s.find("\r\njakso = ", loppu); p != std::string::npos; p = s.find("\r\njakso = ", p + 1)) {
+    Jasennin loput(std::string_view(s).substr(p + 2));
+    if (loput.lohko()) kelpaamaton(polku, "rikkinäinen jakso");
   }
   viimeinen = std::move(*edellinen);
   loppu_ = loppu;
@@ -384,6 +399,7 @@ class Vertaaja {
     nyt_ = &tiedostot.at(nimi);
     if (!nyt_->vertaillaan) return;
     nyt_->eranAlku = nyt_->kohta;
+    rivinAlku_ = nyt_->kohta;
     ensimmaisella_ = true;
     if (nyt_->kohta >= nyt_->pituus) {
       nyt_->vertaillaan = false;
@@ -409,10 +425,12 @@ class Vertaaja {
         luettu += m;
       }
       if (std::memcmp(b_, d, k) != 0) {
-        // Other bytes where the batch's first line would be: another run's batch, and this
-        // one is not there. Further in, a part of this batch is followed by something else,
-        // which nothing may cut.
-        if (!ensimmaisella_)
+        // Other bytes where a line of the batch should be. A batch has one T00 line, its
+        // first: unless a T00 line stands where the difference is, after whole lines of this
+        // batch, the other bytes began where this batch would have (another run's batch,
+        // alike so far), and this batch is not there. A part of this batch followed by
+        // another batch is something nothing may cut.
+        if (!ensimmaisella_ && onT00Rivi(rivinAlku_))
           throw euro::Virhe(euro::virhenro::kayttovirhe,
                             euro::ansi("Yritystiedostossa on keskeytyneen erän jälkeen muuta (kohta ") +
                                 std::to_string(nyt_->eranAlku) + "): " + tiedosto_.polku());
@@ -424,11 +442,27 @@ class Vertaaja {
       n -= k;
     }
   }
-  void rivinLoppu() { ensimmaisella_ = false; }
+  void rivinLoppu() {
+    ensimmaisella_ = false;
+    if (nyt_) rivinAlku_ = nyt_->kohta;
+  }
   void tyhjenna() {}
   void sulje() { lopetaEra(); }
 
  private:
+  bool onT00Rivi(std::uint64_t kohta) {
+    char t[3];
+    if (nyt_->pituus - kohta < 3) return false;
+    tiedosto_.siirry(kohta);
+    std::size_t n = 0;
+    while (n < 3) {
+      const std::size_t m = tiedosto_.lue(t + n, 3 - n);
+      if (m == 0) return false;
+      n += m;
+    }
+    return jako::onT00(t, 3);
+  }
+
   void lopetaEra() {
     if (nyt_ && nyt_->vertaillaan) ++nyt_->ehjia;
     nyt_ = nullptr;
@@ -437,6 +471,7 @@ class Vertaaja {
 
   Tila* nyt_ = nullptr;
   bool ensimmaisella_ = false;
+  std::uint64_t rivinAlku_ = 0;  // where the batch's current line begins in the file
   alusta::Tiedosto tiedosto_;
   char b_[64 * 1024];
 };
@@ -464,6 +499,9 @@ class Jaksottaja {
   // what is there now, and split from its start passing over what was delivered.
   void jatka(const KirjanJakso& k, Yhteenveto& y) {
     if (k.loppu > arkistonPituus_) virhe("arkisto on lyhyempi kuin päiväkirjassa");
+    // A segment begins and ends at a batch's T00 line (the first at the file's start): from
+    // anywhere else the pass would lose a batch or take half of one for a whole.
+    if (!eranRaja(k.kohta) || !eranRaja(k.loppu)) virhe("jakson raja ei ole erän alussa");
     Vertaaja v;
     for (const auto& f : k.tiedostot) {
       const std::string polku = o_.kohde + f.nimi;
@@ -472,6 +510,14 @@ class Jaksottaja {
       if (f.pituus > 0 || alusta::pituusJosOn(polku)) {
         alusta::Tiedosto tarkistus(polku, alusta::Tila::muokkaa);
         nyt = tarkistus.pituus();
+        // The split leaves its company files only at a line's end.
+        char c = 0;
+        if (f.pituus > 0 && nyt >= f.pituus) {
+          tarkistus.siirry(f.pituus - 1);
+          if (tarkistus.lue(&c, 1) != 1 || c != '\n')
+            throw euro::Virhe(euro::virhenro::kayttovirhe,
+                              euro::ansi("Keskeytyneen paloittelun päiväkirjan pituus ei ole rivin lopussa: ") + polku);
+        }
       }
       if (nyt < f.pituus)
         throw euro::Virhe(euro::virhenro::kayttovirhe,
@@ -533,6 +579,20 @@ class Jaksottaja {
     throw euro::Virhe(euro::virhenro::kayttovirhe,
                       euro::ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + euro::ansi(miksi) +
                           "): " + o_.tuodut + sep + o_.arkisto);
+  }
+
+  bool eranRaja(std::uint64_t kohta) {
+    if (kohta == arkistonPituus_) return true;
+    if (kohta == 0) return true;
+    char b[4];
+    syote_.siirry(kohta - 1);
+    std::size_t n = 0;
+    while (n < sizeof b) {
+      const std::size_t m = syote_.lue(b + n, sizeof b - n);
+      if (m == 0) return false;
+      n += m;
+    }
+    return (b[0] == '\n' || b[0] == '\r') && jako::onT00(b + 1, 3);
   }
 
   // Names the company files of the segment from kohta on, with their lengths, and records
