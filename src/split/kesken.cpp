@@ -274,6 +274,7 @@ void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o) {
     tiedosto_.tallennaLevylle();
     // Whole and on the disk before any other run can find it under its own name.
     alusta::nimeaUudelleen(uusi, polku);
+    tiedosto_.nimettiin(polku);
     loppu_ = t.size();
     seuraava_ = 1;
     polku_ = polku;

@@ -131,6 +131,8 @@ class Tiedosto {
   // Puts what was written onto the disk before the file is relied on (replacing another).
   void tallennaLevylle();
   const std::string& polku() const noexcept { return polku_; }
+  // The file was given another name while open: the name its messages use from now on.
+  void nimettiin(const std::string& uusi) { polku_ = uusi; }
 
  private:
   std::intptr_t kahva_ = -1;
