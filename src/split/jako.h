@@ -11,6 +11,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/rivilukija.h"
+#include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/nimi.h"
 #include "split/paloittele.h"
@@ -28,9 +29,25 @@ class Kirjoittaja {
   // pituus: the file's length before the batch, when the caller knows it. Otherwise it is
   // not read (one system call per batch less) and a failure reckons it back from the length
   // then.
-  void avaa(const std::string& polku, const std::string&, std::optional<std::uint64_t> pituus) {
+  // uusi: the file was not there when the split looked, and so is made here; one that
+  // another program made meanwhile is taken only while it is empty.
+  void avaa(const std::string& polku, const std::string&, std::optional<std::uint64_t> pituus, bool uusi = false) {
     sulje();
-    tiedosto_.avaa(polku, alusta::Tila::lisaa);
+    if (!uusi) {
+      tiedosto_.avaa(polku, alusta::Tila::lisaa);
+    } else {
+      try {
+        tiedosto_.avaa(polku, alusta::Tila::lisaaUusi);
+      } catch (const euro::Virhe& v) {
+        if (v.numero() != euro::virhenro::tiedostoOnJo) throw;
+        tiedosto_.avaa(polku, alusta::Tila::lisaa);
+        if (tiedosto_.pituus() != 0) {
+          tiedosto_.suljeHiljaa();
+          throw euro::Virhe(euro::virhenro::kayttovirhe,
+                            euro::ansi("Yritystiedosto syntyi paloittelun aikana: ") + polku);
+        }
+      }
+    }
     alkuTiedossa_ = pituus.has_value();
     alku_ = pituus.value_or(0);
     kirjoitettu_ = 0;
@@ -188,6 +205,7 @@ enum class Eralle { kirjoita, ohita, lopeta };
 struct Paatos {
   Eralle toiminto = Eralle::kirjoita;
   std::optional<std::uint64_t> pituus;  // the file's length before the batch, when known
+  bool uusi = false;                    // the file was not there when the split looked
 };
 
 // One pass over the statement file from offset alku (the start, or a batch's T00 line).
@@ -228,7 +246,7 @@ std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, co
       nykyinen = nullptr;
       return true;
     }
-    tuloste.avaa(kohdepolku, nimi, p.pituus);
+    tuloste.avaa(kohdepolku, nimi, p.pituus, p.uusi);
     if (!y) {
       nykyinen = &ohitettu;
     } else if (const std::size_t i = haku.hae(y->tiedostot, kohdepolku); i != Tiedostohaku::eiLoydy) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
@@ -373,7 +374,7 @@ namespace {
 
 // Takes no bytes: the pass that only names a segment's company files.
 struct Tyhja {
-  void avaa(const std::string&, const std::string&, std::optional<std::uint64_t>) {}
+  void avaa(const std::string&, const std::string&, std::optional<std::uint64_t>, bool) {}
   void lisaa(const char*, std::size_t) {}
   void rivinLoppu() {}
   void tyhjenna() {}
@@ -395,7 +396,7 @@ class Vertaaja {
   };
   std::unordered_map<std::string, Tila> tiedostot;
 
-  void avaa(const std::string& polku, const std::string& nimi, std::optional<std::uint64_t>) {
+  void avaa(const std::string& polku, const std::string& nimi, std::optional<std::uint64_t>, bool) {
     lopetaEra();
     nyt_ = &tiedostot.at(nimi);
     if (!nyt_->vertaillaan) return;
@@ -483,7 +484,14 @@ struct JaksonTiedosto {
   std::uint64_t pituus = 0;
   std::uint64_t ohitetaan = 0;
   std::uint64_t nahty = 0;
+  bool uusi = false;  // not in the folder when the split began, nor made since
 };
+
+// A name as the file system compares it: Windows in any case.
+std::string vertailunimi(const std::string& n) {
+  if constexpr (alusta::onWindows) return euro::isoksi(n);
+  return n;
+}
 
 class Jaksottaja {
  public:
@@ -494,6 +502,11 @@ class Jaksottaja {
     esi_.avaa(arkisto, alusta::Tila::lue);
     arkistonPituus_ = syote_.pituus();
     kohdeKansio_ = o.kohde.size() > 1 ? o.kohde.substr(0, o.kohde.size() - 1) : o.kohde;
+    // One listing of the target instead of a look at each new file: a file that is not
+    // there has length 0.
+    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) olemassa_.insert(vertailunimi(n));
+    nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
+    nimet_tarve_ = nimeaja_->tarve();
   }
 
   // The cut-off split's segment: checked, what a cut-off batch left cut, declared again with
@@ -609,25 +622,101 @@ class Jaksottaja {
       if (k > kohta && k - kohta >= jaksonTavut) return {jako::Eralle::lopeta, {}};
       if (jakso_.count(nimi)) return {jako::Eralle::ohita, {}};
       if (k > kohta && jakso_.size() >= jaksonTiedostot) return {jako::Eralle::lopeta, {}};
-      std::uint64_t pituus;
+      std::uint64_t pituus = 0;
+      bool uusi = false;
       if (auto i = pituudet_.find(nimi); i != pituudet_.end()) {
         pituus = i->second;
+      } else if (!olemassa_.count(vertailunimi(nimi))) {
+        uusi = true;
       } else {
-        pituus = alusta::pituusJosOn(o_.kohde + nimi).value_or(0);
+        try {
+          pituus = alusta::pituusJosOn(o_.kohde + nimi).value_or(0);
+        } catch (...) {
+          // A name no file can have: the batches before it are still delivered, and the
+          // failure comes when the next segment begins with it.
+          if (k > kohta) return {jako::Eralle::lopeta, {}};
+          throw;
+        }
         pituudet_[nimi] = pituus;
       }
-      jakso_[nimi] = {pituus, 0, 0};
+
+      jakso_[nimi] = {pituus, 0, 0, uusi};
       nimet_.push_back(nimi);
       j.tiedostot.push_back({nimi, pituus, 0});
       return {jako::Eralle::ohita, {}};
     };
-    Tyhja tyhja;
     esi_.siirry(kohta);
-    const auto loppu = jako::jaa(esi_, kohta, o_.kohde, a_, posAlku_, posLoppu_, esiluku, tyhja, nullptr);
+    std::optional<std::uint64_t> loppu;
+    if (nimet_tarve_ <= esipuskuri_ / 4) {
+      loppu = etsiErat(kohta, esiluku);
+    } else {
+      Tyhja tyhja;
+      loppu = jako::jaa(esi_, kohta, o_.kohde, a_, posAlku_, posLoppu_, esiluku, tyhja, nullptr);
+    }
     j.loppu = loppu.value_or(arkistonPituus_);
     if (j.loppu > arkistonPituus_) virhe("arkisto kasvoi");
     kirja_.kirjaa(j);
     jaksonLoppu_ = j.loppu;
+  }
+
+  // The T00 lines from kohta (a line's start) on, each with its name, for f, until it says
+  // stop: the answer is that line's offset, or none at the end. A T00 line begins with "T00"
+  // right after a CR or an LF, as the split's own line rule has it; the rest of the bytes
+  // are only searched, not cut into lines.
+  template <class F>
+  std::optional<std::uint64_t> etsiErat(std::uint64_t kohta, F& f) {
+    if (!esi_puskuri_) esi_puskuri_ = std::make_unique<char[]>(esipuskuri_);
+    char* b = esi_puskuri_.get();
+    const std::size_t tarve = std::max<std::size_t>(nimet_tarve_, 3);
+    std::uint64_t alku = kohta;  // the file offset of b[0]
+    std::size_t n = 0;
+    bool lopussa = false;
+    char edellinen = '\n';  // before the pass: a line's start
+    std::size_t i = 0;
+    for (;;) {
+      // The bytes from i on, at least tarve of them unless the file ends first.
+      if (!lopussa && n - i < tarve) {
+        if (i > 0) {
+          edellinen = b[i - 1];
+          std::memmove(b, b + i, n - i);
+          alku += i;
+          n -= i;
+          i = 0;
+        }
+        while (n < esipuskuri_) {
+          const std::size_t m = esi_.lue(b + n, esipuskuri_ - n);
+          if (m == 0) {
+            lopussa = true;
+            break;
+          }
+          n += m;
+        }
+      }
+      if (i >= n) return std::nullopt;
+      const char* t = static_cast<const char*>(std::memchr(b + i, 'T', n - i));
+      if (!t) {
+        i = n;
+        continue;
+      }
+      const std::size_t p = static_cast<std::size_t>(t - b);
+      if (!lopussa && n - p < tarve) {
+        i = p;
+        continue;
+      }
+      const char ennen = p == 0 ? edellinen : b[p - 1];
+      if ((ennen == '\r' || ennen == '\n') && n - p >= 3 && b[p + 1] == '0' && b[p + 2] == '0') {
+        std::size_t e = p + std::min(tarve, n - p);
+        for (std::size_t q = p; q < e; ++q)
+          if (b[q] == '\r' || b[q] == '\n') {
+            e = q;
+            break;
+          }
+        const std::string_view paa(b + p, std::min(e - p, nimet_tarve_));
+        const std::string& nimi = nimeaja_->nimi(paa);
+        if (f(alku + p, nimi).toiminto == jako::Eralle::lopeta) return alku + p;
+      }
+      i = p + 1;
+    }
   }
 
   // The segment's batches are in their files: on the disk before the journal goes past them.
@@ -656,7 +745,12 @@ class Jaksottaja {
       JaksonTiedosto& t = i->second;
       if (t.nahty++ < t.ohitetaan) return {jako::Eralle::ohita, {}};
       edellinen_ = &t;
-      return {jako::Eralle::kirjoita, t.pituus};
+      const bool uusi = t.uusi;
+      if (uusi) {
+        t.uusi = false;
+        olemassa_.insert(vertailunimi(nimi));
+      }
+      return {jako::Eralle::kirjoita, t.pituus, uusi};
     };
     syote_.siirry(alku);
     jako::jaa(syote_, alku, o_.kohde, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
@@ -678,10 +772,16 @@ class Jaksottaja {
   std::string kohdeKansio_;
   jako::Kirjoittaja tuloste_;
   std::unordered_map<std::string, std::uint64_t> pituudet_;  // company files' lengths, as seen
+  std::unordered_set<std::string> olemassa_;                  // the target's names
   std::unordered_map<std::string, JaksonTiedosto> jakso_;
   std::vector<std::string> nimet_;
   std::uint64_t jaksonLoppu_ = 0;
   JaksonTiedosto* edellinen_ = nullptr;  // the file of the batch being written
+  // The naming pass's own reading.
+  static constexpr std::size_t esipuskuri_ = 256 * 1024;
+  std::unique_ptr<char[]> esi_puskuri_;
+  std::unique_ptr<NimenMuodostaja> nimeaja_;
+  std::size_t nimet_tarve_ = 0;
 };
 
 }  // namespace

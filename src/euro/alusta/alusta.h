@@ -53,6 +53,10 @@ void poistaTiedosto(const std::string& polku);
 // there. Throws on other failures.
 std::optional<std::uint64_t> pituusJosOn(const std::string& polku);
 
+// The names of every entry of a folder, hidden ones and folders included, in no order; none
+// when it cannot be listed. One listing, no look at each entry.
+std::vector<std::string> nimetKansiossa(const std::string& kansio);
+
 // Puts what was written into the named files of a folder onto the disk. POSIX: the whole file
 // system of the folder at once (syncfs), which costs one call however many files; Windows:
 // each file in turn. A name that is gone is skipped.
@@ -83,7 +87,8 @@ std::vector<std::string> tiedostot(const std::string& hakemisto, const std::stri
 // muokkaa: an existing ordinary file for reading and writing, never created, never through
 //   a symbolic link or a reparse point (70), nor one with other names (70) or a non-file
 //   (75); others may open, rename and remove it meanwhile (a journal, a file to check).
-enum class Tila { lue, kirjoita, lisaa, yksin, uusi, yksityinen, lisaaOmaan, paivita, kirja, muokkaa };
+// lisaaUusi: as lisaa, but only a file that is not there yet (58 when anything is).
+enum class Tila { lue, kirjoita, lisaa, yksin, uusi, yksityinen, lisaaOmaan, paivita, kirja, muokkaa, lisaaUusi };
 
 // Bytes to write, where they lie.
 struct Osa {

@@ -198,6 +198,15 @@ std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
   heitaErrno(errno, polku);
 }
 
+std::vector<std::string> nimetKansiossa(const std::string& kansio) {
+  std::vector<std::string> nimet;
+  DIR* d = ::opendir(natiivi(kansio).c_str());
+  if (!d) return nimet;
+  while (dirent* e = ::readdir(d)) nimet.push_back(euro::utf8Ansi(e->d_name));
+  ::closedir(d);
+  return nimet;
+}
+
 void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet) {
   if (nimet.empty()) return;
   if (koukkuAsetettu())
@@ -312,6 +321,7 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     case Tila::yksin: liput |= O_RDWR; break;
     case Tila::paivita: liput |= O_RDWR | O_CREAT; break;
     case Tila::kirja: liput |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
+    case Tila::lisaaUusi: liput |= O_WRONLY | O_CREAT | O_APPEND | O_EXCL; break;
     case Tila::uusi:
     case Tila::yksityinen:
     case Tila::lisaaOmaan:

@@ -188,6 +188,18 @@ std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
   heitaKoodi(e, polku);
 }
 
+std::vector<std::string> nimetKansiossa(const std::string& kansio) {
+  std::vector<std::string> nimet;
+  WIN32_FIND_DATAW d;
+  HANDLE h = ::FindFirstFileW(leve(kansio + "\\*").c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) return nimet;
+  do {
+    nimet.push_back(euro::utf16Ansi(reinterpret_cast<const char16_t*>(d.cFileName)));
+  } while (::FindNextFileW(h, &d));
+  ::FindClose(h);
+  return nimet;
+}
+
 void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet) {
   for (const std::string& n : nimet) {
     const std::string polku = kansio + "\\" + n;
@@ -227,6 +239,11 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       oikeudet = GENERIC_WRITE;
       jako = FILE_SHARE_READ;
       luonti = CREATE_ALWAYS;
+      break;
+    case Tila::lisaaUusi:
+      oikeudet = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES;
+      jako = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      luonti = CREATE_NEW;
       break;
     case Tila::lisaa:
     case Tila::lisaaOmaan:
