@@ -487,10 +487,13 @@ struct JaksonTiedosto {
   bool uusi = false;  // not in the folder when the split began, nor made since
 };
 
-// A name as the file system compares it: Windows in any case.
-std::string vertailunimi(const std::string& n) {
-  if constexpr (alusta::onWindows) return euro::isoksi(n);
-  return n;
+// A name as the file system compares it (Windows in any case), as a 64-bit hash: the
+// lengths of tens of thousands of files stay in memory without a string each. Two names of
+// one hash could only make a file look there when it is not (a look more) or not there when
+// it is (its making then refuses it).
+std::uint64_t nimiTiiviste(const std::string& n) {
+  if constexpr (alusta::onWindows) return tiiviste(euro::isoksi(n));
+  return tiiviste(n);
 }
 
 class Jaksottaja {
@@ -504,7 +507,7 @@ class Jaksottaja {
     kohdeKansio_ = o.kohde.size() > 1 ? o.kohde.substr(0, o.kohde.size() - 1) : o.kohde;
     // One listing of the target instead of a look at each new file: a file that is not
     // there has length 0.
-    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) olemassa_.insert(vertailunimi(n));
+    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) olemassa_.insert(nimiTiiviste(n));
     nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
     nimet_tarve_ = nimeaja_->tarve();
   }
@@ -612,7 +615,7 @@ class Jaksottaja {
   // Names the company files of the segment from kohta on, with their lengths, and records
   // them, flushed, before any of its batches is written.
   void julista(std::uint64_t kohta) {
-    if (pituudet_.size() > 16384) pituudet_.clear();
+    if (pituudet_.size() > 65536) pituudet_.clear();
     jakso_.clear();
     nimet_.clear();
     KirjanJakso j;
@@ -624,9 +627,10 @@ class Jaksottaja {
       if (k > kohta && jakso_.size() >= jaksonTiedostot) return {jako::Eralle::lopeta, {}};
       std::uint64_t pituus = 0;
       bool uusi = false;
-      if (auto i = pituudet_.find(nimi); i != pituudet_.end()) {
+      const std::uint64_t h = nimiTiiviste(nimi);
+      if (auto i = pituudet_.find(h); i != pituudet_.end()) {
         pituus = i->second;
-      } else if (!olemassa_.count(vertailunimi(nimi))) {
+      } else if (!olemassa_.count(nimiTiiviste(nimi))) {
         uusi = true;
       } else {
         try {
@@ -637,7 +641,7 @@ class Jaksottaja {
           if (k > kohta) return {jako::Eralle::lopeta, {}};
           throw;
         }
-        pituudet_[nimi] = pituus;
+        pituudet_[h] = pituus;
       }
 
       jakso_[nimi] = {pituus, 0, 0, uusi};
@@ -724,7 +728,7 @@ class Jaksottaja {
     merkitse();
     tuloste_.sulje();
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
-    for (const auto& [nimi, t] : jakso_) pituudet_[nimi] = t.pituus;
+    for (const auto& [nimi, t] : jakso_) pituudet_[nimiTiiviste(nimi)] = t.pituus;
   }
 
   void merkitse() {
@@ -748,7 +752,7 @@ class Jaksottaja {
       const bool uusi = t.uusi;
       if (uusi) {
         t.uusi = false;
-        olemassa_.insert(vertailunimi(nimi));
+        olemassa_.insert(nimiTiiviste(nimi));
       }
       return {jako::Eralle::kirjoita, t.pituus, uusi};
     };
@@ -771,8 +775,8 @@ class Jaksottaja {
   std::uint64_t arkistonPituus_ = 0;
   std::string kohdeKansio_;
   jako::Kirjoittaja tuloste_;
-  std::unordered_map<std::string, std::uint64_t> pituudet_;  // company files' lengths, as seen
-  std::unordered_set<std::string> olemassa_;                  // the target's names
+  std::unordered_map<std::uint64_t, std::uint64_t> pituudet_;  // company files' lengths, as seen
+  std::unordered_set<std::uint64_t> olemassa_;                  // the target's names
   std::unordered_map<std::string, JaksonTiedosto> jakso_;
   std::vector<std::string> nimet_;
   std::uint64_t jaksonLoppu_ = 0;
