@@ -27,6 +27,8 @@ std::span<const std::pair<std::string, std::string>> Lukija::nimiavaruudet() con
   return t_->nimiavaruudet;
 }
 
+std::uint64_t Lukija::asiakirjanAlku() const { return 0; }
+
 void asetaLukupuskurinKoko(std::size_t) {}
 
 }  // namespace xml
