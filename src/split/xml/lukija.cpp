@@ -178,6 +178,7 @@ struct Lukija::Tila {
   std::size_t syvyys = 0;
   std::vector<std::pair<std::string, std::string>> ns;
   std::size_t nsKoko = 0;
+  std::size_t nsTavuja = 0;  // held by the declarations in scope
 
   std::string tagi;
   std::vector<AttrPaikka> paikat;
@@ -564,6 +565,11 @@ struct Lukija::Tila {
     ns[nsKoko].first.assign(etuliite);
     ns[nsKoko].second.assign(uri);
     ++nsKoko;
+    nsTavuja += etuliite.size() + uri.size();
+    if (nsTavuja > rajat.nimiavaruudet)
+      virhe(tagiAlku, tagiRivi,
+            euro::ansi("voimassa olevat nimiavaruudet vievät yli ") + luku(rajat.nimiavaruudet) + euro::ansi(" tavua"),
+            true);
   }
 
   const std::string& ratkaise(std::string_view etuliite, bool elementti) {
@@ -744,7 +750,7 @@ struct Lukija::Tila {
     t.alku = alku;
     t.loppu = loppuKohta;
     t.rivi = r;
-    nsKoko = el.nsAlku;
+    for (; nsKoko > el.nsAlku; --nsKoko) nsTavuja -= ns[nsKoko - 1].first.size() + ns[nsKoko - 1].second.size();
     --syvyys;
     if (syvyys == 0) {
       juurenLoppu = loppuKohta;
