@@ -11,7 +11,7 @@ paketit=(
   xvfb xauth hyperfine poppler-utils imagemagick
   fonts-dejavu-core fonts-liberation2 time dpkg-dev file
   libclang-rt-14-dev
-  msitools wixl appstream desktop-file-utils
+  msitools wixl appstream desktop-file-utils cmark lintian
 )
 
 puuttuvat=()
