@@ -116,7 +116,11 @@ TEST_F(Cli, TarkistusJaVirhePaluuarvot) {
                          " ei löydy. Luo hakemisto tai anna valinta --luo-hakemisto.\n");
   EXPECT_FALSE(testi::onOlemassa(kohde));
 
-  // Positions from the window's settings still reach the split, which reports them.
+  // Positions from the window's settings still reach the split, which reports them. A copy
+  // of the program logs in its own folder, not among the build's programs.
+  alusta::luoHakemisto(kansio / "ohjelma");
+  testi::kopioi(ohjelma, kansio / "ohjelma" + S + exe);
+  ohjelma = kansio / "ohjelma" + S + exe;
   r = aja({"--asetukset", positiot("0", "5"), tiedosto});
   EXPECT_EQ(r.koodi, 2);
   EXPECT_NE(r.virhe.find("(virhe 5)\n\nKutsurivi      100\nModuulista   kolvanto\n"
