@@ -53,12 +53,15 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vombra Oy <tuki@vombra.fi>")
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+  # Debian's programs carry no debugging symbols.
+  set(CPACK_STRIP_FILES ON)
 endif()
 set(CPACK_PACKAGE_NAME kolvanto)
 set(CPACK_PACKAGE_VENDOR "Vombra Oy")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Splits a cumulative TITO statement file into one file per company")
+# Debian shows at most 80 columns a line.
 set(CPACK_PACKAGE_DESCRIPTION
-    "kolvanto splits the cumulative machine-readable account statement file (TITO) that a\n bank-connection program keeps appending to into one statement file per company.")
+    "kolvanto splits the cumulative machine-readable account statement file (TITO)\n that a bank-connection program keeps appending to into one statement file per\n company. The program is in Finnish and is meant for bookkeeping offices.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.vombra.fi/kolvanto.htm")
 include(CPack)

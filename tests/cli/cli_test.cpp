@@ -197,6 +197,23 @@ TEST_F(Cli, EsikatseluTulostaaTavutEikaKaynnistaMitaan) {
   EXPECT_NE(r.virhe.find("Ylivuoto: Pos 1:99999 (virhe 6)"), std::string::npos) << r.virhe;
 }
 
+// On a terminal the preview is readable text; redirected (above) it stays the window's bytes.
+TEST_F(Cli, EsikatseluPaatteelleUtf8) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "Windows: Windows-1252 kuten ennenkin";
+  if (!testi::onOlemassa("/usr/bin/script")) GTEST_SKIP() << "script(1) puuttuu";
+  testi::T00 t;
+  t.nimi = ansi("Öljy Ab");
+  const std::string tiedosto = kansio / "TITO.TXT";
+  testi::kirjoitaTiedosto(tiedosto, t.rivi() + "\r\n");
+  // script(1) gives the program a terminal of its own.
+  testi::Ajettu a = testi::ajaOhjelma(
+      "/usr/bin/script",
+      {"-qec", ohjelma + " --esikatselu --avain nimi " + tiedosto, "/dev/null"}, testi::Ajo{});
+  EXPECT_EQ(a.koodi, 0) << a.virhe;
+  EXPECT_NE(a.ulos.find("\xC3\x96ljy Ab"), std::string::npos) << a.ulos;
+  EXPECT_EQ(a.ulos.find("\xD6ljy"), std::string::npos);
+}
+
 // A failure is written out and logged in the data directory, as the window would log it.
 TEST_F(Cli, VirheKirjataanLokiin) {
   const std::string hakemisto = kansio / "ohjelma";
