@@ -3,7 +3,7 @@
 set(KOLVANTO_OHJEKUVAT ${PROJECT_SOURCE_DIR}/docs/frmMain.png ${PROJECT_SOURCE_DIR}/docs/frmPulma.png)
 # The office guide as an HTML page, rendered from its Markdown at build time; the Windows page
 # shows the Windows screenshots.
-find_program(CMARK cmark REQUIRED)
+kolvanto_ohjelma(CMARK cmark REQUIRED)
 set(KOLVANTO_OHJE_HTML ${CMAKE_BINARY_DIR}/ohje/kayttoohje.html)
 add_custom_command(
   OUTPUT ${KOLVANTO_OHJE_HTML}
@@ -29,7 +29,7 @@ else()
   # What Debian asks of every package: the copyright, the changelog (a native package's own)
   # and a manual page for each program, compressed reproducibly (no name, no time stamp).
   install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION share/doc/kolvanto)
-  find_program(GZIP gzip REQUIRED)
+  kolvanto_ohjelma(GZIP gzip REQUIRED)
   set(_pakatut "")
   foreach(lahde changelog kolvanto.1 kolvanto-cli.1)
     set(pakattu ${CMAKE_BINARY_DIR}/paketti/${lahde}.gz)
