@@ -133,7 +133,10 @@ std::string ohje() {
       "  64  virheellinen komentorivi\n"
       "\n"
       "Esimerkki:\n"
-      "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n");
+      "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n"
+      "\n"
+      "Käyttöohje: kayttoohje.html (Linuxissa /usr/share/doc/kolvanto, Windowsissa\n"
+      "ohjelman hakemistossa). Tuki: Vombra Oy, tuki@vombra.fi, (09) 123 4567.\n");
 }
 
 int kayttovirheIlmoitus(const std::string& viesti) {
