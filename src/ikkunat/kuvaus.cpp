@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace euro {
+namespace ikkunat {
 
 const Ohjainkuvaus* Ikkunakuvaus::ohjain(std::string_view haettu) const {
   for (const Ohjainkuvaus& o : ohjaimet)
@@ -56,4 +56,4 @@ int pikseleina(int twips, int dpi) {
   return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
 }
 
-}  // namespace euro
+}  // namespace ikkunat

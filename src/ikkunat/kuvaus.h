@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace euro {
+namespace ikkunat {
 
 enum class Ohjainlaji {
   nimio,           // label
@@ -85,4 +85,4 @@ std::map<std::string, int> levennykset(const Ikkunakuvaus& kuvaus,
 // Twips to pixels at the given dots per inch (15 twips a pixel at 96), rounded to nearest.
 int pikseleina(int twips, int dpi = 96);
 
-}  // namespace euro
+}  // namespace ikkunat

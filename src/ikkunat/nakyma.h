@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace euro {
+namespace ikkunat {
 
 class Nakyma {
  public:
@@ -39,4 +39,4 @@ class Nakyma {
   virtual void lopetaOhjelma() = 0;
 };
 
-}  // namespace euro
+}  // namespace ikkunat

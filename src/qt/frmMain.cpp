@@ -1,4 +1,4 @@
-#include "frmMain/qt/frmMain.h"
+#include "qt/frmMain.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -8,7 +8,7 @@
 #include <QShortcut>
 #include <QThread>
 
-#include "frmMain/kuvaus.h"
+#include "ikkunat/frmMain/kuvaus.h"
 
 frmMain::frmMain(QWidget* parent)
     : QWidget(parent),
@@ -16,8 +16,8 @@ frmMain::frmMain(QWidget* parent)
       levennetyt_(qtpuoli::rakenna(*this, frmmain::kuvaus())),
       CommonDialog1_(this),
       toiminta_(*this, CommonDialog1_) {
-  for (const euro::Ohjainkuvaus& o : frmmain::kuvaus().ohjaimet) {
-    if (o.laji == euro::Ohjainlaji::painike) {
+  for (const ikkunat::Ohjainkuvaus& o : frmmain::kuvaus().ohjaimet) {
+    if (o.laji == ikkunat::Ohjainlaji::painike) {
       connect(ohjain<QPushButton>(o.nimi), &QPushButton::clicked, this,
               [this, nimi = o.nimi] { toiminta_.napsautus(nimi); });
       if (o.peruutus) {

@@ -6,9 +6,9 @@
 #include <QWidget>
 #include <string>
 
-#include "frmMain/qt/qtliittymat.h"
-#include "frmMain/qt/qtnakyma.h"
-#include "frmMain/toiminta.h"
+#include "qt/qtliittymat.h"
+#include "qt/qtnakyma.h"
+#include "ikkunat/frmMain/toiminta.h"
 
 class frmMain : public QWidget, public qtpuoli::QtNakyma {
   Q_OBJECT

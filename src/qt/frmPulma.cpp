@@ -1,9 +1,9 @@
-#include "frmPulma/qt/frmPulma.h"
+#include "qt/frmPulma.h"
 
 #include <QPushButton>
 
-#include "frmPulma/kuvaus.h"
-#include "frmPulma/qt/tulostin.h"
+#include "ikkunat/frmPulma/kuvaus.h"
+#include "qt/tulostin.h"
 
 frmPulma::frmPulma(QWidget* parent) : QDialog(parent), QtNakyma(*this, frmpulma::kuvaus()) {
   // The bold captions fit their buttons as designed; a push button's size hint asks for more
@@ -12,8 +12,8 @@ frmPulma::frmPulma(QWidget* parent) : QDialog(parent), QtNakyma(*this, frmpulma:
   // Closing the report must never end the program, even when no other window is shown yet.
   setAttribute(Qt::WA_QuitOnClose, false);
   toiminta_ = std::make_unique<frmpulma::Toiminta>(*this, leikepoyta_, tulostus::tulostin());
-  for (const euro::Ohjainkuvaus& o : frmpulma::kuvaus().ohjaimet) {
-    if (o.laji != euro::Ohjainlaji::painike) continue;
+  for (const ikkunat::Ohjainkuvaus& o : frmpulma::kuvaus().ohjaimet) {
+    if (o.laji != ikkunat::Ohjainlaji::painike) continue;
     connect(ohjain<QPushButton>(o.nimi), &QPushButton::clicked, this,
             [this, nimi = o.nimi] { toiminta_->napsautus(nimi); });
   }

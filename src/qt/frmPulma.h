@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "frmMain/qt/qtnakyma.h"
-#include "frmPulma/toiminta.h"
+#include "qt/qtnakyma.h"
+#include "ikkunat/frmPulma/toiminta.h"
 
 class frmPulma : public QDialog, public qtpuoli::QtNakyma {
   Q_OBJECT

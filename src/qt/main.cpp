@@ -4,9 +4,9 @@
 #include "euro/alusta/alusta.h"
 #include "euro/ohjelma.h"
 #include "euro/virheraportti.h"
-#include "frmMain/qt/frmMain.h"
-#include "frmMain/qt/qtliittymat.h"
-#include "frmPulma/qt/frmPulma.h"
+#include "qt/frmMain.h"
+#include "qt/qtliittymat.h"
+#include "qt/frmPulma.h"
 #include "settings/apppath.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "frmMain/qt/qtliittymat.h"
+#include "qt/qtliittymat.h"
 
 #include <QApplication>
 #include <QDir>

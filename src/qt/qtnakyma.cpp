@@ -1,4 +1,4 @@
-#include "frmMain/qt/qtnakyma.h"
+#include "qt/qtnakyma.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,25 +13,25 @@
 #include <QRadioButton>
 
 #include "euro/polut.h"
-#include "frmMain/qt/qtliittymat.h"
+#include "qt/qtliittymat.h"
 
 namespace qtpuoli {
 
 namespace {
 
-using L = euro::Ohjainlaji;
+using L = ikkunat::Ohjainlaji;
 
 // A label breaks lines at LF only.
 QString naytettava(const std::string& ansi) {
   return qs(euro::fe_Korvaa(euro::fe_Korvaa(ansi, "\r\n", "\n"), "\r", "\n"));
 }
 
-QRect pikseleina(const euro::Ohjainkuvaus& o) {
-  return QRect(euro::pikseleina(o.vasen), euro::pikseleina(o.yla), euro::pikseleina(o.leveys),
-               euro::pikseleina(o.korkeus));
+QRect pikseleina(const ikkunat::Ohjainkuvaus& o) {
+  return QRect(ikkunat::pikseleina(o.vasen), ikkunat::pikseleina(o.yla), ikkunat::pikseleina(o.leveys),
+               ikkunat::pikseleina(o.korkeus));
 }
 
-QWidget* luo(const euro::Ohjainkuvaus& o, QWidget* vanhempi) {
+QWidget* luo(const ikkunat::Ohjainkuvaus& o, QWidget* vanhempi) {
   switch (o.laji) {
     case L::nimio: {
       auto* l = new QLabel(vanhempi);
@@ -72,7 +72,7 @@ QWidget* luo(const euro::Ohjainkuvaus& o, QWidget* vanhempi) {
 
 }  // namespace
 
-QStringList rakenna(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus, bool levenna) {
+QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus, bool levenna) {
   ikkuna.setObjectName(QString::fromStdString(kuvaus.nimi));
   ikkuna.setWindowTitle(qs(kuvaus.otsikko));
   QFont kirjasin = ikkuna.font();
@@ -91,10 +91,10 @@ QStringList rakenna(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus, bool leve
     ikkuna.setPalette(p);
     ikkuna.setAutoFillBackground(true);
   }
-  ikkuna.setFixedSize(euro::pikseleina(kuvaus.leveys), euro::pikseleina(kuvaus.korkeus));
+  ikkuna.setFixedSize(ikkunat::pikseleina(kuvaus.leveys), ikkunat::pikseleina(kuvaus.korkeus));
 
   QWidget* edellinen = nullptr;
-  for (const euro::Ohjainkuvaus& o : kuvaus.ohjaimet) {
+  for (const ikkunat::Ohjainkuvaus& o : kuvaus.ohjaimet) {
     QWidget* vanhempi = &ikkuna;
     if (!o.kehys.empty()) vanhempi = ikkuna.findChild<QGroupBox*>(QString::fromStdString(o.kehys));
     QWidget* w = luo(o, vanhempi);
@@ -107,7 +107,7 @@ QStringList rakenna(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus, bool leve
       w->setGeometry(pikseleina(o));
     }
     if (!o.nakyva) w->hide();
-    if (euro::sarkainpysahdys(o)) {
+    if (ikkunat::sarkainpysahdys(o)) {
       if (edellinen) QWidget::setTabOrder(edellinen, w);
       edellinen = w;
     }
@@ -115,13 +115,13 @@ QStringList rakenna(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus, bool leve
 
   QStringList levennetyt;
   if (!levenna) return levennetyt;
-  const auto leveydet = euro::levennykset(kuvaus, [&ikkuna](const euro::Ohjainkuvaus& o) {
+  const auto leveydet = ikkunat::levennykset(kuvaus, [&ikkuna](const ikkunat::Ohjainkuvaus& o) {
     QWidget* w = ikkuna.findChild<QWidget*>(QString::fromStdString(o.nimi));
     return w ? w->sizeHint().width() * 15 : 0;  // twips at the 96 dpi of the layout
   });
   for (const auto& [nimi, leveys] : leveydet) {
     QWidget* w = ikkuna.findChild<QWidget*>(QString::fromStdString(nimi));
-    w->resize(euro::pikseleina(leveys), w->height());
+    w->resize(ikkunat::pikseleina(leveys), w->height());
     levennetyt << QString::fromStdString(nimi);
   }
   return levennetyt;
@@ -152,7 +152,7 @@ void QtNakyma::asetaArvo(const std::string& nimi, const std::string& arvo) {
     b->setText(qs(arvo));
   } else if (auto* l = qobject_cast<QLabel*>(w)) {
     l->setText(naytettava(arvo));
-    const euro::Ohjainkuvaus* o = kuvaus_.ohjain(nimi);
+    const ikkunat::Ohjainkuvaus* o = kuvaus_.ohjain(nimi);
     if (o && o->tekstinKokoinen) l->adjustSize();
   } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
     g->setTitle(qs(arvo));

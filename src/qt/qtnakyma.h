@@ -5,9 +5,9 @@
 #include <QWidget>
 #include <string>
 
-#include "euro/kuvaus.h"
-#include "euro/liittymat.h"
-#include "euro/nakyma.h"
+#include "ikkunat/kuvaus.h"
+#include "ikkunat/liittymat.h"
+#include "ikkunat/nakyma.h"
 
 namespace qtpuoli {
 
@@ -15,13 +15,13 @@ namespace qtpuoli {
 // places, frames, keyboard order, font and colours; the window gets its designed client size,
 // fixed. With levenna, captions that the font needs more room for are widened as the
 // description's rule says; their names are answered.
-QStringList rakenna(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus, bool levenna = true);
+QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus, bool levenna = true);
 
-// euro::Nakyma over the widgets that rakenna made. The window itself supplies showing and
+// ikkunat::Nakyma over the widgets that rakenna made. The window itself supplies showing and
 // ending; a QDialog is shown modally by exec.
-class QtNakyma : public euro::Nakyma {
+class QtNakyma : public ikkunat::Nakyma {
  public:
-  QtNakyma(QWidget& ikkuna, const euro::Ikkunakuvaus& kuvaus) : ikkuna_(ikkuna), kuvaus_(kuvaus) {}
+  QtNakyma(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus) : ikkuna_(ikkuna), kuvaus_(kuvaus) {}
 
   std::string arvo(const std::string& ohjain) const override;
   void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
@@ -42,11 +42,11 @@ class QtNakyma : public euro::Nakyma {
 
  private:
   QWidget& ikkuna_;
-  const euro::Ikkunakuvaus& kuvaus_;
+  const ikkunat::Ikkunakuvaus& kuvaus_;
 };
 
 // The clipboard as QClipboard, the text as Unicode.
-class QtLeikepoyta : public euro::Leikepoyta {
+class QtLeikepoyta : public ikkunat::Leikepoyta {
  public:
   void kopioi(const std::string& teksti) override;
 };

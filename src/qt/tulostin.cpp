@@ -1,4 +1,4 @@
-#include "frmPulma/qt/tulostin.h"
+#include "qt/tulostin.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "euro/liittymat.h"
+#include "ikkunat/liittymat.h"
 
 class QPainter;
 class QPrintDialog;
@@ -16,7 +16,7 @@ namespace tulostus {
 
 // The one printer of the program: text is printed line by line from a print position, and the
 // document goes to the printer when it is ended.
-class Tulostin : public euro::Tulostin {
+class Tulostin : public ikkunat::Tulostin {
  public:
   Tulostin();
   ~Tulostin();

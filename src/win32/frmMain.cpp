@@ -1,6 +1,6 @@
-#include "frmMain/win32/frmMain.h"
+#include "win32/frmMain.h"
 
-#include "frmMain/kuvaus.h"
+#include "ikkunat/frmMain/kuvaus.h"
 
 namespace win32puoli {
 

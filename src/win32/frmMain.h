@@ -2,9 +2,9 @@
 // its behaviour behind them.
 #pragma once
 
-#include "frmMain/toiminta.h"
-#include "frmMain/win32/win32liittymat.h"
-#include "frmPulma/win32/ikkuna.h"
+#include "ikkunat/frmMain/toiminta.h"
+#include "win32/win32liittymat.h"
+#include "win32/ikkuna.h"
 
 namespace win32puoli {
 

@@ -1,8 +1,8 @@
-#include "frmPulma/win32/frmPulma.h"
+#include "win32/frmPulma.h"
 
-#include "frmPulma/kuvaus.h"
-#include "frmPulma/win32/gditulostin.h"
-#include "frmPulma/win32/win32tuki.h"
+#include "ikkunat/frmPulma/kuvaus.h"
+#include "win32/gditulostin.h"
+#include "win32/win32tuki.h"
 
 namespace win32puoli {
 
@@ -19,7 +19,7 @@ void Win32Leikepoyta::kopioi(const std::string& teksti) {
   asetaLeikepoydalle(teksti);
 }
 
-frmPulma::frmPulma(euro::Tulostin& tulostin) : ikkuna_(frmpulma::kuvaus()) {
+frmPulma::frmPulma(ikkunat::Tulostin& tulostin) : ikkuna_(frmpulma::kuvaus()) {
   // A window of its own in the task bar: an unattended run may have no other.
   ikkuna_.luo(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
   SetWindowLongPtrW(ikkuna_.kahva(), GWL_EXSTYLE,
@@ -35,7 +35,7 @@ frmPulma::frmPulma(euro::Tulostin& tulostin) : ikkuna_(frmpulma::kuvaus()) {
   ikkuna_.suljettaessa = [this] { toiminta_->napsautus("cmdOK"); };
 }
 
-Win32Pulmaikkuna::Win32Pulmaikkuna(euro::Tulostin* tulostin)
+Win32Pulmaikkuna::Win32Pulmaikkuna(ikkunat::Tulostin* tulostin)
     : frmpulma::Pulmaikkuna([this]() -> frmpulma::Toiminta& {
         if (!ikkuna_) ikkuna_ = std::make_unique<frmPulma>(tulostin_ ? *tulostin_ : win32puoli::tulostin());
         return ikkuna_->toiminta();

@@ -4,20 +4,20 @@
 
 #include <memory>
 
-#include "euro/liittymat.h"
-#include "frmPulma/toiminta.h"
-#include "frmPulma/win32/ikkuna.h"
+#include "ikkunat/liittymat.h"
+#include "ikkunat/frmPulma/toiminta.h"
+#include "win32/ikkuna.h"
 
 namespace win32puoli {
 
-class Win32Leikepoyta : public euro::Leikepoyta {
+class Win32Leikepoyta : public ikkunat::Leikepoyta {
  public:
   void kopioi(const std::string& teksti) override;
 };
 
 class frmPulma {
  public:
-  explicit frmPulma(euro::Tulostin& tulostin);
+  explicit frmPulma(ikkunat::Tulostin& tulostin);
   Win32Ikkuna& ikkuna() { return ikkuna_; }
   frmpulma::Toiminta& toiminta() { return *toiminta_; }
 
@@ -31,12 +31,12 @@ class frmPulma {
 class Win32Pulmaikkuna : public frmpulma::Pulmaikkuna {
  public:
   // The printer is the program's own unless a test gives one.
-  explicit Win32Pulmaikkuna(euro::Tulostin* tulostin = nullptr);
+  explicit Win32Pulmaikkuna(ikkunat::Tulostin* tulostin = nullptr);
   // The dialog once a report has loaded it.
   frmPulma* ladattu() { return ikkuna_.get(); }
 
  private:
-  euro::Tulostin* tulostin_;
+  ikkunat::Tulostin* tulostin_;
   std::unique_ptr<frmPulma> ikkuna_;
 };
 

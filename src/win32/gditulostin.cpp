@@ -1,4 +1,4 @@
-#include "frmPulma/win32/gditulostin.h"
+#include "win32/gditulostin.h"
 
 #include <commdlg.h>
 #include <cderr.h>

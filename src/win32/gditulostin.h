@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "euro/liittymat.h"
+#include "ikkunat/liittymat.h"
 
 namespace win32puoli {
 
-class GdiTulostin : public euro::Tulostin {
+class GdiTulostin : public ikkunat::Tulostin {
  public:
   GdiTulostin() = default;
   ~GdiTulostin() override;

@@ -1,15 +1,15 @@
-#include "frmPulma/win32/ikkuna.h"
+#include "win32/ikkuna.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
 #include "euro/virhe.h"
-#include "frmPulma/win32/win32tuki.h"
+#include "win32/win32tuki.h"
 
 namespace win32puoli {
 
-using euro::Ohjainlaji;
+using ikkunat::Ohjainlaji;
 
 namespace {
 
@@ -59,7 +59,7 @@ std::wstring ilmanMerkkia(const std::wstring& s) {
 
 bool onkoMerkki(const std::string& s) { return s.find('&') != std::string::npos; }
 
-bool samaRyhma(const euro::Ohjainkuvaus& a, const euro::Ohjainkuvaus& b) {
+bool samaRyhma(const ikkunat::Ohjainkuvaus& a, const ikkunat::Ohjainkuvaus& b) {
   return a.laji == Ohjainlaji::valintanappi && b.laji == Ohjainlaji::valintanappi && a.kehys == b.kehys;
 }
 
@@ -80,7 +80,7 @@ void rekisteroi(WNDPROC proseduuri) {
 
 }  // namespace
 
-Win32Ikkuna::Win32Ikkuna(const euro::Ikkunakuvaus& kuvaus) : kuvaus_(kuvaus) {}
+Win32Ikkuna::Win32Ikkuna(const ikkunat::Ikkunakuvaus& kuvaus) : kuvaus_(kuvaus) {}
 
 Win32Ikkuna::~Win32Ikkuna() {
   for (HWND h : estetyt_) EnableWindow(h, TRUE);
@@ -110,12 +110,12 @@ void Win32Ikkuna::luo(HWND omistaja, DWORD tyyli) {
   // Created in keyboard order: the dialog manager's order is the order of creation.
   const auto& o = kuvaus_.ohjaimet;
   for (std::size_t i = 0; i < o.size(); ++i) {
-    const euro::Ohjainkuvaus& c = o[i];
+    const ikkunat::Ohjainkuvaus& c = o[i];
     if (c.laji == Ohjainlaji::tiedostodialogi) {
       ohjaimet_.push_back(nullptr);
       continue;
     }
-    DWORD s = WS_CHILD | (c.nakyva ? WS_VISIBLE : 0u) | (euro::sarkainpysahdys(c) ? WS_TABSTOP : 0u);
+    DWORD s = WS_CHILD | (c.nakyva ? WS_VISIBLE : 0u) | (ikkunat::sarkainpysahdys(c) ? WS_TABSTOP : 0u);
     DWORD ex = 0;
     const wchar_t* lk = L"BUTTON";
     std::string teksti = c.teksti;
@@ -226,18 +226,18 @@ std::wstring Win32Ikkuna::kirjasinnimi() const {
 
 RECT Win32Ikkuna::pikselit(std::size_t i, int leveys) const {
   const int d = static_cast<int>(dpi());
-  const euro::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
+  const ikkunat::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
   int x = c.vasen, y = c.yla;
-  if (const euro::Ohjainkuvaus* k = c.kehys.empty() ? nullptr : kuvaus_.ohjain(c.kehys)) {
+  if (const ikkunat::Ohjainkuvaus* k = c.kehys.empty() ? nullptr : kuvaus_.ohjain(c.kehys)) {
     x += k->vasen;
     y += k->yla;
   }
   // Corners are converted, not sizes, so that neighbours meet as designed at every DPI.
-  return RECT{euro::pikseleina(x, d), euro::pikseleina(y, d), euro::pikseleina(x + leveys, d),
-              euro::pikseleina(y + c.korkeus, d)};
+  return RECT{ikkunat::pikseleina(x, d), ikkunat::pikseleina(y, d), ikkunat::pikseleina(x + leveys, d),
+              ikkunat::pikseleina(y + c.korkeus, d)};
 }
 
-int Win32Ikkuna::tarvittavaLeveys(const euro::Ohjainkuvaus& c, HDC dc) const {
+int Win32Ikkuna::tarvittavaLeveys(const ikkunat::Ohjainkuvaus& c, HDC dc) const {
   std::wstring t = ws(c.teksti);
   if (c.laji != Ohjainlaji::nimio || onkoMerkki(c.teksti)) t = ilmanMerkkia(t);
   SIZE s{};
@@ -254,8 +254,8 @@ void Win32Ikkuna::sijoita() {
   const UINT d = dpi();
   teeKirjasin();
 
-  RECT ulko{0, 0, euro::pikseleina(kuvaus_.leveys, static_cast<int>(d)),
-            euro::pikseleina(kuvaus_.korkeus, static_cast<int>(d))};
+  RECT ulko{0, 0, ikkunat::pikseleina(kuvaus_.leveys, static_cast<int>(d)),
+            ikkunat::pikseleina(kuvaus_.korkeus, static_cast<int>(d))};
   const DWORD tyyli = static_cast<DWORD>(GetWindowLongPtrW(kahva_, GWL_STYLE));
   const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(kahva_, GWL_EXSTYLE));
   static auto sovita = user32<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
@@ -269,14 +269,14 @@ void Win32Ikkuna::sijoita() {
   HDC dc = GetDC(kahva_);
   HGDIOBJ vanha = SelectObject(dc, kirjasin_);
   const std::map<std::string, int> leveydet =
-      euro::levennykset(kuvaus_, [&](const euro::Ohjainkuvaus& o) { return tarvittavaLeveys(o, dc); });
+      ikkunat::levennykset(kuvaus_, [&](const ikkunat::Ohjainkuvaus& o) { return tarvittavaLeveys(o, dc); });
   SelectObject(dc, vanha);
   ReleaseDC(kahva_, dc);
 
   levennetyt_.clear();
   for (std::size_t i = 0; i < kuvaus_.ohjaimet.size(); ++i) {
     if (!ohjaimet_[i]) continue;
-    const euro::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
+    const ikkunat::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
     int leveys = c.leveys;
     if (auto l = leveydet.find(c.nimi); l != leveydet.end()) {
       leveys = l->second;
@@ -345,7 +345,7 @@ void Win32Ikkuna::asetaArvo(const std::string& nimi, const std::string& arvo) {
   if (i < 0 || !ohjaimet_[static_cast<std::size_t>(i)]) return;
   const std::size_t n = static_cast<std::size_t>(i);
   HWND h = ohjaimet_[n];
-  const euro::Ohjainkuvaus& c = kuvaus_.ohjaimet[n];
+  const ikkunat::Ohjainkuvaus& c = kuvaus_.ohjaimet[n];
   switch (c.laji) {
     case Ohjainlaji::valintaruutu:
       if (arvo == "2") SetWindowLongPtrW(h, GWL_STYLE, (GetWindowLongPtrW(h, GWL_STYLE) & ~0xFL) | BS_AUTO3STATE);
@@ -436,7 +436,7 @@ void Win32Ikkuna::kasitteleViesti(MSG& m) {
 }
 
 void Win32Ikkuna::painettu(std::size_t i) {
-  const euro::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
+  const ikkunat::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
   if (c.laji == Ohjainlaji::valintanappi) paivitaSarkaimet();
   if (lopetettu_ || !napsautus) return;
   if (c.laji == Ohjainlaji::painike || (c.laji == Ohjainlaji::nimio && c.napsautettava)) {

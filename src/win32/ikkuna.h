@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "euro/kuvaus.h"
-#include "euro/nakyma.h"
+#include "ikkunat/kuvaus.h"
+#include "ikkunat/nakyma.h"
 
 namespace win32puoli {
 
@@ -20,9 +20,9 @@ inline constexpr int ensimmainenTunnus = 1000;
 // The window class of both windows.
 inline constexpr const wchar_t* ikkunaluokka = L"kolvanto_ikkuna";
 
-class Win32Ikkuna : public euro::Nakyma {
+class Win32Ikkuna : public ikkunat::Nakyma {
  public:
-  explicit Win32Ikkuna(const euro::Ikkunakuvaus& kuvaus);
+  explicit Win32Ikkuna(const ikkunat::Ikkunakuvaus& kuvaus);
   ~Win32Ikkuna() override;
   Win32Ikkuna(const Win32Ikkuna&) = delete;
   Win32Ikkuna& operator=(const Win32Ikkuna&) = delete;
@@ -31,7 +31,7 @@ class Win32Ikkuna : public euro::Nakyma {
   void luo(HWND omistaja, DWORD tyyli);
   HWND kahva() const { return kahva_; }
   HWND ohjain(const std::string& nimi) const;
-  const euro::Ikkunakuvaus& kuvaus() const { return kuvaus_; }
+  const ikkunat::Ikkunakuvaus& kuvaus() const { return kuvaus_; }
   UINT dpi() const;
   // Controls whose designed width was too narrow for their caption, widened in their room.
   const std::vector<std::string>& levennetyt() const { return levennetyt_; }
@@ -44,7 +44,7 @@ class Win32Ikkuna : public euro::Nakyma {
   // The close box; true lets the window go (it is hidden, and lopetaOhjelma is up to this).
   std::function<void()> suljettaessa;
 
-  // euro::Nakyma
+  // ikkunat::Nakyma
   std::string arvo(const std::string& ohjain) const override;
   void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
   void asetaKaytossa(const std::string& ohjain, bool kaytossa) override;
@@ -96,13 +96,13 @@ class Win32Ikkuna : public euro::Nakyma {
   LRESULT kasittele(HWND, UINT, WPARAM, LPARAM);
   void teeKirjasin();
   RECT pikselit(std::size_t i, int leveys) const;
-  int tarvittavaLeveys(const euro::Ohjainkuvaus& o, HDC dc) const;
+  int tarvittavaLeveys(const ikkunat::Ohjainkuvaus& o, HDC dc) const;
   void paivitaSarkaimet();
   void sovitaTekstiin(std::size_t i);
   int indeksi(const std::string& nimi) const;
   void painettu(std::size_t i);
 
-  const euro::Ikkunakuvaus& kuvaus_;
+  const ikkunat::Ikkunakuvaus& kuvaus_;
   HWND kahva_ = nullptr;
   std::vector<HWND> ohjaimet_;
   HFONT kirjasin_ = nullptr;

@@ -5,9 +5,9 @@
 #include "euro/ohjelma.h"
 #include "euro/virhe.h"
 #include "euro/virheraportti.h"
-#include "frmMain/win32/frmMain.h"
-#include "frmMain/win32/win32liittymat.h"
-#include "frmPulma/win32/frmPulma.h"
+#include "win32/frmMain.h"
+#include "win32/win32liittymat.h"
+#include "win32/frmPulma.h"
 #include "settings/apppath.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "frmMain/win32/win32liittymat.h"
+#include "win32/win32liittymat.h"
 
 #include <commdlg.h>
 

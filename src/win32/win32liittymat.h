@@ -9,7 +9,7 @@
 #include "euro/kuori.h"
 #include "euro/liittymat.h"
 #include "euro/ohjelma.h"
-#include "frmPulma/win32/win32tuki.h"
+#include "win32/win32tuki.h"
 
 namespace win32puoli {
 

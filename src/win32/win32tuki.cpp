@@ -1,4 +1,4 @@
-#include "frmPulma/win32/win32tuki.h"
+#include "win32/win32tuki.h"
 
 #include <cstring>
 

@@ -4,8 +4,8 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
-#include "frmMain/kuvaus.h"
-#include "frmMain/toiminta.h"
+#include "ikkunat/frmMain/kuvaus.h"
+#include "ikkunat/frmMain/toiminta.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"

@@ -5,8 +5,8 @@
 #include "euro/kuori.h"
 #include "euro/teksti.h"
 #include "euro/virheraportti.h"
-#include "frmPulma/kuvaus.h"
-#include "frmPulma/toiminta.h"
+#include "ikkunat/frmPulma/kuvaus.h"
+#include "ikkunat/frmPulma/toiminta.h"
 #include "tuki/testituki.h"
 #include "tuki/valenakyma.h"
 

@@ -4,33 +4,33 @@
 
 #include <set>
 
-#include "euro/kuvaus.h"
-#include "frmMain/kuvaus.h"
-#include "frmPulma/kuvaus.h"
+#include "ikkunat/kuvaus.h"
+#include "ikkunat/frmMain/kuvaus.h"
+#include "ikkunat/frmPulma/kuvaus.h"
 
 namespace {
 
 TEST(Kuvaus, IkkunatPitavatYhta) {
-  for (const euro::Ikkunakuvaus* k : {&frmmain::kuvaus(), &frmpulma::kuvaus()}) {
+  for (const ikkunat::Ikkunakuvaus* k : {&frmmain::kuvaus(), &frmpulma::kuvaus()}) {
     std::set<std::string> nimet, kehykset;
-    for (const euro::Ohjainkuvaus& o : k->ohjaimet) {
+    for (const ikkunat::Ohjainkuvaus& o : k->ohjaimet) {
       EXPECT_TRUE(nimet.insert(o.nimi).second) << o.nimi;
       // A frame comes before what it holds, and what it holds lies inside it.
       if (!o.kehys.empty()) {
         ASSERT_TRUE(kehykset.count(o.kehys)) << o.nimi;
-        const euro::Ohjainkuvaus* f = k->ohjain(o.kehys);
+        const ikkunat::Ohjainkuvaus* f = k->ohjain(o.kehys);
         EXPECT_LE(o.vasen + o.leveys, f->leveys) << o.nimi;
         EXPECT_LE(o.yla + o.korkeus, f->korkeus) << o.nimi;
       } else {
         EXPECT_LE(o.vasen + o.leveys, k->leveys) << o.nimi;
         EXPECT_LE(o.yla + o.korkeus, k->korkeus) << o.nimi;
       }
-      if (o.laji == euro::Ohjainlaji::kehys) kehykset.insert(o.nimi);
+      if (o.laji == ikkunat::Ohjainlaji::kehys) kehykset.insert(o.nimi);
     }
   }
   std::vector<std::string> pysahdykset;
   for (const auto& o : frmpulma::kuvaus().ohjaimet)
-    if (euro::sarkainpysahdys(o)) pysahdykset.push_back(o.nimi);
+    if (ikkunat::sarkainpysahdys(o)) pysahdykset.push_back(o.nimi);
   EXPECT_EQ(pysahdykset, (std::vector<std::string>{"cmdOK", "cmdTulosta", "cmdNettineuvot",
                                                    "cmdLopeta", "cmdEtatuki", "cmdLeikepoydalle"}));
   EXPECT_EQ(frmmain::kuvaus().ohjaimet.size(), 37u);
@@ -38,12 +38,12 @@ TEST(Kuvaus, IkkunatPitavatYhta) {
 }
 
 TEST(Kuvaus, LevennysPysyyTilassaan) {
-  using L = euro::Ohjainlaji;
-  euro::Ikkunakuvaus k;
+  using L = ikkunat::Ohjainlaji;
+  ikkunat::Ikkunakuvaus k;
   k.leveys = 6000;
   k.korkeus = 3000;
   auto ohjain = [](L laji, const char* nimi, const char* kehys, int vasen, int yla, int leveys) {
-    euro::Ohjainkuvaus o;
+    ikkunat::Ohjainkuvaus o;
     o.laji = laji;
     o.nimi = nimi;
     o.kehys = kehys;
@@ -62,19 +62,19 @@ TEST(Kuvaus, LevennysPysyyTilassaan) {
       ohjain(L::tekstilaatikko, "teksti", "", 0, 2000, 600),       // never widened
       ohjain(L::nimio, "mahtuu", "", 3000, 2000, 900),
   };
-  const auto leveydet = euro::levennykset(k, [](const euro::Ohjainkuvaus&) { return 9000; });
+  const auto leveydet = ikkunat::levennykset(k, [](const ikkunat::Ohjainkuvaus&) { return 9000; });
   EXPECT_EQ(leveydet, (std::map<std::string, int>{{"naapuri", 1940},
                                                   {"oikealla", 3940},
                                                   {"alempana", 5940},
                                                   {"kehyksessa", 2640},
                                                   {"mahtuu", 2940}}));
-  EXPECT_TRUE(euro::levennykset(k, [](const euro::Ohjainkuvaus& o) { return o.leveys; }).empty());
+  EXPECT_TRUE(ikkunat::levennykset(k, [](const ikkunat::Ohjainkuvaus& o) { return o.leveys; }).empty());
 
   struct {
     int twips, dpi, pikselit;
   } const muunnokset[] = {{1440, 96, 96}, {15, 96, 1}, {13920, 96, 928}, {13920, 144, 1392},
                           {516, 96, 34}, {255, 120, 21}};
-  for (const auto& m : muunnokset) EXPECT_EQ(euro::pikseleina(m.twips, m.dpi), m.pikselit) << m.twips;
+  for (const auto& m : muunnokset) EXPECT_EQ(ikkunat::pikseleina(m.twips, m.dpi), m.pikselit) << m.twips;
 }
 
 }  // namespace

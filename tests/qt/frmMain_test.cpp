@@ -17,8 +17,8 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
-#include "frmMain/qt/frmMain.h"
-#include "frmMain/qt/qtliittymat.h"
+#include "qt/frmMain.h"
+#include "qt/qtliittymat.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
 #include "tuki/prosessi.h"

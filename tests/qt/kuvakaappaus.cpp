@@ -4,9 +4,9 @@
 #include <QPixmap>
 
 #include "euro/teksti.h"
-#include "frmMain/qt/frmMain.h"
-#include "frmMain/qt/qtliittymat.h"
-#include "frmPulma/qt/frmPulma.h"
+#include "qt/frmMain.h"
+#include "qt/qtliittymat.h"
+#include "qt/frmPulma.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -7,16 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "euro/kuvaus.h"
-#include "euro/liittymat.h"
-#include "euro/nakyma.h"
+#include "ikkunat/kuvaus.h"
+#include "ikkunat/liittymat.h"
+#include "ikkunat/nakyma.h"
 
 namespace testi {
 
-class ValeNakyma : public euro::Nakyma {
+class ValeNakyma : public ikkunat::Nakyma {
  public:
   // The controls and initial values of a description.
-  explicit ValeNakyma(const euro::Ikkunakuvaus& kuvaus);
+  explicit ValeNakyma(const ikkunat::Ikkunakuvaus& kuvaus);
 
   std::string arvo(const std::string& ohjain) const override;
   void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
@@ -38,14 +38,14 @@ class ValeNakyma : public euro::Nakyma {
   bool lopetettu = false;
 
  private:
-  const euro::Ikkunakuvaus& kuvaus_;
+  const ikkunat::Ikkunakuvaus& kuvaus_;
   std::map<std::string, std::string> arvot_;
   std::string otsikko_;
   bool nakyvissa_ = false;
 };
 
 // Holds the last text copied; fails when told to.
-class ValeLeikepoyta : public euro::Leikepoyta {
+class ValeLeikepoyta : public ikkunat::Leikepoyta {
  public:
   void kopioi(const std::string& teksti) override;
   std::string teksti;
@@ -55,7 +55,7 @@ class ValeLeikepoyta : public euro::Leikepoyta {
 
 // Records every call as a line ("kirjasin Times New Roman 14", "kohta 2 4", "rivi ...") and
 // throws euro::Virhe at the call named in pettaa ("valitse", "senttimetrit", "rivi", ...).
-class ValeTulostin : public euro::Tulostin {
+class ValeTulostin : public ikkunat::Tulostin {
  public:
   void valmistele() override;
   bool valitse() override;

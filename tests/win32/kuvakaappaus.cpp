@@ -8,10 +8,10 @@
 
 #include "euro/ohjelma.h"
 #include "euro/teksti.h"
-#include "frmMain/win32/frmMain.h"
-#include "frmMain/win32/win32liittymat.h"
-#include "frmPulma/win32/frmPulma.h"
-#include "frmPulma/win32/gditulostin.h"
+#include "win32/frmMain.h"
+#include "win32/win32liittymat.h"
+#include "win32/frmPulma.h"
+#include "win32/gditulostin.h"
 
 namespace {
 

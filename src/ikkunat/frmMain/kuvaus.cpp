@@ -1,4 +1,4 @@
-#include "frmMain/kuvaus.h"
+#include "ikkunat/frmMain/kuvaus.h"
 
 #include <stdexcept>
 
@@ -8,7 +8,7 @@ namespace frmmain {
 
 namespace {
 
-using L = euro::Ohjainlaji;
+using L = ikkunat::Ohjainlaji;
 
 const char* const tietoja =
     "Tällä ohjelmalla paloitellaan kumuloituva konekielinen tiliotetiedosto sellaisissa "
@@ -77,8 +77,8 @@ const Rivi rivit[] = {
     {L::tiedostodialogi, "CommonDialog1", "", "", "", 0, 0, 0, 0},
 };
 
-euro::Ikkunakuvaus rakenna() {
-  euro::Ikkunakuvaus k;
+ikkunat::Ikkunakuvaus rakenna() {
+  ikkunat::Ikkunakuvaus k;
   k.nimi = "frmMain";
   k.otsikko = euro::ansi(otsikko);
   k.leveys = 13920;
@@ -86,7 +86,7 @@ euro::Ikkunakuvaus rakenna() {
   // The classic dialog font; where it is missing, one of the same width.
   k.kirjasin = {{"MS Shell Dlg", "Liberation Sans", "Arial"}, 8, false};
   for (const Rivi& r : rivit) {
-    euro::Ohjainkuvaus o;
+    ikkunat::Ohjainkuvaus o;
     o.laji = r.laji;
     o.nimi = r.nimi;
     o.teksti = euro::ansi(r.teksti);
@@ -99,7 +99,7 @@ euro::Ikkunakuvaus rakenna() {
     o.nakyva = r.laji != L::tiedostodialogi;
     k.ohjaimet.push_back(std::move(o));
   }
-  auto muuta = [&k](const char* nimi) -> euro::Ohjainkuvaus& {
+  auto muuta = [&k](const char* nimi) -> ikkunat::Ohjainkuvaus& {
     for (auto& o : k.ohjaimet)
       if (o.nimi == nimi) return o;
     throw std::logic_error(nimi);
@@ -112,8 +112,8 @@ euro::Ikkunakuvaus rakenna() {
 
 }  // namespace
 
-const euro::Ikkunakuvaus& kuvaus() {
-  static const euro::Ikkunakuvaus k = rakenna();
+const ikkunat::Ikkunakuvaus& kuvaus() {
+  static const ikkunat::Ikkunakuvaus k = rakenna();
   return k;
 }
 

@@ -1,7 +1,7 @@
 // The main window as both fronts build it.
 #pragma once
 
-#include "euro/kuvaus.h"
+#include "ikkunat/kuvaus.h"
 
 namespace frmmain {
 
@@ -11,6 +11,6 @@ inline constexpr const char* otsikko = "Konekielisen tiliotteen jakaminen yrityk
 inline constexpr const char* yhteystiedot = "Vombra Oy, www.vombra.fi, puh. (09) 123 4567";
 
 // frmMain: 36 controls in keyboard order, then the file dialog CommonDialog1.
-const euro::Ikkunakuvaus& kuvaus();
+const ikkunat::Ikkunakuvaus& kuvaus();
 
 }  // namespace frmmain

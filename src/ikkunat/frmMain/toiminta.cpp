@@ -1,4 +1,4 @@
-#include "frmMain/toiminta.h"
+#include "ikkunat/frmMain/toiminta.h"
 
 #include <cstdint>
 
@@ -8,7 +8,7 @@
 #include "euro/teksti.h"
 #include "euro/tiedostovalinta.h"
 #include "euro/virhe.h"
-#include "frmMain/kuvaus.h"
+#include "ikkunat/frmMain/kuvaus.h"
 #include "settings/apppath.h"
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
@@ -24,11 +24,11 @@ std::string fe_Tarkenne(const std::string& polku) {
   return p > 0 ? polku.substr(static_cast<std::size_t>(p)) : std::string();
 }
 
-settings::Laji lajina(euro::Ohjainlaji l) {
+settings::Laji lajina(ikkunat::Ohjainlaji l) {
   switch (l) {
-    case euro::Ohjainlaji::tekstilaatikko: return settings::Laji::tekstilaatikko;
-    case euro::Ohjainlaji::valintaruutu: return settings::Laji::valintaruutu;
-    case euro::Ohjainlaji::valintanappi: return settings::Laji::valintanappi;
+    case ikkunat::Ohjainlaji::tekstilaatikko: return settings::Laji::tekstilaatikko;
+    case ikkunat::Ohjainlaji::valintaruutu: return settings::Laji::valintaruutu;
+    case ikkunat::Ohjainlaji::valintanappi: return settings::Laji::valintanappi;
     default: return settings::Laji::muu;
   }
 }
@@ -47,13 +47,13 @@ class Kesken {
 
 }  // namespace
 
-Toiminta::Toiminta(euro::Nakyma& nakyma, euro::Tiedostovalitsin& CommonDialog1)
+Toiminta::Toiminta(ikkunat::Nakyma& nakyma, euro::Tiedostovalitsin& CommonDialog1)
     : nakyma_(nakyma), CommonDialog1_(CommonDialog1) {}
 
 settings::Lomake Toiminta::lomake() const {
   settings::Lomake l;
-  for (const euro::Ohjainkuvaus& k : kuvaus().ohjaimet) {
-    if (k.laji == euro::Ohjainlaji::tiedostodialogi) continue;
+  for (const ikkunat::Ohjainkuvaus& k : kuvaus().ohjaimet) {
+    if (k.laji == ikkunat::Ohjainlaji::tiedostodialogi) continue;
     settings::Ohjain o;
     o.laji = lajina(k.laji);
     o.nimi = k.nimi;
@@ -66,10 +66,10 @@ settings::Lomake Toiminta::lomake() const {
 
 void Toiminta::asetaLomake(const settings::Lomake& l) {
   for (const settings::Ohjain& o : l) {
-    const euro::Ohjainkuvaus* k = kuvaus().ohjain(o.nimi);
+    const ikkunat::Ohjainkuvaus* k = kuvaus().ohjain(o.nimi);
     if (!k || o.indeksi || lajina(k->laji) == settings::Laji::muu) continue;
     // Selecting one option clears the others; a cleared one needs nothing of its own.
-    if (k->laji == euro::Ohjainlaji::valintanappi && o.arvo != "True") continue;
+    if (k->laji == ikkunat::Ohjainlaji::valintanappi && o.arvo != "True") continue;
     nakyma_.asetaArvo(o.nimi, o.arvo);
   }
 }

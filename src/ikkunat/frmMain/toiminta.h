@@ -1,12 +1,12 @@
 // What the main window does, without any toolkit: start-up with the automatic run, the split
 // command and its after-split actions, and the commands of its buttons. A front makes the
-// controls of kuvaus(), implements euro::Nakyma for them and forwards the window's events here.
+// controls of kuvaus(), implements ikkunat::Nakyma for them and forwards the window's events here.
 #pragma once
 
 #include <string>
 
 #include "euro/liittymat.h"
-#include "euro/nakyma.h"
+#include "ikkunat/nakyma.h"
 #include "settings/lomake.h"
 #include "split/asetukset.h"
 
@@ -15,7 +15,7 @@ namespace frmmain {
 class Toiminta {
  public:
   // CommonDialog1 is the window's file dialog. Both must outlive this object.
-  Toiminta(euro::Nakyma& nakyma, euro::Tiedostovalitsin& CommonDialog1);
+  Toiminta(ikkunat::Nakyma& nakyma, euro::Tiedostovalitsin& CommonDialog1);
 
   // The window's load, before it is first shown: data directory, saved values, caption with
   // the version, and the split command when the command line (the argument text after the
@@ -58,7 +58,7 @@ class Toiminta {
   void avaaKotisivu();
   void lopeta();
 
-  euro::Nakyma& nakyma_;
+  ikkunat::Nakyma& nakyma_;
   euro::Tiedostovalitsin& CommonDialog1_;
   bool lopetettu_ = false;
   bool kesken_ = false;

@@ -1,4 +1,4 @@
-#include "frmPulma/kuvaus.h"
+#include "ikkunat/frmPulma/kuvaus.h"
 
 #include "euro/teksti.h"
 
@@ -6,11 +6,11 @@ namespace frmpulma {
 
 namespace {
 
-euro::Ikkunakuvaus rakenna() {
-  using L = euro::Ohjainlaji;
+ikkunat::Ikkunakuvaus rakenna() {
+  using L = ikkunat::Ohjainlaji;
   auto ohjain = [](L laji, const char* nimi, const char* teksti, int vasen, int yla, int leveys,
                    int korkeus) {
-    euro::Ohjainkuvaus o;
+    ikkunat::Ohjainkuvaus o;
     o.laji = laji;
     o.nimi = nimi;
     o.teksti = euro::ansi(teksti);
@@ -20,13 +20,13 @@ euro::Ikkunakuvaus rakenna() {
     o.korkeus = korkeus;
     return o;
   };
-  euro::Ikkunakuvaus k;
+  ikkunat::Ikkunakuvaus k;
   k.nimi = "frmPulma";
   k.otsikko = "Pulma";
   k.leveys = 7080;
   k.korkeus = 4125;
   k.kirjasin = {{"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial"}, 8.25, true};
-  k.tausta = euro::Vari{192, 192, 192};
+  k.tausta = ikkunat::Vari{192, 192, 192};
   // Keyboard order; tab index 6 was left unused in the design.
   k.ohjaimet = {
       ohjain(L::nimio, "lblPulma", "", 525, 690, 0, 0),
@@ -47,8 +47,8 @@ euro::Ikkunakuvaus rakenna() {
 
 }  // namespace
 
-const euro::Ikkunakuvaus& kuvaus() {
-  static const euro::Ikkunakuvaus k = rakenna();
+const ikkunat::Ikkunakuvaus& kuvaus() {
+  static const ikkunat::Ikkunakuvaus k = rakenna();
   return k;
 }
 

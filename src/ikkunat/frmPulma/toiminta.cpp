@@ -1,4 +1,4 @@
-#include "frmPulma/toiminta.h"
+#include "ikkunat/frmPulma/toiminta.h"
 
 #include <cstdlib>
 
@@ -7,14 +7,14 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "euro/virheraportti.h"
-#include "frmPulma/tulostus.h"
+#include "ikkunat/frmPulma/tulostus.h"
 #include "remoteus/remoteus.h"
 
 namespace frmpulma {
 
 using euro::ansi;
 
-Toiminta::Toiminta(euro::Nakyma& nakyma, euro::Leikepoyta& leikepoyta, euro::Tulostin& tulostin)
+Toiminta::Toiminta(ikkunat::Nakyma& nakyma, ikkunat::Leikepoyta& leikepoyta, ikkunat::Tulostin& tulostin)
     : nakyma_(nakyma), leikepoyta_(leikepoyta), tulostin_(tulostin) {
   nakyma_.asetaArvo("lblAppPath", euro::apppath());
 }

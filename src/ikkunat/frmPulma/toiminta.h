@@ -1,21 +1,22 @@
 // What the problem dialog does, without any toolkit: it is filled with a report, shown
 // modally by the central error handler, and offers OK, printing, copying, the web advice,
 // remote support and ending the program. A front makes the controls of kuvaus(), implements
-// euro::Nakyma for them, creates a Toiminta once they exist and forwards button clicks here.
+// ikkunat::Nakyma for them, creates a Toiminta once they exist and forwards button clicks here.
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "euro/liittymat.h"
-#include "euro/nakyma.h"
+#include "ikkunat/liittymat.h"
+#include "ikkunat/nakyma.h"
 
 namespace frmpulma {
 
 class Toiminta {
  public:
   // The dialog's load: lblAppPath shows the data directory. All three must outlive this.
-  Toiminta(euro::Nakyma& nakyma, euro::Leikepoyta& leikepoyta, euro::Tulostin& tulostin);
+  Toiminta(ikkunat::Nakyma& nakyma, ikkunat::Leikepoyta& leikepoyta, ikkunat::Tulostin& tulostin);
 
   // The captions of lblPulma (the report, CR LF lines) and lblurl (the search terms).
   void tayta(const std::string& raportti, const std::string& hakuehdot);
@@ -40,9 +41,9 @@ class Toiminta {
   void cmdNettineuvot_Click();
   void cmdLopeta_Click();
 
-  euro::Nakyma& nakyma_;
-  euro::Leikepoyta& leikepoyta_;
-  euro::Tulostin& tulostin_;
+  ikkunat::Nakyma& nakyma_;
+  ikkunat::Leikepoyta& leikepoyta_;
+  ikkunat::Tulostin& tulostin_;
   std::string raportti_, hakuehdot_;
   bool lopetetaan_ = false;
 };

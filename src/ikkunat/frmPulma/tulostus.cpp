@@ -1,4 +1,4 @@
-#include "frmPulma/tulostus.h"
+#include "ikkunat/frmPulma/tulostus.h"
 
 #include <string>
 
@@ -20,7 +20,7 @@ void palautaHiiri() noexcept {
 
 }  // namespace
 
-bool fe_AloitaTulostus(euro::Tulostin& t) {
+bool fe_AloitaTulostus(ikkunat::Tulostin& t) {
   std::string paikka = "1";
   bool tulos = true;
   paikka = "2";

@@ -1,7 +1,7 @@
 // The printing set-up before the problem dialog prints a report.
 #pragma once
 
-#include "euro/liittymat.h"
+#include "ikkunat/liittymat.h"
 
 namespace frmpulma {
 
@@ -9,6 +9,6 @@ namespace frmpulma {
 // is chosen in a dialog first. False when printing must not go on: the choice was cancelled,
 // or no printer is usable (told in a message box). Other failures are reported with the step
 // they happened at, and the answer stays as it was.
-bool fe_AloitaTulostus(euro::Tulostin& tulostin);
+bool fe_AloitaTulostus(ikkunat::Tulostin& tulostin);
 
 }  // namespace frmpulma
