@@ -11,6 +11,12 @@ const Ohjainkuvaus* Ikkunakuvaus::ohjain(std::string_view haettu) const {
   return nullptr;
 }
 
+const Ohjainkuvaus* Ikkunakuvaus::peruutusnappi() const {
+  for (const Ohjainkuvaus& o : ohjaimet)
+    if (o.peruutus && o.laji == Ohjainlaji::painike) return &o;
+  return nullptr;
+}
+
 bool sarkainpysahdys(const Ohjainkuvaus& o) {
   switch (o.laji) {
     case Ohjainlaji::tekstilaatikko:
@@ -27,6 +33,7 @@ std::map<std::string, int> levennykset(const Ikkunakuvaus& kuvaus,
                                        const std::function<int(const Ohjainkuvaus&)>& tarve) {
   constexpr int pikseli = 15, vali = 4 * pikseli;
   std::map<std::string, int> tulos;
+  if (!kuvaus.levennetaan) return tulos;
   for (const Ohjainkuvaus& o : kuvaus.ohjaimet) {
     if (o.laji == Ohjainlaji::tekstilaatikko || o.laji == Ohjainlaji::kehys ||
         o.laji == Ohjainlaji::tiedostodialogi || o.rivitetty)

@@ -62,11 +62,15 @@ struct Ikkunakuvaus {
   int leveys = 0, korkeus = 0;  // client area in twips
   Kirjasin kirjasin;            // for the window and all its controls
   std::optional<Vari> tausta;   // the toolkit's own when empty
+  // Whether captions that the front's font needs more room for are widened (levennykset).
+  bool levennetaan = true;
   // In keyboard (tab) order: a control's index here is its tab index.
   std::vector<Ohjainkuvaus> ohjaimet;
 
   // The control of that name, nullptr when there is none.
   const Ohjainkuvaus* ohjain(std::string_view nimi) const;
+  // The button that Esc presses, nullptr when Esc does nothing in this window.
+  const Ohjainkuvaus* peruutusnappi() const;
 };
 
 // Whether the control takes the focus with the Tab key: visible text boxes, check boxes,
@@ -78,7 +82,8 @@ bool sarkainpysahdys(const Ohjainkuvaus& o);
 // right on the same row, or before the edge of its frame or window. Text boxes, frames,
 // wrapped labels and the file dialog keep their width. tarve answers the width in twips that
 // the front's font needs for a control's caption. Answers the new widths by control name,
-// for every control whose caption needs more than its designed width.
+// for every control whose caption needs more than its designed width; nothing for a window
+// whose description does not widen.
 std::map<std::string, int> levennykset(const Ikkunakuvaus& kuvaus,
                                        const std::function<int(const Ohjainkuvaus&)>& tarve);
 

@@ -18,8 +18,6 @@ class Nakyma {
   // others of its group; "False" may be ignored. A label's caption may hold CR LF line ends.
   // A name the window does not have is ignored.
   virtual void asetaArvo(const std::string& ohjain, const std::string& arvo) = 0;
-  virtual void asetaKaytossa(const std::string& ohjain, bool kaytossa) = 0;
-  virtual void asetaNakyvissa(const std::string& ohjain, bool nakyvissa) = 0;
 
   // The window's caption.
   virtual std::string otsikko() const = 0;

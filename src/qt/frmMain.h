@@ -26,7 +26,6 @@ class frmMain : public QWidget, public qtpuoli::QtNakyma {
   void lopetaOhjelma() override;
 
  protected:
-  bool eventFilter(QObject* kohde, QEvent* tapahtuma) override;
   void closeEvent(QCloseEvent* tapahtuma) override;
 
  private:

@@ -8,9 +8,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include "euro/polut.h"
 #include "qt/qtliittymat.h"
@@ -70,9 +72,48 @@ QWidget* luo(const ikkunat::Ohjainkuvaus& o, QWidget* vanhempi) {
   return nullptr;
 }
 
+// A left click on a label that takes clicks.
+class Napsautussuodatin : public QObject {
+ public:
+  Napsautussuodatin(QObject* vanhempi, std::function<void(const std::string&)> napsautus)
+      : QObject(vanhempi), napsautus_(std::move(napsautus)) {}
+
+ protected:
+  bool eventFilter(QObject* kohde, QEvent* tapahtuma) override {
+    if (tapahtuma->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(tapahtuma)->button() == Qt::LeftButton) {
+      napsautus_(kohde->objectName().toStdString());
+      return true;
+    }
+    return QObject::eventFilter(kohde, tapahtuma);
+  }
+
+ private:
+  std::function<void(const std::string&)> napsautus_;
+};
+
 }  // namespace
 
-QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus, bool levenna) {
+void kytke(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus,
+           std::function<void(const std::string&)> napsautus) {
+  auto* suodatin = new Napsautussuodatin(&ikkuna, napsautus);
+  for (const ikkunat::Ohjainkuvaus& o : kuvaus.ohjaimet) {
+    QWidget* w = ikkuna.findChild<QWidget*>(QString::fromStdString(o.nimi));
+    if (!w) continue;
+    if (auto* b = qobject_cast<QPushButton*>(w); b && o.laji == L::painike)
+      QObject::connect(b, &QPushButton::clicked, &ikkuna, [napsautus, nimi = o.nimi] { napsautus(nimi); });
+    else if (o.napsautettava)
+      w->installEventFilter(suodatin);
+  }
+  // Before a dialog's own Esc, which would close it past its behaviour.
+  if (const ikkunat::Ohjainkuvaus* p = kuvaus.peruutusnappi()) {
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), &ikkuna);
+    QObject::connect(esc, &QShortcut::activated,
+                     ikkuna.findChild<QPushButton*>(QString::fromStdString(p->nimi)), &QPushButton::click);
+  }
+}
+
+QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus) {
   ikkuna.setObjectName(QString::fromStdString(kuvaus.nimi));
   ikkuna.setWindowTitle(qs(kuvaus.otsikko));
   QFont kirjasin = ikkuna.font();
@@ -114,7 +155,6 @@ QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus, bool l
   }
 
   QStringList levennetyt;
-  if (!levenna) return levennetyt;
   const auto leveydet = ikkunat::levennykset(kuvaus, [&ikkuna](const ikkunat::Ohjainkuvaus& o) {
     QWidget* w = ikkuna.findChild<QWidget*>(QString::fromStdString(o.nimi));
     return w ? w->sizeHint().width() * 15 : 0;  // twips at the 96 dpi of the layout
@@ -157,14 +197,6 @@ void QtNakyma::asetaArvo(const std::string& nimi, const std::string& arvo) {
   } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
     g->setTitle(qs(arvo));
   }
-}
-
-void QtNakyma::asetaKaytossa(const std::string& nimi, bool kaytossa) {
-  if (QWidget* w = ohjain(nimi)) w->setEnabled(kaytossa);
-}
-
-void QtNakyma::asetaNakyvissa(const std::string& nimi, bool nakyvissa) {
-  if (QWidget* w = ohjain(nimi)) w->setVisible(nakyvissa);
 }
 
 std::string QtNakyma::otsikko() const { return ansiksi(ikkuna_.windowTitle()); }

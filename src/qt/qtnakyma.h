@@ -3,6 +3,7 @@
 
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "ikkunat/kuvaus.h"
@@ -13,9 +14,14 @@ namespace qtpuoli {
 
 // Makes the window's widgets from the description inside ikkuna: names, captions, values,
 // places, frames, keyboard order, font and colours; the window gets its designed client size,
-// fixed. With levenna, captions that the font needs more room for are widened as the
-// description's rule says; their names are answered.
-QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus, bool levenna = true);
+// fixed. Captions that the font needs more room for are widened as the description says;
+// their names are answered.
+QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus);
+
+// Forwards the window's events by control name as its description has them: clicks on its
+// buttons and clickable labels, and Esc as a press of its cancel button.
+void kytke(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus,
+           std::function<void(const std::string&)> napsautus);
 
 // ikkunat::Nakyma over the widgets that rakenna made. The window itself supplies showing and
 // ending; a QDialog is shown modally by exec.
@@ -25,8 +31,6 @@ class QtNakyma : public ikkunat::Nakyma {
 
   std::string arvo(const std::string& ohjain) const override;
   void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
-  void asetaKaytossa(const std::string& ohjain, bool kaytossa) override;
-  void asetaNakyvissa(const std::string& ohjain, bool nakyvissa) override;
   std::string otsikko() const override;
   void asetaOtsikko(const std::string& otsikko) override;
   void nayta() override;

@@ -7,10 +7,7 @@ namespace win32puoli {
 frmMain::frmMain() : ikkuna_(frmmain::kuvaus()), toiminta_(ikkuna_, CommonDialog1_) {
   ikkuna_.luo(nullptr, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
   ikkuna_.napsautus = [this](const std::string& nimi) { toiminta_.napsautus(nimi); };
-  // Closing by the frame ends the program without saving; not while a command runs.
-  ikkuna_.suljettaessa = [this] {
-    if (!toiminta_.kesken()) ikkuna_.lopetaOhjelma();
-  };
+  ikkuna_.suljettaessa = [this] { toiminta_.suljetaanko(); };
 }
 
 }  // namespace win32puoli

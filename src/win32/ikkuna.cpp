@@ -366,14 +366,6 @@ void Win32Ikkuna::asetaArvo(const std::string& nimi, const std::string& arvo) {
   }
 }
 
-void Win32Ikkuna::asetaKaytossa(const std::string& nimi, bool kaytossa) {
-  if (HWND h = ohjain(nimi)) EnableWindow(h, kaytossa);
-}
-
-void Win32Ikkuna::asetaNakyvissa(const std::string& nimi, bool nakyvissa) {
-  if (HWND h = ohjain(nimi)) ShowWindow(h, nakyvissa ? SW_SHOW : SW_HIDE);
-}
-
 std::string Win32Ikkuna::otsikko() const { return ikkunanTeksti(kahva_); }
 
 void Win32Ikkuna::asetaOtsikko(const std::string& otsikko) { SetWindowTextW(kahva_, ws(otsikko).c_str()); }
@@ -439,13 +431,8 @@ void Win32Ikkuna::painettu(std::size_t i) {
   const ikkunat::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];
   if (c.laji == Ohjainlaji::valintanappi) paivitaSarkaimet();
   if (lopetettu_ || !napsautus) return;
-  if (c.laji == Ohjainlaji::painike || (c.laji == Ohjainlaji::nimio && c.napsautettava)) {
-    struct Laskuri {
-      int& n;
-      ~Laskuri() { --n; }
-    } laskuri{++kesken_};
+  if (c.laji == Ohjainlaji::painike || (c.laji == Ohjainlaji::nimio && c.napsautettava))
     napsautus(c.nimi);
-  }
 }
 
 LRESULT CALLBACK Win32Ikkuna::proseduuri(HWND h, UINT v, WPARAM w, LPARAM l) {
@@ -470,9 +457,11 @@ LRESULT Win32Ikkuna::kasittele(HWND h, UINT v, WPARAM w, LPARAM l) {
     case WM_COMMAND: {
       const int tunnus = LOWORD(w);
       if (l == 0 && tunnus == IDCANCEL) {
-        // Esc clicks the cancel button.
-        for (std::size_t i = 0; i < kuvaus_.ohjaimet.size(); ++i)
-          if (kuvaus_.ohjaimet[i].peruutus && ohjaimet_[i] && IsWindowEnabled(ohjaimet_[i])) painettu(i);
+        // Esc presses the description's cancel button.
+        if (const ikkunat::Ohjainkuvaus* p = kuvaus_.peruutusnappi()) {
+          const std::size_t i = static_cast<std::size_t>(p - kuvaus_.ohjaimet.data());
+          if (ohjaimet_[i] && IsWindowEnabled(ohjaimet_[i])) painettu(i);
+        }
         return 0;
       }
       const int i = tunnus - ensimmainenTunnus;
@@ -514,8 +503,7 @@ LRESULT Win32Ikkuna::kasittele(HWND h, UINT v, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_CLOSE:
-      // Not in the middle of a command: its message box is still open.
-      if (kesken_ > 0) return 0;
+      // Whether the window may go while a command runs is the behaviour's to say.
       if (suljettaessa)
         suljettaessa();
       else

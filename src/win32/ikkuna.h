@@ -38,17 +38,15 @@ class Win32Ikkuna : public ikkunat::Nakyma {
   // The face name of the font in use.
   std::wstring kirjasinnimi() const;
 
-  // Where the window's events go: a click on a button, a check box, an option button or a
-  // clickable label, by the control's name (Esc clicks the cancel button, Enter the default).
+  // Where the window's events go: a click on a button or a clickable label, by the control's
+  // name (Esc presses the description's cancel button, Enter the default one).
   std::function<void(const std::string&)> napsautus;
-  // The close box; true lets the window go (it is hidden, and lopetaOhjelma is up to this).
+  // The close box. Without one the window is hidden; with one, what happens is up to it.
   std::function<void()> suljettaessa;
 
   // ikkunat::Nakyma
   std::string arvo(const std::string& ohjain) const override;
   void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
-  void asetaKaytossa(const std::string& ohjain, bool kaytossa) override;
-  void asetaNakyvissa(const std::string& ohjain, bool nakyvissa) override;
   std::string otsikko() const override;
   void asetaOtsikko(const std::string& otsikko) override;
   void nayta() override;
@@ -110,7 +108,6 @@ class Win32Ikkuna : public ikkunat::Nakyma {
   std::vector<std::string> levennetyt_;
   std::vector<HWND> estetyt_;  // windows disabled while this one is shown modally
   bool modaali_ = false, lopetettu_ = false;
-  int kesken_ = 0;  // clicks being handled now
 };
 
 }  // namespace win32puoli

@@ -134,6 +134,35 @@ TEST_F(Paaikkuna, KomentoKeskenEiAloitaToista) {
   EXPECT_TRUE(nakyma.lopetettu);
 }
 
+// Closing by the frame ends the program unsaved, but not from inside a command: the window
+// would go from under its open question.
+TEST_F(Paaikkuna, KehyksestaSuljetaanTallentamattaMuttaEiKomennonAikana) {
+  struct Sulkija : euro::Viestilaatikko {
+    frmmain::Toiminta* w;
+    bool saiLahtea = true;
+    int nayta(const std::string&, const std::string&, int) override {
+      saiLahtea = w->suljetaanko();
+      return euro::vastaus::ei;
+    }
+    void palautaHiiri() override {}
+  } sulkija;
+  sulkija.w = &toiminta;
+  ymp.ohjelma.viestit = &sulkija;
+  valmista();
+  toiminta.napsautus("cmdPaloittele");
+  EXPECT_FALSE(sulkija.saiLahtea);
+  EXPECT_FALSE(nakyma.lopetettu);
+
+  const std::string tallennettu = testi::lueTiedosto(asetukset);
+  nakyma.asetaArvo("txtNimenAlkuosa", "MUUTETTU-");
+  EXPECT_TRUE(toiminta.suljetaanko());
+  EXPECT_TRUE(nakyma.lopetettu);
+  EXPECT_EQ(testi::lueTiedosto(asetukset), tallennettu);
+  // Once ended, no later click runs.
+  toiminta.napsautus("cmdTallenna");
+  EXPECT_EQ(testi::lueTiedosto(asetukset), tallennettu);
+}
+
 TEST_F(Paaikkuna, TarkistukseenPysahtynytAjoTallentaaSilti) {
   nakyma.asetaArvo("txtPaloiteltavaTiedosto", kansio / "EI.TXT");
   nakyma.asetaArvo("chkNaytaPaloitellut", "1");

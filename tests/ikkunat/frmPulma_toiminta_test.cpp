@@ -1,6 +1,9 @@
 // The problem dialog's behaviour against the scripted view, clipboard and printer.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "euro/alusta/alusta.h"
 #include "euro/kuori.h"
 #include "euro/teksti.h"
@@ -75,6 +78,23 @@ TEST_F(Pulma, NaytetaanModaalistiJaLopetetaanKahdellaKylla) {
     }
     EXPECT_EQ(pulma->raportti(), "toinen");
   }
+}
+
+// Esc closes the report through OK, as a dialog's Esc does.
+TEST_F(Pulma, EscSulkeeOKNapilla) {
+  std::vector<std::string> napsautukset;
+  nakyma.napsautus = [this, &napsautukset](const std::string& n) {
+    napsautukset.push_back(n);
+    pulma->napsautus(n);
+  };
+  bool auki = true;
+  nakyma.modaalisena = [&] {
+    nakyma.painaEsc();
+    auki = nakyma.nakyvissa();
+  };
+  EXPECT_EQ(pulma->nayta(raportti, hakuehdot), euro::Pulmanloppu::suljettu);
+  EXPECT_EQ(napsautukset, std::vector<std::string>{"cmdOK"});
+  EXPECT_FALSE(auki);
 }
 
 TEST_F(Pulma, LeikepoytaJaNettineuvot) {

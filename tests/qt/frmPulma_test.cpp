@@ -127,6 +127,22 @@ TEST_F(Pulma, PikanappaimetJaLoki) {
   EXPECT_EQ(l.substr(l.size() - raportti.size() - viiva.size()), raportti + viiva);
 }
 
+// Esc presses OK, so the report closes through the dialog's behaviour and not past it.
+TEST_F(Pulma, EscPainaaOK) {
+  int painettu = 0;
+  bool suljettu = false;
+  raportoi([&](frmPulma& w) {
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    auto laskuri = QObject::connect(w.ohjain<QPushButton>("cmdOK"), &QPushButton::clicked, [&] { ++painettu; });
+    QTest::keyClick(&w, Qt::Key_Escape);
+    suljettu = QTest::qWaitFor([&w] { return !w.isVisible(); }, 10000);
+    QObject::disconnect(laskuri);
+  });
+  EXPECT_TRUE(suljettu);
+  EXPECT_EQ(painettu, 1);
+}
+
 TEST_F(Pulma, NettineuvotKasinKopioitavaksi) {
   struct {
     int koodi, vastaus;

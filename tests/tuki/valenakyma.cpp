@@ -34,12 +34,8 @@ void ValeNakyma::asetaArvo(const std::string& ohjain, const std::string& arvo) {
   arvot_[ohjain] = arvo;
 }
 
-void ValeNakyma::asetaKaytossa(const std::string& ohjain, bool kaytossa) {
-  kutsut.push_back("asetaKaytossa " + ohjain + "=" + (kaytossa ? "1" : "0"));
-}
-
-void ValeNakyma::asetaNakyvissa(const std::string& ohjain, bool nakyvissa) {
-  kutsut.push_back("asetaNakyvissa " + ohjain + "=" + (nakyvissa ? "1" : "0"));
+void ValeNakyma::painaEsc() {
+  if (const ikkunat::Ohjainkuvaus* o = kuvaus_.peruutusnappi(); o && napsautus) napsautus(o->nimi);
 }
 
 void ValeNakyma::asetaOtsikko(const std::string& otsikko) {

@@ -20,8 +20,6 @@ class ValeNakyma : public ikkunat::Nakyma {
 
   std::string arvo(const std::string& ohjain) const override;
   void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
-  void asetaKaytossa(const std::string& ohjain, bool kaytossa) override;
-  void asetaNakyvissa(const std::string& ohjain, bool nakyvissa) override;
   std::string otsikko() const override { return otsikko_; }
   void asetaOtsikko(const std::string& otsikko) override;
   void nayta() override;
@@ -33,6 +31,10 @@ class ValeNakyma : public ikkunat::Nakyma {
 
   // What the person does while the window is shown modally.
   std::function<void()> modaalisena;
+  // Where clicks go, as a front forwards them to the window's behaviour.
+  std::function<void(const std::string&)> napsautus;
+  // The Esc key: presses the description's cancel button as both fronts do; nothing without.
+  void painaEsc();
   // Every call that changed something, e.g. "asetaArvo lblurl=terms=", "piilota".
   std::vector<std::string> kutsut;
   bool lopetettu = false;

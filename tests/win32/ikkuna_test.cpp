@@ -293,6 +293,27 @@ TEST_F(Win32Ikkunat, IkkunaproseduurinVirheRaportoidaan) {
   EXPECT_EQ(ymparisto.virheet[0].rutiini, "ikkunaproseduuri");
 }
 
+// Esc closes the problem dialog through OK, as a dialog's Esc does.
+TEST_F(Win32Ikkunat, EscSulkeePulmaikkunanOKNapilla) {
+  win32puoli::Win32Pulmaikkuna pulma(&tulostin);
+  std::vector<std::string> napsautukset;
+  bool suljettu = false;
+  win32puoli::Win32Ikkuna::modaalikoukku = [&](win32puoli::Win32Ikkuna& d) {
+    d.napsautus = [&napsautukset, eteenpain = d.napsautus](const std::string& n) {
+      napsautukset.push_back(n);
+      eteenpain(n);
+    };
+    paina(VK_ESCAPE);
+    suljettu = !d.nakyvissa();
+    if (!suljettu) napauta(d.ohjain("cmdOK"));
+  };
+  const euro::Pulmanloppu loppu = pulma.nayta("raportti", "terms=");
+  win32puoli::Win32Ikkuna::modaalikoukku = nullptr;
+  EXPECT_EQ(loppu, euro::Pulmanloppu::suljettu);
+  EXPECT_TRUE(suljettu);
+  EXPECT_EQ(napsautukset, std::vector<std::string>{"cmdOK"});
+}
+
 // A failure of the split shows the real problem dialog over the disabled main window; its
 // buttons copy and print the report, OK closes it, and the report goes to the error log.
 TEST_F(Win32Ikkunat, PaloittelunVirheNakyyPulmaikkunassaJaLokissa) {

@@ -136,6 +136,13 @@ void Toiminta::napsautus(const std::string& ohjain) {
   }
 }
 
+bool Toiminta::suljetaanko() {
+  if (lopetettu_) return true;
+  if (kesken_) return false;
+  lopeta();
+  return true;
+}
+
 bool Toiminta::paloittelukomento() {
   tallennaformi();
   const split::PaloitteluAsetukset a = asetukset();

@@ -43,10 +43,15 @@ class Toiminta {
   // The data directory with "TITO-JAKO.OMA" appended.
   std::string asetuspolku() const;
 
+  // The window's frame is being closed. Closing by the frame ends the program unsaved, but
+  // not while a command runs (its message box or dialog is open): then nothing happens.
+  // True when the window may go.
+  bool suljetaanko();
+
   // Whether the program was ended (lopetaOhjelma of the view was called).
   bool lopetettu() const { return lopetettu_; }
-  // Whether a command (or start-up) is running: a message box or dialog of it is open. A view
-  // must not drop the window then (closing by the frame waits or is refused).
+  // Whether a command (or start-up) is running: a message box or dialog of it is open. The
+  // view must not drop the window then.
   bool kesken() const { return kesken_; }
 
  private:

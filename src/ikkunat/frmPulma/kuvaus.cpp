@@ -41,6 +41,10 @@ ikkunat::Ikkunakuvaus rakenna() {
   };
   k.ohjaimet[0].tekstinKokoinen = true;
   k.ohjaimet[1].oletus = true;
+  // Esc closes the report as a dialog's Esc does, through OK.
+  k.ohjaimet[1].peruutus = true;
+  // The bold captions fit their buttons as designed; a toolkit's button padding asks for more.
+  k.levennetaan = false;
   k.ohjaimet[4].nakyva = false;
   return k;
 }
