@@ -45,8 +45,6 @@ class Tulostin {
   // position and moves to the start of the next line. A line that no longer fits on the page
   // goes to the top of a new one. The document starts with the first line printed.
   virtual void tulosta(const std::string& teksti) = 0;
-  // Ends the page; the next line goes to the top of a new one.
-  virtual void uusiSivu() = 0;
   // Sends the document to the printer; nothing happens when nothing was printed.
   virtual void lopetaAsiakirja() = 0;
   // Drops an unfinished document.

@@ -6,13 +6,15 @@
 
 #include "ikkunat/frmMain/kuvaus.h"
 
+namespace qtpuoli {
+
 frmMain::frmMain(QWidget* parent)
     : QWidget(parent),
       QtNakyma(*this, frmmain::kuvaus()),
-      levennetyt_(qtpuoli::rakenna(*this, frmmain::kuvaus())),
+      levennetyt_(rakenna(*this, frmmain::kuvaus())),
       CommonDialog1_(this),
       toiminta_(*this, CommonDialog1_) {
-  qtpuoli::kytke(*this, frmmain::kuvaus(), [this](const std::string& nimi) { toiminta_.napsautus(nimi); });
+  kytke(*this, frmmain::kuvaus(), [this](const std::string& nimi) { toiminta_.napsautus(nimi); });
 }
 
 void frmMain::lopetaOhjelma() {
@@ -29,3 +31,5 @@ void frmMain::closeEvent(QCloseEvent* tapahtuma) {
   }
   QWidget::closeEvent(tapahtuma);
 }
+
+}  // namespace qtpuoli

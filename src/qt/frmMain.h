@@ -6,11 +6,13 @@
 #include <QWidget>
 #include <string>
 
+#include "ikkunat/frmMain/toiminta.h"
 #include "qt/qtliittymat.h"
 #include "qt/qtnakyma.h"
-#include "ikkunat/frmMain/toiminta.h"
 
-class frmMain : public QWidget, public qtpuoli::QtNakyma {
+namespace qtpuoli {
+
+class frmMain : public QWidget, public QtNakyma {
   Q_OBJECT
 
  public:
@@ -30,6 +32,8 @@ class frmMain : public QWidget, public qtpuoli::QtNakyma {
 
  private:
   QStringList levennetyt_;
-  qtpuoli::QtTiedostovalitsin CommonDialog1_;
+  QtTiedostovalitsin CommonDialog1_;
   frmmain::Toiminta toiminta_;
 };
+
+}  // namespace qtpuoli

@@ -1,16 +1,16 @@
 #include "qt/frmPulma.h"
 
-#include <QPushButton>
-
 #include "ikkunat/frmPulma/kuvaus.h"
 #include "qt/tulostin.h"
 
+namespace qtpuoli {
+
 frmPulma::frmPulma(QWidget* parent) : QDialog(parent), QtNakyma(*this, frmpulma::kuvaus()) {
-  qtpuoli::rakenna(*this, frmpulma::kuvaus());
+  rakenna(*this, frmpulma::kuvaus());
   // Closing the report must never end the program, even when no other window is shown yet.
   setAttribute(Qt::WA_QuitOnClose, false);
-  toiminta_ = std::make_unique<frmpulma::Toiminta>(*this, leikepoyta_, tulostus::tulostin());
-  qtpuoli::kytke(*this, frmpulma::kuvaus(), [this](const std::string& nimi) { toiminta_->napsautus(nimi); });
+  toiminta_ = std::make_unique<frmpulma::Toiminta>(*this, leikepoyta_, tulostin());
+  kytke(*this, frmpulma::kuvaus(), [this](const std::string& nimi) { toiminta_->napsautus(nimi); });
 }
 
 void frmPulma::naytaModaalisti() {
@@ -25,3 +25,5 @@ frmPulma& QtPulmaikkuna::ikkuna() {
   if (!ikkuna_) ikkuna_ = std::make_unique<frmPulma>();
   return *ikkuna_;
 }
+
+}  // namespace qtpuoli

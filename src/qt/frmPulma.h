@@ -7,10 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "qt/qtnakyma.h"
 #include "ikkunat/frmPulma/toiminta.h"
+#include "qt/qtnakyma.h"
 
-class frmPulma : public QDialog, public qtpuoli::QtNakyma {
+namespace qtpuoli {
+
+class frmPulma : public QDialog, public QtNakyma {
   Q_OBJECT
 
  public:
@@ -31,7 +33,7 @@ class frmPulma : public QDialog, public qtpuoli::QtNakyma {
   static inline std::function<void(frmPulma&)> testikoukku;
 
  private:
-  qtpuoli::QtLeikepoyta leikepoyta_;
+  QtLeikepoyta leikepoyta_;
   std::unique_ptr<frmpulma::Toiminta> toiminta_;
 };
 
@@ -40,8 +42,9 @@ class QtPulmaikkuna : public frmpulma::Pulmaikkuna {
  public:
   QtPulmaikkuna();
   frmPulma& ikkuna();
-  bool ladattu() const { return ikkuna_ != nullptr; }
 
  private:
   std::unique_ptr<frmPulma> ikkuna_;
 };
+
+}  // namespace qtpuoli

@@ -1,12 +1,12 @@
 #include <QApplication>
-#include <QStringList>
+#include <string>
 
 #include "euro/alusta/alusta.h"
-#include "euro/ohjelma.h"
+#include "euro/kaynnistys.h"
 #include "euro/virheraportti.h"
 #include "qt/frmMain.h"
-#include "qt/qtliittymat.h"
 #include "qt/frmPulma.h"
+#include "qt/qtliittymat.h"
 #include "settings/apppath.h"
 
 int main(int argc, char** argv) {
@@ -14,11 +14,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("kolvanto"));
   qtpuoli::lataaKaannokset();
 
-  qtpuoli::QtYmparisto ymparisto;
+  qtpuoli::QtViestit viestit;
   // Every failure from here on is shown in the problem dialog and logged.
-  QtPulmaikkuna pulma;
-  euro::ohjelma().ongelmat = &pulma;
-  euro::ohjelma().apppath = settings::fe_apppath;
+  qtpuoli::QtPulmaikkuna pulma;
+  euro::Kaynnistys kaynnistys(viestit, pulma, settings::fe_apppath);
   euro::asetaVirheKasittelija(euro::kasitteleVirhe);
 
   // The argument text after the program's path, Qt's own options already taken out.
@@ -26,7 +25,7 @@ int main(int argc, char** argv) {
   for (const std::string& a : alusta::komentorivi(argc, argv))
     komentorivi += (komentorivi.empty() ? "" : " ") + a;
 
-  frmMain ikkuna;
+  qtpuoli::frmMain ikkuna;
   if (ikkuna.kaynnisty(komentorivi)) return 0;
   ikkuna.show();
   return QApplication::exec();

@@ -12,49 +12,28 @@
 
 namespace qtpuoli {
 
-QString qs(const std::string& ansi) {
-  std::u16string u = euro::ansiUtf16(ansi);
-  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
-}
-
-std::string ansiksi(const QString& s) {
-  return euro::utf16Ansi(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
-                                             static_cast<std::size_t>(s.size())));
-}
-
 int QtViestit::nayta(const std::string& teksti, const std::string& otsikko, int tyyli) {
   QMessageBox laatikko(QApplication::activeWindow());
   laatikko.setWindowTitle(qs(otsikko.empty() ? std::string(euro::ohjelmanOtsikko) : otsikko));
   laatikko.setText(qs(teksti));
+  // The sets the core asks for: OK (0, 16 critical, 48 warning) and Yes/No with a question
+  // (36, and 292 with No the default).
   switch (tyyli & 0xF0) {
     case 16: laatikko.setIcon(QMessageBox::Critical); break;
     case 32: laatikko.setIcon(QMessageBox::Question); break;
     case 48: laatikko.setIcon(QMessageBox::Warning); break;
-    case 64: laatikko.setIcon(QMessageBox::Information); break;
     default: laatikko.setIcon(QMessageBox::NoIcon); break;
   }
-  QList<QMessageBox::StandardButton> napit;
-  switch (tyyli & 0x0F) {
-    case 1: napit = {QMessageBox::Ok, QMessageBox::Cancel}; break;
-    case 3: napit = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}; break;
-    case 4: napit = {QMessageBox::Yes, QMessageBox::No}; break;
-    case 5: napit = {QMessageBox::Retry, QMessageBox::Cancel}; break;
-    default: napit = {QMessageBox::Ok}; break;
+  if ((tyyli & 0x0F) == 4) {
+    laatikko.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    laatikko.setDefaultButton((tyyli & 0xF00) == 256 ? QMessageBox::No : QMessageBox::Yes);
+  } else {
+    laatikko.setStandardButtons(QMessageBox::Ok);
+    laatikko.setDefaultButton(QMessageBox::Ok);
+    laatikko.setEscapeButton(QMessageBox::Ok);
   }
-  QMessageBox::StandardButtons kaikki;
-  for (auto n : napit) kaikki |= n;
-  laatikko.setStandardButtons(kaikki);
-  // 256 and 512 make the second or third button the default.
-  std::size_t oletus = static_cast<std::size_t>((tyyli & 0xF00) >> 8);
-  if (oletus >= static_cast<std::size_t>(napit.size())) oletus = 0;
-  laatikko.setDefaultButton(napit[static_cast<qsizetype>(oletus)]);
-  if (napit.contains(QMessageBox::Cancel)) laatikko.setEscapeButton(QMessageBox::Cancel);
-  else if (napit.size() == 1) laatikko.setEscapeButton(napit[0]);
-
   laatikko.exec();
   switch (laatikko.standardButton(laatikko.clickedButton())) {
-    case QMessageBox::Cancel: return 2;
-    case QMessageBox::Retry: return 4;
     case QMessageBox::Yes: return euro::vastaus::kylla;
     case QMessageBox::No: return euro::vastaus::ei;
     default: return euro::vastaus::ok;
@@ -86,14 +65,6 @@ std::optional<std::string> QtTiedostovalitsin::valitse(const euro::Tiedostovalin
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
   return ansiksi(QDir::toNativeSeparators(d.selectedFiles().first()));
 }
-
-QtYmparisto::QtYmparisto() : ohjelma_(euro::ohjelma()) {
-  ohjelma_.viestit = &viestit_;
-  ohjelma_.kaynnistin = &kaynnistin_;
-  edellinen_ = euro::asetaOhjelma(&ohjelma_);
-}
-
-QtYmparisto::~QtYmparisto() { euro::asetaOhjelma(edellinen_); }
 
 void lataaKaannokset() {
   static QTranslator qtbase;

@@ -1,22 +1,18 @@
-// The Qt side of the core's interfaces, and the two text borders between ANSI and QString.
+// The Qt side of the core's interfaces: the message box and the open-file dialog.
 #pragma once
 
 #include <QFileDialog>
-#include <QString>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "euro/liittymat.h"
-#include "euro/kuori.h"
-#include "euro/ohjelma.h"
+#include "qt/qtteksti.h"
 
 namespace qtpuoli {
 
-QString qs(const std::string& ansi);
-std::string ansiksi(const QString& s);
-
-// QMessageBox with the classic button and icon sets; no title of its own means "kolvanto".
+// QMessageBox with the classic numbers of the sets the core asks for; no title of its own
+// means "kolvanto".
 class QtViestit : public euro::Viestilaatikko {
  public:
   int nayta(const std::string& teksti, const std::string& otsikko, int tyyli) override;
@@ -33,21 +29,6 @@ class QtTiedostovalitsin : public euro::Tiedostovalitsin {
 
  private:
   QWidget* omistaja_;
-};
-
-// Installs the Qt side as the program-wide values for the lifetime of the object.
-class QtYmparisto {
- public:
-  QtYmparisto();
-  ~QtYmparisto();
-  QtYmparisto(const QtYmparisto&) = delete;
-  QtYmparisto& operator=(const QtYmparisto&) = delete;
-
- private:
-  QtViestit viestit_;
-  euro::JarjestelmanKaynnistin kaynnistin_;
-  euro::Ohjelma ohjelma_;
-  euro::Ohjelma* edellinen_;
 };
 
 // Loads Qt's own Finnish translations so that standard buttons read "Kyllä", "Ei", "OK".

@@ -15,7 +15,7 @@
 #include <QShortcut>
 
 #include "euro/polut.h"
-#include "qt/qtliittymat.h"
+#include "qt/qtteksti.h"
 
 namespace qtpuoli {
 

@@ -12,16 +12,16 @@
 class QPainter;
 class QPrintDialog;
 
-namespace tulostus {
+namespace qtpuoli {
 
 // The one printer of the program: text is printed line by line from a print position, and the
 // document goes to the printer when it is ended.
-class Tulostin : public ikkunat::Tulostin {
+class QtTulostin : public ikkunat::Tulostin {
  public:
-  Tulostin();
-  ~Tulostin();
-  Tulostin(const Tulostin&) = delete;
-  Tulostin& operator=(const Tulostin&) = delete;
+  QtTulostin();
+  ~QtTulostin();
+  QtTulostin(const QtTulostin&) = delete;
+  QtTulostin& operator=(const QtTulostin&) = delete;
 
   QPrinter& laite() { return laite_; }
   // A printer of the system, or a file to print into. Without any printer Qt falls back to
@@ -38,9 +38,11 @@ class Tulostin : public ikkunat::Tulostin {
   void asetaKohta(double vasemmalta, double ylhaalta) override;
   // Throws euro::Virhe when the document cannot be started.
   void tulosta(const std::string& teksti) override;
-  void uusiSivu() override;
   void lopetaAsiakirja() override;
   void keskeyta() noexcept override;
+
+  // Tests answer instead of the person: the printer dialog is handed over just before it shows.
+  static inline std::function<void(QPrintDialog&)> valintakoukku;
 
  private:
   double yksikko() const;
@@ -49,12 +51,9 @@ class Tulostin : public ikkunat::Tulostin {
   std::unique_ptr<QPainter> maalari_;
   QFont kirjasin_;
   bool senttimetrit_ = false;
-  double vasen_ = 0, x_ = 0, y_ = 0;  // in the printer's pixels
+  double vasen_ = 0, y_ = 0;  // in the printer's pixels
 };
 
-Tulostin& tulostin();
+QtTulostin& tulostin();
 
-// Tests answer instead of the person: the printer dialog is handed over just before it shows.
-inline std::function<void(QPrintDialog&)> valintakoukku;
-
-}  // namespace tulostus
+}  // namespace qtpuoli

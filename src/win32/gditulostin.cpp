@@ -8,15 +8,12 @@
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "ikkunat/rivitys.h"
+#include "win32/win32tuki.h"
 
 namespace win32puoli {
 
 namespace {
-
-std::wstring ws(const std::string& ansi) {
-  std::u16string u = euro::ansiUtf16(ansi);
-  return std::wstring(u.begin(), u.end());
-}
 
 [[noreturn]] void tulostinvirhe(const std::string& mika) {
   throw euro::Virhe(euro::virhenro::tulostinvirhe, euro::ansi("Tulostinvirhe: ") + mika);
@@ -89,12 +86,6 @@ void GdiTulostin::asetaLajittelu(bool) {
   if (!mittaus()) tulostinvirhe(euro::ansi("tulostinta ei löydy"));
 }
 
-void GdiTulostin::uusiSivu() {
-  lopetaSivu();
-  x_ = vasen_;
-  y_ = 0;
-}
-
 double GdiTulostin::yksikko() const {
   // Device pixels per centimetre, or per twip before the unit was chosen.
   return GetDeviceCaps(mittaus(), LOGPIXELSY) / (senttimetrit_ ? 2.54 : 1440.0);
@@ -124,7 +115,7 @@ void GdiTulostin::asetaKirjasin(const std::string& nimi, double pisteet) {
 void GdiTulostin::asetaKohta(double vasemmalta, double ylhaalta) {
   if (!mittaus()) tulostinvirhe(euro::ansi("tulostinta ei löydy"));
   const double x = GetDeviceCaps(mittaus(), LOGPIXELSX) / (senttimetrit_ ? 2.54 : 1440.0);
-  vasen_ = x_ = vasemmalta * x;
+  vasen_ = vasemmalta * x;
   y_ = ylhaalta * yksikko();
 }
 
@@ -174,26 +165,19 @@ void GdiTulostin::tulosta(const std::string& teksti) {
   HGDIOBJ vanha = SelectObject(mittaus(), kirjasin_);
   GetTextMetricsW(mittaus(), &m);
   SelectObject(mittaus(), vanha);
-  const double rivi = m.tmHeight + m.tmExternalLeading;
   const double korkeus = metaviite_ ? metaKorkeus_ : GetDeviceCaps(dc_, VERTRES);
-  std::size_t alku = 0;
-  for (;;) {
-    const std::size_t loppu = teksti.find_first_of("\r\n", alku);
-    const std::wstring w =
-        ws(teksti.substr(alku, loppu == std::string::npos ? std::string::npos : loppu - alku));
-    if (y_ + m.tmHeight > korkeus && y_ > 0) {
-      lopetaSivu();
-      aloitaSivu();
-      y_ = 0;
-    }
-    if (!w.empty() && !TextOutW(sivu_, static_cast<int>(std::lround(x_)), static_cast<int>(std::lround(y_)),
-                                w.c_str(), static_cast<int>(w.size())))
-      tulostinvirhe("TextOut");
-    x_ = vasen_;
-    y_ += rivi;
-    if (loppu == std::string::npos) break;
-    alku = loppu + (teksti.compare(loppu, 2, "\r\n") == 0 ? 2 : 1);
-  }
+  y_ = ikkunat::rivita(
+      teksti, y_, m.tmHeight, m.tmHeight + m.tmExternalLeading, korkeus,
+      [this] {
+        lopetaSivu();
+        aloitaSivu();
+      },
+      [this](const std::string& rivi, double y) {
+        const std::wstring w = ws(rivi);
+        if (!w.empty() && !TextOutW(sivu_, static_cast<int>(std::lround(vasen_)), static_cast<int>(std::lround(y)),
+                                    w.c_str(), static_cast<int>(w.size())))
+          tulostinvirhe("TextOut");
+      });
 }
 
 void GdiTulostin::lopetaAsiakirja() {

@@ -37,7 +37,6 @@ class GdiTulostin : public ikkunat::Tulostin {
   // Sends the document to the printer.
   void lopetaAsiakirja() override;
   // Drops an unfinished document.
-  void uusiSivu() override;
   void keskeyta() noexcept override;
 
   // Tests: every page goes into an enhanced metafile of the given page size (device pixels
@@ -66,7 +65,7 @@ class GdiTulostin : public ikkunat::Tulostin {
   std::wstring kirjasinNimi_ = L"Arial";
   double pisteet_ = 10;
   HFONT kirjasin_ = nullptr;
-  double vasen_ = 0, x_ = 0, y_ = 0;  // device pixels
+  double vasen_ = 0, y_ = 0;  // device pixels
 };
 
 GdiTulostin& tulostin();

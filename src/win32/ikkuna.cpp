@@ -214,16 +214,6 @@ void Win32Ikkuna::teeKirjasin() {
   kirjasin_ = uusi;
 }
 
-std::wstring Win32Ikkuna::kirjasinnimi() const {
-  HDC dc = GetDC(kahva_);
-  HGDIOBJ vanha = SelectObject(dc, kirjasin_);
-  wchar_t nimi[LF_FACESIZE] = {};
-  GetTextFaceW(dc, LF_FACESIZE, nimi);
-  SelectObject(dc, vanha);
-  ReleaseDC(kahva_, dc);
-  return nimi;
-}
-
 RECT Win32Ikkuna::pikselit(std::size_t i, int leveys) const {
   const int d = static_cast<int>(dpi());
   const ikkunat::Ohjainkuvaus& c = kuvaus_.ohjaimet[i];

@@ -35,8 +35,6 @@ class Win32Ikkuna : public ikkunat::Nakyma {
   UINT dpi() const;
   // Controls whose designed width was too narrow for their caption, widened in their room.
   const std::vector<std::string>& levennetyt() const { return levennetyt_; }
-  // The face name of the font in use.
-  std::wstring kirjasinnimi() const;
 
   // Where the window's events go: a click on a button or a clickable label, by the control's
   // name (Esc presses the description's cancel button, Enter the default one).

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "euro/ohjelma.h"
+#include "euro/kaynnistys.h"
 #include "euro/virhe.h"
 #include "euro/virheraportti.h"
 #include "win32/frmMain.h"
@@ -18,11 +18,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR argumentit, int naytto) {
   INITCOMMONCONTROLSEX cc{sizeof cc, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&cc);
 
-  win32puoli::Win32Ymparisto ymparisto;
+  win32puoli::Win32Viestit viestit;
   // Every failure from here on is shown in the problem dialog and logged.
   win32puoli::Win32Pulmaikkuna pulma;
-  euro::ohjelma().ongelmat = &pulma;
-  euro::ohjelma().apppath = settings::fe_apppath;
+  euro::Kaynnistys kaynnistys(viestit, pulma, settings::fe_apppath);
   euro::asetaVirheKasittelija(euro::kasitteleVirhe);
 
   try {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 
@@ -59,13 +60,5 @@ std::optional<std::string> Win32Tiedostovalitsin::valitse(const euro::Tiedostova
                     euro::ansi("Tiedoston valintaikkunaa ei voitu näyttää (koodi ") +
                         std::to_string(koodi) + ")");
 }
-
-Win32Ymparisto::Win32Ymparisto() : ohjelma_(euro::ohjelma()) {
-  ohjelma_.viestit = &viestit_;
-  ohjelma_.kaynnistin = &kaynnistin_;
-  edellinen_ = euro::asetaOhjelma(&ohjelma_);
-}
-
-Win32Ymparisto::~Win32Ymparisto() { euro::asetaOhjelma(edellinen_); }
 
 }  // namespace win32puoli

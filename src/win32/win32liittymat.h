@@ -6,9 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "euro/kuori.h"
 #include "euro/liittymat.h"
-#include "euro/ohjelma.h"
 #include "win32/win32tuki.h"
 
 namespace win32puoli {
@@ -28,20 +26,5 @@ class Win32Tiedostovalitsin : public euro::Tiedostovalitsin {
 
 // The "text\0pattern\0...\0\0" list that GetOpenFileNameW takes.
 std::wstring suodatinlista(const euro::Tiedostovalinta& v);
-
-// Installs the Win32 side as the program-wide values for the lifetime of the object.
-class Win32Ymparisto {
- public:
-  Win32Ymparisto();
-  ~Win32Ymparisto();
-  Win32Ymparisto(const Win32Ymparisto&) = delete;
-  Win32Ymparisto& operator=(const Win32Ymparisto&) = delete;
-
- private:
-  Win32Viestit viestit_;
-  euro::JarjestelmanKaynnistin kaynnistin_;
-  euro::Ohjelma ohjelma_;
-  euro::Ohjelma* edellinen_;
-};
 
 }  // namespace win32puoli

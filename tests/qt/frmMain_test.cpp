@@ -26,6 +26,8 @@
 
 namespace {
 
+using qtpuoli::frmMain;
+
 using euro::ansi;
 const std::string S(1, alusta::erotin);
 

@@ -14,6 +14,7 @@
 #include <QtTest/QTest>
 
 #include "euro/alusta/alusta.h"
+#include "euro/kuori.h"
 #include "euro/teksti.h"
 #include "euro/virheraportti.h"
 #include "qt/frmMain.h"
@@ -26,6 +27,10 @@
 #include "tuki/testituki.h"
 
 namespace {
+
+using qtpuoli::frmMain;
+using qtpuoli::frmPulma;
+using qtpuoli::QtPulmaikkuna;
 
 using euro::ansi;
 using qtpuoli::ansiksi;
@@ -58,7 +63,7 @@ struct Pulma : ::testing::Test {
     alusta::vaihdaHakemisto(vanhaHakemisto);
     frmPulma::testikoukku = nullptr;
     QtPulmaikkuna::lopetuskoukku = nullptr;
-    tulostus::valintakoukku = nullptr;
+    qtpuoli::QtTulostin::valintakoukku = nullptr;
   }
   // Reports a failure; toimi acts in the open dialog, which is closed afterwards if still open.
   void raportoi(std::function<void(frmPulma&)> toimi) {
@@ -71,8 +76,8 @@ struct Pulma : ::testing::Test {
     euro::fe_Virhe(53, ansi("Tiedostoa ei löydy: X"), 319, "euro.bas", "fe_PaljasHakemisto");
   }
   void tulostaPdf(const std::string& kohde) {
-    tulostus::tulostin().laite().setOutputFormat(QPrinter::PdfFormat);
-    tulostus::tulostin().laite().setOutputFileName(qs(kohde));
+    qtpuoli::tulostin().laite().setOutputFormat(QPrinter::PdfFormat);
+    qtpuoli::tulostin().laite().setOutputFileName(qs(kohde));
   }
   static std::string leikepoyta() { return ansiksi(QGuiApplication::clipboard()->text()); }
   static QString pdfTeksti(const std::string& pdf, const char* muoto) {
@@ -217,7 +222,7 @@ TEST_F(Pulma, Tulostus) {
     if (testi::onOlemassa(pdf)) alusta::poistaTiedosto(pdf);
     testi::kirjoitaTiedosto(kansio / "kysytulo.oma",
                             t.valinta == eiKysyta ? "chkKysyTulostin = 0\r\n" : "");
-    tulostus::valintakoukku = [&t](QPrintDialog& d) {
+    qtpuoli::QtTulostin::valintakoukku = [&t](QPrintDialog& d) {
       if (t.valinta == pettaa) euro::heitaVirhe(5);
       QTimer::singleShot(0, &d, &QDialog::reject);
     };
@@ -234,7 +239,7 @@ TEST_F(Pulma, Tulostus) {
     EXPECT_EQ(teksti.substr(0, 47), "kolvanto - virheraportti\n6.0-versio: 21.8.2018\n");
     EXPECT_EQ(teksti.substr(teksti.rfind('\n') + 1), t.viimeinen);
     // 2 cm across and 4 cm down of the printable area, in points.
-    const QRectF ala = tulostus::tulostin().laite().pageLayout().paintRect(QPageLayout::Point);
+    const QRectF ala = qtpuoli::tulostin().laite().pageLayout().paintRect(QPageLayout::Point);
     auto m = QRegularExpression("xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>kolvanto<")
                  .match(pdfTeksti(pdf, "-bbox"));
     EXPECT_NEAR(m.captured(1).toDouble(), ala.left() + 72 * 2 / 2.54, 1.5);

@@ -13,13 +13,13 @@ int main(int argc, char** argv) {
   QApplication sovellus(argc, argv);
   if (argc < 2) return 64;
   qtpuoli::lataaKaannokset();
-  frmMain ikkuna;
+  qtpuoli::frmMain ikkuna;
   ikkuna.setWindowTitle(ikkuna.windowTitle() + " - VER:21.8.2018");
   ikkuna.show();
   QApplication::processEvents();
   if (!ikkuna.grab().save(QString::fromLocal8Bit(argv[1]))) return 1;
   if (argc < 3) return 0;
-  frmPulma pulma;
+  qtpuoli::frmPulma pulma;
   pulma.tayta(euro::ansi("Lupa evätty: C:\\Tiliotteet\\TITO-2018-08-1234567-8.TXT\r\n(virhe 70)\r\n\r\n"
                          "Kutsurivi      100\r\nModuulista   kolvanto\r\nRutiinista     paloittele"),
               "terms=");

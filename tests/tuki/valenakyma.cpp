@@ -102,7 +102,6 @@ void ValeTulostin::asetaKohta(double vasemmalta, double ylhaalta) {
 }
 
 void ValeTulostin::tulosta(const std::string& teksti) { kirjaa("rivi", teksti); }
-void ValeTulostin::uusiSivu() { kirjaa("uusiSivu"); }
 void ValeTulostin::lopetaAsiakirja() { kirjaa("loppu"); }
 void ValeTulostin::keskeyta() noexcept { kutsut.push_back("keskeyta"); }
 

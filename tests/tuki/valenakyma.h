@@ -67,7 +67,6 @@ class ValeTulostin : public ikkunat::Tulostin {
   void asetaKirjasin(const std::string& nimi, double pisteet) override;
   void asetaKohta(double vasemmalta, double ylhaalta) override;
   void tulosta(const std::string& teksti) override;
-  void uusiSivu() override;
   void lopetaAsiakirja() override;
   void keskeyta() noexcept override;
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "euro/ohjelma.h"
+#include "euro/kaynnistys.h"
 #include "euro/teksti.h"
 #include "win32/frmMain.h"
 #include "win32/win32liittymat.h"
@@ -62,8 +62,9 @@ bool kuvaa(HWND ikkuna, const std::string& tiedosto) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return 64;
-  win32puoli::Win32Ymparisto ymparisto;
-  euro::ohjelma().apppath = [] { return std::string("C:\\Ohjelmat\\kolvanto"); };
+  win32puoli::Win32Viestit viestit;
+  win32puoli::Win32Pulmaikkuna ongelmat;
+  euro::Kaynnistys kaynnistys(viestit, ongelmat, [] { return std::string("C:\\Ohjelmat\\kolvanto"); });
 
   win32puoli::frmMain paa;
   paa.ikkuna().asetaOtsikko(paa.ikkuna().otsikko() + " - VER:21.8.2018");
