@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   qtpuoli::QtViestit viestit;
   // Every failure from here on is shown in the problem dialog and logged.
   qtpuoli::QtPulmaikkuna pulma;
-  euro::Kaynnistys kaynnistys(viestit, pulma, settings::fe_apppath);
+  euro::Kaynnistys asennettu(viestit, pulma, settings::fe_apppath);
   euro::asetaVirheKasittelija(euro::kasitteleVirhe);
 
   // The argument text after the program's path, Qt's own options already taken out.

@@ -21,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR argumentit, int naytto) {
   win32puoli::Win32Viestit viestit;
   // Every failure from here on is shown in the problem dialog and logged.
   win32puoli::Win32Pulmaikkuna pulma;
-  euro::Kaynnistys kaynnistys(viestit, pulma, settings::fe_apppath);
+  euro::Kaynnistys asennettu(viestit, pulma, settings::fe_apppath);
   euro::asetaVirheKasittelija(euro::kasitteleVirhe);
 
   try {

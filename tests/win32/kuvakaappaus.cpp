@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return 64;
   win32puoli::Win32Viestit viestit;
   win32puoli::Win32Pulmaikkuna ongelmat;
-  euro::Kaynnistys kaynnistys(viestit, ongelmat, [] { return std::string("C:\\Ohjelmat\\kolvanto"); });
+  euro::Kaynnistys asennettu(viestit, ongelmat, [] { return std::string("C:\\Ohjelmat\\kolvanto"); });
 
   win32puoli::frmMain paa;
   paa.ikkuna().asetaOtsikko(paa.ikkuna().otsikko() + " - VER:21.8.2018");

@@ -50,9 +50,6 @@ class Toiminta {
 
   // Whether the program was ended (lopetaOhjelma of the view was called).
   bool lopetettu() const { return lopetettu_; }
-  // Whether a command (or start-up) is running: a message box or dialog of it is open. The
-  // view must not drop the window then.
-  bool kesken() const { return kesken_; }
 
  private:
   void lataa(const std::string& komentorivi);
