@@ -2,6 +2,9 @@
 // settings file in a scratch folder.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "ikkunat/frmMain/kuvaus.h"
@@ -14,6 +17,18 @@
 namespace {
 
 using euro::ansi;
+
+// A question that the person leaves open while kysyttaessa runs, then answers No.
+struct AvoinKysymys : euro::Viestilaatikko {
+  std::function<void()> kysyttaessa;
+  int kysytty = 0;
+  int nayta(const std::string&, const std::string&, int) override {
+    ++kysytty;
+    if (kysyttaessa) kysyttaessa();
+    return euro::vastaus::ei;
+  }
+  void palautaHiiri() override {}
+};
 
 struct Paaikkuna : ::testing::Test {
   testi::Ymparisto ymp;
@@ -111,18 +126,12 @@ TEST_F(Paaikkuna, PaloittelunJalkeisetToimet) {
 
 // A click while the question of a split is open must not start a second split.
 TEST_F(Paaikkuna, KomentoKeskenEiAloitaToista) {
-  struct Kysyja : euro::Viestilaatikko {
-    frmmain::Toiminta* w;
-    int kysytty = 0;
-    int nayta(const std::string&, const std::string&, int) override {
-      if (++kysytty > 1) return euro::vastaus::ei;
-      for (const char* nappi : {"cmdPaloittele", "cmdPoistuTallentamatta", "cmdTallenna"})
-        w->napsautus(nappi);
-      return euro::vastaus::ei;
-    }
-    void palautaHiiri() override {}
-  } kysyja;
-  kysyja.w = &toiminta;
+  AvoinKysymys kysyja;
+  kysyja.kysyttaessa = [&] {
+    if (kysyja.kysytty > 1) return;
+    for (const char* nappi : {"cmdPaloittele", "cmdPoistuTallentamatta", "cmdTallenna"})
+      toiminta.napsautus(nappi);
+  };
   ymp.ohjelma.viestit = &kysyja;
   valmista();
   toiminta.napsautus("cmdPaloittele");
@@ -137,20 +146,14 @@ TEST_F(Paaikkuna, KomentoKeskenEiAloitaToista) {
 // Closing by the frame ends the program unsaved, but not from inside a command: the window
 // would go from under its open question.
 TEST_F(Paaikkuna, KehyksestaSuljetaanTallentamattaMuttaEiKomennonAikana) {
-  struct Sulkija : euro::Viestilaatikko {
-    frmmain::Toiminta* w;
-    bool saiLahtea = true;
-    int nayta(const std::string&, const std::string&, int) override {
-      saiLahtea = w->suljetaanko();
-      return euro::vastaus::ei;
-    }
-    void palautaHiiri() override {}
-  } sulkija;
-  sulkija.w = &toiminta;
-  ymp.ohjelma.viestit = &sulkija;
+  bool saiLahtea = true;
+  AvoinKysymys kysymys;
+  kysymys.kysyttaessa = [&] { saiLahtea = toiminta.suljetaanko(); };
+  ymp.ohjelma.viestit = &kysymys;
   valmista();
   toiminta.napsautus("cmdPaloittele");
-  EXPECT_FALSE(sulkija.saiLahtea);
+  EXPECT_EQ(kysymys.kysytty, 1);
+  EXPECT_FALSE(saiLahtea);
   EXPECT_FALSE(nakyma.lopetettu);
 
   const std::string tallennettu = testi::lueTiedosto(asetukset);
