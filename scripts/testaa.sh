@@ -16,6 +16,7 @@ if [[ $# -gt 0 ]]; then esiasetukset=("$@"); fi
 export QT_QPA_PLATFORM=offscreen
 for p in "${esiasetukset[@]}"; do
   echo "=== $p ==="
+  alku=$SECONDS
   case $p in
     tyokalut) bash scripts/tyokalut.sh ;;
     paketti) bash scripts/testaa-paketti.sh ;;
@@ -26,4 +27,5 @@ for p in "${esiasetukset[@]}"; do
       ctest --preset "$p"
       ;;
   esac
+  echo "=== $p: $((SECONDS - alku)) s ==="
 done
