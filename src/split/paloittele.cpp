@@ -11,6 +11,7 @@
 #include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/camt.h"
 #include "split/nimi.h"
 
 namespace split {
@@ -563,6 +564,17 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
     }
     tulos.kohdehakemisto = kohde;
 
+    // XML statements are checked whole before the file is archived or anything is written.
+    const bool xml = camt::onXml(polku);
+    std::uint64_t xmlPituus = 0;
+    if (xml) {
+      const std::string syy = camt::tarkista(polku, a, &xmlPituus);
+      if (!syy.empty()) {
+        euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy, otsikkoEiTehty, euro::tyyli::ok);
+        return tulos;
+      }
+    }
+
     if (a.chkAikaleimaaPaloiteltava) {
       std::string arkistonimi = aikaleima(kello()) + euro::fe_PaljasTiedosto(polku);
       std::string arkisto = euro::fe_PaljasHakemisto(polku) + sep + "TUODUT";
@@ -596,14 +608,18 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
       kirja.luo(polku + ".kesken", s);
     }
 
-    std::int32_t posAlku = 0, posLoppu = 0;
-    asetapos(a, posAlku, posLoppu);
+    if (xml) {
+      camt::jaa(polku, kohde, a, tulos.yhteenveto, xmlPituus);
+    } else {
+      std::int32_t posAlku = 0, posLoppu = 0;
+      asetapos(a, posAlku, posLoppu);
 
-    syote.avaa(polku, alusta::Tila::lue);
-    jaa(syote, 0, kohde, a, posAlku, posLoppu, a.chkAikaleimaaPaloiteltava ? &kirja : nullptr, tuloste,
-        tulos.yhteenveto);
-    tuloste.sulje();
-    syote.sulje();
+      syote.avaa(polku, alusta::Tila::lue);
+      jaa(syote, 0, kohde, a, posAlku, posLoppu, a.chkAikaleimaaPaloiteltava ? &kirja : nullptr, tuloste,
+          tulos.yhteenveto);
+      tuloste.sulje();
+      syote.sulje();
+    }
     if (a.chkAikaleimaaPaloiteltava) kirja.valmis();
     tulos.valmis = true;
   } catch (...) {

@@ -1,0 +1,39 @@
+// ISO 20022 XML statements (bank-to-customer account report, statement and notification):
+// the file checked whole, then every statement copied byte for byte into its company's document.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "split/asetukset.h"
+#include "split/paloittele.h"
+
+namespace split::camt {
+
+// Whether the statement file holds XML: its first byte after an optional UTF-8 byte-order mark
+// and white space is "<". Throws euro::Virhe when the file cannot be read.
+bool onXml(const std::string& polku);
+
+// The file checked whole, as the split would read it: well-formed, every document a statement
+// message, every statement carrying the chosen key, every file name good. Empty when it passes,
+// otherwise the reason in Finnish with the place. Throws euro::Virhe when it cannot be read.
+// pituus, when given, receives the length that was checked.
+std::string tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t* pituus = nullptr);
+
+// The split of a checked file into kohde (ending with the separator). Every statement goes to
+// its company's document: a new file, the existing one extended before its closing tags, or,
+// when that one cannot take them, the next free name "-2", "-3", ... before the suffix. Throws
+// euro::Virhe on failure. A file whose length is no longer tarkistettu is checked again first.
+void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
+         std::uint64_t tarkistettu);
+
+// The preview: one line per statement with its place, every key's candidate, the period,
+// the chosen key marked. No trap; a file that does not pass throws euro::Virhe with the reason.
+void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
+                const std::function<void(const std::string&)>& ulos);
+
+// The size of the read buffers; 0 gives back the default. Tests make it small.
+void asetaPuskurinKoko(std::size_t koko);
+
+}  // namespace split::camt
