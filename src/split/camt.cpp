@@ -104,9 +104,11 @@ int viestiNimiavaruudesta(std::string_view uri) {
 
 // Walks the whole file: the documents' structure checked, each statement's fields gathered.
 // Refusals throw Hylatty.
-void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}) {
+// kanta: the file offset where lahde begins (a cut-off split goes on from a document's start).
+void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}, std::uint64_t kanta = 0) {
   xml::Lukija lukija(lahde, rajat);
   Asiakirja d;
+  d.edellinenLoppu = kanta;
   Lausunto l;
   bool lausunnossa = false;
   std::array<std::string, 9> polku;  // local names within the statement by depth, up to 8
@@ -114,7 +116,9 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}) {
   int kentanSyvyys = 0, syvyys = 0;
   try {
     for (;;) {
-      const xml::Tapahtuma e = lukija.seuraava();
+      xml::Tapahtuma e = lukija.seuraava();
+      e.alku += kanta;
+      e.loppu += kanta;
       switch (e.laji) {
         case xml::Laji::Alku: {
           syvyys = e.syvyys;
@@ -216,7 +220,7 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}) {
       }
     }
   } catch (const xml::Jasennysvirhe& v) {
-    throw Hylatty{paikka(v.asiakirja, v.rivi, v.kohta) + v.viesti};
+    throw Hylatty{paikka(v.asiakirja, v.rivi, v.kohta + kanta) + v.viesti};
   }
 }
 
@@ -471,11 +475,149 @@ bool onOlemassa(const std::string& polku) {
   }
 }
 
+// Undo records are text lines; a path keeps "%", CR and LF as %25, %0D, %0A.
+std::string koodaa(std::string_view s) {
+  std::string t;
+  for (char c : s) {
+    if (c == '%') t += "%25";
+    else if (c == '\r') t += "%0D";
+    else if (c == '\n') t += "%0A";
+    else t += c;
+  }
+  return t;
+}
+
+std::string pura(std::string_view s) {
+  std::string t;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '%') {
+      t += s[i];
+      continue;
+    }
+    const std::string_view h = s.substr(i + 1, 2);
+    if (h == "25") t += '%';
+    else if (h == "0D") t += '\r';
+    else if (h == "0A") t += '\n';
+    else euro::heitaVirhe(euro::virhenro::kayttovirhe);
+    i += 2;
+  }
+  return t;
+}
+
+std::string heksa(std::string_view s) {
+  static const char m[] = "0123456789ABCDEF";
+  std::string t;
+  for (unsigned char c : s) {
+    t += m[c >> 4];
+    t += m[c & 15];
+  }
+  return t;
+}
+
+std::string heksasta(std::string_view s) {
+  auto arvo = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    euro::heitaVirhe(euro::virhenro::kayttovirhe);
+  };
+  if (s.size() % 2) euro::heitaVirhe(euro::virhenro::kayttovirhe);
+  std::string t;
+  for (std::size_t i = 0; i < s.size(); i += 2) t += static_cast<char>(arvo(s[i]) * 16 + arvo(s[i + 1]));
+  return t;
+}
+
+std::uint64_t luku(std::string_view t) {
+  if (t.empty() || t.size() > 19) euro::heitaVirhe(euro::virhenro::kayttovirhe);
+  std::uint64_t v = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') euro::heitaVirhe(euro::virhenro::kayttovirhe);
+    v = v * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return v;
+}
+
+// Undoes what the cut-off document had done, when the undo records are of the document the
+// journal stands at: new files go, extended files get back their length and closing part.
+void kumoa(const std::string& loki, std::uint64_t kohta) {
+  std::string sisalto;
+  {
+    alusta::Tiedosto t;
+    try {
+      t.avaa(loki, alusta::Tila::lue);
+    } catch (const euro::Virhe& v) {
+      if (v.numero() == euro::virhenro::tiedostoaEiLoydy) return;
+      throw;
+    }
+    char b[4096];
+    while (std::size_t n = t.lue(b, sizeof b)) {
+      sisalto.append(b, n);
+      if (sisalto.size() > 64 * 1024 * 1024) euro::heitaVirhe(euro::virhenro::kayttovirhe, loki);
+    }
+  }
+  std::vector<std::string_view> rivit;
+  std::string_view loput = sisalto;
+  while (!loput.empty()) {
+    const auto p = loput.find("\r\n");
+    if (p == std::string_view::npos) break;  // a record cut off while written: its change was not made
+    rivit.push_back(loput.substr(0, p));
+    loput.remove_prefix(p + 2);
+  }
+  if (rivit.empty()) return;
+  if (rivit[0].substr(0, 2) != "D " ) euro::heitaVirhe(euro::virhenro::kayttovirhe, loki);
+  if (luku(rivit[0].substr(2)) != kohta) return;  // an older document's, already complete
+  for (std::size_t i = rivit.size(); i-- > 1;) {
+    const std::string_view r = rivit[i];
+    if (r.substr(0, 2) == "N ") {
+      const std::string polku = pura(r.substr(2));
+      try {
+        alusta::poistaTiedosto(polku);
+      } catch (const euro::Virhe& v) {
+        if (v.numero() != euro::virhenro::tiedostoaEiLoydy) throw;
+      }
+    } else if (r.substr(0, 2) == "L ") {
+      const auto a = r.find(' ', 2), b = r.find(' ', a + 1);
+      if (a == std::string_view::npos || b == std::string_view::npos) euro::heitaVirhe(euro::virhenro::kayttovirhe, loki);
+      const std::uint64_t pituus = luku(r.substr(2, a - 2));
+      const std::string hanta = heksasta(r.substr(a + 1, b - a - 1));
+      const std::string polku = pura(r.substr(b + 1));
+      if (hanta.size() > pituus) euro::heitaVirhe(euro::virhenro::kayttovirhe, loki);
+      alusta::Tiedosto t(polku, alusta::Tila::paivita);
+      if (t.pituus() < pituus - hanta.size()) euro::heitaVirhe(euro::virhenro::kayttovirhe, polku);
+      t.katkaise(pituus - hanta.size());
+      t.kirjoitaKohtaan(pituus - hanta.size(), hanta.data(), hanta.size());
+      t.sulje();
+    } else {
+      euro::heitaVirhe(euro::virhenro::kayttovirhe, loki);
+    }
+  }
+}
+
+// Whether anything but white space, byte-order marks, comments and PIs follows kohta.
+bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta) {
+  for (;;) {
+    const int c = w.tavu(kohta);
+    if (c < 0) return false;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      ++kohta;
+    } else if (w.on(kohta, "\xEF\xBB\xBF")) {
+      kohta += 3;
+    } else if (w.on(kohta, "<!--") || w.on(kohta, "<?")) {
+      const std::string_view loppu = w.on(kohta, "<!--") ? "-->" : "?>";
+      kohta += 2;
+      while (w.tavu(kohta) >= 0 && !w.on(kohta, loppu)) ++kohta;
+      kohta += loppu.size();
+    } else {
+      return true;
+    }
+  }
+}
+
 class Jakaja : public Kasittelija {
  public:
-  Jakaja(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y)
+  Jakaja(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
+         const Kirjanpito* kirja)
       : kohde_(kohde), nimet_(a), y_(y), syote_(polku, alusta::Tila::lue), ikkuna_(syote_),
-        puskuri_(puskurinKoko, '\0') {}
+        puskuri_(puskurinKoko, '\0'), kirja_(kirja) {}
 
   void lausunto(const Asiakirja& d, const Lausunto& l) override {
     const std::string& pohja = nimet_.nimi(d, l);
@@ -519,6 +661,20 @@ class Jakaja : public Kasittelija {
     sulje();
     kosketut_.clear();
     tassa_.clear();
+    // The journal moves past the document before its undo records go: a kill between the two
+    // leaves records of an older document, which the journal's offset shows are not to be undone.
+    if (kirja_) {
+      kirja_->edistyi(d.loppu);
+      if (lokissa_ > 0) loki_.katkaise(0);
+      lokissa_ = 0;
+    }
+  }
+
+  // After a complete split: the undo records are not needed any more.
+  void poistaLoki() {
+    if (!loki_.onAuki()) return;
+    loki_.sulje();
+    alusta::poistaTiedosto(kirja_->kumoamisloki);
   }
 
   void sulje() {
@@ -549,7 +705,7 @@ class Jakaja : public Kasittelija {
       if (i != tilat_.end()) {
         Tila& t = i->second;
         if (t.asiakirja == d.numero && t.tunnus == d.tunnus) return polku;  // another key, same name
-        if (t.jatkettava && t.tunnus == d.tunnus && leikkaa(polku, t.hanta)) {
+        if (t.jatkettava && t.tunnus == d.tunnus && leikkaa(d, polku, t.hanta)) {
           aloita(polku, t, d, false);
           return polku;
         }
@@ -560,7 +716,7 @@ class Jakaja : public Kasittelija {
         aloita(polku, t, d, true);
         if (n > 1) huomauta(d, l, polku, n);
         return polku;
-      } else if (auto o = tutki(polku); o && o->tunnus == d.tunnus && leikkaa(polku, o->hanta)) {
+      } else if (auto o = tutki(polku); o && o->tunnus == d.tunnus && leikkaa(d, polku, o->hanta)) {
         Tila& t = tilat_[polku];
         t.tunnus = o->tunnus;
         t.hanta = std::move(o->hanta);
@@ -582,12 +738,24 @@ class Jakaja : public Kasittelija {
                               polku);
   }
 
+  // An undo record of the document in progress, written before the change it undoes; the
+  // first names the document's start, which the journal's offset is compared with.
+  void kirjaa(const Asiakirja& d, const std::string& rivi) {
+    if (!kirja_) return;
+    if (!loki_.onAuki()) loki_.avaa(kirja_->kumoamisloki, alusta::Tila::paivita);
+    std::string s = lokissa_ == 0 ? "D " + std::to_string(d.edellinenLoppu) + "\r\n" : std::string();
+    s += rivi + "\r\n";
+    loki_.kirjoitaKohtaan(lokissa_, s.data(), s.size());
+    lokissa_ += s.size();
+  }
+
   // A file first written by document d: a new one gets d's head.
   void aloita(const std::string& polku, Tila& t, const Asiakirja& d, bool uusi) {
     t.asiakirja = d.numero;
     t.uusi = uusi;
     kosketut_.push_back(polku);
     if (uusi) {
+      kirjaa(d, "N " + koodaa(polku));
       avaa(polku);
       kopioi(paanAlku(ikkuna_, d), d.ensimmainen);
     }
@@ -595,7 +763,7 @@ class Jakaja : public Kasittelija {
 
   // Takes the closing part off a file about to get statements before it; false when the file
   // no longer ends with it (changed by someone else), so it is not extended.
-  bool leikkaa(const std::string& polku, const std::string& hanta) {
+  bool leikkaa(const Asiakirja& d, const std::string& polku, const std::string& hanta) {
     if (ulosPolku_ == polku) sulje();
     alusta::Tiedosto t(polku, alusta::Tila::paivita);
     const std::uint64_t pituus = t.pituus();
@@ -609,6 +777,7 @@ class Jakaja : public Kasittelija {
       n += m;
     }
     if (loppu != hanta) return false;
+    kirjaa(d, "L " + std::to_string(pituus) + " " + heksa(hanta) + " " + koodaa(polku));
     t.katkaise(pituus - hanta.size());
     t.sulje();
     return true;
@@ -655,6 +824,9 @@ class Jakaja : public Kasittelija {
   std::unordered_map<std::string, std::string> tassa_;   // the current document's names to files
   std::vector<std::string> kosketut_;                    // files the current document wrote to
   std::unordered_map<std::string, std::size_t> yhteenvedossa_;
+  const Kirjanpito* kirja_;
+  alusta::Tiedosto loki_;
+  std::uint64_t lokissa_ = 0;
 };
 
 std::string tarkistaAuki(alusta::Tiedosto& t, const PaloitteluAsetukset& a) {
@@ -696,7 +868,7 @@ std::string tarkista(const std::string& polku, const PaloitteluAsetukset& a, std
 }
 
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         std::uint64_t tarkistettu) {
+         std::uint64_t tarkistettu, const Kirjanpito* kirja) {
   y.xml = true;
   if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
   // Grown since the check (the bank's program appended before the archive move): checked again,
@@ -708,12 +880,13 @@ void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAse
       if (!syy.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + syy);
     }
   }
-  Jakaja jakaja(polku, kohde, a, y);
+  Jakaja jakaja(polku, kohde, a, y, kirja);
   alusta::Tiedosto t(polku, alusta::Tila::lue);
   TiedostoLahde lahde(t);
   try {
     kay(lahde, jakaja);
     jakaja.sulje();
+    jakaja.poistaLoki();
   } catch (const Hylatty& h) {
     jakaja.suljeKesken();
     throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + h.viesti);
@@ -721,6 +894,41 @@ void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAse
     jakaja.suljeKesken();
     throw;
   }
+}
+
+std::int64_t viimeistele(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a,
+                         std::uint64_t kohta, const Kirjanpito& kirja) {
+  if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
+  kumoa(kirja.kumoamisloki, kohta);
+  Yhteenveto y;
+  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+  {
+    Lukuikkuna w(t);
+    if (!asiakirjojaJaljella(w, kohta)) {
+      try {
+        alusta::poistaTiedosto(kirja.kumoamisloki);
+      } catch (const euro::Virhe&) {
+      }
+      return 0;
+    }
+  }
+  t.siirry(kohta);
+  Jakaja jakaja(arkisto, kohde, a, y, &kirja);
+  TiedostoLahde lahde(t);
+  try {
+    kay(lahde, jakaja, {}, kohta);
+    jakaja.sulje();
+    jakaja.poistaLoki();
+  } catch (const Hylatty& h) {
+    jakaja.suljeKesken();
+    throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
+  } catch (...) {
+    jakaja.suljeKesken();
+    throw;
+  }
+  std::int64_t n = y.muut.eria;
+  for (const auto& f : y.tiedostot) n += f.eria;
+  return n;
 }
 
 void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,

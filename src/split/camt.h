@@ -21,12 +21,24 @@ bool onXml(const std::string& polku);
 // pituus, when given, receives the length that was checked.
 std::string tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t* pituus = nullptr);
 
+// A split that archives keeps its journal: the journal's offset is where the next document
+// begins, and the undo records of the document in progress lie in a file beside it.
+struct Kirjanpito {
+  std::string kumoamisloki;
+  std::function<void(std::uint64_t)> edistyi;  // a document is complete; the next begins here
+};
+
 // The split of a checked file into kohde (ending with the separator). Every statement goes to
 // its company's document: a new file, the existing one extended before its closing tags, or,
 // when that one cannot take them, the next free name "-2", "-3", ... before the suffix. Throws
 // euro::Virhe on failure. A file whose length is no longer tarkistettu is checked again first.
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         std::uint64_t tarkistettu);
+         std::uint64_t tarkistettu, const Kirjanpito* kirja = nullptr);
+
+// Finishes a cut-off split from the document at kohta: what that document had written is
+// undone first, so every statement lands exactly once. Answers the statements written.
+std::int64_t viimeistele(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a,
+                         std::uint64_t kohta, const Kirjanpito& kirja);
 
 // The preview: one line per statement with its place, every key's candidate, the period,
 // the chosen key marked. No trap; a file that does not pass throws euro::Virhe with the reason.

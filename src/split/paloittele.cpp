@@ -490,6 +490,13 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       b.optPositiot = s.tunniste == 3;
       b.txtPosAlku = s.posAlku;
       b.txtPosLoppu = s.posLoppu;
+      if (camt::onXml(arkisto)) {
+        const camt::Kirjanpito kp{arkisto + ".kesken.xml", [&](std::uint64_t k) { kirja.paivita(k, "", 0); }};
+        const std::int64_t lausuntoja = camt::viimeistele(arkisto, s.kohde, b, s.kohta, kp);
+        kirja.valmis();
+        tulos.push_back({arkisto, lausuntoja});
+        continue;
+      }
       std::int32_t posAlku = 0, posLoppu = 0;
       asetapos(b, posAlku, posLoppu);
       // Only bytes of the cut-off batch lie past the recorded length.
@@ -609,7 +616,8 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
     }
 
     if (xml) {
-      camt::jaa(polku, kohde, a, tulos.yhteenveto, xmlPituus);
+      const camt::Kirjanpito kp{polku + ".kesken.xml", [&](std::uint64_t k) { kirja.paivita(k, "", 0); }};
+      camt::jaa(polku, kohde, a, tulos.yhteenveto, xmlPituus, a.chkAikaleimaaPaloiteltava ? &kp : nullptr);
     } else {
       std::int32_t posAlku = 0, posLoppu = 0;
       asetapos(a, posAlku, posLoppu);
