@@ -36,6 +36,7 @@ struct Jasennysvirhe : std::exception {
   std::int64_t rivi;
   std::uint64_t kohta;
   std::string viesti;
+  bool rajaus = false;  // refused by our own rule (DOCTYPE, an encoding, a limit), not malformed
   const char* what() const noexcept override;
 
  private:
@@ -86,6 +87,11 @@ class Lukija {
   // Namespace declarations in scope at the current element (prefix, URI), outermost first;
   // the default namespace has an empty prefix. After a Loppu: those of its parent.
   std::span<const std::pair<std::string, std::string>> nimiavaruudet() const;
+
+  // Where the current document's own bytes begin, known from its root's Alku on: its BOM or
+  // XML declaration when it has one, else its root's '<' (the first document: 0). What lies
+  // between the previous document's end and this point is white space, comments and PIs.
+  std::uint64_t asiakirjanAlku() const;
 
  private:
   struct Tila;
