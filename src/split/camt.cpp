@@ -78,6 +78,7 @@ struct Asiakirja {
   std::int64_t lausuntoja = 0;
   bool lista = false;                // the statement list element was seen
   bool listanJalkeen = false;        // something other than a statement followed a statement
+  bool ryhma = false;                // the group header was seen
 };
 
 class Kasittelija {
@@ -148,8 +149,13 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}, std::uint64_t
               l.alku = e.alku;
               l.rivi = e.rivi;
               if (d.lausuntoja == 0) d.ensimmainen = e.alku;
-            } else if (d.lausuntoja > 0) {
+            } else if (oma && e.paikallinen == "GrpHdr" && !d.ryhma && d.lausuntoja == 0) {
+              d.ryhma = true;
+            } else if (oma && e.paikallinen == "SplmtryData" && d.lausuntoja > 0) {
               d.listanJalkeen = true;
+            } else {
+              // Anything else would be left out of every company's file unseen.
+              hylkaa(e.asiakirja, e.rivi, e.alku, ansi("odotettiin elementtiä ") + lausunnot[d.viesti - 52]);
             }
           } else if (lausunnossa && e.syvyys <= 8) {
             const std::size_t s = static_cast<std::size_t>(e.syvyys);
