@@ -82,6 +82,7 @@ struct Asetukset {
   std::string viesti = "kaikki";  // 052, 053, 054 or kaikki
   std::string versio = "kaikki";  // 02, 04, 08 or kaikki
   int lf = 50;             // per cent of documents with LF line ends (the rest CR LF)
+  bool yksi = false;       // one document of the whole size
   std::string polku;
 };
 
@@ -119,14 +120,31 @@ class Kirjoittaja {
     }
     u64 kirjoitettu = 0;
     int paiva = 0;
-    while (kirjoitettu < a_.koko) {
-      std::string d = asiakirja(paiva++, kirjoitettu == 0);
-      if (std::fwrite(d.data(), 1, d.size(), f) != d.size()) {
-        std::fclose(f);
-        std::fprintf(stderr, "camt-generaattori: kirjoitus epäonnistui\n");
-        return 1;
-      }
+    auto kirjoita = [&](const std::string& d) {
       kirjoitettu += d.size();
+      return std::fwrite(d.data(), 1, d.size(), f) == d.size();
+    };
+    bool ok = true;
+    if (a_.yksi) {
+      // One document of the whole size, days of statements one after the other: a file that a
+      // parser of single documents (xmllint) reads too.
+      std::string d = asiakirja(paiva++, true);
+      const std::size_t loppu = d.rfind("  </");
+      ok = kirjoita(d.substr(0, loppu));
+      const std::string hanta = d.substr(loppu);
+      while (ok && kirjoitettu < a_.koko) {
+        std::string seuraava = asiakirja(paiva++, false);
+        const std::size_t alku = seuraava.find("    <", seuraava.find("GrpHdr>") );
+        ok = kirjoita(seuraava.substr(alku, seuraava.rfind("  </") - alku));
+      }
+      ok = ok && kirjoita(hanta);
+    } else {
+      while (ok && kirjoitettu < a_.koko) ok = kirjoita(asiakirja(paiva++, kirjoitettu == 0));
+    }
+    if (!ok) {
+      std::fclose(f);
+      std::fprintf(stderr, "camt-generaattori: kirjoitus epäonnistui\n");
+      return 1;
     }
     return std::fclose(f) == 0 ? 0 : 1;
   }
@@ -139,12 +157,23 @@ class Kirjoittaja {
   }
 
   std::string asiakirja(int paiva, bool ensimmainen) {
-    const int viesti = a_.viesti == "kaikki" ? 52 + arpa_.alle(3) : std::atoi(a_.viesti.c_str()) % 100;
+    int viesti = a_.viesti == "kaikki" ? 52 + arpa_.alle(3) : std::atoi(a_.viesti.c_str()) % 100;
     static const int versiot[] = {2, 4, 8};
-    const int versio = a_.versio == "kaikki" ? versiot[arpa_.alle(3)] : std::atoi(a_.versio.c_str());
-    const std::string nl = arpa_.prosentti(a_.lf) ? "\n" : "\r\n";
+    int versio = a_.versio == "kaikki" ? versiot[arpa_.alle(3)] : std::atoi(a_.versio.c_str());
+    std::string nl = arpa_.prosentti(a_.lf) ? "\n" : "\r\n";
     static const char* etuliitteet[] = {"", "", "camt:", "ns2:"};
-    const std::string p = etuliitteet[arpa_.alle(4)];
+    std::string p = etuliitteet[arpa_.alle(4)];
+    // One document: every day's statements in the first day's message, version and prefix.
+    if (a_.yksi && !ensimmainen) {
+      viesti = viesti_;
+      versio = versio_;
+      nl = nl_;
+      p = p_;
+    }
+    viesti_ = viesti;
+    versio_ = versio;
+    nl_ = nl;
+    p_ = p;
     const std::string ns = "urn:iso:std:iso:20022:tech:xsd:camt.0" + std::to_string(viesti) + ".001.0" +
                            std::to_string(versio);
     const char* juuri = viesti == 52 ? "BkToCstmrAcctRpt" : viesti == 53 ? "BkToCstmrStmt" : "BkToCstmrDbtCdtNtfctn";
@@ -239,6 +268,8 @@ class Kirjoittaja {
 
   const Asetukset& a_;
   Arpa arpa_;
+  int viesti_ = 0, versio_ = 0;
+  std::string nl_, p_;
   std::vector<Yritys> yritykset_;
 };
 
@@ -266,6 +297,7 @@ int main(int argc, char** argv) {
     else if (s == "--viesti" && arvo) a.viesti = argv[++i];
     else if (s == "--versio" && arvo) a.versio = argv[++i];
     else if (s == "--lf" && arvo) a.lf = std::atoi(argv[++i]);
+    else if (s == "--yksi") a.yksi = true;
     else if (s[0] != '-' && a.polku.empty()) a.polku = s;
     else {
       a.polku.clear();
@@ -276,7 +308,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "käyttö: camt-generaattori [--koko N[K|M|G]] [--yrityksia N] [--siemen N]\n"
                  "  [--ilman-tunnusta %%] [--ilman-nimea %%] [--viesti 052|053|054|kaikki]\n"
-                 "  [--versio 02|04|08|kaikki] [--lf %%] TIEDOSTO\n");
+                 "  [--versio 02|04|08|kaikki] [--lf %%] [--yksi] TIEDOSTO\n");
     return 2;
   }
   return Kirjoittaja(a).aja();
