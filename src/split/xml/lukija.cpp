@@ -887,7 +887,8 @@ struct Lukija::Tila {
       }
       const unsigned c = *p;
       if (c == 0xEF && alkaa("\xEF\xBB\xBF")) {
-        if (vaiheVali != alussa) virhe("BOM väärässä paikassa");
+        // One document is read as XML has it: the BOM only as the first bytes.
+        if (vaiheVali != alussa || (!rajat.monta && kohta(p) != 0)) virhe("BOM väärässä paikassa");
         if (asiakirja > 0) virheenAsiakirja = asiakirja + 1;
         omiaTavuja = true;
         omaAlku = kohta(p);
@@ -905,7 +906,8 @@ struct Lukija::Tila {
       vaadi(2);
       if (p[1] == '?') {
         if (alkaa("<?xml") && saatavilla(6) && (valilyonti(p[5]) || p[5] == '?')) {
-          const bool saa = vaiheVali == alussa || (vaiheVali == bominJalkeen && kohta(p) == bominLoppu);
+          const bool saa = rajat.monta ? vaiheVali == alussa || (vaiheVali == bominJalkeen && kohta(p) == bominLoppu)
+                                       : kohta(p) == bominLoppu;
           if (!saa) virhe("XML-julistus saa olla vain asiakirjan alussa");
           if (asiakirja > 0) virheenAsiakirja = asiakirja + 1;
           if (!omiaTavuja) omaAlku = kohta(p);
