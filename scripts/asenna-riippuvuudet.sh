@@ -11,7 +11,7 @@ paketit=(
   xvfb xauth hyperfine poppler-utils imagemagick
   fonts-dejavu-core fonts-liberation2 time dpkg-dev file
   libclang-rt-14-dev
-  libexpat1-dev
+  libexpat1-dev libxml2-utils
   msitools wixl appstream desktop-file-utils
 )
 
