@@ -1,6 +1,6 @@
 # The Windows installer kolvanto-<version>.msi, made with wixl in every build of the Windows
 # preset. The window kolvanto.exe and its Start-menu shortcuts go in when that target exists.
-find_program(WIXL wixl)
+kolvanto_ohjelma(WIXL wixl)
 if(NOT WIXL)
   message(WARNING "wixl (msitools) puuttuu: MSI-asennuspakettia ei tehdä")
   return()

@@ -1,19 +1,11 @@
 #!/usr/bin/env bash
-# Installs what the build and tests need and is missing. Safe to run again.
+# Installs what the build and tests need and is missing (the list: scripts/paketit.txt), without
+# the packages' recommendations: what the project runs must be named there or be a hard
+# dependency of a named package (scripts/tyokalut.sh checks it). Safe to run again.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
-paketit=(
-  build-essential g++ clang cmake ninja-build pkg-config
-  googletest libgtest-dev
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-l10n-tools libgl-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64
-  xvfb xauth hyperfine poppler-utils imagemagick
-  fonts-dejavu-core fonts-liberation2 time dpkg-dev file
-  libclang-rt-14-dev
-  libexpat1-dev libxml2-utils
-  msitools wixl appstream desktop-file-utils
-)
+mapfile -t paketit < <(sed 's/#.*//' scripts/paketit.txt | tr -s ' \t' '\n\n' | sed '/^$/d')
 
 puuttuvat=()
 for p in "${paketit[@]}"; do

@@ -233,7 +233,7 @@ echo "msi: poistettu; jäljelle jäi:"
 (cd build/windows && cpack -G ZIP >/dev/null)
 zip="$(ls -t build/windows/kolvanto-*-windows.zip | head -1)"
 mkdir "$raapu/win"
-(cd "$raapu/win" && python3 -m zipfile -e "$juuri/$zip" .)
+(cd "$raapu/win" && cmake -E tar xf "$juuri/$zip")
 for f in README.txt kayttoohje.txt kolvanto-cli.exe kolvanto.exe; do [[ -f "$raapu/win/$f" ]] || vika "$f puuttuu ZIPistä"; done
 w "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018"
 echo "zip: $zip, kolvanto.exe mukana, kolvanto-cli.exe toimii Winessä"
