@@ -121,7 +121,7 @@ struct Camt : ::testing::Test {
     if (alusta::onWindows || polut.empty()) return;  // xmllint is Linux's
     std::vector<std::string> argumentit = {"--noout", "--schema", std::string(KOLVANTO_CAMT) + "/" + skeema + ".xsd"};
     argumentit.insert(argumentit.end(), polut.begin(), polut.end());
-    const auto t = testi::ajaOhjelma("/usr/bin/xmllint", argumentit);
+    const auto t = testi::ajaOhjelma(KOLVANTO_XMLLINT, argumentit);
     EXPECT_EQ(t.koodi, 0) << t.virhe;
   }
 };
