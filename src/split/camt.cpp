@@ -58,6 +58,7 @@ enum Kentta { kId, kCreDtTm, kFrDtTm, kToDtTm, kIban, kOthrId, kNm, kOrgId, kent
 
 struct Lausunto {
   std::uint64_t alku = 0, loppu = 0;
+  std::uint64_t edellinen = 0;  // the end of the element before it in the list (group header, statement)
   std::int64_t rivi = 0;
   std::array<std::string, kenttia> teksti;
   std::array<bool, kenttia> on{};
@@ -74,6 +75,7 @@ struct Asiakirja {
   std::uint64_t juuri = 0;           // the root's "<"
   std::uint64_t ensimmainen = 0;     // the first statement's "<"
   std::uint64_t viimeinenLoppu = 0;  // one past the last statement
+  std::uint64_t sisar = 0;           // one past the list's last element so far
   std::uint64_t loppu = 0;           // one past the root's end tag
   std::int64_t lausuntoja = 0;
   bool lista = false;                // the statement list element was seen
@@ -147,6 +149,7 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}, std::uint64_t
               lausunnossa = true;
               l = Lausunto{};
               l.alku = e.alku;
+              l.edellinen = d.sisar ? d.sisar : e.alku;
               l.rivi = e.rivi;
               if (d.lausuntoja == 0) d.ensimmainen = e.alku;
             } else if (oma && e.paikallinen == "GrpHdr" && !d.ryhma && d.lausuntoja == 0) {
@@ -197,6 +200,7 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}, std::uint64_t
           break;
         case xml::Laji::Loppu:
           syvyys = e.syvyys - 1;
+          if (e.syvyys == 3) d.sisar = e.loppu;
           if (kentta != kEi && e.syvyys == kentanSyvyys) {
             l.on[kentta] = true;
             kentta = kEi;
@@ -636,7 +640,8 @@ class Jakaja : public Kasittelija {
       polku = &tassa_.emplace(std::move(nimi), std::move(ratkaistu)).first->second;
     }
     avaa(*polku);
-    kopioi(l.alku, l.loppu);
+    // The white space before it in the list goes with it, so the file keeps the bank's layout.
+    kopioi(l.alku, l.loppu, l.edellinen);
     ++tiedosto(*polku).eria;
   }
 
@@ -796,10 +801,25 @@ class Jakaja : public Kasittelija {
     ulosPolku_ = polku;
   }
 
-  // The input's bytes [alku, loppu) to the open file, as they are.
-  void kopioi(std::uint64_t alku, std::uint64_t loppu) {
+  // The input's bytes [alku, loppu) to the open file, as they are; from valkoinen on when
+  // what lies between (a short gap) is white space only.
+  void kopioi(std::uint64_t alku, std::uint64_t loppu, std::uint64_t valkoinen = 0) {
     ikkuna_.unohda();
-    syote_.siirry(alku);
+    if (valkoinen && valkoinen < alku && alku - valkoinen <= 256) {
+      char vali[256];
+      const std::size_t n = static_cast<std::size_t>(alku - valkoinen);
+      syote_.siirry(valkoinen);
+      std::size_t m = 0;
+      while (m < n) {
+        const std::size_t r = syote_.lue(vali + m, n - m);
+        if (r == 0) euro::heitaVirhe(euro::virhenro::laitevirhe, syote_.polku());
+        m += r;
+      }
+      if (std::all_of(vali, vali + n, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }))
+        ulos_.kirjoita(vali, n);
+    } else {
+      syote_.siirry(alku);
+    }
     while (alku < loppu) {
       const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(puskuri_.size(), loppu - alku));
       const std::size_t m = syote_.lue(puskuri_.data(), n);
