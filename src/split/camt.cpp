@@ -716,11 +716,13 @@ class Jakaja : public Kasittelija {
       if (i != tilat_.end()) {
         Tila& t = i->second;
         if (t.asiakirja == d.numero && t.tunnus == d.tunnus) return polku;  // another key, same name
-        if (t.jatkettava && t.tunnus == d.tunnus && leikkaa(d, polku, t.hanta)) {
-          aloita(polku, t, d, false);
-          return polku;
+        if (t.jatkettava && t.tunnus == d.tunnus) {
+          if (leikkaa(d, polku, t.hanta)) {
+            aloita(polku, t, d, false);
+            return polku;
+          }
+          t.jatkettava = false;  // changed by someone else meanwhile
         }
-        t.jatkettava = false;
       } else if (!onOlemassa(polku)) {
         Tila& t = tilat_[polku];
         t.tunnus = d.tunnus;
