@@ -375,7 +375,7 @@ class Lukuikkuna {
   // The byte at kohta, or -1 past the end.
   int tavu(std::uint64_t kohta) {
     if (kohta < alku_ || kohta >= alku_ + data_.size()) {
-      data_.resize(64 * 1024);
+      data_.resize(koko_);
       t_.siirry(kohta);
       std::size_t n = 0;
       while (n < data_.size()) {
@@ -395,11 +395,19 @@ class Lukuikkuna {
     return true;
   }
   void unohda() { data_.clear(); }
+  // The bytes from kohta on that the window holds (read in when it does not hold kohta);
+  // empty past the end. The statements come in file order, so most copies need no read.
+  std::string_view osa(std::uint64_t kohta) {
+    if (tavu(kohta) < 0) return {};
+    return std::string_view(data_).substr(static_cast<std::size_t>(kohta - alku_));
+  }
+  void asetaKoko(std::size_t koko) { koko_ = koko; }
 
  private:
   alusta::Tiedosto& t_;
   std::uint64_t alku_ = 0;
   std::string data_;
+  std::size_t koko_ = 64 * 1024;
 };
 
 // Where a company document copied from d begins: at its XML declaration, or at the first thing
@@ -626,8 +634,11 @@ class Jakaja : public Kasittelija {
  public:
   Jakaja(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
          const Kirjanpito* kirja)
-      : kohde_(kohde), nimet_(a), y_(y), syote_(polku, alusta::Tila::lue), ikkuna_(syote_),
-        puskuri_(puskurinKoko, '\0'), kirja_(kirja) {}
+      : kohde_(kohde), nimet_(a), y_(y), syote_(polku, alusta::Tila::lue), ikkuna_(syote_), paa_(syote_),
+        kirja_(kirja) {
+    ikkuna_.asetaKoko(puskurinKoko);
+    paa_.asetaKoko(std::min<std::size_t>(puskurinKoko, 4096));
+  }
 
   void lausunto(const Asiakirja& d, const Lausunto& l) override {
     const std::string& pohja = nimet_.nimi(d, l);
@@ -641,7 +652,7 @@ class Jakaja : public Kasittelija {
     }
     avaa(*polku);
     // The white space before it in the list goes with it, so the file keeps the bank's layout.
-    kopioi(l.alku, l.loppu, l.edellinen);
+    kopioi(ikkuna_, l.alku, l.loppu, l.edellinen);
     ++tiedosto(*polku).eria;
   }
 
@@ -649,18 +660,18 @@ class Jakaja : public Kasittelija {
     if (kosketut_.empty()) return;
     // The document's end, with the line end after its root, if any.
     std::uint64_t loppu = d.loppu;
-    if (ikkuna_.tavu(loppu) == '\r' && ikkuna_.tavu(loppu + 1) == '\n') loppu += 2;
-    else if (ikkuna_.tavu(loppu) == '\n') loppu += 1;
+    if (paa_.tavu(loppu) == '\r' && paa_.tavu(loppu + 1) == '\n') loppu += 2;
+    else if (paa_.tavu(loppu) == '\n') loppu += 1;
     std::string hanta;
     const bool pitka = loppu - d.viimeinenLoppu > hannanRaja;
     if (!pitka) {
-      for (std::uint64_t k = d.viimeinenLoppu; k < loppu; ++k) hanta += static_cast<char>(ikkuna_.tavu(k));
+      for (std::uint64_t k = d.viimeinenLoppu; k < loppu; ++k) hanta += static_cast<char>(paa_.tavu(k));
     }
     for (const std::string& polku : kosketut_) {
       Tila& t = tilat_[polku];
       avaa(polku);
       if (t.uusi) {
-        if (pitka) kopioi(d.viimeinenLoppu, loppu);
+        if (pitka) kopioi(paa_, d.viimeinenLoppu, loppu);
         else ulos_.kirjoita(hanta);
         t.hanta = hanta;
         t.jatkettava = !pitka;
@@ -770,7 +781,7 @@ class Jakaja : public Kasittelija {
     if (uusi) {
       kirjaa(d, "N " + koodaa(polku));
       avaa(polku);
-      kopioi(paanAlku(ikkuna_, d), d.ensimmainen);
+      kopioi(paa_, paanAlku(paa_, d), d.ensimmainen);
     }
   }
 
@@ -805,28 +816,21 @@ class Jakaja : public Kasittelija {
 
   // The input's bytes [alku, loppu) to the open file, as they are; from valkoinen on when
   // what lies between (a short gap) is white space only.
-  void kopioi(std::uint64_t alku, std::uint64_t loppu, std::uint64_t valkoinen = 0) {
-    ikkuna_.unohda();
+  void kopioi(Lukuikkuna& w, std::uint64_t alku, std::uint64_t loppu, std::uint64_t valkoinen = 0) {
     if (valkoinen && valkoinen < alku && alku - valkoinen <= 256) {
-      char vali[256];
-      const std::size_t n = static_cast<std::size_t>(alku - valkoinen);
-      syote_.siirry(valkoinen);
-      std::size_t m = 0;
-      while (m < n) {
-        const std::size_t r = syote_.lue(vali + m, n - m);
-        if (r == 0) euro::heitaVirhe(euro::virhenro::laitevirhe, syote_.polku());
-        m += r;
+      std::uint64_t k = valkoinen;
+      while (k < alku) {
+        const int c = w.tavu(k);
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') break;
+        ++k;
       }
-      if (std::all_of(vali, vali + n, [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }))
-        ulos_.kirjoita(vali, n);
-    } else {
-      syote_.siirry(alku);
+      if (k == alku) alku = valkoinen;
     }
     while (alku < loppu) {
-      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(puskuri_.size(), loppu - alku));
-      const std::size_t m = syote_.lue(puskuri_.data(), n);
-      if (m == 0) euro::heitaVirhe(euro::virhenro::laitevirhe, syote_.polku());
-      ulos_.kirjoita(puskuri_.data(), m);
+      const std::string_view v = w.osa(alku);
+      if (v.empty()) euro::heitaVirhe(euro::virhenro::laitevirhe, syote_.polku());
+      const std::size_t m = static_cast<std::size_t>(std::min<std::uint64_t>(v.size(), loppu - alku));
+      ulos_.kirjoita(v.data(), m);
       alku += m;
     }
   }
@@ -844,8 +848,8 @@ class Jakaja : public Kasittelija {
   Nimet nimet_;
   Yhteenveto& y_;
   alusta::Tiedosto syote_;
-  Lukuikkuna ikkuna_;
-  std::string puskuri_;
+  Lukuikkuna ikkuna_;  // the statements, in file order
+  Lukuikkuna paa_;     // a document's head and end
   alusta::Tiedosto ulos_;
   std::string ulosPolku_;
   std::unordered_map<std::string, Tila> tilat_;          // every file this run wrote or looked at
