@@ -657,7 +657,19 @@ class Jakaja : public Kasittelija {
   }
 
   void asiakirjanLoppu(const Asiakirja& d) override {
-    if (kosketut_.empty()) return;
+    if (!kosketut_.empty()) paata(d);
+    // The journal moves past the document (a document without statements too) before its undo
+    // records go: a kill between the two leaves records of an older document, which the
+    // journal's offset shows are not to be undone.
+    if (kirja_) {
+      kirja_->edistyi(d.loppu);
+      if (lokissa_ > 0) loki_.katkaise(0);
+      lokissa_ = 0;
+    }
+  }
+
+  // The document's end to every file it wrote to.
+  void paata(const Asiakirja& d) {
     // The document's end, with the line end after its root, if any.
     std::uint64_t loppu = d.loppu;
     if (paa_.tavu(loppu) == '\r' && paa_.tavu(loppu + 1) == '\n') loppu += 2;
@@ -683,13 +695,6 @@ class Jakaja : public Kasittelija {
     sulje();
     kosketut_.clear();
     tassa_.clear();
-    // The journal moves past the document before its undo records go: a kill between the two
-    // leaves records of an older document, which the journal's offset shows are not to be undone.
-    if (kirja_) {
-      kirja_->edistyi(d.loppu);
-      if (lokissa_ > 0) loki_.katkaise(0);
-      lokissa_ = 0;
-    }
   }
 
   // After a complete split: the undo records are not needed any more.

@@ -45,6 +45,7 @@ struct CamtKesken : ::testing::Test {
   const std::string pohja = asiakirja({lausunto("P1", "1111111-1"), lausunto("P2", "2222222-2")});
   const std::string eka = asiakirja({lausunto("E1", "1111111-1"), lausunto("E2", "3333333-3"),
                                      lausunto("E3", "2222222-2"), lausunto("E4", "1111111-1")}) +
+                          asiakirja({}) +  // no statements: the journal moves past it all the same
                           asiakirja({lausunto("E5", "3333333-3"), lausunto("E6", "4444444-4")}) +
                           asiakirja({lausunto("E7", "2222222-2")});
   const std::string toka = asiakirja({lausunto("T1", "4444444-4"), lausunto("T2", "1111111-1")});
