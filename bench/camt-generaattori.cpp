@@ -83,6 +83,7 @@ struct Asetukset {
   std::string versio = "kaikki";  // 02, 04, 08 or kaikki
   int lf = 50;             // per cent of documents with LF line ends (the rest CR LF)
   bool yksi = false;       // one document of the whole size
+  bool sama = false;       // every document in the first one's message, version, prefix and declarations
   std::string polku;
 };
 
@@ -164,7 +165,7 @@ class Kirjoittaja {
     static const char* etuliitteet[] = {"", "", "camt:", "ns2:"};
     std::string p = etuliitteet[arpa_.alle(4)];
     // One document: every day's statements in the first day's message, version and prefix.
-    if (a_.yksi && !ensimmainen) {
+    if ((a_.yksi || a_.sama) && !ensimmainen) {
       viesti = viesti_;
       versio = versio_;
       nl = nl_;
@@ -187,7 +188,9 @@ class Kirjoittaja {
     if (arpa_.prosentti(30)) s += "<!-- haettu " + aika + " -->" + nl;
     const std::string xmlns = p.empty() ? "xmlns" : "xmlns:" + p.substr(0, p.size() - 1);
     s += "<" + p + "Document " + xmlns + "=\"" + ns + "\"";
-    if (arpa_.prosentti(30)) s += " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"";
+    const bool xsi = arpa_.prosentti(30);
+    if ((a_.yksi || a_.sama) && !ensimmainen ? xsi_ : xsi) s += " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"";
+    if (ensimmainen) xsi_ = xsi;
     s += ">" + nl;
     s += "  <" + p + juuri + ">" + nl;
     s += "    <" + p + "GrpHdr><" + p + "MsgId>MSG" + std::to_string(paiva) + "</" + p + "MsgId><" + p +
@@ -269,6 +272,7 @@ class Kirjoittaja {
   const Asetukset& a_;
   Arpa arpa_;
   int viesti_ = 0, versio_ = 0;
+  bool xsi_ = false;
   std::string nl_, p_;
   std::vector<Yritys> yritykset_;
 };
@@ -298,6 +302,7 @@ int main(int argc, char** argv) {
     else if (s == "--versio" && arvo) a.versio = argv[++i];
     else if (s == "--lf" && arvo) a.lf = std::atoi(argv[++i]);
     else if (s == "--yksi") a.yksi = true;
+    else if (s == "--sama") a.sama = true;
     else if (s[0] != '-' && a.polku.empty()) a.polku = s;
     else {
       a.polku.clear();
@@ -308,7 +313,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "käyttö: camt-generaattori [--koko N[K|M|G]] [--yrityksia N] [--siemen N]\n"
                  "  [--ilman-tunnusta %%] [--ilman-nimea %%] [--viesti 052|053|054|kaikki]\n"
-                 "  [--versio 02|04|08|kaikki] [--lf %%] [--yksi] TIEDOSTO\n");
+                 "  [--versio 02|04|08|kaikki] [--lf %%] [--yksi] [--sama] TIEDOSTO\n");
     return 2;
   }
   return Kirjoittaja(a).aja();
