@@ -17,13 +17,13 @@ set(KOLVANTO_MSI_SEURAAVA "${_msi_vuosi}.${PROJECT_VERSION_MINOR}.${_msi_seuraav
 file(RELATIVE_PATH _msi_lahde ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
 set(MSI_CLI "$<PATH:RELATIVE_PATH,$<TARGET_FILE:kolvanto-cli>,${CMAKE_BINARY_DIR}>")
 set(MSI_README "${_msi_lahde}/README.md")
-set(MSI_OHJE "${_msi_lahde}/docs/kayttoohje.md")
+file(RELATIVE_PATH MSI_OHJE ${CMAKE_BINARY_DIR} ${KOLVANTO_OHJE_HTML})
 set(MSI_KUVAT "")
 foreach(kuva ${KOLVANTO_OHJEKUVAT})
   get_filename_component(nimi ${kuva} NAME)
   string(APPEND MSI_KUVAT "              <File Id=\"${nimi}\" Name=\"${nimi}\" Source=\"${_msi_lahde}/docs/${nimi}\" KeyPath=\"no\"/>\n")
 endforeach()
-set(_msi_riippuvuudet kolvanto-cli)
+set(_msi_riippuvuudet kolvanto-cli kayttoohje)
 set(MSI_IKKUNA "")
 set(MSI_PIKAKUVAKKEET "")
 set(MSI_IKKUNA_VIITTEET "")
@@ -64,7 +64,7 @@ add_custom_command(
   OUTPUT ${KOLVANTO_MSI}
   COMMAND ${WIXL} -a x64 -D Versio=${KOLVANTO_MSI_VERSIO} -D Seuraava=${KOLVANTO_MSI_SEURAAVA} -o ${KOLVANTO_MSI} ${KOLVANTO_WXS}
   DEPENDS ${_msi_riippuvuudet} ${KOLVANTO_WXS} ${PROJECT_SOURCE_DIR}/README.md
-          ${PROJECT_SOURCE_DIR}/docs/kayttoohje.md ${KOLVANTO_OHJEKUVAT}
+          ${KOLVANTO_OHJE_HTML} ${KOLVANTO_OHJEKUVAT}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "MSI-asennuspaketti kolvanto-${PROJECT_VERSION}.msi"
   VERBATIM)

@@ -71,9 +71,9 @@ inline void kirjoita(const fs::path& p, std::string_view sisalto) {
   VARMISTA(f.good());
 }
 
-// Lines as the program's own files define them: CR LF or a lone CR ends one, a lone LF is a
-// character (tiliote: a lone LF ends one too, as in the statement file); a last line without
-// an end counts, an empty input has none.
+// Lines: CR LF or a lone CR ends one, a lone LF is a character (tiliote: a lone LF ends one
+// too, as the program reads the statement file and its own files); a last line without an end
+// counts, an empty input has none.
 inline std::vector<std::string> rivit(std::string_view s, bool tiliote = false) {
   std::vector<std::string> tulos;
   std::size_t i = 0;

@@ -3,7 +3,7 @@
 # - the Debian package, unpacked into a scratch root and run by an ordinary user: kolvanto-cli
 #   and an unattended `kolvanto aja` (Qt offscreen) with a prepared settings file; the user's
 #   data folder must be made and hold the settings, nothing may be written beside the program;
-# - its desktop entry and AppStream metadata, validated;
+# - its desktop entry and AppStream metadata validated, and lintian finding no error;
 # - the Windows MSI in a fresh Wine prefix: installed silently, kolvanto-cli (and, once the
 #   package holds it, `kolvanto.exe aja` on an Xvfb display :95-:97) run from the installed
 #   folder, installed again over itself, upgraded by a newer package, refused a downgrade,
@@ -28,9 +28,20 @@ for f in usr/bin/kolvanto usr/bin/kolvanto-cli usr/share/applications/kolvanto.d
          usr/share/icons/hicolor/scalable/apps/kolvanto.svg \
          usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml \
          usr/share/doc/kolvanto/README.md usr/share/doc/kolvanto/kayttoohje.md \
+         usr/share/doc/kolvanto/kayttoohje.html usr/share/doc/kolvanto/copyright \
+         usr/share/doc/kolvanto/changelog.gz usr/share/man/man1/kolvanto.1.gz \
+         usr/share/man/man1/kolvanto-cli.1.gz \
          usr/share/doc/kolvanto/frmMain.png usr/share/doc/kolvanto/frmPulma.png; do
   [[ -e "$raapu/juuri/$f" ]] || vika "puuttuu paketista: $f"
 done
+# The guide's pictures lie beside it, under the names it uses.
+for kuva in $(grep -o 'src="[^"]*"' "$raapu/juuri/usr/share/doc/kolvanto/kayttoohje.html" | cut -d'"' -f2); do
+  [[ -f "$raapu/juuri/usr/share/doc/kolvanto/$kuva" ]] || vika "käyttöohjeen kuva $kuva puuttuu paketista"
+done
+# What Debian asks of a package; warnings are shown, errors stop the test.
+lintian --tag-display-limit 0 "$deb" >"$raapu/lintian.txt" 2>&1 || true
+sed 's/^/  lintian: /' "$raapu/lintian.txt"
+! grep -q '^E: ' "$raapu/lintian.txt" || vika "lintian löysi virheitä paketista"
 "$raapu/juuri/usr/bin/kolvanto-cli" --version | grep -qx "kolvanto-cli 21.8.2018"
 
 appstreamcli validate --no-net --pedantic "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml" \
@@ -130,9 +141,14 @@ paikallinen="$(w cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')"
 kansio="$(winepath -u "$paikallinen\\Programs\\kolvanto" 2>/dev/null)"
 kansio="${kansio%/}"
 valikko="$(winepath -u "$(w cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" 2>/dev/null)"
-ohjelmat=(kolvanto-cli.exe README.txt kayttoohje.txt frmMain.png frmPulma.png)
+ohjelmat=(kolvanto-cli.exe README.txt kayttoohje.html frmMain-win32.png frmPulma-win32.png)
 ((ikkuna)) && ohjelmat+=(kolvanto.exe)
 for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "ei asentunut: $kansio/$f"; done
+grep -q 'src="frmMain-win32.png"' "$kansio/kayttoohje.html" || vika "Windowsin käyttöohje ei näytä Windowsin kuvia"
+[[ -f "$valikko/kolvanto - käyttöohje.lnk" ]] || vika "Käynnistä-valikosta puuttuu kolvanto - käyttöohje"
+# The table is in the package's code page: "ä" and "ö" are single bytes there.
+taulu Shortcut | grep -aP '\tkolvanto - k.{1,2}ytt.{1,2}ohje\t' | grep -aq 'kayttoohje.html' \
+  || vika "pikakuvake 'kolvanto - käyttöohje' ei avaa käyttöohjetta"
 if ((ikkuna)); then
   for l in "kolvanto.lnk" "kolvanto - paloittele heti.lnk"; do
     [[ -f "$valikko/$l" ]] || vika "Käynnistä-valikosta puuttuu $l"
@@ -221,7 +237,7 @@ echo "msi: päivitetty paikalleen versioon 18.8.22, vanhempaa ei asennettu sen p
 msiexec /x "$raapu/uudempi.msi" || vika "poisto epäonnistui"
 [[ "$(asennetut)" == 0 ]] || vika "kolvanto jäi asennettujen luetteloon"
 for f in "${ohjelmat[@]}"; do [[ ! -e "$kansio/$f" ]] || vika "poisto jätti: $f"; done
-for l in "kolvanto.lnk" "kolvanto - paloittele heti.lnk"; do [[ ! -e "$valikko/$l" ]] || vika "poisto jätti pikakuvakkeen $l"; done
+for l in "kolvanto.lnk" "kolvanto - paloittele heti.lnk" "kolvanto - käyttöohje.lnk"; do [[ ! -e "$valikko/$l" ]] || vika "poisto jätti pikakuvakkeen $l"; done
 w reg query 'HKCU\Software\Vombra\kolvanto' >/dev/null 2>&1 && vika "poisto jätti rekisteriavaimen"
 [[ "$(summa)" == "$ennen" ]] || vika "poisto vei tai muutti ohjelman kirjoittamia tiedostoja"
 echo "msi: poistettu; jäljelle jäi:"
@@ -234,6 +250,6 @@ echo "msi: poistettu; jäljelle jäi:"
 zip="$(ls -t build/windows/kolvanto-*-windows.zip | head -1)"
 mkdir "$raapu/win"
 (cd "$raapu/win" && cmake -E tar xf "$juuri/$zip")
-for f in README.txt kayttoohje.txt kolvanto-cli.exe kolvanto.exe; do [[ -f "$raapu/win/$f" ]] || vika "$f puuttuu ZIPistä"; done
+for f in README.txt kayttoohje.html frmMain-win32.png kolvanto-cli.exe kolvanto.exe; do [[ -f "$raapu/win/$f" ]] || vika "$f puuttuu ZIPistä"; done
 w "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018"
 echo "zip: $zip, kolvanto.exe mukana, kolvanto-cli.exe toimii Winessä"

@@ -25,21 +25,73 @@ using euro::ansi;
 void virheeseen(const std::string& s) { alusta::kirjoitaKonsoliin(2, s); }
 void tulosteeseen(const std::string& s) { alusta::kirjoitaKonsoliin(1, s); }
 
+// The split's question about a missing target folder, and its answer when the folder is not
+// made: the window's words, which a log read afterwards must not take for a waiting prompt.
+const std::string kysymysLuodaanko = "LUODAANKO HAKEMISTO";
+const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
+
 // Messages go to standard error; questions are answered by the options, never by waiting.
 class KonsoliViestit : public euro::Viestilaatikko {
  public:
   explicit KonsoliViestit(bool kylla) : kylla_(kylla) {}
   int nayta(const std::string& teksti, const std::string& otsikko, int tyyli) override {
+    const bool kysymys = (tyyli & 0x0F) == 4;
+    if (kysymys && otsikko == kysymysLuodaanko) {
+      kysyttiin_ = true;
+      if (kylla_) return euro::vastaus::kylla;
+      // Said here once, with what to do; the window's "... ei tehty" that follows is dropped.
+      virheeseen(otsikkoEiLuoda + ": " + kansio(teksti) +
+                 ansi(" ei löydy. Luo hakemisto tai anna valinta --luo-hakemisto.\n"));
+      ohitaEiTehty_ = true;
+      return euro::vastaus::ei;
+    }
+    if (ohitaEiTehty_ && otsikko == otsikkoEiLuoda) {
+      ohitaEiTehty_ = false;
+      return euro::vastaus::ok;
+    }
     virheeseen((otsikko.empty() ? std::string(euro::ohjelmanOtsikko) : otsikko) + ": " + teksti +
                "\n");
-    if ((tyyli & 0x0F) == 4) return kylla_ ? euro::vastaus::kylla : euro::vastaus::ei;
+    if (kysymys) return kylla_ ? euro::vastaus::kylla : euro::vastaus::ei;
     return euro::vastaus::ok;
   }
   void palautaHiiri() override {}
+  // Whether the split asked to make the target folder.
+  bool kysyttiin() const { return kysyttiin_; }
 
  private:
+  // "Hakemistoa X ei löydy, luodaanko se? " gives "Hakemistoa X".
+  static std::string kansio(const std::string& kysymys) {
+    const std::string loppu = ansi(" ei löydy, luodaanko se? ");
+    if (kysymys.size() >= loppu.size() &&
+        kysymys.compare(kysymys.size() - loppu.size(), loppu.size(), loppu) == 0)
+      return kysymys.substr(0, kysymys.size() - loppu.size());
+    return kysymys;
+  }
+
   bool kylla_;
+  bool kysyttiin_ = false;
+  bool ohitaEiTehty_ = false;
 };
+
+// "49:65": whole positions from 1 on, the last not before the first. Longer lines than the
+// 16-bit text routines take cannot hold a key further out.
+bool positiopari(const std::string& teksti, std::string& alku, std::string& loppu) {
+  auto luku = [](const std::string& s, long& n) {
+    if (s.empty() || s.size() > 5) return false;
+    n = 0;
+    for (char c : s) {
+      if (c < '0' || c > '9') return false;
+      n = n * 10 + (c - '0');
+    }
+    return true;
+  };
+  const auto kp = teksti.find(':');
+  if (kp == std::string::npos) return false;
+  alku = euro::trimmaa(teksti.substr(0, kp));
+  loppu = euro::trimmaa(teksti.substr(kp + 1));
+  long a = 0, l = 0;
+  return luku(alku, a) && luku(loppu, l) && a >= 1 && l >= a && l <= 32767;
+}
 
 // "1 erä", "2 erää".
 std::string maara(std::int64_t n, const char* yksi, const char* monta) {
@@ -77,12 +129,16 @@ std::string ohje() {
       "\n"
       "Paluuarvot:\n"
       "  0   paloiteltu (--esikatselu: esikatselu tulostettu)\n"
-      "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu, XML-tiedosto hylätty)\n"
+      "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu; tavallinen, kun\n"
+      "      uutta tiliotetiedostoa ei vielä ole; XML-tiedosto hylätty)\n"
       "  2   paloittelu keskeytyi virheeseen\n"
       "  64  virheellinen komentorivi\n"
       "\n"
       "Esimerkki:\n"
-      "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n");
+      "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n"
+      "\n"
+      "Käyttöohje: kayttoohje.html (Linuxissa /usr/share/doc/kolvanto, Windowsissa\n"
+      "ohjelman hakemistossa). Tuki: Vombra Oy, tuki@vombra.fi, (09) 123 4567.\n");
 }
 
 int kayttovirheIlmoitus(const std::string& viesti) {
@@ -164,10 +220,15 @@ int suorita(const std::vector<std::string>& argumentit) {
         tunniste = T::tilinumero;
       } else if (*avain == "nimi") {
         tunniste = T::tilinomistajanNimi;
-      } else if (auto kp = avain->find(':'); kp != std::string::npos) {
+      } else if (avain->find(':') != std::string::npos) {
+        std::string alku, loppu;
+        if (!positiopari(*avain, alku, loppu))
+          return kayttovirheIlmoitus(
+              ansi("virheelliset positiot ") + *avain +
+              ansi(": anna ALKU:LOPPU kokonaislukuina 1-32767, ALKU enintään LOPPU, esim. 49:65"));
         tunniste = T::positiot;
-        posAlku = avain->substr(0, kp);
-        posLoppu = avain->substr(kp + 1);
+        posAlku = alku;
+        posLoppu = loppu;
       } else {
         return kayttovirheIlmoitus(ansi("tuntematon paloitteluehto: ") + *avain);
       }
@@ -232,7 +293,14 @@ int suorita(const std::vector<std::string>& argumentit) {
   if (posAlku) a.txtPosAlku = *posAlku;
   if (posLoppu) a.txtPosLoppu = *posLoppu;
   if (aikaleima) a.chkAikaleimaaPaloiteltava = *aikaleima;
-  if (a.txtPaloiteltavaTiedosto.empty()) return kayttovirheIlmoitus(ansi("tiliotetiedosto puuttuu"));
+  if (a.txtPaloiteltavaTiedosto.empty()) {
+    // The usual case on a new account: nothing saved yet in the window.
+    const std::string mista =
+        asetukset ? *asetukset : settings::asetustiedosto(ohjelma.datahakemisto);
+    return kayttovirheIlmoitus(
+        ansi("tiliotetiedosto puuttuu: anna se komentorivillä tai tallenna se ikkunassa "
+             "(Tallenna oletusarvoiksi) asetustiedostoon ") + mista);
+  }
 
   // Relative paths of the settings file are taken from the data directory, as in the window.
   a.txtPaloiteltavaTiedosto = absoluuttinen(a.txtPaloiteltavaTiedosto);
@@ -240,9 +308,13 @@ int suorita(const std::vector<std::string>& argumentit) {
     a.txtTallennusHakemisto = absoluuttinen(a.txtTallennusHakemisto);
 
   if (esikatselu) {
-    // The preview's own bytes, CR LF lines as they are; nothing is started.
+    // The preview's own bytes, CR LF lines as they are, so that a redirected preview is the
+    // window's file; a terminal is shown readable text. Nothing is started.
     try {
-      bool naytetty = split::esikatselu(a, [](const std::string& osa) { alusta::kirjoitaTavut(1, osa); });
+      const bool paate = alusta::onPaate(1);
+      bool naytetty = split::esikatselu(a, [paate](const std::string& osa) {
+        alusta::kirjoitaTavut(1, paate ? alusta::luettavaksi(osa) : osa);
+      });
       return naytetty ? valmis : tarkistusPysaytti;
     } catch (...) {
       euro::Virhe v = euro::nykyinenVirhe();
@@ -260,6 +332,10 @@ int suorita(const std::vector<std::string>& argumentit) {
   split::PaloitteluTulos tulos = split::paloittele(a);
 
   euro::asetaVirheKasittelija(edellinenKasittelija);
+
+  // The folder was made when the run got past it.
+  if (viestit.kysyttiin() && !tulos.kohdehakemisto.empty())
+    tulosteeseen(ansi("Luotiin hakemisto ") + tulos.kohdehakemisto + "\n");
 
   // In pieces of some 64 KiB: the summary may be long, and is not held twice.
   const auto& y = tulos.yhteenveto;

@@ -25,7 +25,8 @@ void tarkistaPituus(const std::string& s) {
 template <typename Rutiini>
 void kayRivit(const std::string& tiedosto, Rutiini&& rivilla) {
   alusta::Tiedosto f(tiedosto, alusta::Tila::lue);
-  RiviLukija lukija([&](char* b, std::size_t n) { return f.lue(b, n); });
+  RiviLukija lukija([&](char* b, std::size_t n) { return f.lue(b, n); }, 64 * 1024,
+                    Rivisaanto::tiliote);
   std::string rivi;
   while (lukija.lueRivi(rivi))
     if (!rivilla(rivi)) break;

@@ -1,7 +1,8 @@
-// The one reader of text lines in the program. A line ends at CR LF or at a lone CR; in the
-// statement file also at a lone LF (an LF-ended statement must not run into one line); in the
-// program's own files a lone LF is an ordinary character. A last line without an end is a
-// line; an empty file has no lines. Streams through a fixed buffer.
+// The one reader of text lines in the program. A line ends at CR LF or at a lone CR; by the
+// statement rule also at a lone LF. The program reads every file of its own by that rule too:
+// an LF-ended statement must not run into one line, and settings, kysytulo.oma and the marker
+// file are edited by hand with editors that end lines with LF. A last line without an end is
+// a line; an empty file has no lines. Streams through a fixed buffer.
 #pragma once
 
 #include <cstddef>
@@ -14,8 +15,8 @@ namespace euro {
 
 // Which bytes end a line.
 enum class Rivisaanto {
-  omat,     // CR LF or a lone CR: settings, kysytulo.oma, the marker file
-  tiliote,  // CR LF, a lone CR or a lone LF: the statement file
+  omat,     // CR LF or a lone CR; a lone LF is an ordinary character
+  tiliote,  // CR LF, a lone CR or a lone LF: the statement file and the program's own files
 };
 
 // Reads at most n bytes into buf, answers how many; 0 means end of input. May throw.

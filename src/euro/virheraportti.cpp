@@ -65,7 +65,7 @@ void kirjaaVirhelokiin(const std::string& raportti) noexcept {
     const std::string merkinta =
         fe_Virheraportti() + rn + raportti + rn + std::string(70, '-') + rn;
     alusta::Tiedosto loki(polku, alusta::Tila::lisaaOmaan);
-    loki.kirjoita(merkinta);
+    loki.kirjoita(alusta::luettavaksi(merkinta));
     loki.sulje();
   } catch (...) {
     // The report has been shown already; there is nowhere else to tell.

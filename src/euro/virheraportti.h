@@ -22,7 +22,8 @@ std::string raporttiteksti(const Vikailmoitus& v);
 std::string hakuehdot(const Vikailmoitus& v);
 
 // Appends the entry of a report to "virhelog.txt" in the data directory, creating the file
-// when it is missing. Silent when the log cannot be written.
+// when it is missing: Windows-1252 on Windows, UTF-8 elsewhere, so that the office can read
+// and mail it. Silent when the log cannot be written.
 void kirjaaVirhelokiin(const std::string& raportti) noexcept;
 
 // The central error handler behind fe_Virhe: the advice for error 94, the report in the

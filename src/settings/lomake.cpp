@@ -98,7 +98,9 @@ void se_LueFormi(const std::string& polku, Lomake& lomake) {
   alusta::Tiedosto f;
   try {
     f.avaa(polku, alusta::Tila::lue);
-    euro::RiviLukija lukija([&](char* b, std::size_t n) { return f.lue(b, n); });
+    // Hand-edited files may end their lines with LF alone.
+    euro::RiviLukija lukija([&](char* b, std::size_t n) { return f.lue(b, n); }, 64 * 1024,
+                            euro::Rivisaanto::tiliote);
     std::string rivi;
     while (lukija.lueRivi(rivi)) {
       std::size_t p = rivi.find('=');

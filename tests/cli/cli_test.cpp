@@ -42,6 +42,14 @@ struct Cli : ::testing::Test {
     t.asiakas = asiakas;
     return t.rivi() + "\r\n";
   }
+  // A settings file with positions the command line refuses, saved with LF line ends as a
+  // Linux editor leaves it.
+  std::string positiot(const std::string& alku, const std::string& loppu) {
+    const std::string polku = kansio / "positiot.oma";
+    testi::kirjoitaTiedosto(polku, "optPositiot = True\ntxtPosAlku = " + alku +
+                                       "\ntxtPosLoppu = " + loppu + "\nchkAikaleimaaPaloiteltava = 0\n");
+    return polku;
+  }
 };
 
 TEST_F(Cli, OhjeVersioJaKayttovirheet) {
@@ -54,9 +62,14 @@ TEST_F(Cli, OhjeVersioJaKayttovirheet) {
       {{"--help"}, 0, "Käyttö: kolvanto-cli", ""},
       {{"-h"}, 0, "64  virheellinen komentorivi", ""},
       {{"--version"}, 0, "kolvanto-cli 21.8.2018\n", ""},
-      {{}, 64, "", "kolvanto-cli: tiliotetiedosto puuttuu\n"},
+      {{}, 64, "", "kolvanto-cli: tiliotetiedosto puuttuu: anna se komentorivillä tai tallenna"},
       {{"--tuntematon", "X"}, 64, "", "tuntematon valinta: --tuntematon"},
       {{"--avain", "postinumero", "X"}, 64, "", "tuntematon paloitteluehto: postinumero"},
+      {{"--avain", "65:49", "X"}, 64, "", "virheelliset positiot 65:49: anna ALKU:LOPPU"},
+      {{"--avain", "0:5", "X"}, 64, "", "virheelliset positiot 0:5"},
+      {{"--avain=a:b", "X"}, 64, "", "virheelliset positiot a:b"},
+      {{"--avain", "1:99999", "X"}, 64, "", "virheelliset positiot 1:99999"},
+      {{"--avain", "49:", "X"}, 64, "", "virheelliset positiot 49:"},
       {{"X", "Y"}, 64, "", "vain yksi tiliotetiedosto"},
       {{"X", "--kohde"}, 64, "", "--kohde tarvitsee hakemiston"},
       // Reaches the program as one argument, however the platform passes command lines.
@@ -77,11 +90,10 @@ TEST_F(Cli, PaloitteleeJaKertooYhteenvedon) {
   testi::kirjoitaTiedosto(tiedosto, "alku\r\n" + t00("1") + "T10\r\n" + t00("2") + t00("1"));
   Tulos r = aja({"--ei-aikaleimaa", "--luo-hakemisto", "-k", kohde, ansi("--alkuosa=Ä-"), tiedosto});
   EXPECT_EQ(r.koodi, 0) << r.virhe;
-  EXPECT_EQ(r.virhe, "LUODAANKO HAKEMISTO: Hakemistoa " + kohde + S +
-                         " ei löydy, luodaanko se? \n");
+  EXPECT_EQ(r.virhe, "");
   EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-1.TXT")), t00("1") + "T10\r\n" + t00("1"));
   EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-2.TXT")), t00("2"));
-  EXPECT_EQ(r.ulos, kohde + S + "Ä-1.TXT: 2 erää, 3 riviä\n" + kohde + S +
+  EXPECT_EQ(r.ulos, "Luotiin hakemisto " + kohde + S + "\n" + kohde + S + "Ä-1.TXT: 2 erää, 3 riviä\n" + kohde + S +
                         "Ä-2.TXT: 1 erä, 1 rivi\n" +
                         "Ennen ensimmäistä T00-tietuetta ohitettu 1 rivi\n" +
                         "Paloiteltu hakemistoon " + kohde + S + "\n");
@@ -97,15 +109,19 @@ TEST_F(Cli, TarkistusJaVirhePaluuarvot) {
   EXPECT_EQ(r.koodi, 1);
   EXPECT_EQ(r.virhe, "PALOITTELUA EI TEHTY: Tiedostoa " + puuttuu + " ei löydy\n");
 
+  // Said once, with what to do, and nothing that reads like a question waiting in a log.
   r = aja({"--kohde", kohde, tiedosto});
   EXPECT_EQ(r.koodi, 1);
-  EXPECT_NE(r.virhe.find("EI PALOITELTU, HAKEMISTOA EI VOI LUODA: Hakemistoa " + kohde + S +
-                         " ei tehty\n"),
-            std::string::npos)
-      << r.virhe;
+  EXPECT_EQ(r.virhe, "EI PALOITELTU, HAKEMISTOA EI VOI LUODA: Hakemistoa " + kohde + S +
+                         " ei löydy. Luo hakemisto tai anna valinta --luo-hakemisto.\n");
   EXPECT_FALSE(testi::onOlemassa(kohde));
 
-  r = aja({"--ei-aikaleimaa", "--avain", "0:5", tiedosto});
+  // Positions from the window's settings still reach the split, which reports them. A copy
+  // of the program logs in its own folder, not among the build's programs.
+  alusta::luoHakemisto(kansio / "ohjelma");
+  testi::kopioi(ohjelma, kansio / "ohjelma" + S + exe);
+  ohjelma = kansio / "ohjelma" + S + exe;
+  r = aja({"--asetukset", positiot("0", "5"), tiedosto});
   EXPECT_EQ(r.koodi, 2);
   EXPECT_NE(r.virhe.find("(virhe 5)\n\nKutsurivi      100\nModuulista   kolvanto\n"
                          "Rutiinista     paloittele\n"),
@@ -175,10 +191,27 @@ TEST_F(Cli, EsikatseluTulostaaTavutEikaKaynnistaMitaan) {
   EXPECT_EQ(r.ulos, "");
   EXPECT_EQ(r.virhe, "kolvanto: Tiedostoa " + kansio / "EI.TXT" + "  ei löydy\n");
 
-  r = aja({"--esikatselu", "--avain", "1:99999", tiedosto});
+  r = aja({"--esikatselu", "--asetukset", positiot("1", "99999"), tiedosto});
   EXPECT_EQ(r.koodi, 2);
   EXPECT_EQ(r.ulos, "");
   EXPECT_NE(r.virhe.find("Ylivuoto: Pos 1:99999 (virhe 6)"), std::string::npos) << r.virhe;
+}
+
+// On a terminal the preview is readable text; redirected (above) it stays the window's bytes.
+TEST_F(Cli, EsikatseluPaatteelleUtf8) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "Windows: Windows-1252 kuten ennenkin";
+  if (!testi::onOlemassa("/usr/bin/script")) GTEST_SKIP() << "script(1) puuttuu";
+  testi::T00 t;
+  t.nimi = ansi("Öljy Ab");
+  const std::string tiedosto = kansio / "TITO.TXT";
+  testi::kirjoitaTiedosto(tiedosto, t.rivi() + "\r\n");
+  // script(1) gives the program a terminal of its own.
+  testi::Ajettu a = testi::ajaOhjelma(
+      "/usr/bin/script",
+      {"-qec", ohjelma + " --esikatselu --avain nimi " + tiedosto, "/dev/null"}, testi::Ajo{});
+  EXPECT_EQ(a.koodi, 0) << a.virhe;
+  EXPECT_NE(a.ulos.find("\xC3\x96ljy Ab"), std::string::npos) << a.ulos;
+  EXPECT_EQ(a.ulos.find("\xD6ljy"), std::string::npos);
 }
 
 // A failure is written out and logged in the data directory, as the window would log it.
@@ -188,19 +221,22 @@ TEST_F(Cli, VirheKirjataanLokiin) {
   testi::kopioi(ohjelma, hakemisto + S + exe);
   ohjelma = hakemisto + S + exe;
   testi::kirjoitaTiedosto(kansio / "TITO.TXT", t00("1"));
-  Tulos r = aja({"--ei-aikaleimaa", "--avain", "0:5", kansio / "TITO.TXT"});
+  Tulos r = aja({"--asetukset", positiot("0", "5"), kansio / "TITO.TXT"});
   EXPECT_EQ(r.koodi, 2);
   const std::string raportti = ansi(
       "Virheellinen proseduurikutsu tai argumentti\r\n(virhe 5)\r\n\r\nKutsurivi      100\r\n"
       "Moduulista   kolvanto\r\nRutiinista     paloittele");
   EXPECT_EQ(r.virhe, "kolvanto: " + euro::fe_Korvaa(euro::ansiUtf8(raportti), "\r\n", "\n") + "\n");
   const std::string loki = testi::lueTiedosto(hakemisto + S + "virhelog.txt");
-  EXPECT_EQ(loki.rfind("kolvanto - virheraportti\r\n\r\n6.0-versio: 21.8.2018\r\nfe_apppath(): " +
-                       hakemisto + "\r\nApp.EXEName: kolvanto-cli\r\n" + ansi("Työhakemisto: ") +
-                       hakemisto + "\r\nTulostettu: ", 0),
+  // Read with the system's editors: UTF-8 except on Windows.
+  auto lokina = [](const std::string& s) { return alusta::onWindows ? s : euro::ansiUtf8(s); };
+  EXPECT_EQ(loki.rfind(lokina("kolvanto - virheraportti\r\n\r\n6.0-versio: 21.8.2018\r\nfe_apppath(): " +
+                              hakemisto + "\r\nApp.EXEName: kolvanto-cli\r\n" +
+                              ansi("Työhakemisto: ") + hakemisto + "\r\nTulostettu: "),
+                       0),
             0u);
   EXPECT_EQ(loki.substr(loki.find("\r\n\r\n\r\n") + 6),
-            raportti + "\r\n" + std::string(70, '-') + "\r\n");
+            lokina(raportti + "\r\n" + std::string(70, '-') + "\r\n"));
 }
 
 // A statement of many small batches: long enough to be killed in the middle, also when this

@@ -246,8 +246,9 @@ TEST(Polut, LueEkaRivi) {
       {"eka\rtoka", "eka"},
       {"\r\ntoka", ""},
       {"yksi", "yksi"},
-      {"a\nb\nc\n", "a\nb\nc\n"},
-      {"a\nb\rc", "a\nb"},
+      // As Linux editors save it.
+      {"a\nb\nc\n", "a"},
+      {"a\nb\rc", "a"},
       {"\xC4\xE4ni\r\n", "\xC4\xE4ni"},
   };
   testi::Kansio k;
@@ -274,7 +275,8 @@ TEST(Polut, LueAsetus) {
       {"nimike = x\r\n", "nimi", ""},
       {"\xC4\xC4NI = 1\r\n", "\xE4\xE4ni", "1"},
       {"chkKysyTulostin = 1\r\n", "chkKysyTulostin", "1"},
-      {"a = 1\nnimi = 2\r\n", "nimi", ""},
+      {"a = 1\nnimi = 2\n", "nimi", "2"},
+      {"chkKysyTulostin = 0\n", "chkKysyTulostin", "0"},
       {"", "nimi", ""},
   };
   testi::Kansio k;

@@ -18,6 +18,10 @@ struct Virheraportti : ::testing::Test {
   testi::Ymparisto ymp;
   testi::Kansio kansio;
   std::string loki = kansio / "virhelog.txt";
+  // The log as the office's editors read it: UTF-8 except on Windows.
+  static std::string lokina(const std::string& s) {
+    return alusta::onWindows ? s : euro::ansiUtf8(s);
+  }
   void SetUp() override {
     ymp.ohjelma.apppath = [this] { return kansio.polku(); };
     euro::asetaVirheKasittelija(euro::kasitteleVirhe);
@@ -63,11 +67,26 @@ TEST_F(Virheraportti, OtsikkolohkoKesken) {
   EXPECT_EQ(euro::fe_Virheraportti(),
             ansi("kolvanto - virheraportti\r\n\r\n6.0-versio: 21.8.2018\r\n"
                  "\n\rVirhe virherivin muodostuksessa:Polkua ei löydy: X"));
-  if constexpr (!alusta::onWindows) {
+}
+
+// Under cron there is no locale, and a missing or C one must not date the log American-style.
+TEST(Aikamuoto, IlmanOmaaLokaaliaSuomeksi) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "Windows: the user's regional settings";
+  struct {
+    alusta::Aika aika;
+    const char* odotettu;
+  } const ajat[] = {
+      {{2018, 8, 21, 9, 5, 7}, "21.8.2018 9.05.07"},
+      {{2026, 12, 8, 14, 30, 59}, "8.12.2026 14.30.59"},
+  };
+  for (const char* lokaali : {"", "C", "POSIX", "C.UTF-8", "xx_EI.UTF-8"}) {
     testi::Muuttujat m;
-    m.aseta("LC_ALL", "C");
-    const alusta::Aika a{2018, 8, 21, 9, 5, 7};
-    EXPECT_EQ(alusta::lyhytPaivays(a) + " " + alusta::kellonaika(a), "08/21/18 09:05:07");
+    m.aseta("LC_ALL", std::nullopt);
+    m.aseta("LC_TIME", std::nullopt);
+    m.aseta("LANG", *lokaali ? std::optional<std::string>(lokaali) : std::nullopt);
+    for (const auto& t : ajat)
+      EXPECT_EQ(alusta::lyhytPaivays(t.aika) + " " + alusta::kellonaika(t.aika), t.odotettu)
+          << "LANG=" << lokaali;
   }
 }
 
@@ -87,7 +106,7 @@ TEST_F(Virheraportti, LokiLuodaanJaJatketaan) {
       otsikko("") + "\r\nA\r\n(virhe 53)\r\n\r\nKutsurivi      319\r\nModuulista   euro.bas\r\n"
                     "Rutiinista     r\r\n" + viiva + "\r\n" + otsikko("", S) +
       "\r\nB\r\n(virhe 5)\r\n\r\nKutsurivi     -1\r\nModuulista   \r\nRutiinista     s\r\n" + viiva + "\r\n";
-  EXPECT_EQ(ilmanAikaa(testi::lueTiedosto(loki)), odotettu);
+  EXPECT_EQ(ilmanAikaa(testi::lueTiedosto(loki)), lokina(odotettu));
 
   // A log that cannot be written, and a dialog that could not be shown: nothing more.
   ymp.ohjelma.apppath = [&] { return kansio / "ei-ole"; };
@@ -95,7 +114,7 @@ TEST_F(Virheraportti, LokiLuodaanJaJatketaan) {
   ymp.ohjelma.apppath = [&] { return kansio.polku(); };
   ymp.ongelmat.loppu = euro::Pulmanloppu::eiNaytetty;
   euro::fe_Virhe(70, "D", 1, "", "t");
-  EXPECT_EQ(ilmanAikaa(testi::lueTiedosto(loki)), odotettu);
+  EXPECT_EQ(ilmanAikaa(testi::lueTiedosto(loki)), lokina(odotettu));
   EXPECT_TRUE(ymp.viestit.viestit.empty());
 }
 

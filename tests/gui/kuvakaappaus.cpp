@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPixmap>
 
+#include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "frmMain/qt/frmMain.h"
 #include "frmMain/qt/qtliittymat.h"
@@ -13,14 +14,18 @@ int main(int argc, char** argv) {
   QApplication sovellus(argc, argv);
   if (argc < 2) return 64;
   qtpuoli::lataaKaannokset();
+  // An office's paths, as an installed program shows them, not the build machine's.
+  euro::ohjelma().apppath = [] { return std::string("/home/maija/.local/share/kolvanto/"); };
   frmMain ikkuna;
   ikkuna.setWindowTitle(ikkuna.windowTitle() + " - VER:21.8.2018");
+  ikkuna.asetaArvo("txtPaloiteltavaTiedosto", "/home/maija/Pankki/TITO.TXT");
+  ikkuna.asetaArvo("txtTallennusHakemisto", "/home/maija/Tiliotteet");
   ikkuna.show();
   QApplication::processEvents();
   if (!ikkuna.grab().save(QString::fromLocal8Bit(argv[1]))) return 1;
   if (argc < 3) return 0;
   frmPulma pulma;
-  pulma.tayta(euro::ansi("Lupa evätty: C:\\Tiliotteet\\TITO-2018-08-1234567-8.TXT\r\n(virhe 70)\r\n\r\n"
+  pulma.tayta(euro::ansi("Lupa evätty: /home/maija/Tiliotteet/TITO-2018-08-1234567-8.TXT\r\n(virhe 70)\r\n\r\n"
                          "Kutsurivi      100\r\nModuulista   kolvanto\r\nRutiinista     paloittele"),
               "terms=");
   pulma.show();

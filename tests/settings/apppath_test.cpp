@@ -51,6 +51,7 @@ TEST_F(Apppath, MerkkitiedostonMuodot) {
       {"tyhja rivi", "\r\n" + tiedot, ohjelma, false},
       {"polku", tiedot + "\r\ntoinen rivi", tiedot, true},
       {"polku ja erotin", tiedot + S, tiedot, true},
+      {"lf-rivinvaihto", tiedot + "\ntoinen rivi\n", tiedot, true},
       {"puuttuva", kansio / "eiole", ohjelma, false},
       {"suhteellinen", "Tiedot", ohjelma, false},
       {"tahti ilman kansioita", " * ", profiili, true},

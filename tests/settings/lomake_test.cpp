@@ -104,6 +104,7 @@ TEST_F(Lomaketesti, LukuKaikillaLajeilla) {
       {"yksirivinen pitaa merkin", "txtM = a\xBF" "b\r\n", teksti("txtM", "?"), "a\xBF" "b"},
       {"myohempi voittaa", "txtA = 1\r\ntxtA = 2\r\n", teksti("txtA", "?"), "2"},
       {"tuntematon ohitetaan", "txtB = 1\r\nrivi ilman\r\n", teksti("txtA", "?"), "?"},
+      {"lf-rivit", "txtB = 1\ntxtA = 2\ntxtC = 3\n", teksti("txtA", "?"), "2"},
       {"ruutu 1", "chkA = 1\r\n", ruutu("chkA", "0"), "1"},
       {"ruutu Tosi", "chkA = Tosi\r\n", ruutu("chkA", "0"), "1"},
       {"ruutu True", "chkA = True\r\n", ruutu("chkA", "0"), "1"},

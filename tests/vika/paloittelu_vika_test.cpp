@@ -10,6 +10,7 @@
 #include "cli/cli.h"
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
+#include "settings/apppath.h"
 #include "split/paloittele.h"
 #include "tuki/testituki.h"
 #include "vikatuki.h"
@@ -249,7 +250,11 @@ TEST_F(Paloittelu, KolvantoCliPaattyySiististi) {
                                            t.arkistoi ? "--aikaleima" : "--ei-aikaleimaa",
                                            a.txtPaloiteltavaTiedosto};
     int koodi = -1;
+    // The data directory, and so the error log, in a scratch folder, not beside the test.
+    testi::Kansio data;
+    settings::nollaaApppath(data.polku());
     EXPECT_NO_THROW(koodi = cli::suorita(argumentit)) << nimi(t.vaihe);
+    settings::nollaaApppath();
     EXPECT_EQ(koodi, cli::virhe) << nimi(t.vaihe);
     eiMitaanMenetetty(k, k.polku(), nimi(t.vaihe));
   }

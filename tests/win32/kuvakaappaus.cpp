@@ -63,10 +63,15 @@ bool kuvaa(HWND ikkuna, const std::string& tiedosto) {
 int main(int argc, char** argv) {
   if (argc < 2) return 64;
   win32puoli::Win32Ymparisto ymparisto;
-  euro::ohjelma().apppath = [] { return std::string("C:\\Ohjelmat\\kolvanto"); };
+  // Where the MSI installs for an office's user.
+  euro::ohjelma().apppath = [] {
+    return std::string("C:\\Users\\maija\\AppData\\Local\\Programs\\kolvanto");
+  };
 
   win32puoli::frmMain paa;
   paa.ikkuna().asetaOtsikko(paa.ikkuna().otsikko() + " - VER:21.8.2018");
+  paa.ikkuna().asetaArvo("txtPaloiteltavaTiedosto", "C:\\Pankki\\TITO.TXT");
+  paa.ikkuna().asetaArvo("txtTallennusHakemisto", "C:\\Tiliotteet");
   SetWindowPos(paa.ikkuna().kahva(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   paa.ikkuna().nayta();
   odota(1500);

@@ -141,6 +141,12 @@ Aika paikallinenAika();
 
 // Writes ANSI text to standard output (1) or standard error (2) in the console's encoding.
 void kirjoitaKonsoliin(int virta, const std::string& teksti);
+// POSIX: whether standard output (1) or standard error (2) is a terminal, which shows UTF-8.
+// Windows: false; bytes go out as they are, Windows-1252 as the system's own editors read it.
+bool onPaate(int virta);
+// A text file that people open with the system's editors and mail to support (the error log):
+// UTF-8 on POSIX, where a Windows-1252 byte shows as a broken character; ANSI on Windows.
+std::string luettavaksi(const std::string& teksti);
 
 // Windows only: marks an existing file hidden or system (tests). POSIX: does nothing.
 void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelma);
@@ -203,7 +209,9 @@ void kirjoitaTavut(int virta, std::string_view tavut);
 
 namespace alusta {
 // A moment in the system's short date format and in its time format, as ANSI text: the
-// user's regional settings on Windows, the LC_TIME locale ("%x", "%X") on POSIX.
+// user's regional settings on Windows, the LC_TIME locale ("%x", "%X") on POSIX. Without a
+// locale of its own ("C", "POSIX", none set, or one not installed, as under cron) POSIX gives
+// the Finnish forms 21.8.2018 and 9.05.07, not the C locale's American 08/21/18.
 // Throws euro::Virhe when the system cannot format it.
 std::string lyhytPaivays(const Aika& aika);
 std::string kellonaika(const Aika& aika);

@@ -525,6 +525,10 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti) {
   }
 }
 
+bool onPaate(int virta) { return ::isatty(virta == 1 ? STDOUT_FILENO : STDERR_FILENO) == 1; }
+
+std::string luettavaksi(const std::string& teksti) { return euro::ansiUtf8(teksti); }
+
 void asetaAttribuutit(const std::string&, bool, bool) {}
 
 }  // namespace alusta

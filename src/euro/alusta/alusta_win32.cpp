@@ -507,6 +507,10 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti) {
   }
 }
 
+bool onPaate(int) { return false; }
+
+std::string luettavaksi(const std::string& teksti) { return teksti; }
+
 void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelma) {
   std::wstring w = leve(polku);
   DWORD a = ::GetFileAttributesW(w.c_str());
