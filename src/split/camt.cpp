@@ -651,8 +651,10 @@ class Jakaja : public Kasittelija {
       polku = &tassa_.emplace(std::move(nimi), std::move(ratkaistu)).first->second;
     }
     avaa(*polku);
-    // The white space before it in the list goes with it, so the file keeps the bank's layout.
-    kopioi(ikkuna_, l.alku, l.loppu, l.edellinen);
+    // The white space before it in the list goes with it, so the file keeps the bank's layout;
+    // in a file just begun the head ends with it already.
+    kopioi(ikkuna_, l.alku, l.loppu, aloitettu_ ? 0 : l.edellinen);
+    aloitettu_ = false;
     ++tiedosto(*polku).eria;
   }
 
@@ -787,6 +789,7 @@ class Jakaja : public Kasittelija {
       kirjaa(d, "N " + koodaa(polku));
       avaa(polku);
       kopioi(paa_, paanAlku(paa_, d), d.ensimmainen);
+      aloitettu_ = true;
     }
   }
 
@@ -862,6 +865,7 @@ class Jakaja : public Kasittelija {
   std::vector<std::string> kosketut_;                    // files the current document wrote to
   std::unordered_map<std::string, std::size_t> yhteenvedossa_;
   const Kirjanpito* kirja_;
+  bool aloitettu_ = false;  // the file was begun with a head for the statement being copied
   alusta::Tiedosto loki_;
   std::uint64_t lokissa_ = 0;
 };
