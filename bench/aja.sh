@@ -160,6 +160,7 @@ awk -v k="$(median kolvanto)" -v l="$(median lattia)" -v v="$(median vertaa)" -v
     printf "  suoritinaika  %6.2fx   (%.3f s / %.3f s)\n", ks / ls, ks, ls
     if (v != "") printf "VERTAA/lattia   %6.2fx   suoritinaika %.2fx\n", v / l, vs / ls
     printf "arkistoiden (päiväkirja)/lattia %6.2fx   suoritinaika %.2fx\n", ar / l, ars / ls
+    printf "arkistoiden/kolvanto   %6.2fx   (tavoite <= 1.05x)  %s   suoritinaika %.2fx\n", ar / k, tila(ar / k <= 1.05), ars / ks
     if (va != "") printf "VERTAA arkistoiden/lattia       %6.2fx   suoritinaika %.2fx\n", va / l, vas / ls
     printf "kolvanto/cat    %6.2fx   (lattiakin: %.2fx)\n", k / c, l / c
     printf "awk/kolvanto    %6.2fx   (tavoite >= 1.8x)   %s\n", a / k, tila(a / k >= 1.8)

@@ -368,6 +368,9 @@ int suorita(const std::vector<std::string>& argumentit) {
     tulosteeseen(ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n");
   }
 
+  // A journal left unfinished is a failure even when this run's own split completed: a
+  // scheduler must see it.
+  if (tulos.keskeneraisia > 0) return virhe;
   if (tulos.valmis) return valmis;
   return raportteja > 0 ? virhe : tarkistusPysaytti;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -969,6 +970,39 @@ std::int64_t viimeistele(const std::string& arkisto, const std::string& kohde, c
   }
   std::int64_t n = y.muut.eria;
   for (const auto& f : y.tiedostot) n += f.eria;
+  return n;
+}
+
+namespace {
+
+// Records every completed document in the journal, each record's segment following the last.
+Kirjanpito kirjanpito(Paivakirja& kirja, const std::string& arkisto, std::uint64_t alku) {
+  auto edellinen = std::make_shared<std::uint64_t>(alku);
+  return {arkisto + ".kesken.xml", [&kirja, edellinen](std::uint64_t kohta) {
+            KirjanJakso j;
+            j.siirretty = true;
+            j.kohta = *edellinen;
+            j.loppu = kohta;
+            kirja.kirjaa(j);
+            *edellinen = kohta;
+          }};
+}
+
+}  // namespace
+
+void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                     std::uint64_t tarkistettu, Yhteenveto& y) {
+  const Kirjanpito kp = kirjanpito(kirja, arkisto, 0);
+  jaa(arkisto, o.kohde, asetuksetOtsikosta(o), y, tarkistettu, &kp);
+  kirja.poista();
+}
+
+std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                                 const KirjanJakso& viimeinen) {
+  const std::uint64_t kohta = viimeinen.siirretty ? viimeinen.loppu : 0;
+  const Kirjanpito kp = kirjanpito(kirja, arkisto, kohta);
+  const std::int64_t n = viimeistele(arkisto, o.kohde, asetuksetOtsikosta(o), kohta, kp);
+  kirja.poista();
   return n;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "split/asetukset.h"
+#include "split/kesken.h"
 #include "split/paloittele.h"
 
 namespace split::camt {
@@ -39,6 +40,16 @@ void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAse
 // undone first, so every statement lands exactly once. Answers the statements written.
 std::int64_t viimeistele(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a,
                          std::uint64_t kohta, const Kirjanpito& kirja);
+
+// The split of an archived, checked file under the split's journal (format "XML"): a record
+// after every document, the undo records beside it; the journal goes when the split completes.
+void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                     std::uint64_t tarkistettu, Yhteenveto& y);
+
+// Finishes a cut-off XML split from its journal's last record; the journal goes at the end.
+// Answers the statements written.
+std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                                 const KirjanJakso& viimeinen);
 
 // The preview: one line per statement with its place, every key's candidate, the period,
 // the chosen key marked. No trap; a file that does not pass throws euro::Virhe with the reason.

@@ -37,6 +37,7 @@ struct Viimeistelty {
 
 struct PaloitteluTulos {
   std::vector<Viimeistelty> viimeistellyt;  // finished before this run's own split
+  int keskeneraisia = 0;                    // journals that could not be finished (reported)
   bool valmis = false;
   std::string kohdehakemisto;  // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
@@ -53,8 +54,9 @@ using Kello = std::function<alusta::Aika()>;
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello = alusta::paikallinenAika);
 
 // Finishes the cut-off splits of the folder's TUODUT journals that no live split holds; a
-// journal that cannot be finished is reported through fe_Virhe with its path and kept.
-std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio);
+// journal that cannot be finished is reported through fe_Virhe with its path and kept, and
+// counted in jai.
+std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai = nullptr);
 
 // The size of the statement file's read buffer; 0 gives back the default of 256 KiB. Tests and
 // fuzzers make it small, so that its borders fall everywhere in lines and batches.

@@ -303,6 +303,14 @@ TEST_F(Cli, TapettuPaloitteluViimeistellaanKerran) {
       ajo.tapa();
     }
     kesken += !kirjat(k / "TUODUT").empty();
+    // Killed after its journal was made but before the statement file moved: that file is
+    // still in place, whole, and the next run over it splits it.
+    if (testi::onOlemassa(k / "TITO.TXT")) {
+      EXPECT_EQ(testi::lueTiedosto(k / "TITO.TXT"), eka);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // another archive name
+      const Tulos r = aja({"--aikaleima", "--kohde", k / "ulos", k / "TITO.TXT"});
+      EXPECT_EQ(r.koodi, 0) << r.virhe;
+    }
     // Another name: two archives of one name within a second would clash.
     testi::kirjoitaTiedosto(k / "TITO2.TXT", toka);
     const Tulos r = aja({"--aikaleima", "--kohde", k / "ulos", k / "TITO2.TXT"});

@@ -2,11 +2,17 @@
 // journal beside the archive, its lock, and a journal that cannot be finished.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <iostream>
 #include <map>
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/kesken.h"
 #include "split/paloittele.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"
@@ -20,6 +26,7 @@ const std::string S(1, alusta::erotin);
 
 alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
 alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
+alusta::Aika kello3() { return {2018, 8, 23, 7, 0, 0}; }
 
 std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa) {
   std::string s = "ennen\r\n";
@@ -50,27 +57,21 @@ struct Keskeytynyt : ::testing::Test {
     a.chkAikaleimaaPaloiteltava = true;
     return a;
   }
-  // What uninterrupted runs over both files give.
-  std::map<std::string, std::string> yhtena() {
+  // What uninterrupted runs over both files (or the given ones) give.
+  std::map<std::string, std::string> yhtena(std::vector<const std::string*> tiedostot = {}) {
+    if (tiedostot.empty()) tiedostot = {&eka, &toka};
     testi::Kansio k;
     testi::Ymparisto ymp;
     ymp.viestit.vastaukset = {6};
     auto a = asetukset(k);
     a.chkAikaleimaaPaloiteltava = false;
-    for (const std::string* t : {&eka, &toka}) {
+    for (const std::string* t : tiedostot) {
       testi::kirjoitaTiedosto(k / "TITO.TXT", *t);
       EXPECT_TRUE(split::paloittele(a, kello1).valmis);
     }
     return sisallot(k / "ulos");
   }
   static std::string kirja(const testi::Kansio& k) { return k / "TUODUT" + S + "2018-08-21+143005-TITO.TXT.kesken"; }
-  // The output file that the journal names: the batch that was being written.
-  static std::string kirjanTiedosto(const std::string& kirja) {
-    const std::string s = testi::lueTiedosto(kirja);
-    const auto p = s.find("tiedosto = ");
-    const std::size_t n = std::stoul(s.substr(p + 11, 4));
-    return s.substr(p + 16, n);
-  }
 };
 
 // The first run fails at a write into a company's file, part of it through, and a cut-off
@@ -78,6 +79,7 @@ struct Keskeytynyt : ::testing::Test {
 // file, finishes the first and gives what one run over both gives.
 TEST_F(Keskeytynyt, ViimeistellaanKerranKutenYhtenaAjona) {
   const auto odotettu = yhtena();
+  const auto ekanJalkeen = yhtena({&eka});
   for (std::size_t kohta : {0u, 1u, 2u, 4u, 6u}) {
     for (bool roskaa : {false, true}) {
       SCOPED_TRACE("kirjoitus " + std::to_string(kohta) + (roskaa ? ", roskaa perään" : ""));
@@ -98,8 +100,14 @@ TEST_F(Keskeytynyt, ViimeistellaanKerranKutenYhtenaAjona) {
       ASSERT_EQ(ymp.virheet.size(), 1u);
       ASSERT_TRUE(testi::onOlemassa(kirja(k)));
       if (roskaa) {
-        const std::string t = k / "ulos" + S + kirjanTiedosto(kirja(k));
-        testi::kirjoitaTiedosto(t, testi::lueTiedosto(t) + "T10 puolikas eran");
+        // The beginning of the batch that a company file was to get next, as a kill in the
+        // middle of its write leaves it: only those bytes may be cut.
+        for (const auto& [n, s] : sisallot(k / "ulos")) {
+          const std::string& koko = ekanJalkeen.at(n);
+          if (s.size() >= koko.size() || koko.compare(0, s.size(), s) != 0) continue;
+          testi::kirjoitaTiedosto(k / "ulos" + S + n, koko.substr(0, s.size() + 40));
+          break;
+        }
       }
       testi::kirjoitaTiedosto(k / "TITO.TXT", toka);
       const auto tulos = split::paloittele(a, kello2);
@@ -163,6 +171,507 @@ TEST_F(Keskeytynyt, LukittuJaArkistotonJaavat) {
     for (const auto& [n, s] : ulosEnnen) EXPECT_EQ(jalkeen[n].substr(0, s.size()), s) << n;
     EXPECT_NE(jalkeen, ulosEnnen);
   }
+}
+
+
+// The journal's checksum lines made right again after a change: a journal planted by someone
+// who knows the form, not one corrupted by chance.
+std::string sinetoi(const std::string& kirja) {
+  std::string t;
+  std::size_t lohko = 0, p = 0;
+  while (p < kirja.size()) {
+    std::size_t e = kirja.find("\r\n", p);
+    e = e == std::string::npos ? kirja.size() : e + 2;
+    std::string rivi = kirja.substr(p, e - p);
+    if (rivi.rfind("tarkiste = ", 0) == 0) {
+      std::uint64_t h = 14695981039346656037ull;
+      for (unsigned char c : t.substr(lohko)) h = (h ^ c) * 1099511628211ull;
+      char b[40];
+      std::snprintf(b, sizeof b, "tarkiste = %016llx\r\n", static_cast<unsigned long long>(h));
+      rivi = b;
+    }
+    t += rivi;
+    if (rivi.rfind("tarkiste = ", 0) == 0) lohko = t.size();
+    p = e;
+  }
+  return t;
+}
+
+// The last line that begins with alku, replaced.
+std::string korvaaRivi(std::string kirja, const std::string& alku, const std::string& uusi) {
+  std::size_t p = kirja.rfind("\r\n" + alku);
+  EXPECT_NE(p, std::string::npos) << alku;
+  if (p == std::string::npos) return kirja;
+  p += 2;
+  const std::size_t e = kirja.find("\r\n", p);
+  return kirja.replace(p, e - p, uusi);
+}
+
+// The i-th company file line of the last record ("t = pituus ohitetaan nimi"), split up.
+struct Rivi {
+  std::string pituus, nimi;
+};
+std::vector<Rivi> tiedostoRivit(const std::string& kirja) {
+  std::vector<Rivi> v;
+  const std::size_t alku = kirja.rfind("jakso = ");
+  for (std::size_t p = kirja.find("\r\nt = ", alku); p != std::string::npos; p = kirja.find("\r\nt = ", p + 2)) {
+    const std::size_t e = kirja.find("\r\n", p + 2);
+    const std::string r = kirja.substr(p + 6, e - p - 6);
+    const std::size_t v1 = r.find(' '), v2 = r.find(' ', v1 + 1);
+    v.push_back({r.substr(0, v1), r.substr(v2 + 1)});
+  }
+  return v;
+}
+
+// A company file as its batches (each from its T00 line), sorted, and what came before them.
+std::pair<std::string, std::vector<std::string>> erat(const std::string& s) {
+  std::pair<std::string, std::vector<std::string>> t;
+  std::size_t p = 0;
+  while (p < s.size()) {
+    std::size_t e = s.find("\r\n", p);
+    e = e == std::string::npos ? s.size() : e + 2;
+    if (s.compare(p, 3, "T00") == 0) t.second.emplace_back();
+    (t.second.empty() ? t.first : t.second.back()) += s.substr(p, e - p);
+    p = e;
+  }
+  std::sort(t.second.begin(), t.second.end());
+  return t;
+}
+
+std::map<std::string, std::pair<std::string, std::vector<std::string>>> erittain(const std::string& kansio) {
+  std::map<std::string, std::pair<std::string, std::vector<std::string>>> m;
+  for (const auto& [n, s] : sisallot(kansio)) m[n] = erat(s);
+  return m;
+}
+
+std::vector<std::string> kirjat(const std::string& tuodut) {
+  std::vector<std::string> v;
+  for (const std::string& n : testi::tiedostot(tuodut))
+    if (n.find(".kesken") != std::string::npos) v.push_back(n);
+  return v;
+}
+
+struct KeskenRajat : Keskeytynyt {
+  // Small segments: a split of a few batches already has several.
+  void SetUp() override { split::asetaJaksonRajat(2, 1500); }
+  void TearDown() override { split::asetaJaksonRajat(0, 0); }
+
+  // Run 1 over eka, stopped by a failed write into the third company file write; the
+  // company files held vanha before it.
+  void katkaistuAjo(const testi::Kansio& k, testi::Ymparisto& ymp) {
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    alusta::luoHakemisto(k / "ulos");
+    for (const char* a : {"1", "2", "3"})
+      testi::kirjoitaTiedosto(k / "ulos" + S + vika::tiedostonimi(a), "vanha " + std::string(a) + "\r\n");
+    std::size_t kirjoituksia = 0;
+    vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+      if (q.vaihe != Vaihe::kirjoita || q.polku.rfind(k / "ulos", 0) != 0) return std::nullopt;
+      if (kirjoituksia++ != 4) return std::nullopt;
+      return alusta::Vika{euro::virhenro::levyTaynna, q.n / 2};
+    });
+    EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
+    ASSERT_EQ(ymp.virheet.size(), 1u);
+    ymp.virheet.clear();
+  }
+};
+
+// Planted, corrupted and copied journals: each is reported with its path and kept as it is,
+// and nothing is cut, nothing written outside the target folder, no batch duplicated.
+TEST_F(KeskenRajat, KelpaamatonKirjaJaaJaMitaanEiLeikata) {
+  struct Tapaus {
+    const char* nimi;
+    std::function<std::string(const std::string& kirja, const testi::Kansio& k)> muuta;
+  };
+  const std::vector<Tapaus> tapaukset = {
+      {"tiedosto ../", [](const std::string& j, const testi::Kansio&) {
+         const Rivi r = tiedostoRivit(j).at(0);
+         return sinetoi(korvaaRivi(j, "t = " + r.pituus + " 0 " + r.nimi, "t = 0 0 ../uhri.txt"));
+       }},
+      {"toisen yrityksen tiedosto", [](const std::string& j, const testi::Kansio&) {
+         const auto rivit = tiedostoRivit(j);
+         return sinetoi(korvaaRivi(j, "t = " + rivit.at(1).pituus + " 0 " + rivit.at(1).nimi,
+                                   "t = " + rivit.at(1).pituus + " 0 " + rivit.at(0).nimi));
+       }},
+      {"pituus kesken rivin", [](const std::string& j, const testi::Kansio&) {
+         const Rivi r = tiedostoRivit(j).at(0);
+         return sinetoi(korvaaRivi(j, "t = " + r.pituus + " 0 " + r.nimi, "t = 3 0 " + r.nimi));
+       }},
+      {"kohde muualle, tarkiste ennallaan", [](const std::string& j, const testi::Kansio& k) {
+         return korvaaRivi(j, "kohde = ", "kohde = " + k / "muualla" + S);
+       }},
+      {"kohta tavun erän alun jälkeen", [](const std::string& j, const testi::Kansio&) {
+         const std::size_t p = j.rfind("\r\nkohta = ") + 10;
+         const std::size_t e = j.find("\r\n", p);
+         return sinetoi(korvaaRivi(j, "kohta = ", "kohta = " + std::to_string(std::stoull(j.substr(p, e - p)) + 1)));
+       }},
+      {"arkisto ../", [](const std::string& j, const testi::Kansio&) {
+         return sinetoi(korvaaRivi(j, "arkisto = ", "arkisto = ../TITO.TXT"));
+       }},
+      {"20 numeroa", [](const std::string& j, const testi::Kansio&) {
+         const Rivi r = tiedostoRivit(j).at(0);
+         return sinetoi(korvaaRivi(j, "t = " + r.pituus + " 0 " + r.nimi, "t = 18446744073709551626 0 " + r.nimi));
+       }},
+      {"kansio toinen", [](const std::string& j, const testi::Kansio& k) {
+         return sinetoi(korvaaRivi(j, "tuodut = ", "tuodut = " + k / "muualla"));
+       }},
+      {"tavu vaihtunut", [](std::string j, const testi::Kansio&) {
+         j[j.find("alkuosa = ") + 10] ^= 1;
+         return j;
+       }},
+      {"linkki yritystiedoston tilalla", [](const std::string& j, const testi::Kansio& k) {
+         const std::string t = k / "ulos" + S + tiedostoRivit(j).at(0).nimi;
+         testi::kirjoitaTiedosto(k / "uhri.txt", testi::lueTiedosto(t));
+         alusta::poistaTiedosto(t);
+         if (std::system(("ln -s '" + k / "uhri.txt" + "' '" + t + "'").c_str()) != 0) ADD_FAILURE() << "ln";
+         return j;
+       }},
+  };
+  for (const Tapaus& tapaus : tapaukset) {
+    SCOPED_TRACE(tapaus.nimi);
+    if (alusta::onWindows && std::string(tapaus.nimi).find("linkki") != std::string::npos) continue;
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    katkaistuAjo(k, ymp);
+    ASSERT_EQ(kirjat(k / "TUODUT").size(), 1u);
+    testi::kirjoitaTiedosto(k / "uhri.txt", "uhrin tiedosto\r\n");
+    const std::string muutettu = tapaus.muuta(testi::lueTiedosto(kirja(k)), k);
+    testi::kirjoitaTiedosto(kirja(k), muutettu);
+    const auto ennen = sisallot(k / "ulos");
+    const std::string uhri = testi::lueTiedosto(k / "uhri.txt");
+    testi::kirjoitaTiedosto(k / "TITO.TXT", toka);
+    const auto tulos = split::paloittele(asetukset(k), kello2);
+    EXPECT_TRUE(tulos.valmis);
+    EXPECT_TRUE(tulos.viimeistellyt.empty());
+    EXPECT_EQ(tulos.keskeneraisia, 1);
+    ASSERT_EQ(ymp.virheet.size(), 1u);
+    EXPECT_NE(ymp.virheet[0].viesti.find(kirja(k)), std::string::npos) << ymp.virheet[0].viesti;
+    EXPECT_EQ(testi::lueTiedosto(kirja(k)), muutettu);
+    EXPECT_EQ(testi::lueTiedosto(k / "uhri.txt"), uhri);
+    EXPECT_FALSE(testi::onOlemassa(k / "muualla"));
+    // Every company file still begins with what it held; the new statement was appended.
+    auto jalkeen = sisallot(k / "ulos");
+    for (const auto& [n, s] : ennen) EXPECT_EQ(jalkeen[n].substr(0, s.size()), s) << n;
+  }
+}
+
+// A copy of a live journal under another name is refused; the journal itself is finished
+// once.
+TEST_F(KeskenRajat, KirjanKopioEiViimeistele) {
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  katkaistuAjo(k, ymp);
+  const std::string kopio = k / "TUODUT" + S + "2018-08-21+143005-TITO.TXT - Copy.kesken";
+  testi::kopioi(kirja(k), kopio);
+  const std::string kopionSisalto = testi::lueTiedosto(kopio);
+  testi::kirjoitaTiedosto(k / "TITO.TXT", toka);
+  const auto tulos = split::paloittele(asetukset(k), kello2);
+  EXPECT_TRUE(tulos.valmis);
+  EXPECT_EQ(tulos.viimeistellyt.size(), 1u);
+  EXPECT_EQ(tulos.keskeneraisia, 1);
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+  EXPECT_NE(ymp.virheet[0].viesti.find(kopio), std::string::npos) << ymp.virheet[0].viesti;
+  EXPECT_EQ(testi::lueTiedosto(kopio), kopionSisalto);
+  EXPECT_FALSE(testi::onOlemassa(kirja(k)));
+  // Every batch once, after what the files held.
+  for (const auto& [n, s] : sisallot(k / "ulos")) {
+    const auto e = erat(s);
+    EXPECT_TRUE(std::adjacent_find(e.second.begin(), e.second.end()) == e.second.end()) << n;
+  }
+}
+
+// A company file that cannot be opened stops the first run (a folder in its place here; on
+// Windows another program holding it). The second run cannot finish the journal, reports it
+// and splits its own file into the other companies' files; the third, with the file free
+// again, finishes it. No batch of any run is lost or doubled.
+TEST_F(Keskeytynyt, EstettyTiedostoEiVieMuidenEria) {
+  const std::string kolmas = tiliote({"1", "7"}, 2);
+  const std::string toinen = tiliote({"1", "6"}, 4);
+  std::map<std::string, std::pair<std::string, std::vector<std::string>>> odotettu;
+  {
+    testi::Kansio v;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    auto a = asetukset(v);
+    a.chkAikaleimaaPaloiteltava = false;
+    for (const std::string* t : {&eka, &toinen, &kolmas}) {
+      testi::kirjoitaTiedosto(v / "TITO.TXT", *t);
+      ASSERT_TRUE(split::paloittele(a, kello1).valmis);
+    }
+    odotettu = erittain(v / "ulos");
+  }
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  const auto a = asetukset(k);
+  alusta::luoHakemisto(k / "ulos");
+  const std::string estetty = k / "ulos" + S + vika::tiedostonimi("2");
+  {
+    alusta::Tiedosto pito;
+    if constexpr (alusta::onWindows) {
+      testi::kirjoitaTiedosto(estetty, "");
+      pito.avaa(estetty, alusta::Tila::yksin);
+    } else {
+      alusta::luoHakemisto(estetty);
+    }
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    EXPECT_FALSE(split::paloittele(a, kello1).valmis);
+    ASSERT_TRUE(testi::onOlemassa(kirja(k)));
+    testi::kirjoitaTiedosto(k / "TITO.TXT", toinen);
+    const auto t2 = split::paloittele(a, kello2);
+    EXPECT_TRUE(t2.valmis);
+    EXPECT_EQ(t2.keskeneraisia, 1);
+    EXPECT_EQ(ymp.virheet.size(), 2u);
+    EXPECT_TRUE(testi::onOlemassa(kirja(k)));
+  }
+  if constexpr (!alusta::onWindows) std::filesystem::remove(estetty);
+  testi::kirjoitaTiedosto(k / "TITO.TXT", kolmas);
+  const auto t3 = split::paloittele(a, kello3);
+  EXPECT_TRUE(t3.valmis);
+  EXPECT_EQ(t3.keskeneraisia, 0);
+  EXPECT_EQ(t3.viimeistellyt.size(), 1u);
+  EXPECT_EQ(ymp.virheet.size(), 2u);
+  EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+  EXPECT_EQ(erittain(k / "ulos"), odotettu);
+}
+
+// A journal that another run finished and removed between this run's listing and its
+// opening is not made again: nothing is reported, now or later.
+TEST_F(Keskeytynyt, PoistettuKirjaEiSynnyUudelleen) {
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  const auto a = asetukset(k);
+  testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+  {
+    vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+      if (q.vaihe == Vaihe::kirjoita && q.polku.rfind(k / "ulos", 0) == 0) return alusta::Vika{euro::virhenro::levyTaynna};
+      return std::nullopt;
+    });
+    EXPECT_FALSE(split::paloittele(a, kello1).valmis);
+  }
+  ymp.virheet.clear();
+  testi::kirjoitaTiedosto(k / "TITO.TXT", toka);
+  {
+    vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+      if (q.vaihe == Vaihe::avaa && q.polku == kirja(k) && testi::onOlemassa(kirja(k)))
+        alusta::poistaTiedosto(kirja(k));
+      return std::nullopt;
+    });
+    const auto t = split::paloittele(a, kello2);
+    EXPECT_TRUE(t.valmis);
+    EXPECT_EQ(t.keskeneraisia, 0);
+  }
+  EXPECT_TRUE(ymp.virheet.empty());
+  EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+}
+
+// A symbolic link planted at the journal's passing name: its target is never written, the
+// statement file stays where it was, and the failure is reported.
+TEST_F(Keskeytynyt, LinkkiKirjanValinimellaEiKirjoitetaLapi) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "symboliset linkit vain POSIXissa";
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+  testi::kirjoitaTiedosto(k / "uhri.txt", "uhrin tiedosto\r\n");
+  alusta::luoHakemisto(k / "TUODUT");
+  std::filesystem::create_symlink(k / "uhri.txt", kirja(k) + ".uusi");
+  const auto t = split::paloittele(asetukset(k), kello1);
+  EXPECT_FALSE(t.valmis);
+  EXPECT_EQ(testi::lueTiedosto(k / "uhri.txt"), "uhrin tiedosto\r\n");
+  EXPECT_TRUE(vika::tilioteKerran(k.polku(), "TITO.TXT", eka));
+  EXPECT_TRUE(testi::onOlemassa(k / "TITO.TXT"));
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+  EXPECT_EQ(ymp.virheet[0].numero, euro::virhenro::tiedostoOnJo);
+}
+
+// kolvanto-cli exits 2 when a journal could not be finished, though its own split completed.
+TEST_F(Keskeytynyt, CliPaattyyKahteenKunKirjaJaa) {
+  testi::Kansio k;
+  alusta::luoHakemisto(k / "TUODUT");
+  alusta::luoHakemisto(k / "ulos");
+  testi::kirjoitaTiedosto(kirja(k), "KOLVANTO-KESKEN 2\r\nroskaa\r\n");
+  testi::kirjoitaTiedosto(k / "TITO.TXT", toka);
+  const vika::Prosessi p = vika::ajaKolvantoCli({"--aikaleima", "--kohde", k / "ulos", k / "TITO.TXT"});
+  EXPECT_EQ(p.koodi, 2) << p.virhe;
+  EXPECT_NE(p.virhe.find("kesken"), std::string::npos) << p.virhe;
+  EXPECT_FALSE(sisallot(k / "ulos").empty());
+  EXPECT_EQ(testi::lueTiedosto(kirja(k)), "KOLVANTO-KESKEN 2\r\nroskaa\r\n");
+}
+
+
+// The files of the test folder, its TUODUT and its ulos, by their path in it.
+using Kuva = std::map<std::string, std::string>;
+const char* const kuvanKansiot[] = {"", "TUODUT", "ulos"};
+
+Kuva kuva(const testi::Kansio& k) {
+  Kuva m;
+  for (const std::string kansio : kuvanKansiot) {
+    const std::string polku = kansio.empty() ? k.polku() : k / kansio;
+    if (!testi::onOlemassa(polku)) continue;
+    for (const std::string& n : alusta::tiedostot(polku, ""))
+      m[kansio.empty() ? n : kansio + S + n] = testi::lueTiedosto(polku + S + n);
+  }
+  return m;
+}
+
+void palauta(const testi::Kansio& k, const Kuva& m) {
+  for (const std::string kansio : kuvanKansiot) {
+    const std::string polku = kansio.empty() ? k.polku() : k / kansio;
+    if (!testi::onOlemassa(polku)) {
+      alusta::luoHakemisto(polku);
+      continue;
+    }
+    for (const std::string& n : alusta::tiedostot(polku, "")) alusta::poistaTiedosto(polku + S + n);
+  }
+  for (const auto& [n, s] : m) testi::kirjoitaTiedosto(k / n, s);
+}
+
+// A run ended at its n-th call to the file system, as a kill or a power cut would end it:
+// what the files held then, and what the flushes before it had put on the disk.
+struct Katko {
+  std::size_t kohta;
+  std::size_t kutsuja = 0;
+  bool tapahtui = false;
+  Kuva nyt, levylla;
+};
+
+vika::Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko) {
+  return [&k, &katko](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+    if (katko.tapahtui) return alusta::Vika{euro::virhenro::laitevirhe};
+    if (katko.kutsuja++ == katko.kohta) {
+      katko.tapahtui = true;
+      katko.nyt = kuva(k);
+      return alusta::Vika{euro::virhenro::laitevirhe};
+    }
+    const std::string juuri = k.polku() + S;
+    if (q.vaihe == Vaihe::tallenna && q.polku.rfind(juuri, 0) == 0 && alusta::pituusJosOn(q.polku))
+      katko.levylla[q.polku.substr(juuri.size())] = testi::lueTiedosto(q.polku);
+    return std::nullopt;
+  };
+}
+
+// The files after a power cut at the moment of the kill. Names made, renamed and removed
+// stay (the file system's own journal keeps them in order); each file's bytes written since
+// its last flush are kept or lost as the pattern says: 0 all kept (a kill), 1 all lost,
+// 2 and 3 every other file lost, 4 the journals' unflushed bytes torn in half.
+Kuva sahkokatko(const Kuva& nyt, const Kuva& levylla, const Kuva& alussa, int malli) {
+  Kuva m;
+  std::size_t i = 0;
+  for (const auto& [n, s] : nyt) {
+    std::string d;
+    if (auto l = levylla.find(n); l != levylla.end()) d = l->second;
+    else if (auto u = levylla.find(n + ".uusi"); u != levylla.end()) d = u->second;
+    else if (auto a = alussa.find(n); a != alussa.end()) d = a->second;
+    else if (n.rfind("TUODUT", 0) == 0 && n.find(".kesken") == std::string::npos) d = s;  // the moved statement
+    const bool kirja = n.find(".kesken") != std::string::npos;
+    const bool pois = malli == 1 || (malli == 2 && i % 2 == 0) || (malli == 3 && i % 2 == 1);
+    if (s.compare(0, d.size(), d) != 0) m[n] = s;
+    else if (malli == 4 && kirja) m[n] = s.substr(0, d.size() + (s.size() - d.size()) / 2);
+    else m[n] = pois ? d : s;
+    ++i;
+  }
+  return m;
+}
+
+// A small split cut off at every call it makes to the file system in turn, as a kill leaves
+// it and as a power cut may; and the recovery after one cut off at every call of its own.
+// The runs that follow leave every company file as uninterrupted runs do.
+TEST_F(KeskenRajat, KatkoJokaisessaKutsussa) {
+  std::map<std::string, std::string> odotettu;
+  {
+    testi::Kansio v;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    auto a = asetukset(v);
+    a.chkAikaleimaaPaloiteltava = false;
+    alusta::luoHakemisto(v / "ulos");
+    testi::kirjoitaTiedosto(v / "ulos" + S + vika::tiedostonimi("1"), "vanha 1\r\n");
+    for (const std::string* t : {&eka, &toka}) {
+      testi::kirjoitaTiedosto(v / "TITO.TXT", *t);
+      ASSERT_TRUE(split::paloittele(a, kello1).valmis);
+    }
+    odotettu = sisallot(v / "ulos");
+  }
+  std::map<std::string, std::pair<std::string, std::vector<std::string>>> odotetutErat;
+  for (const auto& [n, s] : odotettu) odotetutErat[n] = erat(s);
+
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  auto a = asetukset(k);
+  auto a2 = a;
+  a2.txtPaloiteltavaTiedosto = k / "TITO2.TXT";
+  Kuva alussa;
+  alussa["TITO.TXT"] = eka;
+  alussa["ulos" + S + vika::tiedostonimi("1")] = "vanha 1\r\n";
+
+  // After the cut: the next run with another statement file, and the cut one if it was
+  // never moved. Nothing is reported, no journal is left, every batch is there once.
+  auto jatka = [&](const Kuva& kuvaKatkolla, const std::string& mika, bool tokaKesken = false) {
+    SCOPED_TRACE(mika);
+    palauta(k, kuvaKatkolla);
+    ymp.virheet.clear();
+    const bool siirtamatta = testi::onOlemassa(k / "TITO.TXT");
+    if (!tokaKesken) {
+      testi::kirjoitaTiedosto(k / "TITO2.TXT", toka);
+      EXPECT_TRUE(split::paloittele(a2, kello2).valmis);
+    } else {
+      split::viimeisteleKeskeneraiset(k.polku());
+      if (testi::onOlemassa(k / "TITO2.TXT")) {
+        EXPECT_TRUE(split::paloittele(a2, kello3).valmis);
+      }
+    }
+    if (testi::onOlemassa(k / "TITO.TXT")) {
+      EXPECT_TRUE(split::paloittele(a, {[] { return alusta::Aika{2018, 8, 24, 7, 0, 0}; }}).valmis);
+    }
+    for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+    EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+    if (siirtamatta)
+      EXPECT_EQ(erittain(k / "ulos"), odotetutErat);
+    else
+      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    if (::testing::Test::HasFailure() && std::getenv("KESKEN_DEBUG"))
+      for (const auto& [n, c] : kuvaKatkolla)
+        std::cout << n << " " << c.size() << (n.find(".kesken") != std::string::npos ? "\n" + c : "") << "\n";
+    return !::testing::Test::HasFailure();
+  };
+
+  std::size_t kutsuja = 0;
+  for (std::size_t i = 0;; ++i) {
+    Katko katko{i, 0, false, {}, {}};
+    palauta(k, alussa);
+    {
+      vika::Koukku koukku(katkaisija(k, katko));
+      split::paloittele(a, kello1);
+    }
+    if (!katko.tapahtui) {
+      kutsuja = i;
+      break;
+    }
+    for (int malli = 0; malli <= 4; ++malli)
+      if (!jatka(sahkokatko(katko.nyt, katko.levylla, alussa, malli),
+                 "katko kutsussa " + std::to_string(i) + ", malli " + std::to_string(malli)))
+        return;
+    // The recovery cut off in turn, at a few of the first run's cuts.
+    if (i % 15 != 4) continue;
+    for (std::size_t j = 0;; ++j) {
+      palauta(k, katko.nyt);
+      testi::kirjoitaTiedosto(k / "TITO2.TXT", toka);
+      Katko toinen{j, 0, false, {}, {}};
+      {
+        vika::Koukku koukku(katkaisija(k, toinen));
+        split::paloittele(a2, kello2);
+      }
+      if (!toinen.tapahtui) break;
+      if (!jatka(toinen.nyt, "katko kutsussa " + std::to_string(i) + ", palautus katkesi kutsussa " + std::to_string(j), true))
+        return;
+    }
+  }
+  std::cout << "[ katko    ] " << kutsuja << " kutsua\n";
+  EXPECT_GT(kutsuja, 30u);
 }
 
 }  // namespace

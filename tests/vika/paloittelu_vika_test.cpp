@@ -31,6 +31,7 @@ const char* nimi(Vaihe v) {
     case Vaihe::tallenna: return "tallenna";
     case Vaihe::nimea: return "nimea";
     case Vaihe::korvaa: return "korvaa";
+    case Vaihe::poista: return "poista";
   }
   return "?";
 }

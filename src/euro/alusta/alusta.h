@@ -49,6 +49,21 @@ void korvaaTiedosto(const std::string& uusi, const std::string& vanha);
 // Removes a file (tests, temporary files and finished journals).
 void poistaTiedosto(const std::string& polku);
 
+// The length of the ordinary file at the path; none when nothing, or no ordinary file, is
+// there. Throws on other failures.
+std::optional<std::uint64_t> pituusJosOn(const std::string& polku);
+
+// The names of every entry of a folder, hidden ones and folders included, in no order; none
+// when it cannot be listed. One listing, no look at each entry.
+std::vector<std::string> nimetKansiossa(const std::string& kansio);
+
+// Puts what was written into the named files of a folder onto the disk. POSIX: the whole file
+// system of the folder at once (syncfs), which costs one call however many files; Windows:
+// each file in turn. A name that is gone is skipped.
+void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet);
+// Puts a folder's entries (names made, renamed, removed) onto the disk. Windows: nothing to do.
+void tallennaHakemisto(const std::string& kansio);
+
 // The names of the ordinary files in a directory that end with loppu, hidden and system
 // entries left out, in byte order; none when the directory cannot be listed.
 std::vector<std::string> tiedostot(const std::string& hakemisto, const std::string& loppu);
@@ -65,8 +80,15 @@ std::vector<std::string> tiedostot(const std::string& hakemisto, const std::stri
 //   file, and a new one there is the owner's only.
 // On Windows they are kirjoita, kirjoita and lisaa, exactly.
 // paivita: reading and writing, created when missing, never emptied; others may open,
-// rename and remove it meanwhile (a journal, a file to cut back).
-enum class Tila { lue, kirjoita, lisaa, yksin, uusi, yksityinen, lisaaOmaan, paivita };
+// rename and remove it meanwhile.
+// kirja: a new file for reading and writing, readable by its owner only (POSIX mode 0600);
+//   refused (58) when anything stands at the name, a symbolic link included; others may
+//   open, rename and remove it meanwhile (a journal being made).
+// muokkaa: an existing ordinary file for reading and writing, never created, never through
+//   a symbolic link or a reparse point (70), nor one with other names (70) or a non-file
+//   (75); others may open, rename and remove it meanwhile (a journal, a file to check).
+// lisaaUusi: as lisaa, but only a file that is not there yet (58 when anything is).
+enum class Tila { lue, kirjoita, lisaa, yksin, uusi, yksityinen, lisaaOmaan, paivita, kirja, muokkaa, lisaaUusi };
 
 // Bytes to write, where they lie.
 struct Osa {
@@ -114,6 +136,8 @@ class Tiedosto {
   // Puts what was written onto the disk before the file is relied on (replacing another).
   void tallennaLevylle();
   const std::string& polku() const noexcept { return polku_; }
+  // The file was given another name while open: the name its messages use from now on.
+  void nimettiin(const std::string& uusi) { polku_ = uusi; }
 
  private:
   std::intptr_t kahva_ = -1;
@@ -155,7 +179,9 @@ void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelm
 // the hook before they act; an answer makes the operation fail with that classic number, as
 // a full disk, a read-only folder or a failing device would, a write only after `lapi` of its
 // bytes have gone through. The hook may also change the file system itself and answer none.
-enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa };
+// tallenna: a flush of a file (its path) or of a folder's entries (the folder's path);
+// tallennaTiedostot asks once for each named file.
+enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa, poista };
 struct Vika {
   std::int32_t numero;
   std::size_t lapi = 0;

@@ -184,7 +184,51 @@ void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {
 }
 
 void poistaTiedosto(const std::string& polku) {
+  if (auto v = kysyVika(Vaihe::poista, polku)) heitaVirhe(v->numero, polku);
   if (::unlink(natiivi(polku).c_str()) != 0) heitaErrno(errno, polku);
+}
+
+std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
+  struct stat st;
+  if (::stat(natiivi(polku).c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+  if (errno == ENOENT || errno == ELOOP) return std::nullopt;
+  heitaErrno(errno, polku);
+}
+
+std::vector<std::string> nimetKansiossa(const std::string& kansio) {
+  std::vector<std::string> nimet;
+  DIR* d = ::opendir(natiivi(kansio).c_str());
+  if (!d) return nimet;
+  while (dirent* e = ::readdir(d)) nimet.push_back(euro::utf8Ansi(e->d_name));
+  ::closedir(d);
+  return nimet;
+}
+
+void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet) {
+  if (nimet.empty()) return;
+  if (koukkuAsetettu())
+    for (const std::string& n : nimet)
+      if (auto v = kysyVika(Vaihe::tallenna, kansio + "/" + n)) heitaVirhe(v->numero, kansio + "/" + n);
+  const int fd = ::open(natiivi(kansio).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) heitaErrno(errno, kansio);
+  // One call for the whole file system: a file's own fsync would cost a disk round per file.
+  const int r = ::syncfs(fd);
+  const int e = errno;
+  ::close(fd);
+  if (r != 0) heitaErrno(e, kansio);
+}
+
+void tallennaHakemisto(const std::string& kansio) {
+  if (auto v = kysyVika(Vaihe::tallenna, kansio)) heitaVirhe(v->numero, kansio);
+  const int fd = ::open(natiivi(kansio).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) heitaErrno(errno, kansio);
+  const int r = ::fsync(fd);
+  const int e = errno;
+  ::close(fd);
+  if (r != 0 && e != EINVAL) heitaErrno(e, kansio);
 }
 
 namespace {
@@ -241,6 +285,29 @@ int avaaOmaanLisattavaksi(const std::string& n, const std::string& polku) {
   return fd;
 }
 
+// An existing ordinary file of one name, for reading and writing, never through a link.
+int avaaOlemassaOleva(const std::string& n, const std::string& polku) {
+  int fd = ::open(n.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ELOOP) heitaVirhe(nro::lupaEvatty, polku);
+    if (errno == ENXIO) heitaVirhe(nro::kayttovirhe, polku);
+    heitaErrno(errno, polku);
+  }
+  struct stat st;
+  std::int32_t virhe = 0;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    virhe = nro::kayttovirhe;
+  else if (st.st_nlink != 1)
+    virhe = nro::lupaEvatty;
+  int liput = virhe ? 0 : ::fcntl(fd, F_GETFL);
+  if (!virhe && (liput < 0 || ::fcntl(fd, F_SETFL, liput & ~O_NONBLOCK) != 0)) virhe = nro::kayttovirhe;
+  if (virhe) {
+    ::close(fd);
+    heitaVirhe(virhe, polku);
+  }
+  return fd;
+}
+
 }  // namespace
 
 void Tiedosto::avaa(const std::string& polku, Tila tila) {
@@ -253,9 +320,12 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     case Tila::lisaa: liput |= O_WRONLY | O_CREAT | O_APPEND; break;
     case Tila::yksin: liput |= O_RDWR; break;
     case Tila::paivita: liput |= O_RDWR | O_CREAT; break;
+    case Tila::kirja: liput |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
+    case Tila::lisaaUusi: liput |= O_WRONLY | O_CREAT | O_APPEND | O_EXCL; break;
     case Tila::uusi:
     case Tila::yksityinen:
-    case Tila::lisaaOmaan: break;
+    case Tila::lisaaOmaan:
+    case Tila::muokkaa: break;
   }
   const std::string n = natiivi(polku);
   int fd;
@@ -263,8 +333,10 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     fd = luoUusi(n, polku, tila == Tila::yksityinen ? 0600 : 0666);
   else if (tila == Tila::lisaaOmaan)
     fd = avaaOmaanLisattavaksi(n, polku);
+  else if (tila == Tila::muokkaa)
+    fd = avaaOlemassaOleva(n, polku);
   else
-    fd = ::open(n.c_str(), liput, 0666);
+    fd = ::open(n.c_str(), liput, tila == Tila::kirja ? 0600 : 0666);
   if (fd < 0) heitaErrno(errno, polku);
   // A folder opens for reading; writing to one fails by itself.
   struct stat st;

@@ -173,7 +173,53 @@ void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {
 }
 
 void poistaTiedosto(const std::string& polku) {
+  if (auto v = kysyVika(Vaihe::poista, polku)) heitaVirhe(v->numero, polku);
   if (!::DeleteFileW(leve(polku).c_str())) heitaKoodi(::GetLastError(), polku);
+}
+
+std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
+  WIN32_FILE_ATTRIBUTE_DATA d;
+  if (::GetFileAttributesExW(leve(polku).c_str(), GetFileExInfoStandard, &d)) {
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return (static_cast<std::uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+  }
+  const DWORD e = ::GetLastError();
+  if (e == ERROR_FILE_NOT_FOUND) return std::nullopt;
+  heitaKoodi(e, polku);
+}
+
+std::vector<std::string> nimetKansiossa(const std::string& kansio) {
+  std::vector<std::string> nimet;
+  WIN32_FIND_DATAW d;
+  HANDLE h = ::FindFirstFileW(leve(kansio + "\\*").c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) return nimet;
+  do {
+    nimet.push_back(euro::utf16Ansi(reinterpret_cast<const char16_t*>(d.cFileName)));
+  } while (::FindNextFileW(h, &d));
+  ::FindClose(h);
+  return nimet;
+}
+
+void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet) {
+  for (const std::string& n : nimet) {
+    const std::string polku = kansio + "\\" + n;
+    if (auto v = kysyVika(Vaihe::tallenna, polku)) heitaVirhe(v->numero, polku);
+    HANDLE h = ::CreateFileW(leve(polku).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      const DWORD e = ::GetLastError();
+      if (e == ERROR_FILE_NOT_FOUND) continue;
+      heitaKoodi(e, polku);
+    }
+    const BOOL ok = ::FlushFileBuffers(h);
+    const DWORD e = ::GetLastError();
+    ::CloseHandle(h);
+    if (!ok) heitaKoodi(e, polku);
+  }
+}
+
+void tallennaHakemisto(const std::string& kansio) {
+  if (auto v = kysyVika(Vaihe::tallenna, kansio)) heitaVirhe(v->numero, kansio);
 }
 
 void Tiedosto::avaa(const std::string& polku, Tila tila) {
@@ -194,6 +240,11 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       jako = FILE_SHARE_READ;
       luonti = CREATE_ALWAYS;
       break;
+    case Tila::lisaaUusi:
+      oikeudet = FILE_APPEND_DATA | FILE_READ_ATTRIBUTES;
+      jako = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      luonti = CREATE_NEW;
+      break;
     case Tila::lisaa:
     case Tila::lisaaOmaan:
       // Append data only: every write lands at the end, whoever else has the file open.
@@ -212,14 +263,39 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       jako = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
       luonti = OPEN_ALWAYS;
       break;
+    case Tila::kirja:
+      // CREATE_NEW opens nothing that stands at the name, a link included.
+      oikeudet = GENERIC_READ | GENERIC_WRITE;
+      jako = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      luonti = CREATE_NEW;
+      break;
+    case Tila::muokkaa:
+      oikeudet = GENERIC_READ | GENERIC_WRITE;
+      jako = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      luonti = OPEN_EXISTING;
+      break;
   }
   std::wstring w = leve(polku);
-  HANDLE h = ::CreateFileW(w.c_str(), oikeudet, jako, nullptr, luonti, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A reparse point (a link) is opened as itself, and refused below.
+  const DWORD liput = FILE_ATTRIBUTE_NORMAL | (tila == Tila::muokkaa ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  HANDLE h = ::CreateFileW(w.c_str(), oikeudet, jako, nullptr, luonti, liput, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     DWORD e = ::GetLastError();
     // A folder cannot be opened as a file: "path/file access error", as on POSIX.
     if (e == ERROR_ACCESS_DENIED && onHakemisto(w)) heitaVirhe(nro::kayttovirhe, polku);
     heitaKoodi(e, polku);
+  }
+  if (tila == Tila::muokkaa) {
+    BY_HANDLE_FILE_INFORMATION t;
+    std::int32_t virhe = 0;
+    if (!::GetFileInformationByHandle(h, &t) || (t.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      virhe = nro::kayttovirhe;
+    else if ((t.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || t.nNumberOfLinks != 1)
+      virhe = nro::lupaEvatty;
+    if (virhe) {
+      ::CloseHandle(h);
+      heitaVirhe(virhe, polku);
+    }
   }
   kahva_ = reinterpret_cast<std::intptr_t>(h);
   polku_ = polku;

@@ -19,4 +19,6 @@ std::optional<Vika> kysyVika(Vaihe vaihe, const std::string& polku, std::size_t 
   return k(vaihe, polku, n);
 }
 
+bool koukkuAsetettu() { return static_cast<bool>(koukku()); }
+
 }  // namespace alusta

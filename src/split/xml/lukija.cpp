@@ -178,6 +178,7 @@ struct Lukija::Tila {
   std::size_t syvyys = 0;
   std::vector<std::pair<std::string, std::string>> ns;
   std::size_t nsKoko = 0;
+  std::size_t nsTavuja = 0;  // held by the declarations in scope
 
   std::string tagi;
   std::vector<AttrPaikka> paikat;
@@ -368,10 +369,14 @@ struct Lukija::Tila {
       vaadi(1);
     }
     if (*p >= 0x80) virhe("nimessä saa olla vain ASCII-merkkejä", true);
-    const std::size_t kp = kohde.find(':');
+    // Names are short: a plain loop beats a library search here.
+    std::size_t kp = std::string::npos, kpt = 0;
+    for (std::size_t i = 0; i < kohde.size(); ++i)
+      if (kohde[i] == ':') kp = kp == std::string::npos ? i : kp, ++kpt;
+    // Both halves of a prefixed name are names of their own: the local one starts as one.
     if (kp != std::string::npos &&
-        (kp == 0 || kp + 1 == kohde.size() || kohde.find(':', kp + 1) != std::string::npos))
-      virhe(euro::ansi("nimessä ") + kohde + euro::ansi(" kaksoispiste on väärässä paikassa"));
+        (kp == 0 || kp + 1 == kohde.size() || kpt > 1 || !nimenAlku[static_cast<unsigned char>(kohde[kp + 1])]))
+      virhe(euro::ansi("nimi ") + kohde + euro::ansi(" ei kelpaa: odotettiin muotoa etuliite:nimi, kumpikin kirjaimella tai _ alkava"));
     return kp;
   }
 
@@ -515,7 +520,8 @@ struct Lukija::Tila {
     bool versioKelpaa = versio.size() > 2 && versio.compare(0, 2, "1.") == 0;
     for (std::size_t i = 2; versioKelpaa && i < versio.size(); ++i)
       versioKelpaa = versio[i] >= '0' && versio[i] <= '9';
-    if (!versioKelpaa) virhe(euro::ansi("XML-versio ") + versio + euro::ansi(" ei kelpaa"));
+    // expat lets any version through; XML 1.0 has only 1.x.
+    if (!versioKelpaa) virhe(euro::ansi("XML-versio ") + versio + euro::ansi(" ei kelpaa"), true);
     bool vali = ohitaValit();
     if (vali && sana("encoding")) {
       const std::string nimi = julistuksenArvo();
@@ -559,6 +565,11 @@ struct Lukija::Tila {
     ns[nsKoko].first.assign(etuliite);
     ns[nsKoko].second.assign(uri);
     ++nsKoko;
+    nsTavuja += etuliite.size() + uri.size();
+    if (nsTavuja > rajat.nimiavaruudet)
+      virhe(tagiAlku, tagiRivi,
+            euro::ansi("voimassa olevat nimiavaruudet vievät yli ") + luku(rajat.nimiavaruudet) + euro::ansi(" tavua"),
+            true);
   }
 
   const std::string& ratkaise(std::string_view etuliite, bool elementti) {
@@ -739,7 +750,7 @@ struct Lukija::Tila {
     t.alku = alku;
     t.loppu = loppuKohta;
     t.rivi = r;
-    nsKoko = el.nsAlku;
+    for (; nsKoko > el.nsAlku; --nsKoko) nsTavuja -= ns[nsKoko - 1].first.size() + ns[nsKoko - 1].second.size();
     --syvyys;
     if (syvyys == 0) {
       juurenLoppu = loppuKohta;

@@ -6,7 +6,8 @@
 // Accepts a sequence of one or more documents (between them: a UTF-8 BOM, white space, an XML
 // declaration, comments, PIs). Refuses a DOCTYPE, entity references other than the five
 // predefined ones, any encoding but UTF-8, invalid UTF-8, truncated documents, mismatched
-// tags, unbound prefixes and anything over the Rajat.
+// tags, unbound prefixes, names outside ASCII (statements have none) and anything over the
+// Rajat. Refusals are final: every later call repeats them.
 #pragma once
 
 #include <cstddef>
@@ -49,6 +50,7 @@ struct Rajat {                          // bounded everything; a breach is a Jas
   std::size_t attribuutti = 64 * 1024;  // one attribute value
   std::size_t attribuutteja = 64;       // attributes on one element
   bool monta = true;                    // a sequence of documents; false: exactly one
+  std::size_t nimiavaruudet = 1 << 20;  // bytes of the namespace declarations in scope
 };
 
 enum class Laji { Alku, Loppu, Teksti, AsiakirjanLoppu, TiedostonLoppu };
@@ -99,7 +101,7 @@ class Lukija {
 };
 
 // The size of the read buffer of every reader made after the call (tests: small sizes put
-// buffer borders everywhere); 0 restores the default.
+// buffer borders everywhere; at least 16 bytes are used); 0 restores the default.
 void asetaLukupuskurinKoko(std::size_t koko);
 
 }  // namespace xml

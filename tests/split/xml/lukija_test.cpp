@@ -120,6 +120,8 @@ TEST(XmlLukija, HylatytSyotteetJaVirheenKohta) {
   pienet.attribuutti = 8;
   pienet.attribuutteja = 2;
   pienet.nimi = 4;
+  xml::Rajat vahanNimiavaruuksia;
+  vahanNimiavaruuksia.nimiavaruudet = 6;
   xml::Rajat yksi;
   yksi.monta = false;
   struct Tapaus {
@@ -146,6 +148,7 @@ TEST(XmlLukija, HylatytSyotteetJaVirheenKohta) {
       {"liikaa attribuutteja", "<a x='' y='' z=''/>", "yli 2 attribuuttia", 13, true, pienet},
       {"liian syva", "<a><b><c/></b></a>", "sisäkkäin yli 2", 6, true, pienet},
       {"liian pitka nimi", "<abcde/>", "yli 4 merkkiä", 6, true, pienet},
+      {"nimiavaruuksia liikaa", "<a xmlns='abc'><b xmlns:p='abc'/></a>", "yli 6 tavua", 15, true, vahanNimiavaruuksia},
       {"ei-ASCII nimi", "<\xC3\xA4/>", "ASCII", 1, true},
       {"virheellinen UTF-8 tekstissa", "<a>\xC3\x28</a>", "virheellinen UTF-8", 3},
       {"ylipitka muoto", "<a>\xC0\xAF</a>", "virheellinen UTF-8", 3},
@@ -159,7 +162,8 @@ TEST(XmlLukija, HylatytSyotteetJaVirheenKohta) {
       {"sitomaton etuliite", "<a><p:b/></a>", "etuliitettä p ei ole", 3},
       {"sitomaton attribuutin etuliite", "<a p:x='1'/>", "etuliitettä p ei ole", 0},
       {"tyhjaksi sidottu etuliite", "<a xmlns:p=''/>", "ei saa olla tyhjä", 0},
-      {"kaksi kaksoispistetta", "<a:b:c/>", "kaksoispiste", 6},
+      {"kaksi kaksoispistetta", "<a:b:c/>", "etuliite:nimi", 6},
+      {"paikallinen nimi alkaa numerolla", "<a xmlns:1='u'/>", "etuliite:nimi", 10},
       {"toistuva attribuutti", "<a x=\"1\" x=\"2\"/>", "toistuu", 0},
       {"toistuva laajennettu nimi", "<a xmlns:p='u' xmlns:q='u' p:x='1' q:x='2'/>", "toistuu nimiavaruudessaan", 0},
       {"< attribuutissa", "<a x=\"<\"/>", "ei saa olla <", 6},
@@ -228,6 +232,11 @@ TEST(XmlLukija, NimiavaruudetVoimassaJaLoppuKertooVanhemmanOmat) {
   const xml::Tapahtuma s = lukija.seuraava();
   EXPECT_EQ(s.nimiavaruus, "v");  // the end tag keeps its own namespace...
   EXPECT_EQ(voimassa(), (std::vector<Pari>{{"", "n"}, {"p", "u"}}));  // ...the scope is the parent's
+
+  // The limit counts the declarations in scope only, not those already ended.
+  xml::Rajat rajat;
+  rajat.nimiavaruudet = 6;
+  EXPECT_EQ(loki("<a><b xmlns='abc'/><c xmlns='abc'/><d xmlns='abc'/></a>", rajat).substr(0, 13), "<a@0-3:1/1^0 ");
 }
 
 // Text longer than the buffer comes in pieces, so memory stays at the buffer.

@@ -1,0 +1,326 @@
+// The TITO split's pass over a statement file, shared by the split run and the journal's
+// recovery: the batches' bytes to a sink, and at every batch a say in what happens to it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/rivilukija.h"
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "split/nimi.h"
+#include "split/paloittele.h"
+
+namespace split::jako {
+
+std::size_t lukupuskurinKoko();
+
+// Appends the batches' bytes to the current output file: pieces of the read buffer gathered
+// into one write, made before the buffer is read over and before the file is closed. It
+// knows the file's length at every whole line it has written, so that a failed write, or a
+// failure in the middle of a line, never leaves a company's file ending inside a line.
+class Kirjoittaja {
+ public:
+  // pituus: the file's length before the batch, when the caller knows it. Otherwise it is
+  // not read (one system call per batch less) and a failure reckons it back from the length
+  // then.
+  // uusi: the file was not there when the split looked, and so is made here; one that
+  // another program made meanwhile is taken only while it is empty.
+  void avaa(const std::string& polku, const std::string&, std::optional<std::uint64_t> pituus, bool uusi = false) {
+    sulje();
+    if (!uusi) {
+      tiedosto_.avaa(polku, alusta::Tila::lisaa);
+    } else {
+      try {
+        tiedosto_.avaa(polku, alusta::Tila::lisaaUusi);
+      } catch (const euro::Virhe& v) {
+        if (v.numero() != euro::virhenro::tiedostoOnJo) throw;
+        tiedosto_.avaa(polku, alusta::Tila::lisaa);
+        if (tiedosto_.pituus() != 0) {
+          tiedosto_.suljeHiljaa();
+          throw euro::Virhe(euro::virhenro::kayttovirhe,
+                            euro::ansi("Yritystiedosto syntyi paloittelun aikana: ") + polku);
+        }
+      }
+    }
+    alkuTiedossa_ = pituus.has_value();
+    alku_ = pituus.value_or(0);
+    kirjoitettu_ = 0;
+    ehja_ = alku_;
+  }
+
+  // The bytes must stay where they are until tyhjenna().
+  void lisaa(const char* data, std::size_t n) {
+    if (n == 0) return;
+    if (!jono_.empty() && jono_.back().data + jono_.back().koko == data) {
+      jono_.back().koko += n;
+    } else {
+      if (jono_.size() == osiaEnintaan) tyhjenna();
+      jono_.push_back({data, n});
+    }
+    jonossa_ += n;
+  }
+
+  // What has been given so far ends a line.
+  void rivinLoppu() { ehjaJonossa_ = jonossa_; }
+
+  void tyhjenna() {
+    if (jono_.empty()) return;
+    const std::uint64_t odotettu = alku_ + kirjoitettu_;
+    const std::size_t n = jonossa_, ehja = ehjaJonossa_;
+    // Emptied also after a failed write: the same bytes must not be written again.
+    struct Tyhjaksi {
+      Kirjoittaja& k;
+      ~Tyhjaksi() {
+        k.jono_.clear();
+        k.jonossa_ = k.ehjaJonossa_ = 0;
+      }
+    } tyhjaksi{*this};
+    std::uint64_t tehty = 0;
+    try {
+      tiedosto_.kirjoitaOsat(jono_.data(), jono_.size(), tehty);
+    } catch (...) {
+      kirjoitettu_ += tehty;
+      katkaiseEhjaan();
+      throw;
+    }
+    kirjoitettu_ += n;
+    if (ehja > 0) ehja_ = odotettu + ehja;
+  }
+
+  void sulje() {
+    if (!tiedosto_.onAuki()) return;
+    tyhjenna();
+    tiedosto_.sulje();
+  }
+
+  // After a failure: whole lines still waiting go out, a line left half-written is cut off,
+  // and the file is closed.
+  void suljeKesken() noexcept {
+    if (tiedosto_.onAuki()) {
+      try {
+        katkaiseJono(ehjaJonossa_);
+        tyhjenna();
+      } catch (...) {
+      }
+      katkaiseEhjaan();
+    }
+    jono_.clear();
+    jonossa_ = ehjaJonossa_ = 0;
+    tiedosto_.suljeHiljaa();
+  }
+
+  // The file's length after what was handed over, when its length at opening was given.
+  std::uint64_t pituusNyt() const { return alku_ + kirjoitettu_ + jonossa_; }
+
+ private:
+  static constexpr std::size_t osiaEnintaan = 512;
+
+  // Cuts off what this file got past its last whole line. With the length at opening known,
+  // only when the length shows nothing but this run's bytes since; without it, whatever
+  // lies past the last whole line is taken for this run's own bytes.
+  void katkaiseEhjaan() noexcept {
+    if (alku_ + kirjoitettu_ == ehja_) return;
+    if (alkuTiedossa_) {
+      tiedosto_.katkaiseJos(alku_ + kirjoitettu_, ehja_);
+    } else {
+      try {
+        const std::uint64_t nyt = tiedosto_.pituus();
+        const std::uint64_t omat = kirjoitettu_ - ehja_;
+        if (nyt >= kirjoitettu_) tiedosto_.katkaiseJos(nyt, nyt - omat);
+      } catch (...) {
+      }
+    }
+    // Tried once: a second try must not cut again.
+    kirjoitettu_ = ehja_ - alku_;
+  }
+
+  void katkaiseJono(std::size_t n) {
+    while (jonossa_ > n) {
+      alusta::Osa& o = jono_.back();
+      const std::size_t pois = std::min(o.koko, jonossa_ - n);
+      o.koko -= pois;
+      jonossa_ -= pois;
+      if (o.koko == 0) jono_.pop_back();
+    }
+  }
+
+  alusta::Tiedosto tiedosto_;
+  std::vector<alusta::Osa> jono_;
+  std::size_t jonossa_ = 0;
+  std::size_t ehjaJonossa_ = 0;  // the waiting bytes up to the end of the last whole line
+  std::uint64_t alku_ = 0;         // the file's length when opened
+  std::uint64_t kirjoitettu_ = 0;  // written since
+  std::uint64_t ehja_ = 0;         // the file's length after the last whole line written
+  bool alkuTiedossa_ = false;      // alku_ was read; otherwise the lengths count from 0
+};
+
+// The summary's files by path: hashes in a small open-addressing table, which stays in the
+// cache while tens of thousands of batches go by.
+class Tiedostohaku {
+ public:
+  static constexpr std::size_t eiLoydy = static_cast<std::size_t>(-1);
+
+  // The file's index in tiedostot, or eiLoydy; remembers where a new one would go.
+  std::size_t hae(const std::vector<TiedostonYhteenveto>& tiedostot, const std::string& polku) {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : polku) h = (h ^ c) * 1099511628211ull;
+    h |= 1;  // 0 marks a free place
+    std::size_t i = h & (koko - 1);
+    while (tiivisteet_[i] != 0) {
+      if (tiivisteet_[i] == h && tiedostot[indeksit_[i]].polku == polku) return indeksit_[i];
+      i = (i + 1) & (koko - 1);
+    }
+    vapaa_ = i;
+    tiiviste_ = h;
+    return eiLoydy;
+  }
+  // Puts the path last looked for, and not found, at index i.
+  void lisaa(std::size_t i) {
+    tiivisteet_[vapaa_] = tiiviste_;
+    indeksit_[vapaa_] = static_cast<std::uint32_t>(i);
+  }
+
+ private:
+  static constexpr std::size_t koko = 4096;  // over twice the files the summary keeps
+  static_assert(koko > 2 * Yhteenveto::tiedostoraja);
+  std::vector<std::uint64_t> tiivisteet_ = std::vector<std::uint64_t>(koko);
+  std::vector<std::uint32_t> indeksit_ = std::vector<std::uint32_t>(koko);
+  std::size_t vapaa_ = 0;
+  std::uint64_t tiiviste_ = 0;
+};
+
+inline const char crlf[] = "\r\n";
+
+inline bool onT00(const char* d, std::size_t n) { return n >= 3 && d[0] == 'T' && d[1] == '0' && d[2] == '0'; }
+
+// What happens to a batch: written, passed over (already delivered), or the pass stops
+// before it.
+enum class Eralle { kirjoita, ohita, lopeta };
+struct Paatos {
+  Eralle toiminto = Eralle::kirjoita;
+  std::optional<std::uint64_t> pituus;  // the file's length before the batch, when known
+  bool uusi = false;                    // the file was not there when the split looked
+};
+
+// One pass over the statement file from offset alku (the start, or a batch's T00 line).
+// ohjaus(kohta, nimi) is asked at every T00 line, with the line's offset and its company
+// file's name in kohde, before anything of the batch is handed over; the sink's avaa,
+// lisaa, rivinLoppu, tyhjenna and sulje take the batches' bytes as the company files get
+// them. Answers the offset where ohjaus stopped it, or none at the end of the file, with the
+// sink emptied either way (its bytes point into the read buffer).
+template <class Tuloste, class Ohjaus>
+std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, const std::string& kohde,
+                                 const PaloitteluAsetukset& a, std::int32_t posAlku, std::int32_t posLoppu,
+                                 Ohjaus& ohjaus, Tuloste& tuloste, Yhteenveto* y) {
+  euro::RiviVirta virta([&](char* b, std::size_t n) { return syote.lue(b, n); }, lukupuskurinKoko(),
+                        euro::Rivisaanto::tiliote, alku);
+  NimenMuodostaja nimet(a, posAlku, posLoppu);
+  const std::size_t tarve = nimet.tarve();
+  Tiedostohaku haku;
+  TiedostonYhteenveto ohitettu;
+  TiedostonYhteenveto* nykyinen = nullptr;  // the batch's summary line; none: not written
+  bool eraAlkanut = false;
+  std::string kohdepolku;
+  std::optional<std::uint64_t> loppui;
+
+  // A T00 line opens its company's file: the name reads only the line's first bytes.
+  // False when the pass stops here.
+  auto aloitaEra = [&](std::string_view paa, std::uint64_t kohta) {
+    const std::string& nimi = nimet.nimi(paa);
+    kohdepolku.assign(kohde).append(nimi);
+    if (alusta::onLaitenimi(nimi) || alusta::vaihtaaNimen(nimi))
+      euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);
+    eraAlkanut = true;
+    const Paatos p = ohjaus(kohta, nimi);
+    if (p.toiminto == Eralle::lopeta) {
+      loppui = kohta;
+      return false;
+    }
+    if (p.toiminto == Eralle::ohita) {
+      nykyinen = nullptr;
+      return true;
+    }
+    tuloste.avaa(kohdepolku, nimi, p.pituus, p.uusi);
+    if (!y) {
+      nykyinen = &ohitettu;
+    } else if (const std::size_t i = haku.hae(y->tiedostot, kohdepolku); i != Tiedostohaku::eiLoydy) {
+      nykyinen = &y->tiedostot[i];
+    } else if (y->tiedostot.size() < Yhteenveto::tiedostoraja) {
+      haku.lisaa(y->tiedostot.size());
+      y->tiedostot.push_back({kohdepolku, 0, 0});
+      nykyinen = &y->tiedostot.back();
+    } else {
+      nykyinen = &y->muut;
+    }
+    ++nykyinen->eria;
+    return true;
+  };
+
+  // Lines pass from the read buffer to the output in pieces. Only the beginning of a line
+  // whose first piece is too short to tell whether it is a T00 line, or to name its file,
+  // is copied aside (paa), and no further than the name reads.
+  std::string paa;
+  std::uint64_t paanKohta = 0;
+  bool kerataan = false;
+  euro::Pala p;
+  while (virta.seuraava(p)) {
+    const char* d = p.data;
+    std::size_t n = p.koko;
+    if (p.alkaa) {
+      if (n >= 3 && !onT00(d, n)) {
+        // an ordinary line
+      } else if (n >= tarve || p.loppu != euro::Loppu::jatkuu) {
+        if (onT00(d, n) && !aloitaEra(std::string_view(d, std::min(n, tarve)), virta.kohta(d))) break;
+      } else {
+        paa.assign(d, n);
+        paanKohta = virta.kohta(d);
+        kerataan = true;
+        n = 0;
+      }
+    } else if (kerataan) {
+      const std::size_t m = std::min(n, tarve - paa.size());
+      paa.append(d, m);
+      d += m;
+      n -= m;
+    }
+    if (kerataan) {
+      const bool t00 = onT00(paa.data(), paa.size());
+      if ((paa.size() >= 3 && !t00) || paa.size() >= tarve || p.loppu != euro::Loppu::jatkuu) {
+        kerataan = false;
+        if (t00 && !aloitaEra(paa, paanKohta)) break;
+        if (nykyinen) {
+          tuloste.lisaa(paa.data(), paa.size());
+          tuloste.tyhjenna();  // paa is used again for the next line
+        }
+      } else {
+        if (p.puskuriLoppui) tuloste.tyhjenna();
+        continue;
+      }
+    }
+    if (nykyinen) {
+      if (p.loppu == euro::Loppu::crlf) {
+        tuloste.lisaa(d, n + 2);
+      } else {
+        tuloste.lisaa(d, n);
+        if (p.loppu == euro::Loppu::muu) tuloste.lisaa(crlf, 2);
+      }
+      if (p.loppu != euro::Loppu::jatkuu) {
+        tuloste.rivinLoppu();
+        ++nykyinen->riveja;
+      }
+    } else if (p.loppu != euro::Loppu::jatkuu && !eraAlkanut && y) {
+      ++y->ohitetutRivit;
+    }
+    if (p.puskuriLoppui) tuloste.tyhjenna();
+  }
+  tuloste.tyhjenna();
+  return loppui;
+}
+
+}  // namespace split::jako

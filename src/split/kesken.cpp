@@ -1,0 +1,808 @@
+#include "split/kesken.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "split/jako.h"
+#include "split/nimi.h"
+
+namespace split {
+
+namespace {
+
+constexpr char sep = alusta::erotin;
+const char kirjanTunnus[] = "KOLVANTO-KESKEN 2";
+constexpr std::uint64_t kirjaEnintaan = 64ull * 1024 * 1024;
+constexpr std::uint64_t lukuEnintaan = (1ull << 62);  // every offset and length
+constexpr std::size_t tiedostojaEnintaan = 65536;     // a record's company files
+constexpr std::size_t nimenPituus = 255;               // no file system takes a longer name
+
+constexpr std::size_t jaksonTiedostotOletus = 1024;
+constexpr std::uint64_t jaksonTavutOletus = 32ull * 1024 * 1024;
+std::size_t jaksonTiedostot = jaksonTiedostotOletus;
+std::uint64_t jaksonTavut = jaksonTavutOletus;
+
+// The journal is input like any other file: anything wrong in it is this failure, with its path.
+[[noreturn]] void kelpaamaton(const std::string& polku, const std::string& miksi) {
+  throw euro::Virhe(euro::virhenro::kayttovirhe,
+                    euro::ansi("Keskeytyneen paloittelun päiväkirja ei kelpaa (") + euro::ansi(miksi) +
+                        "): " + polku);
+}
+
+std::uint64_t tiiviste(std::string_view s) {
+  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
+std::string heksa(std::uint64_t v) {
+  char b[17];
+  std::snprintf(b, sizeof b, "%016llx", static_cast<unsigned long long>(v));
+  return b;
+}
+
+// Values keep "%", CR and LF as %25, %0D, %0A.
+std::string koodaa(std::string_view s) {
+  std::string t;
+  for (char c : s) {
+    if (c == '%') t += "%25";
+    else if (c == '\r') t += "%0D";
+    else if (c == '\n') t += "%0A";
+    else t += c;
+  }
+  return t;
+}
+
+std::optional<std::string> pura(std::string_view s) {
+  std::string t;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '%') {
+      t += s[i];
+      continue;
+    }
+    const std::string_view h = s.substr(i + 1, 2);
+    if (h == "25") t += '%';
+    else if (h == "0D") t += '\r';
+    else if (h == "0A") t += '\n';
+    else return std::nullopt;
+    i += 2;
+  }
+  return t;
+}
+
+// A block of text lines closed by its checksum line.
+std::string suljeLohko(std::string lohko) {
+  lohko += "tarkiste = " + heksa(tiiviste(lohko)) + "\r\n";
+  return lohko;
+}
+
+std::string otsikkoTekstiksi(const KirjanOtsikko& o) {
+  return suljeLohko(std::string(kirjanTunnus) + "\r\nmuoto = " + koodaa(o.muoto) +
+                    "\r\narkisto = " + koodaa(o.arkisto) + "\r\ntuodut = " + koodaa(o.tuodut) +
+                    "\r\nkohde = " + koodaa(o.kohde) + "\r\nalkuosa = " + koodaa(o.alkuosa) +
+                    "\r\nloppuosa = " + koodaa(o.loppuosa) + "\r\ntunniste = " + std::to_string(o.tunniste) +
+                    "\r\nposalku = " + koodaa(o.posAlku) + "\r\nposloppu = " + koodaa(o.posLoppu) + "\r\n");
+}
+
+std::string jaksoTekstiksi(const KirjanJakso& j) {
+  std::string t = "jakso = " + std::to_string(j.numero) + "\r\ntila = " + (j.siirretty ? "K" : "A") +
+                  "\r\nkohta = " + std::to_string(j.kohta) + "\r\nloppu = " + std::to_string(j.loppu) +
+                  "\r\ntiedostoja = " + std::to_string(j.tiedostot.size()) + "\r\n";
+  for (const auto& f : j.tiedostot)
+    t += "t = " + std::to_string(f.pituus) + " " + std::to_string(f.ohitetaan) + " " + koodaa(f.nimi) + "\r\n";
+  return suljeLohko(std::move(t));
+}
+
+// Reads the journal's lines; a parse is a walk over them that answers nothing on any flaw.
+class Jasennin {
+ public:
+  explicit Jasennin(std::string_view s) : s_(s) {}
+  std::size_t kohta() const { return p_; }
+  bool lopussa() const { return p_ >= s_.size(); }
+
+  std::optional<std::string_view> rivi() {
+    const std::size_t e = s_.find("\r\n", p_);
+    if (e == std::string_view::npos) return std::nullopt;
+    std::string_view r = s_.substr(p_, e - p_);
+    p_ = e + 2;
+    return r;
+  }
+  std::optional<std::string_view> arvo(std::string_view avain) {
+    auto r = rivi();
+    if (!r || r->size() < avain.size() + 3 || r->substr(0, avain.size()) != avain ||
+        r->substr(avain.size(), 3) != " = ")
+      return std::nullopt;
+    return r->substr(avain.size() + 3);
+  }
+  std::optional<std::string> teksti(std::string_view avain) {
+    auto a = arvo(avain);
+    if (!a) return std::nullopt;
+    return pura(*a);
+  }
+  static std::optional<std::uint64_t> luku(std::string_view t) {
+    if (t.empty() || t.size() > 19 || (t.size() > 1 && t[0] == '0')) return std::nullopt;
+    std::uint64_t v = 0;
+    for (char c : t) {
+      if (c < '0' || c > '9') return std::nullopt;
+      v = v * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (v > lukuEnintaan) return std::nullopt;
+    return v;
+  }
+  std::optional<std::uint64_t> luku(std::string_view avain, int) {
+    auto a = arvo(avain);
+    if (!a) return std::nullopt;
+    return luku(*a);
+  }
+  // The next block up to and with its checksum line, when the checksum is right; nothing
+  // when the block is incomplete or its bytes are not those it was written with.
+  std::optional<std::string_view> lohko() {
+    const std::size_t alku = p_;
+    for (;;) {
+      const std::size_t ennen = p_;
+      auto r = rivi();
+      if (!r) return std::nullopt;
+      if (r->rfind("tarkiste = ", 0) != 0) continue;
+      if (r->substr(11) != heksa(tiiviste(s_.substr(alku, ennen - alku)))) return std::nullopt;
+      return s_.substr(alku, p_ - alku);
+    }
+  }
+  // The checksum line closing the block that began at alku.
+  bool tarkiste(std::size_t alku) {
+    const std::size_t ennen = p_;
+    auto a = arvo("tarkiste");
+    return a && *a == heksa(tiiviste(s_.substr(alku, ennen - alku)));
+  }
+
+ private:
+  std::string_view s_;
+  std::size_t p_ = 0;
+};
+
+std::optional<KirjanOtsikko> lueOtsikko(Jasennin& j) {
+  KirjanOtsikko o;
+  auto r = j.rivi();
+  if (!r || *r != kirjanTunnus) return std::nullopt;
+  auto teksti = [&](std::string_view avain, std::string& kohde) {
+    auto t = j.teksti(avain);
+    if (t) kohde = std::move(*t);
+    return t.has_value();
+  };
+  if (!teksti("muoto", o.muoto) || !teksti("arkisto", o.arkisto) || !teksti("tuodut", o.tuodut) ||
+      !teksti("kohde", o.kohde) || !teksti("alkuosa", o.alkuosa) || !teksti("loppuosa", o.loppuosa))
+    return std::nullopt;
+  auto t = j.luku("tunniste", 0);
+  if (!t || *t > 4) return std::nullopt;
+  o.tunniste = static_cast<int>(*t);
+  if (!teksti("posalku", o.posAlku) || !teksti("posloppu", o.posLoppu) || !j.tarkiste(0)) return std::nullopt;
+  return o;
+}
+
+bool onPelkkaNimi(const std::string& n) {
+  if (n.empty() || n.size() > nimenPituus || n == "." || n == "..") return false;
+  for (unsigned char c : n)
+    if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
+  return !alusta::onLaitenimi(n) && !alusta::vaihtaaNimen(n);
+}
+
+std::optional<KirjanJakso> lueJakso(Jasennin& j) {
+  const std::size_t alku = j.kohta();
+  KirjanJakso k;
+  auto n = j.luku("jakso", 0);
+  auto tila = j.arvo("tila");
+  if (!n || !tila || (*tila != "A" && *tila != "K")) return std::nullopt;
+  k.numero = *n;
+  k.siirretty = *tila == "K";
+  auto kohta = j.luku("kohta", 0);
+  auto loppu = j.luku("loppu", 0);
+  auto maara = j.luku("tiedostoja", 0);
+  if (!kohta || !loppu || !maara || *kohta > *loppu || *maara > tiedostojaEnintaan) return std::nullopt;
+  k.kohta = *kohta;
+  k.loppu = *loppu;
+  for (std::uint64_t i = 0; i < *maara; ++i) {
+    auto a = j.arvo("t");
+    if (!a) return std::nullopt;
+    const std::size_t v1 = a->find(' ');
+    const std::size_t v2 = v1 == std::string_view::npos ? v1 : a->find(' ', v1 + 1);
+    if (v2 == std::string_view::npos) return std::nullopt;
+    auto pituus = Jasennin::luku(a->substr(0, v1));
+    auto ohitetaan = Jasennin::luku(a->substr(v1 + 1, v2 - v1 - 1));
+    auto nimi = pura(a->substr(v2 + 1));
+    if (!pituus || !ohitetaan || !nimi || !onPelkkaNimi(*nimi)) return std::nullopt;
+    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan});
+  }
+  if (!j.tarkiste(alku)) return std::nullopt;
+  return k;
+}
+
+bool samaPolku(const std::string& a, const std::string& b) {
+  // Windows names a folder the same in any case.
+  if constexpr (alusta::onWindows) return euro::isoksi(a) == euro::isoksi(b);
+  return a == b;
+}
+
+}  // namespace
+
+void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja) {
+  jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
+  jaksonTavut = tavuja ? tavuja : jaksonTavutOletus;
+}
+
+void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
+  if (o.muoto != "TITO" && o.muoto != "XML") kelpaamaton(kirjanPolku, "tuntematon muoto " + o.muoto);
+  if (!onPelkkaNimi(o.arkisto)) kelpaamaton(kirjanPolku, "arkiston nimi");
+  const std::string nimi = kirjanPolku.substr(kirjanPolku.find_last_of(sep) + 1);
+  const std::string kansio = kirjanPolku.substr(0, kirjanPolku.find_last_of(sep));
+  // A copy or a renamed journal names another archive than its own name does.
+  if (!samaPolku(nimi, o.arkisto + ".kesken")) kelpaamaton(kirjanPolku, "kuuluu arkistolle " + o.arkisto);
+  if (!samaPolku(kansio, o.tuodut)) kelpaamaton(kirjanPolku, "kuuluu kansioon " + o.tuodut);
+  const std::string& k = o.kohde;
+  bool kohdeKelpaa = alusta::onTaysiPolku(k) && !k.empty() && k.back() == sep;
+  for (unsigned char c : k) kohdeKelpaa = kohdeKelpaa && c >= 0x20;
+  if (!kohdeKelpaa) kelpaamaton(kirjanPolku, "kohdehakemisto " + k);
+}
+
+PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o) {
+  PaloitteluAsetukset b;
+  b.txtTallennusHakemisto = o.kohde;
+  b.txtNimenAlkuosa = o.alkuosa;
+  b.txtNimenLoppuosa = o.loppuosa;
+  b.optAsiakastunnus = o.tunniste == 0;
+  b.optTilinumero = o.tunniste == 1;
+  b.optTilinomistajanNimi = o.tunniste == 2;
+  b.optPositiot = o.tunniste == 3;
+  b.txtPosAlku = o.posAlku;
+  b.txtPosLoppu = o.posLoppu;
+  b.chkAikaleimaaPaloiteltava = true;
+  return b;
+}
+
+void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o) {
+  const std::string uusi = polku + ".uusi";
+  tiedosto_.avaa(uusi, alusta::Tila::kirja);
+  try {
+    if (!tiedosto_.lukitse()) euro::heitaVirhe(euro::virhenro::lupaEvatty, uusi);
+    KirjanJakso alku;
+    std::string t = otsikkoTekstiksi(o) + jaksoTekstiksi(alku);
+    tiedosto_.kirjoitaKohtaan(0, t.data(), t.size());
+    tiedosto_.tallennaLevylle();
+    // Whole and on the disk before any other run can find it under its own name.
+    alusta::nimeaUudelleen(uusi, polku);
+    tiedosto_.nimettiin(polku);
+    loppu_ = t.size();
+    seuraava_ = 1;
+    polku_ = polku;
+  } catch (...) {
+    tiedosto_.suljeHiljaa();
+    try {
+      alusta::poistaTiedosto(uusi);
+    } catch (...) {
+    }
+    throw;
+  }
+  alusta::tallennaHakemisto(o.tuodut);
+}
+
+Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, KirjanJakso& viimeinen) {
+  try {
+    // Never created: one that is gone was finished by another run.
+    tiedosto_.avaa(polku, alusta::Tila::muokkaa);
+  } catch (const euro::Virhe& v) {
+    if (v.numero() == euro::virhenro::tiedostoaEiLoydy) return Avattu::poissa;
+    throw;
+  }
+  if (!tiedosto_.lukitse()) {
+    tiedosto_.suljeHiljaa();
+    return Avattu::lukittu;
+  }
+  polku_ = polku;
+  std::string s;
+  char b[64 * 1024];
+  while (std::size_t n = tiedosto_.lue(b, sizeof b)) {
+    s.append(b, n);
+    if (s.size() > kirjaEnintaan) kelpaamaton(polku, "liian suuri");
+  }
+  Jasennin j(s);
+  auto otsikko = lueOtsikko(j);
+  if (!otsikko) kelpaamaton(polku, "otsake");
+  o = std::move(*otsikko);
+  std::optional<KirjanJakso> edellinen;
+  std::size_t loppu = j.kohta();
+  while (!j.lopussa()) {
+    // A block whose checksum fails can only be the last, cut off as it was written.
+    auto lohko = j.lohko();
+    if (!lohko) break;
+    Jasennin b(*lohko);
+    auto k = lueJakso(b);
+    if (!k || !b.lopussa()) kelpaamaton(polku, "jakso");
+    const bool jatkuu = edellinen ? k->numero == edellinen->numero + 1 && k->siirretty &&
+                                        (k->kohta == edellinen->kohta || k->kohta == edellinen->loppu)
+                                  : k->numero == 0 && !k->siirretty && k->kohta == 0 && k->loppu == 0 &&
+                                        k->tiedostot.empty();
+    if (!jatkuu) kelpaamaton(polku, "jakso " + std::to_string(k->numero));
+    if (edellinen && !edellinen->siirretty && k->kohta != 0) kelpaamaton(polku, "ensimmäinen jakso");
+    edellinen = std::move(k);
+    loppu = j.kohta();
+  }
+  if (!edellinen) kelpaamaton(polku, "ei jaksoa");
+  // A whole block after the cut-off one means the file was changed.
+  for (std::size_t p = s.find("\r\njakso = ", loppu); p != std::string::npos; p = s.find("\r\njakso = ", p + 1)) {
+    Jasennin loput(std::string_view(s).substr(p + 2));
+    if (loput.lohko()) kelpaamaton(polku, "rikkinäinen jakso");
+  }
+  viimeinen = std::move(*edellinen);
+  loppu_ = loppu;
+  seuraava_ = viimeinen.numero + 1;
+  return Avattu::auki;
+}
+
+void Paivakirja::kirjaa(KirjanJakso& j) {
+  // A record cut off as it was written goes before the next one.
+  if (!katkaistu_) {
+    if (tiedosto_.pituus() > loppu_) tiedosto_.katkaise(loppu_);
+    katkaistu_ = true;
+  }
+  j.numero = seuraava_;
+  const std::string t = jaksoTekstiksi(j);
+  tiedosto_.kirjoitaKohtaan(loppu_, t.data(), t.size());
+  tiedosto_.tallennaLevylle();
+  loppu_ += t.size();
+  ++seuraava_;
+}
+
+void Paivakirja::poista() {
+  // Closed first: Windows keeps a removed file that is open in the listing, where another
+  // run could not open it. A run that takes it up meanwhile finds every batch delivered.
+  tiedosto_.sulje();
+  try {
+    alusta::poistaTiedosto(polku_);
+  } catch (const euro::Virhe& v) {
+    if (v.numero() != euro::virhenro::tiedostoaEiLoydy) throw;
+  }
+}
+
+void Paivakirja::sulje() noexcept { tiedosto_.suljeHiljaa(); }
+
+namespace {
+
+// Takes no bytes: the pass that only names a segment's company files.
+struct Tyhja {
+  void avaa(const std::string&, const std::string&, std::optional<std::uint64_t>, bool) {}
+  void lisaa(const char*, std::size_t) {}
+  void rivinLoppu() {}
+  void tyhjenna() {}
+  void sulje() {}
+};
+
+// Compares a declared segment's batches with what their company files hold from the
+// recorded lengths on: per file, how many of its batches are there whole, and whether the
+// file ends inside the next one (whose own bytes may then be cut).
+class Vertaaja {
+ public:
+  struct Tila {
+    std::uint64_t pituus = 0;  // now
+    std::uint64_t kohta = 0;   // the next byte to compare
+    std::uint64_t eranAlku = 0;
+    std::uint64_t ehjia = 0;   // whole batches found
+    bool vertaillaan = true;
+    std::optional<std::uint64_t> leikkaa;
+  };
+  std::unordered_map<std::string, Tila> tiedostot;
+
+  void avaa(const std::string& polku, const std::string& nimi, std::optional<std::uint64_t>, bool) {
+    lopetaEra();
+    nyt_ = &tiedostot.at(nimi);
+    if (!nyt_->vertaillaan) return;
+    nyt_->eranAlku = nyt_->kohta;
+    rivinAlku_ = nyt_->kohta;
+    ensimmaisella_ = true;
+    if (nyt_->kohta >= nyt_->pituus) {
+      nyt_->vertaillaan = false;
+      return;
+    }
+    tiedosto_.avaa(polku, alusta::Tila::muokkaa);
+    tiedosto_.siirry(nyt_->kohta);
+  }
+
+  void lisaa(const char* d, std::size_t n) {
+    while (nyt_ && nyt_->vertaillaan && n > 0) {
+      const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>({n, nyt_->pituus - nyt_->kohta, sizeof b_}));
+      if (k == 0) {
+        // The file ends inside the batch, on bytes that are its own: they go.
+        nyt_->leikkaa = nyt_->eranAlku;
+        nyt_->vertaillaan = false;
+        return;
+      }
+      std::size_t luettu = 0;
+      while (luettu < k) {
+        const std::size_t m = tiedosto_.lue(b_ + luettu, k - luettu);
+        if (m == 0) euro::heitaVirhe(euro::virhenro::laitevirhe, tiedosto_.polku());
+        luettu += m;
+      }
+      if (std::memcmp(b_, d, k) != 0) {
+        // Other bytes where a line of the batch should be. A batch has one T00 line, its
+        // first: unless a T00 line stands where the difference is, after whole lines of this
+        // batch, the other bytes began where this batch would have (another run's batch,
+        // alike so far), and this batch is not there. A part of this batch followed by
+        // another batch is something nothing may cut.
+        if (!ensimmaisella_ && onT00Rivi(rivinAlku_))
+          throw euro::Virhe(euro::virhenro::kayttovirhe,
+                            euro::ansi("Yritystiedostossa on keskeytyneen erän jälkeen muuta (kohta ") +
+                                std::to_string(nyt_->eranAlku) + "): " + tiedosto_.polku());
+        nyt_->vertaillaan = false;
+        return;
+      }
+      nyt_->kohta += k;
+      d += k;
+      n -= k;
+    }
+  }
+  void rivinLoppu() {
+    ensimmaisella_ = false;
+    if (nyt_) rivinAlku_ = nyt_->kohta;
+  }
+  void tyhjenna() {}
+  void sulje() { lopetaEra(); }
+
+ private:
+  bool onT00Rivi(std::uint64_t kohta) {
+    char t[3];
+    if (nyt_->pituus - kohta < 3) return false;
+    tiedosto_.siirry(kohta);
+    std::size_t n = 0;
+    while (n < 3) {
+      const std::size_t m = tiedosto_.lue(t + n, 3 - n);
+      if (m == 0) return false;
+      n += m;
+    }
+    return jako::onT00(t, 3);
+  }
+
+  void lopetaEra() {
+    if (nyt_ && nyt_->vertaillaan) ++nyt_->ehjia;
+    nyt_ = nullptr;
+    tiedosto_.suljeHiljaa();
+  }
+
+  Tila* nyt_ = nullptr;
+  bool ensimmaisella_ = false;
+  std::uint64_t rivinAlku_ = 0;  // where the batch's current line begins in the file
+  alusta::Tiedosto tiedosto_;
+  char b_[64 * 1024];
+};
+
+// A segment being split: its company files with their lengths as they grow, and how many of
+// each one's batches to pass over.
+struct JaksonTiedosto {
+  std::uint64_t pituus = 0;
+  std::uint64_t ohitetaan = 0;
+  std::uint64_t nahty = 0;
+  bool uusi = false;  // not in the folder when the split began, nor made since
+};
+
+// A name as the file system compares it (Windows in any case), as a 64-bit hash: the
+// lengths of tens of thousands of files stay in memory without a string each. Two names of
+// one hash could only make a file look there when it is not (a look more) or not there when
+// it is (its making then refuses it).
+std::uint64_t nimiTiiviste(const std::string& n) {
+  if constexpr (alusta::onWindows) return tiiviste(euro::isoksi(n));
+  return tiiviste(n);
+}
+
+class Jaksottaja {
+ public:
+  Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto)
+      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)) {
+    asetapos(a_, posAlku_, posLoppu_);
+    syote_.avaa(arkisto, alusta::Tila::lue);
+    esi_.avaa(arkisto, alusta::Tila::lue);
+    arkistonPituus_ = syote_.pituus();
+    kohdeKansio_ = o.kohde.size() > 1 ? o.kohde.substr(0, o.kohde.size() - 1) : o.kohde;
+    // One listing of the target instead of a look at each new file: a file that is not
+    // there has length 0.
+    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) olemassa_.insert(nimiTiiviste(n));
+    nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
+    nimet_tarve_ = nimeaja_->tarve();
+  }
+
+  // The cut-off split's segment: checked, what a cut-off batch left cut, declared again with
+  // what is there now, and split from its start passing over what was delivered.
+  void jatka(const KirjanJakso& k, Yhteenveto& y) {
+    if (k.loppu > arkistonPituus_) virhe("arkisto on lyhyempi kuin päiväkirjassa");
+    // A segment begins and ends at a batch's T00 line (the first at the file's start): from
+    // anywhere else the pass would lose a batch or take half of one for a whole.
+    if (!eranRaja(k.kohta) || !eranRaja(k.loppu)) virhe("jakson raja ei ole erän alussa");
+    Vertaaja v;
+    for (const auto& f : k.tiedostot) {
+      const std::string polku = o_.kohde + f.nimi;
+      Vertaaja::Tila t;
+      std::uint64_t nyt = 0;
+      if (f.pituus > 0 || alusta::pituusJosOn(polku)) {
+        alusta::Tiedosto tarkistus(polku, alusta::Tila::muokkaa);
+        nyt = tarkistus.pituus();
+        // The split leaves its company files only at a line's end.
+        char c = 0;
+        if (f.pituus > 0 && nyt >= f.pituus) {
+          tarkistus.siirry(f.pituus - 1);
+          if (tarkistus.lue(&c, 1) != 1 || c != '\n')
+            throw euro::Virhe(euro::virhenro::kayttovirhe,
+                              euro::ansi("Keskeytyneen paloittelun päiväkirjan pituus ei ole rivin lopussa: ") + polku);
+        }
+      }
+      if (nyt < f.pituus)
+        throw euro::Virhe(euro::virhenro::kayttovirhe,
+                          euro::ansi("Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa: ") + polku);
+      t.pituus = nyt;
+      t.kohta = f.pituus;
+      if (!v.tiedostot.emplace(f.nimi, t).second) virhe("sama tiedosto kahdesti");
+    }
+    std::unordered_map<std::string, std::uint64_t> ohitettavat;
+    for (const auto& f : k.tiedostot) ohitettavat[f.nimi] = f.ohitetaan;
+    auto vertailu = [&](std::uint64_t kohta, const std::string& nimi) -> jako::Paatos {
+      if (kohta >= k.loppu) return {jako::Eralle::lopeta, {}};
+      auto i = ohitettavat.find(nimi);
+      if (i == ohitettavat.end()) virhe("jakson tiedostot eivät vastaa arkistoa");
+      if (i->second > 0) {
+        --i->second;
+        return {jako::Eralle::ohita, {}};
+      }
+      return {};
+    };
+    syote_.siirry(k.kohta);
+    jako::jaa(syote_, k.kohta, o_.kohde, a_, posAlku_, posLoppu_, vertailu, v, nullptr);
+    v.sulje();
+    for (auto& [nimi, t] : v.tiedostot) {
+      if (!t.leikkaa) continue;
+      alusta::Tiedosto f(o_.kohde + nimi, alusta::Tila::muokkaa);
+      f.katkaiseJos(t.pituus, *t.leikkaa);
+      if (f.pituus() != *t.leikkaa) euro::heitaVirhe(euro::virhenro::kayttovirhe, o_.kohde + nimi);
+      f.sulje();
+    }
+    // What is there now is on the disk before the journal says so.
+    KirjanJakso uusi;
+    uusi.siirretty = true;
+    uusi.kohta = k.kohta;
+    uusi.loppu = k.loppu;
+    jakso_.clear();
+    nimet_.clear();
+    for (const auto& f : k.tiedostot) {
+      const Vertaaja::Tila& t = v.tiedostot.at(f.nimi);
+      const std::uint64_t pituus = t.leikkaa.value_or(t.pituus);
+      uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia});
+      jakso_[f.nimi] = {pituus, f.ohitetaan + t.ehjia, 0};
+      nimet_.push_back(f.nimi);
+    }
+    alusta::tallennaTiedostot(kohdeKansio_, nimet_);
+    kirja_.kirjaa(uusi);
+    jaksonLoppu_ = k.loppu;
+    jaa(k.kohta, y);
+  }
+
+  // The whole archive from its start.
+  void aloita(Yhteenveto& y) {
+    julista(0);
+    jaa(0, y);
+  }
+
+ private:
+  [[noreturn]] void virhe(const std::string& miksi) {
+    throw euro::Virhe(euro::virhenro::kayttovirhe,
+                      euro::ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + euro::ansi(miksi) +
+                          "): " + o_.tuodut + sep + o_.arkisto);
+  }
+
+  bool eranRaja(std::uint64_t kohta) {
+    if (kohta == arkistonPituus_) return true;
+    if (kohta == 0) return true;
+    char b[4];
+    syote_.siirry(kohta - 1);
+    std::size_t n = 0;
+    while (n < sizeof b) {
+      const std::size_t m = syote_.lue(b + n, sizeof b - n);
+      if (m == 0) return false;
+      n += m;
+    }
+    return (b[0] == '\n' || b[0] == '\r') && jako::onT00(b + 1, 3);
+  }
+
+  // Names the company files of the segment from kohta on, with their lengths, and records
+  // them, flushed, before any of its batches is written.
+  void julista(std::uint64_t kohta) {
+    if (pituudet_.size() > 65536) pituudet_.clear();
+    jakso_.clear();
+    nimet_.clear();
+    KirjanJakso j;
+    j.siirretty = true;
+    j.kohta = kohta;
+    auto esiluku = [&](std::uint64_t k, const std::string& nimi) -> jako::Paatos {
+      if (k > kohta && k - kohta >= jaksonTavut) return {jako::Eralle::lopeta, {}};
+      if (jakso_.count(nimi)) return {jako::Eralle::ohita, {}};
+      if (k > kohta && jakso_.size() >= jaksonTiedostot) return {jako::Eralle::lopeta, {}};
+      std::uint64_t pituus = 0;
+      bool uusi = false;
+      const std::uint64_t h = nimiTiiviste(nimi);
+      if (auto i = pituudet_.find(h); i != pituudet_.end()) {
+        pituus = i->second;
+      } else if (!olemassa_.count(nimiTiiviste(nimi))) {
+        uusi = true;
+      } else {
+        try {
+          pituus = alusta::pituusJosOn(o_.kohde + nimi).value_or(0);
+        } catch (...) {
+          // A name no file can have: the batches before it are still delivered, and the
+          // failure comes when the next segment begins with it.
+          if (k > kohta) return {jako::Eralle::lopeta, {}};
+          throw;
+        }
+        pituudet_[h] = pituus;
+      }
+
+      jakso_[nimi] = {pituus, 0, 0, uusi};
+      nimet_.push_back(nimi);
+      j.tiedostot.push_back({nimi, pituus, 0});
+      return {jako::Eralle::ohita, {}};
+    };
+    esi_.siirry(kohta);
+    std::optional<std::uint64_t> loppu;
+    if (nimet_tarve_ <= esipuskuri_ / 4) {
+      loppu = etsiErat(kohta, esiluku);
+    } else {
+      Tyhja tyhja;
+      loppu = jako::jaa(esi_, kohta, o_.kohde, a_, posAlku_, posLoppu_, esiluku, tyhja, nullptr);
+    }
+    j.loppu = loppu.value_or(arkistonPituus_);
+    if (j.loppu > arkistonPituus_) virhe("arkisto kasvoi");
+    kirja_.kirjaa(j);
+    jaksonLoppu_ = j.loppu;
+  }
+
+  // The T00 lines from kohta (a line's start) on, each with its name, for f, until it says
+  // stop: the answer is that line's offset, or none at the end. A T00 line begins with "T00"
+  // right after a CR or an LF, as the split's own line rule has it; the rest of the bytes
+  // are only searched, not cut into lines.
+  template <class F>
+  std::optional<std::uint64_t> etsiErat(std::uint64_t kohta, F& f) {
+    if (!esi_puskuri_) esi_puskuri_ = std::make_unique<char[]>(esipuskuri_);
+    char* b = esi_puskuri_.get();
+    const std::size_t tarve = std::max<std::size_t>(nimet_tarve_, 3);
+    std::uint64_t alku = kohta;  // the file offset of b[0]
+    std::size_t n = 0;
+    bool lopussa = false;
+    char edellinen = '\n';  // before the pass: a line's start
+    std::size_t i = 0;
+    for (;;) {
+      // The bytes from i on, at least tarve of them unless the file ends first.
+      if (!lopussa && n - i < tarve) {
+        if (i > 0) {
+          edellinen = b[i - 1];
+          std::memmove(b, b + i, n - i);
+          alku += i;
+          n -= i;
+          i = 0;
+        }
+        while (n < esipuskuri_) {
+          const std::size_t m = esi_.lue(b + n, esipuskuri_ - n);
+          if (m == 0) {
+            lopussa = true;
+            break;
+          }
+          n += m;
+        }
+      }
+      if (i >= n) return std::nullopt;
+      const char* t = static_cast<const char*>(std::memchr(b + i, 'T', n - i));
+      if (!t) {
+        i = n;
+        continue;
+      }
+      const std::size_t p = static_cast<std::size_t>(t - b);
+      if (!lopussa && n - p < tarve) {
+        i = p;
+        continue;
+      }
+      const char ennen = p == 0 ? edellinen : b[p - 1];
+      if ((ennen == '\r' || ennen == '\n') && n - p >= 3 && b[p + 1] == '0' && b[p + 2] == '0') {
+        std::size_t e = p + std::min(tarve, n - p);
+        for (std::size_t q = p; q < e; ++q)
+          if (b[q] == '\r' || b[q] == '\n') {
+            e = q;
+            break;
+          }
+        const std::string_view paa(b + p, std::min(e - p, nimet_tarve_));
+        const std::string& nimi = nimeaja_->nimi(paa);
+        if (f(alku + p, nimi).toiminto == jako::Eralle::lopeta) return alku + p;
+      }
+      i = p + 1;
+    }
+  }
+
+  // The segment's batches are in their files: on the disk before the journal goes past them.
+  void tarkistuspiste() {
+    merkitse();
+    tuloste_.sulje();
+    alusta::tallennaTiedostot(kohdeKansio_, nimet_);
+    for (const auto& [nimi, t] : jakso_) pituudet_[nimiTiiviste(nimi)] = t.pituus;
+  }
+
+  void merkitse() {
+    if (edellinen_) edellinen_->pituus = tuloste_.pituusNyt();
+    edellinen_ = nullptr;
+  }
+
+  void jaa(std::uint64_t alku, Yhteenveto& y) {
+    auto ohjaus = [&](std::uint64_t kohta, const std::string& nimi) -> jako::Paatos {
+      merkitse();
+      if (kohta >= jaksonLoppu_) {
+        tarkistuspiste();
+        julista(kohta);
+      }
+      auto i = jakso_.find(nimi);
+      // The naming pass and this one read the same bytes: a name it did not see is a fault.
+      if (i == jakso_.end()) virhe("tiedosto puuttuu jaksosta");
+      JaksonTiedosto& t = i->second;
+      if (t.nahty++ < t.ohitetaan) return {jako::Eralle::ohita, {}};
+      edellinen_ = &t;
+      const bool uusi = t.uusi;
+      if (uusi) {
+        t.uusi = false;
+        olemassa_.insert(nimiTiiviste(nimi));
+      }
+      return {jako::Eralle::kirjoita, t.pituus, uusi};
+    };
+    syote_.siirry(alku);
+    jako::jaa(syote_, alku, o_.kohde, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
+    tarkistuspiste();
+    syote_.sulje();
+    kirja_.poista();
+  }
+
+ public:
+  void suljeKesken() noexcept { tuloste_.suljeKesken(); }
+
+ private:
+  Paivakirja& kirja_;
+  const KirjanOtsikko& o_;
+  PaloitteluAsetukset a_;
+  std::int32_t posAlku_ = 0, posLoppu_ = 0;
+  alusta::Tiedosto syote_, esi_;
+  std::uint64_t arkistonPituus_ = 0;
+  std::string kohdeKansio_;
+  jako::Kirjoittaja tuloste_;
+  std::unordered_map<std::uint64_t, std::uint64_t> pituudet_;  // company files' lengths, as seen
+  std::unordered_set<std::uint64_t> olemassa_;                  // the target's names
+  std::unordered_map<std::string, JaksonTiedosto> jakso_;
+  std::vector<std::string> nimet_;
+  std::uint64_t jaksonLoppu_ = 0;
+  JaksonTiedosto* edellinen_ = nullptr;  // the file of the batch being written
+  // The naming pass's own reading.
+  static constexpr std::size_t esipuskuri_ = 256 * 1024;
+  std::unique_ptr<char[]> esi_puskuri_;
+  std::unique_ptr<NimenMuodostaja> nimeaja_;
+  std::size_t nimet_tarve_ = 0;
+};
+
+}  // namespace
+
+void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                     const KirjanJakso* kesken, Yhteenveto& y) {
+  Jaksottaja j(kirja, o, arkisto);
+  try {
+    if (kesken && kesken->siirretty)
+      j.jatka(*kesken, y);
+    else
+      j.aloita(y);
+  } catch (...) {
+    // Whole lines already read still go out, as they would have line by line.
+    j.suljeKesken();
+    throw;
+  }
+}
+
+}  // namespace split

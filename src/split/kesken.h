@@ -1,0 +1,91 @@
+// The journal of a split that archives, TUODUT/<archive>.kesken: written before the statement
+// file is moved, kept up to date segment by segment while the split runs, removed when it
+// completes; and the finishing of a cut-off split from it, checked before anything is cut.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "split/asetukset.h"
+#include "split/paloittele.h"
+
+namespace split {
+
+// What the rest of a split needs, so that it finishes the same way whatever the settings are
+// by then, and what binds the journal to its archive.
+struct KirjanOtsikko {
+  std::string muoto = "TITO";  // the statement format, whose own code names the company files
+  std::string arkisto;         // the archive's file name; the journal is <arkisto>.kesken
+  std::string tuodut;          // the folder of both, as the split names it
+  std::string kohde;           // the target directory, ending with the separator
+  std::string alkuosa, loppuosa;
+  int tunniste = 0;  // 0 customer id, 1 account, 2 owner's name, 3 positions, 4 none
+  std::string posAlku, posLoppu;
+};
+
+// One record: a segment of the archive, [kohta, loppu), and every company file its batches
+// go to with its length before them. A file's earlier batches of the segment (ohitetaan of
+// them) were already delivered when a recovery declared the segment again.
+struct KirjanJakso {
+  struct Tiedosto {
+    std::string nimi;
+    std::uint64_t pituus = 0;
+    std::uint64_t ohitetaan = 0;
+  };
+  std::uint64_t numero = 0;
+  bool siirretty = false;  // false: the statement file was not yet moved (the first record)
+  std::uint64_t kohta = 0, loppu = 0;
+  std::vector<Tiedosto> tiedostot;
+};
+
+class Paivakirja {
+ public:
+  // A new journal with its first record, locked, flushed: written under a passing name
+  // (exclusive, never through a link, owner-only) and then given its own, the folder's
+  // entries flushed too. Throws (58) when either name is taken.
+  void luo(const std::string& polku, const KirjanOtsikko& o);
+
+  enum class Avattu { auki, lukittu, poissa };
+  // An existing journal, locked: its header and its last whole record, every number
+  // bounded and the checksums right. lukittu: a live split holds it; poissa: it is gone
+  // (another run finished it). Throws when it is no journal of this form.
+  Avattu avaa(const std::string& polku, KirjanOtsikko& o, KirjanJakso& viimeinen);
+
+  // Appends a record after the last whole one and flushes it.
+  void kirjaa(KirjanJakso& j);
+
+  // The split is complete (its company files flushed): the journal goes.
+  void poista();
+  // Leaves the journal for the next run; the lock goes with the file.
+  void sulje() noexcept;
+
+ private:
+  alusta::Tiedosto tiedosto_;
+  std::string polku_;
+  std::uint64_t loppu_ = 0;     // after the last whole record
+  std::uint64_t seuraava_ = 0;  // the next record's number
+  bool katkaistu_ = false;      // what followed the last whole record is gone
+};
+
+// The header's checks that need no file: the archive's own name, the folder it lies in, the
+// target, the names' parts and the key. Throws 75 with the journal's path.
+void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku);
+
+// Splits the archive with the journal kept, from its start, or, with kesken, from that
+// declared segment of a cut-off split: its company files checked against the batches first,
+// a cut-off batch's own bytes cut, delivered batches passed over. Company files are flushed
+// before the journal moves past their batches; the journal is removed at the end.
+void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                     const KirjanJakso* kesken, Yhteenveto& y);
+
+// The settings of a journal's split.
+PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o);
+
+// A segment ends at the batch that would bring in more company files or more bytes than
+// these (0 gives back the defaults of 1024 files and 32 MiB). Tests make them small.
+void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja);
+
+}  // namespace split
