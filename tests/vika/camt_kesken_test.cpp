@@ -2,6 +2,8 @@
 // in new company files and in files extended before their closing tags alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
 #include <map>
 
 #include "euro/alusta/alusta.h"
@@ -114,6 +116,104 @@ TEST_F(CamtKesken, ViimeistellaanKerranKutenYhtenaAjona) {
     // Only the archives stay: no journal, no undo records.
     EXPECT_EQ(testi::tiedostot(k / "TUODUT").size(), 3u);
   }
+}
+
+// The files of the statement folder, its output and its archive folder: what a kill leaves.
+using Kuva = std::map<std::string, std::string>;
+Kuva kuva(const testi::Kansio& k) {
+  Kuva m;
+  for (const std::string& kansio : {std::string(), S + "ulos", S + "TUODUT"})
+    if (testi::onOlemassa(k.polku() + kansio))
+      for (const std::string& n : testi::tiedostot(k.polku() + kansio)) {
+        const std::string p = k.polku() + kansio + S + n;
+        if (n != "ulos" && n != "TUODUT") m[kansio + S + n] = testi::lueTiedosto(p);
+      }
+  return m;
+}
+void palauta(const testi::Kansio& k, const Kuva& m) {
+  for (const auto& [n, sisalto] : kuva(k)) alusta::poistaTiedosto(k.polku() + n);
+  for (const auto& [n, sisalto] : m) testi::kirjoitaTiedosto(k.polku() + n, sisalto);
+}
+// Every output file's statements, in order.
+std::map<std::string, std::vector<std::string>> lausunnot(const std::string& kansio, bool jarjestaen) {
+  std::map<std::string, std::vector<std::string>> m;
+  for (const std::string& n : testi::tiedostot(kansio)) {
+    const std::string s = testi::lueTiedosto(kansio + S + n);
+    auto& v = m[n];
+    for (auto i = s.find("<Stmt>"); i != std::string::npos; i = s.find("<Stmt>", i + 1))
+      v.push_back(s.substr(i, s.find("</Stmt>", i) - i));
+    if (jarjestaen) std::sort(v.begin(), v.end());
+  }
+  return m;
+}
+
+// A kill before any system call of the split: the state at that call is all the next runs
+// get. They finish it, and every statement is in its company's file once, the files whole.
+TEST_F(CamtKesken, TappoJokaisenKutsunKohdalla) {
+  std::map<std::string, std::string> odotettu;
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    const auto a = asetukset(k);
+    const std::pair<const std::string*, alusta::Aika (*)()> ajot[] = {{&pohja, kello0}, {&eka, kello1}, {&toka, kello2}};
+    for (const auto& [t, kello] : ajot) {
+      testi::kirjoitaTiedosto(k / "TILIOTE.XML", *t);
+      ASSERT_TRUE(split::paloittele(a, kello).valmis);
+    }
+    odotettu = sisallot(k / "ulos");
+  }
+  const auto odotetut = [&] {
+    testi::Kansio k;
+    alusta::luoHakemisto(k / "ulos");
+    for (const auto& [n, s] : odotettu) testi::kirjoitaTiedosto(k / "ulos" + S + n, s);
+    return lausunnot(k / "ulos", true);
+  }();
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  const auto a = asetukset(k);
+  auto a2 = a;
+  a2.txtPaloiteltavaTiedosto = k / "TILIOTE2.XML";
+  testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
+  ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+  testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+  const Kuva alussa = kuva(k);
+  std::size_t i = 0;
+  for (;; ++i) {
+    SCOPED_TRACE("kutsu " + std::to_string(i));
+    palauta(k, alussa);
+    Kuva tapettu;
+    bool tapahtui = false;
+    {
+      vika::Koukku koukku([&](const vika::Kysymys&, std::size_t n) -> std::optional<alusta::Vika> {
+        if (n != i || tapahtui) return std::nullopt;
+        tapahtui = true;
+        tapettu = kuva(k);
+        return alusta::Vika{euro::virhenro::laitevirhe};
+      });
+      split::paloittele(a, kello1);
+    }
+    if (!tapahtui) break;
+    palauta(k, tapettu);
+    ymp.virheet.clear();
+    const bool siirtamatta = testi::onOlemassa(k / "TILIOTE.XML");
+    testi::kirjoitaTiedosto(k / "TILIOTE2.XML", toka);
+    EXPECT_TRUE(split::paloittele(a2, kello2).valmis);
+    if (siirtamatta) {
+      EXPECT_TRUE(split::paloittele(a, [] { return alusta::Aika{2024, 4, 4, 6, 0, 0}; }).valmis);
+    }
+    for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+    if (siirtamatta) {
+      EXPECT_EQ(lausunnot(k / "ulos", true), odotetut);
+    } else {
+      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    }
+    for (const auto& n : testi::tiedostot(k / "TUODUT")) EXPECT_EQ(n.find(".kesken"), std::string::npos) << n;
+    if (::testing::Test::HasFailure()) return;
+  }
+  std::cout << "[ tappo    ] " << i << " kutsua\n";
+  EXPECT_GT(i, 20u);
 }
 
 }  // namespace
