@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "euro/alusta/alusta.h"
+#include "euro/kaynnistys.h"
 #include "euro/kuori.h"
 #include "euro/liittymat.h"
 #include "euro/ohjelma.h"
@@ -261,18 +262,9 @@ int suorita(const std::vector<std::string>& argumentit) {
   if (asetukset) asetukset = absoluuttinen(*asetukset);
 
   KonsoliViestit viestit(luoHakemisto);
-  euro::JarjestelmanKaynnistin kaynnistin;
   KonsoliOngelmat ongelmat;
-  euro::Ohjelma ohjelma = euro::ohjelma();
-  ohjelma.viestit = &viestit;
-  ohjelma.kaynnistin = &kaynnistin;
-  ohjelma.ongelmat = &ongelmat;
-  ohjelma.apppath = settings::fe_apppath;
-  euro::Ohjelma* edellinen = euro::asetaOhjelma(&ohjelma);
-  struct Palauta {
-    euro::Ohjelma* o;
-    ~Palauta() { euro::asetaOhjelma(o); }
-  } palauta{edellinen};
+  euro::Kaynnistys kaynnistys(viestit, ongelmat, settings::fe_apppath);
+  euro::Ohjelma& ohjelma = kaynnistys.ohjelma();
 
   // The window's settings file is shared, never written here.
   // The data directory also holds the error log, whichever settings file is read.

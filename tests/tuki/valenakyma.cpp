@@ -6,12 +6,12 @@
 
 namespace testi {
 
-ValeNakyma::ValeNakyma(const euro::Ikkunakuvaus& kuvaus)
+ValeNakyma::ValeNakyma(const ikkunat::Ikkunakuvaus& kuvaus)
     : kuvaus_(kuvaus), otsikko_(kuvaus.otsikko) {
-  for (const euro::Ohjainkuvaus& o : kuvaus.ohjaimet) {
-    const bool arvollinen = o.laji == euro::Ohjainlaji::tekstilaatikko ||
-                            o.laji == euro::Ohjainlaji::valintaruutu ||
-                            o.laji == euro::Ohjainlaji::valintanappi;
+  for (const ikkunat::Ohjainkuvaus& o : kuvaus.ohjaimet) {
+    const bool arvollinen = o.laji == ikkunat::Ohjainlaji::tekstilaatikko ||
+                            o.laji == ikkunat::Ohjainlaji::valintaruutu ||
+                            o.laji == ikkunat::Ohjainlaji::valintanappi;
     arvot_[o.nimi] = arvollinen ? o.arvo : o.teksti;
   }
 }
@@ -23,23 +23,19 @@ std::string ValeNakyma::arvo(const std::string& ohjain) const {
 
 void ValeNakyma::asetaArvo(const std::string& ohjain, const std::string& arvo) {
   kutsut.push_back("asetaArvo " + ohjain + "=" + arvo);
-  const euro::Ohjainkuvaus* o = kuvaus_.ohjain(ohjain);
+  const ikkunat::Ohjainkuvaus* o = kuvaus_.ohjain(ohjain);
   if (!o) return;
-  if (o->laji == euro::Ohjainlaji::valintanappi) {
+  if (o->laji == ikkunat::Ohjainlaji::valintanappi) {
     if (arvo != "True") return;
-    for (const euro::Ohjainkuvaus& toinen : kuvaus_.ohjaimet)
-      if (toinen.laji == euro::Ohjainlaji::valintanappi && toinen.kehys == o->kehys)
+    for (const ikkunat::Ohjainkuvaus& toinen : kuvaus_.ohjaimet)
+      if (toinen.laji == ikkunat::Ohjainlaji::valintanappi && toinen.kehys == o->kehys)
         arvot_[toinen.nimi] = "False";
   }
   arvot_[ohjain] = arvo;
 }
 
-void ValeNakyma::asetaKaytossa(const std::string& ohjain, bool kaytossa) {
-  kutsut.push_back("asetaKaytossa " + ohjain + "=" + (kaytossa ? "1" : "0"));
-}
-
-void ValeNakyma::asetaNakyvissa(const std::string& ohjain, bool nakyvissa) {
-  kutsut.push_back("asetaNakyvissa " + ohjain + "=" + (nakyvissa ? "1" : "0"));
+void ValeNakyma::painaEsc() {
+  if (const ikkunat::Ohjainkuvaus* o = kuvaus_.peruutusnappi(); o && napsautus) napsautus(o->nimi);
 }
 
 void ValeNakyma::asetaOtsikko(const std::string& otsikko) {
@@ -106,7 +102,6 @@ void ValeTulostin::asetaKohta(double vasemmalta, double ylhaalta) {
 }
 
 void ValeTulostin::tulosta(const std::string& teksti) { kirjaa("rivi", teksti); }
-void ValeTulostin::uusiSivu() { kirjaa("uusiSivu"); }
 void ValeTulostin::lopetaAsiakirja() { kirjaa("loppu"); }
 void ValeTulostin::keskeyta() noexcept { kutsut.push_back("keskeyta"); }
 

@@ -7,21 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "euro/kuvaus.h"
-#include "euro/liittymat.h"
-#include "euro/nakyma.h"
+#include "ikkunat/kuvaus.h"
+#include "ikkunat/liittymat.h"
+#include "ikkunat/nakyma.h"
 
 namespace testi {
 
-class ValeNakyma : public euro::Nakyma {
+class ValeNakyma : public ikkunat::Nakyma {
  public:
   // The controls and initial values of a description.
-  explicit ValeNakyma(const euro::Ikkunakuvaus& kuvaus);
+  explicit ValeNakyma(const ikkunat::Ikkunakuvaus& kuvaus);
 
   std::string arvo(const std::string& ohjain) const override;
   void asetaArvo(const std::string& ohjain, const std::string& arvo) override;
-  void asetaKaytossa(const std::string& ohjain, bool kaytossa) override;
-  void asetaNakyvissa(const std::string& ohjain, bool nakyvissa) override;
   std::string otsikko() const override { return otsikko_; }
   void asetaOtsikko(const std::string& otsikko) override;
   void nayta() override;
@@ -33,19 +31,23 @@ class ValeNakyma : public euro::Nakyma {
 
   // What the person does while the window is shown modally.
   std::function<void()> modaalisena;
+  // Where clicks go, as a front forwards them to the window's behaviour.
+  std::function<void(const std::string&)> napsautus;
+  // The Esc key: presses the description's cancel button as both fronts do; nothing without.
+  void painaEsc();
   // Every call that changed something, e.g. "asetaArvo lblurl=terms=", "piilota".
   std::vector<std::string> kutsut;
   bool lopetettu = false;
 
  private:
-  const euro::Ikkunakuvaus& kuvaus_;
+  const ikkunat::Ikkunakuvaus& kuvaus_;
   std::map<std::string, std::string> arvot_;
   std::string otsikko_;
   bool nakyvissa_ = false;
 };
 
 // Holds the last text copied; fails when told to.
-class ValeLeikepoyta : public euro::Leikepoyta {
+class ValeLeikepoyta : public ikkunat::Leikepoyta {
  public:
   void kopioi(const std::string& teksti) override;
   std::string teksti;
@@ -55,7 +57,7 @@ class ValeLeikepoyta : public euro::Leikepoyta {
 
 // Records every call as a line ("kirjasin Times New Roman 14", "kohta 2 4", "rivi ...") and
 // throws euro::Virhe at the call named in pettaa ("valitse", "senttimetrit", "rivi", ...).
-class ValeTulostin : public euro::Tulostin {
+class ValeTulostin : public ikkunat::Tulostin {
  public:
   void valmistele() override;
   bool valitse() override;
@@ -65,7 +67,6 @@ class ValeTulostin : public euro::Tulostin {
   void asetaKirjasin(const std::string& nimi, double pisteet) override;
   void asetaKohta(double vasemmalta, double ylhaalta) override;
   void tulosta(const std::string& teksti) override;
-  void uusiSivu() override;
   void lopetaAsiakirja() override;
   void keskeyta() noexcept override;
 

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "euro/teksti.h"
-#include "frmMain/win32/win32liittymat.h"
-#include "frmPulma/win32/gditulostin.h"
+#include "win32/win32liittymat.h"
+#include "win32/gditulostin.h"
 #include "tuki/testituki.h"
 
 namespace {

@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "euro/alusta/alusta.h"
-#include "euro/kuvaus.h"
+#include "ikkunat/kuvaus.h"
 #include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "euro/virheraportti.h"
-#include "frmMain/kuvaus.h"
-#include "frmMain/win32/frmMain.h"
-#include "frmPulma/kuvaus.h"
-#include "frmPulma/win32/frmPulma.h"
-#include "frmPulma/win32/gditulostin.h"
+#include "ikkunat/frmMain/kuvaus.h"
+#include "win32/frmMain.h"
+#include "ikkunat/frmPulma/kuvaus.h"
+#include "win32/frmPulma.h"
+#include "win32/gditulostin.h"
 #include "settings/apppath.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"
@@ -34,7 +34,7 @@ namespace {
   return false;
 }();
 
-using euro::Ohjainlaji;
+using ikkunat::Ohjainlaji;
 using win32puoli::ansiksi;
 using win32puoli::ikkunanTeksti;
 using win32puoli::ws;
@@ -122,13 +122,13 @@ TEST_F(Win32Ikkunat, OhjaimetOvatKuvauksenMukaiset) {
   for (const Tapaus& t : tapaukset) {
     SCOPED_TRACE(t.otsikko);
     win32puoli::Win32Ikkuna& w = t.ikkuna;
-    const euro::Ikkunakuvaus& k = w.kuvaus();
+    const ikkunat::Ikkunakuvaus& k = w.kuvaus();
     // The test command runs this also with the display at another DPI.
     const int dpi = static_cast<int>(w.dpi());
     if (const char* odotettu = std::getenv("KOLVANTO_DPI")) {
       EXPECT_EQ(dpi, std::atoi(odotettu));
     }
-    const auto px = [dpi](int twips) { return euro::pikseleina(twips, dpi); };
+    const auto px = [dpi](int twips) { return ikkunat::pikseleina(twips, dpi); };
     EXPECT_EQ(ikkunanTeksti(w.kahva()), t.otsikko);
     RECT asiakas;
     GetClientRect(w.kahva(), &asiakas);
@@ -137,7 +137,7 @@ TEST_F(Win32Ikkunat, OhjaimetOvatKuvauksenMukaiset) {
 
     std::vector<std::string> sarkaimet;
     for (std::size_t i = 0; i < k.ohjaimet.size(); ++i) {
-      const euro::Ohjainkuvaus& o = k.ohjaimet[i];
+      const ikkunat::Ohjainkuvaus& o = k.ohjaimet[i];
       SCOPED_TRACE(o.nimi);
       HWND h = w.ohjain(o.nimi);
       if (o.laji == Ohjainlaji::tiedostodialogi) {
@@ -177,7 +177,7 @@ TEST_F(Win32Ikkunat, OhjaimetOvatKuvauksenMukaiset) {
       EXPECT_EQ(f.lfWeight >= FW_BOLD, t.lihava);
 
       int x = o.vasen, y = o.yla;
-      if (const euro::Ohjainkuvaus* kehys = o.kehys.empty() ? nullptr : k.ohjain(o.kehys)) {
+      if (const ikkunat::Ohjainkuvaus* kehys = o.kehys.empty() ? nullptr : k.ohjain(o.kehys)) {
         x += kehys->vasen;
         y += kehys->yla;
       }
@@ -201,7 +201,7 @@ TEST_F(Win32Ikkunat, OhjaimetOvatKuvauksenMukaiset) {
         const bool laatikko = o.laji == Ohjainlaji::valintaruutu || o.laji == Ohjainlaji::valintanappi;
         EXPECT_LE(s.cx + (laatikko ? GetSystemMetrics(SM_CXMENUCHECK) : 0), r.right - r.left);
         // A widened control stays clear of its neighbours on the same row.
-        for (const euro::Ohjainkuvaus& toinen : k.ohjaimet) {
+        for (const ikkunat::Ohjainkuvaus& toinen : k.ohjaimet) {
           if (r.right <= px(x + o.leveys)) break;
           if (&toinen == &o || toinen.kehys != o.kehys || toinen.laji == Ohjainlaji::tiedostodialogi) continue;
           const RECT rt = paikka(w.kahva(), w.ohjain(toinen.nimi));
@@ -210,7 +210,7 @@ TEST_F(Win32Ikkunat, OhjaimetOvatKuvauksenMukaiset) {
           }
         }
       }
-      if (euro::sarkainpysahdys(o) && (o.laji != Ohjainlaji::valintanappi || o.arvo == "True"))
+      if (ikkunat::sarkainpysahdys(o) && (o.laji != Ohjainlaji::valintanappi || o.arvo == "True"))
         sarkaimet.push_back(o.nimi);
     }
 
@@ -291,6 +291,27 @@ TEST_F(Win32Ikkunat, IkkunaproseduurinVirheRaportoidaan) {
   EXPECT_EQ(ymparisto.virheet[0].numero, euro::virhenro::laitevirhe);
   EXPECT_EQ(ymparisto.virheet[0].viesti, "rikki");
   EXPECT_EQ(ymparisto.virheet[0].rutiini, "ikkunaproseduuri");
+}
+
+// Esc closes the problem dialog through OK, as a dialog's Esc does.
+TEST_F(Win32Ikkunat, EscSulkeePulmaikkunanOKNapilla) {
+  win32puoli::Win32Pulmaikkuna pulma(&tulostin);
+  std::vector<std::string> napsautukset;
+  bool suljettu = false;
+  win32puoli::Win32Ikkuna::modaalikoukku = [&](win32puoli::Win32Ikkuna& d) {
+    d.napsautus = [&napsautukset, eteenpain = d.napsautus](const std::string& n) {
+      napsautukset.push_back(n);
+      eteenpain(n);
+    };
+    paina(VK_ESCAPE);
+    suljettu = !d.nakyvissa();
+    if (!suljettu) napauta(d.ohjain("cmdOK"));
+  };
+  const euro::Pulmanloppu loppu = pulma.nayta("raportti", "terms=");
+  win32puoli::Win32Ikkuna::modaalikoukku = nullptr;
+  EXPECT_EQ(loppu, euro::Pulmanloppu::suljettu);
+  EXPECT_TRUE(suljettu);
+  EXPECT_EQ(napsautukset, std::vector<std::string>{"cmdOK"});
 }
 
 // A failure of the split shows the real problem dialog over the disabled main window; its

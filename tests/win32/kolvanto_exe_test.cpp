@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "euro/teksti.h"
-#include "frmPulma/win32/ikkuna.h"
-#include "frmPulma/win32/win32tuki.h"
+#include "win32/ikkuna.h"
+#include "win32/win32tuki.h"
 #include "euro/alusta/alusta.h"
 #include "settings/paloitteluasetukset.h"
 #include "tuki/prosessi.h"

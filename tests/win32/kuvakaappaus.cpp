@@ -6,12 +6,12 @@
 #include <fstream>
 #include <string>
 
-#include "euro/ohjelma.h"
+#include "euro/kaynnistys.h"
 #include "euro/teksti.h"
-#include "frmMain/win32/frmMain.h"
-#include "frmMain/win32/win32liittymat.h"
-#include "frmPulma/win32/frmPulma.h"
-#include "frmPulma/win32/gditulostin.h"
+#include "win32/frmMain.h"
+#include "win32/win32liittymat.h"
+#include "win32/frmPulma.h"
+#include "win32/gditulostin.h"
 
 namespace {
 
@@ -62,11 +62,12 @@ bool kuvaa(HWND ikkuna, const std::string& tiedosto) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return 64;
-  win32puoli::Win32Ymparisto ymparisto;
+  win32puoli::Win32Viestit viestit;
+  win32puoli::Win32Pulmaikkuna ongelmat;
   // Where the MSI installs for an office's user.
-  euro::ohjelma().apppath = [] {
+  euro::Kaynnistys asennettu(viestit, ongelmat, [] {
     return std::string("C:\\Users\\maija\\AppData\\Local\\Programs\\kolvanto");
-  };
+  });
 
   win32puoli::frmMain paa;
   paa.ikkuna().asetaOtsikko(paa.ikkuna().otsikko() + " - VER:21.8.2018");

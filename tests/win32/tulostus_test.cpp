@@ -9,7 +9,7 @@
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "frmPulma/win32/gditulostin.h"
+#include "win32/gditulostin.h"
 
 namespace {
 
