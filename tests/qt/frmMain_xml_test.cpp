@@ -52,7 +52,7 @@ struct XmlIkkunaQt : ::testing::Test {
 
 TEST_F(XmlIkkunaQt, PainikeJaAja) {
   {
-    frmMain w;
+    qtpuoli::frmMain w;
     w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(tiedosto));
     w.ohjain<QLineEdit>("txtNimenAlkuosa")->setText("XML-");
     w.ohjain<QLineEdit>("txtNimenLoppuosa")->setText(".XML");
