@@ -122,14 +122,16 @@ std::string ohje() {
       "      --ei-aikaleimaa       jätä tiliotetiedosto paikalleen\n"
       "      --luo-hakemisto       luo puuttuva tallennushakemisto kysymättä\n"
       "      --esikatselu          älä paloittele: tulosta tiedoston T00-tietueet viivaimen\n"
-      "                            ja paloitteluehdon X-merkkien kanssa (CR LF -rivit)\n"
+      "                            ja paloitteluehdon X-merkkien kanssa (CR LF -rivit);\n"
+      "                            XML-tiedostosta rivi tiliotetta kohden: paikka, avainten\n"
+      "                            arvot ja jakso, valittu avain merkittynä >> <<\n"
       "  -h, --help                tämä ohje\n"
       "      --version             versio\n"
       "\n"
       "Paluuarvot:\n"
       "  0   paloiteltu (--esikatselu: esikatselu tulostettu)\n"
       "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu; tavallinen, kun\n"
-      "      uutta tiliotetiedostoa ei vielä ole)\n"
+      "      uutta tiliotetiedostoa ei vielä ole; XML-tiedosto hylätty)\n"
       "  2   paloittelu keskeytyi virheeseen\n"
       "  64  virheellinen komentorivi\n"
       "\n"
@@ -335,21 +337,26 @@ int suorita(const std::vector<std::string>& argumentit) {
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
   std::string tiedostot;
   for (const auto& t : y.tiedostot) {
-    tiedostot += t.polku + ": " + maara(t.eria, "erä", "erää") + ", " + maara(t.riveja, "rivi", "riviä") + "\n";
+    if (y.xml) tiedostot += t.polku + ": " + maara(t.eria, "tiliote", "tiliotetta") + "\n";
+    else tiedostot += t.polku + ": " + maara(t.eria, "erä", "erää") + ", " + maara(t.riveja, "rivi", "riviä") + "\n";
     if (tiedostot.size() >= 64 * 1024) {
       tulosteeseen(tiedostot);
       tiedostot.clear();
     }
   }
   if (!tiedostot.empty()) tulosteeseen(tiedostot);
-  if (y.muut.eria > 0)
+  if (y.xml && y.muut.eria > 0)
+    tulosteeseen(ansi("Muihin tiedostoihin: ") + maara(y.muut.eria, "tiliote", "tiliotetta") + "\n");
+  else if (y.muut.eria > 0)
     tulosteeseen(ansi("Muihin tiedostoihin: ") + maara(y.muut.eria, "erä", "erää") + ", " +
                  maara(y.muut.riveja, "rivi", "riviä") + "\n");
   if (y.ohitetutRivit > 0)
     tulosteeseen(ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
                  maara(y.ohitetutRivit, "rivi", "riviä") + "\n");
+  for (const auto& h : y.huomautukset) tulosteeseen(h + "\n");
   if (tulos.valmis) {
-    if (y.tiedostot.empty()) tulosteeseen(ansi("T00-tietueita ei löytynyt, mitään ei kirjoitettu\n"));
+    if (y.xml && y.tiedostot.empty()) tulosteeseen(ansi("Tiliotteita ei löytynyt, mitään ei kirjoitettu\n"));
+    else if (y.tiedostot.empty()) tulosteeseen(ansi("T00-tietueita ei löytynyt, mitään ei kirjoitettu\n"));
     tulosteeseen(ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n");
   }
 

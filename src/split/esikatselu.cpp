@@ -11,6 +11,7 @@
 #include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/camt.h"
 #include "split/nimi.h"
 
 namespace split {
@@ -52,6 +53,10 @@ bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos) {
   if (!euro::fe_OnkoTiedosto(polku)) {
     euro::viesti(euro::ansi("Tiedostoa ") + polku + euro::ansi("  ei löydy"), "", euro::tyyli::ok);
     return false;
+  }
+  if (camt::onXml(polku)) {
+    camt::esikatsele(polku, a, ulos);
+    return true;
   }
   std::int32_t posAlku = 0, posLoppu = 0;
   asetapos(a, posAlku, posLoppu);

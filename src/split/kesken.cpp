@@ -236,7 +236,7 @@ void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja) {
 }
 
 void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
-  if (o.muoto != "TITO") kelpaamaton(kirjanPolku, "tuntematon muoto " + o.muoto);
+  if (o.muoto != "TITO" && o.muoto != "XML") kelpaamaton(kirjanPolku, "tuntematon muoto " + o.muoto);
   if (!onPelkkaNimi(o.arkisto)) kelpaamaton(kirjanPolku, "arkiston nimi");
   const std::string nimi = kirjanPolku.substr(kirjanPolku.find_last_of(sep) + 1);
   const std::string kansio = kirjanPolku.substr(0, kirjanPolku.find_last_of(sep));

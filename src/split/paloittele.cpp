@@ -11,6 +11,7 @@
 #include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/camt.h"
 #include "split/jako.h"
 #include "split/kesken.h"
 #include "split/nimi.h"
@@ -69,6 +70,10 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
         continue;
       }
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
+      if (o.muoto == "XML") {
+        tulos.push_back({arkisto, camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen)});
+        continue;
+      }
       Yhteenveto y;
       jaaKirjanKanssa(kirja, o, arkisto, &viimeinen, y);
       std::int64_t eria = y.muut.eria;
@@ -133,6 +138,17 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
     if (kohde.empty() || kohde.back() != sep) kohde += sep;
     tulos.kohdehakemisto = kohde;
 
+    // XML statements are checked whole before the file is archived or anything is written.
+    const bool xml = camt::onXml(polku);
+    std::uint64_t xmlPituus = 0;
+    if (xml) {
+      const std::string syy = camt::tarkista(polku, a, &xmlPituus);
+      if (!syy.empty()) {
+        euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy, otsikkoEiTehty, euro::tyyli::ok);
+        return tulos;
+      }
+    }
+
     if (a.chkAikaleimaaPaloiteltava) {
       std::string arkistonimi = aikaleima(kello()) + euro::fe_PaljasTiedosto(polku);
       std::string arkisto = euro::fe_PaljasHakemisto(polku) + sep + "TUODUT";
@@ -154,6 +170,7 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
       o.tunniste = a.optAsiakastunnus ? 0 : a.optTilinumero ? 1 : a.optTilinomistajanNimi ? 2 : a.optPositiot ? 3 : 4;
       o.posAlku = a.txtPosAlku;
       o.posLoppu = a.txtPosLoppu;
+      if (xml) o.muoto = "XML";
       std::string uusi = arkisto + sep + arkistonimi;
       // A name already taken is refused before a journal could name someone else's file.
       if (alusta::pituusJosOn(uusi) || euro::fe_OnkoHakemisto(uusi))
@@ -168,7 +185,14 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
       }
       alusta::tallennaHakemisto(arkisto);
       tulos.yhteenveto.arkistoitu = uusi;
-      jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto);
+      if (xml) camt::jaaKirjanKanssa(kirja, o, uusi, xmlPituus, tulos.yhteenveto);
+      else jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto);
+      tulos.valmis = true;
+      return tulos;
+    }
+
+    if (xml) {
+      camt::jaa(polku, kohde, a, tulos.yhteenveto, xmlPituus);
       tulos.valmis = true;
       return tulos;
     }

@@ -25,6 +25,8 @@ struct Yhteenveto {
   TiedostonYhteenveto muut;  // polku empty; eria and riveja of files beyond the limit
   std::int64_t ohitetutRivit = 0;              // lines before the first T00 line
   std::string arkistoitu;                      // the archived statement file, if any
+  bool xml = false;  // XML statements: eria counts statements, riveja is not used
+  std::vector<std::string> huomautukset;  // files written under another name, and why
 };
 
 // A split that had been cut off, finished from its journal.

@@ -1,0 +1,219 @@
+// An XML split cut off by a failed write is finished by the next run exactly once: statements
+// in new company files and in files extended before their closing tags alike.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+
+#include "euro/alusta/alusta.h"
+#include "euro/virhe.h"
+#include "split/paloittele.h"
+#include "tuki/testituki.h"
+#include "vikatuki.h"
+
+namespace {
+
+using split::PaloitteluAsetukset;
+const std::string S(1, alusta::erotin);
+
+alusta::Aika kello0() { return {2024, 4, 1, 6, 0, 0}; }
+alusta::Aika kello1() { return {2024, 4, 2, 6, 0, 0}; }
+alusta::Aika kello2() { return {2024, 4, 3, 6, 0, 0}; }
+
+std::string lausunto(const std::string& id, const std::string& tunnus) {
+  return "<Stmt><Id>" + id + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>FI00" + tunnus +
+         "</IBAN></Id><Ownr><Id><OrgId><Othr><Id>" + tunnus + "</Id></Othr></OrgId></Id></Ownr></Acct>" +
+         "<Bal><Tp><CdOrPrtry><Cd>CLBD</Cd></CdOrPrtry></Tp><Amt Ccy=\"EUR\">1.00</Amt>"
+         "<CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2024-03-31</Dt></Dt></Bal></Stmt>\r\n";
+}
+
+std::string asiakirja(const std::vector<std::string>& lausunnot) {
+  std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                  "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\r\n<BkToCstmrStmt>"
+                  "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n";
+  for (const auto& l : lausunnot) s += l;
+  return s + "</BkToCstmrStmt>\r\n</Document>\r\n";
+}
+
+std::map<std::string, std::string> sisallot(const std::string& kansio) {
+  std::map<std::string, std::string> m;
+  for (const std::string& n : testi::tiedostot(kansio)) m[n] = testi::lueTiedosto(kansio + S + n);
+  return m;
+}
+
+struct CamtKesken : ::testing::Test {
+  // The first file makes company files that the later runs extend; the second is cut off.
+  const std::string pohja = asiakirja({lausunto("P1", "1111111-1"), lausunto("P2", "2222222-2")});
+  const std::string eka = asiakirja({lausunto("E1", "1111111-1"), lausunto("E2", "3333333-3"),
+                                     lausunto("E3", "2222222-2"), lausunto("E4", "1111111-1")}) +
+                          asiakirja({}) +  // no statements: the journal moves past it all the same
+                          asiakirja({lausunto("E5", "3333333-3"), lausunto("E6", "4444444-4")}) +
+                          asiakirja({lausunto("E7", "2222222-2")});
+  const std::string toka = asiakirja({lausunto("T1", "4444444-4"), lausunto("T2", "1111111-1")});
+
+  PaloitteluAsetukset asetukset(const testi::Kansio& k) {
+    PaloitteluAsetukset a;
+    a.txtPaloiteltavaTiedosto = k / "TILIOTE.XML";
+    a.txtTallennusHakemisto = k / "ulos";
+    a.txtNimenAlkuosa = "XML-";
+    a.txtNimenLoppuosa = ".XML";
+    a.chkAikaleimaaPaloiteltava = true;
+    return a;
+  }
+};
+
+TEST_F(CamtKesken, ViimeistellaanKerranKutenYhtenaAjona) {
+  // Uninterrupted runs over the three files, and how many writes the second makes.
+  std::map<std::string, std::string> odotettu;
+  std::size_t kirjoituksia = 0;
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    const auto a = asetukset(k);
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
+    ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+    {
+      vika::Koukku laskuri([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+        if (q.vaihe == alusta::Vaihe::kirjoita && q.polku.rfind(k / "ulos", 0) == 0) ++kirjoituksia;
+        return std::nullopt;
+      });
+      ASSERT_TRUE(split::paloittele(a, kello1).valmis);
+    }
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", toka);
+    ASSERT_TRUE(split::paloittele(a, kello2).valmis);
+    odotettu = sisallot(k / "ulos");
+    ASSERT_EQ(odotettu.size(), 4u);
+  }
+  ASSERT_GT(kirjoituksia, 10u);
+  for (std::size_t kohta = 0; kohta < kirjoituksia; ++kohta) {
+    SCOPED_TRACE("kirjoitus " + std::to_string(kohta));
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    const auto a = asetukset(k);
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
+    ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+    {
+      std::size_t n = 0;
+      vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+        if (q.vaihe != alusta::Vaihe::kirjoita || q.polku.rfind(k / "ulos", 0) != 0) return std::nullopt;
+        if (n++ != kohta) return std::nullopt;
+        return alusta::Vika{euro::virhenro::levyTaynna, q.n / 2};
+      });
+      EXPECT_FALSE(split::paloittele(a, kello1).valmis);
+    }
+    ASSERT_EQ(ymp.virheet.size(), 1u);
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", toka);
+    const auto tulos = split::paloittele(a, kello2);
+    EXPECT_TRUE(tulos.valmis);
+    ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
+    EXPECT_EQ(ymp.virheet.size(), 1u);
+    EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    // Only the archives stay: no journal, no undo records.
+    EXPECT_EQ(testi::tiedostot(k / "TUODUT").size(), 3u);
+  }
+}
+
+// The files of the statement folder, its output and its archive folder: what a kill leaves.
+using Kuva = std::map<std::string, std::string>;
+Kuva kuva(const testi::Kansio& k) {
+  Kuva m;
+  for (const std::string& kansio : {std::string(), S + "ulos", S + "TUODUT"})
+    if (testi::onOlemassa(k.polku() + kansio))
+      for (const std::string& n : testi::tiedostot(k.polku() + kansio)) {
+        const std::string p = k.polku() + kansio + S + n;
+        if (n != "ulos" && n != "TUODUT") m[kansio + S + n] = testi::lueTiedosto(p);
+      }
+  return m;
+}
+void palauta(const testi::Kansio& k, const Kuva& m) {
+  for (const auto& [n, sisalto] : kuva(k)) alusta::poistaTiedosto(k.polku() + n);
+  for (const auto& [n, sisalto] : m) testi::kirjoitaTiedosto(k.polku() + n, sisalto);
+}
+// Every output file's statements, in order.
+std::map<std::string, std::vector<std::string>> lausunnot(const std::string& kansio, bool jarjestaen) {
+  std::map<std::string, std::vector<std::string>> m;
+  for (const std::string& n : testi::tiedostot(kansio)) {
+    const std::string s = testi::lueTiedosto(kansio + S + n);
+    auto& v = m[n];
+    for (auto i = s.find("<Stmt>"); i != std::string::npos; i = s.find("<Stmt>", i + 1))
+      v.push_back(s.substr(i, s.find("</Stmt>", i) - i));
+    if (jarjestaen) std::sort(v.begin(), v.end());
+  }
+  return m;
+}
+
+// A kill before any system call of the split: the state at that call is all the next runs
+// get. They finish it, and every statement is in its company's file once, the files whole.
+TEST_F(CamtKesken, TappoJokaisenKutsunKohdalla) {
+  std::map<std::string, std::string> odotettu;
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    const auto a = asetukset(k);
+    const std::pair<const std::string*, alusta::Aika (*)()> ajot[] = {{&pohja, kello0}, {&eka, kello1}, {&toka, kello2}};
+    for (const auto& [t, kello] : ajot) {
+      testi::kirjoitaTiedosto(k / "TILIOTE.XML", *t);
+      ASSERT_TRUE(split::paloittele(a, kello).valmis);
+    }
+    odotettu = sisallot(k / "ulos");
+  }
+  const auto odotetut = [&] {
+    testi::Kansio k;
+    alusta::luoHakemisto(k / "ulos");
+    for (const auto& [n, s] : odotettu) testi::kirjoitaTiedosto(k / "ulos" + S + n, s);
+    return lausunnot(k / "ulos", true);
+  }();
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  const auto a = asetukset(k);
+  auto a2 = a;
+  a2.txtPaloiteltavaTiedosto = k / "TILIOTE2.XML";
+  testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
+  ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+  testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+  const Kuva alussa = kuva(k);
+  std::size_t i = 0;
+  for (;; ++i) {
+    SCOPED_TRACE("kutsu " + std::to_string(i));
+    palauta(k, alussa);
+    Kuva tapettu;
+    bool tapahtui = false;
+    {
+      vika::Koukku koukku([&](const vika::Kysymys&, std::size_t n) -> std::optional<alusta::Vika> {
+        if (n != i || tapahtui) return std::nullopt;
+        tapahtui = true;
+        tapettu = kuva(k);
+        return alusta::Vika{euro::virhenro::laitevirhe};
+      });
+      split::paloittele(a, kello1);
+    }
+    if (!tapahtui) break;
+    palauta(k, tapettu);
+    ymp.virheet.clear();
+    const bool siirtamatta = testi::onOlemassa(k / "TILIOTE.XML");
+    testi::kirjoitaTiedosto(k / "TILIOTE2.XML", toka);
+    EXPECT_TRUE(split::paloittele(a2, kello2).valmis);
+    if (siirtamatta) {
+      EXPECT_TRUE(split::paloittele(a, [] { return alusta::Aika{2024, 4, 4, 6, 0, 0}; }).valmis);
+    }
+    for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+    if (siirtamatta) {
+      EXPECT_EQ(lausunnot(k / "ulos", true), odotetut);
+    } else {
+      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    }
+    for (const auto& n : testi::tiedostot(k / "TUODUT")) EXPECT_EQ(n.find(".kesken"), std::string::npos) << n;
+    if (::testing::Test::HasFailure()) return;
+  }
+  std::cout << "[ tappo    ] " << i << " kutsua\n";
+  EXPECT_GT(i, 20u);
+}
+
+}  // namespace
