@@ -209,7 +209,8 @@ struct Paatos {
 };
 
 // One pass over the statement file from offset alku (the start, or a batch's T00 line).
-// ohjaus(kohta, nimi) is asked at every T00 line, with the line's offset and its company
+// ohjaus(kohta, nimi) is asked at every T00 line (its nimiKohdassa(kohta), when it has one, may
+// give the name instead of it being made again), with the line's offset and its company
 // file's name in kohde, before anything of the batch is handed over; the sink's avaa,
 // lisaa, rivinLoppu, tyhjenna and sulje take the batches' bytes as the company files get
 // them. Answers the offset where ohjaus stopped it, or none at the end of the file, with the
@@ -232,7 +233,10 @@ std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, co
   // A T00 line opens its company's file: the name reads only the line's first bytes.
   // False when the pass stops here.
   auto aloitaEra = [&](std::string_view paa, std::uint64_t kohta) {
-    const std::string& nimi = nimet.nimi(paa);
+    // A caller that has already named this batch says so: the name is not made twice.
+    const std::string* valmis = nullptr;
+    if constexpr (requires { ohjaus.nimiKohdassa(kohta); }) valmis = ohjaus.nimiKohdassa(kohta);
+    const std::string& nimi = valmis ? *valmis : nimet.nimi(paa);
     kohdepolku.assign(kohde).append(nimi);
     if (alusta::onLaitenimi(nimi) || alusta::vaihtaaNimen(nimi))
       euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);

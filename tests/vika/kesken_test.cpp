@@ -381,6 +381,56 @@ TEST_F(KeskenRajat, KirjanKopioEiViimeistele) {
   }
 }
 
+// The archiving split finds the batches by a search of its own: whatever the line ends, where
+// the T00 lines fall (every offset within a 16-byte block, across the 256 KiB reads), "T00"
+// inside a line and a last T00 line without its end, and however the archive is cut into
+// segments, it writes what the split without archiving writes.
+TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
+  struct Tapaus {
+    const char* nimi;
+    std::string loppu;
+    int eria;
+    bool viimeinenAuki;
+  };
+  const std::vector<Tapaus> tapaukset = {
+      {"CRLF", "\r\n", 40, false},
+      {"LF", "\n", 40, false},
+      {"CR", "\r", 40, false},
+      {"viimeinen T00 ilman rivinloppua", "\r\n", 40, true},
+      {"yli lukupuskurin", "\r\n", 700, false},
+  };
+  for (const Tapaus& t : tapaukset) {
+    std::string s = "ennen T00" + t.loppu;
+    for (int e = 0; e < t.eria; ++e) {
+      testi::T00 r;
+      r.asiakas = std::to_string(1 + e % 7);
+      s += r.rivi() + t.loppu;
+      for (int i = 0; i < 1 + e % 5; ++i)
+        s += "T10 " + std::string(static_cast<std::size_t>((e * 7 + i * 3) % 17), 'x') + (i % 2 ? "T00" : "") +
+             std::string(static_cast<std::size_t>(60 + e % 400), 'r') + t.loppu;
+    }
+    if (t.viimeinenAuki) {
+      testi::T00 r;
+      r.asiakas = "9";
+      s += r.rivi();
+    }
+    const auto odotettu = yhtena({&s});
+    for (bool pienet : {false, true}) {
+      SCOPED_TRACE(std::string(t.nimi) + (pienet ? ", pienet jaksot" : ""));
+      if (pienet) split::asetaJaksonRajat(2, 1500);
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      ymp.viestit.vastaukset = {6};
+      testi::kirjoitaTiedosto(k / "TITO.TXT", s);
+      EXPECT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
+      split::asetaJaksonRajat(0, 0);
+      EXPECT_TRUE(ymp.virheet.empty());
+      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+      EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+    }
+  }
+}
+
 // A company file that cannot be opened stops the first run (a folder in its place here; on
 // Windows another program holding it). The second run cannot finish the journal, reports it
 // and splits its own file into the other companies' files; the third, with the file free
