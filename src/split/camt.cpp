@@ -12,6 +12,7 @@
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/kesken.h"
 #include "split/nimi.h"
 #include "split/xml/lukija.h"
 
@@ -494,33 +495,11 @@ bool onOlemassa(const std::string& polku) {
   }
 }
 
-// Undo records are text lines; a path keeps "%", CR and LF as %25, %0D, %0A.
-std::string koodaa(std::string_view s) {
-  std::string t;
-  for (char c : s) {
-    if (c == '%') t += "%25";
-    else if (c == '\r') t += "%0D";
-    else if (c == '\n') t += "%0A";
-    else t += c;
-  }
-  return t;
-}
-
+// Undo records are text lines, their paths escaped as the journal's values are.
 std::string pura(std::string_view s) {
-  std::string t;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '%') {
-      t += s[i];
-      continue;
-    }
-    const std::string_view h = s.substr(i + 1, 2);
-    if (h == "25") t += '%';
-    else if (h == "0D") t += '\r';
-    else if (h == "0A") t += '\n';
-    else euro::heitaVirhe(euro::virhenro::kayttovirhe);
-    i += 2;
-  }
-  return t;
+  auto t = puraKirjasta(s);
+  if (!t) euro::heitaVirhe(euro::virhenro::kayttovirhe);
+  return *t;
 }
 
 std::string heksa(std::string_view s) {
@@ -787,7 +766,7 @@ class Jakaja : public Kasittelija {
     t.uusi = uusi;
     kosketut_.push_back(polku);
     if (uusi) {
-      kirjaa(d, "N " + koodaa(polku));
+      kirjaa(d, "N " + koodaaKirjaan(polku));
       avaa(polku);
       kopioi(paa_, paanAlku(paa_, d), d.ensimmainen);
       aloitettu_ = true;
@@ -810,7 +789,7 @@ class Jakaja : public Kasittelija {
       n += m;
     }
     if (loppu != hanta) return false;
-    kirjaa(d, "L " + std::to_string(pituus) + " " + heksa(hanta) + " " + koodaa(polku));
+    kirjaa(d, "L " + std::to_string(pituus) + " " + heksa(hanta) + " " + koodaaKirjaan(polku));
     t.katkaise(pituus - hanta.size());
     t.sulje();
     return true;

@@ -53,8 +53,10 @@ std::string heksa(std::uint64_t v) {
   return b;
 }
 
+}  // namespace
+
 // Values keep "%", CR and LF as %25, %0D, %0A.
-std::string koodaa(std::string_view s) {
+std::string koodaaKirjaan(std::string_view s) {
   // Company file names seldom hold any of them.
   if (s.find_first_of("%\r\n") == std::string_view::npos) return std::string(s);
   std::string t;
@@ -67,7 +69,7 @@ std::string koodaa(std::string_view s) {
   return t;
 }
 
-std::optional<std::string> pura(std::string_view s) {
+std::optional<std::string> puraKirjasta(std::string_view s) {
   std::string t;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (s[i] != '%') {
@@ -84,6 +86,8 @@ std::optional<std::string> pura(std::string_view s) {
   return t;
 }
 
+namespace {
+
 // A block of text lines closed by its checksum line.
 std::string suljeLohko(std::string lohko) {
   lohko += "tarkiste = " + heksa(tiiviste(lohko)) + "\r\n";
@@ -91,11 +95,11 @@ std::string suljeLohko(std::string lohko) {
 }
 
 std::string otsikkoTekstiksi(const KirjanOtsikko& o) {
-  return suljeLohko(std::string(kirjanTunnus) + "\r\nmuoto = " + koodaa(o.muoto) +
-                    "\r\narkisto = " + koodaa(o.arkisto) + "\r\ntuodut = " + koodaa(o.tuodut) +
-                    "\r\nkohde = " + koodaa(o.kohde) + "\r\nalkuosa = " + koodaa(o.alkuosa) +
-                    "\r\nloppuosa = " + koodaa(o.loppuosa) + "\r\ntunniste = " + std::to_string(o.tunniste) +
-                    "\r\nposalku = " + koodaa(o.posAlku) + "\r\nposloppu = " + koodaa(o.posLoppu) + "\r\n");
+  return suljeLohko(std::string(kirjanTunnus) + "\r\nmuoto = " + koodaaKirjaan(o.muoto) +
+                    "\r\narkisto = " + koodaaKirjaan(o.arkisto) + "\r\ntuodut = " + koodaaKirjaan(o.tuodut) +
+                    "\r\nkohde = " + koodaaKirjaan(o.kohde) + "\r\nalkuosa = " + koodaaKirjaan(o.alkuosa) +
+                    "\r\nloppuosa = " + koodaaKirjaan(o.loppuosa) + "\r\ntunniste = " + std::to_string(o.tunniste) +
+                    "\r\nposalku = " + koodaaKirjaan(o.posAlku) + "\r\nposloppu = " + koodaaKirjaan(o.posLoppu) + "\r\n");
 }
 
 std::string jaksoTekstiksi(const KirjanJakso& j) {
@@ -109,7 +113,7 @@ std::string jaksoTekstiksi(const KirjanJakso& j) {
     t += ' ';
     t += std::to_string(f.ohitetaan);
     t += ' ';
-    t += koodaa(f.nimi);
+    t += koodaaKirjaan(f.nimi);
     t += "\r\n";
   }
   return suljeLohko(std::move(t));
@@ -139,7 +143,7 @@ class Jasennin {
   std::optional<std::string> teksti(std::string_view avain) {
     auto a = arvo(avain);
     if (!a) return std::nullopt;
-    return pura(*a);
+    return puraKirjasta(*a);
   }
   static std::optional<std::uint64_t> luku(std::string_view t) {
     if (t.empty() || t.size() > 19 || (t.size() > 1 && t[0] == '0')) return std::nullopt;
@@ -229,7 +233,7 @@ std::optional<KirjanJakso> lueJakso(Jasennin& j) {
     if (v2 == std::string_view::npos) return std::nullopt;
     auto pituus = Jasennin::luku(a->substr(0, v1));
     auto ohitetaan = Jasennin::luku(a->substr(v1 + 1, v2 - v1 - 1));
-    auto nimi = pura(a->substr(v2 + 1));
+    auto nimi = puraKirjasta(a->substr(v2 + 1));
     if (!pituus || !ohitetaan || !nimi || !onPelkkaNimi(*nimi)) return std::nullopt;
     k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan});
   }

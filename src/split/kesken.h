@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -87,5 +89,10 @@ PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o);
 // A segment ends at the batch that would bring in more company files or more bytes than
 // these (0 gives back the defaults of 1024 files and 32 MiB). Tests make them small.
 void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja);
+
+// A value on one line of a journal or an undo record: "%", CR and LF kept as %25, %0D, %0A.
+std::string koodaaKirjaan(std::string_view s);
+// Nothing for a "%" that starts none of the three.
+std::optional<std::string> puraKirjasta(std::string_view s);
 
 }  // namespace split
