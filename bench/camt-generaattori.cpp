@@ -13,26 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "arpa.h"
+
 namespace {
 
 using u64 = std::uint64_t;
 
-// splitmix64, as in the TITO generator.
-class Arpa {
- public:
-  explicit Arpa(u64 siemen) : tila_(siemen) {}
-  u64 seuraava() {
-    u64 z = (tila_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  int alle(int n) { return static_cast<int>(seuraava() % static_cast<u64>(n)); }
-  bool prosentti(int p) { return alle(100) < p; }
-
- private:
-  u64 tila_;
-};
+using generaattori::Arpa;
 
 // UTF-8, as the files carry it; the Finnish letters go through to the file names.
 const std::vector<std::string> nimet = {

@@ -13,37 +13,14 @@
 #include <string_view>
 #include <vector>
 
+#include "arpa.h"
+
 namespace {
 
 using u64 = std::uint64_t;
 using i64 = std::int64_t;
 
-// splitmix64: fully specified, so no library's distribution decides the output.
-// An expression draws at most once, or only inside a braced list: the order in which function
-// arguments and the operands of + are evaluated differs between compilers.
-class Arpa {
- public:
-  explicit Arpa(u64 siemen) : tila_(siemen) {}
-  u64 seuraava() {
-    u64 z = (tila_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  // 0..n-1; the modulo bias is far below anything a test file could show.
-  int alle(int n) { return static_cast<int>(seuraava() % static_cast<u64>(n)); }
-  i64 valilta(i64 a, i64 b) {
-    return a + static_cast<i64>(seuraava() % static_cast<u64>(b - a + 1));
-  }
-  bool prosentti(int p) { return alle(100) < p; }
-  template <class T>
-  const T& valitse(const std::vector<T>& v) {
-    return v[static_cast<std::size_t>(alle(static_cast<int>(v.size())))];
-  }
-
- private:
-  u64 tila_;
-};
+using generaattori::Arpa;
 
 // The tables below are written in UTF-8 and hold Latin-1 letters only.
 std::string w1252(std::string_view utf8) {

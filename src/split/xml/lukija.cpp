@@ -483,8 +483,8 @@ struct Lukija::Tila {
     }
   }
 
-  // "=" and a quoted value of at most the name limit, for the XML declaration.
-  std::string julistuksenArvo() {
+  // "=" and the opening quote of a value, with white space around the "="; answers the quote.
+  unsigned char arvonAlku() {
     ohitaValit();
     vaadi(1);
     if (*p != '=') virhe("odotettiin =");
@@ -494,6 +494,12 @@ struct Lukija::Tila {
     const unsigned char lainaus = *p;
     if (lainaus != '"' && lainaus != '\'') virhe("odotettiin lainausmerkkiä");
     ++p;
+    return lainaus;
+  }
+
+  // "=" and a quoted value of at most the name limit, for the XML declaration.
+  std::string julistuksenArvo() {
+    const unsigned char lainaus = arvonAlku();
     std::string arvo;
     for (;;) {
       vaadi(1);
@@ -622,15 +628,7 @@ struct Lukija::Tila {
       a.kaksoispiste = nimi(nimiApu);
       tagi += nimiApu;
       a.nimiKoko = nimiApu.size();
-      ohitaValit();
-      vaadi(1);
-      if (*p != '=') virhe("odotettiin =");
-      ++p;
-      ohitaValit();
-      vaadi(1);
-      const unsigned char lainaus = *p;
-      if (lainaus != '"' && lainaus != '\'') virhe("odotettiin lainausmerkkiä");
-      ++p;
+      const unsigned char lainaus = arvonAlku();
       a.arvo = tagi.size();
       for (;;) {
         const unsigned char* q = p;
