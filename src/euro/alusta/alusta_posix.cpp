@@ -258,36 +258,11 @@ int luoUusi(const std::string& n, const std::string& polku, mode_t oikeudet) {
   }
 }
 
-int avaaOmaanLisattavaksi(const std::string& n, const std::string& polku) {
-  const bool kaikkien = kaikkiVoivatKirjoittaa(n);
-  // Non-blocking: a FIFO at the name would hold the open until someone reads it.
-  int fd = ::open(n.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                  kaikkien ? 0600 : 0666);
-  if (fd < 0) {
-    if (errno == ELOOP) heitaVirhe(nro::lupaEvatty, polku);
-    if (errno == ENXIO) heitaVirhe(nro::kayttovirhe, polku);
-    heitaErrno(errno, polku);
-  }
-  struct stat st;
-  std::int32_t virhe = 0;
-  if (::fstat(fd, &st) != 0)
-    virhe = nro::kayttovirhe;
-  else if (!S_ISREG(st.st_mode))
-    virhe = nro::kayttovirhe;
-  else if (st.st_nlink != 1 || (kaikkien && st.st_uid != ::geteuid()))
-    virhe = nro::lupaEvatty;
-  int liput = virhe ? 0 : ::fcntl(fd, F_GETFL);
-  if (!virhe && (liput < 0 || ::fcntl(fd, F_SETFL, liput & ~O_NONBLOCK) != 0)) virhe = nro::kayttovirhe;
-  if (virhe) {
-    ::close(fd);
-    heitaVirhe(virhe, polku);
-  }
-  return fd;
-}
-
-// An existing ordinary file of one name, for reading and writing, never through a link.
-int avaaOlemassaOleva(const std::string& n, const std::string& polku) {
-  int fd = ::open(n.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+// Opens one ordinary file of one name, never through a link, a FIFO or a second name; with
+// omistajan, only a file of this user's. Non-blocking while it opens: a FIFO at the name
+// would hold the open until someone reads it.
+int avaaTavallinen(const std::string& n, const std::string& polku, int liput, mode_t tila, bool omistajan) {
+  int fd = ::open(n.c_str(), liput | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, tila);
   if (fd < 0) {
     if (errno == ELOOP) heitaVirhe(nro::lupaEvatty, polku);
     if (errno == ENXIO) heitaVirhe(nro::kayttovirhe, polku);
@@ -297,15 +272,25 @@ int avaaOlemassaOleva(const std::string& n, const std::string& polku) {
   std::int32_t virhe = 0;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
     virhe = nro::kayttovirhe;
-  else if (st.st_nlink != 1)
+  else if (st.st_nlink != 1 || (omistajan && st.st_uid != ::geteuid()))
     virhe = nro::lupaEvatty;
-  int liput = virhe ? 0 : ::fcntl(fd, F_GETFL);
-  if (!virhe && (liput < 0 || ::fcntl(fd, F_SETFL, liput & ~O_NONBLOCK) != 0)) virhe = nro::kayttovirhe;
+  int tilaliput = virhe ? 0 : ::fcntl(fd, F_GETFL);
+  if (!virhe && (tilaliput < 0 || ::fcntl(fd, F_SETFL, tilaliput & ~O_NONBLOCK) != 0)) virhe = nro::kayttovirhe;
   if (virhe) {
     ::close(fd);
     heitaVirhe(virhe, polku);
   }
   return fd;
+}
+
+int avaaOmaanLisattavaksi(const std::string& n, const std::string& polku) {
+  const bool kaikkien = kaikkiVoivatKirjoittaa(n);
+  return avaaTavallinen(n, polku, O_WRONLY | O_APPEND | O_CREAT, kaikkien ? 0600 : 0666, kaikkien);
+}
+
+// An existing ordinary file of one name, for reading and writing, never through a link.
+int avaaOlemassaOleva(const std::string& n, const std::string& polku) {
+  return avaaTavallinen(n, polku, O_RDWR, 0, false);
 }
 
 }  // namespace
