@@ -42,13 +42,24 @@ RiviVirta::RiviVirta(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto, s
       puskuri_(new char[puskurinKoko ? puskurinKoko : 1]),
       koko_(puskurinKoko ? puskurinKoko : 1),
       puskurinKohta_(alku),
-      saanto_(saanto) {}
+      saanto_(saanto) {
+  data_ = puskuri_.get();
+}
+
+RiviVirta::RiviVirta(Nakymalahde lahde, Rivisaanto saanto, std::uint64_t alku)
+    : nakyma_(std::move(lahde)), koko_(0), puskurinKohta_(alku), saanto_(saanto) {}
 
 bool RiviVirta::tayta() {
   if (lopussa_) return false;
   puskurinKohta_ += loppu_;
   alku_ = 0;
-  loppu_ = lahde_(puskuri_.get(), koko_);
+  if (nakyma_) {
+    const Nakyma n = nakyma_();
+    loppu_ = n.data ? n.koko : 0;
+    if (loppu_) data_ = n.data;
+  } else {
+    loppu_ = lahde_(puskuri_.get(), koko_);
+  }
   if (loppu_ == 0) lopussa_ = true;
   return loppu_ > 0;
 }
@@ -59,18 +70,18 @@ bool RiviVirta::seuraava(Pala& pala) {
       if (!kesken_) return false;
       kesken_ = false;
       rivinAlussa_ = true;
-      pala = {puskuri_.get(), 0, false, Loppu::muu, true};
+      pala = {data_, 0, false, Loppu::muu, true};
       return true;
     }
     if (ohitaLf_) {
       ohitaLf_ = false;
-      if (puskuri_[alku_] == '\n') {
+      if (data_[alku_] == '\n') {
         ++alku_;
         continue;
       }
     }
-    const char* a = puskuri_.get() + alku_;
-    const char* e = puskuri_.get() + loppu_;
+    const char* a = data_ + alku_;
+    const char* e = data_ + loppu_;
     const char* t = etsiLoppu(a, e, saanto_ == Rivisaanto::tiliote);
     pala.data = a;
     pala.alkaa = rivinAlussa_;

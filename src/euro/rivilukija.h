@@ -22,6 +22,14 @@ enum class Rivisaanto {
 // Reads at most n bytes into buf, answers how many; 0 means end of input. May throw.
 using Lahde = std::function<std::size_t(char* buf, std::size_t n)>;
 
+// The next bytes of the input where they already lie, valid until the next call; none at the
+// end. May throw.
+struct Nakyma {
+  const char* data;
+  std::size_t koko;
+};
+using Nakymalahde = std::function<Nakyma()>;
+
 // How a piece of a line ends.
 enum class Loppu : unsigned char {
   jatkuu,  // the line goes on in the next piece
@@ -44,10 +52,12 @@ class RiviVirta {
  public:
   // alku: the offset in the file at which the source starts.
   RiviVirta(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto, std::uint64_t alku = 0);
+  // Over bytes that lie in memory already: nothing is copied, the pieces point into them.
+  RiviVirta(Nakymalahde lahde, Rivisaanto saanto, std::uint64_t alku = 0);
 
   // The offset in the file of a byte of the latest piece.
   std::uint64_t kohta(const char* p) const {
-    return puskurinKohta_ + static_cast<std::uint64_t>(p - puskuri_.get());
+    return puskurinKohta_ + static_cast<std::uint64_t>(p - data_);
   }
 
   // The next piece; false at the end of the input. A line without an end at the end of the
@@ -58,7 +68,9 @@ class RiviVirta {
   bool tayta();
 
   Lahde lahde_;
+  Nakymalahde nakyma_;
   std::unique_ptr<char[]> puskuri_;
+  const char* data_ = nullptr;  // the buffer, or the latest view
   std::size_t koko_;
   std::size_t alku_ = 0;
   std::size_t loppu_ = 0;

@@ -208,7 +208,8 @@ struct Paatos {
   bool uusi = false;                    // the file was not there when the split looked
 };
 
-// One pass over the statement file from offset alku (the start, or a batch's T00 line).
+// One pass over the statement file's lines as virta gives them, from its start (the file's start,
+// or a batch's T00 line).
 // ohjaus(kohta, nimi) is asked at every T00 line (its nimiKohdassa(kohta), when it has one, may
 // give the name instead of it being made again), with the line's offset and its company
 // file's name in kohde, before anything of the batch is handed over; the sink's avaa,
@@ -216,11 +217,9 @@ struct Paatos {
 // them. Answers the offset where ohjaus stopped it, or none at the end of the file, with the
 // sink emptied either way (its bytes point into the read buffer).
 template <class Tuloste, class Ohjaus>
-std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, const std::string& kohde,
-                                 const PaloitteluAsetukset& a, std::int32_t posAlku, std::int32_t posLoppu,
-                                 Ohjaus& ohjaus, Tuloste& tuloste, Yhteenveto* y) {
-  euro::RiviVirta virta([&](char* b, std::size_t n) { return syote.lue(b, n); }, lukupuskurinKoko(),
-                        euro::Rivisaanto::tiliote, alku);
+std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohde, const PaloitteluAsetukset& a,
+                                 std::int32_t posAlku, std::int32_t posLoppu, Ohjaus& ohjaus, Tuloste& tuloste,
+                                 Yhteenveto* y) {
   NimenMuodostaja nimet(a, posAlku, posLoppu);
   const std::size_t tarve = nimet.tarve();
   Tiedostohaku haku;
@@ -325,6 +324,16 @@ std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, co
   }
   tuloste.tyhjenna();
   return loppui;
+}
+
+// The pass from offset alku of the statement file, read through the split's own buffer.
+template <class Tuloste, class Ohjaus>
+std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, const std::string& kohde,
+                                 const PaloitteluAsetukset& a, std::int32_t posAlku, std::int32_t posLoppu,
+                                 Ohjaus& ohjaus, Tuloste& tuloste, Yhteenveto* y) {
+  euro::RiviVirta virta([&](char* b, std::size_t n) { return syote.lue(b, n); }, lukupuskurinKoko(),
+                        euro::Rivisaanto::tiliote, alku);
+  return jaa(virta, kohde, a, posAlku, posLoppu, ohjaus, tuloste, y);
 }
 
 }  // namespace split::jako

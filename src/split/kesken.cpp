@@ -30,9 +30,11 @@ constexpr std::size_t tiedostojaEnintaan = 65536;     // a record's company file
 constexpr std::size_t nimenPituus = 255;               // no file system takes a longer name
 
 constexpr std::size_t jaksonTiedostotOletus = 1024;
-constexpr std::uint64_t jaksonTavutOletus = 32ull * 1024 * 1024;
+constexpr std::uint64_t jaksonTavutOletus = 2ull * 1024 * 1024;
 std::size_t jaksonTiedostot = jaksonTiedostotOletus;
 std::uint64_t jaksonTavut = jaksonTavutOletus;
+constexpr std::size_t eratEdellaOletus = 16384;
+std::size_t eratEdella = eratEdellaOletus;
 
 // The journal is input like any other file: anything wrong in it is this failure, with its path.
 [[noreturn]] void kelpaamaton(const std::string& polku, const std::string& miksi) {
@@ -249,9 +251,10 @@ bool samaPolku(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja) {
+void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat) {
   jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
   jaksonTavut = tavuja ? tavuja : jaksonTavutOletus;
+  eratEdella = erat ? erat : eratEdellaOletus;
 }
 
 void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
@@ -519,8 +522,8 @@ std::size_t etsiT00(const char* b, std::size_t i, std::size_t n) {
   return eiT00;
 }
 
-// A segment being split: its company files with their lengths as they grow, and how many of
-// each one's batches to pass over.
+// A segment being split: a company file's length as it grows, and how many of its batches to
+// pass over. Its name is the same place in the segment's list of names.
 struct JaksonTiedosto {
   std::uint64_t pituus = 0;
   std::uint64_t ohitetaan = 0;
@@ -537,20 +540,72 @@ std::uint64_t nimiTiiviste(const std::string& n) {
   return tiiviste(n);
 }
 
+// 64-bit keys to 64-bit values in one flat table: a lookup per batch costs no allocation and
+// seldom more than one cache line.
+class Hajautus {
+ public:
+  static constexpr std::uint64_t eiArvoa = ~0ull;
+
+  const std::uint64_t* hae(std::uint64_t avain) const {
+    if (avaimet_.empty()) return nullptr;
+    avain |= 1;  // 0 marks a free place
+    for (std::size_t i = avain & maski_;; i = (i + 1) & maski_) {
+      if (avaimet_[i] == avain) return &arvot_[i];
+      if (avaimet_[i] == 0) return nullptr;
+    }
+  }
+  // The key's value, eiArvoa when it was not there.
+  std::uint64_t& lisaa(std::uint64_t avain) {
+    if (2 * (maara_ + 1) > avaimet_.size()) kasva();
+    avain |= 1;
+    std::size_t i = avain & maski_;
+    while (avaimet_[i] != avain && avaimet_[i] != 0) i = (i + 1) & maski_;
+    if (avaimet_[i] == 0) {
+      avaimet_[i] = avain;
+      arvot_[i] = eiArvoa;
+      ++maara_;
+    }
+    return arvot_[i];
+  }
+  void tyhjenna() {
+    if (maara_ == 0) return;
+    std::fill(avaimet_.begin(), avaimet_.end(), 0);
+    maara_ = 0;
+  }
+
+ private:
+  void kasva() {
+    std::vector<std::uint64_t> a = std::move(avaimet_), v = std::move(arvot_);
+    const std::size_t koko = std::max<std::size_t>(64, a.size() * 2);
+    avaimet_.assign(koko, 0);
+    arvot_.assign(koko, 0);
+    maski_ = koko - 1;
+    maara_ = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i] != 0) lisaa(a[i]) = v[i];
+  }
+
+  std::vector<std::uint64_t> avaimet_, arvot_;
+  std::size_t maski_ = 0, maara_ = 0;
+};
+
 class Jaksottaja {
  public:
   Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto)
-      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)) {
+      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), arkisto_(arkisto) {
     asetapos(a_, posAlku_, posLoppu_);
     syote_.avaa(arkisto, alusta::Tila::lue);
-    esi_.avaa(arkisto, alusta::Tila::lue);
     arkistonPituus_ = syote_.pituus();
     kohdeKansio_ = o.kohde.size() > 1 ? o.kohde.substr(0, o.kohde.size() - 1) : o.kohde;
-    // One listing of the target instead of a look at each new file: a file that is not
-    // there has length 0.
-    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) olemassa_.insert(nimiTiiviste(n));
+    // One listing of the target instead of a look at each new file: a name not there is a
+    // file of length 0.
+    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunnetut_.lisaa(nimiTiiviste(n));
     nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
-    nimet_tarve_ = nimeaja_->tarve();
+    tarve_ = std::max<std::size_t>(nimeaja_->tarve(), 3);
+    // Small archives take a small window.
+    const std::uint64_t vahintaan = 4 * tarve_ + 64;
+    ikkunanKoko_ = static_cast<std::size_t>(
+        std::max(vahintaan, std::min<std::uint64_t>(jaksonTavut, arkistonPituus_ + 1)));
   }
 
   // The cut-off split's segment: checked, what a cut-off batch left cut, declared again with
@@ -611,28 +666,23 @@ class Jaksottaja {
     uusi.siirretty = true;
     uusi.kohta = k.kohta;
     uusi.loppu = k.loppu;
-    erat_.clear();
-    seuraavaEra_ = 0;
-    jakso_.clear();
-    nimet_.clear();
+    unohdaJakso();
     for (const auto& f : k.tiedostot) {
       const Vertaaja::Tila& t = v.tiedostot.at(f.nimi);
       const std::uint64_t pituus = t.leikkaa.value_or(t.pituus);
       uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia});
-      jakso_[f.nimi] = {pituus, f.ohitetaan + t.ehjia, 0};
-      nimet_.push_back(f.nimi);
+      lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false});
     }
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
     kirja_.kirjaa(uusi);
     jaksonLoppu_ = k.loppu;
-    jaa(k.kohta, y);
+    jaa(k.kohta, false, y);
   }
 
   // The whole archive from its start.
-  void aloita(Yhteenveto& y) {
-    julista(0);
-    jaa(0, y);
-  }
+  void aloita(Yhteenveto& y) { jaa(0, true, y); }
+
+  void suljeKesken() noexcept { tuloste_.suljeKesken(); }
 
  private:
   [[noreturn]] void virhe(const std::string& miksi) {
@@ -652,83 +702,202 @@ class Jaksottaja {
       if (m == 0) return false;
       n += m;
     }
-    return (b[0] == '\n' || b[0] == '\r') && jako::onT00(b + 1, 3);
+    return (b[0] == '\r' || b[0] == '\n') && jako::onT00(b + 1, 3);
   }
 
-  // Names the company files of the segment from kohta on, with their lengths, and records
-  // them, flushed, before any of its batches is written.
-  void julista(std::uint64_t kohta) {
-    if (pituudet_.size() > 65536) pituudet_.clear();
-    erat_.clear();
-    seuraavaEra_ = 0;
-    jakso_.clear();
+  // The segment's company files: names, lengths and a lookup by name.
+  void unohdaJakso() {
+    tiedostot_.clear();
     nimet_.clear();
+    jaksonHaku_.tyhjenna();
+  }
+  std::uint64_t lisaaJaksoon(const std::string& nimi, const JaksonTiedosto& t) {
+    const std::uint64_t i = tiedostot_.size();
+    tiedostot_.push_back(t);
+    nimet_.push_back(nimi);
+    jaksonHaku_.lisaa(tiiviste(nimi)) = i;
+    return i;
+  }
+  // The name's place in the segment, or eiArvoa. Two names of one hash stop the split: the
+  // journal stays, and nothing is written to the wrong file.
+  std::uint64_t jaksossa(std::string_view nimi) {
+    const std::uint64_t* i = jaksonHaku_.hae(tiiviste(nimi));
+    if (!i) return Hajautus::eiArvoa;
+    if (nimet_[*i] != nimi) virhe("kaksi nimeä samalla tiivisteellä");
+    return *i;
+  }
+
+  // The archive is read once, into a window of a few MiB: the T00 lines in it are named (and
+  // the segment's files declared) before the writing pass is given its bytes, which it takes
+  // where they lie. The window is handed out up to its last T00 line, so that a segment ends
+  // at a batch whose bytes have all been seen. A batch longer than the window is handed out
+  // as it comes, and the end of its segment is found by reading ahead.
+  struct Era {
+    std::uint64_t kohta;
+    std::uint32_t nimenAlku, nimenPituus;  // in nimivarasto_
+    std::uint64_t tiedosto;                // in the segment, eiArvoa until declared
+  };
+  static constexpr std::size_t varastoEnintaan = 512 * 1024;
+
+  euro::Nakyma anna() {
+    if (annettu_ == rajaus_ && !tayta()) return {nullptr, 0};
+    const euro::Nakyma n{ikkuna_.get() + annettu_, rajaus_ - annettu_};
+    annettu_ = rajaus_;
+    return n;
+  }
+
+  // Keeps what is not yet given or not yet searched, reads on after it and names what came.
+  bool tayta() {
+    if (lopussa_ && rajaus_ == maara_) return false;
+    if (!ikkuna_) ikkuna_ = std::make_unique<char[]>(ikkunanKoko_);
+    // The batches the writing pass has taken go from the queue and their names with them.
+    if (eraAlku_ > 0) {
+      const std::size_t pois = eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size();
+      nimivarasto_.erase(0, pois);
+      erat_.erase(erat_.begin(), erat_.begin() + static_cast<std::ptrdiff_t>(eraAlku_));
+      for (Era& e : erat_) e.nimenAlku -= static_cast<std::uint32_t>(pois);
+      eraAlku_ = 0;
+    }
+    const std::size_t pida = std::min(annettu_, haettu_);
+    if (pida > 0) {
+      ennenIkkunaa_ = ikkuna_[pida - 1];
+      std::memmove(ikkuna_.get(), ikkuna_.get() + pida, maara_ - pida);
+      ikkunanAlku_ += pida;
+      maara_ -= pida;
+      annettu_ -= pida;
+      haettu_ -= pida;
+    }
+    while (!lopussa_ && maara_ < ikkunanKoko_) {
+      const std::size_t m = syote_.lue(ikkuna_.get() + maara_, ikkunanKoko_ - maara_);
+      if (m == 0) lopussa_ = true;
+      maara_ += m;
+    }
+    hae();
+    if (lopussa_ && haettu_ == maara_) {
+      rajaus_ = maara_;
+    } else if (!erat_.empty() && erat_.back().kohta - ikkunanAlku_ > annettu_) {
+      rajaus_ = static_cast<std::size_t>(erat_.back().kohta - ikkunanAlku_);
+    } else {
+      rajaus_ = maara_;
+    }
+    return rajaus_ > annettu_;
+  }
+
+  // The T00 lines from haettu_ on, named, into the queue. A T00 line begins with "T00" right
+  // after a CR or an LF, as the split's own line rule has it; the rest of the bytes are only
+  // searched, not cut into lines. A line whose name would read past the window waits for the
+  // next reading.
+  void hae() {
+    const char* b = ikkuna_.get();
+    std::size_t i = haettu_;
+    while (erat_.size() < eratEdella && nimivarasto_.size() < varastoEnintaan) {
+      const std::size_t p = etsiT00(b, i, maara_);
+      if (p == eiT00) {
+        i = lopussa_ ? maara_ : std::max(i, maara_ - std::min<std::size_t>(maara_ - i, 2));
+        break;
+      }
+      if (!lopussa_ && maara_ - p < tarve_) {
+        i = p;
+        break;
+      }
+      const char ennen = p == 0 ? ennenIkkunaa_ : b[p - 1];
+      if (ennen == '\r' || ennen == '\n') {
+        std::size_t e = p + std::min(tarve_, maara_ - p);
+        for (std::size_t q = p; q < e; ++q)
+          if (b[q] == '\r' || b[q] == '\n') {
+            e = q;
+            break;
+          }
+        const std::string& nimi = nimeaja_->nimi(std::string_view(b + p, e - p));
+        erat_.push_back({ikkunanAlku_ + p, static_cast<std::uint32_t>(nimivarasto_.size()),
+                         static_cast<std::uint32_t>(nimi.size()), Hajautus::eiArvoa});
+        nimivarasto_ += nimi;
+      }
+      i = p + 1;
+    }
+    haettu_ = i;
+  }
+
+  std::string_view eranNimi(const Era& e) const { return std::string_view(nimivarasto_).substr(e.nimenAlku, e.nimenPituus); }
+
+  // Declares the segment from kohta on, with its company files and their lengths, flushed,
+  // before any of its batches is written.
+  void julista(std::uint64_t kohta) {
+    unohdaJakso();
     KirjanJakso j;
     j.siirretty = true;
     j.kohta = kohta;
-    auto esiluku = [&](std::uint64_t k, const std::string& nimi) -> jako::Paatos {
-      if (k > kohta && k - kohta >= jaksonTavut) return {jako::Eralle::lopeta, {}};
-      if (auto i = jakso_.find(nimi); i != jakso_.end()) {
-        muista(k, *i);
-        return {jako::Eralle::ohita, {}};
+    const bool kaikki = lopussa_ && haettu_ == maara_;  // every T00 line to the end is named
+    std::optional<std::uint64_t> loppu;
+    std::size_t i = eraAlku_;
+    while (i < erat_.size() && erat_[i].kohta < kohta) ++i;
+    for (; i < erat_.size(); ++i) {
+      Era& e = erat_[i];
+      // The last T00 line seen: its batch may go on past what has been read.
+      if (!kaikki && i + 1 == erat_.size() && e.kohta > kohta) {
+        loppu = e.kohta;
+        break;
       }
-      if (k > kohta && jakso_.size() >= jaksonTiedostot) return {jako::Eralle::lopeta, {}};
+      const std::string_view nimi = eranNimi(e);
+      e.tiedosto = jaksossa(nimi);
+      if (e.tiedosto != Hajautus::eiArvoa) continue;
+      if (e.kohta > kohta && tiedostot_.size() >= jaksonTiedostot) {
+        loppu = e.kohta;
+        break;
+      }
+      const std::string n(nimi);
+      const std::uint64_t h = nimiTiiviste(n);
       std::uint64_t pituus = 0;
       bool uusi = false;
-      const std::uint64_t h = nimiTiiviste(nimi);
-      if (auto i = pituudet_.find(h); i != pituudet_.end()) {
-        pituus = i->second;
-      } else if (!olemassa_.count(h)) {
+      if (const std::uint64_t* tunnettu = tunnetut_.hae(h); !tunnettu) {
         uusi = true;
+      } else if (*tunnettu != Hajautus::eiArvoa) {
+        pituus = *tunnettu;
       } else {
         try {
-          pituus = alusta::pituusJosOn(o_.kohde + nimi).value_or(0);
+          pituus = alusta::pituusJosOn(o_.kohde + n).value_or(0);
         } catch (...) {
           // A name no file can have: the batches before it are still delivered, and the
           // failure comes when the next segment begins with it.
-          if (k > kohta) return {jako::Eralle::lopeta, {}};
+          if (e.kohta > kohta) {
+            loppu = e.kohta;
+            break;
+          }
           throw;
         }
-        pituudet_[h] = pituus;
+        tunnetut_.lisaa(h) = pituus;
       }
-
-      auto i = jakso_.emplace(nimi, JaksonTiedosto{pituus, 0, 0, uusi}).first;
-      nimet_.push_back(nimi);
-      j.tiedostot.push_back({nimi, pituus, 0});
-      muista(k, *i);
-      return {jako::Eralle::ohita, {}};
-    };
-    esi_.siirry(kohta);
-    std::optional<std::uint64_t> loppu;
-    if (nimet_tarve_ <= esipuskuri_ / 4) {
-      loppu = etsiErat(kohta, esiluku);
-    } else {
-      Tyhja tyhja;
-      loppu = jako::jaa(esi_, kohta, o_.kohde, a_, posAlku_, posLoppu_, esiluku, tyhja, nullptr);
+      e.tiedosto = lisaaJaksoon(n, {pituus, 0, 0, uusi});
+      j.tiedostot.push_back({n, pituus, 0});
     }
-    j.loppu = loppu.value_or(arkistonPituus_);
+    if (!loppu) loppu = kaikki ? ikkunanAlku_ + maara_ : seuraavaEra(kohta);
+    j.loppu = *loppu;
     if (j.loppu > arkistonPituus_) virhe("arkisto kasvoi");
     kirja_.kirjaa(j);
     jaksonLoppu_ = j.loppu;
   }
 
-  // The T00 lines from kohta (a line's start) on, each with its name, for f, until it says
-  // stop: the answer is that line's offset, or none at the end. A T00 line begins with "T00"
-  // right after a CR or an LF, as the split's own line rule has it; the rest of the bytes
-  // are only searched, not cut into lines.
+  // The next T00 line after kohta, or the archive's end, read ahead past the window: the
+  // batch at kohta is longer than what the window holds of it.
+  std::uint64_t seuraavaEra(std::uint64_t kohta) {
+    if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
+    esi_.siirry(kohta);
+    auto seuraava = [&](std::uint64_t k) { return k > kohta; };
+    return etsiErat(kohta, seuraava).value_or(arkistonPituus_);
+  }
+
+  // The first T00 line from kohta (a line's start) on for which f says stop, or none at the end.
   template <class F>
   std::optional<std::uint64_t> etsiErat(std::uint64_t kohta, F& f) {
-    if (!esi_puskuri_) esi_puskuri_ = std::make_unique<char[]>(esipuskuri_);
-    char* b = esi_puskuri_.get();
-    const std::size_t tarve = std::max<std::size_t>(nimet_tarve_, 3);
+    if (!esiPuskuri_) esiPuskuri_ = std::make_unique<char[]>(esipuskuri_);
+    char* b = esiPuskuri_.get();
     std::uint64_t alku = kohta;  // the file offset of b[0]
     std::size_t n = 0;
     bool lopussa = false;
     char edellinen = '\n';  // before the pass: a line's start
     std::size_t i = 0;
     for (;;) {
-      // The bytes from i on, at least tarve of them unless the file ends first.
-      if (!lopussa && n - i < tarve) {
+      if (!lopussa && n - i < 3) {
         if (i > 0) {
           edellinen = b[i - 1];
           std::memmove(b, b + i, n - i);
@@ -753,22 +922,8 @@ class Jaksottaja {
         i = n - std::min<std::size_t>(n - i, 2);
         continue;
       }
-      if (!lopussa && n - p < tarve) {
-        i = p;
-        continue;
-      }
       const char ennen = p == 0 ? edellinen : b[p - 1];
-      if (ennen == '\r' || ennen == '\n') {
-        std::size_t e = p + std::min(tarve, n - p);
-        for (std::size_t q = p; q < e; ++q)
-          if (b[q] == '\r' || b[q] == '\n') {
-            e = q;
-            break;
-          }
-        const std::string_view paa(b + p, std::min(e - p, nimet_tarve_));
-        const std::string& nimi = nimeaja_->nimi(paa);
-        if (f(alku + p, nimi).toiminto == jako::Eralle::lopeta) return alku + p;
-      }
+      if ((ennen == '\r' || ennen == '\n') && f(alku + p)) return alku + p;
       i = p + 1;
     }
   }
@@ -778,7 +933,7 @@ class Jaksottaja {
     merkitse();
     tuloste_.sulje();
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
-    for (const auto& [nimi, t] : jakso_) pituudet_[nimiTiiviste(nimi)] = t.pituus;
+    for (std::size_t i = 0; i < tiedostot_.size(); ++i) tunnetut_.lisaa(nimiTiiviste(nimet_[i])) = tiedostot_[i].pituus;
   }
 
   void merkitse() {
@@ -786,28 +941,16 @@ class Jaksottaja {
     edellinen_ = nullptr;
   }
 
-  // The segment's batches in order as the naming pass found them, so that the writing pass
-  // neither names them again nor looks their files up by name; bounded, the rest is looked up.
-  struct Era {
-    std::uint64_t kohta;
-    const std::string* nimi;
-    JaksonTiedosto* tiedosto;
-  };
-
-  // The naming pass's batch at kohta, when it is the next one it saw.
-  const Era* eraKohdassa(std::uint64_t kohta) const {
-    return seuraavaEra_ < erat_.size() && erat_[seuraavaEra_].kohta == kohta ? &erat_[seuraavaEra_] : nullptr;
-  }
-
-  void muista(std::uint64_t kohta, std::pair<const std::string, JaksonTiedosto>& t) {
-    if (erat_.size() < eratEnintaan) erat_.push_back({kohta, &t.first, &t.second});
-  }
-
   struct Ohjaus {
     Jaksottaja& j;
-    const std::string* nimiKohdassa(std::uint64_t kohta) const {
-      const Era* e = j.eraKohdassa(kohta);
-      return e ? e->nimi : nullptr;
+    // The name the window's search gave the batch at kohta: not made a second time.
+    const std::string* nimiKohdassa(std::uint64_t kohta) {
+      while (j.eraAlku_ < j.erat_.size() && j.erat_[j.eraAlku_].kohta < kohta) ++j.eraAlku_;
+      if (j.eraAlku_ == j.erat_.size() || j.erat_[j.eraAlku_].kohta != kohta) return nullptr;
+      const Era& e = j.erat_[j.eraAlku_];
+      if (e.tiedosto != Hajautus::eiArvoa && kohta < j.jaksonLoppu_) return &j.nimet_[e.tiedosto];
+      j.nimi_.assign(j.eranNimi(e));
+      return &j.nimi_;
     }
     jako::Paatos operator()(std::uint64_t kohta, const std::string& nimi) {
       j.merkitse();
@@ -815,62 +958,77 @@ class Jaksottaja {
         j.tarkistuspiste();
         j.julista(kohta);
       }
-      JaksonTiedosto* t = nullptr;
-      if (const Era* e = j.eraKohdassa(kohta)) {
-        t = e->tiedosto;
-        ++j.seuraavaEra_;
-      } else {
-        auto i = j.jakso_.find(nimi);
-        // The naming pass and this one read the same bytes: a name it did not see is a fault.
-        if (i == j.jakso_.end()) j.virhe("tiedosto puuttuu jaksosta");
-        t = &i->second;
+      while (j.eraAlku_ < j.erat_.size() && j.erat_[j.eraAlku_].kohta < kohta) ++j.eraAlku_;
+      std::uint64_t i = Hajautus::eiArvoa;
+      if (j.eraAlku_ < j.erat_.size() && j.erat_[j.eraAlku_].kohta == kohta) {
+        i = j.erat_[j.eraAlku_].tiedosto;
+        ++j.eraAlku_;
       }
+      if (i == Hajautus::eiArvoa) i = j.jaksossa(nimi);
+      // The search and this pass read the same bytes: a name the segment lacks is a fault.
+      if (i == Hajautus::eiArvoa) j.virhe("tiedosto puuttuu jaksosta");
+      JaksonTiedosto* t = &j.tiedostot_[i];
       if (t->nahty++ < t->ohitetaan) return {jako::Eralle::ohita, {}};
       j.edellinen_ = t;
       const bool uusi = t->uusi;
-      if (uusi) {
-        t->uusi = false;
-        j.olemassa_.insert(nimiTiiviste(nimi));
-      }
+      t->uusi = false;
       return {jako::Eralle::kirjoita, t->pituus, uusi};
     }
   };
 
-  void jaa(std::uint64_t alku, Yhteenveto& y) {
-    Ohjaus ohjaus{*this};
+  // The pass from alku (the start, or a declared segment's start), its lines taken from the
+  // window; a new split declares its first segment before anything is written.
+  void jaa(std::uint64_t alku, bool julistaAlussa, Yhteenveto& y) {
     syote_.siirry(alku);
-    jako::jaa(syote_, alku, o_.kohde, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
+    ikkunanAlku_ = alku;
+    maara_ = annettu_ = haettu_ = rajaus_ = 0;
+    lopussa_ = false;
+    ennenIkkunaa_ = '\n';
+    erat_.clear();
+    eraAlku_ = 0;
+    nimivarasto_.clear();
+    tayta();
+    if (julistaAlussa) julista(alku);
+    Ohjaus ohjaus{*this};
+    euro::RiviVirta virta([this] { return anna(); }, euro::Rivisaanto::tiliote, alku);
+    jako::jaa(virta, o_.kohde, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
     tarkistuspiste();
     syote_.sulje();
     kirja_.poista();
   }
 
- public:
-  void suljeKesken() noexcept { tuloste_.suljeKesken(); }
-
- private:
   Paivakirja& kirja_;
   const KirjanOtsikko& o_;
   PaloitteluAsetukset a_;
+  std::string arkisto_;
   std::int32_t posAlku_ = 0, posLoppu_ = 0;
   alusta::Tiedosto syote_, esi_;
   std::uint64_t arkistonPituus_ = 0;
   std::string kohdeKansio_;
   jako::Kirjoittaja tuloste_;
-  std::unordered_map<std::uint64_t, std::uint64_t> pituudet_;  // company files' lengths, as seen
-  std::unordered_set<std::uint64_t> olemassa_;                  // the target's names
-  std::unordered_map<std::string, JaksonTiedosto> jakso_;
+  Hajautus tunnetut_;  // the target's names as hashes: a length once known, else eiArvoa
+  // The segment.
+  std::vector<JaksonTiedosto> tiedostot_;
   std::vector<std::string> nimet_;
+  Hajautus jaksonHaku_;
   std::uint64_t jaksonLoppu_ = 0;
   JaksonTiedosto* edellinen_ = nullptr;  // the file of the batch being written
-  static constexpr std::size_t eratEnintaan = 1 << 16;
-  std::vector<Era> erat_;
-  std::size_t seuraavaEra_ = 0;
-  // The naming pass's own reading.
-  static constexpr std::size_t esipuskuri_ = 256 * 1024;
-  std::unique_ptr<char[]> esi_puskuri_;
+  std::string nimi_;
+  // The window and the named T00 lines in it.
   std::unique_ptr<NimenMuodostaja> nimeaja_;
-  std::size_t nimet_tarve_ = 0;
+  std::size_t tarve_ = 3;
+  std::unique_ptr<char[]> ikkuna_;
+  std::size_t ikkunanKoko_ = 0;
+  std::uint64_t ikkunanAlku_ = 0;  // the file offset of ikkuna_[0]
+  std::size_t maara_ = 0, annettu_ = 0, haettu_ = 0, rajaus_ = 0;
+  bool lopussa_ = false;
+  char ennenIkkunaa_ = '\n';  // the byte before ikkuna_[0]
+  std::vector<Era> erat_;
+  std::size_t eraAlku_ = 0;  // the first the writing pass has not reached
+  std::string nimivarasto_;
+  // Reading ahead past the window.
+  static constexpr std::size_t esipuskuri_ = 64 * 1024;
+  std::unique_ptr<char[]> esiPuskuri_;
 };
 
 }  // namespace

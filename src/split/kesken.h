@@ -86,9 +86,11 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
 // The settings of a journal's split.
 PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o);
 
-// A segment ends at the batch that would bring in more company files or more bytes than
-// these (0 gives back the defaults of 1024 files and 32 MiB). Tests make them small.
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja);
+// A segment ends at the batch that would bring in more company files than tiedostoja, or
+// before the last batch that begins in the archive's window of tavuja bytes (a longer batch
+// is a segment of its own); erat T00 lines at most are named ahead (0 gives back the
+// defaults: 1024 files, 2 MiB, 16384 lines). Tests make them small.
+void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat = 0);
 
 // A value on one line of a journal or an undo record: "%", CR and LF kept as %25, %0D, %0A.
 std::string koodaaKirjaan(std::string_view s);
