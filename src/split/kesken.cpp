@@ -556,7 +556,7 @@ class Hajautus {
   }
   // The key's value, eiArvoa when it was not there.
   std::uint64_t& lisaa(std::uint64_t avain) {
-    if (2 * (maara_ + 1) > avaimet_.size()) kasva();
+    if (4 * (maara_ + 1) > 3 * avaimet_.size()) kasva();
     avain |= 1;
     std::size_t i = avain & maski_;
     while (avaimet_[i] != avain && avaimet_[i] != 0) i = (i + 1) & maski_;
@@ -567,6 +567,7 @@ class Hajautus {
     }
     return arvot_[i];
   }
+  std::size_t koko() const { return maara_; }
   void tyhjenna() {
     if (maara_ == 0) return;
     std::fill(avaimet_.begin(), avaimet_.end(), 0);
@@ -599,7 +600,7 @@ class Jaksottaja {
     kohdeKansio_ = o.kohde.size() > 1 ? o.kohde.substr(0, o.kohde.size() - 1) : o.kohde;
     // One listing of the target instead of a look at each new file: a name not there is a
     // file of length 0.
-    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunnetut_.lisaa(nimiTiiviste(n));
+    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunne(nimiTiiviste(n), Hajautus::eiArvoa);
     nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
     tarve_ = std::max<std::size_t>(nimeaja_->tarve(), 3);
     // Small archives take a small window.
@@ -703,6 +704,16 @@ class Jaksottaja {
       n += m;
     }
     return (b[0] == '\r' || b[0] == '\n') && jako::onT00(b + 1, 3);
+  }
+
+  // Bounded, so that a target of a hundred thousand files costs no more memory than a small
+  // one: past the bound the table starts again and a name it lacks is looked at on the disk.
+  void tunne(std::uint64_t h, std::uint64_t pituus) {
+    if (!tunnetut_.hae(h) && tunnetut_.koko() >= 48 * jaksonTiedostot) {
+      tunnetut_.tyhjenna();
+      kaikkiTunnetaan_ = false;
+    }
+    tunnetut_.lisaa(h) = pituus;
   }
 
   // The segment's company files: names, lengths and a lookup by name.
@@ -849,13 +860,16 @@ class Jaksottaja {
       const std::uint64_t h = nimiTiiviste(n);
       std::uint64_t pituus = 0;
       bool uusi = false;
-      if (const std::uint64_t* tunnettu = tunnetut_.hae(h); !tunnettu) {
+      const std::uint64_t* tunnettu = tunnetut_.hae(h);
+      if (!tunnettu && kaikkiTunnetaan_) {
         uusi = true;
-      } else if (*tunnettu != Hajautus::eiArvoa) {
+      } else if (tunnettu && *tunnettu != Hajautus::eiArvoa) {
         pituus = *tunnettu;
       } else {
         try {
-          pituus = alusta::pituusJosOn(o_.kohde + n).value_or(0);
+          const std::optional<std::uint64_t> p = alusta::pituusJosOn(o_.kohde + n);
+          uusi = !p;
+          pituus = p.value_or(0);
         } catch (...) {
           // A name no file can have: the batches before it are still delivered, and the
           // failure comes when the next segment begins with it.
@@ -865,7 +879,7 @@ class Jaksottaja {
           }
           throw;
         }
-        tunnetut_.lisaa(h) = pituus;
+        tunne(h, pituus);
       }
       e.tiedosto = lisaaJaksoon(n, {pituus, 0, 0, uusi});
       j.tiedostot.push_back({n, pituus, 0});
@@ -933,7 +947,7 @@ class Jaksottaja {
     merkitse();
     tuloste_.sulje();
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
-    for (std::size_t i = 0; i < tiedostot_.size(); ++i) tunnetut_.lisaa(nimiTiiviste(nimet_[i])) = tiedostot_[i].pituus;
+    for (std::size_t i = 0; i < tiedostot_.size(); ++i) tunne(nimiTiiviste(nimet_[i]), tiedostot_[i].pituus);
   }
 
   void merkitse() {
@@ -1007,6 +1021,7 @@ class Jaksottaja {
   std::string kohdeKansio_;
   jako::Kirjoittaja tuloste_;
   Hajautus tunnetut_;  // the target's names as hashes: a length once known, else eiArvoa
+  bool kaikkiTunnetaan_ = true;  // tunnetut_ holds every name of the target: one it lacks is not there
   // The segment.
   std::vector<JaksonTiedosto> tiedostot_;
   std::vector<std::string> nimet_;

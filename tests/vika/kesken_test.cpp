@@ -384,15 +384,17 @@ TEST_F(KeskenRajat, KirjanKopioEiViimeistele) {
 }
 
 // The archiving split finds the batches by a search of its own: whatever the line ends, where
-// the T00 lines fall (every offset within a 16-byte block, across the 256 KiB reads), "T00"
-// inside a line and a last T00 line without its end, and however the archive is cut into
-// segments, it writes what the split without archiving writes.
+// the T00 lines fall (every offset within a 16-byte block, across the window's readings),
+// "T00" inside a line, a last T00 line without its end, more company files than it keeps
+// lengths of, and however the archive is cut into segments, it writes what the split without
+// archiving writes.
 TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
   struct Tapaus {
     const char* nimi;
     std::string loppu;
     int eria;
     bool viimeinenAuki;
+    int yrityksia = 7;
   };
   const std::vector<Tapaus> tapaukset = {
       {"CRLF", "\r\n", 40, false},
@@ -400,12 +402,13 @@ TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
       {"CR", "\r", 40, false},
       {"viimeinen T00 ilman rivinloppua", "\r\n", 40, true},
       {"yli lukupuskurin", "\r\n", 700, false},
+      {"monta yritystä", "\r\n", 400, false, 150},
   };
   for (const Tapaus& t : tapaukset) {
     std::string s = "ennen T00" + t.loppu;
     for (int e = 0; e < t.eria; ++e) {
       testi::T00 r;
-      r.asiakas = std::to_string(1 + e % 7);
+      r.asiakas = std::to_string(1 + e % t.yrityksia);
       s += r.rivi() + t.loppu;
       for (int i = 0; i < 1 + e % 5; ++i)
         s += "T10 " + std::string(static_cast<std::size_t>((e * 7 + i * 3) % 17), 'x') + (i % 2 ? "T00" : "") +
