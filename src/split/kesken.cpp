@@ -10,7 +10,7 @@
 #include <unordered_set>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "euro/teksti.h"
@@ -30,7 +30,7 @@ constexpr std::size_t tiedostojaEnintaan = 65536;     // a record's company file
 constexpr std::size_t nimenPituus = 255;               // no file system takes a longer name
 
 constexpr std::size_t jaksonTiedostotOletus = 1024;
-constexpr std::uint64_t jaksonTavutOletus = 2ull * 1024 * 1024;
+constexpr std::uint64_t jaksonTavutOletus = 1024 * 1024;
 std::size_t jaksonTiedostot = jaksonTiedostotOletus;
 std::uint64_t jaksonTavut = jaksonTavutOletus;
 constexpr std::size_t eratEdellaOletus = 16384;
@@ -502,11 +502,40 @@ class Vertaaja {
 
 constexpr std::size_t eiT00 = static_cast<std::size_t>(-1);
 
+#if defined(__SSE2__)
+// Thirty-two bytes at once. Its own tail, in plain code: SSE code right after AVX code
+// without a vzeroupper between costs more than the search.
+__attribute__((target("avx2"))) std::size_t etsiT00Avx2(const char* b, std::size_t p, std::size_t n) {
+  const __m256i t = _mm256_set1_epi8('T'), nolla = _mm256_set1_epi8('0');
+  for (; p + 34 <= n; p += 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + p));
+    const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + p + 1));
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + p + 2));
+    const unsigned m = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_and_si256(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, t), _mm256_cmpeq_epi8(c, nolla)), _mm256_cmpeq_epi8(d, nolla))));
+    if (m != 0) return p + static_cast<std::size_t>(std::countr_zero(m));
+  }
+  for (; p + 3 <= n; ++p)
+    if (b[p] == 'T' && b[p + 1] == '0' && b[p + 2] == '0') return p;
+  return eiT00;
+}
+
+bool onAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}
+bool leveaHaku = onAvx2();
+#else
+bool leveaHaku = false;
+#endif
+
 // The first "T00" in b[i, n), or eiT00. Every TITO line begins with a T, so a search for T
-// alone stops at every line; sixteen bytes are tried at once where the processor can.
+// alone stops at every line; sixteen or thirty-two bytes are tried at once where the
+// processor can.
 std::size_t etsiT00(const char* b, std::size_t i, std::size_t n) {
   std::size_t p = i;
 #if defined(__SSE2__)
+  if (leveaHaku) return etsiT00Avx2(b, i, n);
   const __m128i t = _mm_set1_epi8('T'), nolla = _mm_set1_epi8('0');
   for (; p + 18 <= n; p += 16) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + p));
@@ -529,6 +558,7 @@ struct JaksonTiedosto {
   std::uint64_t ohitetaan = 0;
   std::uint64_t nahty = 0;
   bool uusi = false;  // not in the folder when the split began, nor made since
+  std::uint64_t avain = 0;  // the name as the target's known names hash it
 };
 
 // A name as the file system compares it (Windows in any case), as a 64-bit hash: the
@@ -592,12 +622,12 @@ class Hajautus {
 
 class Jaksottaja {
  public:
-  Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto)
-      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), arkisto_(arkisto) {
+  Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string& kohde)
+      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), arkisto_(arkisto), kohde_(kohde) {
     asetapos(a_, posAlku_, posLoppu_);
     syote_.avaa(arkisto, alusta::Tila::lue);
     arkistonPituus_ = syote_.pituus();
-    kohdeKansio_ = o.kohde.size() > 1 ? o.kohde.substr(0, o.kohde.size() - 1) : o.kohde;
+    kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
     // One listing of the target instead of a look at each new file: a name not there is a
     // file of length 0.
     for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunne(nimiTiiviste(n), Hajautus::eiArvoa);
@@ -618,7 +648,7 @@ class Jaksottaja {
     if (!eranRaja(k.kohta) || !eranRaja(k.loppu)) virhe("jakson raja ei ole erän alussa");
     Vertaaja v;
     for (const auto& f : k.tiedostot) {
-      const std::string polku = o_.kohde + f.nimi;
+      const std::string polku = kohde_ + f.nimi;
       Vertaaja::Tila t;
       std::uint64_t nyt = 0;
       if (f.pituus > 0 || alusta::pituusJosOn(polku)) {
@@ -653,13 +683,13 @@ class Jaksottaja {
       return {};
     };
     syote_.siirry(k.kohta);
-    jako::jaa(syote_, k.kohta, o_.kohde, a_, posAlku_, posLoppu_, vertailu, v, nullptr);
+    jako::jaa(syote_, k.kohta, kohde_, a_, posAlku_, posLoppu_, vertailu, v, nullptr);
     v.sulje();
     for (auto& [nimi, t] : v.tiedostot) {
       if (!t.leikkaa) continue;
-      alusta::Tiedosto f(o_.kohde + nimi, alusta::Tila::muokkaa);
+      alusta::Tiedosto f(kohde_ + nimi, alusta::Tila::muokkaa);
       f.katkaiseJos(t.pituus, *t.leikkaa);
-      if (f.pituus() != *t.leikkaa) euro::heitaVirhe(euro::virhenro::kayttovirhe, o_.kohde + nimi);
+      if (f.pituus() != *t.leikkaa) euro::heitaVirhe(euro::virhenro::kayttovirhe, kohde_ + nimi);
       f.sulje();
     }
     // What is there now is on the disk before the journal says so.
@@ -672,7 +702,7 @@ class Jaksottaja {
       const Vertaaja::Tila& t = v.tiedostot.at(f.nimi);
       const std::uint64_t pituus = t.leikkaa.value_or(t.pituus);
       uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia});
-      lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false});
+      lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false, nimiTiiviste(f.nimi)}, tiiviste(f.nimi));
     }
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
     kirja_.kirjaa(uusi);
@@ -709,7 +739,7 @@ class Jaksottaja {
   // Bounded, so that a target of a hundred thousand files costs no more memory than a small
   // one: past the bound the table starts again and a name it lacks is looked at on the disk.
   void tunne(std::uint64_t h, std::uint64_t pituus) {
-    if (!tunnetut_.hae(h) && tunnetut_.koko() >= 48 * jaksonTiedostot) {
+    if (tunnetut_.koko() >= 48 * jaksonTiedostot && !tunnetut_.hae(h)) {
       tunnetut_.tyhjenna();
       kaikkiTunnetaan_ = false;
     }
@@ -722,17 +752,17 @@ class Jaksottaja {
     nimet_.clear();
     jaksonHaku_.tyhjenna();
   }
-  std::uint64_t lisaaJaksoon(const std::string& nimi, const JaksonTiedosto& t) {
+  std::uint64_t lisaaJaksoon(std::string_view nimi, const JaksonTiedosto& t, std::uint64_t h) {
     const std::uint64_t i = tiedostot_.size();
     tiedostot_.push_back(t);
-    nimet_.push_back(nimi);
-    jaksonHaku_.lisaa(tiiviste(nimi)) = i;
+    nimet_.emplace_back(nimi);
+    jaksonHaku_.lisaa(h) = i;
     return i;
   }
   // The name's place in the segment, or eiArvoa. Two names of one hash stop the split: the
   // journal stays, and nothing is written to the wrong file.
-  std::uint64_t jaksossa(std::string_view nimi) {
-    const std::uint64_t* i = jaksonHaku_.hae(tiiviste(nimi));
+  std::uint64_t jaksossa(std::string_view nimi, std::uint64_t h) {
+    const std::uint64_t* i = jaksonHaku_.hae(h);
     if (!i) return Hajautus::eiArvoa;
     if (nimet_[*i] != nimi) virhe("kaksi nimeä samalla tiivisteellä");
     return *i;
@@ -760,7 +790,7 @@ class Jaksottaja {
   // Keeps what is not yet given or not yet searched, reads on after it and names what came.
   bool tayta() {
     if (lopussa_ && rajaus_ == maara_) return false;
-    if (!ikkuna_) ikkuna_ = std::make_unique<char[]>(ikkunanKoko_);
+    if (!ikkuna_) ikkuna_ = std::make_unique_for_overwrite<char[]>(ikkunanKoko_);
     // The batches the writing pass has taken go from the queue and their names with them.
     if (eraAlku_ > 0) {
       const std::size_t pois = eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size();
@@ -850,14 +880,14 @@ class Jaksottaja {
         break;
       }
       const std::string_view nimi = eranNimi(e);
-      e.tiedosto = jaksossa(nimi);
+      const std::uint64_t hn = tiiviste(nimi);
+      e.tiedosto = jaksossa(nimi, hn);
       if (e.tiedosto != Hajautus::eiArvoa) continue;
       if (e.kohta > kohta && tiedostot_.size() >= jaksonTiedostot) {
         loppu = e.kohta;
         break;
       }
-      const std::string n(nimi);
-      const std::uint64_t h = nimiTiiviste(n);
+      const std::uint64_t h = alusta::onWindows ? nimiTiiviste(std::string(nimi)) : hn;
       std::uint64_t pituus = 0;
       bool uusi = false;
       const std::uint64_t* tunnettu = tunnetut_.hae(h);
@@ -867,7 +897,7 @@ class Jaksottaja {
         pituus = *tunnettu;
       } else {
         try {
-          const std::optional<std::uint64_t> p = alusta::pituusJosOn(o_.kohde + n);
+          const std::optional<std::uint64_t> p = alusta::pituusJosOn(std::string(kohde_).append(nimi));
           uusi = !p;
           pituus = p.value_or(0);
         } catch (...) {
@@ -881,8 +911,8 @@ class Jaksottaja {
         }
         tunne(h, pituus);
       }
-      e.tiedosto = lisaaJaksoon(n, {pituus, 0, 0, uusi});
-      j.tiedostot.push_back({n, pituus, 0});
+      e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h}, hn);
+      j.tiedostot.push_back({nimet_.back(), pituus, 0});
     }
     if (!loppu) loppu = kaikki ? ikkunanAlku_ + maara_ : seuraavaEra(kohta);
     j.loppu = *loppu;
@@ -903,7 +933,7 @@ class Jaksottaja {
   // The first T00 line from kohta (a line's start) on for which f says stop, or none at the end.
   template <class F>
   std::optional<std::uint64_t> etsiErat(std::uint64_t kohta, F& f) {
-    if (!esiPuskuri_) esiPuskuri_ = std::make_unique<char[]>(esipuskuri_);
+    if (!esiPuskuri_) esiPuskuri_ = std::make_unique_for_overwrite<char[]>(esipuskuri_);
     char* b = esiPuskuri_.get();
     std::uint64_t alku = kohta;  // the file offset of b[0]
     std::size_t n = 0;
@@ -947,7 +977,7 @@ class Jaksottaja {
     merkitse();
     tuloste_.sulje();
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
-    for (std::size_t i = 0; i < tiedostot_.size(); ++i) tunne(nimiTiiviste(nimet_[i]), tiedostot_[i].pituus);
+    for (const JaksonTiedosto& t : tiedostot_) tunne(t.avain, t.pituus);
   }
 
   void merkitse() {
@@ -978,7 +1008,7 @@ class Jaksottaja {
         i = j.erat_[j.eraAlku_].tiedosto;
         ++j.eraAlku_;
       }
-      if (i == Hajautus::eiArvoa) i = j.jaksossa(nimi);
+      if (i == Hajautus::eiArvoa) i = j.jaksossa(nimi, tiiviste(nimi));
       // The search and this pass read the same bytes: a name the segment lacks is a fault.
       if (i == Hajautus::eiArvoa) j.virhe("tiedosto puuttuu jaksosta");
       JaksonTiedosto* t = &j.tiedostot_[i];
@@ -1005,7 +1035,7 @@ class Jaksottaja {
     if (julistaAlussa) julista(alku);
     Ohjaus ohjaus{*this};
     euro::RiviVirta virta([this] { return anna(); }, euro::Rivisaanto::tiliote, alku);
-    jako::jaa(virta, o_.kohde, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
+    jako::jaa(virta, kohde_, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
     tarkistuspiste();
     syote_.sulje();
     kirja_.poista();
@@ -1015,6 +1045,7 @@ class Jaksottaja {
   const KirjanOtsikko& o_;
   PaloitteluAsetukset a_;
   std::string arkisto_;
+  std::string kohde_;  // the target as this run names it, ending with the separator
   std::int32_t posAlku_ = 0, posLoppu_ = 0;
   alusta::Tiedosto syote_, esi_;
   std::uint64_t arkistonPituus_ = 0;
@@ -1048,9 +1079,17 @@ class Jaksottaja {
 
 }  // namespace
 
+void kaytaLeveaaHakua(bool kayta) {
+#if defined(__SSE2__)
+  leveaHaku = kayta && onAvx2();
+#else
+  (void)kayta;
+#endif
+}
+
 void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                     const KirjanJakso* kesken, Yhteenveto& y) {
-  Jaksottaja j(kirja, o, arkisto);
+                     const KirjanJakso* kesken, Yhteenveto& y, const std::string* kohde) {
+  Jaksottaja j(kirja, o, arkisto, kohde ? *kohde : o.kohde);
   try {
     if (kesken && kesken->siirretty)
       j.jatka(*kesken, y);

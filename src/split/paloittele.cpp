@@ -186,7 +186,7 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
       alusta::tallennaHakemisto(arkisto);
       tulos.yhteenveto.arkistoitu = uusi;
       if (xml) camt::jaaKirjanKanssa(kirja, o, uusi, xmlPituus, tulos.yhteenveto);
-      else jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto);
+      else jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto, &kohde);
       tulos.valmis = true;
       return tulos;
     }

@@ -420,11 +420,12 @@ TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
       s += r.rivi();
     }
     const auto odotettu = yhtena({&s});
-    // Default segments; small ones, where many a batch is longer than the window; and a
-    // window that names only three T00 lines ahead.
+    // Default segments; small ones, where many a batch is longer than the window, searched
+    // sixteen bytes at a time; and a window that names only three T00 lines ahead.
     for (int rajat : {0, 1, 2}) {
       SCOPED_TRACE(std::string(t.nimi) + ", rajat " + std::to_string(rajat));
       if (rajat == 1) split::asetaJaksonRajat(2, 1500);
+      if (rajat == 1) split::kaytaLeveaaHakua(false);
       if (rajat == 2) split::asetaJaksonRajat(2, 4000, 3);
       testi::Kansio k;
       testi::Ymparisto ymp;
@@ -432,6 +433,7 @@ TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
       testi::kirjoitaTiedosto(k / "TITO.TXT", s);
       EXPECT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
       split::asetaJaksonRajat(0, 0);
+      split::kaytaLeveaaHakua(true);
       EXPECT_TRUE(ymp.virheet.empty());
       EXPECT_EQ(sisallot(k / "ulos"), odotettu);
       EXPECT_TRUE(kirjat(k / "TUODUT").empty());
