@@ -55,19 +55,26 @@ std::string heksa(std::uint64_t v) {
   return b;
 }
 
-}  // namespace
-
-// Values keep "%", CR and LF as %25, %0D, %0A.
-std::string koodaaKirjaan(std::string_view s) {
+// Appends s to t, "%", CR and LF kept as %25, %0D, %0A.
+void koodaaPeraan(std::string& t, std::string_view s) {
   // Company file names seldom hold any of them.
-  if (s.find_first_of("%\r\n") == std::string_view::npos) return std::string(s);
-  std::string t;
+  if (s.find_first_of("%\r\n") == std::string_view::npos) {
+    t += s;
+    return;
+  }
   for (char c : s) {
     if (c == '%') t += "%25";
     else if (c == '\r') t += "%0D";
     else if (c == '\n') t += "%0A";
     else t += c;
   }
+}
+
+}  // namespace
+
+std::string koodaaKirjaan(std::string_view s) {
+  std::string t;
+  koodaaPeraan(t, s);
   return t;
 }
 
@@ -115,7 +122,7 @@ std::string jaksoTekstiksi(const KirjanJakso& j) {
     t += ' ';
     t += std::to_string(f.ohitetaan);
     t += ' ';
-    t += koodaaKirjaan(f.nimi);
+    koodaaPeraan(t, f.nimi);
     t += "\r\n";
   }
   return suljeLohko(std::move(t));
