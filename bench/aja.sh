@@ -101,15 +101,17 @@ rm -f "$tyo/TITO.alkup"
 
 # Peak resident memory in KiB, for one fresh run.
 huippu() {
-  rm -rf "$ulos" && mkdir "$ulos"
-  /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" --ei-aikaleimaa --kohde "$ulos" "$1" >/dev/null
+  rm -rf "$ulos" "$tyo/TUODUT" && mkdir "$ulos"
+  /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" "${2:---ei-aikaleimaa}" --kohde "$ulos" "$1" >/dev/null
   cat "$tyo/rss"
 }
 rss256=$(huippu "$syote")
 # The generator's first T00 line, without its end, opens the hostile inputs below: all that
 # follows it goes to that company's file.
 t00=$(grep -a -m1 '^T00' "$syote" | tr -d '\r\n')
-rm -rf "$ulos" "$syote"
+# The same file archived: the journal's split with its window and tables.
+rss256a=$(huippu "$syote" --aikaleima)
+rm -rf "$ulos" "$syote" "$tyo/TUODUT"
 
 # Lines of 64 MiB each: a T00 line, two ordinary lines, a second company's T00 line.
 mjono() { head -c "$1" /dev/zero | tr '\0' M; }
@@ -141,7 +143,7 @@ median() { awk -F, -v n="$1" '$1 == n { print $4 }' "$tyo/ajat.csv"; }
 # also holds the time spent waiting for a processor.
 suoritin() { awk -F, -v n="$1" '$1 == n { print $5 + $6 }' "$tyo/ajat.csv"; }
 awk -v k="$(median kolvanto)" -v l="$(median lattia)" -v v="$(median vertaa)" -v a="$(median awk)" \
-    -v c="$(median cat)" -v r256="$rss256" -v r1g="$rss1g" -v r1gy="$rss1gyksi" -v r64="$rss64m" \
+    -v c="$(median cat)" -v r256="$rss256" -v r256a="$rss256a" -v r1g="$rss1g" -v r1gy="$rss1gyksi" -v r64="$rss64m" \
     -v ks="$(suoritin kolvanto)" -v ls="$(suoritin lattia)" -v vs="$(suoritin vertaa)" \
     -v ar="$(median arkistoiden)" -v va="$(median vertaa-arkistoiden)" \
     -v ars="$(suoritin arkistoiden)" -v vas="$(suoritin vertaa-arkistoiden)" \
@@ -166,6 +168,7 @@ awk -v k="$(median kolvanto)" -v l="$(median lattia)" -v v="$(median vertaa)" -v
     printf "awk/kolvanto    %6.2fx   (tavoite >= 1.8x)   %s\n", a / k, tila(a / k >= 1.8)
     printf "kolvanto-cli, muistin huippu (max RSS):\n"
     muisti("256 MiB", r256)
+    muisti("256 MiB arkistoiden", r256a)
     muisti("1 GiB", r1g)
     muisti("1 GiB ilman rivinloppua", r1gy)
     muisti("256 MiB, rivit 64 MiB", r64)
