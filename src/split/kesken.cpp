@@ -8,7 +8,6 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -262,7 +261,8 @@ bool samaPolku(const std::string& a, const std::string& b) {
 void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat) {
   jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
   jaksonTavut = tavuja ? tavuja : jaksonTavutOletus;
-  eratEdella = erat ? erat : eratEdellaOletus;
+  // The window keeps the next batch's T00 line named: at least one more must fit.
+  eratEdella = erat ? std::max<std::size_t>(erat, 2) : eratEdellaOletus;
 }
 
 void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
@@ -401,15 +401,6 @@ void Paivakirja::poista() {
 void Paivakirja::sulje() noexcept { tiedosto_.suljeHiljaa(); }
 
 namespace {
-
-// Takes no bytes: the pass that only names a segment's company files.
-struct Tyhja {
-  void avaa(const std::string&, const std::string&, std::optional<std::uint64_t>, bool) {}
-  void lisaa(const char*, std::size_t) {}
-  void rivinLoppu() {}
-  void tyhjenna() {}
-  void sulje() {}
-};
 
 // Compares a declared segment's batches with what their company files hold from the
 // recorded lengths on: per file, how many of its batches are there whole, and whether the
@@ -810,7 +801,12 @@ class Jaksottaja {
   static constexpr std::size_t varastoEnintaan = 512 * 1024;
 
   euro::Nakyma anna() {
-    if (annettu_ == rajaus_ && !tayta()) return {nullptr, 0};
+    if (annettu_ == rajaus_ && !tayta()) {
+      // Only the archive's end ends the pass: a window that could not move on must not look
+      // like it, or the batches after it would go unwritten with the journal removed.
+      if (!lopussa_ || annettu_ != maara_) virhe("ikkuna ei edennyt");
+      return {nullptr, 0};
+    }
     const euro::Nakyma n{ikkuna_.get() + annettu_, rajaus_ - annettu_};
     annettu_ = rajaus_;
     return n;
