@@ -44,8 +44,9 @@ komennot() {
   local funktiot
   funktiot="$(grep -oE '^[[:space:]]*[A-Za-z_][A-Za-z0-9_]*\(\)' "$tiedosto" | tr -d ' \t()' | sort -u)"
   # Here-documents, single-quoted texts (awk and sed programs) and array values hold no
-  # commands of the script's own.
-  perl -0777 -pe 's/<<-?\s*'"'"'?(\w+)'"'"'?[^\n]*\n.*?\n\s*\1\n/\n/gs; s/'"'"'[^'"'"']*'"'"'/ /g; s/=\([^)]*\)/=/gs' "$tiedosto" |
+  # commands of the script's own. Whole-line comments go first: an apostrophe in one would
+  # otherwise open a quote that hides the commands up to the next one.
+  perl -0777 -pe 's/^[ \t]*#[^\n]*//gm; s/<<-?\s*'"'"'?(\w+)'"'"'?[^\n]*\n.*?\n\s*\1\n/\n/gs; s/'"'"'[^'"'"']*'"'"'/ /g; s/=\([^)]*\)/=/gs' "$tiedosto" |
     sed -e 's/^[[:space:]]*#.*//' -e 's/[[:space:]]#.*//' |
     sed -e 's/\$(/\n/g' -e 's/&&/\n/g' -e 's/||/\n/g' -e 's/[;|`({]/\n/g' |
     awk '
