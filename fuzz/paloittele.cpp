@@ -2,14 +2,16 @@
 // order, CR LF, appending) says what every output file must hold; the file names come from
 // muodostanimi, which has tests of its own.
 //
-// Input: one byte of choices (key, archiving, twice, target folder, read buffer's size), two of
-// key positions, then the statement, where 0xFF k stands
+// Input: one byte of choices (key, archiving, twice or, archiving, the narrower search for T00
+// lines, target folder, read buffer's size or, archiving, the journal's window and its
+// limits), two of key positions, then the statement, where 0xFF k stands
 // for k * 300 bytes "L" (k > 0) or one 0xFF (k = 0), so that lines longer than the split's
 // write buffer come within reach; the statement stays under 256 KiB, to keep runs fast.
 #include <map>
 
 #include "euro/teksti.h"
 #include "fuzztuki.h"
+#include "split/kesken.h"
 #include "split/nimi.h"
 #include "split/paloittele.h"
 
@@ -95,6 +97,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   // The read buffer's borders anywhere in lines, line ends and T00 lines.
   const std::size_t puskurit[] = {0, 1, 2, 3, 7, 64, 331, 4096};
   split::asetaLukupuskurinKoko(puskurit[valinnat >> 5]);
+  // The journal's window: its borders anywhere, batches longer than it, few files a segment
+  // and few T00 lines named ahead (0: the defaults).
+  const std::uint64_t ikkunat[] = {0, 1, 100, 331, 1000, 4096, 20000, 0};
+  const std::size_t v = valinnat >> 5;
+  if (arkistoi) split::asetaJaksonRajat(1 + v % 3, ikkunat[v], 2 + v % 5);
+  else split::asetaJaksonRajat(0, 0);
+  split::kaytaLeveaaHakua(!(arkistoi && (valinnat & 8)));
   if (kohdeOn) fuzz::fs::create_directory(ulos);
   fuzz::kirjoita(kansio / "TITO.TXT", tiliote);
 

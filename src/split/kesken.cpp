@@ -851,8 +851,7 @@ class Jaksottaja {
 
   // The T00 lines from haettu_ on, named, into the queue. A T00 line begins with "T00" right
   // after a CR or an LF, as the split's own line rule has it; the rest of the bytes are only
-  // searched, not cut into lines. A line whose name would read past the window waits for the
-  // next reading.
+  // searched, not cut into lines.
   void hae() {
     const char* b = ikkuna_.get();
     std::size_t i = haettu_;
@@ -862,7 +861,10 @@ class Jaksottaja {
         i = lopussa_ ? maara_ : std::max(i, maara_ - std::min<std::size_t>(maara_ - i, 2));
         break;
       }
-      if (!lopussa_ && maara_ - p < tarve_) {
+      // A line whose name would read past the window waits for the next reading, unless it
+      // ends in the window: the writing pass, handed the window's tail, names that one at once.
+      if (!lopussa_ && maara_ - p < tarve_ &&
+          std::none_of(b + p, b + maara_, [](char c) { return c == '\r' || c == '\n'; })) {
         i = p;
         break;
       }

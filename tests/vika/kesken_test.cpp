@@ -395,6 +395,7 @@ TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
     int eria;
     bool viimeinenAuki;
     int yrityksia = 7;
+    std::size_t pitkaRivi = 0;  // batches of a short T00 line and one line, as long as a small window
   };
   const std::vector<Tapaus> tapaukset = {
       {"CRLF", "\r\n", 40, false},
@@ -403,10 +404,16 @@ TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
       {"viimeinen T00 ilman rivinloppua", "\r\n", 40, true},
       {"yli lukupuskurin", "\r\n", 700, false},
       {"monta yritystä", "\r\n", 400, false, 150},
+      {"lyhyet T00-rivit ikkunan lopussa", "\r\n", 80, false, 7, 1400},
   };
   for (const Tapaus& t : tapaukset) {
     std::string s = "ennen T00" + t.loppu;
     for (int e = 0; e < t.eria; ++e) {
+      if (t.pitkaRivi) {
+        s += "T00 " + std::to_string(e % 3) + t.loppu + "T10 " +
+             std::string(t.pitkaRivi + static_cast<std::size_t>(e * 7 % 120), 'p') + t.loppu;
+        continue;
+      }
       testi::T00 r;
       r.asiakas = std::to_string(1 + e % t.yrityksia);
       s += r.rivi() + t.loppu;
