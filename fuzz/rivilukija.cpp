@@ -1,5 +1,6 @@
-// The line reader against the line rules, through buffers and source pieces of every size,
-// with both rules: the program's own files and the statement file.
+// The line reader against the line rules, through buffers and source pieces of every size and
+// straight over views of the input, with both rules: the program's own files and the
+// statement file.
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -39,22 +40,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
       VARMISTA(!lukija.lueRivi(rivi) && rivi.empty());
 
       // The pieces themselves: a line begins with alkaa, CR LF is said only when both bytes
-      // follow in the buffer, and the pieces make the lines.
+      // follow in the buffer, the pieces make the lines; read through a buffer, and straight
+      // from views of the input of at most as many bytes, where a piece's offset is its place.
+      auto palat = [&](euro::RiviVirta& virta, std::size_t enintaan, const char* nakymat) {
+        std::vector<std::string> saadut;
+        bool kesken = false;
+        euro::Pala p;
+        while (virta.seuraava(p)) {
+          VARMISTA(p.alkaa == !kesken);
+          VARMISTA(p.koko <= enintaan);
+          if (p.alkaa) saadut.emplace_back();
+          if (nakymat && p.koko > 0) VARMISTA(virta.kohta(p.data) == static_cast<std::uint64_t>(p.data - nakymat));
+          saadut.back().append(p.data, p.koko);
+          if (p.loppu == euro::Loppu::crlf) VARMISTA(p.data[p.koko] == '\r' && p.data[p.koko + 1] == '\n');
+          kesken = p.loppu == euro::Loppu::jatkuu;
+        }
+        VARMISTA(!kesken);
+        VARMISTA(saadut == odotettu);
+      };
       kohta = 0;
       euro::RiviVirta virta(lahde, tapa.first, saanto);
-      std::vector<std::string> palat;
-      bool kesken = false;
-      euro::Pala p;
-      while (virta.seuraava(p)) {
-        VARMISTA(p.alkaa == !kesken);
-        VARMISTA(p.koko <= tapa.first);
-        if (p.alkaa) palat.emplace_back();
-        palat.back().append(p.data, p.koko);
-        if (p.loppu == euro::Loppu::crlf) VARMISTA(p.data[p.koko] == '\r' && p.data[p.koko + 1] == '\n');
-        kesken = p.loppu == euro::Loppu::jatkuu;
-      }
-      VARMISTA(!kesken);
-      VARMISTA(palat == odotettu);
+      palat(virta, tapa.first, nullptr);
+      kohta = 0;
+      euro::RiviVirta nakyma(
+          [&]() -> euro::Nakyma {
+            const std::size_t m = std::min(tapa.first, syote.size() - kohta);
+            const euro::Nakyma n{syote.data() + kohta, m};
+            kohta += m;
+            return m ? n : euro::Nakyma{nullptr, 0};
+          },
+          saanto);
+      palat(nakyma, tapa.first, syote.data());
     }
   }
   return 0;

@@ -788,7 +788,7 @@ class Jaksottaja {
     return *i;
   }
 
-  // The archive is read once, into a window of a few MiB: the T00 lines in it are named (and
+  // The archive is read once, into a window of 1 MiB: the T00 lines in it are named (and
   // the segment's files declared) before the writing pass is given its bytes, which it takes
   // where they lie. The window is handed out up to its last T00 line, so that a segment ends
   // at a batch whose bytes have all been seen. A batch longer than the window is handed out
