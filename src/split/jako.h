@@ -208,8 +208,8 @@ struct Paatos {
   bool uusi = false;                    // the file was not there when the split looked
 };
 
-// One pass over the statement file's lines as virta gives them, from its start (the file's start,
-// or a batch's T00 line).
+// One pass over the statement file's lines as virta gives them, from its start (the file's
+// start, or a batch's T00 line).
 // ohjaus(kohta, nimi) is asked at every T00 line (its nimiKohdassa(kohta), when it has one, may
 // give the name instead of it being made again), with the line's offset and its company
 // file's name in kohde, before anything of the batch is handed over; the sink's avaa,
