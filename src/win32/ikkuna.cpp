@@ -47,16 +47,6 @@ bool kirjasinOn(const std::wstring& nimi) {
   return loytyi;
 }
 
-// The caption as it is drawn: "&&" is one "&", a single "&" marks the access key.
-std::wstring ilmanMerkkia(const std::wstring& s) {
-  std::wstring t;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == L'&' && i + 1 < s.size()) ++i;
-    t += s[i];
-  }
-  return t;
-}
-
 bool onkoMerkki(const std::string& s) { return s.find('&') != std::string::npos; }
 
 bool samaRyhma(const ikkunat::Ohjainkuvaus& a, const ikkunat::Ohjainkuvaus& b) {

@@ -27,6 +27,15 @@ std::string ikkunanTeksti(HWND ikkuna) {
 
 HWND omistaja() { return GetActiveWindow(); }
 
+std::wstring ilmanMerkkia(const std::wstring& s) {
+  std::wstring t;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == L'&' && i + 1 < s.size()) ++i;
+    t += s[i];
+  }
+  return t;
+}
+
 namespace {
 
 // The clipboard's owner: a window of its own, as a clipboard opened without one cannot be

@@ -15,6 +15,9 @@ std::string ansiksi(const wchar_t* s);
 // The window's text as ANSI.
 std::string ikkunanTeksti(HWND ikkuna);
 
+// A caption as it is drawn: "&&" is one "&", a single "&" marks the access key.
+std::wstring ilmanMerkkia(const std::wstring& s);
+
 // The window that a modal box should belong to: the thread's active window, or none.
 HWND omistaja();
 

@@ -37,6 +37,7 @@ namespace {
 using ikkunat::Ohjainlaji;
 using win32puoli::ansiksi;
 using win32puoli::ikkunanTeksti;
+using win32puoli::ilmanMerkkia;
 using win32puoli::ws;
 
 // Runs what is waiting in the thread's queue as the program's own loop would.
@@ -73,15 +74,6 @@ RECT paikka(HWND ikkuna, HWND h) {
   GetWindowRect(h, &r);
   MapWindowPoints(nullptr, ikkuna, reinterpret_cast<POINT*>(&r), 2);
   return r;
-}
-
-std::wstring ilmanMerkkia(const std::wstring& s) {
-  std::wstring t;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == L'&' && i + 1 < s.size()) ++i;
-    t += s[i];
-  }
-  return t;
 }
 
 class Win32Ikkunat : public ::testing::Test {
