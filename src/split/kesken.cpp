@@ -501,9 +501,16 @@ class Vertaaja {
 
 constexpr std::size_t eiT00 = static_cast<std::size_t>(-1);
 
+// The first "T00" in b[p, n) a byte at a time: the tail of the wider searches.
+std::size_t etsiT00Tavuittain(const char* b, std::size_t p, std::size_t n) {
+  for (; p + 3 <= n; ++p)
+    if (b[p] == 'T' && b[p + 1] == '0' && b[p + 2] == '0') return p;
+  return eiT00;
+}
+
 #if defined(__SSE2__)
-// Thirty-two bytes at once. Its own tail, in plain code: SSE code right after AVX code
-// without a vzeroupper between costs more than the search.
+// Thirty-two bytes at once; the tail in plain code, as SSE code right after AVX code without
+// a vzeroupper between costs more than the search.
 __attribute__((target("avx2"))) std::size_t etsiT00Avx2(const char* b, std::size_t p, std::size_t n) {
   const __m256i t = _mm256_set1_epi8('T'), nolla = _mm256_set1_epi8('0');
   for (; p + 34 <= n; p += 32) {
@@ -514,9 +521,7 @@ __attribute__((target("avx2"))) std::size_t etsiT00Avx2(const char* b, std::size
         _mm256_and_si256(_mm256_cmpeq_epi8(a, t), _mm256_cmpeq_epi8(c, nolla)), _mm256_cmpeq_epi8(d, nolla))));
     if (m != 0) return p + static_cast<std::size_t>(std::countr_zero(m));
   }
-  for (; p + 3 <= n; ++p)
-    if (b[p] == 'T' && b[p + 1] == '0' && b[p + 2] == '0') return p;
-  return eiT00;
+  return etsiT00Tavuittain(b, p, n);
 }
 
 bool onAvx2() {
@@ -545,9 +550,7 @@ std::size_t etsiT00(const char* b, std::size_t i, std::size_t n) {
     if (m != 0) return p + static_cast<std::size_t>(std::countr_zero(m));
   }
 #endif
-  for (; p + 3 <= n; ++p)
-    if (b[p] == 'T' && b[p + 1] == '0' && b[p + 2] == '0') return p;
-  return eiT00;
+  return etsiT00Tavuittain(b, p, n);
 }
 
 // A segment being split: a company file's length as it grows, and how many of its batches to
@@ -720,7 +723,7 @@ class Jaksottaja {
       uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia});
       lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false, nimiTiiviste(f.nimi)}, avainNimesta(f.nimi));
     }
-    nimet_.resize(nimia_);
+    nimet_.resize(tiedostot_.size());
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
     kirja_.kirjaa(uusi);
     jaksonLoppu_ = k.loppu;
@@ -766,16 +769,14 @@ class Jaksottaja {
   // The segment's company files: names, lengths and a lookup by name.
   void unohdaJakso() {
     tiedostot_.clear();
-    nimia_ = 0;
     jaksonHaku_.tyhjenna();
   }
   std::uint64_t lisaaJaksoon(std::string_view nimi, const JaksonTiedosto& t, std::uint64_t h) {
     const std::uint64_t i = tiedostot_.size();
     tiedostot_.push_back(t);
     // A name's string is used again by the next segments: no allocation per file and segment.
-    if (nimia_ < nimet_.size()) nimet_[nimia_].assign(nimi);
+    if (i < nimet_.size()) nimet_[i].assign(nimi);
     else nimet_.emplace_back(nimi);
-    ++nimia_;
     jaksonHaku_.lisaa(h) = i;
     return i;
   }
@@ -792,7 +793,7 @@ class Jaksottaja {
   // the segment's files declared) before the writing pass is given its bytes, which it takes
   // where they lie. The window is handed out up to its last T00 line, so that a segment ends
   // at a batch whose bytes have all been seen. A batch longer than the window is handed out
-  // as it comes, and the end of its segment is found by reading ahead.
+  // as far as the search has gone, and the end of its segment is found by reading ahead.
   struct Era {
     std::uint64_t kohta;
     std::uint32_t nimenAlku, nimenPituus;  // in nimivarasto_
@@ -844,7 +845,9 @@ class Jaksottaja {
     } else if (!erat_.empty() && erat_.back().kohta - ikkunanAlku_ > annettu_) {
       rajaus_ = static_cast<std::size_t>(erat_.back().kohta - ikkunanAlku_);
     } else {
-      rajaus_ = maara_;
+      // A batch longer than the window: handed out as far as searched, never further, so
+      // that no T00 line reaches the writing pass before the search has named it.
+      rajaus_ = haettu_;
     }
     return rajaus_ > annettu_;
   }
@@ -861,10 +864,8 @@ class Jaksottaja {
         i = lopussa_ ? maara_ : std::max(i, maara_ - std::min<std::size_t>(maara_ - i, 2));
         break;
       }
-      // A line whose name would read past the window waits for the next reading, unless it
-      // ends in the window: the writing pass, handed the window's tail, names that one at once.
-      if (!lopussa_ && maara_ - p < tarve_ &&
-          std::none_of(b + p, b + maara_, [](char c) { return c == '\r' || c == '\n'; })) {
+      // A line whose name would read past the window waits for the next reading.
+      if (!lopussa_ && maara_ - p < tarve_) {
         i = p;
         break;
       }
@@ -884,6 +885,13 @@ class Jaksottaja {
       i = p + 1;
     }
     haettu_ = i;
+  }
+
+  // The queue's T00 line at kohta, the ones before it dropped; none when the search did not
+  // name it.
+  const Era* eraKohdassa(std::uint64_t kohta) {
+    while (eraAlku_ < erat_.size() && erat_[eraAlku_].kohta < kohta) ++eraAlku_;
+    return eraAlku_ < erat_.size() && erat_[eraAlku_].kohta == kohta ? &erat_[eraAlku_] : nullptr;
   }
 
   std::string_view eranNimi(const Era& e) const { return std::string_view(nimivarasto_).substr(e.nimenAlku, e.nimenPituus); }
@@ -945,30 +953,23 @@ class Jaksottaja {
     j.loppu = *loppu;
     if (j.loppu > arkistonPituus_) virhe("arkisto kasvoi");
     // The names lent to the record for its writing, not copied.
-    for (std::size_t i = 0; i < nimia_; ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
+    for (std::size_t i = 0; i < tiedostot_.size(); ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
     kirja_.kirjaa(j);
-    for (std::size_t i = 0; i < nimia_; ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
+    for (std::size_t i = 0; i < tiedostot_.size(); ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
     jaksonLoppu_ = j.loppu;
   }
 
-  // The next T00 line after kohta, or the archive's end, read ahead past the window: the
-  // batch at kohta is longer than what the window holds of it.
+  // The next T00 line after kohta (a T00 line's start), or the archive's end, read ahead past
+  // the window: the batch at kohta is longer than what the window holds of it.
   std::uint64_t seuraavaEra(std::uint64_t kohta) {
     if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
     esi_.siirry(kohta);
-    auto seuraava = [&](std::uint64_t k) { return k > kohta; };
-    return etsiErat(kohta, seuraava).value_or(arkistonPituus_);
-  }
-
-  // The first T00 line from kohta (a line's start) on for which f says stop, or none at the end.
-  template <class F>
-  std::optional<std::uint64_t> etsiErat(std::uint64_t kohta, F& f) {
     if (!esiPuskuri_) esiPuskuri_ = std::make_unique_for_overwrite<char[]>(esipuskuri_);
     char* b = esiPuskuri_.get();
     std::uint64_t alku = kohta;  // the file offset of b[0]
     std::size_t n = 0;
     bool lopussa = false;
-    char edellinen = '\n';  // before the pass: a line's start
+    char edellinen = '\n';  // kohta is a line's start
     std::size_t i = 0;
     for (;;) {
       if (!lopussa && n - i < 3) {
@@ -988,16 +989,16 @@ class Jaksottaja {
           n += m;
         }
       }
-      if (i >= n) return std::nullopt;
+      if (i >= n) return arkistonPituus_;
       const std::size_t p = etsiT00(b, i, n);
       if (p == eiT00) {
-        if (lopussa) return std::nullopt;
+        if (lopussa) return arkistonPituus_;
         // A "T00" may begin in the last two bytes and end in the next read.
         i = n - std::min<std::size_t>(n - i, 2);
         continue;
       }
       const char ennen = p == 0 ? edellinen : b[p - 1];
-      if ((ennen == '\r' || ennen == '\n') && f(alku + p)) return alku + p;
+      if ((ennen == '\r' || ennen == '\n') && alku + p > kohta) return alku + p;
       i = p + 1;
     }
   }
@@ -1006,7 +1007,7 @@ class Jaksottaja {
   void tarkistuspiste() {
     merkitse();
     tuloste_.sulje();
-    nimet_.resize(nimia_);
+    nimet_.resize(tiedostot_.size());
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
     for (const JaksonTiedosto& t : tiedostot_) tunne(t.avain, t.pituus);
   }
@@ -1020,11 +1021,10 @@ class Jaksottaja {
     Jaksottaja& j;
     // The name the window's search gave the batch at kohta: not made a second time.
     const std::string* nimiKohdassa(std::uint64_t kohta) {
-      while (j.eraAlku_ < j.erat_.size() && j.erat_[j.eraAlku_].kohta < kohta) ++j.eraAlku_;
-      if (j.eraAlku_ == j.erat_.size() || j.erat_[j.eraAlku_].kohta != kohta) return nullptr;
-      const Era& e = j.erat_[j.eraAlku_];
-      if (e.tiedosto != Hajautus::eiArvoa && kohta < j.jaksonLoppu_) return &j.nimet_[e.tiedosto];
-      j.nimi_.assign(j.eranNimi(e));
+      const Era* e = j.eraKohdassa(kohta);
+      if (!e) return nullptr;
+      if (e->tiedosto != Hajautus::eiArvoa && kohta < j.jaksonLoppu_) return &j.nimet_[e->tiedosto];
+      j.nimi_.assign(j.eranNimi(*e));
       return &j.nimi_;
     }
     jako::Paatos operator()(std::uint64_t kohta, const std::string& nimi) {
@@ -1033,10 +1033,9 @@ class Jaksottaja {
         j.tarkistuspiste();
         j.julista(kohta);
       }
-      while (j.eraAlku_ < j.erat_.size() && j.erat_[j.eraAlku_].kohta < kohta) ++j.eraAlku_;
       std::uint64_t i = Hajautus::eiArvoa;
-      if (j.eraAlku_ < j.erat_.size() && j.erat_[j.eraAlku_].kohta == kohta) {
-        i = j.erat_[j.eraAlku_].tiedosto;
+      if (const Era* e = j.eraKohdassa(kohta)) {
+        i = e->tiedosto;
         ++j.eraAlku_;
       }
       if (i == Hajautus::eiArvoa) i = j.jaksossa(nimi, avainNimesta(nimi));
@@ -1086,8 +1085,7 @@ class Jaksottaja {
   bool kaikkiTunnetaan_ = true;  // tunnetut_ holds every name of the target: one it lacks is not there
   // The segment.
   std::vector<JaksonTiedosto> tiedostot_;
-  std::vector<std::string> nimet_;  // the first nimia_ are the segment's
-  std::size_t nimia_ = 0;
+  std::vector<std::string> nimet_;  // the first tiedostot_.size() are the segment's names
   Hajautus jaksonHaku_;
   std::uint64_t jaksonLoppu_ = 0;
   JaksonTiedosto* edellinen_ = nullptr;  // the file of the batch being written
