@@ -22,34 +22,32 @@ bool onXml(const std::string& polku);
 // pituus, when given, receives the length that was checked.
 std::string tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t* pituus = nullptr);
 
-// A split that archives keeps its journal: the journal's offset is where the next document
-// begins, and the undo records of the document in progress lie in a file beside it.
-struct Kirjanpito {
-  std::string kumoamisloki;
-  std::function<void(std::uint64_t)> edistyi;  // a document is complete; the next begins here
-};
-
 // The split of a checked file into kohde (ending with the separator). Every statement goes to
 // its company's document: a new file, the existing one extended before its closing tags, or,
-// when that one cannot take them, the next free name "-2", "-3", ... before the suffix. Throws
-// euro::Virhe on failure. A file whose length is no longer tarkistettu is checked again first.
+// when that one cannot take them, the next free name "-2", "-3", ... before the suffix. A
+// company document is extended once per segment of the file (whole documents, up to a few
+// MiB), not once per input document. Throws euro::Virhe on failure. A file whose length is no
+// longer tarkistettu is checked again first.
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         std::uint64_t tarkistettu, const Kirjanpito* kirja = nullptr);
+         std::uint64_t tarkistettu);
 
-// Finishes a cut-off split from the document at kohta: what that document had written is
-// undone first, so every statement lands exactly once. Answers the statements written.
-std::int64_t viimeistele(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a,
-                         std::uint64_t kohta, const Kirjanpito& kirja);
-
-// The split of an archived, checked file under the split's journal (format "XML"): a record
-// after every document, the undo records beside it; the journal goes when the split completes.
+// The split of an archived, checked file under the split's journal (format "XML"): before a
+// segment's statements are written its record names every company file with its length and,
+// for a document extended, the closing part cut off; the files are flushed before the next
+// record, and the journal goes when the split completes.
 void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                      std::uint64_t tarkistettu, Yhteenveto& y);
 
-// Finishes a cut-off XML split from its journal's last record; the journal goes at the end.
-// Answers the statements written.
+// Finishes a cut-off XML split from its journal's last record: that segment's files are
+// compared with what the segment writes, and only what is missing of it is written (a
+// document whose closing part was not yet cut gets it cut first); then the rest of the archive.
+// The journal goes at the end. Answers the statements written.
 std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                                  const KirjanJakso& viimeinen);
+
+// A segment ends after the document that brings its statements past tavuja bytes or its
+// company files past tiedostoja (0 gives back the defaults); tests make them small.
+void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja);
 
 // The preview: one line per statement with its place, every key's candidate, the period,
 // the chosen key marked. No trap; a file that does not pass throws euro::Virhe with the reason.

@@ -26,7 +26,7 @@ constexpr char sep = alusta::erotin;
 const char kirjanTunnus[] = "KOLVANTO-KESKEN 2";
 constexpr std::uint64_t kirjaEnintaan = 64ull * 1024 * 1024;
 constexpr std::uint64_t lukuEnintaan = (1ull << 62);  // every offset and length
-constexpr std::size_t tiedostojaEnintaan = 65536;     // a record's company files
+constexpr std::size_t tiedostojaEnintaan = 1 << 20;   // a record's company files
 constexpr std::size_t nimenPituus = 255;               // no file system takes a longer name
 
 constexpr std::size_t jaksonTiedostotOletus = 1024;
@@ -124,6 +124,11 @@ std::string jaksoTekstiksi(const KirjanJakso& j) {
     t += ' ';
     koodaaPeraan(t, f.nimi);
     t += "\r\n";
+    if (!f.hanta.empty()) {
+      t += "h = ";
+      koodaaPeraan(t, f.hanta);
+      t += "\r\n";
+    }
   }
   return suljeLohko(std::move(t));
 }
@@ -134,6 +139,7 @@ class Jasennin {
   explicit Jasennin(std::string_view s) : s_(s) {}
   std::size_t kohta() const { return p_; }
   bool lopussa() const { return p_ >= s_.size(); }
+  bool alkaa(std::string_view t) const { return s_.substr(p_, t.size()) == t; }
 
   std::optional<std::string_view> rivi() {
     const std::size_t e = s_.find("\r\n", p_);
@@ -244,7 +250,14 @@ std::optional<KirjanJakso> lueJakso(Jasennin& j) {
     auto ohitetaan = Jasennin::luku(a->substr(v1 + 1, v2 - v1 - 1));
     auto nimi = puraKirjasta(a->substr(v2 + 1));
     if (!pituus || !ohitetaan || !nimi || !onPelkkaNimi(*nimi)) return std::nullopt;
-    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan});
+    std::string hanta;
+    if (j.alkaa("h = ")) {
+      auto h = j.teksti("h");
+      // A closing part is never empty and never longer than the document it closes.
+      if (!h || h->empty() || h->size() > *pituus) return std::nullopt;
+      hanta = std::move(*h);
+    }
+    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan, std::move(hanta)});
   }
   if (!j.tarkiste(alku)) return std::nullopt;
   return k;
@@ -662,6 +675,8 @@ class Jaksottaja {
   // what is there now, and split from its start passing over what was delivered.
   void jatka(const KirjanJakso& k, Yhteenveto& y) {
     if (k.loppu > arkistonPituus_) virhe("arkisto on lyhyempi kuin päiväkirjassa");
+    for (const auto& f : k.tiedostot)
+      if (!f.hanta.empty()) virhe("TITO-tiedostolla ei ole loppuosaa");
     // A segment begins and ends at a batch's T00 line (the first at the file's start): from
     // anywhere else the pass would lose a batch or take half of one for a whole.
     if (!eranRaja(k.kohta) || !eranRaja(k.loppu)) virhe("jakson raja ei ole erän alussa");
@@ -720,7 +735,7 @@ class Jaksottaja {
     for (const auto& f : k.tiedostot) {
       const Vertaaja::Tila& t = v.tiedostot.at(f.nimi);
       const std::uint64_t pituus = t.leikkaa.value_or(t.pituus);
-      uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia});
+      uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia, {}});
       lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false, nimiTiiviste(f.nimi)}, avainNimesta(f.nimi));
     }
     nimet_.resize(tiedostot_.size());
@@ -947,7 +962,7 @@ class Jaksottaja {
         tunne(h, pituus);
       }
       e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h}, hn);
-      j.tiedostot.push_back({std::string(), pituus, 0});
+      j.tiedostot.push_back({std::string(), pituus, 0, {}});
     }
     if (!loppu) loppu = kaikki ? ikkunanAlku_ + maara_ : seuraavaEra(kohta);
     j.loppu = *loppu;

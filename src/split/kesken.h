@@ -30,12 +30,15 @@ struct KirjanOtsikko {
 
 // One record: a segment of the archive, [kohta, loppu), and every company file its batches
 // go to with its length before them. A file's earlier batches of the segment (ohitetaan of
-// them) were already delivered when a recovery declared the segment again.
+// them) were already delivered when a recovery declared the segment again. An XML company
+// document extended by the segment ends with hanta (its closing tags), which is cut off
+// before the statements go in and written again after them.
 struct KirjanJakso {
   struct Tiedosto {
     std::string nimi;
     std::uint64_t pituus = 0;
     std::uint64_t ohitetaan = 0;
+    std::string hanta;
   };
   std::uint64_t numero = 0;
   bool siirretty = false;  // false: the statement file was not yet moved (the first record)

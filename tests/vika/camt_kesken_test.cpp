@@ -8,6 +8,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/virhe.h"
+#include "split/camt.h"
 #include "split/paloittele.h"
 #include "tuki/testituki.h"
 #include "vikatuki.h"
@@ -61,9 +62,21 @@ struct CamtKesken : ::testing::Test {
     a.chkAikaleimaaPaloiteltava = true;
     return a;
   }
+  void kirjoitusKerrallaan(std::size_t kirjoituksiaVahintaan);
 };
 
+// A failed write, half of it through, at every write of the second run, with segments of
+// every document and of the whole file.
 TEST_F(CamtKesken, ViimeistellaanKerranKutenYhtenaAjona) {
+  for (const std::uint64_t tavuja : {std::uint64_t{1}, std::uint64_t{0}}) {
+    SCOPED_TRACE("jakso " + std::to_string(tavuja));
+    split::camt::asetaJaksonRajat(0, tavuja);
+    kirjoitusKerrallaan(tavuja == 1 ? 6u : 4u);
+    split::camt::asetaJaksonRajat(0, 0);
+  }
+}
+
+void CamtKesken::kirjoitusKerrallaan(std::size_t kirjoituksiaVahintaan) {
   // Uninterrupted runs over the three files, and how many writes the second makes.
   std::map<std::string, std::string> odotettu;
   std::size_t kirjoituksia = 0;
@@ -87,7 +100,7 @@ TEST_F(CamtKesken, ViimeistellaanKerranKutenYhtenaAjona) {
     odotettu = sisallot(k / "ulos");
     ASSERT_EQ(odotettu.size(), 4u);
   }
-  ASSERT_GT(kirjoituksia, 10u);
+  ASSERT_GE(kirjoituksia, kirjoituksiaVahintaan);
   for (std::size_t kohta = 0; kohta < kirjoituksia; ++kohta) {
     SCOPED_TRACE("kirjoitus " + std::to_string(kohta));
     testi::Kansio k;

@@ -1,0 +1,161 @@
+// The walk over an XML statement file that the check, the split and the preview share: the
+// documents' structure, each statement's fields and its byte range, and the company file
+// names made from them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "euro/alusta/alusta.h"
+#include "split/asetukset.h"
+#include "split/xml/lukija.h"
+
+namespace split::camt::sisa {
+
+// A key text, an Id or a date longer than this is no bank's: refused, so memory stays bounded.
+constexpr std::size_t tekstinRaja = 1024;
+// The closing part of a company file (after its last statement) is held while statements go in
+// before it; a longer one is not extended.
+constexpr std::size_t hannanRaja = 64 * 1024;
+
+// The size of the read buffers (tests make it small).
+std::size_t puskurinKoko();
+
+// A refusal of the statement file: the reason in Finnish, with its place.
+struct Hylatty {
+  std::string viesti;
+};
+
+std::string paikka(std::uint32_t asiakirja, std::int64_t rivi, std::uint64_t kohta);
+[[noreturn]] void hylkaa(std::uint32_t asiakirja, std::int64_t rivi, std::uint64_t kohta, const std::string& miksi);
+
+class TiedostoLahde : public xml::Lahde {
+ public:
+  explicit TiedostoLahde(alusta::Tiedosto& t) : t_(t) {}
+  std::size_t lue(char* p, std::size_t n) override { return t_.lue(p, n); }
+
+ private:
+  alusta::Tiedosto& t_;
+};
+
+// The fields of a statement that keys and names are taken from.
+enum Kentta { kId, kCreDtTm, kFrDtTm, kToDtTm, kIban, kOthrId, kNm, kOrgId, kenttia, kEi = kenttia };
+
+struct Lausunto {
+  std::uint64_t alku = 0, loppu = 0;
+  std::uint64_t edellinen = 0;  // the end of the element before it in the list (group header, statement)
+  std::int64_t rivi = 0;
+  std::array<std::string, kenttia> teksti;
+  std::array<bool, kenttia> on{};
+};
+
+struct Asiakirja {
+  std::uint32_t numero = 0;
+  int viesti = 0;            // 52, 53 or 54
+  std::string nimiavaruus;
+  // The message, its version and the namespaces in scope at the statement list: what a
+  // statement's bytes rely on. Two documents with the same one can take each other's statements.
+  std::string tunnus;
+  std::string luotu;                 // the group header's CreDtTm, which every message has
+  std::uint64_t edellinenLoppu = 0;  // where the bytes before this document's root begin
+  std::uint64_t juuri = 0;           // the root's "<"
+  std::uint64_t ensimmainen = 0;     // the first statement's "<"
+  std::uint64_t viimeinenLoppu = 0;  // one past the last statement
+  std::uint64_t sisar = 0;           // one past the list's last element so far
+  std::uint64_t loppu = 0;           // one past the root's end tag
+  std::int64_t lausuntoja = 0;
+  bool lista = false;                // the statement list element was seen
+  bool listanJalkeen = false;        // something other than a statement followed a statement
+  bool ryhma = false;                // the group header was seen
+};
+
+class Kasittelija {
+ public:
+  virtual ~Kasittelija() = default;
+  virtual void lausunto(const Asiakirja& d, const Lausunto& l) = 0;
+  virtual void asiakirjanLoppu(const Asiakirja& d) = 0;
+};
+
+// Walks the whole file: the documents' structure checked, each statement's fields gathered.
+// Refusals throw Hylatty. kanta: the file offset where lahde begins (a cut-off split goes on
+// from a document's start).
+void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}, std::uint64_t kanta = 0);
+
+enum class Avain { asiakastunnus, tilinumero, nimi };
+std::optional<Avain> valittuAvain(const PaloitteluAsetukset& a);
+extern const std::string positiotEivatKay;
+
+// The statement's Id for messages, in the program's text.
+std::string tunniste(const Lausunto& l);
+
+// Names as for TITO: prefix + key + suffix, "*", "?" and "#" from the period, then cleaned.
+// A name's "-n" (n > 1) stands before the suffix: alku() + "-n" + loppu().
+class Nimet {
+ public:
+  explicit Nimet(const PaloitteluAsetukset& a);
+
+  // The file name of the statement; refuses a statement without the key or without a date
+  // the name needs.
+  const std::string& nimi(const Asiakirja& d, const Lausunto& l);
+  // The parts of the last name around its "-n".
+  const std::string& alku() const { return alku_; }
+  const std::string& loppu() const { return loppu_; }
+
+ private:
+  void laajenna(std::string& kohde, std::string_view teksti, int vaihe);
+
+  const PaloitteluAsetukset& a_;
+  std::optional<Avain> avain_;
+  std::array<bool, 256> kelpaa_{};
+  std::string avain_t, vuosi_, kuukausi_, jakso_, alku_, loppu_, nimi_;
+};
+
+// The name with its "-n" (n > 1), or nothing when no file may have it.
+std::optional<std::string> numeroituNimi(const std::string& alku, const std::string& loppu, int n);
+
+// A file that grew since it was checked (the bank's program appended before the archive move)
+// is checked again, so a bad end still writes nothing: throws euro::Virhe with the reason.
+void tarkistaJosKasvoi(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t tarkistettu);
+
+// Random reads of the statement file in blocks: the bytes before a root, a document's end.
+class Lukuikkuna {
+ public:
+  explicit Lukuikkuna(alusta::Tiedosto& t) : t_(t) {}
+  // The byte at kohta, or -1 past the end.
+  int tavu(std::uint64_t kohta);
+  bool on(std::uint64_t kohta, std::string_view s);
+  // The bytes from kohta on that the window holds (read in when it does not hold kohta);
+  // empty past the end.
+  std::string_view osa(std::uint64_t kohta);
+  void asetaKoko(std::size_t koko) { koko_ = koko; }
+
+ private:
+  alusta::Tiedosto& t_;
+  std::uint64_t alku_ = 0;
+  std::string data_;
+  std::size_t koko_ = 64 * 1024;
+};
+
+// Where a company document copied from d begins: at its XML declaration, or at the first thing
+// that is not white space or a byte-order mark.
+std::uint64_t paanAlku(Lukuikkuna& w, const Asiakirja& d);
+// One past a document's end with the line end after its root, if any.
+std::uint64_t hannanLoppu(Lukuikkuna& w, std::uint64_t loppu);
+
+// A company file that exists and can take statements before its closing tags: its message
+// and namespaces, its length and its closing part.
+struct Olemassa {
+  std::string tunnus;
+  std::uint64_t pituus = 0;
+  std::string hanta;
+};
+// Nothing when the file holds no one whole statement document with at least one statement
+// and a short end, or is no plain file of the user's own to change (a link, a file with other
+// names, read-only). Throws euro::Virhe when it cannot be read for another reason.
+std::optional<Olemassa> tutki(const std::string& polku);
+
+}  // namespace split::camt::sisa
