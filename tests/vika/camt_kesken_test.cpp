@@ -230,3 +230,112 @@ TEST_F(CamtKesken, TappoJokaisenKutsunKohdalla) {
 }
 
 }  // namespace
+
+namespace {
+
+alusta::Aika kello3() { return {2024, 4, 4, 6, 0, 0}; }
+alusta::Aika kello4() { return {2024, 4, 5, 6, 0, 0}; }
+
+// A split cut off at every call it makes to the file system in turn, in segments of one
+// document, as a kill leaves it and as a power cut may; and the recovery cut off in turn after
+// a few of those. The runs that follow leave every company file as uninterrupted runs do.
+TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
+  split::camt::asetaJaksonRajat(0, 1);
+  struct Oletukset {
+    ~Oletukset() { split::camt::asetaJaksonRajat(0, 0); }
+  } oletukset;
+  std::map<std::string, std::string> odotettu;
+  {
+    testi::Kansio v;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    const auto a = asetukset(v);
+    const std::pair<const std::string*, alusta::Aika (*)()> ajot[] = {{&pohja, kello0}, {&eka, kello1}, {&toka, kello2}};
+    for (const auto& [t, kello] : ajot) {
+      testi::kirjoitaTiedosto(v / "TILIOTE.XML", *t);
+      ASSERT_TRUE(split::paloittele(a, kello).valmis);
+    }
+    odotettu = sisallot(v / "ulos");
+  }
+  const auto odotetut = [&] {
+    testi::Kansio v;
+    alusta::luoHakemisto(v / "ulos");
+    for (const auto& [n, s] : odotettu) testi::kirjoitaTiedosto(v / "ulos" + S + n, s);
+    return lausunnot(v / "ulos", true);
+  }();
+
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  const auto a = asetukset(k);
+  auto a2 = a;
+  a2.txtPaloiteltavaTiedosto = k / "TILIOTE2.XML";
+  testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
+  ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+  testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+  const vika::Kuva alussa = vika::kuva(k);
+
+  auto jatka = [&](const vika::Kuva& kuvaKatkolla, const std::string& mika, bool tokaKesken) {
+    SCOPED_TRACE(mika);
+    vika::palauta(k, kuvaKatkolla);
+    ymp.virheet.clear();
+    const bool siirtamatta = testi::onOlemassa(k / "TILIOTE.XML");
+    if (!tokaKesken) {
+      testi::kirjoitaTiedosto(k / "TILIOTE2.XML", toka);
+      EXPECT_TRUE(split::paloittele(a2, kello2).valmis);
+    } else {
+      split::viimeisteleKeskeneraiset(k.polku());
+      if (testi::onOlemassa(k / "TILIOTE2.XML")) {
+        EXPECT_TRUE(split::paloittele(a2, kello3).valmis);
+      }
+    }
+    if (testi::onOlemassa(k / "TILIOTE.XML")) {
+      EXPECT_TRUE(split::paloittele(a, kello4).valmis);
+    }
+    for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+    for (const auto& n : testi::tiedostot(k / "TUODUT")) EXPECT_EQ(n.find(".kesken"), std::string::npos) << n;
+    if (siirtamatta) {
+      EXPECT_EQ(lausunnot(k / "ulos", true), odotetut);
+    } else {
+      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    }
+    return !::testing::Test::HasFailure();
+  };
+
+  std::size_t kutsuja = 0, tiloja = 0;
+  for (std::size_t i = 0;; ++i) {
+    vika::Katko katko{i, 0, false, {}, {}};
+    vika::palauta(k, alussa);
+    {
+      vika::Koukku koukku(vika::katkaisija(k, katko));
+      split::paloittele(a, kello1);
+    }
+    if (!katko.tapahtui) {
+      kutsuja = i;
+      break;
+    }
+    for (int malli = 0; malli <= 4; ++malli, ++tiloja)
+      if (!jatka(vika::sahkokatko(katko.nyt, katko.levylla, alussa, malli),
+                 "katko kutsussa " + std::to_string(i) + ", malli " + std::to_string(malli), false))
+        return;
+    if (i % 9 != 4) continue;
+    for (std::size_t j = 0;; ++j) {
+      vika::palauta(k, katko.nyt);
+      testi::kirjoitaTiedosto(k / "TILIOTE2.XML", toka);
+      vika::Katko toinen{j, 0, false, {}, {}};
+      {
+        vika::Koukku koukku(vika::katkaisija(k, toinen));
+        split::paloittele(a2, kello2);
+      }
+      if (!toinen.tapahtui) break;
+      ++tiloja;
+      if (!jatka(toinen.nyt, "katko kutsussa " + std::to_string(i) + ", palautus katkesi kutsussa " + std::to_string(j),
+                 true))
+        return;
+    }
+  }
+  std::cout << "[ katko    ] " << kutsuja << " kutsua, " << tiloja << " tilaa\n";
+  EXPECT_GT(kutsuja, 30u);
+}
+
+}  // namespace

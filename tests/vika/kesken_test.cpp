@@ -569,79 +569,12 @@ TEST_F(Keskeytynyt, CliPaattyyKahteenKunKirjaJaa) {
 }
 
 
-// The files of the test folder, its TUODUT and its ulos, by their path in it.
-using Kuva = std::map<std::string, std::string>;
-const char* const kuvanKansiot[] = {"", "TUODUT", "ulos"};
-
-Kuva kuva(const testi::Kansio& k) {
-  Kuva m;
-  for (const std::string kansio : kuvanKansiot) {
-    const std::string polku = kansio.empty() ? k.polku() : k / kansio;
-    if (!testi::onOlemassa(polku)) continue;
-    for (const std::string& n : alusta::tiedostot(polku, ""))
-      m[kansio.empty() ? n : kansio + S + n] = testi::lueTiedosto(polku + S + n);
-  }
-  return m;
-}
-
-void palauta(const testi::Kansio& k, const Kuva& m) {
-  for (const std::string kansio : kuvanKansiot) {
-    const std::string polku = kansio.empty() ? k.polku() : k / kansio;
-    if (!testi::onOlemassa(polku)) {
-      alusta::luoHakemisto(polku);
-      continue;
-    }
-    for (const std::string& n : alusta::tiedostot(polku, "")) alusta::poistaTiedosto(polku + S + n);
-  }
-  for (const auto& [n, s] : m) testi::kirjoitaTiedosto(k / n, s);
-}
-
-// A run ended at its n-th call to the file system, as a kill or a power cut would end it:
-// what the files held then, and what the flushes before it had put on the disk.
-struct Katko {
-  std::size_t kohta;
-  std::size_t kutsuja = 0;
-  bool tapahtui = false;
-  Kuva nyt, levylla;
-};
-
-vika::Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko) {
-  return [&k, &katko](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
-    if (katko.tapahtui) return alusta::Vika{euro::virhenro::laitevirhe};
-    if (katko.kutsuja++ == katko.kohta) {
-      katko.tapahtui = true;
-      katko.nyt = kuva(k);
-      return alusta::Vika{euro::virhenro::laitevirhe};
-    }
-    const std::string juuri = k.polku() + S;
-    if (q.vaihe == Vaihe::tallenna && q.polku.rfind(juuri, 0) == 0 && alusta::pituusJosOn(q.polku))
-      katko.levylla[q.polku.substr(juuri.size())] = testi::lueTiedosto(q.polku);
-    return std::nullopt;
-  };
-}
-
-// The files after a power cut at the moment of the kill. Names made, renamed and removed
-// stay (the file system's own journal keeps them in order); each file's bytes written since
-// its last flush are kept or lost as the pattern says: 0 all kept (a kill), 1 all lost,
-// 2 and 3 every other file lost, 4 the journals' unflushed bytes torn in half.
-Kuva sahkokatko(const Kuva& nyt, const Kuva& levylla, const Kuva& alussa, int malli) {
-  Kuva m;
-  std::size_t i = 0;
-  for (const auto& [n, s] : nyt) {
-    std::string d;
-    if (auto l = levylla.find(n); l != levylla.end()) d = l->second;
-    else if (auto u = levylla.find(n + ".uusi"); u != levylla.end()) d = u->second;
-    else if (auto a = alussa.find(n); a != alussa.end()) d = a->second;
-    else if (n.rfind("TUODUT", 0) == 0 && n.find(".kesken") == std::string::npos) d = s;  // the moved statement
-    const bool kirja = n.find(".kesken") != std::string::npos;
-    const bool pois = malli == 1 || (malli == 2 && i % 2 == 0) || (malli == 3 && i % 2 == 1);
-    if (s.compare(0, d.size(), d) != 0) m[n] = s;
-    else if (malli == 4 && kirja) m[n] = s.substr(0, d.size() + (s.size() - d.size()) / 2);
-    else m[n] = pois ? d : s;
-    ++i;
-  }
-  return m;
-}
+using vika::Kuva;
+using vika::Katko;
+using vika::kuva;
+using vika::palauta;
+using vika::katkaisija;
+using vika::sahkokatko;
 
 // A small split cut off at every call it makes to the file system in turn, as a kill leaves
 // it and as a power cut may; and the recovery after one cut off at every call of its own.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "euro/alusta/alusta.h"
+#include "tuki/testituki.h"
 
 namespace vika {
 
@@ -85,5 +86,28 @@ Prosessi ajaKolvantoCli(const std::vector<std::string>& argumentit);
 // The process's peak resident memory in bytes, and a reset of it (Linux; nullopt elsewhere).
 std::optional<std::size_t> muistihuippu();
 bool nollaaMuistihuippu();
+
+// The files of the test folder, its TUODUT and its ulos, by their path in it ("ulos/NAME").
+using Kuva = std::map<std::string, std::string>;
+Kuva kuva(const testi::Kansio& k);
+// The folders hold exactly the files of m.
+void palauta(const testi::Kansio& k, const Kuva& m);
+
+// A run ended at its n-th call to the file system, as a kill or a power cut would end it:
+// what the files held then, and what the flushes before it had put on the disk.
+struct Katko {
+  std::size_t kohta;
+  std::size_t kutsuja = 0;
+  bool tapahtui = false;
+  Kuva nyt, levylla;
+};
+// The hook that ends a run at katko.kohta: every call from then on fails.
+Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko);
+
+// The files after a power cut at the moment of the kill. Names made, renamed and removed
+// stay (the file system's own journal keeps them in order); each file's bytes written since
+// its last flush are kept or lost as the pattern says: 0 all kept (a kill), 1 all lost,
+// 2 and 3 every other file lost, 4 the journals' unflushed bytes torn in half.
+Kuva sahkokatko(const Kuva& nyt, const Kuva& levylla, const Kuva& alussa, int malli);
 
 }  // namespace vika

@@ -114,11 +114,9 @@ class Kirjoittaja {
     tyhjenna();
     t_.sulje();
   }
+  // After a failure: what is not written stays unwritten; the journal's next run compares.
   void suljeKesken() noexcept {
-    try {
-      tyhjenna();
-    } catch (...) {
-    }
+    puskuri_.clear();
     t_.suljeHiljaa();
   }
 
