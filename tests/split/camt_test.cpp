@@ -376,3 +376,66 @@ TEST_F(Camt, Esikatselu) {
 }
 
 }  // namespace
+
+namespace {
+
+// A statement without FrToDt and without its own CreDtTm, which camt.053.001.08 allows, is
+// named from its message's date; the company document is valid against its schema.
+TEST_F(Camt, PaivaSanomanOtsakkeesta) {
+  Tili t = A1;
+  t.alku.clear();
+  t.luotu.clear();
+  std::string l = lausunto(t);
+  const auto i = l.find("<CreDtTm></CreDtTm>\n");
+  ASSERT_NE(i, std::string::npos);
+  l.erase(i, std::string("<CreDtTm></CreDtTm>\n").size());
+  testi::kirjoitaTiedosto(syote, asiakirja({l}, "053", "08"));
+  a.txtNimenAlkuosa = "XML-*-?-";
+  a.valitse(PaloitteluAsetukset::Tunniste::asiakastunnus);
+  ASSERT_TRUE(aja().valmis);
+  for (const auto& v : ymp.viestit.viestit) ADD_FAILURE() << v.teksti;
+  const auto m = tulosteet();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m.begin()->first, "XML-2024-04-1111111-1.XML");
+  validoi({ulos(m.begin()->first)}, "camt.053.001.08");
+}
+
+// Documents split in one run land as they do split one run each: the same files, the same
+// bytes, though their message forms differ (an extra namespace declaration, a version).
+TEST_F(Camt, YksiAjoKutenMonta) {
+  Tili a3 = A1, a4 = A1, b2 = B1;
+  a3.id = "A3";
+  a4.id = "A4";
+  b2.id = "B2";
+  auto xsi = [](std::string d) {
+    d.replace(d.find("<Document "), 10, "<Document xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" ");
+    return d;
+  };
+  const std::vector<std::vector<std::string>> tapaukset = {
+      {xsi(asiakirja({lausunto(A1)})), asiakirja({lausunto(a3)})},
+      {asiakirja({lausunto(A1), lausunto(B1)}), xsi(asiakirja({lausunto(a3)})), asiakirja({lausunto(b2), lausunto(a4)})},
+      {asiakirja({lausunto(A1)}), asiakirja({lausunto(a3)}, "053", "04"), asiakirja({lausunto(a4)})},
+  };
+  a.valitse(PaloitteluAsetukset::Tunniste::asiakastunnus);
+  for (std::size_t i = 0; i < tapaukset.size(); ++i) {
+    SCOPED_TRACE(i);
+    auto tyhjenna = [&] {
+      for (const auto& f : testi::tiedostot(a.txtTallennusHakemisto)) alusta::poistaTiedosto(ulos(f));
+    };
+    tyhjenna();
+    std::string kaikki;
+    for (const auto& d : tapaukset[i]) kaikki += d;
+    testi::kirjoitaTiedosto(syote, kaikki);
+    ASSERT_TRUE(aja().valmis);
+    const auto yhdella = tulosteet();
+    tyhjenna();
+    for (const auto& d : tapaukset[i]) {
+      testi::kirjoitaTiedosto(syote, d);
+      ASSERT_TRUE(aja().valmis);
+    }
+    EXPECT_EQ(tulosteet(), yhdella);
+    EXPECT_EQ(yhdella.count("XML-1111111-1-3.XML"), 0u);
+  }
+}
+
+}  // namespace

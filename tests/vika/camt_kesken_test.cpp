@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <map>
 
@@ -336,6 +337,38 @@ TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
   }
   std::cout << "[ katko    ] " << kutsuja << " kutsua, " << tiloja << " tilaa\n";
   EXPECT_GT(kutsuja, 30u);
+}
+
+}  // namespace
+
+namespace {
+
+// A symbolic link planted at every name an XML split's journal takes, and at the undo log's
+// name of earlier versions: its target is never written or cut, whatever the split does.
+TEST_F(CamtKesken, LinkitKirjanNimillaEivatKirjoitaLapi) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "symboliset linkit vain POSIXissa";
+  const std::string arkisto = "2024-04-02+060000-TILIOTE.XML";
+  for (const std::string loppu : {".kesken", ".kesken.uusi", ".kesken.xml"}) {
+    SCOPED_TRACE(loppu);
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    const auto a = asetukset(k);
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
+    ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+    const auto ennen = sisallot(k / "ulos");
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+    testi::kirjoitaTiedosto(k / "uhri.txt", "uhrin tiedosto\r\n");
+    std::filesystem::create_symlink(k / "uhri.txt", k / "TUODUT" + S + arkisto + loppu);
+    split::paloittele(a, kello1);
+    EXPECT_EQ(testi::lueTiedosto(k / "uhri.txt"), "uhrin tiedosto\r\n");
+    // Either nothing was done, or every statement was delivered.
+    if (testi::onOlemassa(k / "TILIOTE.XML")) {
+      EXPECT_EQ(sisallot(k / "ulos"), ennen);
+    } else {
+      EXPECT_EQ(lausunnot(k / "ulos", false).at("XML-1111111-1.XML").size(), 3u);
+    }
+  }
 }
 
 }  // namespace
