@@ -425,39 +425,6 @@ std::optional<Olemassa> tutki(const std::string& polku) {
 
 using namespace sisa;
 
-namespace {
-
-class Tarkistaja : public Kasittelija {
- public:
-  Tarkistaja(const PaloitteluAsetukset& a) : nimet_(a) {}
-  void lausunto(const Asiakirja& d, const Lausunto& l) override { nimet_.nimi(d, l); }
-  void asiakirjanLoppu(const Asiakirja&) override {}
-
- private:
-  Nimet nimet_;
-};
-
-std::string tarkistaAuki(alusta::Tiedosto& t, const PaloitteluAsetukset& a) {
-  if (!valittuAvain(a)) return positiotEivatKay;
-  TiedostoLahde lahde(t);
-  Tarkistaja tarkistaja(a);
-  try {
-    kay(lahde, tarkistaja);
-  } catch (const Hylatty& h) {
-    return h.viesti;
-  }
-  return {};
-}
-
-}  // namespace
-
-void sisa::tarkistaJosKasvoi(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t tarkistettu) {
-  alusta::Tiedosto t(polku, alusta::Tila::lue);
-  if (t.pituus() == tarkistettu) return;
-  const std::string syy = tarkistaAuki(t, a);
-  if (!syy.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + syy);
-}
-
 void asetaPuskurinKoko(std::size_t koko) { puskuri = koko ? koko : puskurinOletus; }
 
 bool onXml(const std::string& polku) {
@@ -474,12 +441,6 @@ bool onXml(const std::string& polku) {
     }
   }
   return false;
-}
-
-std::string tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t* pituus) {
-  alusta::Tiedosto t(polku, alusta::Tila::lue);
-  if (pituus) *pituus = t.pituus();
-  return tarkistaAuki(t, a);
 }
 
 void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "split/asetukset.h"
@@ -16,27 +17,36 @@ namespace split::camt {
 // and white space is "<". Throws euro::Virhe when the file cannot be read.
 bool onXml(const std::string& polku);
 
+// The check's walk, kept for the split up to a bound of memory.
+struct Indeksi;
+
 // The file checked whole, as the split would read it: well-formed, every document a statement
-// message, every statement carrying the chosen key, every file name good. Empty when it passes,
-// otherwise the reason in Finnish with the place. Throws euro::Virhe when it cannot be read.
-// pituus, when given, receives the length that was checked.
-std::string tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t* pituus = nullptr);
+// message, every statement carrying the chosen key, every file name good. syy is empty when it
+// passes, otherwise the reason in Finnish with the place; pituus is the length that was
+// checked. The split takes what the check found of the file's documents and statements, so
+// that the file is walked once. Throws euro::Virhe when it cannot be read.
+struct Tarkistettu {
+  std::string syy;
+  std::uint64_t pituus = 0;
+  std::shared_ptr<Indeksi> indeksi;
+};
+Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a);
 
 // The split of a checked file into kohde (ending with the separator). Every statement goes to
 // its company's document: a new file, the existing one extended before its closing tags, or,
 // when that one cannot take them, the next free name "-2", "-3", ... before the suffix. A
 // company document is extended once per segment of the file (whole documents, up to a few
 // MiB), not once per input document. Throws euro::Virhe on failure. A file whose length is no
-// longer tarkistettu is checked again first.
+// longer the checked one is checked again first.
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         std::uint64_t tarkistettu);
+         const Tarkistettu& tarkistettu);
 
 // The split of an archived, checked file under the split's journal (format "XML"): before a
 // segment's statements are written its record names every company file with its length and,
 // for a document extended, the closing part cut off; the files are flushed before the next
 // record, and the journal goes when the split completes.
 void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                     std::uint64_t tarkistettu, Yhteenveto& y);
+                     const Tarkistettu& tarkistettu, Yhteenveto& y);
 
 // Finishes a cut-off XML split from its journal's last record: that segment's files are
 // compared with what the segment writes, and only what is missing of it is written (a

@@ -140,11 +140,12 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
 
     // XML statements are checked whole before the file is archived or anything is written.
     const bool xml = camt::onXml(polku);
-    std::uint64_t xmlPituus = 0;
+    camt::Tarkistettu xmlTarkistus;
     if (xml) {
-      const std::string syy = camt::tarkista(polku, a, &xmlPituus);
-      if (!syy.empty()) {
-        euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy, otsikkoEiTehty, euro::tyyli::ok);
+      xmlTarkistus = camt::tarkista(polku, a);
+      if (!xmlTarkistus.syy.empty()) {
+        euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + xmlTarkistus.syy, otsikkoEiTehty,
+                     euro::tyyli::ok);
         return tulos;
       }
     }
@@ -185,14 +186,14 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
       }
       alusta::tallennaHakemisto(arkisto);
       tulos.yhteenveto.arkistoitu = uusi;
-      if (xml) camt::jaaKirjanKanssa(kirja, o, uusi, xmlPituus, tulos.yhteenveto);
+      if (xml) camt::jaaKirjanKanssa(kirja, o, uusi, xmlTarkistus, tulos.yhteenveto);
       else jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto, &kohde);
       tulos.valmis = true;
       return tulos;
     }
 
     if (xml) {
-      camt::jaa(polku, kohde, a, tulos.yhteenveto, xmlPituus);
+      camt::jaa(polku, kohde, a, tulos.yhteenveto, xmlTarkistus);
       tulos.valmis = true;
       return tulos;
     }

@@ -3,6 +3,8 @@
 // extended, or the next free "-n") and, under a journal, declared before any of it is written.
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -26,12 +28,12 @@ using euro::ansi;
 constexpr char sep = alusta::erotin;
 
 constexpr std::size_t jaksonTiedostotOletus = 1024;
-constexpr std::uint64_t jaksonTavutOletus = 2 * 1024 * 1024;
+constexpr std::uint64_t jaksonTavutOletus = 4 * 1024 * 1024;
 std::size_t jaksonTiedostot = jaksonTiedostotOletus;
 std::uint64_t jaksonTavut = jaksonTavutOletus;
 // A segment no longer than this is read into memory once; a longer one (a single document of
 // many megabytes) has each piece read where it lies.
-constexpr std::uint64_t muistiinEnintaan = 4 * 1024 * 1024;
+constexpr std::uint64_t muistiinEnintaan = 6 * 1024 * 1024;
 // The files this run has written, with what they end with, are remembered up to this many.
 constexpr std::size_t muistettujaEnintaan = 65536;
 constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
@@ -80,15 +82,32 @@ class Tavut {
     }
   }
 
-  bool valkoista(std::uint64_t a, std::uint64_t b) {
-    bool kylla = true;
-    anna(a, b, [&](const char* p, std::size_t n) {
-      for (std::size_t i = 0; i < n; ++i)
-        if (p[i] != ' ' && p[i] != '\t' && p[i] != '\r' && p[i] != '\n') kylla = false;
-    });
-    return kylla;
+  // A statement's bytes [alku, loppu), from vali bytes before it when those are white space.
+  template <class F>
+  void annaLausunto(std::uint64_t alku, std::uint64_t vali, std::uint64_t loppu, F&& f) {
+    const std::uint64_t a = alku - vali;
+    if (a >= alku_ && loppu <= alku_ + muisti_.size()) {
+      const char* p = muisti_.data() + (a - alku_);
+      f(p + valkoistenPerassa(p, vali), static_cast<std::size_t>(loppu - a) - valkoistenPerassa(p, vali));
+      return;
+    }
+    // The gap and the start in one read.
+    const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(loppu - a, sizeof puskuri_));
+    lueKohdasta(t_, a, puskuri_, k);
+    const std::size_t ohi = valkoistenPerassa(puskuri_, vali);
+    f(puskuri_ + ohi, k - ohi);
+    anna(a + k, loppu, f);
   }
 
+ private:
+  // 0 when the vali bytes at p are white space only (they go with the statement), else vali.
+  static std::size_t valkoistenPerassa(const char* p, std::uint64_t vali) {
+    for (std::size_t i = 0; i < vali; ++i)
+      if (p[i] != ' ' && p[i] != '\t' && p[i] != '\r' && p[i] != '\n') return static_cast<std::size_t>(vali);
+    return 0;
+  }
+
+ public:
   alusta::Tiedosto& tiedosto() { return t_; }
 
  private:
@@ -134,21 +153,154 @@ class Kirjoittaja {
 struct Dok {
   std::uint64_t edellinenLoppu, juuri, ensimmainen, viimeinenLoppu, loppu;
 };
+// A statement in 16 bytes: its offset with the length of the gap before it (the end of the
+// element before it in the list, up to 256 bytes back) in the top bits, its length, its group.
 struct Lau {
-  std::uint64_t alku, loppu, edellinen;
-  std::uint32_t dok, ryhma;
+  static constexpr int siirto = 48;
+  std::uint64_t alkuJaVali;
+  std::uint32_t pituus, ryhma;
+  std::uint64_t alku() const { return alkuJaVali & ((1ull << siirto) - 1); }
+  std::uint64_t loppu() const { return alku() + pituus; }
+  std::uint64_t vali() const { return alkuJaVali >> siirto; }
 };
-// The statements of one company and one message form in a segment, and the file they go to.
+// The statements of one company and one message form in a segment.
 struct Ryhma {
-  std::string nimi1, alku, loppu;  // the plain name and its parts around a "-n"
+  std::string alku, loppu;  // the file name's parts around a "-n": alku + loppu is the plain name
   std::size_t tunnus = 0;
   std::uint32_t dok = 0;  // the document of its first statement
   std::uint32_t lausuntoja = 0;
-  std::string nimi;          // the file's name
-  bool uusi = true;          // a new document, or one extended
-  std::uint64_t pituus = 0;  // the extended file's length before, ending with hanta
-  std::string hanta;
+  std::string nimi1() const { return alku + loppu; }
 };
+// Whole documents of the file, [kohta, loppu), with their statements grouped.
+struct Jakso {
+  std::uint64_t kohta = 0, loppu = 0;
+  std::vector<Dok> dokit;
+  std::vector<Lau> lau;
+  std::vector<Ryhma> ryhmat;
+  std::size_t muisti() const {
+    std::size_t m = dokit.capacity() * sizeof(Dok) + lau.capacity() * sizeof(Lau) + ryhmat.capacity() * sizeof(Ryhma);
+    for (const Ryhma& g : ryhmat) m += g.alku.size() + g.loppu.size();
+    return m;
+  }
+};
+
+// The message forms seen, as numbers.
+struct Tunnukset {
+  std::unordered_map<std::string, std::size_t> m;
+  std::size_t anna(const std::string& t) { return m.try_emplace(t, m.size()).first->second; }
+};
+
+}  // namespace
+
+// The check's walk, kept for the split: the segments it found, up to a bound of memory.
+struct Indeksi {
+  Tunnukset tunnukset;
+  std::vector<Jakso> jaksot;
+  std::uint64_t loppu = 0;  // where the last segment kept ends
+  bool kaikki = false;      // every segment of the file is kept
+};
+
+namespace {
+
+// The check's segments are kept up to this much memory; the split walks the rest again.
+constexpr std::size_t indeksinRaja = 6 * 1024 * 1024;
+
+// Gathers whole documents into segments as the walk goes, each statement named (which checks
+// its key and name), and hands every segment on when it ends.
+class Keraaja : public Kasittelija {
+ public:
+  using Valmis = std::function<void(Jakso&)>;
+  Keraaja(const PaloitteluAsetukset& a, Tunnukset& t, std::uint64_t alku, Valmis valmis, std::size_t raja = ~std::size_t{0})
+      : nimet_(a), tunnukset_(t), valmis_(std::move(valmis)), raja_(raja), kohta_(alku) {}
+
+  // The first segment ends exactly there (a cut-off split's).
+  void pakotaLoppu(std::uint64_t loppu) { pakotettu_ = loppu; }
+  // Past its bound of memory it only checks; this tells whether it did.
+  bool ylittyi() const { return !keraa_; }
+
+  void lausunto(const Asiakirja& d, const Lausunto& l) override {
+    const std::string& n1 = nimet_.nimi(d, l);
+    if (!keraa_) return;
+    if (j_.dokit.size() != tunnuksenDok_) {
+      tunnus_ = tunnukset_.anna(d.tunnus);
+      tunnuksenDok_ = j_.dokit.size();
+    }
+    if (l.loppu - l.alku > 0xFFFFFFFFu || l.alku >= (1ull << Lau::siirto))
+      hylkaa(d.numero, l.rivi, l.alku, ansi("tiliote on liian suuri"));
+    avain_.assign(n1);
+    avain_ += '\0';
+    avain_.append(reinterpret_cast<const char*>(&tunnus_), sizeof tunnus_);
+    auto [i, uusi] = haku_.try_emplace(avain_, static_cast<std::uint32_t>(j_.ryhmat.size()));
+    if (uusi) {
+      Ryhma g;
+      g.alku = nimet_.alku();
+      g.loppu = nimet_.loppu();
+      g.tunnus = tunnus_;
+      g.dok = static_cast<std::uint32_t>(j_.dokit.size());
+      j_.ryhmat.push_back(std::move(g));
+      muisti_ += sizeof(Ryhma) + n1.size() + avain_.size() + 64;
+    }
+    ++j_.ryhmat[i->second].lausuntoja;
+    const std::uint64_t vali = l.edellinen < l.alku && l.alku - l.edellinen <= 256 ? l.alku - l.edellinen : 0;
+    j_.lau.push_back({l.alku | (vali << Lau::siirto), static_cast<std::uint32_t>(l.loppu - l.alku), i->second});
+    tavuja_ += l.loppu - l.alku;
+    muisti_ += sizeof(Lau);
+    if (muisti_ > raja_) {
+      // Only checked from here on; the split walks this part again.
+      keraa_ = false;
+      j_ = Jakso{};
+      haku_.clear();
+    }
+  }
+
+  void asiakirjanLoppu(const Asiakirja& d) override {
+    if (!keraa_) return;
+    j_.dokit.push_back({d.edellinenLoppu, d.juuri, d.ensimmainen, d.viimeinenLoppu, d.loppu});
+    muisti_ += sizeof(Dok);
+    if (pakotettu_) {
+      if (d.loppu == *pakotettu_) {
+        pakotettu_.reset();
+        sulje(d.loppu);
+      } else if (d.loppu > *pakotettu_) {
+        throw Hylatty{ansi("keskeytyneen paloittelun jakso ei pääty asiakirjan loppuun")};
+      }
+      return;
+    }
+    if (tavuja_ >= jaksonTavut || j_.ryhmat.size() >= jaksonTiedostot) sulje(d.loppu);
+  }
+
+  // After the walk: the last segment.
+  void loppuun() {
+    if (pakotettu_) throw Hylatty{ansi("arkisto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa")};
+    if (keraa_ && !j_.dokit.empty()) sulje(j_.dokit.back().loppu);
+  }
+
+ private:
+  void sulje(std::uint64_t loppu) {
+    j_.kohta = kohta_;
+    j_.loppu = loppu;
+    kohta_ = loppu;
+    valmis_(j_);
+    j_ = Jakso{};
+    haku_.clear();
+    tavuja_ = 0;
+    tunnuksenDok_ = ~std::size_t{0};
+  }
+
+  Nimet nimet_;
+  Tunnukset& tunnukset_;
+  Valmis valmis_;
+  std::size_t raja_, muisti_ = 0;
+  bool keraa_ = true;
+  std::optional<std::uint64_t> pakotettu_;
+  std::uint64_t kohta_;
+  Jakso j_;
+  std::unordered_map<std::string, std::uint32_t> haku_;
+  std::uint64_t tavuja_ = 0;
+  std::string avain_;
+  std::size_t tunnus_ = 0, tunnuksenDok_ = ~std::size_t{0};
+};
+
 // A file this run wrote or looked at: what it can take.
 struct Tila {
   std::size_t tunnus = eiTunnusta;
@@ -157,113 +309,107 @@ struct Tila {
   bool jatkettava = false;
 };
 
-class Jakaja : public Kasittelija {
+// Where a segment's group goes.
+struct Ratkaisu {
+  std::string nimi;          // the file's name
+  bool uusi = true;          // a new document, or one extended
+  std::uint64_t pituus = 0;  // the extended file's length before, ending with hanta
+  std::string hanta;
+};
+
+// Writes segments: every group's company file decided, declared in the journal (when there is
+// one), its closing part cut, its statements and closing part written, all flushed before the
+// next record.
+class Jakaja {
  public:
-  Jakaja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         Paivakirja* kirja, std::uint64_t alku)
-      : arkisto_(arkisto), kohde_(kohde), nimet_(a), y_(y), kirja_(kirja), tavut_(arkisto), paaTiedosto_(arkisto, alusta::Tila::lue),
-        paa_(paaTiedosto_), kohta_(alku) {
+  Jakaja(const std::string& arkisto, const std::string& kohde, Yhteenveto& y, Paivakirja* kirja, Tunnukset& t)
+      : arkisto_(arkisto), kohde_(kohde), y_(y), kirja_(kirja), tunnukset_(t), tavut_(arkisto),
+        paaTiedosto_(arkisto, alusta::Tila::lue), paa_(paaTiedosto_) {
     paa_.asetaKoko(std::min<std::size_t>(puskurinKoko(), 4096));
     kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
-  }
-
-  // A cut-off split: the first segment is the journal's, finished from what its files hold.
-  void jatkaJaksosta(const KirjanJakso& k) { kesken_ = &k; }
-
-  void lausunto(const Asiakirja& d, const Lausunto& l) override {
-    const std::string& n1 = nimet_.nimi(d, l);
-    if (d.numero != tunnuksenDok_ || dokit_.size() != tunnuksenIndeksi_) {
-      tunnus_ = tunnus(d.tunnus);
-      tunnuksenDok_ = d.numero;
-      tunnuksenIndeksi_ = dokit_.size();
-    }
-    avain_.assign(n1);
-    avain_ += '\0';
-    avain_.append(reinterpret_cast<const char*>(&tunnus_), sizeof tunnus_);
-    auto [i, uusi] = haku_.try_emplace(avain_, static_cast<std::uint32_t>(ryhmat_.size()));
-    if (uusi) {
-      Ryhma g;
-      g.nimi1 = n1;
-      g.alku = nimet_.alku();
-      g.loppu = nimet_.loppu();
-      g.tunnus = tunnus_;
-      g.dok = static_cast<std::uint32_t>(dokit_.size());
-      ryhmat_.push_back(std::move(g));
-    }
-    ++ryhmat_[i->second].lausuntoja;
-    lau_.push_back({l.alku, l.loppu, l.edellinen, static_cast<std::uint32_t>(dokit_.size()), i->second});
-    tavuja_ += l.loppu - l.alku;
-  }
-
-  void asiakirjanLoppu(const Asiakirja& d) override {
-    dokit_.push_back({d.edellinenLoppu, d.juuri, d.ensimmainen, d.viimeinenLoppu, d.loppu});
-    if (kesken_) {
-      if (d.loppu == kesken_->loppu) {
-        viimeisteleJakso(*kesken_);
-        kesken_ = nullptr;
-      } else if (d.loppu > kesken_->loppu) {
-        eiVastaa(arkisto_, "jakso ei pääty asiakirjan loppuun");
-      }
-      return;
-    }
-    if (tavuja_ >= jaksonTavut || ryhmat_.size() >= jaksonTiedostot) jaaJakso(d.loppu);
-  }
-
-  // After the walk: the last segment.
-  void loppuun() {
-    if (kesken_) eiVastaa(arkisto_, "arkisto on lyhyempi kuin päiväkirjassa");
-    if (!dokit_.empty()) jaaJakso(dokit_.back().loppu);
   }
 
   void suljeKesken() noexcept { ulos_.suljeKesken(); }
 
   std::int64_t lausuntoja = 0;  // written by this run
 
- private:
-  std::size_t tunnus(const std::string& t) {
-    auto [i, uusi] = tunnukset_.try_emplace(t, tunnukset_.size());
-    return i->second;
-  }
-
-  // The segment's company files decided, declared and written.
-  void jaaJakso(std::uint64_t loppu) {
+  void jaa(const Jakso& j) {
+    std::vector<Ratkaisu> r(j.ryhmat.size());
     varatut_.clear();
-    for (Ryhma& g : ryhmat_) ratkaise(g);
+    for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], r[i]);
     if (kirja_) {
-      KirjanJakso j;
-      j.siirretty = true;
-      j.kohta = kohta_;
-      j.loppu = loppu;
-      j.tiedostot.reserve(ryhmat_.size());
-      for (const Ryhma& g : ryhmat_) j.tiedostot.push_back({g.nimi, g.pituus, 0, g.hanta});
-      kirja_->kirjaa(j);
+      KirjanJakso k;
+      k.siirretty = true;
+      k.kohta = j.kohta;
+      k.loppu = j.loppu;
+      k.tiedostot.reserve(r.size());
+      for (const Ratkaisu& x : r) k.tiedostot.push_back({x.nimi, x.pituus, 0, x.hanta});
+      kirja_->kirjaa(k);
     }
     // The closing parts go, and that is on the disk before statements take their place: a lost
     // cut under written statements would leave a document closed twice.
     std::vector<std::string> leikatut;
-    for (const Ryhma& g : ryhmat_) {
-      if (g.uusi) continue;
-      leikkaa(g);
-      leikatut.push_back(g.nimi);
+    for (const Ratkaisu& x : r) {
+      if (x.uusi) continue;
+      leikkaa(x);
+      leikatut.push_back(x.nimi);
     }
     if (kirja_ && !leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
-    kirjoita(loppu, nullptr);
+    kirjoita(j, r, nullptr);
   }
 
+  // The journal's segment, cut off: its files are the record's, checked against what this
+  // segment makes of them; each is given only what it lacks.
+  void viimeistele(const Jakso& j, const KirjanJakso& k) {
+    if (k.kohta != j.kohta) eiVastaa(arkisto_, "jakson alku");
+    if (k.tiedostot.size() != j.ryhmat.size()) eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
+    std::unordered_set<std::string> nahdyt;
+    std::vector<Ratkaisu> r(j.ryhmat.size());
+    std::vector<std::uint64_t> olemassa(j.ryhmat.size(), 0);
+    std::vector<std::string> leikatut;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+      const KirjanJakso::Tiedosto& f = k.tiedostot[i];
+      if (!onRyhmanNimi(j.ryhmat[i], f.nimi) || f.ohitetaan != 0 || !nahdyt.insert(f.nimi).second ||
+          (f.hanta.empty() && f.pituus != 0))
+        eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
+      Ratkaisu& x = r[i];
+      x.nimi = f.nimi;
+      x.uusi = f.hanta.empty();
+      x.pituus = f.pituus;
+      x.hanta = f.hanta;
+      const std::string polku = kohde_ + x.nimi;
+      const std::uint64_t alku = x.uusi ? 0 : x.pituus - x.hanta.size();
+      const std::uint64_t nyt = alusta::pituusJosOn(polku).value_or(0);
+      if (!x.uusi && nyt == x.pituus && paattyy(polku, x.pituus, x.hanta)) {
+        // The closing part was never cut.
+        leikkaa(x);
+        leikatut.push_back(x.nimi);
+        continue;
+      }
+      if (nyt < alku)
+        throw euro::Virhe(euro::virhenro::kayttovirhe,
+                          ansi("Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa: ") + polku);
+      olemassa[i] = nyt - alku;
+    }
+    if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+    kirjoita(j, r, &olemassa);
+  }
+
+ private:
   // The file that takes group g's statements: the first of the name, name-2, ... that is not
   // there, or holds a document of the same message form whose closing part can be cut.
-  void ratkaise(Ryhma& g) {
+  void ratkaise(const Ryhma& g, Ratkaisu& x) {
     for (int n = 1;; ++n) {
-      const std::optional<std::string> nimi = n == 1 ? g.nimi1 : numeroituNimi(g.alku, g.loppu, n);
-      if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + g.nimi1);
+      const std::optional<std::string> nimi = numeroituNimi(g.alku, g.loppu, n);
+      if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + g.nimi1());
       if (varatut_.count(*nimi)) continue;
       const std::string polku = kohde_ + *nimi;
       const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(polku);
       if (!pituus) {
-        g.nimi = *nimi;
-        g.uusi = true;
-        g.pituus = 0;
-        g.hanta.clear();
+        x.nimi = *nimi;
+        x.uusi = true;
+        x.pituus = 0;
+        x.hanta.clear();
       } else {
         auto i = tilat_.find(*nimi);
         if (i == tilat_.end() || i->second.pituus != *pituus) {
@@ -271,7 +417,7 @@ class Jakaja : public Kasittelija {
           Tila t;
           t.pituus = *pituus;
           if (auto o = tutki(polku)) {
-            t.tunnus = tunnus(o->tunnus);
+            t.tunnus = tunnukset_.anna(o->tunnus);
             t.pituus = o->pituus;
             t.hanta = std::move(o->hanta);
             t.jatkettava = true;
@@ -280,16 +426,16 @@ class Jakaja : public Kasittelija {
           i = tilat_.find(*nimi);
         }
         if (!i->second.jatkettava || i->second.tunnus != g.tunnus) continue;
-        g.nimi = *nimi;
-        g.uusi = false;
-        g.pituus = i->second.pituus;
-        g.hanta = i->second.hanta;
+        x.nimi = *nimi;
+        x.uusi = false;
+        x.pituus = i->second.pituus;
+        x.hanta = i->second.hanta;
       }
-      varatut_.insert(g.nimi);
-      if (n > 1 && huomautetut_.insert(g.nimi).second && y_.huomautukset.size() < Yhteenveto::tiedostoraja)
-        y_.huomautukset.push_back(kohde_ + g.nimi1 +
+      varatut_.insert(x.nimi);
+      if (n > 1 && huomautetut_.insert(x.nimi).second && y_.huomautukset.size() < Yhteenveto::tiedostoraja)
+        y_.huomautukset.push_back(kohde_ + g.nimi1() +
                                   ansi(" ei ole samanlainen tiliotesanoma, jota voisi jatkaa: kirjoitettu tiedostoon ") +
-                                  kohde_ + g.nimi);
+                                  kohde_ + x.nimi);
       return;
     }
   }
@@ -300,49 +446,47 @@ class Jakaja : public Kasittelija {
   }
 
   // Cuts the closing part off an extended file, only when it is as it was decided.
-  void leikkaa(const Ryhma& g) {
-    const std::string polku = kohde_ + g.nimi;
+  void leikkaa(const Ratkaisu& x) {
+    const std::string polku = kohde_ + x.nimi;
     alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
-    const std::uint64_t kohta = g.pituus - g.hanta.size();
-    f.katkaiseJos(g.pituus, kohta);
+    const std::uint64_t kohta = x.pituus - x.hanta.size();
+    f.katkaiseJos(x.pituus, kohta);
     if (f.pituus() != kohta)
       throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
     f.sulje();
   }
 
-  // The bytes group g adds to its file, in order, each statement's as one piece.
+  // The bytes a group adds to its file, in order; after each statement f(nullptr, 0, true).
   template <class F>
-  void tuota(const Ryhma& g, const std::vector<std::uint32_t>& jarjestys, std::size_t alku, F&& f) {
-    const Dok& d0 = dokit_[g.dok];
+  void tuota(const Jakso& j, const Ryhma& g, const Ratkaisu& x, const std::vector<std::uint32_t>& jarjestys,
+             std::size_t alku, F&& f) {
+    const Dok& d0 = j.dokit[g.dok];
+    auto anna = [&](const char* p, std::size_t n) { f(p, n, false); };
     bool paanPerassa = false;
-    if (g.uusi) {
+    if (x.uusi) {
       Asiakirja d;
       d.edellinenLoppu = d0.edellinenLoppu;
       d.juuri = d0.juuri;
-      tavut_.anna(paanAlku(paa_, d), d0.ensimmainen, [&](const char* p, std::size_t n) { f(p, n, false); });
+      tavut_.anna(paanAlku(paa_, d), d0.ensimmainen, anna);
       paanPerassa = true;
     }
     for (std::size_t i = alku; i < alku + g.lausuntoja; ++i) {
-      const Lau& l = lau_[jarjestys[i]];
-      std::uint64_t a = l.alku;
+      const Lau& l = j.lau[jarjestys[i]];
       // The white space before it in the list goes with it, so the file keeps the bank's
       // layout; in a file just begun the head ends with it already.
-      if (!paanPerassa && l.edellinen < l.alku && l.alku - l.edellinen <= 256 && tavut_.valkoista(l.edellinen, l.alku))
-        a = l.edellinen;
+      tavut_.annaLausunto(l.alku(), paanPerassa ? 0 : l.vali(), l.loppu(), anna);
       paanPerassa = false;
-      tavut_.anna(a, l.loppu, [&](const char* p, std::size_t n) { f(p, n, false); });
       f(nullptr, 0, true);
     }
-    if (g.uusi) {
-      tavut_.anna(d0.viimeinenLoppu, hannanLoppu(paa_, d0.loppu), [&](const char* p, std::size_t n) { f(p, n, false); });
+    if (x.uusi) {
+      tavut_.anna(d0.viimeinenLoppu, hannanLoppu(paa_, d0.loppu), anna);
     } else {
-      f(g.hanta.data(), g.hanta.size(), false);
+      f(x.hanta.data(), x.hanta.size(), false);
     }
   }
 
   // The closing part a new file gets from its first document, when it is short enough to cut.
-  std::optional<std::string> uudenHanta(const Ryhma& g) {
-    const Dok& d0 = dokit_[g.dok];
+  std::optional<std::string> uudenHanta(const Dok& d0) {
     const std::uint64_t loppu = hannanLoppu(paa_, d0.loppu);
     if (loppu - d0.viimeinenLoppu > hannanRaja) return std::nullopt;
     std::string h;
@@ -352,32 +496,30 @@ class Jakaja : public Kasittelija {
 
   // Writes every group's bytes; with olemassa, a cut-off segment's files, each from the byte
   // that is not yet there (what is there compared first).
-  void kirjoita(std::uint64_t loppu, const std::vector<std::uint64_t>* olemassa) {
-    tavut_.lataa(kohta_, loppu);
-    std::vector<std::uint32_t> alut(ryhmat_.size() + 1, 0);
-    for (const Lau& l : lau_) ++alut[l.ryhma + 1];
+  void kirjoita(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
+    tavut_.lataa(j.kohta, j.loppu);
+    std::vector<std::uint32_t> alut(j.ryhmat.size() + 1, 0);
+    for (const Lau& l : j.lau) ++alut[l.ryhma + 1];
     for (std::size_t i = 1; i < alut.size(); ++i) alut[i] += alut[i - 1];
-    std::vector<std::uint32_t> jarjestys(lau_.size());
+    std::vector<std::uint32_t> jarjestys(j.lau.size());
     {
       std::vector<std::uint32_t> seuraava(alut.begin(), alut.end() - 1);
-      for (std::uint32_t i = 0; i < lau_.size(); ++i) jarjestys[seuraava[lau_[i].ryhma]++] = i;
+      for (std::uint32_t i = 0; i < j.lau.size(); ++i) jarjestys[seuraava[j.lau[i].ryhma]++] = i;
     }
     std::vector<std::string> nimet;
-    nimet.reserve(ryhmat_.size());
-    for (std::size_t r = 0; r < ryhmat_.size(); ++r) {
-      const Ryhma& g = ryhmat_[r];
-      const std::string polku = kohde_ + g.nimi;
-      std::uint64_t ohitettava = 0;  // bytes of it the file holds already
-      if (olemassa) {
-        ohitettava = (*olemassa)[r];
-        if (ohitettava > 0) vertaa(g, jarjestys, alut[r], ohitettava);
-      }
-      ulos_.avaa(polku, g.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
+    nimet.reserve(r.size());
+    for (std::size_t i = 0; i < r.size(); ++i) {
+      const Ryhma& g = j.ryhmat[i];
+      const Ratkaisu& x = r[i];
+      const std::string polku = kohde_ + x.nimi;
+      const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
+      if (ohitettava > 0) vertaa(j, g, x, jarjestys, alut[i], ohitettava);
+      ulos_.avaa(polku, x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
       std::uint64_t kohta = 0;
-      std::int64_t lausuntoja = 0;
-      tuota(g, jarjestys, alut[r], [&](const char* p, std::size_t n, bool lausunnonLoppu) {
+      std::int64_t kirjoitettuja = 0;
+      tuota(j, g, x, jarjestys, alut[i], [&](const char* p, std::size_t n, bool lausunnonLoppu) {
         if (lausunnonLoppu) {
-          if (kohta > ohitettava) ++lausuntoja;
+          if (kohta > ohitettava) ++kirjoitettuja;
           return;
         }
         if (kohta + n > ohitettava) {
@@ -387,48 +529,40 @@ class Jakaja : public Kasittelija {
         kohta += n;
       });
       ulos_.sulje();
-      nimet.push_back(g.nimi);
-      lausuntoja_(polku) += lausuntoja;
-      this->lausuntoja += lausuntoja;
+      nimet.push_back(x.nimi);
+      lausuntojaTiedostossa(polku) += kirjoitettuja;
+      lausuntoja += kirjoitettuja;
       // What the file ends with now, for the next segment that finds it.
       Tila t;
       t.tunnus = g.tunnus;
-      t.pituus = (g.uusi ? 0 : g.pituus - g.hanta.size()) + kohta;
-      if (g.uusi) {
-        if (auto h = uudenHanta(g)) {
-          t.hanta = std::move(*h);
-          t.jatkettava = true;
-        }
-      } else {
-        t.hanta = g.hanta;
+      t.pituus = (x.uusi ? 0 : x.pituus - x.hanta.size()) + kohta;
+      if (!x.uusi) {
+        t.hanta = x.hanta;
+        t.jatkettava = true;
+      } else if (auto h = uudenHanta(j.dokit[g.dok])) {
+        t.hanta = std::move(*h);
         t.jatkettava = true;
       }
-      muista(g.nimi, std::move(t));
+      muista(x.nimi, std::move(t));
     }
     // On the disk before the journal moves past them.
     if (kirja_) alusta::tallennaTiedostot(kohdeKansio_, nimet);
-    dokit_.clear();
-    lau_.clear();
-    ryhmat_.clear();
-    haku_.clear();
-    tavuja_ = 0;
-    tunnuksenIndeksi_ = static_cast<std::size_t>(-1);
-    kohta_ = loppu;
   }
 
-  // The first n bytes group g adds are what its file holds from where they begin; anything
+  // The first n bytes a group adds are what its file holds from where they begin; anything
   // else there is not this split's, and nothing is touched.
-  void vertaa(const Ryhma& g, const std::vector<std::uint32_t>& jarjestys, std::size_t alku, std::uint64_t n) {
-    const std::string polku = kohde_ + g.nimi;
+  void vertaa(const Jakso& j, const Ryhma& g, const Ratkaisu& x, const std::vector<std::uint32_t>& jarjestys,
+              std::size_t alku, std::uint64_t n) {
+    const std::string polku = kohde_ + x.nimi;
     alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
-    f.siirry(g.uusi ? 0 : g.pituus - g.hanta.size());
+    const std::uint64_t kanta = x.uusi ? 0 : x.pituus - x.hanta.size();
     std::uint64_t verrattu = 0;
     std::string b;
-    tuota(g, jarjestys, alku, [&](const char* p, std::size_t m, bool) {
+    tuota(j, g, x, jarjestys, alku, [&](const char* p, std::size_t m, bool) {
       if (verrattu >= n || m == 0) return;
       const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(m, n - verrattu));
       b.resize(k);
-      lueKohdasta(f, (g.uusi ? 0 : g.pituus - g.hanta.size()) + verrattu, b.data(), k);
+      lueKohdasta(f, kanta + verrattu, b.data(), k);
       if (std::memcmp(b.data(), p, k) != 0)
         throw euro::Virhe(euro::virhenro::kayttovirhe,
                           ansi("Yritystiedostossa on keskeytyneen paloittelun kohdalla muuta: ") + polku);
@@ -439,44 +573,8 @@ class Jakaja : public Kasittelija {
                         ansi("Yritystiedostossa on keskeytyneen paloittelun jälkeen muuta: ") + polku);
   }
 
-  // The journal's segment, cut off: its files are the record's, checked against what this
-  // segment makes of them; each is given only what it lacks.
-  void viimeisteleJakso(const KirjanJakso& k) {
-    if (k.kohta != kohta_) eiVastaa(arkisto_, "jakson alku");
-    if (k.tiedostot.size() != ryhmat_.size()) eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
-    std::unordered_set<std::string> nahdyt;
-    std::vector<std::uint64_t> olemassa(ryhmat_.size(), 0);
-    std::vector<std::string> leikatut;
-    for (std::size_t i = 0; i < ryhmat_.size(); ++i) {
-      Ryhma& g = ryhmat_[i];
-      const KirjanJakso::Tiedosto& f = k.tiedostot[i];
-      if (!onRyhmanNimi(g, f.nimi) || f.ohitetaan != 0 || !nahdyt.insert(f.nimi).second ||
-          (f.hanta.empty() && f.pituus != 0))
-        eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
-      g.nimi = f.nimi;
-      g.uusi = f.hanta.empty();
-      g.pituus = f.pituus;
-      g.hanta = f.hanta;
-      const std::string polku = kohde_ + g.nimi;
-      const std::uint64_t alku = g.uusi ? 0 : g.pituus - g.hanta.size();
-      const std::uint64_t nyt = alusta::pituusJosOn(polku).value_or(0);
-      if (!g.uusi && nyt == g.pituus && paattyy(polku, g.pituus, g.hanta)) {
-        // The closing part was never cut.
-        leikkaa(g);
-        leikatut.push_back(g.nimi);
-        continue;
-      }
-      if (nyt < alku)
-        throw euro::Virhe(euro::virhenro::kayttovirhe,
-                          ansi("Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa: ") + polku);
-      olemassa[i] = nyt - alku;
-    }
-    if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
-    kirjoita(k.loppu, &olemassa);
-  }
-
   bool onRyhmanNimi(const Ryhma& g, const std::string& nimi) const {
-    if (nimi == g.nimi1) return true;
+    if (nimi.size() == g.alku.size() + g.loppu.size()) return nimi == g.nimi1();
     const std::string alku = g.alku + "-";
     if (nimi.size() <= alku.size() + g.loppu.size() || nimi.compare(0, alku.size(), alku) != 0 ||
         nimi.compare(nimi.size() - g.loppu.size(), g.loppu.size(), g.loppu) != 0)
@@ -497,7 +595,7 @@ class Jakaja : public Kasittelija {
     return b == hanta;
   }
 
-  std::int64_t& lausuntoja_(const std::string& polku) {
+  std::int64_t& lausuntojaTiedostossa(const std::string& polku) {
     auto i = yhteenvedossa_.find(polku);
     if (i != yhteenvedossa_.end()) return y_.tiedostot[i->second].eria;
     if (y_.tiedostot.size() >= Yhteenveto::tiedostoraja) return y_.muut.eria;
@@ -507,27 +605,14 @@ class Jakaja : public Kasittelija {
   }
 
   std::string arkisto_, kohde_, kohdeKansio_;
-  Nimet nimet_;
   Yhteenveto& y_;
   Paivakirja* kirja_;
+  Tunnukset& tunnukset_;
   Tavut tavut_;
   alusta::Tiedosto paaTiedosto_;
   Lukuikkuna paa_;  // a document's head and end
   Kirjoittaja ulos_;
-  const KirjanJakso* kesken_ = nullptr;
-  std::uint64_t kohta_;  // where the segment begins
-  // The segment.
-  std::vector<Dok> dokit_;
-  std::vector<Lau> lau_;
-  std::vector<Ryhma> ryhmat_;
-  std::unordered_map<std::string, std::uint32_t> haku_;
-  std::uint64_t tavuja_ = 0;
-  std::string avain_;
-  std::size_t tunnus_ = 0, tunnuksenIndeksi_ = static_cast<std::size_t>(-1);
-  std::uint32_t tunnuksenDok_ = 0;
   std::unordered_set<std::string> varatut_;  // names the segment's groups took
-  // The run.
-  std::unordered_map<std::string, std::size_t> tunnukset_;
   std::unordered_map<std::string, Tila> tilat_;
   std::unordered_set<std::string> huomautetut_;
   std::unordered_map<std::string, std::size_t> yhteenvedossa_;
@@ -553,23 +638,41 @@ bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta) {
   }
 }
 
-// The walk from alku (the start, or a cut-off segment's), the segments written as they end.
+// The split: the check's segments first, then the rest of the file (past what the check kept,
+// or from a cut-off split's segment) walked and written segment by segment.
 std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-                 Paivakirja* kirja, std::uint64_t alku, const KirjanJakso* kesken) {
+                 Paivakirja* kirja, Indeksi* indeksi, std::uint64_t alku, const KirjanJakso* kesken) {
   y.xml = true;
-  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
-  if (alku > 0 && !kesken) {
-    // A cut-off split that ended after its last document: nothing is left.
-    Lukuikkuna w(t);
-    if (!asiakirjojaJaljella(w, alku)) return 0;
-  }
-  Jakaja jakaja(arkisto, kohde, a, y, kirja, alku);
-  if (kesken) jakaja.jatkaJaksosta(*kesken);
-  t.siirry(alku);
-  TiedostoLahde lahde(t);
+  Indeksi oma;
+  Indeksi& ind = indeksi ? *indeksi : oma;
+  Jakaja jakaja(arkisto, kohde, y, kirja, ind.tunnukset);
   try {
-    kay(lahde, jakaja, {}, alku);
-    jakaja.loppuun();
+    std::uint64_t jatko = alku;
+    if (indeksi) {
+      for (const Jakso& j : ind.jaksot) jakaja.jaa(j);
+      if (ind.kaikki) return jakaja.lausuntoja;
+      jatko = ind.loppu;
+    }
+    alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+    if (jatko > 0 && !kesken) {
+      // Nothing but the space after the last document is left.
+      Lukuikkuna w(t);
+      if (!asiakirjojaJaljella(w, jatko)) return jakaja.lausuntoja;
+    }
+    Keraaja keraaja(a, ind.tunnukset, jatko, [&](Jakso& j) {
+      if (kesken) {
+        const KirjanJakso* k = kesken;
+        kesken = nullptr;
+        jakaja.viimeistele(j, *k);
+      } else {
+        jakaja.jaa(j);
+      }
+    });
+    if (kesken) keraaja.pakotaLoppu(kesken->loppu);
+    t.siirry(jatko);
+    TiedostoLahde lahde(t);
+    kay(lahde, keraaja, {}, jatko);
+    keraaja.loppuun();
   } catch (const Hylatty& h) {
     jakaja.suljeKesken();
     throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
@@ -584,7 +687,55 @@ void vaadiAvain(const PaloitteluAsetukset& a) {
   if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
 }
 
+// The check's index when the file is still what was checked; else the file checked again.
+std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const PaloitteluAsetukset& a, const Tarkistettu& t) {
+  if (alusta::Tiedosto(polku, alusta::Tila::lue).pituus() == t.pituus && t.indeksi) return t.indeksi;
+  // Grown since the check (the bank's program appended before the archive move): checked
+  // again, so a bad end still writes nothing.
+  Tarkistettu uusi = tarkista(polku, a);
+  if (!uusi.syy.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + uusi.syy);
+  return uusi.indeksi;
+}
+
 }  // namespace
+
+Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a) {
+  Tarkistettu t;
+  if (!valittuAvain(a)) {
+    t.syy = positiotEivatKay;
+    return t;
+  }
+  alusta::Tiedosto f(polku, alusta::Tila::lue);
+  t.pituus = f.pituus();
+  auto ind = std::make_shared<Indeksi>();
+  std::size_t muisti = 0;
+  bool taynna = false;
+  Keraaja keraaja(
+      a, ind->tunnukset, 0,
+      [&](Jakso& j) {
+        if (taynna) return;
+        const std::size_t m = j.muisti();
+        if (muisti + m > indeksinRaja) {
+          taynna = true;
+          return;
+        }
+        muisti += m;
+        ind->loppu = j.loppu;
+        ind->jaksot.push_back(std::move(j));
+      },
+      indeksinRaja);
+  TiedostoLahde lahde(f);
+  try {
+    kay(lahde, keraaja);
+    keraaja.loppuun();
+  } catch (const Hylatty& h) {
+    t.syy = h.viesti;
+    return t;
+  }
+  ind->kaikki = !taynna && !keraaja.ylittyi();
+  t.indeksi = std::move(ind);
+  return t;
+}
 
 void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja) {
   jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
@@ -592,18 +743,16 @@ void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja) {
 }
 
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         std::uint64_t tarkistettu) {
+         const Tarkistettu& t) {
   vaadiAvain(a);
-  tarkistaJosKasvoi(polku, a, tarkistettu);
-  aja(polku, kohde, a, y, nullptr, 0, nullptr);
+  aja(polku, kohde, a, y, nullptr, ajantasainen(polku, a, t).get(), 0, nullptr);
 }
 
-void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                     std::uint64_t tarkistettu, Yhteenveto& y) {
+void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const Tarkistettu& t,
+                     Yhteenveto& y) {
   const PaloitteluAsetukset a = asetuksetOtsikosta(o);
   vaadiAvain(a);
-  tarkistaJosKasvoi(arkisto, a, tarkistettu);
-  aja(arkisto, o.kohde, a, y, &kirja, 0, nullptr);
+  aja(arkisto, o.kohde, a, y, &kirja, ajantasainen(arkisto, a, t).get(), 0, nullptr);
   kirja.poista();
 }
 
@@ -613,8 +762,8 @@ std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, cons
   vaadiAvain(a);
   Yhteenveto y;
   const std::int64_t n = viimeinen.siirretty && !viimeinen.tiedostot.empty()
-                             ? aja(arkisto, o.kohde, a, y, &kirja, viimeinen.kohta, &viimeinen)
-                             : aja(arkisto, o.kohde, a, y, &kirja, viimeinen.siirretty ? viimeinen.loppu : 0, nullptr);
+                             ? aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.kohta, &viimeinen)
+                             : aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.siirretty ? viimeinen.loppu : 0, nullptr);
   kirja.poista();
   return n;
 }

@@ -117,10 +117,6 @@ class Nimet {
 // The name with its "-n" (n > 1), or nothing when no file may have it.
 std::optional<std::string> numeroituNimi(const std::string& alku, const std::string& loppu, int n);
 
-// A file that grew since it was checked (the bank's program appended before the archive move)
-// is checked again, so a bad end still writes nothing: throws euro::Virhe with the reason.
-void tarkistaJosKasvoi(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t tarkistettu);
-
 // Random reads of the statement file in blocks: the bytes before a root, a document's end.
 class Lukuikkuna {
  public:
