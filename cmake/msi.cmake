@@ -6,7 +6,7 @@ if(NOT WIXL)
   return()
 endif()
 
-# An MSI version has at most 255 in its first field: 2018.8.21 would be shown as 226.8.21
+# An MSI version has at most 255 in its first field: a four-digit year would be shown modulo 256
 # and compared wrongly, so the year goes in as 18.
 math(EXPR _msi_vuosi "${PROJECT_VERSION_MAJOR} % 100")
 set(KOLVANTO_MSI_VERSIO "${_msi_vuosi}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}")

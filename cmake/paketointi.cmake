@@ -30,14 +30,16 @@ else()
   # and a manual page for each program, compressed reproducibly (no name, no time stamp).
   install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION share/doc/kolvanto)
   kolvanto_ohjelma(GZIP gzip REQUIRED)
+  # Each carries the version of project() (cmake/versio.cmake).
   set(_pakatut "")
   foreach(lahde changelog kolvanto.1 kolvanto-cli.1)
+    configure_file(${PROJECT_SOURCE_DIR}/data/${lahde}.in ${KOLVANTO_GENEROITU}/${lahde} @ONLY)
     set(pakattu ${CMAKE_BINARY_DIR}/paketti/${lahde}.gz)
     add_custom_command(
       OUTPUT ${pakattu}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/paketti
-      COMMAND sh -c "${GZIP} -9 -n -c \"$1\" > \"$2\"" sh ${PROJECT_SOURCE_DIR}/data/${lahde} ${pakattu}
-      DEPENDS ${PROJECT_SOURCE_DIR}/data/${lahde}
+      COMMAND sh -c "${GZIP} -9 -n -c \"$1\" > \"$2\"" sh ${KOLVANTO_GENEROITU}/${lahde} ${pakattu}
+      DEPENDS ${KOLVANTO_GENEROITU}/${lahde}
       VERBATIM)
     list(APPEND _pakatut ${pakattu})
   endforeach()
@@ -45,7 +47,9 @@ else()
   install(FILES ${CMAKE_BINARY_DIR}/paketti/changelog.gz DESTINATION share/doc/kolvanto)
   install(FILES ${CMAKE_BINARY_DIR}/paketti/kolvanto.1.gz ${CMAKE_BINARY_DIR}/paketti/kolvanto-cli.1.gz
           DESTINATION share/man/man1)
-  install(FILES ${PROJECT_SOURCE_DIR}/data/fi.vombra.kolvanto.metainfo.xml DESTINATION share/metainfo)
+  configure_file(${PROJECT_SOURCE_DIR}/data/fi.vombra.kolvanto.metainfo.xml.in
+                 ${KOLVANTO_GENEROITU}/fi.vombra.kolvanto.metainfo.xml @ONLY)
+  install(FILES ${KOLVANTO_GENEROITU}/fi.vombra.kolvanto.metainfo.xml DESTINATION share/metainfo)
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   # dpkg-shlibdeps declares the libraries (Qt 6, libstdc++) the binaries were linked with.

@@ -17,6 +17,12 @@ trap 'chmod -R u+w "$raapu" 2>/dev/null; rm -rf "$raapu"' EXIT
 chmod 755 "$raapu"
 
 vika() { echo "VIRHE: $*" >&2; exit 1; }
+# The version of project() (year.month.day) as the build's cache holds it, and the text the
+# programs show (day.month.year).
+projektinVersio() {
+  sed -n "s/^CMAKE_PROJECT_VERSION_$2:STATIC=//p" "build/$1/CMakeCache.txt"
+}
+versioteksti() { echo "$(projektinVersio "$1" PATCH).$(projektinVersio "$1" MINOR).$(projektinVersio "$1" MAJOR)"; }
 
 # ---------------------------------------------------------------- Debian package
 (cd build/linux && cpack -G DEB >/dev/null)
@@ -42,7 +48,10 @@ done
 lintian --tag-display-limit 0 "$deb" >"$raapu/lintian.txt" 2>&1 || true
 sed 's/^/  lintian: /' "$raapu/lintian.txt"
 ! grep -q '^E: ' "$raapu/lintian.txt" || vika "lintian löysi virheitä paketista"
-"$raapu/juuri/usr/bin/kolvanto-cli" --version | grep -qx "kolvanto-cli 21.8.2018"
+"$raapu/juuri/usr/bin/kolvanto-cli" --version | grep -qx "kolvanto-cli $(versioteksti linux)" \
+  || vika "kolvanto-cli ei kerro versiota $(versioteksti linux)"
+[[ "$(dpkg-deb --field "$deb" Version)" == "$(projektinVersio linux MAJOR).$(projektinVersio linux MINOR).$(projektinVersio linux PATCH)" ]] \
+  || vika "paketin versio $(dpkg-deb --field "$deb" Version) ei ole projektin"
 
 appstreamcli validate --no-net --pedantic "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml" \
   || vika "AppStream-kuvaus ei kelpaa"
@@ -163,8 +172,12 @@ versio() {
 }
 [[ "$(asennetut)" == 1 ]] || vika "asennettujen ohjelmien luettelossa ei ole kolvantoa kerran"
 echo "msi: asennettu kansioon $kansio, versio $(versio)"
+# The MSI's version has the year in two digits (its first field is at most 255).
+msivuosi=$(($(projektinVersio windows MAJOR) % 100)) msikuu=$(projektinVersio windows MINOR)
+msipaiva=$(projektinVersio windows PATCH)
+[[ "$(versio)" == "$msivuosi.$msikuu.$msipaiva" ]] || vika "asennettu versio $(versio) ei ole projektin"
 
-w "$kansio/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018" \
+w "$kansio/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli $(versioteksti windows)" \
   || vika "asennettu kolvanto-cli.exe ei kerro versiotaan"
 
 # A scheduled run: the settings in the data folder's settings file, statement files and
@@ -223,16 +236,18 @@ for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "uudelleenasennus ve
 [[ "$(asennetut)" == 1 && "$(summa)" == "$ennen" ]] || vika "uudelleenasennus muutti jotain"
 echo "msi: asennettu uudelleen saman päälle"
 
-# A newer package from the same source: it replaces the installed one in place.
-(cd "$msikansio" && wixl -a x64 -D Versio=18.8.22 -D Seuraava=18.8.23 -o "$raapu/uudempi.msi" kolvanto.wxs 2>/dev/null)
+# A newer package from the same source, a day later: it replaces the installed one in place.
+uudempi="$msivuosi.$msikuu.$((msipaiva + 1))"
+(cd "$msikansio" && wixl -a x64 -D Versio="$uudempi" -D Seuraava="$msivuosi.$msikuu.$((msipaiva + 2))" \
+   -o "$raapu/uudempi.msi" kolvanto.wxs 2>/dev/null)
 msiexec /i "$raapu/uudempi.msi" || vika "päivitys uudempaan epäonnistui"
 [[ "$(asennetut)" == 1 ]] || vika "päivityksen jälkeen kolvanto on luettelossa $(asennetut) kertaa"
-[[ "$(versio)" == 18.8.22 ]] || vika "päivityksen jälkeen versio on $(versio)"
+[[ "$(versio)" == "$uudempi" ]] || vika "päivityksen jälkeen versio on $(versio)"
 [[ "$(summa)" == "$ennen" ]] || vika "päivitys muutti ohjelman kirjoittamia tiedostoja"
 for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "päivitys vei: $f"; done
 if msiexec /i "$msi"; then vika "vanhempi paketti asentui uudemman päälle"; fi
-[[ "$(versio)" == 18.8.22 ]] || vika "vanhempi paketti korvasi uudemman"
-echo "msi: päivitetty paikalleen versioon 18.8.22, vanhempaa ei asennettu sen päälle"
+[[ "$(versio)" == "$uudempi" ]] || vika "vanhempi paketti korvasi uudemman"
+echo "msi: päivitetty paikalleen versioon $uudempi, vanhempaa ei asennettu sen päälle"
 
 msiexec /x "$raapu/uudempi.msi" || vika "poisto epäonnistui"
 [[ "$(asennetut)" == 0 ]] || vika "kolvanto jäi asennettujen luetteloon"
@@ -251,5 +266,6 @@ zip="$(ls -t build/windows/kolvanto-*-windows.zip | head -1)"
 mkdir "$raapu/win"
 (cd "$raapu/win" && cmake -E tar xf "$juuri/$zip")
 for f in README.txt kayttoohje.html frmMain-win32.png kolvanto-cli.exe kolvanto.exe; do [[ -f "$raapu/win/$f" ]] || vika "$f puuttuu ZIPistä"; done
-w "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli 21.8.2018"
+w "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli $(versioteksti windows)" \
+  || vika "ZIPin kolvanto-cli.exe ei kerro versiotaan"
 echo "zip: $zip, kolvanto.exe mukana, kolvanto-cli.exe toimii Winessä"

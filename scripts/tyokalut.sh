@@ -5,7 +5,7 @@
 # one of Debian's base system (Essential or Priority: required).
 #
 # It reads the program list scripts/ohjelmat.txt, which CMake also reads, and adds what it finds
-# run elsewhere: the shell scripts' commands, the tests' ajaOhjelma calls, CMake's
+# run elsewhere: the shell scripts' commands, the tests' ajaOhjelma and tyokalu calls, CMake's
 # find_program calls (only cmake/ohjelmat.cmake may make them). A program it cannot place is a
 # failure with its name. KOLVANTO_PAKETIT names another package list (the check's own test uses
 # a scratch copy with one package missing). Exit 0 when every program is placed.
@@ -31,11 +31,12 @@ while IFS= read -r rivi; do
   vika "find_program ohjelmaluettelon ohi: $rivi (käytä kolvanto_ohjelma-funktiota, cmake/ohjelmat.cmake)"
 done < <(git grep -nE '^[^#]*find_program *\(' -- '*.cmake' '*CMakeLists.txt' ':!cmake/ohjelmat.cmake' 2>/dev/null)
 
-# The tests start programs by name through ajaOhjelma.
+# The tests start programs by name through ajaOhjelma, or look them up on PATH by name (tyokalu)
+# to start them by full path.
 declare -A kaytetyt=()
 while IFS= read -r nimi; do
   kaytetyt[$nimi]="testit"
-done < <(git grep -hoE 'ajaOhjelma\("[A-Za-z0-9._+-]+"' -- 'tests' 2>/dev/null | sed 's/.*("//; s/"$//')
+done < <(git grep -hoE '(ajaOhjelma|tyokalu)\("[A-Za-z0-9._+-]+"' -- 'tests' 2>/dev/null | sed 's/.*("//; s/"$//')
 
 # The shell scripts: the first word of every simple command. Builtins, keywords, the script's
 # own functions, variables and the project's own files are left out.

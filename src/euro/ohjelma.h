@@ -4,11 +4,13 @@
 #include <functional>
 #include <string>
 
+#include "kolvanto_versio.h"
 #include "liittymat.h"
 
 namespace euro {
 
-inline constexpr const char* versio = "21.8.2018";
+// The version text the window and the error report show: day.month.year.
+inline constexpr const char* versio = KOLVANTO_VERSIOTEKSTI;
 inline constexpr const char* ohjelmanOtsikko = "kolvanto";
 // The maker's web server; the program's pages lie under it.
 inline constexpr const char* valmistajanPalvelin = "https://www.vombra.fi";

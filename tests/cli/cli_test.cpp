@@ -53,6 +53,7 @@ struct Cli : ::testing::Test {
 };
 
 TEST_F(Cli, OhjeVersioJaKayttovirheet) {
+  const std::string versio = "kolvanto-cli " + std::string(euro::versio) + "\n";
   struct {
     std::vector<std::string> argumentit;
     int koodi;
@@ -61,7 +62,7 @@ TEST_F(Cli, OhjeVersioJaKayttovirheet) {
   } const tapaukset[] = {
       {{"--help"}, 0, "Käyttö: kolvanto-cli", ""},
       {{"-h"}, 0, "64  virheellinen komentorivi", ""},
-      {{"--version"}, 0, "kolvanto-cli 21.8.2018\n", ""},
+      {{"--version"}, 0, versio.c_str(), ""},
       {{}, 64, "", "kolvanto-cli: tiliotetiedosto puuttuu: anna se komentorivillä tai tallenna"},
       {{"--tuntematon", "X"}, 64, "", "tuntematon valinta: --tuntematon"},
       {{"--avain", "postinumero", "X"}, 64, "", "tuntematon paloitteluehto: postinumero"},
@@ -230,7 +231,7 @@ TEST_F(Cli, VirheKirjataanLokiin) {
   const std::string loki = testi::lueTiedosto(hakemisto + S + "virhelog.txt");
   // Read with the system's editors: UTF-8 except on Windows.
   auto lokina = [](const std::string& s) { return alusta::onWindows ? s : euro::ansiUtf8(s); };
-  EXPECT_EQ(loki.rfind(lokina("kolvanto - virheraportti\r\n\r\n6.0-versio: 21.8.2018\r\nfe_apppath(): " +
+  EXPECT_EQ(loki.rfind(lokina("kolvanto - virheraportti\r\n\r\n6.0-versio: " + std::string(euro::versio) + "\r\nfe_apppath(): " +
                               hakemisto + "\r\nApp.EXEName: kolvanto-cli\r\n" +
                               ansi("Työhakemisto: ") + hakemisto + "\r\nTulostettu: "),
                        0),

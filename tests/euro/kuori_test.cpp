@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "euro/alusta/alusta.h"
@@ -213,7 +215,7 @@ TEST(JarjestelmanKaynnistin, PuuttuvaOhjelmaTaiTiedosto) {
   }
 }
 
-// --- The one test that starts a real program: a stand-in xdg-open first on PATH. ---
+// --- The one test that starts a real program: a stand-in xdg-open, alone on PATH. ---
 
 std::string lue(const std::string& polku) { return testi::onOlemassa(polku) ? testi::lueTiedosto(polku) : ""; }
 
@@ -226,10 +228,29 @@ std::pair<long, long> vanhempiJaIstunto(const std::string& stat) {
   return {vanhempi, istunto};
 }
 
+// A tool the stand-ins run, by its full path, looked up before the test's PATH holds only its
+// own folder (where a system's xdg-open, from xdg-utils, could otherwise be found).
+std::string tyokalu(const std::string& nimi) {
+  const char* p = std::getenv("PATH");
+  std::istringstream polku(p ? p : "");
+  for (std::string kansio; std::getline(polku, kansio, ':');) {
+    if (kansio.empty() || kansio[0] != '/') continue;
+    const std::filesystem::path t = std::filesystem::path(kansio) / nimi;
+    std::error_code virhe;
+    const auto tila = std::filesystem::status(t, virhe);
+    if (std::filesystem::is_regular_file(tila) &&
+        (tila.permissions() & std::filesystem::perms::others_exec) != std::filesystem::perms::none)
+      return t.string();
+  }
+  ADD_FAILURE() << nimi << " ei ole PATHilla";
+  return nimi;
+}
+
 TEST(JarjestelmanKaynnistin, AvaajaKaynnistyyIrrallaanJaKoodiKertooLopun) {
   if constexpr (alusta::onWindows) GTEST_SKIP() << "xdg-open kuuluu POSIX-puolelle";
   testi::Kansio k;
   testi::Muuttujat muuttujat;
+  const std::string readlink = tyokalu("readlink"), cat = tyokalu("cat"), mkfifo = tyokalu("mkfifo");
   const std::string bin = k / "bin", tyhja = k / "tyhja", jaljet = k / "jaljet";
   alusta::luoHakemisto(bin);
   alusta::luoHakemisto(tyhja);
@@ -240,9 +261,9 @@ TEST(JarjestelmanKaynnistin, AvaajaKaynnistyyIrrallaanJaKoodiKertooLopun) {
                                                       : std::filesystem::perms::owner_read);
   };
   const std::string kirjaa = "printf '%s|' \"$@\" > " + jaljet + "; pwd >> " + jaljet +
-                             "; virrat=\"$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\"" +
+                             "; virrat=\"$(" + readlink + " /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\"" +
                              "; echo \"$virrat\" >> " + jaljet;
-  muuttujat.aseta("PATH", bin + ":/usr/bin:/bin");
+  muuttujat.aseta("PATH", bin);
   euro::JarjestelmanKaynnistin j;
 
   struct {
@@ -268,13 +289,13 @@ TEST(JarjestelmanKaynnistin, AvaajaKaynnistyyIrrallaanJaKoodiKertooLopun) {
   EXPECT_EQ(j.avaa("/tmp", "", ""), 2) << "ei suoritettava";
   muuttujat.aseta("PATH", tyhja);
   EXPECT_EQ(j.avaa("/tmp", "", ""), 2) << "ei avaajaa";
-  muuttujat.aseta("PATH", bin + ":/usr/bin:/bin");
+  muuttujat.aseta("PATH", bin);
 
   // An opener that runs on: it cannot end before this process reads its pipe, so the call's
   // return shows it did not wait; it is neither a child nor in the session of this process.
   const std::string putki = k / "putki";
-  ASSERT_EQ(testi::ajaOhjelma("mkfifo", {putki}).koodi, 0);
-  kirjoitaAvaaja("cat /proc/$$/stat > " + putki);
+  ASSERT_EQ(testi::ajaOhjelma(mkfifo, {putki}).koodi, 0);
+  kirjoitaAvaaja(cat + " /proc/$$/stat > " + putki);
   EXPECT_EQ(j.avaa(k.polku(), "", ""), 42);
   std::string stat = lue(putki);
   ASSERT_FALSE(stat.empty()) << "avaaja ei jatkanut";

@@ -28,7 +28,7 @@ struct Virheraportti : ::testing::Test {
   }
   // The heading block, the clock's two values as "*".
   std::string otsikko(const std::string& tyohakemisto, const std::string& loppu = "") {
-    return ansi("kolvanto - virheraportti\r\n\r\n6.0-versio: 21.8.2018\r\nfe_apppath(): ") +
+    return ansi("kolvanto - virheraportti\r\n\r\n6.0-versio: ") + euro::versio + "\r\nfe_apppath(): " +
            kansio.polku() + loppu + "\r\nApp.EXEName: " + euro::exeNimi() +
            ansi("\r\nTyöhakemisto: ") + tyohakemisto + "\r\nTulostettu: *\r\nKello: *\r\n\r\n";
   }
@@ -65,11 +65,25 @@ TEST_F(Virheraportti, RaporttitekstiJaHakuehdot) {
 TEST_F(Virheraportti, OtsikkolohkoKesken) {
   ymp.ohjelma.apppath = []() -> std::string { euro::heitaVirhe(76, "X"); };
   EXPECT_EQ(euro::fe_Virheraportti(),
-            ansi("kolvanto - virheraportti\r\n\r\n6.0-versio: 21.8.2018\r\n"
-                 "\n\rVirhe virherivin muodostuksessa:Polkua ei löydy: X"));
+            "kolvanto - virheraportti\r\n\r\n6.0-versio: " + std::string(euro::versio) +
+                ansi("\r\n\n\rVirhe virherivin muodostuksessa:Polkua ei löydy: X"));
 }
 
 // Under cron there is no locale, and a missing or C one must not date the log American-style.
+// The version is written once, in project(); the report's text is its date read day first, and
+// the Windows resource's numbers are the same date.
+TEST(Versio, TekstiJaNumerotProjektinVersiosta) {
+  const std::regex muoto(R"((\d{4})\.(\d{1,2})\.(\d{1,2}))");
+  std::cmatch osat;
+  ASSERT_TRUE(std::regex_match(KOLVANTO_VERSIO, osat, muoto)) << KOLVANTO_VERSIO;
+  EXPECT_EQ(std::string(euro::versio), osat.str(3) + "." + osat.str(2) + "." + osat.str(1));
+  EXPECT_EQ(std::string(KOLVANTO_VERSIO_NELJA), std::string(KOLVANTO_VERSIO) + ".0");
+  const int numerot[] = {KOLVANTO_VERSIO_NUMEROT};
+  EXPECT_EQ(std::to_string(numerot[0]) + "." + std::to_string(numerot[1]) + "." + std::to_string(numerot[2]) +
+                "." + std::to_string(numerot[3]),
+            KOLVANTO_VERSIO_NELJA);
+}
+
 TEST(Aikamuoto, IlmanOmaaLokaaliaSuomeksi) {
   if constexpr (alusta::onWindows) GTEST_SKIP() << "Windows: the user's regional settings";
   struct {

@@ -80,7 +80,7 @@ TEST_F(Paaikkuna, KaynnistyksenAutomaattiajo) {
     EXPECT_EQ(w.kaynnisty(t.komentorivi), t.ajetaan) << t.komentorivi << t.ruutu;
     EXPECT_EQ(n.lopetettu, t.ajetaan) << t.komentorivi << t.ruutu;
     EXPECT_EQ(testi::onOlemassa(tuotos), t.ajetaan) << t.komentorivi << t.ruutu;
-    EXPECT_EQ(n.otsikko(), ansi("Konekielisen tiliotteen jakaminen yrityksittäin - VER:21.8.2018"));
+    EXPECT_EQ(n.otsikko(), ansi("Konekielisen tiliotteen jakaminen yrityksittäin - VER:") + euro::versio);
     EXPECT_EQ(n.arvo("txtPaloiteltavaTiedosto"), tiedosto);
   }
   EXPECT_TRUE(ymp.viestit.viestit.empty());

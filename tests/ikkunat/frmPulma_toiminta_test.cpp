@@ -109,7 +109,7 @@ TEST_F(Pulma, LeikepoytaJaNettineuvot) {
   leikepoyta.epaonnistuu = false;
 
   const std::string osoite = "https://www.vombra.fi/cgi-bin/search.pl?" + hakuehdot + "&kutsuja=" +
-                             euro::fe_UrlKoodaa(euro::exeNimi()) + "&versio=21.8.2018";
+                             euro::fe_UrlKoodaa(euro::exeNimi()) + "&versio=" + euro::versio;
   struct {
     int koodi, vastaus;
     bool kysytaan, kopioidaan;

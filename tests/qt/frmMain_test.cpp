@@ -196,7 +196,7 @@ TEST_F(Ikkuna, KaynnistyksenAutomaattiajo) {
     EXPECT_EQ(testi::onOlemassa(tuotos()), t.ajetaan) << t.komentorivi << " " << t.ruutu;
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.windowTitle(),
-              QString::fromUtf8("Konekielisen tiliotteen jakaminen yrityksittäin - VER:21.8.2018"));
+              QString::fromUtf8("Konekielisen tiliotteen jakaminen yrityksittäin - VER:") + QString::fromUtf8(euro::versio));
     EXPECT_TRUE(ymp.viestit.viestit.empty());
   }
 }

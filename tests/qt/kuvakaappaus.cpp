@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   // An office's paths, as an installed program shows them, not the build machine's.
   euro::ohjelma().apppath = [] { return std::string("/home/maija/.local/share/kolvanto/"); };
   qtpuoli::frmMain ikkuna;
-  ikkuna.setWindowTitle(ikkuna.windowTitle() + " - VER:21.8.2018");
+  ikkuna.setWindowTitle(ikkuna.windowTitle() + " - VER:" + euro::versio);
   ikkuna.asetaArvo("txtPaloiteltavaTiedosto", "/home/maija/Pankki/TITO.TXT");
   ikkuna.asetaArvo("txtTallennusHakemisto", "/home/maija/Tiliotteet");
   ikkuna.show();

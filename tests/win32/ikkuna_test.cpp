@@ -108,7 +108,7 @@ TEST_F(Win32Ikkunat, OhjaimetOvatKuvauksenMukaiset) {
     bool lihava;
   };
   const Tapaus tapaukset[] = {
-      {paaikkuna.ikkuna(), euro::ansi("Konekielisen tiliotteen jakaminen yrityksittäin - VER:21.8.2018"), 8, false},
+      {paaikkuna.ikkuna(), euro::ansi("Konekielisen tiliotteen jakaminen yrityksittäin - VER:") + euro::versio, 8, false},
       {pulma.ikkuna(), "Pulma", 8.25, true},
   };
   for (const Tapaus& t : tapaukset) {

@@ -42,8 +42,11 @@ TEST(KolvantoExe, KantaaManifestinVersiotiedotJaKuvakkeenIlmanOmiaDllia) {
   VS_FIXEDFILEINFO* kiintea = nullptr;
   UINT n = 0;
   ASSERT_TRUE(VerQueryValueW(tiedot.data(), L"\\", reinterpret_cast<void**>(&kiintea), &n));
-  EXPECT_EQ(kiintea->dwFileVersionMS, MAKELONG(8, 2018));
-  EXPECT_EQ(kiintea->dwFileVersionLS, MAKELONG(0, 21));
+  // The four numbers of project(VERSION), as the generated header gives them.
+  constexpr unsigned versio[] = {KOLVANTO_VERSIO_NUMEROT};
+  EXPECT_EQ(kiintea->dwFileVersionMS, MAKELONG(versio[1], versio[0]));
+  EXPECT_EQ(kiintea->dwFileVersionLS, MAKELONG(versio[3], versio[2]));
+  EXPECT_EQ(versiotieto(tiedot, L"ProductVersion"), ws(euro::versio));
   EXPECT_EQ(versiotieto(tiedot, L"ProductName"), L"kolvanto");
   EXPECT_EQ(versiotieto(tiedot, L"FileDescription"), L"Konekielisen tiliotteen jakaminen yrityksitt\u00e4in");
   EXPECT_EQ(versiotieto(tiedot, L"CompanyName"), L"Vombra Oy");

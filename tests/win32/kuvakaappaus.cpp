@@ -7,6 +7,7 @@
 #include <string>
 
 #include "euro/kaynnistys.h"
+#include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "win32/frmMain.h"
 #include "win32/win32liittymat.h"
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
   });
 
   win32puoli::frmMain paa;
-  paa.ikkuna().asetaOtsikko(paa.ikkuna().otsikko() + " - VER:21.8.2018");
+  paa.ikkuna().asetaOtsikko(paa.ikkuna().otsikko() + " - VER:" + euro::versio);
   paa.ikkuna().asetaArvo("txtPaloiteltavaTiedosto", "C:\\Pankki\\TITO.TXT");
   paa.ikkuna().asetaArvo("txtTallennusHakemisto", "C:\\Tiliotteet");
   SetWindowPos(paa.ikkuna().kahva(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
