@@ -82,7 +82,8 @@ void tiedostoille(const Yhteenveto& y, const Rivi& pohja, const std::string& eiT
     Rivi r = pohja;
     r.yritys = yritys;
     r.eria = std::to_string(t.eria);
-    r.tavuja = std::to_string(t.tavuja);
+    // No statement is added without bytes: none counted means a split that does not count them.
+    r.tavuja = t.tavuja > 0 || t.eria == 0 ? std::to_string(t.tavuja) : std::string();
     r.tila = tilana(t.tila);
     if (t.ilmanAvainta > 0) {
       const std::string tyhja = maara(t.ilmanAvainta, y.xml) + " ilman avainta";

@@ -110,11 +110,23 @@ void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos
 
 PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello);
 
+// The XML split notes every file it wrote under another name ("-2"), with the file's path
+// last: the summary's file is marked so.
+void merkitseToisetNimet(Yhteenveto& y) {
+  if (!y.xml) return;
+  for (TiedostonYhteenveto& t : y.tiedostot)
+    for (const std::string& h : y.huomautukset)
+      if (h.size() > t.polku.size() && h.compare(h.size() - t.polku.size(), t.polku.size(), t.polku) == 0 &&
+          h[h.size() - t.polku.size() - 1] == ' ')
+        t.tila = TiedostonYhteenveto::Tila::toinenNimi;
+}
+
 }  // namespace
 
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
   const alusta::Aika alkoi = kello();
   PaloitteluTulos tulos = jaaTiedosto(a, kello);
+  merkitseToisetNimet(tulos.yhteenveto);
   kirjaaHistoriaan(a, tulos, alkoi);
   return tulos;
 }

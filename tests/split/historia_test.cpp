@@ -126,6 +126,34 @@ TEST_F(Historia, KeskeytynytJaViimeistelty) {
   EXPECT_EQ(r[4], rivi({t, "paloiteltu", "TITO", toka, "", ulos("TITO-2018-08-3.TXT"), "1", "109", "uusi", ""}));
 }
 
+// An XML statement that cannot extend its company's file goes to a "-2" one, and the history
+// says so.
+TEST_F(Historia, XmlToinenNimi) {
+  const std::string xml = kansio / "TILIOTE.XML";
+  testi::kirjoitaTiedosto(
+      xml,
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\n<BkToCstmrStmt><GrpHdr><MsgId>M1</MsgId>"
+      "<CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\n<Stmt>\n<Id>A1</Id>\n<CreDtTm>2024-04-01T05:00:00</CreDtTm>\n"
+      "<FrToDt><FrDtTm>2024-03-01T00:00:00</FrDtTm><ToDtTm>2024-03-31T23:59:59</ToDtTm></FrToDt>\n"
+      "<Acct><Id><IBAN>FI1111111111111111</IBAN></Id></Acct>\n<Bal><Tp><CdOrPrtry><Cd>CLBD</Cd></CdOrPrtry></Tp>"
+      "<Amt Ccy=\"EUR\">1.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2024-03-31</Dt></Dt></Bal>\n</Stmt>\n"
+      "</BkToCstmrStmt>\n</Document>\n");
+  testi::kirjoitaTiedosto(ulos("XML-FI1111111111111111.XML"), era("1"));  // a TITO file of that name
+  a.txtPaloiteltavaTiedosto = xml;
+  a.txtNimenAlkuosa = "XML-";
+  a.txtNimenLoppuosa = ".XML";
+  a.valitse(split::PaloitteluAsetukset::Tunniste::tilinumero);
+  a.chkAikaleimaaPaloiteltava = false;
+  ASSERT_TRUE(split::paloittele(a, kello).valmis);
+  const std::vector<std::string> r = rivit();
+  ASSERT_EQ(r.size(), 1u);
+  const std::string alku = rivi({"2018-08-21 14:30:05", "paloiteltu", "XML", xml, "",
+                                 ulos("XML-FI1111111111111111-2.XML"), "1"});
+  EXPECT_EQ(r[0].substr(0, alku.size()), alku) << r[0];
+  EXPECT_NE(r[0].find("\ttoinen nimi (-2)\t"), std::string::npos) << r[0];
+}
+
 // What the reader passes over and what the writer mends, and where entries go.
 TEST_F(Historia, LukijaKirjoittajaJaKierto) {
   const std::string polku = data + S + "paloitteluhistoria-2018.txt";
