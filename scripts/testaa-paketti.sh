@@ -117,6 +117,13 @@ ls "$koti/tiliotteet/TUODUT/"* >/dev/null 2>&1 || vika "kolvanto aja ei siirtän
 # Saving writes every control, not only the lines prepared above.
 grep -q '^optAsiakastunnus = True' "$data/TITO-JAKO.OMA" || vika "kolvanto aja ei tallentanut asetuksia käyttäjän kansioon"
 [[ ! -e "$data/virhelog.txt" ]] || { cat "$data/virhelog.txt"; vika "kolvanto aja kirjasi virheen"; }
+# Both runs are in the user's history, the window's last, and the CLI prints it.
+historia="$(ls "$data"/paloitteluhistoria-*.txt 2>/dev/null | head -1)"
+[[ -n "$historia" ]] || vika "paloitteluhistoriaa ei kirjoitettu käyttäjän kansioon"
+kayttajana "$raapu/juuri/usr/bin/kolvanto-cli" --historia >"$raapu/historia.txt" || vika "kolvanto-cli --historia epäonnistui"
+head -1 "$raapu/historia.txt" | grep -q $'^aika\ttapahtuma\tmuoto' || vika "historian otsikkorivi puuttuu"
+grep -q $'\tpaloiteltu\tTITO\t'"$koti/tiliotteet/TITO.TXT"$'\t\t' "$raapu/historia.txt" || vika "historiassa ei ole kolvanto-cli:n ajoa"
+tail -1 "$raapu/historia.txt" | grep -q $'\t'"$koti/tiliotteet/TUODUT/" || vika "historian viimeinen rivi ei ole ikkunan arkistoiva ajo"
 [[ "$(find "$raapu/juuri" -newer "$deb" | wc -l)" == "$ennen" ]] || vika "jotain kirjoitettiin ohjelman kansioon"
 echo "deb: kolvanto aja tavallisena käyttäjänä, $n tiedostoa, asetukset $data/TITO-JAKO.OMA"
 
