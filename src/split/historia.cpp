@@ -202,11 +202,13 @@ void kirjaa(const std::string& datahakemisto, const std::vector<std::string>& ri
   if (pituus.value_or(0) == 0) {
     teksti = otsikko() + rivinloppu;
   } else {
-    // A write cut off in an earlier run may have left a line without its end.
+    // A write cut off in an earlier run may have left a line without its end. It is ended
+    // with a field more than an entry has, so that it is never read as a whole one.
     alusta::Tiedosto t(polku, alusta::Tila::lue);
     t.siirry(*pituus - 1);
     char viimeinen = 0;
-    if (t.lue(&viimeinen, 1) == 1 && viimeinen != '\n') teksti = rivinloppu;
+    if (t.lue(&viimeinen, 1) == 1 && viimeinen != '\n')
+      teksti = viimeinen == '\r' ? std::string("\n") : ansi("\t(kesken jäänyt rivi)") + rivinloppu;
     t.sulje();
   }
   for (const std::string& r : rivit) teksti += r + rivinloppu;

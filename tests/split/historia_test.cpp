@@ -170,6 +170,8 @@ TEST_F(Historia, LukijaKirjoittajaJaKierto) {
       {"tyhjä", "", {}},
       {"ehjä", otsikko + hyva + loppu, {hyva}},
       {"kesken jäänyt rivi", otsikko + hyva + loppu + hyva.substr(0, 30), {hyva}},
+      // Cut in its last field: ten fields, but no line end; never read as whole.
+      {"viimeisessä kentässä katkennut", otsikko + hyva + loppu + hyva2 + "lisää", {hyva}},
       {"väärä määrä kenttiä", otsikko + "a\tb" + loppu + hyva + loppu, {hyva}},
       {"otsikko toisen kerran", otsikko + hyva + loppu + otsikko, {hyva}},
       {"ylipitkä rivi", otsikko + std::string(200000, 'x') + loppu + hyva + loppu, {hyva}},
