@@ -26,6 +26,11 @@ constexpr std::size_t riviEnintaan = 64 * 1024;
 // on Windows.
 const char* const rivinloppu = alusta::onWindows ? "\r\n" : "\n";
 
+const std::string& keskenMerkki() {
+  static const std::string merkki = ansi("\t(kesken jäänyt rivi)");
+  return merkki;
+}
+
 std::string kansiosta(const std::string& datahakemisto) {
   if (!datahakemisto.empty() && datahakemisto.back() == sep) return datahakemisto;
   return datahakemisto + sep;
@@ -203,12 +208,12 @@ void kirjaa(const std::string& datahakemisto, const std::vector<std::string>& ri
     teksti = otsikko() + rivinloppu;
   } else {
     // A write cut off in an earlier run may have left a line without its end. It is ended
-    // with a field more than an entry has, so that it is never read as a whole one.
+    // with a mark, so that it is never read as a whole entry.
     alusta::Tiedosto t(polku, alusta::Tila::lue);
     t.siirry(*pituus - 1);
     char viimeinen = 0;
     if (t.lue(&viimeinen, 1) == 1 && viimeinen != '\n')
-      teksti = viimeinen == '\r' ? std::string("\n") : ansi("\t(kesken jäänyt rivi)") + rivinloppu;
+      teksti = viimeinen == '\r' ? std::string("\n") : keskenMerkki() + rivinloppu;
     t.sulje();
   }
   for (const std::string& r : rivit) teksti += r + rivinloppu;
@@ -234,6 +239,8 @@ void lue(const std::string& datahakemisto, const std::string& yritys,
     if (!rivi.empty() && rivi.back() == '\r') rivi.pop_back();
     if constexpr (!alusta::onWindows) rivi = euro::utf8Ansi(rivi);
     if (rivi == otsake) return;
+    const std::string& merkki = keskenMerkki();
+    if (rivi.size() >= merkki.size() && rivi.compare(rivi.size() - merkki.size(), merkki.size(), merkki) == 0) return;
     if (static_cast<std::size_t>(std::count(rivi.begin(), rivi.end(), '\t')) != kenttia - 1) return;
     if (!haettu.empty()) {
       std::size_t alku = 0;
