@@ -336,7 +336,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   if (a.txtPaloiteltavaTiedosto.empty()) {
     // The usual case on a new account: nothing saved yet in the window.
     const std::string mista =
-        asetukset ? *asetukset : settings::luettavaAsetustiedosto(ohjelma.datahakemisto);
+        asetukset ? *asetukset : settings::asetustiedosto(ohjelma.datahakemisto);
     return kayttovirheIlmoitus(
         ansi("tiliotetiedosto puuttuu: anna se komentorivillä tai tallenna se ikkunassa "
              "(Tallenna oletusarvoiksi) asetustiedostoon ") + mista);
