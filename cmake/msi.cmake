@@ -16,7 +16,7 @@ set(KOLVANTO_MSI_SEURAAVA "${_msi_vuosi}.${PROJECT_VERSION_MINOR}.${_msi_seuraav
 # wixl takes only relative sources, from the build folder.
 file(RELATIVE_PATH _msi_lahde ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
 set(MSI_CLI "$<PATH:RELATIVE_PATH,$<TARGET_FILE:kolvanto-cli>,${CMAKE_BINARY_DIR}>")
-set(MSI_README "${_msi_lahde}/README.md")
+set(MSI_ESIMERKKI "${_msi_lahde}/examples/TITO.TXT")
 file(RELATIVE_PATH MSI_OHJE ${CMAKE_BINARY_DIR} ${KOLVANTO_OHJE_HTML})
 set(MSI_KUVAT "")
 foreach(kuva ${KOLVANTO_OHJEKUVAT})
@@ -63,7 +63,7 @@ set(KOLVANTO_MSI ${CMAKE_BINARY_DIR}/kolvanto-${PROJECT_VERSION}.msi)
 add_custom_command(
   OUTPUT ${KOLVANTO_MSI}
   COMMAND ${WIXL} -a x64 -D Versio=${KOLVANTO_MSI_VERSIO} -D Seuraava=${KOLVANTO_MSI_SEURAAVA} -o ${KOLVANTO_MSI} ${KOLVANTO_WXS}
-  DEPENDS ${_msi_riippuvuudet} ${KOLVANTO_WXS} ${PROJECT_SOURCE_DIR}/README.md
+  DEPENDS ${_msi_riippuvuudet} ${KOLVANTO_WXS} ${PROJECT_SOURCE_DIR}/examples/TITO.TXT
           ${KOLVANTO_OHJE_HTML} ${KOLVANTO_OHJEKUVAT}
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   COMMENT "MSI-asennuspaketti kolvanto-${PROJECT_VERSION}.msi"

@@ -17,18 +17,24 @@ add_custom_target(kayttoohje ALL DEPENDS ${KOLVANTO_OHJE_HTML})
 if(WIN32)
   set(KOLVANTO_OHJEKUVAT ${PROJECT_SOURCE_DIR}/docs/frmMain-win32.png
       ${PROJECT_SOURCE_DIR}/docs/frmPulma-win32.png)
-  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+  # The English developer README stays out: an office reads the Finnish guide.
   install(FILES ${KOLVANTO_OHJE_HTML} ${KOLVANTO_OHJEKUVAT} DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/TITO.TXT DESTINATION esimerkki)
   include(${CMAKE_CURRENT_LIST_DIR}/msi.cmake)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME "kolvanto-${PROJECT_VERSION}-windows")
+  # Everything in one folder "kolvanto", as the installer has it: unpacked in Downloads, the
+  # settings file is Downloads\kolvantoTITO-JAKO.OMA beside it, not DownloadsTITO-JAKO.OMA.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_PACKAGING_INSTALL_PREFIX "/kolvanto")
 else()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/kayttoohje.md
           ${KOLVANTO_OHJE_HTML} ${KOLVANTO_OHJEKUVAT} DESTINATION share/doc/kolvanto)
   # What Debian asks of every package: the copyright, the changelog (a native package's own)
   # and a manual page for each program, compressed reproducibly (no name, no time stamp).
   install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION share/doc/kolvanto)
+  # The guide's first try: a small statement file to copy and split.
+  install(FILES ${PROJECT_SOURCE_DIR}/examples/TITO.TXT DESTINATION share/doc/kolvanto/esimerkki)
   kolvanto_ohjelma(GZIP gzip REQUIRED)
   # Each carries the version of project() (cmake/versio.cmake).
   set(_pakatut "")

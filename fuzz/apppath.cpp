@@ -30,7 +30,7 @@ struct Paikat {
 
 // The directory the marker leads to, if any.
 std::optional<std::string> odotettu(const std::string& merkki, const Paikat& p) {
-  std::vector<std::string> rivit = fuzz::rivit(merkki, true);
+  std::vector<std::string> rivit = fuzz::omatRivit(merkki);
   if (rivit.empty() || rivit[0].empty()) return std::nullopt;
   const std::string& rivi = rivit[0];
   std::string ehdokas;

@@ -15,6 +15,7 @@
 
 #include "euro/liittymat.h"
 #include "euro/ohjelma.h"
+#include "euro/teksti.h"
 #include "euro/virhe.h"
 
 namespace fuzz {
@@ -91,6 +92,14 @@ inline std::vector<std::string> rivit(std::string_view s, bool tiliote = false) 
 }
 
 inline std::vector<std::string> tilioterivit(std::string_view s) { return rivit(s, true); }
+
+// The program's own small files as their readers take them on Linux: lines as the statement
+// file's, a byte-order mark before the first dropped and UTF-8 lines taken to ANSI text.
+inline std::vector<std::string> omatRivit(std::string_view s) {
+  std::vector<std::string> v = rivit(s, true);
+  for (std::size_t i = 0; i < v.size(); ++i) v[i] = euro::omaRivi(std::move(v[i]), i == 0);
+  return v;
+}
 
 // Message boxes answer Yes to a question and OK otherwise, and are counted; every fe_Virhe
 // report is kept.

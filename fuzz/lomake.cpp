@@ -54,7 +54,7 @@ std::string avain(const Ohjain& o) {
 
 // The reading rules, line by line; false when a line stops the reading.
 bool malli(const std::string& sisalto, Lomake& l) {
-  for (const std::string& rivi : fuzz::rivit(sisalto, true)) {
+  for (const std::string& rivi : fuzz::omatRivit(sisalto)) {
     std::size_t p = rivi.find('=');
     if (p == std::string::npos) continue;
     if (p == 0) return false;

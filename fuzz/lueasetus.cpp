@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   const fuzz::fs::path kansio = fuzz::tyhjaKansio("lueasetus");
   const std::string tiedosto = (kansio / "asetukset.oma").string();
   fuzz::kirjoita(tiedosto, sisalto);
-  const std::vector<std::string> rivit = fuzz::rivit(sisalto, true);
+  const std::vector<std::string> rivit = fuzz::omatRivit(sisalto);
 
   // The first line that begins with the key and " = ", in any case; its value trimmed.
   const std::string alku = euro::pieneksi(euro::trimmaa(avain) + " = ");

@@ -31,6 +31,7 @@ echo "paketti: $deb"
 dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || vika "Qt-riippuvuus puuttuu"
 dpkg -x "$deb" "$raapu/juuri"
 for f in usr/bin/kolvanto usr/bin/kolvanto-cli usr/share/applications/kolvanto.desktop \
+         usr/share/applications/kolvanto-kayttoohje.desktop usr/share/doc/kolvanto/esimerkki/TITO.TXT \
          usr/share/icons/hicolor/scalable/apps/kolvanto.svg \
          usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml \
          usr/share/doc/kolvanto/README.md usr/share/doc/kolvanto/kayttoohje.md \
@@ -55,7 +56,18 @@ sed 's/^/  lintian: /' "$raapu/lintian.txt"
 
 appstreamcli validate --no-net --pedantic "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml" \
   || vika "AppStream-kuvaus ei kelpaa"
-desktop-file-validate "$raapu/juuri/usr/share/applications/kolvanto.desktop" || vika "työpöytätiedosto ei kelpaa"
+for d in kolvanto kolvanto-kayttoohje; do
+  desktop-file-validate "$raapu/juuri/usr/share/applications/$d.desktop" || vika "työpöytätiedosto $d ei kelpaa"
+done
+# The menu opens the guide that the package carries; XML is named where an office looks.
+for d in kolvanto kolvanto-kayttoohje; do
+  grep -q '^Exec=xdg-open /usr/share/doc/kolvanto/kayttoohje.html$' "$raapu/juuri/usr/share/applications/$d.desktop" \
+    || vika "$d.desktop ei avaa käyttöohjetta"
+done
+grep -q 'XML' "$raapu/juuri/usr/share/applications/kolvanto.desktop" || vika "työpöytätiedosto ei mainitse XML:ää"
+grep -q 'camt.053' "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml" || vika "AppStream ei mainitse XML:ää"
+zcat "$raapu/juuri/usr/share/man/man1/kolvanto.1.gz" | grep -q 'XML-tiliot' || vika "kolvanto(1) ei mainitse XML:ää"
+cmp -s "$raapu/juuri/usr/share/doc/kolvanto/esimerkki/TITO.TXT" examples/TITO.TXT || vika "esimerkkitiedosto muuttui"
 # Software centres join the metadata to the desktop entry it names.
 kaynnistin="$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' \
   "$raapu/juuri/usr/share/metainfo/fi.vombra.kolvanto.metainfo.xml")"
@@ -114,6 +126,13 @@ ls "$koti/tiliotteet/TUODUT/"* >/dev/null 2>&1 || vika "kolvanto aja ei siirtän
 # Saving writes every control, not only the lines prepared above.
 grep -q '^optAsiakastunnus = True' "$data/TITO-JAKO.OMA" || vika "kolvanto aja ei tallentanut asetuksia käyttäjän kansioon"
 [[ ! -e "$data/virhelog.txt" ]] || { cat "$data/virhelog.txt"; vika "kolvanto aja kirjasi virheen"; }
+# Both runs are in the user's history, the window's last, and the CLI prints it.
+historia="$(ls "$data"/paloitteluhistoria-*.txt 2>/dev/null | head -1)"
+[[ -n "$historia" ]] || vika "paloitteluhistoriaa ei kirjoitettu käyttäjän kansioon"
+kayttajana "$raapu/juuri/usr/bin/kolvanto-cli" --historia >"$raapu/historia.txt" || vika "kolvanto-cli --historia epäonnistui"
+head -1 "$raapu/historia.txt" | grep -q $'^aika\ttapahtuma\tmuoto' || vika "historian otsikkorivi puuttuu"
+grep -q $'\tpaloiteltu\tTITO\t'"$koti/tiliotteet/TITO.TXT"$'\t\t' "$raapu/historia.txt" || vika "historiassa ei ole kolvanto-cli:n ajoa"
+tail -1 "$raapu/historia.txt" | grep -q $'\t'"$koti/tiliotteet/TUODUT/" || vika "historian viimeinen rivi ei ole ikkunan arkistoiva ajo"
 [[ "$(find "$raapu/juuri" -newer "$deb" | wc -l)" == "$ennen" ]] || vika "jotain kirjoitettiin ohjelman kansioon"
 echo "deb: kolvanto aja tavallisena käyttäjänä, $n tiedostoa, asetukset $data/TITO-JAKO.OMA"
 
@@ -150,9 +169,11 @@ paikallinen="$(w cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')"
 kansio="$(winepath -u "$paikallinen\\Programs\\kolvanto" 2>/dev/null)"
 kansio="${kansio%/}"
 valikko="$(winepath -u "$(w cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')\\Microsoft\\Windows\\Start Menu\\Programs" 2>/dev/null)"
-ohjelmat=(kolvanto-cli.exe README.txt kayttoohje.html frmMain-win32.png frmPulma-win32.png)
+ohjelmat=(kolvanto-cli.exe kayttoohje.html frmMain-win32.png frmPulma-win32.png esimerkki/TITO.TXT)
 ((ikkuna)) && ohjelmat+=(kolvanto.exe)
 for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "ei asentunut: $kansio/$f"; done
+[[ ! -e "$kansio/README.txt" ]] || vika "englanninkielinen README.txt asentui"
+cmp -s "$kansio/esimerkki/TITO.TXT" examples/TITO.TXT || vika "MSI:n esimerkkitiedosto muuttui"
 grep -q 'src="frmMain-win32.png"' "$kansio/kayttoohje.html" || vika "Windowsin käyttöohje ei näytä Windowsin kuvia"
 [[ -f "$valikko/kolvanto - käyttöohje.lnk" ]] || vika "Käynnistä-valikosta puuttuu kolvanto - käyttöohje"
 # The table is in the package's code page: "ä" and "ö" are single bytes there.
@@ -265,7 +286,12 @@ echo "msi: poistettu; jäljelle jäi:"
 zip="$(ls -t build/windows/kolvanto-*-windows.zip | head -1)"
 mkdir "$raapu/win"
 (cd "$raapu/win" && cmake -E tar xf "$juuri/$zip")
-for f in README.txt kayttoohje.html frmMain-win32.png kolvanto-cli.exe kolvanto.exe; do [[ -f "$raapu/win/$f" ]] || vika "$f puuttuu ZIPistä"; done
-w "$raapu/win/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli $(versioteksti windows)" \
+# One top folder, kolvanto, as the installer has it.
+[[ "$(ls -A "$raapu/win")" == kolvanto ]] || vika "ZIPin ylin taso ei ole yksi kansio kolvanto: $(ls -A "$raapu/win" | tr '\n' ' ')"
+for f in kayttoohje.html frmMain-win32.png kolvanto-cli.exe kolvanto.exe esimerkki/TITO.TXT; do
+  [[ -f "$raapu/win/kolvanto/$f" ]] || vika "$f puuttuu ZIPistä"
+done
+[[ ! -e "$raapu/win/kolvanto/README.txt" ]] || vika "englanninkielinen README.txt on ZIPissä"
+w "$raapu/win/kolvanto/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli $(versioteksti windows)" \
   || vika "ZIPin kolvanto-cli.exe ei kerro versiotaan"
 echo "zip: $zip, kolvanto.exe mukana, kolvanto-cli.exe toimii Winessä"

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -15,6 +16,7 @@
 #include "settings/apppath.h"
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
+#include "split/historia.h"
 #include "split/paloittele.h"
 
 namespace cli {
@@ -121,6 +123,8 @@ std::string ohje() {
       "                            aikaleimattuna (oletus)\n"
       "      --ei-aikaleimaa       jätä tiliotetiedosto paikalleen\n"
       "      --luo-hakemisto       luo puuttuva tallennushakemisto kysymättä\n"
+      "      --historia            älä paloittele: tulosta paloitteluhistoria (vanhin ensin)\n"
+      "      --yritys TEKSTI       --historia: vain yritystiedostot, joiden nimessä on TEKSTI\n"
       "      --esikatselu          älä paloittele: tulosta tiedoston T00-tietueet viivaimen\n"
       "                            ja paloitteluehdon X-merkkien kanssa (CR LF -rivit);\n"
       "                            XML-tiedostosta rivi tiliotetta kohden: paikka, avainten\n"
@@ -167,6 +171,38 @@ class KonsoliOngelmat : public euro::Ongelmaikkuna {
   void lopeta() override {}
 };
 
+// "2026-12-09 05:50:42": the same in every locale, and in the order a log is sorted by.
+std::string paivaysJaAika(const alusta::Aika& t) {
+  char b[64];
+  std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d:%02d", t.vuosi, t.kuukausi, t.paiva, t.tunti, t.minuutti,
+                t.sekunti);
+  return b;
+}
+
+// The history, oldest entry first, under its header; without any, the header alone and where
+// the history will be.
+int naytaHistoria(const std::string& datahakemisto, const std::string& yritys) {
+  try {
+    if (split::historia::tiedostot(datahakemisto).empty()) {
+      virheeseen(ansi("Paloitteluhistoriaa ei vielä ole hakemistossa ") + datahakemisto + "\n");
+    }
+    std::string ulos = split::historia::otsikko() + "\n";
+    split::historia::lue(datahakemisto, yritys, [&](const std::string& rivi) {
+      ulos += rivi + "\n";
+      if (ulos.size() >= 64 * 1024) {
+        tulosteeseen(ulos);
+        ulos.clear();
+      }
+    });
+    tulosteeseen(ulos);
+    return valmis;
+  } catch (...) {
+    euro::Virhe v = euro::nykyinenVirhe();
+    virheeseen("kolvanto-cli: " + v.viesti() + " (virhe " + std::to_string(v.numero()) + ")\n");
+    return virhe;
+  }
+}
+
 }  // namespace
 
 int suorita(const std::vector<std::string>& argumentit) {
@@ -176,6 +212,8 @@ int suorita(const std::vector<std::string>& argumentit) {
   std::optional<bool> aikaleima;
   bool luoHakemisto = false;
   bool esikatselu = false;
+  bool historia = false;
+  std::optional<std::string> yritys;
 
   for (std::size_t i = 0; i < argumentit.size(); ++i) {
     std::string arg = argumentit[i];
@@ -242,6 +280,10 @@ int suorita(const std::vector<std::string>& argumentit) {
       luoHakemisto = true;
     } else if (arg == "--esikatselu" && ilmanArvoa()) {
       esikatselu = true;
+    } else if (arg == "--historia" && ilmanArvoa()) {
+      historia = true;
+    } else if (arg == "--yritys") {
+      if (!arvo(yritys)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
     } else if (arg == "--") {
       for (++i; i < argumentit.size(); ++i) {
         if (tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
@@ -254,6 +296,10 @@ int suorita(const std::vector<std::string>& argumentit) {
       tiedosto = arg;
     }
   }
+
+  if (yritys && !historia) return kayttovirheIlmoitus(ansi("--yritys käy vain valinnan --historia kanssa"));
+  if (historia && (tiedosto || esikatselu))
+    return kayttovirheIlmoitus(ansi("--historia ei paloittele eikä esikatsele: jätä tiliotetiedosto pois"));
 
   // Relative paths of the command line are taken from the folder it was given in, before the
   // data directory may change the current folder; so the output and the archive land beside
@@ -270,13 +316,14 @@ int suorita(const std::vector<std::string>& argumentit) {
   // The window's settings file is shared, never written here.
   // The data directory also holds the error log, whichever settings file is read.
   ohjelma.datahakemisto = settings::fe_apppath();
+  if (historia) return naytaHistoria(ohjelma.datahakemisto, yritys.value_or(""));
   split::PaloitteluAsetukset a;
   if (asetukset) {
     if (!alusta::onkoTavallinenTiedosto(*asetukset))
       return kayttovirheIlmoitus(ansi("asetustiedostoa ei löydy: ") + *asetukset);
     settings::lueformi(*asetukset, a);
   } else {
-    settings::lueformi(settings::asetustiedosto(ohjelma.datahakemisto), a);
+    settings::lueformi(settings::luettavaAsetustiedosto(ohjelma.datahakemisto), a);
   }
   if (tiedosto) a.txtPaloiteltavaTiedosto = *tiedosto;
   if (kohde) a.txtTallennusHakemisto = *kohde;
@@ -322,6 +369,9 @@ int suorita(const std::vector<std::string>& argumentit) {
     euro::kasitteleVirhe(v);
   });
 
+  // The summary's first line, before anything the run says: a log of many runs tells its days apart.
+  const alusta::Aika alkoi = alusta::paikallinenAika();
+  tulosteeseen(ansi("kolvanto-cli ") + paivaysJaAika(alkoi) + "\n");
   split::PaloitteluTulos tulos = split::paloittele(a);
 
   euro::asetaVirheKasittelija(edellinenKasittelija);
@@ -351,6 +401,19 @@ int suorita(const std::vector<std::string>& argumentit) {
   else if (y.muut.eria > 0)
     tulosteeseen(ansi("Muihin tiedostoihin: ") + maara(y.muut.eria, "erä", "erää") + ", " +
                  maara(y.muut.riveja, "rivi", "riviä") + "\n");
+  // A blank key still names a file, which may gather several companies.
+  if (y.ilmanAvainta > 0) {
+    std::int64_t nimetty = 0;
+    for (const auto& t : y.tiedostot) {
+      if (t.ilmanAvainta == 0) continue;
+      nimetty += t.ilmanAvainta;
+      tulosteeseen(ansi("Ilman avainta ") + maara(t.ilmanAvainta, "erä", "erää") + ansi(" tiedostoon ") + t.polku +
+                   "\n");
+    }
+    if (y.ilmanAvainta > nimetty)
+      tulosteeseen(ansi("Ilman avainta ") + maara(y.ilmanAvainta - nimetty, "erä", "erää") +
+                   ansi(" muihin tiedostoihin\n"));
+  }
   if (y.ohitetutRivit > 0)
     tulosteeseen(ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
                  maara(y.ohitetutRivit, "rivi", "riviä") + "\n");

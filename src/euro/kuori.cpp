@@ -116,6 +116,15 @@ std::string fe_TempHakemisto() {
   return arvo;
 }
 
+std::string fe_TempTiedosto(const std::string& nimi) {
+  const std::string kansio = fe_TempHakemisto();
+  if (alusta::onWindows || kansio != "/tmp/") return kansio + nimi;
+  const std::size_t piste = nimi.rfind('.');
+  const std::string kayttaja = "-" + alusta::kayttajanNimi();
+  if (piste == std::string::npos || piste == 0) return kansio + nimi + kayttaja;
+  return kansio + nimi.substr(0, piste) + kayttaja + nimi.substr(piste);
+}
+
 int JarjestelmanKaynnistin::avaa(const std::string& kohde, const std::string& parametrit,
                                  const std::string& tyohakemisto) {
   return alusta::avaaKuorella(kohde, parametrit, tyohakemisto);

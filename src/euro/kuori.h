@@ -42,6 +42,9 @@ bool onkoWin3(std::uint32_t versio, const std::optional<std::string>& os);
 // letter root, otherwise the data directory, not tested again. Always answers something; the
 // caller finds out when it writes.
 std::string fe_TempHakemisto();
+// A file of that name in fe_TempHakemisto. In the shared "/tmp" of POSIX the user's name goes
+// before the extension ("~TITO-T00-maija.TMP"): another user's file never stands in the way.
+std::string fe_TempTiedosto(const std::string& nimi);
 
 // The launcher that kolvanto and kolvanto-cli install: the platform's shell and process start.
 class JarjestelmanKaynnistin : public Kaynnistin {

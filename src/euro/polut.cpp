@@ -28,8 +28,13 @@ void kayRivit(const std::string& tiedosto, Rutiini&& rivilla) {
   RiviLukija lukija([&](char* b, std::size_t n) { return f.lue(b, n); }, 64 * 1024,
                     Rivisaanto::tiliote);
   std::string rivi;
-  while (lukija.lueRivi(rivi))
+  bool ensimmainen = true;
+  while (lukija.lueRivi(rivi)) {
+    // Linux editors save UTF-8; Windows keeps its own text as it always has.
+    if constexpr (!alusta::onWindows) rivi = omaRivi(std::move(rivi), ensimmainen);
+    ensimmainen = false;
     if (!rivilla(rivi)) break;
+  }
 }
 
 bool onHeksa(char c) {

@@ -99,6 +99,41 @@ std::string ansiUtf8(std::string_view ansi) {
 
 // A broken sequence gives one "?" for its longest valid beginning, and reading resumes at
 // the byte that broke it, so one stray byte cannot swallow the character after it.
+bool onUtf8(std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  bool muuta = false;
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned b = p[i++];
+    if (b < 0x80) continue;
+    muuta = true;
+    std::size_t pituus;
+    unsigned ala = 0x80, yla = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      pituus = 1;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      pituus = 2;
+      if (b == 0xE0) ala = 0xA0;
+      if (b == 0xED) yla = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      pituus = 3;
+      if (b == 0xF0) ala = 0x90;
+      if (b == 0xF4) yla = 0x8F;
+    } else {
+      return false;
+    }
+    if (s.size() - i < pituus || p[i] < ala || p[i] > yla) return false;
+    for (std::size_t k = 1; k < pituus; ++k)
+      if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
+    i += pituus;
+  }
+  return muuta;
+}
+
+std::string omaRivi(std::string rivi, bool ensimmainen) {
+  if (ensimmainen && rivi.rfind("\xEF\xBB\xBF", 0) == 0) rivi.erase(0, 3);
+  return onUtf8(rivi) ? utf8Ansi(rivi) : rivi;
+}
+
 std::string utf8Ansi(std::string_view utf8) {
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const std::size_t n = utf8.size();

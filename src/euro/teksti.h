@@ -27,6 +27,14 @@ char pieneksi(char c);
 std::string isoksi(std::string_view s);
 std::string pieneksi(std::string_view s);
 
+// Whether the bytes are UTF-8 holding at least one character beyond ASCII, as Linux editors
+// save text. Windows-1252 text with letters such as "ä" in it practically never is.
+bool onUtf8(std::string_view s);
+// A line of the program's own small files (settings, ainehake.oma, kysytulo.oma) as a Linux
+// editor may have saved it: the byte-order mark of the file's first line dropped, UTF-8 taken
+// to ANSI text. Anything else is Windows-1252 and stays as it is.
+std::string omaRivi(std::string rivi, bool ensimmainen);
+
 // Leading and trailing blanks (the space character only) removed.
 std::string trimmaa(std::string_view s);
 

@@ -102,7 +102,11 @@ void se_LueFormi(const std::string& polku, Lomake& lomake) {
     euro::RiviLukija lukija([&](char* b, std::size_t n) { return f.lue(b, n); }, 64 * 1024,
                             euro::Rivisaanto::tiliote);
     std::string rivi;
+    bool ensimmainen = true;
     while (lukija.lueRivi(rivi)) {
+      // Linux editors save UTF-8, with or without a byte-order mark; Windows is unchanged.
+      if constexpr (!alusta::onWindows) rivi = euro::omaRivi(std::move(rivi), ensimmainen);
+      ensimmainen = false;
       std::size_t p = rivi.find('=');
       if (p == std::string::npos) continue;
       // The name part is the p - 2 characters before " = "; a line that begins with "="

@@ -1,5 +1,10 @@
 #include "settings/paloitteluasetukset.h"
 
+#include "euro/alusta/alusta.h"
+#include "euro/polut.h"
+
+#include <optional>
+
 namespace settings {
 
 namespace {
@@ -63,7 +68,35 @@ void ohjaimista(const Lomake& lomake, split::PaloitteluAsetukset& a) {
   }
 }
 
-std::string asetustiedosto(const std::string& datahakemisto) { return datahakemisto + "TITO-JAKO.OMA"; }
+namespace {
+
+const char* const nimi = "TITO-JAKO.OMA";
+
+// The file inside the data directory, when the appended name would not lie there already.
+std::optional<std::string> sisalla(const std::string& datahakemisto) {
+  if (datahakemisto.empty() || datahakemisto.back() == alusta::erotin) return std::nullopt;
+  return datahakemisto + alusta::erotin + nimi;
+}
+
+}  // namespace
+
+std::string asetustiedosto(const std::string& datahakemisto) {
+  const std::string liitetty = datahakemisto + nimi;
+  const std::optional<std::string> oma = sisalla(datahakemisto);
+  if (!oma) return liitetty;
+  if (alusta::onkoTavallinenTiedosto(*oma)) return *oma;
+  const std::string kansio = euro::fe_PaljasHakemisto(liitetty);
+  if (kansio.empty() || alusta::voikoKirjoittaa(kansio)) return liitetty;
+  return *oma;
+}
+
+std::string luettavaAsetustiedosto(const std::string& datahakemisto) {
+  const std::string polku = asetustiedosto(datahakemisto);
+  const std::string liitetty = datahakemisto + nimi;
+  if (polku != liitetty && !alusta::onkoTavallinenTiedosto(polku) && alusta::onkoTavallinenTiedosto(liitetty))
+    return liitetty;
+  return polku;
+}
 
 void tallennaformi(const std::string& polku, const split::PaloitteluAsetukset& a) {
   se_TallennaFormi(polku, ohjaimiksi(a));

@@ -103,7 +103,7 @@ bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos) {
 
 bool naytaPaloitteluehto(const PaloitteluAsetukset& a) {
   try {
-    const std::string polku = euro::fe_TempHakemisto() + esikatselunNimi;
+    const std::string polku = euro::fe_TempTiedosto(esikatselunNimi);
     alusta::Tiedosto tiedosto;
     // Opened at the first bytes: a missing statement file leaves an earlier preview alone.
     bool valmis = esikatselu(a, [&](const std::string& osa) {

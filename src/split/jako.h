@@ -208,6 +208,20 @@ struct Paatos {
   bool uusi = false;                    // the file was not there when the split looked
 };
 
+// Whether the run makes the file or grows it, as its decision says, or else as the disk says
+// before the file is opened; unknown when the disk cannot tell.
+inline TiedostonYhteenveto::Tila uusiVaiJatkettu(const std::string& polku, const Paatos& p) {
+  using Tila = TiedostonYhteenveto::Tila;
+  if (p.uusi) return Tila::uusi;
+  if (p.pituus) return *p.pituus == 0 ? Tila::uusi : Tila::jatkettu;
+  try {
+    const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(polku);
+    return pituus && *pituus > 0 ? Tila::jatkettu : Tila::uusi;
+  } catch (...) {
+    return Tila::tuntematon;
+  }
+}
+
 // One pass over the statement file's lines as virta gives them, from its start (the file's
 // start, or a batch's T00 line).
 // ohjaus(kohta, nimi) is asked at every T00 line (its nimiKohdassa(kohta), when it has one, may
@@ -249,19 +263,33 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
       nykyinen = nullptr;
       return true;
     }
+    std::size_t i = Tiedostohaku::eiLoydy;
+    TiedostonYhteenveto::Tila tila = TiedostonYhteenveto::Tila::tuntematon;
+    if (y) {
+      i = haku.hae(y->tiedostot, kohdepolku);
+      if (i == Tiedostohaku::eiLoydy && y->tiedostot.size() < Yhteenveto::tiedostoraja)
+        tila = uusiVaiJatkettu(kohdepolku, p);
+    }
     tuloste.avaa(kohdepolku, nimi, p.pituus, p.uusi);
     if (!y) {
       nykyinen = &ohitettu;
-    } else if (const std::size_t i = haku.hae(y->tiedostot, kohdepolku); i != Tiedostohaku::eiLoydy) {
+    } else if (i != Tiedostohaku::eiLoydy) {
       nykyinen = &y->tiedostot[i];
     } else if (y->tiedostot.size() < Yhteenveto::tiedostoraja) {
       haku.lisaa(y->tiedostot.size());
       y->tiedostot.push_back({kohdepolku, 0, 0});
       nykyinen = &y->tiedostot.back();
+      nykyinen->tila = tila;
     } else {
       nykyinen = &y->muut;
     }
     ++nykyinen->eria;
+    // A blank key still names a file ("TITO-2016-01-.TXT"), which may gather several
+    // companies: counted, so that the summary and the history can say so.
+    if (y && nimet.avainTyhja(paa)) {
+      ++nykyinen->ilmanAvainta;
+      ++y->ilmanAvainta;
+    }
     return true;
   };
 
@@ -299,6 +327,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
         if (t00 && !aloitaEra(paa, paanKohta)) break;
         if (nykyinen) {
           tuloste.lisaa(paa.data(), paa.size());
+          nykyinen->tavuja += static_cast<std::int64_t>(paa.size());
           tuloste.tyhjenna();  // paa is used again for the next line
         }
       } else {
@@ -309,9 +338,14 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
     if (nykyinen) {
       if (p.loppu == euro::Loppu::crlf) {
         tuloste.lisaa(d, n + 2);
+        nykyinen->tavuja += static_cast<std::int64_t>(n + 2);
       } else {
         tuloste.lisaa(d, n);
-        if (p.loppu == euro::Loppu::muu) tuloste.lisaa(crlf, 2);
+        nykyinen->tavuja += static_cast<std::int64_t>(n);
+        if (p.loppu == euro::Loppu::muu) {
+          tuloste.lisaa(crlf, 2);
+          nykyinen->tavuja += 2;
+        }
       }
       if (p.loppu != euro::Loppu::jatkuu) {
         tuloste.rivinLoppu();

@@ -112,6 +112,15 @@ void NimenMuodostaja::laajenna(std::string_view teksti, int vaihe) {
   }
 }
 
+bool NimenMuodostaja::avainTyhja(std::string_view rivi) const {
+  if (posAlku_ < 1 || posLoppu_ < posAlku_) return true;
+  const std::string_view raaka =
+      osa(rivi, static_cast<std::size_t>(posAlku_), static_cast<std::size_t>(posLoppu_ - posAlku_ + 1));
+  for (char c : raaka)
+    if (c != ' ' && kelpaa_[static_cast<unsigned char>(c)]) return false;
+  return true;
+}
+
 const std::string& NimenMuodostaja::nimi(std::string_view rivi) {
   std::int64_t pituus = static_cast<std::int64_t>(posLoppu_) - posAlku_ + 1;
   if (posAlku_ < 1 || pituus < 0) euro::heitaVirhe(euro::virhenro::virheellinenKutsu);

@@ -38,6 +38,10 @@ class NimenMuodostaja {
   // whole line). Valid until the next call. Positions that cannot be cut throw euro::Virhe 5.
   const std::string& nimi(std::string_view rivi);
 
+  // Whether the key of that T00 line is blank: nothing but blanks is left of it once the
+  // characters a file name may not hold are dropped.
+  bool avainTyhja(std::string_view rivi) const;
+
  private:
   void laajenna(std::string_view teksti, int vaihe);
 

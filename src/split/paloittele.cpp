@@ -12,6 +12,7 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/camt.h"
+#include "split/historia.h"
 #include "split/jako.h"
 #include "split/kesken.h"
 #include "split/nimi.h"
@@ -71,14 +72,15 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       }
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
       if (o.muoto == "XML") {
-        tulos.push_back({arkisto, camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen)});
+        tulos.push_back({arkisto, camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen), {}});
+        tulos.back().yhteenveto.xml = true;
         continue;
       }
       Yhteenveto y;
       jaaKirjanKanssa(kirja, o, arkisto, &viimeinen, y);
       std::int64_t eria = y.muut.eria;
       for (const auto& t : y.tiedostot) eria += t.eria;
-      tulos.push_back({arkisto, eria});
+      tulos.push_back({arkisto, eria, std::move(y)});
     } catch (...) {
       const euro::Virhe v = euro::nykyinenVirhe();
       kirja.sulje();
@@ -89,7 +91,49 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
   return tulos;
 }
 
+namespace {
+
+// The run's entry in the history of the data directory. A failure is reported, and the
+// split's result stands.
+void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos, const alusta::Aika& aika) {
+  static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
+  const std::string& data = euro::ohjelma().datahakemisto;
+  if (data.empty() || !historia::kirjataanko(tulos)) return;
+  try {
+    historia::kirjaa(data, historia::merkinta(a, tulos, aika), aika);
+  } catch (...) {
+    const euro::Virhe v = euro::nykyinenVirhe();
+    euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()),
+                   paikka);
+  }
+}
+
+PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello);
+
+// The XML split notes every file it wrote under another name ("-2"), with the file's path
+// last: the summary's file is marked so.
+void merkitseToisetNimet(Yhteenveto& y) {
+  if (!y.xml) return;
+  for (TiedostonYhteenveto& t : y.tiedostot)
+    for (const std::string& h : y.huomautukset)
+      if (h.size() > t.polku.size() && h.compare(h.size() - t.polku.size(), t.polku.size(), t.polku) == 0 &&
+          h[h.size() - t.polku.size() - 1] == ' ')
+        t.tila = TiedostonYhteenveto::Tila::toinenNimi;
+}
+
+}  // namespace
+
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
+  const alusta::Aika alkoi = kello();
+  PaloitteluTulos tulos = jaaTiedosto(a, kello);
+  merkitseToisetNimet(tulos.yhteenveto);
+  kirjaaHistoriaan(a, tulos, alkoi);
+  return tulos;
+}
+
+namespace {
+
+PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   using euro::ansi;
   PaloitteluTulos tulos;
   // Before its own checks: the statement file's folder may hold journals of cut-off splits.
@@ -218,5 +262,7 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
   }
   return tulos;
 }
+
+}  // namespace
 
 }  // namespace split

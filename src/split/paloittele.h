@@ -12,9 +12,15 @@
 namespace split {
 
 struct TiedostonYhteenveto {
+  // What the run did to the file: made it, grew it, or made it under another name ("-2")
+  // because the file of its own name could not take the statements.
+  enum class Tila { tuntematon, uusi, jatkettu, toinenNimi };
   std::string polku;
   std::int64_t eria = 0;
   std::int64_t riveja = 0;
+  std::int64_t tavuja = 0;        // bytes added
+  Tila tila = Tila::tuntematon;   // as the file was when the run first wrote to it
+  std::int64_t ilmanAvainta = 0;  // of eria, batches whose key was blank
 };
 
 struct Yhteenveto {
@@ -24,6 +30,7 @@ struct Yhteenveto {
   std::vector<TiedostonYhteenveto> tiedostot;
   TiedostonYhteenveto muut;  // polku empty; eria and riveja of files beyond the limit
   std::int64_t ohitetutRivit = 0;              // lines before the first T00 line
+  std::int64_t ilmanAvainta = 0;               // batches whose key was blank, in every file
   std::string arkistoitu;                      // the archived statement file, if any
   bool xml = false;  // XML statements: eria counts statements, riveja is not used
   std::vector<std::string> huomautukset;  // files written under another name, and why
@@ -33,6 +40,7 @@ struct Yhteenveto {
 struct Viimeistelty {
   std::string arkisto;     // the archived statement file
   std::int64_t eria = 0;   // batches written in finishing it
+  Yhteenveto yhteenveto;   // the files written in finishing it (TITO)
 };
 
 struct PaloitteluTulos {

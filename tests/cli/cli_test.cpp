@@ -4,6 +4,7 @@
 #include <chrono>
 #include <iostream>
 #include <map>
+#include <regex>
 #include <thread>
 
 #include "euro/alusta/alusta.h"
@@ -36,6 +37,14 @@ struct Cli : ::testing::Test {
     testi::Ajettu a = testi::ajaOhjelma(ohjelma, argumentit, ajo);
     EXPECT_FALSE(a.aikaLoppui);
     return {a.koodi, a.ulos, a.virhe};
+  }
+  // The summary without its first line, which must be the run's date and time.
+  static std::string ilmanAikaa(const std::string& ulos) {
+    const std::size_t rivi = ulos.find('\n');
+    const std::string eka = ulos.substr(0, rivi);
+    EXPECT_TRUE(std::regex_match(eka, std::regex("kolvanto-cli 20[0-9]{2}-[01][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9]")))
+        << eka;
+    return rivi == std::string::npos ? "" : ulos.substr(rivi + 1);
   }
   std::string t00(const std::string& asiakas) {
     testi::T00 t;
@@ -94,10 +103,56 @@ TEST_F(Cli, PaloitteleeJaKertooYhteenvedon) {
   EXPECT_EQ(r.virhe, "");
   EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-1.TXT")), t00("1") + "T10\r\n" + t00("1"));
   EXPECT_EQ(testi::lueTiedosto(kohde + S + ansi("Ä-2.TXT")), t00("2"));
-  EXPECT_EQ(r.ulos, "Luotiin hakemisto " + kohde + S + "\n" + kohde + S + "Ä-1.TXT: 2 erää, 3 riviä\n" + kohde + S +
+  EXPECT_EQ(ilmanAikaa(r.ulos), "Luotiin hakemisto " + kohde + S + "\n" + kohde + S + "Ä-1.TXT: 2 erää, 3 riviä\n" + kohde + S +
                         "Ä-2.TXT: 1 erä, 1 rivi\n" +
                         "Ennen ensimmäistä T00-tietuetta ohitettu 1 rivi\n" +
                         "Paloiteltu hakemistoon " + kohde + S + "\n");
+}
+
+// Batches without a key are told apart, with where they went; the run's history is printed
+// from the data directory, oldest first, and for one company when asked.
+TEST_F(Cli, IlmanAvaintaJaHistoria) {
+  const std::string hakemisto = kansio / "ohjelma";
+  alusta::luoHakemisto(hakemisto);
+  testi::kopioi(ohjelma, hakemisto + S + exe);
+  ohjelma = hakemisto + S + exe;
+  const std::string tiedosto = kansio / "TITO.TXT";
+  const std::string kohde = kansio / "ulos";
+  alusta::luoHakemisto(kohde);
+  testi::kirjoitaTiedosto(tiedosto, t00("1") + t00("   ") + t00("") + t00("2"));
+  Tulos r = aja({"--ei-aikaleimaa", "-k", kohde, tiedosto});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(ilmanAikaa(r.ulos), kohde + S + "TITO-2018-08-1.TXT: 1 erä, 1 rivi\n" + kohde + S +
+                                    "TITO-2018-08-.TXT: 2 erää, 2 riviä\n" + kohde + S +
+                                    "TITO-2018-08-2.TXT: 1 erä, 1 rivi\n" + "Ilman avainta 2 erää tiedostoon " +
+                                    kohde + S + "TITO-2018-08-.TXT\n" + "Paloiteltu hakemistoon " + kohde + S + "\n");
+  testi::kirjoitaTiedosto(tiedosto, t00("2"));
+  ASSERT_EQ(aja({"--ei-aikaleimaa", "-k", kohde, tiedosto}).koodi, 0);
+
+  const std::string otsikko = "aika\ttapahtuma\tmuoto\ttiliotetiedosto\tarkisto\tyritystiedosto\terät tai tiliotteet\t"
+                              "lisätyt tavut\ttiedosto\thuomautus\n";
+  r = aja({"--historia"});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(r.ulos.rfind(otsikko, 0), 0u) << r.ulos;
+  std::vector<std::string> rivit;
+  for (std::size_t i = otsikko.size(); i < r.ulos.size(); i = r.ulos.find('\n', i) + 1)
+    rivit.push_back(r.ulos.substr(i, r.ulos.find('\n', i) - i));
+  ASSERT_EQ(rivit.size(), 4u) << r.ulos;
+  const std::string paloiteltu = "\tpaloiteltu\tTITO\t" + tiedosto + "\t\t" + kohde + S;
+  const std::string pvm = "^20[0-9]{2}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
+  EXPECT_TRUE(std::regex_search(rivit[0], std::regex(pvm + "\t"))) << rivit[0];
+  EXPECT_NE(rivit[0].find(paloiteltu + "TITO-2018-08-1.TXT\t1\t" + std::to_string(t00("1").size()) + "\tuusi\t"),
+            std::string::npos) << rivit[0];
+  EXPECT_NE(rivit[1].find("TITO-2018-08-.TXT\t2\t"), std::string::npos) << rivit[1];
+  EXPECT_NE(rivit[1].find("\tuusi\t2 erää ilman avainta"), std::string::npos) << rivit[1];
+  EXPECT_NE(rivit[3].find(paloiteltu + "TITO-2018-08-2.TXT\t1\t"), std::string::npos) << rivit[3];
+  EXPECT_NE(rivit[3].find("\tjatkettu\t"), std::string::npos) << rivit[3];
+
+  r = aja({"--historia", "--yritys", "08-2.txt"});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(r.ulos, otsikko + rivit[2] + "\n" + rivit[3] + "\n");
+  EXPECT_EQ(aja({"--yritys", "2"}).koodi, 64);
+  EXPECT_EQ(aja({"--historia", tiedosto}).koodi, 64);
 }
 
 TEST_F(Cli, TarkistusJaVirhePaluuarvot) {

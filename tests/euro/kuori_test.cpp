@@ -130,6 +130,9 @@ TEST_F(TempHakemisto, MuuttujatJaVaravaihtoehdot) {
     muuttujat.aseta("XDG_RUNTIME_DIR", t.xdg);
     ymp.ohjelma.datahakemisto = t.data;
     EXPECT_EQ(euro::fe_TempHakemisto(), t.tulos) << t.kuvaus;
+    // In the shared /tmp the preview's name is the user's own; elsewhere the folder is.
+    const std::string oma = t.tulos == "/tmp/" ? "~TITO-T00-" + alusta::kayttajanNimi() + ".TMP" : "~TITO-T00.TMP";
+    EXPECT_EQ(euro::fe_TempTiedosto("~TITO-T00.TMP"), t.tulos + oma) << t.kuvaus;
   }
 }
 

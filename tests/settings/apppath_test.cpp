@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "euro/alusta/alusta.h"
+#include "settings/lomake.h"
 #include "settings/paloitteluasetukset.h"
+#include "tuki/kayttaja.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -147,6 +149,58 @@ TEST_F(Apppath, KirjoittamatonOhjelmakansio) {
     EXPECT_TRUE(std::filesystem::is_directory(koti + S + ".local"));
     EXPECT_FALSE(testi::onOlemassa("xdg")) << "a relative XDG_DATA_HOME was used";
   }
+}
+
+// "*" makes the home folder the data directory, and the settings file's appended name falls
+// in its parent, which an ordinary user cannot write: the settings are kept inside the home
+// folder instead, after the values of an appended file already there have been read.
+TEST_F(Apppath, TahtiTallentaaTavallisenaKayttajana) {
+  namespace fs = std::filesystem;
+  testi::Ymparisto ymp;
+  testi::kirjoitaTiedosto(ohjelma + S + "ainehake.oma", "*\n");
+  const std::string liitetty = profiili + "TITO-JAKO.OMA", sisalla = profiili + S + "TITO-JAKO.OMA";
+  testi::kirjoitaTiedosto(liitetty, "txtArvo = vanha\r\n");
+  auto lue = [&] {
+    settings::Lomake l(1);
+    l[0].laji = settings::Laji::tekstilaatikko;
+    l[0].nimi = "txtArvo";
+    settings::se_LueFormi(settings::luettavaAsetustiedosto(settings::fe_apppath()), l);
+    return l;
+  };
+  if constexpr (!alusta::onWindows) {
+    fs::permissions(kansio.polku(), static_cast<fs::perms>(0755));
+    fs::permissions(ohjelma, static_cast<fs::perms>(0755));
+    fs::permissions(liitetty, static_cast<fs::perms>(0644));
+    testi::annaTavalliselle(profiili);
+  }
+  testi::Tavallisena ajo = testi::tavallisenaKayttajana([&] {
+    settings::nollaaApppath(ohjelma, false);
+    const std::string data = settings::fe_apppath();
+    std::string tulos = data + "|" + settings::asetustiedosto(data) + "|" + lue()[0].arvo;
+    settings::Lomake l = lue();
+    l[0].arvo = "uusi";
+    settings::se_TallennaFormi(settings::asetustiedosto(data), l);
+    tulos += "|" + lue()[0].arvo + "|" + std::to_string(ymp.viestit.viestit.size());
+    return tulos;
+  });
+  if (!ajo.tulos) GTEST_SKIP() << ajo.syy;
+  EXPECT_EQ(*ajo.tulos, profiili + "|" + sisalla + "|vanha|uusi|0");
+  EXPECT_EQ(testi::lueTiedosto(sisalla), "txtArvo = uusi\r\n");
+  EXPECT_EQ(testi::lueTiedosto(liitetty), "txtArvo = vanha\r\n");
+}
+
+// Where the user can write the parent, the appended name stays, as existing offices have it.
+TEST_F(Apppath, LiitettyNimiPysyyKirjoitettavassa) {
+  testi::kirjoitaTiedosto(ohjelma + S + "ainehake.oma", "*\n");
+  settings::nollaaApppath(ohjelma, true);
+  const std::string data = settings::fe_apppath();
+  EXPECT_EQ(data, profiili);
+  EXPECT_EQ(settings::asetustiedosto(data), profiili + "TITO-JAKO.OMA");
+  EXPECT_EQ(settings::luettavaAsetustiedosto(data), profiili + "TITO-JAKO.OMA");
+  // Once a file lies inside, it is the one.
+  testi::kirjoitaTiedosto(profiili + S + "TITO-JAKO.OMA", "");
+  EXPECT_EQ(settings::asetustiedosto(data), profiili + S + "TITO-JAKO.OMA");
+  EXPECT_EQ(settings::luettavaAsetustiedosto(data), profiili + S + "TITO-JAKO.OMA");
 }
 
 }  // namespace

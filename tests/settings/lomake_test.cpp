@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "euro/alusta/alusta.h"
+#include "euro/polut.h"
 #include "euro/teksti.h"
 #include "settings/paloitteluasetukset.h"
 #include "tuki/testituki.h"
@@ -216,6 +217,50 @@ TEST(PaloitteluAsetukset, KierrosTiedostonKauttaJaPolku) {
   for (std::size_t i = 0; i < 14; ++i)
     EXPECT_EQ(settings::ohjaimiksi(b)[i].arvo, settings::ohjaimiksi(a)[i].arvo) << i;
   EXPECT_TRUE(ymp.viestit.viestit.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A settings file saved by a Linux editor in UTF-8, with or without a byte-order mark, reads
+// as the Windows-1252 one does; on Windows every file is read as it always was.
+TEST(LueFormi, Utf8LinuxinEditorista) {
+  testi::Ymparisto ymp;
+  testi::Kansio kansio;
+  const std::string polku = kansio / "TITO-JAKO.OMA";
+  const std::string ansiPolku = ansi("/home/maija/Pääkirja/TITO.TXT");
+  const std::string utf8Polku = "/home/maija/P\xC3\xA4\xC3\xA4kirja/TITO.TXT";
+  const std::string bom = "\xEF\xBB\xBF";
+  struct {
+    const char* kuvaus;
+    std::string sisalto;
+    std::string linux, windows;  // what the text box gets
+  } const tapaukset[] = {
+      {"Windows-1252", "txtPaloiteltavaTiedosto = " + ansiPolku + "\r\n", ansiPolku, ansiPolku},
+      {"UTF-8", "txtPaloiteltavaTiedosto = " + utf8Polku + "\n", ansiPolku, utf8Polku},
+      {"UTF-8 ja BOM", bom + "txtPaloiteltavaTiedosto = " + utf8Polku + "\n", ansiPolku, ""},
+      {"BOM, ASCII", bom + "txtPaloiteltavaTiedosto = /srv/TITO.TXT\n", "/srv/TITO.TXT", ""},
+      // A marker of a multi-line text stays one: U+00BF in UTF-8 is the byte 0xBF.
+      {"UTF-8 rivinvaihtomerkki", "txtMoni = a\xC2\xBF" "b\n", "", ""},
+      // Broken UTF-8 is Windows-1252 text.
+      {"rikki", "txtPaloiteltavaTiedosto = \xC3\xA4\xE4\n", "\xC3\xA4\xE4", "\xC3\xA4\xE4"},
+  };
+  for (const auto& t : tapaukset) {
+    testi::kirjoitaTiedosto(polku, t.sisalto);
+    Lomake l = {teksti("txtPaloiteltavaTiedosto", ""), teksti("txtMoni", "", true)};
+    settings::se_LueFormi(polku, l);
+    EXPECT_TRUE(ymp.viestit.viestit.empty()) << t.kuvaus;
+    if (std::string(t.kuvaus) == "UTF-8 rivinvaihtomerkki") {
+      EXPECT_EQ(l[1].arvo, alusta::onWindows ? "a\xC2\r\nb" : "a\r\nb") << t.kuvaus;
+      continue;
+    }
+    EXPECT_EQ(l[0].arvo, alusta::onWindows ? t.windows : t.linux) << t.kuvaus;
+  }
+
+  // ainehake.oma and kysytulo.oma are read the same way.
+  testi::kirjoitaTiedosto(polku, bom + utf8Polku + "\n");
+  EXPECT_EQ(euro::fe_LueEkaRivi(polku), alusta::onWindows ? bom + utf8Polku : ansiPolku);
 }
 
 }  // namespace

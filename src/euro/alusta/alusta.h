@@ -36,8 +36,8 @@ void luoHakemisto(const std::string& polku);
 // luoHakemisto, the profile's rights apply). Throws on any failure.
 void luoOmaHakemisto(const std::string& polku);
 
-// POSIX: whether this user may create files in the directory (access(2), W_OK and X_OK).
-// Not defined on Windows, where the data directory does not depend on it.
+// Whether this user may create files in the directory. POSIX: access(2), W_OK and X_OK;
+// Windows: by making a hidden file there that goes when it is closed.
 bool voikoKirjoittaa(const std::string& hakemisto);
 
 // Renames a file; never replaces an existing one (58 when the new name is taken).
@@ -168,6 +168,9 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti);
 // POSIX: whether standard output (1) or standard error (2) is a terminal, which shows UTF-8.
 // Windows: false; bytes go out as they are, Windows-1252 as the system's own editors read it.
 bool onPaate(int virta);
+// The user's login name, for names of the user's own in a shared folder; POSIX: the number
+// when the name is unknown or holds more than letters, digits, "_", "-" and ".".
+std::string kayttajanNimi();
 // A text file that people open with the system's editors and mail to support (the error log):
 // UTF-8 on POSIX, where a Windows-1252 byte shows as a broken character; ANSI on Windows.
 std::string luettavaksi(const std::string& teksti);

@@ -1,6 +1,7 @@
 // POSIX side of the platform layer. Native paths are UTF-8; hidden = name begins with ".".
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -580,6 +581,22 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti) {
     p += r;
     n -= static_cast<std::size_t>(r);
   }
+}
+
+std::string kayttajanNimi() {
+  const uid_t uid = ::geteuid();
+  std::vector<char> puskuri(16384);
+  passwd pw{};
+  passwd* tulos = nullptr;
+  if (::getpwuid_r(uid, &pw, puskuri.data(), puskuri.size(), &tulos) == 0 && tulos && tulos->pw_name) {
+    std::string nimi = tulos->pw_name;
+    const bool kelpaa = !nimi.empty() && std::all_of(nimi.begin(), nimi.end(), [](char c) {
+      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+             c == '.';
+    });
+    if (kelpaa) return nimi;
+  }
+  return std::to_string(uid);
 }
 
 bool onPaate(int virta) { return ::isatty(virta == 1 ? STDOUT_FILENO : STDERR_FILENO) == 1; }

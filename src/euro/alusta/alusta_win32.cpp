@@ -154,6 +154,22 @@ void luoHakemisto(const std::string& polku) {
 
 void luoOmaHakemisto(const std::string& polku) { luoHakemisto(polku); }
 
+bool voikoKirjoittaa(const std::string& hakemisto) {
+  // Windows tells only by trying: a hidden file of this process's own, gone when closed.
+  std::string koe = hakemisto;
+  if (koe.empty() || koe.back() != erotin) koe += erotin;
+  koe += "~kolvanto-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
+  HANDLE h = ::CreateFileW(leve(koe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(h);
+    return true;
+  }
+  const DWORD e = ::GetLastError();
+  return e != ERROR_ACCESS_DENIED && e != ERROR_WRITE_PROTECT && e != ERROR_PATH_NOT_FOUND &&
+         e != ERROR_FILE_NOT_FOUND;
+}
+
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   if (auto v = kysyVika(Vaihe::nimea, vanha)) heitaVirhe(v->numero, vanha);
   std::wstring a = leve(vanha), b = leve(uusi);
@@ -584,6 +600,8 @@ void kirjoitaKonsoliin(int virta, const std::string& teksti) {
 }
 
 bool onPaate(int) { return false; }
+
+std::string kayttajanNimi() { return ymparistomuuttuja("USERNAME").value_or(""); }
 
 std::string luettavaksi(const std::string& teksti) { return teksti; }
 

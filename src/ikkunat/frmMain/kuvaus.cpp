@@ -11,19 +11,20 @@ namespace {
 using L = ikkunat::Ohjainlaji;
 
 const char* const tietoja =
-    "Tällä ohjelmalla paloitellaan kumuloituva konekielinen tiliotetiedosto sellaisissa "
-    "tilanteissa, kun pankiyhteysohjelma noutaa usean yrityksen konekieliset tiliotteet pankista "
-    "tallentaen kaikkien yritysten tiliotteet samaan kumulatiiviseen tiedostoon; tiedostoon, joka "
-    "ei saa aikaleimaa, vaan tiedoston nimi pysyy aina samana ja uudet noudetut tiliotteet "
-    "lisätään vanhaan tiedostoon jatkeeksi. \r\n\r\n"
-    "Tämä ohjelma nimeää kumuloituvan TITO tiedoston aikaleimalla ja suodattaa siitä tiliotteet "
-    "tunnistetiedon mukaan yrityskohtaisiksi tiliotetiedostoiksi. \r\n\r\n"
+    "Tällä ohjelmalla paloitellaan kumuloituva tiliotetiedosto sellaisissa tilanteissa, kun "
+    "pankkiyhteysohjelma noutaa usean yrityksen tiliotteet pankista tallentaen kaikkien "
+    "yritysten tiliotteet samaan tiedostoon, jonka nimi pysyy aina samana ja johon uudet "
+    "noudetut tiliotteet lisätään jatkeeksi. \r\n\r\n"
+    "Tämä ohjelma nimeää kumuloituvan tiedoston aikaleimalla ja suodattaa siitä tiliotteet "
+    "tunnistetiedon mukaan yrityskohtaisiksi tiliotetiedostoiksi: konekieliset TITO-tiliotteet "
+    "ja pankkien XML-tiliotteet (ISO 20022: camt.053, camt.054 ja camt.052). Muoto "
+    "tunnistetaan tiedostosta. \r\n\r\n"
     "Ohjelma tallentaa tiliotetiedot joko aina samalla nimellä tai antaen tiedostonimeen vuoden "
     "ja/tai kuukauden tiliotetiedoston nimestä.\r\n\r\n"
-    "Ohjelma voidaan suorittaa automaattisesti joko käynnistämällä ohjelma viemällä "
-    "komentorivillä parametri 'aja' (ilman lainausmerkkejä) tai valitsemalla määrityksen [x] Kun "
-    "ohjelma käynnistyy jatkossa, suorita paloittetu automaattisesti. Lisäksi on syytä valita "
-    "kohta '[x] Paloittelun jälkeen sulje ohjelma', jotta ohjelma ei jää käyntiin. \r\n\r\n"
+    "Ohjelma voidaan suorittaa automaattisesti komentoriviparametrilla 'aja' (ilman "
+    "lainausmerkkejä) tai valitsemalla [x] Kun ohjelma käynnistyy, suorita paloittelu "
+    "automaattisesti. Valitse lisäksi '[x] Paloittelun jälkeen sulje ohjelma', jotta ohjelma ei "
+    "jää käyntiin. \r\n\r\n"
     "Komentoriviparametrilla * ohjelmaa ei suoriteta automaattisesti, vaikka  kohta '[x] Suorita "
     "paloittelu automaattisesti' olisikin valittu.";
 

@@ -88,7 +88,7 @@ void Toiminta::tallennaformi() { settings::se_TallennaFormi(asetuspolku(), lomak
 
 void Toiminta::lueformi() {
   settings::Lomake l = lomake();
-  settings::se_LueFormi(asetuspolku(), l);
+  settings::se_LueFormi(settings::luettavaAsetustiedosto(euro::ohjelma().datahakemisto), l);
   asetaLomake(l);
 }
 

@@ -1,0 +1,225 @@
+#include "split/historia.h"
+
+#include <gtest/gtest.h>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "split/paloittele.h"
+#include "split/t00.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using euro::ansi;
+const std::string S(1, alusta::erotin);
+const std::string loppu = alusta::onWindows ? "\r\n" : "\n";
+
+const alusta::Aika kiinteaAika{2018, 8, 21, 14, 30, 5};
+alusta::Aika kello() { return kiinteaAika; }
+
+struct Historia : ::testing::Test {
+  testi::Ymparisto ymp;
+  testi::Kansio kansio;
+  split::PaloitteluAsetukset a;
+  std::string data;
+
+  void SetUp() override {
+    data = kansio / "data";
+    alusta::luoHakemisto(data);
+    ymp.ohjelma.datahakemisto = data;
+    alusta::luoHakemisto(kansio / "ulos");
+    a.txtTallennusHakemisto = kansio / "ulos";
+  }
+  void TearDown() override {
+    alusta::asetaVikakoukku({});
+    split::historia::asetaKokoraja(0);
+  }
+  static std::string era(const std::string& asiakas) {
+    testi::T00 t;
+    t.asiakas = asiakas;
+    t.pituus = 100;
+    return t.rivi() + "\r\nT10 x\r\n";  // 109 bytes in its file
+  }
+  std::vector<std::string> rivit(const std::string& yritys = "") {
+    std::vector<std::string> v;
+    split::historia::lue(data, yritys, [&](const std::string& r) { v.push_back(r); });
+    return v;
+  }
+  std::string ulos(const std::string& nimi) { return kansio / "ulos" + S + nimi; }
+  static std::string rivi(std::initializer_list<std::string> kentat) {
+    std::string s;
+    for (const std::string& k : kentat) s += (&k == kentat.begin() ? "" : "\t") + k;
+    return s;
+  }
+};
+
+// Two runs, one archiving with a batch of a blank key, one over an existing file: a line per
+// company file each, in run order, under one header, in the system's text.
+TEST_F(Historia, KaksiAjoa) {
+  const std::string eka = kansio / "TITO.TXT", toka = kansio / ansi("TÖKA.TXT");
+  testi::kirjoitaTiedosto(eka, "ennen\r\n" + era("1") + era("2") + era("   ") + era("1"));
+  a.txtPaloiteltavaTiedosto = eka;
+  a.chkAikaleimaaPaloiteltava = true;
+  ASSERT_TRUE(split::paloittele(a, kello).valmis);
+  testi::kirjoitaTiedosto(toka, era("2") + era("3"));
+  a.txtPaloiteltavaTiedosto = toka;
+  a.chkAikaleimaaPaloiteltava = false;
+  ASSERT_TRUE(split::paloittele(a, kello).valmis);
+  EXPECT_TRUE(ymp.virheet.empty());
+
+  const std::string arkisto = kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT";
+  const std::string t = "2018-08-21 14:30:05";
+  const std::vector<std::string> odotetut = {
+      rivi({t, "paloiteltu", "TITO", eka, arkisto, ulos("TITO-2018-08-1.TXT"), "2", "218", "uusi", ""}),
+      rivi({t, "paloiteltu", "TITO", eka, arkisto, ulos("TITO-2018-08-2.TXT"), "1", "109", "uusi", ""}),
+      rivi({t, "paloiteltu", "TITO", eka, arkisto, ulos("TITO-2018-08-.TXT"), "1", "109", "uusi",
+            ansi("1 erä ilman avainta")}),
+      rivi({t, "paloiteltu", "TITO", toka, "", ulos("TITO-2018-08-2.TXT"), "1", "109", "jatkettu", ""}),
+      rivi({t, "paloiteltu", "TITO", toka, "", ulos("TITO-2018-08-3.TXT"), "1", "109", "uusi", ""}),
+  };
+  EXPECT_EQ(rivit(), odotetut);
+  EXPECT_EQ(rivit("-2.txt"), (std::vector<std::string>{odotetut[1], odotetut[3]}));
+
+  std::string tiedosto = split::historia::otsikko() + loppu;
+  for (const std::string& r : odotetut) tiedosto += r + loppu;
+  EXPECT_EQ(split::historia::tiedostot(data), std::vector<std::string>{data + S + "paloitteluhistoria-2018.txt"});
+  EXPECT_EQ(testi::lueTiedosto(data + S + "paloitteluhistoria-2018.txt"), alusta::luettavaksi(tiedosto));
+}
+
+// A split cut off by a failure is logged as such with what it wrote; the next run finishes
+// it from its journal and says so, before its own split.
+TEST_F(Historia, KeskeytynytJaViimeistelty) {
+  const std::string eka = kansio / "TITO.TXT", toka = kansio / "TOKA.TXT";
+  testi::kirjoitaTiedosto(eka, era("1") + era("2") + era("1"));
+  a.txtPaloiteltavaTiedosto = eka;
+  a.chkAikaleimaaPaloiteltava = true;
+  alusta::asetaVikakoukku([](alusta::Vaihe v, const std::string& polku, std::size_t) -> std::optional<alusta::Vika> {
+    if (v == alusta::Vaihe::kirjoita && polku.find("TITO-2018-08-2.TXT") != std::string::npos)
+      return alusta::Vika{euro::virhenro::levyTaynna};
+    return std::nullopt;
+  });
+  EXPECT_FALSE(split::paloittele(a, kello).valmis);
+  alusta::asetaVikakoukku({});
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+
+  testi::kirjoitaTiedosto(toka, era("3"));
+  a.txtPaloiteltavaTiedosto = toka;
+  a.chkAikaleimaaPaloiteltava = false;
+  ASSERT_TRUE(split::paloittele(a, kello).valmis);
+  EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-1.TXT")), era("1") + era("1"));
+  EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-2.TXT")), era("2"));
+
+  const std::string arkisto = kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT";
+  const std::string t = "2018-08-21 14:30:05";
+  const std::string valmiiksi = ansi("keskeytynyt paloittelu viimeistelty");
+  const std::vector<std::string> r = rivit();
+  ASSERT_EQ(r.size(), 5u);
+  // What the cut-off run wrote before the failure.
+  EXPECT_EQ(r[0], rivi({t, "keskeytyi", "TITO", eka, arkisto, ulos("TITO-2018-08-1.TXT"), "1", "109", "uusi",
+                        ansi("keskeytyi virheeseen, katso virhelog.txt")}));
+  EXPECT_EQ(r[1], rivi({t, "keskeytyi", "TITO", eka, arkisto, ulos("TITO-2018-08-2.TXT"), "1", "109", "uusi", ""}));
+  // Finished: the batches that had not reached their files.
+  EXPECT_EQ(r[2], rivi({t, "viimeistelty", "TITO", "", arkisto, ulos("TITO-2018-08-2.TXT"), "1", "109", "uusi",
+                        valmiiksi}));
+  EXPECT_EQ(r[3], rivi({t, "viimeistelty", "TITO", "", arkisto, ulos("TITO-2018-08-1.TXT"), "1", "109", "jatkettu",
+                        ""}));
+  EXPECT_EQ(r[4], rivi({t, "paloiteltu", "TITO", toka, "", ulos("TITO-2018-08-3.TXT"), "1", "109", "uusi", ""}));
+}
+
+// An XML statement that cannot extend its company's file goes to a "-2" one, and the history
+// says so.
+TEST_F(Historia, XmlToinenNimi) {
+  const std::string xml = kansio / "TILIOTE.XML";
+  testi::kirjoitaTiedosto(
+      xml,
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\n<BkToCstmrStmt><GrpHdr><MsgId>M1</MsgId>"
+      "<CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\n<Stmt>\n<Id>A1</Id>\n<CreDtTm>2024-04-01T05:00:00</CreDtTm>\n"
+      "<FrToDt><FrDtTm>2024-03-01T00:00:00</FrDtTm><ToDtTm>2024-03-31T23:59:59</ToDtTm></FrToDt>\n"
+      "<Acct><Id><IBAN>FI1111111111111111</IBAN></Id></Acct>\n<Bal><Tp><CdOrPrtry><Cd>CLBD</Cd></CdOrPrtry></Tp>"
+      "<Amt Ccy=\"EUR\">1.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2024-03-31</Dt></Dt></Bal>\n</Stmt>\n"
+      "</BkToCstmrStmt>\n</Document>\n");
+  testi::kirjoitaTiedosto(ulos("XML-FI1111111111111111.XML"), era("1"));  // a TITO file of that name
+  a.txtPaloiteltavaTiedosto = xml;
+  a.txtNimenAlkuosa = "XML-";
+  a.txtNimenLoppuosa = ".XML";
+  a.valitse(split::PaloitteluAsetukset::Tunniste::tilinumero);
+  a.chkAikaleimaaPaloiteltava = false;
+  ASSERT_TRUE(split::paloittele(a, kello).valmis);
+  const std::vector<std::string> r = rivit();
+  ASSERT_EQ(r.size(), 1u);
+  const std::string alku = rivi({"2018-08-21 14:30:05", "paloiteltu", "XML", xml, "",
+                                 ulos("XML-FI1111111111111111-2.XML"), "1"});
+  EXPECT_EQ(r[0].substr(0, alku.size()), alku) << r[0];
+  EXPECT_NE(r[0].find("\ttoinen nimi (-2)\t"), std::string::npos) << r[0];
+}
+
+// What the reader passes over and what the writer mends, and where entries go.
+TEST_F(Historia, LukijaKirjoittajaJaKierto) {
+  const std::string polku = data + S + "paloitteluhistoria-2018.txt";
+  const std::string otsikko = alusta::luettavaksi(split::historia::otsikko()) + loppu;
+  const std::string hyva = rivi({"2018-01-02 03:04:05", "paloiteltu", "TITO", "a", "b", "/x/Y-1.TXT", "1", "2",
+                                 "uusi", ""});
+  const std::string hyva2 = rivi({"2018-01-03 03:04:05", "paloiteltu", "TITO", "a", "b", "/x/Y-2.TXT", "1", "2",
+                                  "uusi", ""});
+  struct {
+    const char* kuvaus;
+    std::string sisalto;                // the file before
+    std::vector<std::string> luetaan;   // before the entry is added
+  } const tapaukset[] = {
+      {"tyhjä", "", {}},
+      {"ehjä", otsikko + hyva + loppu, {hyva}},
+      {"kesken jäänyt rivi", otsikko + hyva + loppu + hyva.substr(0, 30), {hyva}},
+      // Cut in its last field: ten fields, but no line end; never read as whole.
+      {"viimeisessä kentässä katkennut", otsikko + hyva + loppu + hyva2 + "lisää", {hyva}},
+      {"väärä määrä kenttiä", otsikko + "a\tb" + loppu + hyva + loppu, {hyva}},
+      {"otsikko toisen kerran", otsikko + hyva + loppu + otsikko, {hyva}},
+      {"ylipitkä rivi", otsikko + std::string(200000, 'x') + loppu + hyva + loppu, {hyva}},
+  };
+  for (const auto& t : tapaukset) {
+    testi::kirjoitaTiedosto(polku, t.sisalto);
+    EXPECT_EQ(rivit(), t.luetaan) << t.kuvaus;
+    split::historia::kirjaa(data, {hyva2}, kiinteaAika);
+    std::vector<std::string> nyt = t.luetaan;
+    nyt.push_back(hyva2);
+    EXPECT_EQ(rivit(), nyt) << t.kuvaus;
+    const std::string sisalto = testi::lueTiedosto(polku);
+    EXPECT_EQ(sisalto.substr(sisalto.size() - hyva2.size() - loppu.size()), hyva2 + loppu) << t.kuvaus;
+    if (t.sisalto.empty()) EXPECT_EQ(sisalto, otsikko + hyva2 + loppu);
+    else EXPECT_EQ(sisalto.substr(0, t.sisalto.size()), t.sisalto) << t.kuvaus;
+    alusta::poistaTiedosto(polku);
+  }
+
+  // Past the size limit a year goes on in its next part; years and parts are read in order.
+  split::historia::asetaKokoraja(300);
+  alusta::Aika vuosi2017 = kiinteaAika;
+  vuosi2017.vuosi = 2017;
+  for (int i = 0; i < 4; ++i) split::historia::kirjaa(data, {hyva, hyva2}, kiinteaAika);
+  split::historia::kirjaa(data, {hyva}, vuosi2017);
+  EXPECT_EQ(split::historia::tiedostot(data),
+            (std::vector<std::string>{data + S + "paloitteluhistoria-2017.txt", polku,
+                                      data + S + "paloitteluhistoria-2018-2.txt"}));
+  EXPECT_EQ(rivit().size(), 9u);
+  EXPECT_EQ(rivit("y-2").size(), 4u);
+  EXPECT_EQ(rivit("q"), std::vector<std::string>{});
+}
+
+// The history is a record beside the split: when it cannot be written, the failure is
+// reported and the split stands. A run stopped by a check leaves no entry.
+TEST_F(Historia, KirjoitusvirheEiKaadaPaloittelua) {
+  testi::kirjoitaTiedosto(kansio / "TITO.TXT", era("1"));
+  a.txtPaloiteltavaTiedosto = kansio / "PUUTTUU.TXT";
+  EXPECT_FALSE(split::paloittele(a, kello).valmis);
+  EXPECT_EQ(split::historia::tiedostot(data), std::vector<std::string>{});
+
+  a.txtPaloiteltavaTiedosto = kansio / "TITO.TXT";
+  ymp.ohjelma.datahakemisto = kansio / "TITO.TXT";  // no folder
+  EXPECT_TRUE(split::paloittele(a, kello).valmis);
+  EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-1.TXT")), era("1"));
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+  EXPECT_EQ(ymp.virheet[0].rutiini, "kirjaaHistoriaan");
+  EXPECT_EQ(ymp.virheet[0].viesti.rfind(ansi("Paloitteluhistoriaan ei voitu kirjoittaa: "), 0), 0u)
+      << ymp.virheet[0].viesti;
+}
+
+}  // namespace
