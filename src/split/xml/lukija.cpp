@@ -244,8 +244,10 @@ struct Lukija::Tila {
     puskurinKohta += static_cast<std::uint64_t>(p - alku);
     p = riviKursori = alku;
     unsigned char* loppu = alku + jaljella;
+    // Each read asks for what is left of the buffer now: an earlier short read filled part.
     while (static_cast<std::size_t>(loppu - p) < n) {
-      const std::size_t luettu = lahde.lue(reinterpret_cast<char*>(loppu), koko - jaljella);
+      const std::size_t luettu =
+          lahde.lue(reinterpret_cast<char*>(loppu), koko - static_cast<std::size_t>(loppu - alku));
       if (luettu == 0) {
         lahdeLoppui = true;
         break;
