@@ -71,7 +71,7 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       }
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
       if (o.muoto == "XML") {
-        tulos.push_back({arkisto, camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen)});
+        tulos.push_back({arkisto, camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen), true});
         continue;
       }
       Yhteenveto y;

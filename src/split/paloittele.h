@@ -33,6 +33,7 @@ struct Yhteenveto {
 struct Viimeistelty {
   std::string arkisto;     // the archived statement file
   std::int64_t eria = 0;   // batches written in finishing it
+  bool xml = false;        // an XML split: eria counts statements
 };
 
 struct PaloitteluTulos {
