@@ -361,8 +361,12 @@ struct Lukija::Tila {
       virhe("odotettiin nimeä");
     }
     for (;;) {
+      // Never past the first byte over the limit: a refusal's place must not depend on where
+      // a read ended.
       const unsigned char* q = p;
-      while (q < e && nimessa[*q]) ++q;
+      const unsigned char* raja = e;
+      if (static_cast<std::size_t>(e - p) > rajat.nimi + 1 - kohde.size()) raja = p + (rajat.nimi + 1 - kohde.size());
+      while (q < raja && nimessa[*q]) ++q;
       kohde.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
       p = q;
       if (kohde.size() > rajat.nimi)
@@ -633,8 +637,12 @@ struct Lukija::Tila {
       const unsigned char lainaus = arvonAlku();
       a.arvo = tagi.size();
       for (;;) {
+        // As with names, the scan stops at the first byte over the limit.
         const unsigned char* q = p;
-        q = tavalliset<'<', '&', '"', '\''>(q, e, arvossa);
+        const unsigned char* raja = e;
+        const std::size_t tilaa = rajat.attribuutti + 1 - (tagi.size() - a.arvo);
+        if (static_cast<std::size_t>(e - p) > tilaa) raja = p + tilaa;
+        q = tavalliset<'<', '&', '"', '\''>(q, raja, arvossa);
         tagi.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
         p = q;
         if (tagi.size() - a.arvo > rajat.attribuutti)

@@ -149,6 +149,10 @@ TEST(XmlLukija, HylatytSyotteetJaVirheenKohta) {
       {"liikaa attribuutteja", "<a x='' y='' z=''/>", "yli 2 attribuuttia", 13, true, pienet},
       {"liian syva", "<a><b><c/></b></a>", "sisäkkäin yli 2", 6, true, pienet},
       {"liian pitka nimi", "<abcde/>", "yli 4 merkkiä", 6, true, pienet},
+      // Where a read or the buffer ends does not move the place: one past the first byte over.
+      {"paljon liian pitka nimi", "<abcdefghijklmnopqrstuvwxyz0123456789/>", "yli 4 merkkiä", 6, true, pienet},
+      {"paljon liian pitka attribuutti", "<a x=\"123456789012345678901234567890\"/>", "yli 8 tavua", 15, true,
+       pienet},
       {"nimiavaruuksia liikaa", "<a xmlns='abc'><b xmlns:p='abc'/></a>", "yli 6 tavua", 15, true, vahanNimiavaruuksia},
       {"ei-ASCII nimi", "<\xC3\xA4/>", "ASCII", 1, true},
       {"virheellinen UTF-8 tekstissa", "<a>\xC3\x28</a>", "virheellinen UTF-8", 3},
