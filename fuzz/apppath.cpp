@@ -1,7 +1,8 @@
 // The marker file's first line, through fe_apppath. "@" in the input stands for the scratch
 // folder, which holds the program folder, a profile with a documents folder, and more
 // folders, so that lines can lead to existing places. A model of the marker forms says which
-// directory must result; the current directory is put back after each input.
+// directory must result; the current directory is put back after each input. Input: the read
+// sizes' byte, the marker file.
 #include "euro/alusta/alusta.h"
 #include "euro/polut.h"
 #include "euro/teksti.h"
@@ -57,6 +58,7 @@ std::optional<std::string> odotettu(const std::string& merkki, const Paikat& p) 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
   static const Paikat p;
+  const testi::Lukuvuoro vuoro = fuzz::lukuvuoro(data, koko);
   std::string merkki;
   for (std::size_t i = 0; i < koko; ++i) {
     if (data[i] == '@') merkki += p.juuri;
@@ -69,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   settings::nollaaApppath(p.ohjelma);
   std::string tulos;
   try {
+    testi::Lukukoot koot(vuoro);
     tulos = settings::fe_apppath();
   } catch (const euro::Virhe&) {
     VARMISTA(!"fe_apppath heitti");

@@ -1,5 +1,6 @@
 // What the harnesses share: a check that stops the run so that libFuzzer keeps the input,
-// a scratch folder per process, recording fakes, and a model of the line rules.
+// a scratch folder per process, recording fakes, a model of the line rules, and the sizes of
+// reads taken from the input.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include "euro/ohjelma.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "tuki/lukukoot.h"
 
 namespace fuzz {
 
@@ -57,6 +59,15 @@ inline fs::path tyhjaKansio(const std::string& nimi) {
   fs::remove_all(p);
   fs::create_directories(p);
   return p;
+}
+
+// Every input begins with a byte that says how many bytes each read gives (one, short, whole,
+// or drawn from it: testi::Lukuvuoro::tavusta); it is taken off the input. Harnesses that
+// read files put it on them with testi::Lukukoot, those with a source in memory ask it.
+inline testi::Lukuvuoro lukuvuoro(const std::uint8_t*& data, std::size_t& koko) {
+  if (koko == 0) return testi::Lukuvuoro::tavusta(0);
+  --koko;
+  return testi::Lukuvuoro::tavusta(*data++);
 }
 
 inline std::string lue(const fs::path& p) {

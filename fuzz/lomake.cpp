@@ -1,7 +1,7 @@
 // The settings reader over an arbitrary settings file, into the main window's controls and
 // the kinds it has not (multi-line text box, combo boxes, an array member, list box, label).
 // A model of the reading rules says what every control holds afterwards; a save and a second
-// read must then give the same values back.
+// read must then give the same values back. Input: the read sizes' byte, the file.
 #include "euro/polut.h"
 #include "euro/teksti.h"
 #include "fuzztuki.h"
@@ -103,6 +103,7 @@ void samat(const Lomake& a, const Lomake& b, bool tallennettu) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
+  const testi::Lukuvuoro vuoro = fuzz::lukuvuoro(data, koko);
   const std::string sisalto(reinterpret_cast<const char*>(data), koko);
   const fuzz::fs::path kansio = fuzz::tyhjaKansio("lomake");
   const std::string tiedosto = (kansio / "TITO-JAKO.OMA").string();
@@ -112,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   const bool loppuun = malli(sisalto, odotettu);
 
   fuzz::Ymparisto ymp;
+  testi::Lukukoot koot(vuoro);
   Lomake l = alkutila();
   settings::se_LueFormi(tiedosto, l);
   samat(l, odotettu, false);

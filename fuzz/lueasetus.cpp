@@ -1,10 +1,11 @@
-// fe_LueAsetus and fe_LueEkaRivi over an arbitrary file. Input: the key's length, the key,
-// then the file.
+// fe_LueAsetus and fe_LueEkaRivi over an arbitrary file. Input: the read sizes' byte, the
+// key's length, the key, then the file.
 #include "euro/polut.h"
 #include "euro/teksti.h"
 #include "fuzztuki.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
+  const testi::Lukuvuoro vuoro = fuzz::lukuvuoro(data, koko);
   if (koko < 1) return 0;
   const std::size_t n = std::min<std::size_t>(data[0], koko - 1);
   const std::string avain(reinterpret_cast<const char*>(data + 1), n);
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     }
   }
   fuzz::Ymparisto ymp;
+  testi::Lukukoot koot(vuoro);
   VARMISTA(euro::fe_LueAsetus(tiedosto, avain) == odotettu);
   VARMISTA(euro::fe_LueEkaRivi(tiedosto) == (rivit.empty() ? "" : rivit[0]));
   // Silent routines: nothing reported, nothing shown.

@@ -2,11 +2,13 @@
 // order, CR LF, appending) says what every output file must hold; the file names come from
 // muodostanimi, which has tests of its own.
 //
-// Input: one byte of choices (key, archiving, twice or, archiving, the narrower search for T00
+// Input: the read sizes' byte (every read of the split, its journal and files included), one
+// byte of choices (key, archiving, twice or, archiving, the narrower search for T00
 // lines, target folder, read buffer's size or, archiving, the journal's window and its
 // limits), two of key positions, then the statement, where 0xFF k stands
 // for k * 300 bytes "L" (k > 0) or one 0xFF (k = 0), so that lines longer than the split's
-// write buffer come within reach; the statement stays under 256 KiB, to keep runs fast.
+// write buffer come within reach; the statement stays under 256 KiB, to keep runs fast (32 KiB
+// with reads of one byte each, which cost a system call a byte).
 #include <map>
 
 #include "euro/teksti.h"
@@ -20,7 +22,7 @@ namespace {
 
 using fuzz::fs::path;
 
-std::string purettu(const std::uint8_t* p, std::size_t n) {
+std::string purettu(const std::uint8_t* p, std::size_t n, std::size_t raja) {
   const std::string_view raaka(reinterpret_cast<const char*>(p), n);
   std::string s;
   std::size_t i = 0;
@@ -33,7 +35,7 @@ std::string purettu(const std::uint8_t* p, std::size_t n) {
     s.append(raaka.substr(i, ff - i));
     std::size_t k = p[ff + 1];
     if (k == 0) s += '\xFF';
-    else if (s.size() < 256 * 1024) s.append(k * 300, 'L');
+    else if (s.size() < raja) s.append(k * 300, 'L');
     i = ff + 2;
   }
   return s;
@@ -84,11 +86,13 @@ alusta::Aika kello() { return {2018, 8, 21, 14, 30, 5}; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
+  const bool tavuittain = koko > 0 && data[0] == 1;
+  const testi::Lukuvuoro vuoro = fuzz::lukuvuoro(data, koko);
   if (koko < 3) return 0;
   const std::uint8_t valinnat = data[0];
   const int alku = 1 + data[1];
   const int pituus = data[2] % 41;
-  const std::string tiliote = purettu(data + 3, koko - 3);
+  const std::string tiliote = purettu(data + 3, koko - 3, (tavuittain ? 32 : 256) * 1024);
 
   const path kansio = fuzz::tyhjaKansio("paloittele");
   const path ulos = kansio / "ulos";
@@ -123,7 +127,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
 
   fuzz::Ymparisto ymp;
   for (int kerta = 1; kerta <= (kahdesti ? 2 : 1); ++kerta) {
-    split::PaloitteluTulos t = split::paloittele(a, kello);
+    split::PaloitteluTulos t = [&] {
+      testi::Lukukoot koot(vuoro);
+      return split::paloittele(a, kello);
+    }();
     if (ymp.virheet.size() != (o.liianPitka ? 1u : 0u))
       for (const euro::Vikailmoitus& v : ymp.virheet)
         std::fprintf(stderr, "fe_Virhe %d: %s\n", v.numero, euro::ansiUtf8(v.viesti).c_str());

@@ -1,6 +1,6 @@
 // The line reader against the line rules, through buffers and source pieces of every size and
 // straight over views of the input, with both rules: the program's own files and the
-// statement file.
+// statement file. Input: the read sizes' byte, the buffer's size, the largest piece, the text.
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -9,6 +9,7 @@
 #include "fuzztuki.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
+  const testi::Lukuvuoro vuoro = fuzz::lukuvuoro(data, koko);
   if (koko < 2) return 0;
   const std::size_t puskuri = 1 + data[0] % 32;
   const std::size_t pala = 1 + data[1] % 17;
@@ -20,10 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     const std::vector<std::string> odotettu = fuzz::rivit(syote, saanto == euro::Rivisaanto::tiliote);
     for (const auto& tapa : tavat) {
       const std::size_t k = tapa.second;
+      const bool kokonaisin = &tapa != &tavat[0];
       std::size_t kohta = 0;
-      // The input in reads of at most k bytes.
+      testi::Lukuvuoro koot = vuoro;
+      // The input in reads of at most k bytes, each of the size the input says (the second
+      // way: whole).
       auto lahde = [&](char* b, std::size_t n) {
-        std::size_t m = std::min({n, k, syote.size() - kohta});
+        std::size_t m = std::min({kokonaisin ? n : koot.koko(n), k, syote.size() - kohta});
         std::memcpy(b, syote.data() + kohta, m);
         kohta += m;
         return m;

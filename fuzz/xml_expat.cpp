@@ -3,12 +3,14 @@
 // byte range of its start and end tag. What we refuse by our own rule (a DOCTYPE, another
 // encoding, a name outside ASCII, a limit) is only checked to be refused. A file of several
 // documents is compared per document. expat serves this check only, never the program.
+// Input: the read sizes' byte, the buffer's and largest read's byte, the text.
 #include <expat.h>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fuzztuki.h"
@@ -16,11 +18,12 @@
 
 namespace {
 
+// At most pala bytes a read, each of the size the schedule says.
 class Jono : public xml::Lahde {
  public:
-  Jono(std::string_view s, std::size_t pala) : s_(s), pala_(pala) {}
+  Jono(std::string_view s, std::size_t pala, testi::Lukuvuoro vuoro) : s_(s), pala_(pala), vuoro_(std::move(vuoro)) {}
   std::size_t lue(char* b, std::size_t koko) override {
-    const std::size_t n = std::min({koko, pala_, s_.size() - kohta_});
+    const std::size_t n = std::min({vuoro_.koko(koko), pala_, s_.size() - kohta_});
     std::memcpy(b, s_.data() + kohta_, n);
     kohta_ += n;
     return n;
@@ -29,6 +32,7 @@ class Jono : public xml::Lahde {
  private:
   std::string_view s_;
   std::size_t pala_, kohta_ = 0;
+  testi::Lukuvuoro vuoro_;
 };
 
 // One document's elements and texts as lines, in the form both readers can give.
@@ -65,9 +69,10 @@ struct Meidan {
   std::optional<xml::Jasennysvirhe> virhe;
 };
 
-Meidan lueMeidan(std::string_view syote, std::size_t pala, bool monta) {
+Meidan lueMeidan(std::string_view syote, std::size_t pala, bool monta,
+                 const testi::Lukuvuoro& vuoro = testi::Lukuvuoro({testi::Luku::kokonainen})) {
   Meidan m;
-  Jono lahde(syote, pala);
+  Jono lahde(syote, pala, vuoro);
   xml::Rajat rajat;
   rajat.monta = monta;
   xml::Lukija lukija(lahde, rajat);
@@ -202,15 +207,16 @@ bool samat(const Meidan& a, const Meidan& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
+  const testi::Lukuvuoro vuoro = fuzz::lukuvuoro(data, koko);
   if (koko < 1 || koko > 1 << 16) return 0;
   const std::size_t puskuri = 16 + data[0] % 48;
   const std::size_t pala = 1 + data[0] % 13;
   const std::string_view syote(reinterpret_cast<const char*>(data + 1), koko - 1);
 
-  // Buffer borders change nothing.
+  // Buffer borders and the sizes of reads change nothing.
   xml::asetaLukupuskurinKoko(puskuri);
-  const Meidan yksi = lueMeidan(syote, pala, false);
-  const Meidan monta = lueMeidan(syote, pala, true);
+  const Meidan yksi = lueMeidan(syote, pala, false, vuoro);
+  const Meidan monta = lueMeidan(syote, pala, true, vuoro);
   xml::asetaLukupuskurinKoko(0);
   VARMISTA(samat(yksi, lueMeidan(syote, syote.size() + 1, false)));
   VARMISTA(samat(monta, lueMeidan(syote, syote.size() + 1, true)));

@@ -384,7 +384,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   const auto& y = tulos.yhteenveto;
   for (const auto& v : tulos.viimeistellyt)
     tulosteeseen(ansi("Keskeytynyt paloittelu viimeistelty: ") + v.arkisto + ": " +
-                 maara(v.eria, "erä", "erää") + "\n");
+                 (v.yhteenveto.xml ? maara(v.eria, "tiliote", "tiliotetta") : maara(v.eria, "erä", "erää")) + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
   std::string tiedostot;
   for (const auto& t : y.tiedostot) {

@@ -430,16 +430,21 @@ void asetaPuskurinKoko(std::size_t koko) { puskuri = koko ? koko : puskurinOletu
 bool onXml(const std::string& polku) {
   alusta::Tiedosto t(polku, alusta::Tila::lue);
   char b[4096];
-  bool alussa = true;
-  while (std::size_t n = t.lue(b, sizeof b)) {
-    std::size_t i = 0;
-    if (alussa && n >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF') i = 3;
-    alussa = false;
+  // The byte-order mark is read whole however the reads fall.
+  std::size_t n = 0;
+  while (n < 3) {
+    const std::size_t m = t.lue(b + n, sizeof b - n);
+    if (m == 0) break;
+    n += m;
+  }
+  std::size_t i = n >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF' ? 3 : 0;
+  do {
     for (; i < n; ++i) {
       if (b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n') continue;
       return b[i] == '<';
     }
-  }
+    i = 0;
+  } while ((n = t.lue(b, sizeof b)) > 0);
   return false;
 }
 

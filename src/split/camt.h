@@ -51,9 +51,9 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
 // Finishes a cut-off XML split from its journal's last record: that segment's files are
 // compared with what the segment writes, and only what is missing of it is written (a
 // document whose closing part was not yet cut gets it cut first); then the rest of the archive.
-// The journal goes at the end. Answers the statements written.
+// The journal goes at the end. Answers the statements written; y, when given, gets the files.
 std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                                 const KirjanJakso& viimeinen);
+                                 const KirjanJakso& viimeinen, Yhteenveto* y = nullptr);
 
 // A segment ends after the document that brings its statements past tavuja bytes or its
 // company files past tiedostoja (0 gives back the defaults); tests make them small.

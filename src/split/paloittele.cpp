@@ -72,8 +72,8 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       }
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
       if (o.muoto == "XML") {
-        tulos.push_back({arkisto, camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen), {}});
-        tulos.back().yhteenveto.xml = true;
+        tulos.push_back({arkisto, 0, {}});
+        tulos.back().eria = camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &tulos.back().yhteenveto);
         continue;
       }
       Yhteenveto y;
@@ -110,23 +110,11 @@ void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos
 
 PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello);
 
-// The XML split notes every file it wrote under another name ("-2"), with the file's path
-// last: the summary's file is marked so.
-void merkitseToisetNimet(Yhteenveto& y) {
-  if (!y.xml) return;
-  for (TiedostonYhteenveto& t : y.tiedostot)
-    for (const std::string& h : y.huomautukset)
-      if (h.size() > t.polku.size() && h.compare(h.size() - t.polku.size(), t.polku.size(), t.polku) == 0 &&
-          h[h.size() - t.polku.size() - 1] == ' ')
-        t.tila = TiedostonYhteenveto::Tila::toinenNimi;
-}
-
 }  // namespace
 
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
   const alusta::Aika alkoi = kello();
   PaloitteluTulos tulos = jaaTiedosto(a, kello);
-  merkitseToisetNimet(tulos.yhteenveto);
   kirjaaHistoriaan(a, tulos, alkoi);
   return tulos;
 }

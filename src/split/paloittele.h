@@ -40,7 +40,7 @@ struct Yhteenveto {
 struct Viimeistelty {
   std::string arkisto;     // the archived statement file
   std::int64_t eria = 0;   // batches written in finishing it
-  Yhteenveto yhteenveto;   // the files written in finishing it (TITO)
+  Yhteenveto yhteenveto;   // the files written in finishing it (XML: yhteenveto.xml, eria counts statements)
 };
 
 struct PaloitteluTulos {

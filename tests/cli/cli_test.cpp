@@ -11,6 +11,7 @@
 #include "euro/polut.h"
 #include "euro/teksti.h"
 #include "split/esikatselu_odotus.h"
+#include "split/paloittele.h"
 #include "split/t00.h"
 #include "tuki/prosessi.h"
 #include "tuki/testituki.h"
@@ -399,6 +400,69 @@ TEST_F(Cli, ToinenAjoJattaaElavanKirjan) {
   EXPECT_EQ(eka1.koodi, 0) << eka1.virhe;
   EXPECT_TRUE(kirjat(k / "TUODUT").empty());
   EXPECT_EQ(testi::lueTiedosto(k / "ulos" + S + "TITO-2018-08-9999999-9.TXT"), toka);
+}
+
+// A split cut off by a failed write in this process (the first write into a company file, so
+// everything is left to finish); the next kolvanto-cli run finishes it and counts what it
+// wrote: TITO batches, XML statements.
+std::string xmlAsiakirja(const std::vector<std::string>& ibanit) {
+  std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                  "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt>"
+                  "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\n";
+  for (const std::string& iban : ibanit)
+    s += "<Stmt><Id>S" + iban + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
+         "</IBAN></Id></Acct></Stmt>\n";
+  return s + "</BkToCstmrStmt></Document>\n";
+}
+
+TEST_F(Cli, ViimeistellynYhteenvetoLaskeeEratTaiTiliotteet) {
+  struct {
+    const char* kuvaus;
+    std::string eka, toka;
+    std::vector<std::string> avain;
+    const char* maara;  // what finishing the cut-off split wrote
+  } const tapaukset[] = {
+      {"TITO", t00("1000003-3") + "T10 a\r\n" + t00("9999999-9") + "T10 b\r\n" + t00("1000003-3"),
+       t00("1000003-3"), {}, "3 erää"},
+      {"XML", xmlAsiakirja({"FI11", "FI22"}) + xmlAsiakirja({"FI11", "FI33"}), xmlAsiakirja({"FI22"}),
+       {"--avain", "tilinumero"}, "4 tiliotetta"},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    testi::Kansio k;
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "EKA.TXT", t.eka);
+    split::PaloitteluAsetukset a;
+    if (t.avain.empty()) a.valitse(split::PaloitteluAsetukset::Tunniste::asiakastunnus);
+    else a.valitse(split::PaloitteluAsetukset::Tunniste::tilinumero);
+    a.txtPaloiteltavaTiedosto = k / "EKA.TXT";
+    a.txtTallennusHakemisto = k / "ulos";
+    a.chkAikaleimaaPaloiteltava = true;
+    {
+      testi::Ymparisto ymp;
+      alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
+          [&](alusta::Vaihe v, const std::string& polku, std::size_t) -> std::optional<alusta::Vika> {
+            if (v != alusta::Vaihe::kirjoita || polku.rfind(k / "ulos", 0) != 0) return std::nullopt;
+            return alusta::Vika{euro::virhenro::levyTaynna};
+          });
+      const bool valmis = split::paloittele(a, [] { return alusta::Aika{2024, 4, 1, 6, 0, 0}; }).valmis;
+      alusta::asetaVikakoukku(std::move(edellinen));
+      ASSERT_FALSE(valmis);
+      ASSERT_EQ(ymp.virheet.size(), 1u);
+    }
+    ASSERT_EQ(kirjat(k / "TUODUT").size(), 1u);
+    testi::kirjoitaTiedosto(k / "TOKA.TXT", t.toka);
+    std::vector<std::string> argumentit = {"--aikaleima", "--kohde", k / "ulos"};
+    argumentit.insert(argumentit.end(), t.avain.begin(), t.avain.end());
+    argumentit.push_back(k / "TOKA.TXT");
+    const Tulos r = aja(argumentit);
+    EXPECT_EQ(r.koodi, 0) << r.virhe;
+    const std::string arkisto = k / "TUODUT" + S + "2024-04-01+060000-EKA.TXT";
+    EXPECT_NE(r.ulos.find("Keskeytynyt paloittelu viimeistelty: " + euro::ansiUtf8(arkisto) + ": " + t.maara + "\n"),
+              std::string::npos)
+        << r.ulos;
+    EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+  }
 }
 
 }  // namespace

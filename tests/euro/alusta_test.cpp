@@ -330,6 +330,46 @@ TEST(Alusta, LukeminenKunPankkiohjelmaLisaaSamaan) {
   siirretty.sulje();
 }
 
+// The fault hook's short read: a read gives at most lapi bytes (never none, which would read
+// as the end), the rest comes with the next reads; other answers numbered 0 change nothing.
+TEST(Alusta, VikakoukunLyhytLuku) {
+  testi::Kansio k;
+  const std::string p = k / "tiliote.txt";
+  kirjoita(p, Tila::kirjoita, "0123456789");
+  struct Tapaus {
+    std::size_t lapi;
+    std::vector<std::size_t> luvut;  // what each read of 4 bytes gives
+  } tapaukset[] = {{1, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}}, {0, {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}},
+                   {3, {3, 3, 3, 1, 0}}, {4, {4, 4, 2, 0}}, {100, {4, 4, 2, 0}}};
+  for (const Tapaus& t : tapaukset) {
+    std::vector<std::size_t> kysytyt;
+    alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
+        [&](alusta::Vaihe v, const std::string&, std::size_t n) -> std::optional<alusta::Vika> {
+          if (v == alusta::Vaihe::lue) kysytyt.push_back(n);
+          return alusta::Vika{0, t.lapi};
+        });
+    Tiedosto f(p, Tila::lue);
+    std::vector<std::size_t> saadut;
+    std::string luettu;
+    char b[4];
+    for (std::size_t n = 1; n > 0;) {
+      n = f.lue(b, sizeof b);
+      saadut.push_back(n);
+      luettu.append(b, n);
+    }
+    f.sulje();
+    // Writing, renaming and removing go ahead.
+    kirjoita(k / "toinen.txt", Tila::kirjoita, "abc");
+    alusta::nimeaUudelleen(k / "toinen.txt", k / "kolmas.txt");
+    alusta::poistaTiedosto(k / "kolmas.txt");
+    alusta::asetaVikakoukku(std::move(edellinen));
+    EXPECT_EQ(saadut, t.luvut) << "lapi " << t.lapi;
+    EXPECT_EQ(luettu, "0123456789") << "lapi " << t.lapi;
+    EXPECT_EQ(kysytyt, std::vector<std::size_t>(t.luvut.size(), 4)) << "lapi " << t.lapi;
+    EXPECT_FALSE(alusta::pituusJosOn(k / "kolmas.txt"));
+  }
+}
+
 TEST(Alusta, AvaamisenVirheet) {
   testi::Kansio k;
   alusta::luoHakemisto(k / "kansio");

@@ -184,6 +184,9 @@ void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelm
 // bytes have gone through. The hook may also change the file system itself and answer none.
 // tallenna: a flush of a file (its path) or of a folder's entries (the folder's path);
 // tallennaTiedostot asks once for each named file.
+// numero 0 is no failure: a read then gives at most `lapi` bytes (at least one, as none
+// would say the file ended), as a file that grows while it is read may; so every reader can
+// be run with reads of every size. Any other operation goes ahead as if unanswered.
 enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa, poista };
 struct Vika {
   std::int32_t numero;

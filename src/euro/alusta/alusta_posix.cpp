@@ -338,7 +338,7 @@ bool Tiedosto::onAuki() const noexcept { return kahva_ >= 0; }
 
 std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
   if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  if (auto v = kysyVika(Vaihe::lue, polku_, n)) heitaVirhe(v->numero, polku_);
+  if (auto v = kysyLukuVika(polku_, n)) heitaVirhe(v->numero, polku_);
   for (;;) {
     ssize_t r = ::read(static_cast<int>(kahva_), puskuri, n);
     if (r >= 0) return static_cast<std::size_t>(r);

@@ -321,7 +321,7 @@ bool Tiedosto::onAuki() const noexcept { return kahva_ != -1; }
 
 std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
   if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
-  if (auto v = kysyVika(Vaihe::lue, polku_, n)) heitaVirhe(v->numero, polku_);
+  if (auto v = kysyLukuVika(polku_, n)) heitaVirhe(v->numero, polku_);
   DWORD luettu = 0;
   if (!::ReadFile(kahva(kahva_), puskuri, static_cast<DWORD>(n < pala ? n : pala), &luettu, nullptr)) {
     DWORD e = ::GetLastError();

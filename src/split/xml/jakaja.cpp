@@ -530,7 +530,13 @@ class Jakaja {
       });
       ulos_.sulje();
       nimet.push_back(x.nimi);
-      lausuntojaTiedostossa(polku) += kirjoitettuja;
+      TiedostonYhteenveto& ty = tiedostoYhteenvedossa(polku);
+      ty.eria += kirjoitettuja;
+      ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
+      if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
+        ty.tila = x.nimi.size() != g.alku.size() + g.loppu.size() ? TiedostonYhteenveto::Tila::toinenNimi
+                  : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
+                                                                    : TiedostonYhteenveto::Tila::jatkettu;
       lausuntoja += kirjoitettuja;
       // What the file ends with now, for the next segment that finds it.
       Tila t;
@@ -595,13 +601,14 @@ class Jakaja {
     return b == hanta;
   }
 
-  std::int64_t& lausuntojaTiedostossa(const std::string& polku) {
+  TiedostonYhteenveto& tiedostoYhteenvedossa(const std::string& polku) {
     auto i = yhteenvedossa_.find(polku);
-    if (i != yhteenvedossa_.end()) return y_.tiedostot[i->second].eria;
-    if (y_.tiedostot.size() >= Yhteenveto::tiedostoraja) return y_.muut.eria;
+    if (i != yhteenvedossa_.end()) return y_.tiedostot[i->second];
+    if (y_.tiedostot.size() >= Yhteenveto::tiedostoraja) return y_.muut;
     yhteenvedossa_.emplace(polku, y_.tiedostot.size());
-    y_.tiedostot.push_back({polku, 0, 0});
-    return y_.tiedostot.back().eria;
+    y_.tiedostot.push_back({});
+    y_.tiedostot.back().polku = polku;
+    return y_.tiedostot.back();
   }
 
   std::string arkisto_, kohde_, kohdeKansio_;
@@ -757,10 +764,12 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
 }
 
 std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                                 const KirjanJakso& viimeinen) {
+                                 const KirjanJakso& viimeinen, Yhteenveto* yhteenveto) {
   const PaloitteluAsetukset a = asetuksetOtsikosta(o);
   vaadiAvain(a);
-  Yhteenveto y;
+  Yhteenveto oma;
+  Yhteenveto& y = yhteenveto ? *yhteenveto : oma;
+  y.xml = true;
   const std::int64_t n = viimeinen.siirretty && !viimeinen.tiedostot.empty()
                              ? aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.kohta, &viimeinen)
                              : aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.siirretty ? viimeinen.loppu : 0, nullptr);

@@ -244,8 +244,10 @@ struct Lukija::Tila {
     puskurinKohta += static_cast<std::uint64_t>(p - alku);
     p = riviKursori = alku;
     unsigned char* loppu = alku + jaljella;
+    // Each read asks for what is left of the buffer now: an earlier short read filled part.
     while (static_cast<std::size_t>(loppu - p) < n) {
-      const std::size_t luettu = lahde.lue(reinterpret_cast<char*>(loppu), koko - jaljella);
+      const std::size_t luettu =
+          lahde.lue(reinterpret_cast<char*>(loppu), koko - static_cast<std::size_t>(loppu - alku));
       if (luettu == 0) {
         lahdeLoppui = true;
         break;
@@ -359,8 +361,12 @@ struct Lukija::Tila {
       virhe("odotettiin nimeä");
     }
     for (;;) {
+      // Never past the first byte over the limit: a refusal's place must not depend on where
+      // a read ended.
       const unsigned char* q = p;
-      while (q < e && nimessa[*q]) ++q;
+      const unsigned char* raja = e;
+      if (static_cast<std::size_t>(e - p) > rajat.nimi + 1 - kohde.size()) raja = p + (rajat.nimi + 1 - kohde.size());
+      while (q < raja && nimessa[*q]) ++q;
       kohde.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
       p = q;
       if (kohde.size() > rajat.nimi)
@@ -631,8 +637,12 @@ struct Lukija::Tila {
       const unsigned char lainaus = arvonAlku();
       a.arvo = tagi.size();
       for (;;) {
+        // As with names, the scan stops at the first byte over the limit.
         const unsigned char* q = p;
-        q = tavalliset<'<', '&', '"', '\''>(q, e, arvossa);
+        const unsigned char* raja = e;
+        const std::size_t tilaa = rajat.attribuutti + 1 - (tagi.size() - a.arvo);
+        if (static_cast<std::size_t>(e - p) > tilaa) raja = p + tilaa;
+        q = tavalliset<'<', '&', '"', '\''>(q, raja, arvossa);
         tagi.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
         p = q;
         if (tagi.size() - a.arvo > rajat.attribuutti)

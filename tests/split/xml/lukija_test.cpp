@@ -7,6 +7,7 @@
 #include <string>
 
 #include "euro/teksti.h"
+#include "tuki/lukukoot.h"
 
 namespace {
 
@@ -148,6 +149,10 @@ TEST(XmlLukija, HylatytSyotteetJaVirheenKohta) {
       {"liikaa attribuutteja", "<a x='' y='' z=''/>", "yli 2 attribuuttia", 13, true, pienet},
       {"liian syva", "<a><b><c/></b></a>", "sisäkkäin yli 2", 6, true, pienet},
       {"liian pitka nimi", "<abcde/>", "yli 4 merkkiä", 6, true, pienet},
+      // Where a read or the buffer ends does not move the place: one past the first byte over.
+      {"paljon liian pitka nimi", "<abcdefghijklmnopqrstuvwxyz0123456789/>", "yli 4 merkkiä", 6, true, pienet},
+      {"paljon liian pitka attribuutti", "<a x=\"123456789012345678901234567890\"/>", "yli 8 tavua", 15, true,
+       pienet},
       {"nimiavaruuksia liikaa", "<a xmlns='abc'><b xmlns:p='abc'/></a>", "yli 6 tavua", 15, true, vahanNimiavaruuksia},
       {"ei-ASCII nimi", "<\xC3\xA4/>", "ASCII", 1, true},
       {"virheellinen UTF-8 tekstissa", "<a>\xC3\x28</a>", "virheellinen UTF-8", 3},
@@ -256,6 +261,64 @@ TEST(XmlLukija, PitkaTekstiPaloinaPuskurinKokoisina) {
   }
   EXPECT_EQ(koottu, teksti + teksti);
   EXPECT_GE(paloja, 2 * 10000 / 68);
+}
+
+// Reads of the sizes a schedule says: a short read followed by a whole one asks the buffer
+// for no more than is left of it.
+class Vuorolahde : public xml::Lahde {
+ public:
+  Vuorolahde(std::string s, testi::Lukuvuoro vuoro) : s_(std::move(s)), vuoro_(std::move(vuoro)) {}
+  std::size_t lue(char* b, std::size_t koko) override {
+    const std::size_t n = std::min(vuoro_.koko(koko), s_.size() - kohta_);
+    std::memcpy(b, s_.data() + kohta_, n);
+    kohta_ += n;
+    return n;
+  }
+
+ private:
+  std::string s_;
+  testi::Lukuvuoro vuoro_;
+  std::size_t kohta_ = 0;
+};
+
+std::string lokiVuoroin(const std::string& syote, testi::Lukuvuoro vuoro) {
+  Vuorolahde lahde(syote, std::move(vuoro));
+  xml::Lukija lukija(lahde);
+  std::string tulos;
+  try {
+    for (xml::Tapahtuma t = lukija.seuraava(); t.laji != xml::Laji::TiedostonLoppu; t = lukija.seuraava()) {
+      tulos += std::to_string(static_cast<int>(t.laji)) + std::string(t.paikallinen) + "@" +
+               std::to_string(t.alku) + "-" + std::to_string(t.loppu) + ":" + std::to_string(t.rivi) + "'" +
+               std::string(t.teksti) + "' ";
+    }
+  } catch (const xml::Jasennysvirhe& v) {
+    tulos += v.what();
+  }
+  return tulos;
+}
+
+TEST(XmlLukija, LuvutKaikenKokoisinaAntavatSamat) {
+  std::string tiliote = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Document xmlns=\"urn:x\">";
+  for (int i = 0; i < 40; ++i)
+    tiliote += "<Stmt><Id>S" + std::to_string(i) + "</Id><Nm>\xC3\x84ij\xC3\xA4 &amp; Co</Nm><!-- k -->"
+               "<Amt Ccy='EUR'>" + std::to_string(i * 7) + ".50</Amt><![CDATA[x]]></Stmt>\r\n";
+  const std::string kokonainen = tiliote + "</Document>\n";
+  const std::string katkennut = tiliote + "<Stmt><Id>";
+  // Whole reads through the default buffer: every statement, or the refusal where it ends.
+  const std::string koko = lokiVuoroin(kokonainen, testi::Lukuvuoro({testi::Luku::kokonainen}));
+  const std::string kesken = lokiVuoroin(katkennut, testi::Lukuvuoro({testi::Luku::kokonainen}));
+  ASSERT_NE(koko.find("0Stmt@" + std::to_string(tiliote.rfind("<Stmt>"))), std::string::npos) << koko;
+  ASSERT_EQ(koko.find("asiakirja 1"), std::string::npos) << koko;
+  ASSERT_NE(kesken.find(ansi("tavu ") + std::to_string(katkennut.size()) + ansi(": tiedosto loppuu kesken")),
+            std::string::npos) << kesken;
+  PalautaPuskuri palauta;
+  for (const std::size_t puskuri : {16, 17, 23, 64, 0}) {
+    xml::asetaLukupuskurinKoko(puskuri);
+    for (auto& a : testi::aikataulut()) {
+      EXPECT_EQ(lokiVuoroin(kokonainen, a.vuoro), koko) << a.nimi << ", puskuri " << puskuri;
+      EXPECT_EQ(lokiVuoroin(katkennut, a.vuoro), kesken) << a.nimi << ", puskuri " << puskuri << ", katkennut";
+    }
+  }
 }
 
 // Offsets past 4 GiB: a comment of 4.1 GiB, never held.
