@@ -330,6 +330,31 @@ TEST(Alusta, LukeminenKunPankkiohjelmaLisaaSamaan) {
   siirretty.sulje();
 }
 
+// A read at an offset gives the bytes there, wherever the last read stopped, and none past
+// the end; a file that grew is read at its new end.
+TEST(Alusta, LueKohdasta) {
+  testi::Kansio k;
+  const std::string p = k / "tiliote.txt";
+  kirjoita(p, Tila::kirjoita, "0123456789");
+  Tiedosto f(p, Tila::lue);
+  char b[8];
+  EXPECT_EQ(f.lue(b, 2), 2u);
+  struct Tapaus {
+    std::uint64_t kohta;
+    std::size_t n;
+    std::string odotettu;
+  } tapaukset[] = {{0, 3, "012"}, {7, 8, "789"}, {4, 1, "4"}, {10, 4, ""}, {99, 4, ""}};
+  for (const Tapaus& t : tapaukset) {
+    const std::size_t m = f.lueKohdasta(t.kohta, b, t.n);
+    EXPECT_EQ(std::string(b, m), t.odotettu) << t.kohta;
+  }
+  Tiedosto lisaaja(p, Tila::lisaa);
+  lisaaja.kirjoita("ab");
+  lisaaja.sulje();
+  const std::size_t m = f.lueKohdasta(9, b, sizeof b);
+  EXPECT_EQ(std::string(b, m), "9ab");
+}
+
 // The fault hook's short read: a read gives at most lapi bytes (never none, which would read
 // as the end), the rest comes with the next reads; other answers numbered 0 change nothing.
 TEST(Alusta, VikakoukunLyhytLuku) {

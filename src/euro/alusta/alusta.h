@@ -121,6 +121,9 @@ class Tiedosto {
   std::uint64_t pituus();
   // Moves the reading point to the given offset from the start.
   void siirry(std::uint64_t kohta);
+  // Reads up to n bytes at the given offset in one call; 0 at the end. Where lue goes on from
+  // afterwards is not said.
+  std::size_t lueKohdasta(std::uint64_t kohta, char* puskuri, std::size_t n);
   // Writes all n bytes at the given offset.
   void kirjoitaKohtaan(std::uint64_t kohta, const char* data, std::size_t n);
   // Sets the length; a longer file loses its end.

@@ -336,6 +336,16 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
 
 bool Tiedosto::onAuki() const noexcept { return kahva_ >= 0; }
 
+std::size_t Tiedosto::lueKohdasta(std::uint64_t kohta, char* puskuri, std::size_t n) {
+  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyLukuVika(polku_, n)) heitaVirhe(v->numero, polku_);
+  for (;;) {
+    ssize_t r = ::pread(static_cast<int>(kahva_), puskuri, n, static_cast<off_t>(kohta));
+    if (r >= 0) return static_cast<std::size_t>(r);
+    if (errno != EINTR) heitaErrno(errno, polku_);
+  }
+}
+
 std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
   if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
   if (auto v = kysyLukuVika(polku_, n)) heitaVirhe(v->numero, polku_);

@@ -394,6 +394,21 @@ void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcep
   ::CloseHandle(k);
 }
 
+std::size_t Tiedosto::lueKohdasta(std::uint64_t kohta, char* puskuri, std::size_t n) {
+  if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
+  if (auto v = kysyLukuVika(polku_, n)) heitaVirhe(v->numero, polku_);
+  OVERLAPPED o{};
+  o.Offset = static_cast<DWORD>(kohta & 0xFFFFFFFFu);
+  o.OffsetHigh = static_cast<DWORD>(kohta >> 32);
+  DWORD luettu = 0;
+  if (!::ReadFile(kahva(kahva_), puskuri, static_cast<DWORD>(n < pala ? n : pala), &luettu, &o)) {
+    DWORD e = ::GetLastError();
+    if (e == ERROR_HANDLE_EOF || e == ERROR_BROKEN_PIPE) return 0;
+    heitaKoodi(e, polku_);
+  }
+  return luettu;
+}
+
 void Tiedosto::siirry(std::uint64_t kohta) {
   if (!onAuki()) heitaVirhe(nro::virheellinenNimi, polku_);
   LARGE_INTEGER k;

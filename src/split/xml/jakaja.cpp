@@ -44,10 +44,9 @@ constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
 }
 
 void lueKohdasta(alusta::Tiedosto& t, std::uint64_t kohta, char* p, std::size_t n) {
-  t.siirry(kohta);
   std::size_t m = 0;
   while (m < n) {
-    const std::size_t r = t.lue(p + m, n - m);
+    const std::size_t r = t.lueKohdasta(kohta + m, p + m, n - m);
     if (r == 0) euro::heitaVirhe(euro::virhenro::laitevirhe, t.polku());
     m += r;
   }
