@@ -28,7 +28,7 @@ using euro::ansi;
 constexpr char sep = alusta::erotin;
 
 constexpr std::size_t jaksonTiedostotOletus = 1024;
-constexpr std::uint64_t jaksonTavutOletus = 4 * 1024 * 1024;
+constexpr std::uint64_t jaksonTavutOletus = 32 * 1024 * 1024;
 std::size_t jaksonTiedostot = jaksonTiedostotOletus;
 std::uint64_t jaksonTavut = jaksonTavutOletus;
 // A segment no longer than this is read into memory once; a longer one (a single document of
