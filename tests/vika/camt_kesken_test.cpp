@@ -30,13 +30,7 @@ std::string lausunto(const std::string& id, const std::string& tunnus) {
          "<CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2024-03-31</Dt></Dt></Bal></Stmt>\r\n";
 }
 
-std::string asiakirja(const std::vector<std::string>& lausunnot) {
-  std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                  "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\r\n<BkToCstmrStmt>"
-                  "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n";
-  for (const auto& l : lausunnot) s += l;
-  return s + "</BkToCstmrStmt>\r\n</Document>\r\n";
-}
+using vika::asiakirja;
 
 std::map<std::string, std::string> sisallot(const std::string& kansio) {
   std::map<std::string, std::string> m;
@@ -64,6 +58,14 @@ struct CamtKesken : ::testing::Test {
     return a;
   }
   void kirjoitusKerrallaan(std::size_t kirjoituksiaVahintaan);
+
+  // The company files of uninterrupted runs over the three files, and their statements sorted
+  // (what runs in another order must hold).
+  struct Odotettu {
+    std::map<std::string, std::string> sisallot;
+    std::map<std::string, std::vector<std::string>> lausunnot;
+  };
+  Odotettu yhtenaAjona();
 };
 
 // A failed write, half of it through, at every write of the second run, with segments of
@@ -149,40 +151,43 @@ void palauta(const testi::Kansio& k, const Kuva& m) {
   for (const auto& [n, sisalto] : m) testi::kirjoitaTiedosto(k.polku() + n, sisalto);
 }
 // Every output file's statements, in order.
-std::map<std::string, std::vector<std::string>> lausunnot(const std::string& kansio, bool jarjestaen) {
-  std::map<std::string, std::vector<std::string>> m;
-  for (const std::string& n : testi::tiedostot(kansio)) {
-    const std::string s = testi::lueTiedosto(kansio + S + n);
-    auto& v = m[n];
+std::map<std::string, std::vector<std::string>> lausunnotSisalloista(const std::map<std::string, std::string>& m,
+                                                                     bool jarjestaen) {
+  std::map<std::string, std::vector<std::string>> tulos;
+  for (const auto& [n, s] : m) {
+    auto& v = tulos[n];
     for (auto i = s.find("<Stmt>"); i != std::string::npos; i = s.find("<Stmt>", i + 1))
       v.push_back(s.substr(i, s.find("</Stmt>", i) - i));
     if (jarjestaen) std::sort(v.begin(), v.end());
   }
-  return m;
+  return tulos;
+}
+std::map<std::string, std::vector<std::string>> lausunnot(const std::string& kansio, bool jarjestaen) {
+  return lausunnotSisalloista(sisallot(kansio), jarjestaen);
+}
+
+CamtKesken::Odotettu CamtKesken::yhtenaAjona() {
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  ymp.viestit.vastaukset = {6};
+  const auto a = asetukset(k);
+  const std::pair<const std::string*, alusta::Aika (*)()> ajot[] = {{&pohja, kello0}, {&eka, kello1}, {&toka, kello2}};
+  for (const auto& [t, kello] : ajot) {
+    testi::kirjoitaTiedosto(k / "TILIOTE.XML", *t);
+    EXPECT_TRUE(split::paloittele(a, kello).valmis);
+  }
+  Odotettu o;
+  o.sisallot = sisallot(k / "ulos");
+  o.lausunnot = lausunnotSisalloista(o.sisallot, true);
+  return o;
 }
 
 // A kill before any system call of the split: the state at that call is all the next runs
 // get. They finish it, and every statement is in its company's file once, the files whole.
 TEST_F(CamtKesken, TappoJokaisenKutsunKohdalla) {
-  std::map<std::string, std::string> odotettu;
-  {
-    testi::Kansio k;
-    testi::Ymparisto ymp;
-    ymp.viestit.vastaukset = {6};
-    const auto a = asetukset(k);
-    const std::pair<const std::string*, alusta::Aika (*)()> ajot[] = {{&pohja, kello0}, {&eka, kello1}, {&toka, kello2}};
-    for (const auto& [t, kello] : ajot) {
-      testi::kirjoitaTiedosto(k / "TILIOTE.XML", *t);
-      ASSERT_TRUE(split::paloittele(a, kello).valmis);
-    }
-    odotettu = sisallot(k / "ulos");
-  }
-  const auto odotetut = [&] {
-    testi::Kansio k;
-    alusta::luoHakemisto(k / "ulos");
-    for (const auto& [n, s] : odotettu) testi::kirjoitaTiedosto(k / "ulos" + S + n, s);
-    return lausunnot(k / "ulos", true);
-  }();
+  const Odotettu o = yhtenaAjona();
+  const auto& odotettu = o.sisallot;
+  const auto& odotetut = o.lausunnot;
   testi::Kansio k;
   testi::Ymparisto ymp;
   ymp.viestit.vastaukset = {6};
@@ -245,25 +250,9 @@ TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
   struct Oletukset {
     ~Oletukset() { split::camt::asetaJaksonRajat(0, 0); }
   } oletukset;
-  std::map<std::string, std::string> odotettu;
-  {
-    testi::Kansio v;
-    testi::Ymparisto ymp;
-    ymp.viestit.vastaukset = {6};
-    const auto a = asetukset(v);
-    const std::pair<const std::string*, alusta::Aika (*)()> ajot[] = {{&pohja, kello0}, {&eka, kello1}, {&toka, kello2}};
-    for (const auto& [t, kello] : ajot) {
-      testi::kirjoitaTiedosto(v / "TILIOTE.XML", *t);
-      ASSERT_TRUE(split::paloittele(a, kello).valmis);
-    }
-    odotettu = sisallot(v / "ulos");
-  }
-  const auto odotetut = [&] {
-    testi::Kansio v;
-    alusta::luoHakemisto(v / "ulos");
-    for (const auto& [n, s] : odotettu) testi::kirjoitaTiedosto(v / "ulos" + S + n, s);
-    return lausunnot(v / "ulos", true);
-  }();
+  const Odotettu o = yhtenaAjona();
+  const auto& odotettu = o.sisallot;
+  const auto& odotetut = o.lausunnot;
 
   testi::Kansio k;
   testi::Ymparisto ymp;

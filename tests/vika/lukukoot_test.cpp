@@ -146,13 +146,7 @@ std::string lausunto(const std::string& id, const std::string& tunnus) {
          "</Id></Othr></OrgId></Id></Ownr></Acct><!-- saldo --><Bal><Amt Ccy=\"EUR\">1.00</Amt></Bal></Stmt>\r\n";
 }
 
-std::string asiakirja(const std::vector<std::string>& lausunnot) {
-  std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-                  "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\r\n<BkToCstmrStmt>"
-                  "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n";
-  for (const auto& l : lausunnot) s += l;
-  return s + "</BkToCstmrStmt>\r\n</Document>\r\n";
-}
+using vika::asiakirja;
 
 // More than the XML reader's buffer of 64 KiB, so that a read after a short one could reach past it.
 TEST(Lukukoot, XmlPaloittelu) {

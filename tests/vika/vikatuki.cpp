@@ -194,4 +194,12 @@ Kuva sahkokatko(const Kuva& nyt, const Kuva& levylla, const Kuva& alussa, int ma
   return m;
 }
 
+std::string asiakirja(const std::vector<std::string>& lausunnot) {
+  std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                  "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\r\n<BkToCstmrStmt>"
+                  "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n";
+  for (const auto& l : lausunnot) s += l;
+  return s + "</BkToCstmrStmt>\r\n</Document>\r\n";
+}
+
 }  // namespace vika

@@ -110,4 +110,7 @@ Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko);
 // 2 and 3 every other file lost, 4 the journals' unflushed bytes torn in half.
 Kuva sahkokatko(const Kuva& nyt, const Kuva& levylla, const Kuva& alussa, int malli);
 
+// A camt.053.001.02 document of the given statements, CR LF ended.
+std::string asiakirja(const std::vector<std::string>& lausunnot);
+
 }  // namespace vika
