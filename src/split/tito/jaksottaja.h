@@ -25,8 +25,4 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
 // defaults: 1024 files, 1 MiB, 16384 lines). Tests make them small.
 void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat = 0);
 
-// The search for T00 lines takes thirty-two bytes at a time where the processor has AVX2;
-// tests turn that off (false) to try the sixteen-byte search too, and back on (true).
-void kaytaLeveaaHakua(bool kayta);
-
 }  // namespace split
