@@ -14,6 +14,7 @@
 #include "euro/virhe.h"
 #include "split/hajautus.h"
 #include "split/jako.h"
+#include "split/lue.h"
 #include "split/nimi.h"
 #include "split/tito/haku.h"
 
@@ -68,7 +69,6 @@ class Vertaaja {
       return;
     }
     tiedosto_.avaa(polku, alusta::Tila::muokkaa);
-    tiedosto_.siirry(nyt_->kohta);
   }
 
   void lisaa(const char* d, std::size_t n) {
@@ -80,12 +80,7 @@ class Vertaaja {
         nyt_->vertaillaan = false;
         return;
       }
-      std::size_t luettu = 0;
-      while (luettu < k) {
-        const std::size_t m = tiedosto_.lue(b_ + luettu, k - luettu);
-        if (m == 0) euro::heitaVirhe(euro::virhenro::laitevirhe, tiedosto_.polku());
-        luettu += m;
-      }
+      lueKohdasta(tiedosto_, nyt_->kohta, b_, k);
       if (std::memcmp(b_, d, k) != 0) {
         // Other bytes where a line of the batch should be. A batch has one T00 line, its
         // first: unless a T00 line stands where the difference is, after whole lines of this
