@@ -17,6 +17,8 @@
 #include "split/kesken.h"
 #include "split/nimi.h"
 #include "split/paloittele.h"
+#include "split/tito/haku.h"
+#include "split/tito/jaksottaja.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The journal of a split that archives, TUODUT/<archive>.kesken: written before the statement
 // file is moved, kept up to date segment by segment while the split runs, removed when it
-// completes; and the finishing of a cut-off split from it, checked before anything is cut.
+// completes. Every format's split keeps it (tito/jaksottaja.h, camt.h) and finishes a cut-off
+// split from it, checked before anything is cut.
 #pragma once
 
 #include <cstdint>
@@ -79,27 +80,8 @@ class Paivakirja {
 // target, the names' parts and the key. Throws 75 with the journal's path.
 void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku);
 
-// Splits the archive with the journal kept, from its start, or, with kesken, from that
-// declared segment of a cut-off split: its company files checked against the batches first,
-// a cut-off batch's own bytes cut, delivered batches passed over. Company files are flushed
-// before the journal moves past their batches; the journal is removed at the end. kohde, when
-// given, is o.kohde's folder as this run names it (relative to the working folder, perhaps):
-// every company file is opened by a path no longer than the split without archiving uses.
-void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                     const KirjanJakso* kesken, Yhteenveto& y, const std::string* kohde = nullptr);
-
 // The settings of a journal's split.
 PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o);
-
-// A segment ends at the batch that would bring in more company files than tiedostoja, or
-// before the last batch that begins in the archive's window of tavuja bytes (a longer batch
-// is a segment of its own); erat T00 lines at most are named ahead (0 gives back the
-// defaults: 1024 files, 1 MiB, 16384 lines). Tests make them small.
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat = 0);
-
-// The search for T00 lines takes thirty-two bytes at a time where the processor has AVX2;
-// tests turn that off (false) to try the sixteen-byte search too, and back on (true).
-void kaytaLeveaaHakua(bool kayta);
 
 // A value on one line of a journal or an undo record: "%", CR and LF kept as %25, %0D, %0A.
 std::string koodaaKirjaan(std::string_view s);

@@ -16,6 +16,7 @@
 #include "split/jako.h"
 #include "split/kesken.h"
 #include "split/nimi.h"
+#include "split/tito/jaksottaja.h"
 
 namespace split {
 

@@ -15,6 +15,8 @@
 #include "split/kesken.h"
 #include "split/paloittele.h"
 #include "split/t00.h"
+#include "split/tito/haku.h"
+#include "split/tito/jaksottaja.h"
 #include "tuki/testituki.h"
 #include "vikatuki.h"
 

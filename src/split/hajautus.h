@@ -1,0 +1,94 @@
+// The tables in memory that find a company file by its name: a name's 64-bit key and hash,
+// and a flat table of 64-bit keys to 64-bit values.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+
+namespace split {
+
+// A name as a 64-bit key of the tables in memory (never written anywhere): eight bytes at a
+// time, a name costs a few multiplications instead of one a byte.
+inline std::uint64_t avainNimesta(std::string_view s) {
+  std::uint64_t h = 0x9e3779b97f4a7c15ull ^ s.size();
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, s.data() + i, 8);
+    h = (h ^ w) * 0xff51afd7ed558ccdull;
+    h ^= h >> 32;
+  }
+  std::uint64_t w = 0;
+  std::memcpy(&w, s.data() + i, s.size() - i);
+  h = (h ^ w) * 0xc4ceb9fe1a85ec53ull;
+  return h ^ (h >> 29);
+}
+
+// A name as the file system compares it (Windows in any case), as a 64-bit hash: the
+// lengths of tens of thousands of files stay in memory without a string each. Two names of
+// one hash could only make a file look there when it is not (a look more) or not there when
+// it is (its making then refuses it).
+inline std::uint64_t nimiTiiviste(const std::string& n) {
+  if constexpr (alusta::onWindows) return avainNimesta(euro::isoksi(n));
+  return avainNimesta(n);
+}
+
+// 64-bit keys to 64-bit values in one flat table: a lookup per batch costs no allocation and
+// seldom more than one cache line.
+class Hajautus {
+ public:
+  static constexpr std::uint64_t eiArvoa = ~0ull;
+
+  const std::uint64_t* hae(std::uint64_t avain) const {
+    if (avaimet_.empty()) return nullptr;
+    avain |= 1;  // 0 marks a free place
+    for (std::size_t i = avain & maski_;; i = (i + 1) & maski_) {
+      if (avaimet_[i] == avain) return &arvot_[i];
+      if (avaimet_[i] == 0) return nullptr;
+    }
+  }
+  // The key's value, eiArvoa when it was not there.
+  std::uint64_t& lisaa(std::uint64_t avain) {
+    if (4 * (maara_ + 1) > 3 * avaimet_.size()) kasva();
+    avain |= 1;
+    std::size_t i = avain & maski_;
+    while (avaimet_[i] != avain && avaimet_[i] != 0) i = (i + 1) & maski_;
+    if (avaimet_[i] == 0) {
+      avaimet_[i] = avain;
+      arvot_[i] = eiArvoa;
+      ++maara_;
+    }
+    return arvot_[i];
+  }
+  std::size_t koko() const { return maara_; }
+  void tyhjenna() {
+    if (maara_ == 0) return;
+    std::fill(avaimet_.begin(), avaimet_.end(), 0);
+    maara_ = 0;
+  }
+
+ private:
+  void kasva() {
+    std::vector<std::uint64_t> a = std::move(avaimet_), v = std::move(arvot_);
+    const std::size_t koko = std::max<std::size_t>(64, a.size() * 2);
+    avaimet_.assign(koko, 0);
+    arvot_.assign(koko, 0);
+    maski_ = koko - 1;
+    maara_ = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i] != 0) lisaa(a[i]) = v[i];
+  }
+
+  std::vector<std::uint64_t> avaimet_, arvot_;
+  std::size_t maski_ = 0, maara_ = 0;
+};
+
+}  // namespace split

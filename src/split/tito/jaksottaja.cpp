@@ -1,0 +1,633 @@
+// The TITO split that archives: the archive read once through a window, its T00 lines named
+// ahead, company files declared in the journal segment by segment; and the recovery that
+// compares a cut-off segment with what its company files hold.
+#include "split/tito/jaksottaja.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "split/hajautus.h"
+#include "split/jako.h"
+#include "split/lue.h"
+#include "split/nimi.h"
+#include "split/tito/haku.h"
+
+namespace split {
+
+namespace {
+
+constexpr char sep = alusta::erotin;
+
+constexpr std::size_t jaksonTiedostotOletus = 1024;
+constexpr std::uint64_t jaksonTavutOletus = 1024 * 1024;
+std::size_t jaksonTiedostot = jaksonTiedostotOletus;
+std::uint64_t jaksonTavut = jaksonTavutOletus;
+constexpr std::size_t eratEdellaOletus = 16384;
+std::size_t eratEdella = eratEdellaOletus;
+
+}  // namespace
+
+void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat) {
+  jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
+  jaksonTavut = tavuja ? tavuja : jaksonTavutOletus;
+  // The window keeps the next batch's T00 line named: at least one more must fit.
+  eratEdella = erat ? std::max<std::size_t>(erat, 2) : eratEdellaOletus;
+}
+
+namespace {
+
+// Compares a declared segment's batches with what their company files hold from the
+// recorded lengths on: per file, how many of its batches are there whole, and whether the
+// file ends inside the next one (whose own bytes may then be cut).
+class Vertaaja {
+ public:
+  struct Tila {
+    std::uint64_t pituus = 0;  // now
+    std::uint64_t kohta = 0;   // the next byte to compare
+    std::uint64_t eranAlku = 0;
+    std::uint64_t ehjia = 0;   // whole batches found
+    bool vertaillaan = true;
+    std::optional<std::uint64_t> leikkaa;
+  };
+  std::unordered_map<std::string, Tila> tiedostot;
+
+  void avaa(const std::string& polku, const std::string& nimi, std::optional<std::uint64_t>, bool) {
+    lopetaEra();
+    nyt_ = &tiedostot.at(nimi);
+    if (!nyt_->vertaillaan) return;
+    nyt_->eranAlku = nyt_->kohta;
+    rivinAlku_ = nyt_->kohta;
+    ensimmaisella_ = true;
+    if (nyt_->kohta >= nyt_->pituus) {
+      nyt_->vertaillaan = false;
+      return;
+    }
+    tiedosto_.avaa(polku, alusta::Tila::muokkaa);
+  }
+
+  void lisaa(const char* d, std::size_t n) {
+    while (nyt_ && nyt_->vertaillaan && n > 0) {
+      const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>({n, nyt_->pituus - nyt_->kohta, sizeof b_}));
+      if (k == 0) {
+        // The file ends inside the batch, on bytes that are its own: they go.
+        nyt_->leikkaa = nyt_->eranAlku;
+        nyt_->vertaillaan = false;
+        return;
+      }
+      lueKohdasta(tiedosto_, nyt_->kohta, b_, k);
+      if (std::memcmp(b_, d, k) != 0) {
+        // Other bytes where a line of the batch should be. A batch has one T00 line, its
+        // first: unless a T00 line stands where the difference is, after whole lines of this
+        // batch, the other bytes began where this batch would have (another run's batch,
+        // alike so far), and this batch is not there. A part of this batch followed by
+        // another batch is something nothing may cut.
+        if (!ensimmaisella_ && onT00Rivi(rivinAlku_))
+          throw euro::Virhe(euro::virhenro::kayttovirhe,
+                            euro::ansi("Yritystiedostossa on keskeytyneen erän jälkeen muuta (kohta ") +
+                                std::to_string(nyt_->eranAlku) + "): " + tiedosto_.polku());
+        nyt_->vertaillaan = false;
+        return;
+      }
+      nyt_->kohta += k;
+      d += k;
+      n -= k;
+    }
+  }
+  void rivinLoppu() {
+    ensimmaisella_ = false;
+    if (nyt_) rivinAlku_ = nyt_->kohta;
+  }
+  void tyhjenna() {}
+  void sulje() { lopetaEra(); }
+
+ private:
+  bool onT00Rivi(std::uint64_t kohta) {
+    char t[3];
+    if (nyt_->pituus - kohta < 3) return false;
+    tiedosto_.siirry(kohta);
+    std::size_t n = 0;
+    while (n < 3) {
+      const std::size_t m = tiedosto_.lue(t + n, 3 - n);
+      if (m == 0) return false;
+      n += m;
+    }
+    return jako::onT00(t, 3);
+  }
+
+  void lopetaEra() {
+    if (nyt_ && nyt_->vertaillaan) ++nyt_->ehjia;
+    nyt_ = nullptr;
+    tiedosto_.suljeHiljaa();
+  }
+
+  Tila* nyt_ = nullptr;
+  bool ensimmaisella_ = false;
+  std::uint64_t rivinAlku_ = 0;  // where the batch's current line begins in the file
+  alusta::Tiedosto tiedosto_;
+  char b_[64 * 1024];
+};
+
+// A segment being split: a company file's length as it grows, and how many of its batches to
+// pass over. Its name is the same place in the segment's list of names.
+struct JaksonTiedosto {
+  std::uint64_t pituus = 0;
+  std::uint64_t ohitetaan = 0;
+  std::uint64_t nahty = 0;
+  bool uusi = false;  // not in the folder when the split began, nor made since
+  std::uint64_t avain = 0;  // the name as the target's known names hash it
+};
+
+class Jaksottaja {
+ public:
+  Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string& kohde)
+      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), arkisto_(arkisto), kohde_(kohde) {
+    asetapos(a_, posAlku_, posLoppu_);
+    syote_.avaa(arkisto, alusta::Tila::lue);
+    arkistonPituus_ = syote_.pituus();
+    kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
+    // One listing of the target instead of a look at each new file: a name not there is a
+    // file of length 0.
+    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunne(nimiTiiviste(n), Hajautus::eiArvoa);
+    nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
+    tarve_ = std::max<std::size_t>(nimeaja_->tarve(), 3);
+    // Small archives take a small window.
+    const std::uint64_t vahintaan = 4 * tarve_ + 64;
+    ikkunanKoko_ = static_cast<std::size_t>(
+        std::max(vahintaan, std::min<std::uint64_t>(jaksonTavut, arkistonPituus_ + 1)));
+  }
+
+  // The cut-off split's segment: checked, what a cut-off batch left cut, declared again with
+  // what is there now, and split from its start passing over what was delivered.
+  void jatka(const KirjanJakso& k, Yhteenveto& y) {
+    if (k.loppu > arkistonPituus_) virhe("arkisto on lyhyempi kuin päiväkirjassa");
+    for (const auto& f : k.tiedostot)
+      if (!f.hanta.empty()) virhe("TITO-tiedostolla ei ole loppuosaa");
+    // A segment begins and ends at a batch's T00 line (the first at the file's start): from
+    // anywhere else the pass would lose a batch or take half of one for a whole.
+    if (!eranRaja(k.kohta) || !eranRaja(k.loppu)) virhe("jakson raja ei ole erän alussa");
+    Vertaaja v;
+    for (const auto& f : k.tiedostot) {
+      const std::string polku = kohde_ + f.nimi;
+      Vertaaja::Tila t;
+      std::uint64_t nyt = 0;
+      if (f.pituus > 0 || alusta::pituusJosOn(polku)) {
+        alusta::Tiedosto tarkistus(polku, alusta::Tila::muokkaa);
+        nyt = tarkistus.pituus();
+        // The split leaves its company files only at a line's end.
+        char c = 0;
+        if (f.pituus > 0 && nyt >= f.pituus) {
+          tarkistus.siirry(f.pituus - 1);
+          if (tarkistus.lue(&c, 1) != 1 || c != '\n')
+            throw euro::Virhe(euro::virhenro::kayttovirhe,
+                              euro::ansi("Keskeytyneen paloittelun päiväkirjan pituus ei ole rivin lopussa: ") + polku);
+        }
+      }
+      if (nyt < f.pituus)
+        throw euro::Virhe(euro::virhenro::kayttovirhe,
+                          euro::ansi("Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa: ") + polku);
+      t.pituus = nyt;
+      t.kohta = f.pituus;
+      if (!v.tiedostot.emplace(f.nimi, t).second) virhe("sama tiedosto kahdesti");
+    }
+    std::unordered_map<std::string, std::uint64_t> ohitettavat;
+    for (const auto& f : k.tiedostot) ohitettavat[f.nimi] = f.ohitetaan;
+    auto vertailu = [&](std::uint64_t kohta, const std::string& nimi) -> jako::Paatos {
+      if (kohta >= k.loppu) return {jako::Eralle::lopeta, {}};
+      auto i = ohitettavat.find(nimi);
+      if (i == ohitettavat.end()) virhe("jakson tiedostot eivät vastaa arkistoa");
+      if (i->second > 0) {
+        --i->second;
+        return {jako::Eralle::ohita, {}};
+      }
+      return {};
+    };
+    syote_.siirry(k.kohta);
+    jako::jaa(syote_, k.kohta, kohde_, a_, posAlku_, posLoppu_, vertailu, v, nullptr);
+    v.sulje();
+    for (auto& [nimi, t] : v.tiedostot) {
+      if (!t.leikkaa) continue;
+      alusta::Tiedosto f(kohde_ + nimi, alusta::Tila::muokkaa);
+      f.katkaiseJos(t.pituus, *t.leikkaa);
+      if (f.pituus() != *t.leikkaa) euro::heitaVirhe(euro::virhenro::kayttovirhe, kohde_ + nimi);
+      f.sulje();
+    }
+    // What is there now is on the disk before the journal says so.
+    KirjanJakso uusi;
+    uusi.siirretty = true;
+    uusi.kohta = k.kohta;
+    uusi.loppu = k.loppu;
+    unohdaJakso();
+    for (const auto& f : k.tiedostot) {
+      const Vertaaja::Tila& t = v.tiedostot.at(f.nimi);
+      const std::uint64_t pituus = t.leikkaa.value_or(t.pituus);
+      uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia, {}});
+      lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false, nimiTiiviste(f.nimi)}, avainNimesta(f.nimi));
+    }
+    nimet_.resize(tiedostot_.size());
+    alusta::tallennaTiedostot(kohdeKansio_, nimet_);
+    kirja_.kirjaa(uusi);
+    jaksonLoppu_ = k.loppu;
+    jaa(k.kohta, false, y);
+  }
+
+  // The whole archive from its start.
+  void aloita(Yhteenveto& y) { jaa(0, true, y); }
+
+  void suljeKesken() noexcept { tuloste_.suljeKesken(); }
+
+ private:
+  [[noreturn]] void virhe(const std::string& miksi) {
+    throw euro::Virhe(euro::virhenro::kayttovirhe,
+                      euro::ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + euro::ansi(miksi) +
+                          "): " + o_.tuodut + sep + o_.arkisto);
+  }
+
+  bool eranRaja(std::uint64_t kohta) {
+    if (kohta == arkistonPituus_) return true;
+    if (kohta == 0) return true;
+    char b[4];
+    syote_.siirry(kohta - 1);
+    std::size_t n = 0;
+    while (n < sizeof b) {
+      const std::size_t m = syote_.lue(b + n, sizeof b - n);
+      if (m == 0) return false;
+      n += m;
+    }
+    return (b[0] == '\r' || b[0] == '\n') && jako::onT00(b + 1, 3);
+  }
+
+  // Bounded, so that a target of a hundred thousand files costs no more memory than a small
+  // one: past the bound the table starts again and a name it lacks is looked at on the disk.
+  void tunne(std::uint64_t h, std::uint64_t pituus) {
+    if (tunnetut_.koko() >= 48 * jaksonTiedostot && !tunnetut_.hae(h)) {
+      tunnetut_.tyhjenna();
+      kaikkiTunnetaan_ = false;
+    }
+    tunnetut_.lisaa(h) = pituus;
+  }
+
+  // The segment's company files: names, lengths and a lookup by name.
+  void unohdaJakso() {
+    tiedostot_.clear();
+    jaksonHaku_.tyhjenna();
+  }
+  std::uint64_t lisaaJaksoon(std::string_view nimi, const JaksonTiedosto& t, std::uint64_t h) {
+    const std::uint64_t i = tiedostot_.size();
+    tiedostot_.push_back(t);
+    // A name's string is used again by the next segments: no allocation per file and segment.
+    if (i < nimet_.size()) nimet_[i].assign(nimi);
+    else nimet_.emplace_back(nimi);
+    jaksonHaku_.lisaa(h) = i;
+    return i;
+  }
+  // The name's place in the segment, or eiArvoa. Two names of one hash stop the split: the
+  // journal stays, and nothing is written to the wrong file.
+  std::uint64_t jaksossa(std::string_view nimi, std::uint64_t h) {
+    const std::uint64_t* i = jaksonHaku_.hae(h);
+    if (!i) return Hajautus::eiArvoa;
+    if (nimet_[*i] != nimi) virhe("kaksi nimeä samalla tiivisteellä");
+    return *i;
+  }
+
+  // The archive is read once, into a window of 1 MiB: the T00 lines in it are named (and
+  // the segment's files declared) before the writing pass is given its bytes, which it takes
+  // where they lie. The window is handed out up to its last T00 line, so that a segment ends
+  // at a batch whose bytes have all been seen. A batch longer than the window is handed out
+  // as far as the search has gone, and the end of its segment is found by reading ahead.
+  struct Era {
+    std::uint64_t kohta;
+    std::uint32_t nimenAlku, nimenPituus;  // in nimivarasto_
+    std::uint64_t tiedosto;                // in the segment, eiArvoa until declared
+  };
+  static constexpr std::size_t varastoEnintaan = 512 * 1024;
+
+  euro::Nakyma anna() {
+    if (annettu_ == rajaus_ && !tayta()) {
+      // Only the archive's end ends the pass: a window that could not move on must not look
+      // like it, or the batches after it would go unwritten with the journal removed.
+      if (!lopussa_ || annettu_ != maara_) virhe("ikkuna ei edennyt");
+      return {nullptr, 0};
+    }
+    const euro::Nakyma n{ikkuna_.get() + annettu_, rajaus_ - annettu_};
+    annettu_ = rajaus_;
+    return n;
+  }
+
+  // Keeps what is not yet given or not yet searched, reads on after it and names what came.
+  bool tayta() {
+    if (lopussa_ && rajaus_ == maara_) return false;
+    if (!ikkuna_) ikkuna_ = std::make_unique_for_overwrite<char[]>(ikkunanKoko_);
+    // The batches the writing pass has taken go from the queue and their names with them.
+    if (eraAlku_ > 0) {
+      const std::size_t pois = eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size();
+      nimivarasto_.erase(0, pois);
+      erat_.erase(erat_.begin(), erat_.begin() + static_cast<std::ptrdiff_t>(eraAlku_));
+      for (Era& e : erat_) e.nimenAlku -= static_cast<std::uint32_t>(pois);
+      eraAlku_ = 0;
+    }
+    const std::size_t pida = std::min(annettu_, haettu_);
+    if (pida > 0) {
+      ennenIkkunaa_ = ikkuna_[pida - 1];
+      std::memmove(ikkuna_.get(), ikkuna_.get() + pida, maara_ - pida);
+      ikkunanAlku_ += pida;
+      maara_ -= pida;
+      annettu_ -= pida;
+      haettu_ -= pida;
+    }
+    while (!lopussa_ && maara_ < ikkunanKoko_) {
+      const std::size_t m = syote_.lue(ikkuna_.get() + maara_, ikkunanKoko_ - maara_);
+      if (m == 0) lopussa_ = true;
+      maara_ += m;
+    }
+    hae();
+    if (lopussa_ && haettu_ == maara_) {
+      rajaus_ = maara_;
+    } else if (!erat_.empty() && erat_.back().kohta - ikkunanAlku_ > annettu_) {
+      rajaus_ = static_cast<std::size_t>(erat_.back().kohta - ikkunanAlku_);
+    } else {
+      // A batch longer than the window: handed out as far as searched, never further, so
+      // that no T00 line reaches the writing pass before the search has named it.
+      rajaus_ = haettu_;
+    }
+    return rajaus_ > annettu_;
+  }
+
+  // The T00 lines from haettu_ on, named, into the queue. A T00 line begins with "T00" right
+  // after a CR or an LF, as the split's own line rule has it; the rest of the bytes are only
+  // searched, not cut into lines.
+  void hae() {
+    const char* b = ikkuna_.get();
+    std::size_t i = haettu_;
+    while (erat_.size() < eratEdella && nimivarasto_.size() < varastoEnintaan) {
+      const std::size_t p = etsiT00(b, i, maara_);
+      if (p == eiT00) {
+        i = lopussa_ ? maara_ : std::max(i, maara_ - std::min<std::size_t>(maara_ - i, 2));
+        break;
+      }
+      // A line whose name would read past the window waits for the next reading.
+      if (!lopussa_ && maara_ - p < tarve_) {
+        i = p;
+        break;
+      }
+      const char ennen = p == 0 ? ennenIkkunaa_ : b[p - 1];
+      if (ennen == '\r' || ennen == '\n') {
+        std::size_t e = p + std::min(tarve_, maara_ - p);
+        for (std::size_t q = p; q < e; ++q)
+          if (b[q] == '\r' || b[q] == '\n') {
+            e = q;
+            break;
+          }
+        const std::string& nimi = nimeaja_->nimi(std::string_view(b + p, e - p));
+        erat_.push_back({ikkunanAlku_ + p, static_cast<std::uint32_t>(nimivarasto_.size()),
+                         static_cast<std::uint32_t>(nimi.size()), Hajautus::eiArvoa});
+        nimivarasto_ += nimi;
+      }
+      i = p + 1;
+    }
+    haettu_ = i;
+  }
+
+  // The queue's T00 line at kohta, the ones before it dropped; none when the search did not
+  // name it.
+  const Era* eraKohdassa(std::uint64_t kohta) {
+    while (eraAlku_ < erat_.size() && erat_[eraAlku_].kohta < kohta) ++eraAlku_;
+    return eraAlku_ < erat_.size() && erat_[eraAlku_].kohta == kohta ? &erat_[eraAlku_] : nullptr;
+  }
+
+  std::string_view eranNimi(const Era& e) const { return std::string_view(nimivarasto_).substr(e.nimenAlku, e.nimenPituus); }
+
+  // Declares the segment from kohta on, with its company files and their lengths, flushed,
+  // before any of its batches is written.
+  void julista(std::uint64_t kohta) {
+    unohdaJakso();
+    KirjanJakso j;
+    j.siirretty = true;
+    j.kohta = kohta;
+    const bool kaikki = lopussa_ && haettu_ == maara_;  // every T00 line to the end is named
+    std::optional<std::uint64_t> loppu;
+    std::size_t i = eraAlku_;
+    while (i < erat_.size() && erat_[i].kohta < kohta) ++i;
+    for (; i < erat_.size(); ++i) {
+      Era& e = erat_[i];
+      // The last T00 line seen: its batch may go on past what has been read.
+      if (!kaikki && i + 1 == erat_.size() && e.kohta > kohta) {
+        loppu = e.kohta;
+        break;
+      }
+      const std::string_view nimi = eranNimi(e);
+      const std::uint64_t hn = avainNimesta(nimi);
+      e.tiedosto = jaksossa(nimi, hn);
+      if (e.tiedosto != Hajautus::eiArvoa) continue;
+      if (e.kohta > kohta && tiedostot_.size() >= jaksonTiedostot) {
+        loppu = e.kohta;
+        break;
+      }
+      const std::uint64_t h = alusta::onWindows ? nimiTiiviste(std::string(nimi)) : hn;
+      std::uint64_t pituus = 0;
+      bool uusi = false;
+      const std::uint64_t* tunnettu = tunnetut_.hae(h);
+      if (!tunnettu && kaikkiTunnetaan_) {
+        uusi = true;
+      } else if (tunnettu && *tunnettu != Hajautus::eiArvoa) {
+        pituus = *tunnettu;
+      } else {
+        try {
+          const std::optional<std::uint64_t> p = alusta::pituusJosOn(std::string(kohde_).append(nimi));
+          uusi = !p;
+          pituus = p.value_or(0);
+        } catch (...) {
+          // A name no file can have: the batches before it are still delivered, and the
+          // failure comes when the next segment begins with it.
+          if (e.kohta > kohta) {
+            loppu = e.kohta;
+            break;
+          }
+          throw;
+        }
+        tunne(h, pituus);
+      }
+      e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h}, hn);
+      j.tiedostot.push_back({std::string(), pituus, 0, {}});
+    }
+    if (!loppu) loppu = kaikki ? ikkunanAlku_ + maara_ : seuraavaEra(kohta);
+    j.loppu = *loppu;
+    if (j.loppu > arkistonPituus_) virhe("arkisto kasvoi");
+    // The names lent to the record for its writing, not copied.
+    for (std::size_t i = 0; i < tiedostot_.size(); ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
+    kirja_.kirjaa(j);
+    for (std::size_t i = 0; i < tiedostot_.size(); ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
+    jaksonLoppu_ = j.loppu;
+  }
+
+  // The next T00 line after kohta (a T00 line's start), or the archive's end, read ahead past
+  // the window: the batch at kohta is longer than what the window holds of it.
+  std::uint64_t seuraavaEra(std::uint64_t kohta) {
+    if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
+    esi_.siirry(kohta);
+    if (!esiPuskuri_) esiPuskuri_ = std::make_unique_for_overwrite<char[]>(esipuskuri_);
+    char* b = esiPuskuri_.get();
+    std::uint64_t alku = kohta;  // the file offset of b[0]
+    std::size_t n = 0;
+    bool lopussa = false;
+    char edellinen = '\n';  // kohta is a line's start
+    std::size_t i = 0;
+    for (;;) {
+      if (!lopussa && n - i < 3) {
+        if (i > 0) {
+          edellinen = b[i - 1];
+          std::memmove(b, b + i, n - i);
+          alku += i;
+          n -= i;
+          i = 0;
+        }
+        while (n < esipuskuri_) {
+          const std::size_t m = esi_.lue(b + n, esipuskuri_ - n);
+          if (m == 0) {
+            lopussa = true;
+            break;
+          }
+          n += m;
+        }
+      }
+      if (i >= n) return arkistonPituus_;
+      const std::size_t p = etsiT00(b, i, n);
+      if (p == eiT00) {
+        if (lopussa) return arkistonPituus_;
+        // A "T00" may begin in the last two bytes and end in the next read.
+        i = n - std::min<std::size_t>(n - i, 2);
+        continue;
+      }
+      const char ennen = p == 0 ? edellinen : b[p - 1];
+      if ((ennen == '\r' || ennen == '\n') && alku + p > kohta) return alku + p;
+      i = p + 1;
+    }
+  }
+
+  // The segment's batches are in their files: on the disk before the journal goes past them.
+  void tarkistuspiste() {
+    merkitse();
+    tuloste_.sulje();
+    nimet_.resize(tiedostot_.size());
+    alusta::tallennaTiedostot(kohdeKansio_, nimet_);
+    for (const JaksonTiedosto& t : tiedostot_) tunne(t.avain, t.pituus);
+  }
+
+  void merkitse() {
+    if (edellinen_) edellinen_->pituus = tuloste_.pituusNyt();
+    edellinen_ = nullptr;
+  }
+
+  struct Ohjaus {
+    Jaksottaja& j;
+    // The name the window's search gave the batch at kohta: not made a second time.
+    const std::string* nimiKohdassa(std::uint64_t kohta) {
+      const Era* e = j.eraKohdassa(kohta);
+      if (!e) return nullptr;
+      if (e->tiedosto != Hajautus::eiArvoa && kohta < j.jaksonLoppu_) return &j.nimet_[e->tiedosto];
+      j.nimi_.assign(j.eranNimi(*e));
+      return &j.nimi_;
+    }
+    jako::Paatos operator()(std::uint64_t kohta, const std::string& nimi) {
+      j.merkitse();
+      if (kohta >= j.jaksonLoppu_) {
+        j.tarkistuspiste();
+        j.julista(kohta);
+      }
+      std::uint64_t i = Hajautus::eiArvoa;
+      if (const Era* e = j.eraKohdassa(kohta)) {
+        i = e->tiedosto;
+        ++j.eraAlku_;
+      }
+      if (i == Hajautus::eiArvoa) i = j.jaksossa(nimi, avainNimesta(nimi));
+      // The search and this pass read the same bytes: a name the segment lacks is a fault.
+      if (i == Hajautus::eiArvoa) j.virhe("tiedosto puuttuu jaksosta");
+      JaksonTiedosto* t = &j.tiedostot_[i];
+      if (t->nahty++ < t->ohitetaan) return {jako::Eralle::ohita, {}};
+      j.edellinen_ = t;
+      const bool uusi = t->uusi;
+      t->uusi = false;
+      return {jako::Eralle::kirjoita, t->pituus, uusi};
+    }
+  };
+
+  // The pass from alku (the start, or a declared segment's start), its lines taken from the
+  // window; a new split declares its first segment before anything is written.
+  void jaa(std::uint64_t alku, bool julistaAlussa, Yhteenveto& y) {
+    syote_.siirry(alku);
+    ikkunanAlku_ = alku;
+    maara_ = annettu_ = haettu_ = rajaus_ = 0;
+    lopussa_ = false;
+    ennenIkkunaa_ = '\n';
+    erat_.clear();
+    eraAlku_ = 0;
+    nimivarasto_.clear();
+    tayta();
+    if (julistaAlussa) julista(alku);
+    Ohjaus ohjaus{*this};
+    euro::RiviVirta virta([this] { return anna(); }, euro::Rivisaanto::tiliote, alku);
+    jako::jaa(virta, kohde_, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
+    tarkistuspiste();
+    syote_.sulje();
+    kirja_.poista();
+  }
+
+  Paivakirja& kirja_;
+  const KirjanOtsikko& o_;
+  PaloitteluAsetukset a_;
+  std::string arkisto_;
+  std::string kohde_;  // the target as this run names it, ending with the separator
+  std::int32_t posAlku_ = 0, posLoppu_ = 0;
+  alusta::Tiedosto syote_, esi_;
+  std::uint64_t arkistonPituus_ = 0;
+  std::string kohdeKansio_;
+  jako::Kirjoittaja tuloste_;
+  Hajautus tunnetut_;  // the target's names as hashes: a length once known, else eiArvoa
+  bool kaikkiTunnetaan_ = true;  // tunnetut_ holds every name of the target: one it lacks is not there
+  // The segment.
+  std::vector<JaksonTiedosto> tiedostot_;
+  std::vector<std::string> nimet_;  // the first tiedostot_.size() are the segment's names
+  Hajautus jaksonHaku_;
+  std::uint64_t jaksonLoppu_ = 0;
+  JaksonTiedosto* edellinen_ = nullptr;  // the file of the batch being written
+  std::string nimi_;
+  // The window and the named T00 lines in it.
+  std::unique_ptr<NimenMuodostaja> nimeaja_;
+  std::size_t tarve_ = 3;
+  std::unique_ptr<char[]> ikkuna_;
+  std::size_t ikkunanKoko_ = 0;
+  std::uint64_t ikkunanAlku_ = 0;  // the file offset of ikkuna_[0]
+  std::size_t maara_ = 0, annettu_ = 0, haettu_ = 0, rajaus_ = 0;
+  bool lopussa_ = false;
+  char ennenIkkunaa_ = '\n';  // the byte before ikkuna_[0]
+  std::vector<Era> erat_;
+  std::size_t eraAlku_ = 0;  // the first the writing pass has not reached
+  std::string nimivarasto_;
+  // Reading ahead past the window.
+  static constexpr std::size_t esipuskuri_ = 64 * 1024;
+  std::unique_ptr<char[]> esiPuskuri_;
+};
+
+}  // namespace
+
+void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                     const KirjanJakso* kesken, Yhteenveto& y, const std::string* kohde) {
+  Jaksottaja j(kirja, o, arkisto, kohde ? *kohde : o.kohde);
+  try {
+    if (kesken && kesken->siirretty)
+      j.jatka(*kesken, y);
+    else
+      j.aloita(y);
+  } catch (...) {
+    // Whole lines already read still go out, as they would have line by line.
+    j.suljeKesken();
+    throw;
+  }
+}
+
+}  // namespace split
