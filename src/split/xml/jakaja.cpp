@@ -16,6 +16,7 @@
 #include "euro/virhe.h"
 #include "split/camt.h"
 #include "split/kesken.h"
+#include "split/lue.h"
 #include "split/xml/kaynti.h"
 
 namespace split::camt {
@@ -41,15 +42,6 @@ constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
 [[noreturn]] void eiVastaa(const std::string& arkisto, const std::string& miksi) {
   throw euro::Virhe(euro::virhenro::kayttovirhe,
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
-}
-
-void lueKohdasta(alusta::Tiedosto& t, std::uint64_t kohta, char* p, std::size_t n) {
-  std::size_t m = 0;
-  while (m < n) {
-    const std::size_t r = t.lueKohdasta(kohta + m, p + m, n - m);
-    if (r == 0) euro::heitaVirhe(euro::virhenro::laitevirhe, t.polku());
-    m += r;
-  }
 }
 
 // The bytes of the statement file that a segment copies: read into memory at once when the
