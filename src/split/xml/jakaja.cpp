@@ -18,6 +18,7 @@
 #include "split/kesken.h"
 #include "split/lue.h"
 #include "split/xml/kaynti.h"
+#include "split/xml/tavut.h"
 
 namespace split::camt {
 
@@ -26,15 +27,11 @@ using namespace sisa;
 namespace {
 
 using euro::ansi;
-constexpr char sep = alusta::erotin;
 
 constexpr std::size_t jaksonTiedostotOletus = 1024;
 constexpr std::uint64_t jaksonTavutOletus = 32 * 1024 * 1024;
 std::size_t jaksonTiedostot = jaksonTiedostotOletus;
 std::uint64_t jaksonTavut = jaksonTavutOletus;
-// A segment no longer than this is read into memory once; a longer one (a single document of
-// many megabytes) has each piece read where it lies.
-constexpr std::uint64_t muistiinEnintaan = 6 * 1024 * 1024;
 // The files this run has written, with what they end with, are remembered up to this many.
 constexpr std::size_t muistettujaEnintaan = 65536;
 constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
@@ -43,103 +40,6 @@ constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
   throw euro::Virhe(euro::virhenro::kayttovirhe,
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
 }
-
-// The bytes of the statement file that a segment copies: read into memory at once when the
-// segment is short, otherwise each piece read where it lies.
-class Tavut {
- public:
-  explicit Tavut(const std::string& polku) : t_(polku, alusta::Tila::lue) {}
-
-  void lataa(std::uint64_t alku, std::uint64_t loppu) {
-    alku_ = alku;
-    muisti_.clear();
-    if (loppu - alku > muistiinEnintaan) return;
-    muisti_.resize(static_cast<std::size_t>(loppu - alku));
-    lueKohdasta(t_, alku, muisti_.data(), muisti_.size());
-  }
-
-  // f(data, n) for the bytes [a, b), in order.
-  template <class F>
-  void anna(std::uint64_t a, std::uint64_t b, F&& f) {
-    if (a >= alku_ && b <= alku_ + muisti_.size()) {
-      if (b > a) f(muisti_.data() + (a - alku_), static_cast<std::size_t>(b - a));
-      return;
-    }
-    while (a < b) {
-      const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(b - a, sizeof puskuri_));
-      lueKohdasta(t_, a, puskuri_, k);
-      f(puskuri_, k);
-      a += k;
-    }
-  }
-
-  // A statement's bytes [alku, loppu), from vali bytes before it when those are white space.
-  template <class F>
-  void annaLausunto(std::uint64_t alku, std::uint64_t vali, std::uint64_t loppu, F&& f) {
-    const std::uint64_t a = alku - vali;
-    if (a >= alku_ && loppu <= alku_ + muisti_.size()) {
-      const char* p = muisti_.data() + (a - alku_);
-      f(p + valkoistenPerassa(p, vali), static_cast<std::size_t>(loppu - a) - valkoistenPerassa(p, vali));
-      return;
-    }
-    // The gap and the start in one read.
-    const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(loppu - a, sizeof puskuri_));
-    lueKohdasta(t_, a, puskuri_, k);
-    const std::size_t ohi = valkoistenPerassa(puskuri_, vali);
-    f(puskuri_ + ohi, k - ohi);
-    anna(a + k, loppu, f);
-  }
-
- private:
-  // 0 when the vali bytes at p are white space only (they go with the statement), else vali.
-  static std::size_t valkoistenPerassa(const char* p, std::uint64_t vali) {
-    for (std::size_t i = 0; i < vali; ++i)
-      if (p[i] != ' ' && p[i] != '\t' && p[i] != '\r' && p[i] != '\n') return static_cast<std::size_t>(vali);
-    return 0;
-  }
-
- public:
-  alusta::Tiedosto& tiedosto() { return t_; }
-
- private:
-  alusta::Tiedosto t_;
-  std::uint64_t alku_ = 0;
-  std::string muisti_;
-  char puskuri_[64 * 1024];
-};
-
-// Writes to a company file through a buffer.
-class Kirjoittaja {
- public:
-  void avaa(const std::string& polku, alusta::Tila tila) {
-    t_.avaa(polku, tila);
-    puskuri_.clear();
-  }
-  void kirjoita(const char* p, std::size_t n) {
-    if (puskuri_.size() + n > raja) tyhjenna();
-    if (n >= raja) t_.kirjoita(p, n);
-    else puskuri_.append(p, n);
-  }
-  void sulje() {
-    tyhjenna();
-    t_.sulje();
-  }
-  // After a failure: what is not written stays unwritten; the journal's next run compares.
-  void suljeKesken() noexcept {
-    puskuri_.clear();
-    t_.suljeHiljaa();
-  }
-
- private:
-  static constexpr std::size_t raja = 256 * 1024;
-  void tyhjenna() {
-    if (puskuri_.empty()) return;
-    t_.kirjoita(puskuri_);
-    puskuri_.clear();
-  }
-  alusta::Tiedosto t_;
-  std::string puskuri_;
-};
 
 struct Dok {
   std::uint64_t edellinenLoppu, juuri, ensimmainen, viimeinenLoppu, loppu;
