@@ -13,7 +13,7 @@
 
 #include "euro/teksti.h"
 #include "fuzztuki.h"
-#include "split/camt.h"
+#include "split/xml/camt.h"
 #include "split/kesken.h"
 #include "split/nimi.h"
 #include "split/paloittele.h"

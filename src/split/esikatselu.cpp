@@ -11,7 +11,7 @@
 #include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "split/camt.h"
+#include "split/xml/camt.h"
 #include "split/nimi.h"
 
 namespace split {

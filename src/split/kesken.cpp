@@ -8,7 +8,7 @@
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "split/jako.h"
+#include "split/tito/jako.h"
 #include "split/nimi.h"
 
 namespace split {

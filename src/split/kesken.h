@@ -1,6 +1,6 @@
 // The journal of a split that archives, TUODUT/<archive>.kesken: written before the statement
 // file is moved, kept up to date segment by segment while the split runs, removed when it
-// completes. Every format's split keeps it (tito/jaksottaja.h, camt.h) and finishes a cut-off
+// completes. Every format's split keeps it (tito/jaksottaja.h, xml/camt.h) and finishes a cut-off
 // split from it, checked before anything is cut.
 #pragma once
 

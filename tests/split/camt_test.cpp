@@ -1,4 +1,4 @@
-#include "split/camt.h"
+#include "split/xml/camt.h"
 
 #include <gtest/gtest.h>
 

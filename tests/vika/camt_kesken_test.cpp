@@ -9,7 +9,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/virhe.h"
-#include "split/camt.h"
+#include "split/xml/camt.h"
 #include "split/paloittele.h"
 #include "tuki/testituki.h"
 #include "vikatuki.h"

@@ -13,7 +13,7 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/hajautus.h"
-#include "split/jako.h"
+#include "split/tito/jako.h"
 #include "split/lue.h"
 #include "split/nimi.h"
 #include "split/tito/haku.h"

@@ -14,7 +14,7 @@
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "split/camt.h"
+#include "split/xml/camt.h"
 #include "split/kesken.h"
 #include "split/lue.h"
 #include "split/xml/kaynti.h"
