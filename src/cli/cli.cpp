@@ -17,6 +17,7 @@
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
 #include "split/historia.h"
+#include "split/muoto.h"
 #include "split/paloittele.h"
 
 namespace cli {
@@ -99,6 +100,14 @@ bool positiopari(const std::string& teksti, std::string& alku, std::string& lopp
 // "1 erä", "2 erää".
 std::string maara(std::int64_t n, const char* yksi, const char* monta) {
   return std::to_string(n) + " " + ansi(n == 1 ? yksi : monta);
+}
+
+std::string maara(std::int64_t n, const split::Yksikko& y) { return maara(n, y.yksi, y.monta); }
+
+// "tiliotteita" as a sentence begins it.
+std::string isollaAlkaen(std::string s) {
+  if (!s.empty()) s[0] = euro::isoksi(s[0]);
+  return s;
 }
 
 std::string ohje() {
@@ -384,23 +393,23 @@ int suorita(const std::vector<std::string>& argumentit) {
   const auto& y = tulos.yhteenveto;
   for (const auto& v : tulos.viimeistellyt)
     tulosteeseen(ansi("Keskeytynyt paloittelu viimeistelty: ") + v.arkisto + ": " +
-                 (v.yhteenveto.xml ? maara(v.eria, "tiliote", "tiliotetta") : maara(v.eria, "erä", "erää")) + "\n");
+                 maara(v.eria, split::muotoYhteenvedolle(v.yhteenveto).yksikko()) + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
+  const split::Yksikko yksikko = split::muotoYhteenvedolle(y).yksikko();
+  // Per file what it got: batches and their lines, or statements.
+  auto saatu = [&](const split::TiedostonYhteenveto& t) {
+    return maara(t.eria, yksikko) + (yksikko.riveja ? ", " + maara(t.riveja, "rivi", "riviä") : std::string());
+  };
   std::string tiedostot;
   for (const auto& t : y.tiedostot) {
-    if (y.xml) tiedostot += t.polku + ": " + maara(t.eria, "tiliote", "tiliotetta") + "\n";
-    else tiedostot += t.polku + ": " + maara(t.eria, "erä", "erää") + ", " + maara(t.riveja, "rivi", "riviä") + "\n";
+    tiedostot += t.polku + ": " + saatu(t) + "\n";
     if (tiedostot.size() >= 64 * 1024) {
       tulosteeseen(tiedostot);
       tiedostot.clear();
     }
   }
   if (!tiedostot.empty()) tulosteeseen(tiedostot);
-  if (y.xml && y.muut.eria > 0)
-    tulosteeseen(ansi("Muihin tiedostoihin: ") + maara(y.muut.eria, "tiliote", "tiliotetta") + "\n");
-  else if (y.muut.eria > 0)
-    tulosteeseen(ansi("Muihin tiedostoihin: ") + maara(y.muut.eria, "erä", "erää") + ", " +
-                 maara(y.muut.riveja, "rivi", "riviä") + "\n");
+  if (y.muut.eria > 0) tulosteeseen(ansi("Muihin tiedostoihin: ") + saatu(y.muut) + "\n");
   // A blank key still names a file, which may gather several companies.
   if (y.ilmanAvainta > 0) {
     std::int64_t nimetty = 0;
@@ -419,8 +428,8 @@ int suorita(const std::vector<std::string>& argumentit) {
                  maara(y.ohitetutRivit, "rivi", "riviä") + "\n");
   for (const auto& h : y.huomautukset) tulosteeseen(h + "\n");
   if (tulos.valmis) {
-    if (y.xml && y.tiedostot.empty()) tulosteeseen(ansi("Tiliotteita ei löytynyt, mitään ei kirjoitettu\n"));
-    else if (y.tiedostot.empty()) tulosteeseen(ansi("T00-tietueita ei löytynyt, mitään ei kirjoitettu\n"));
+    if (y.tiedostot.empty())
+      tulosteeseen(isollaAlkaen(ansi(yksikko.puuttuu)) + ansi(" ei löytynyt, mitään ei kirjoitettu\n"));
     tulosteeseen(ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n");
   }
 

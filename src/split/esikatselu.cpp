@@ -8,30 +8,15 @@
 #include "euro/kuori.h"
 #include "euro/ohjelma.h"
 #include "euro/polut.h"
-#include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "split/xml/camt.h"
-#include "split/nimi.h"
+#include "split/muoto.h"
 
 namespace split {
 
 namespace {
 
-constexpr std::size_t puskurinKoko = 64 * 1024;
 constexpr std::int64_t pisinRivi = std::numeric_limits<std::int16_t>::max();
-
-std::string viivain() {
-  std::string s;
-  for (int i = 0; i < 32; ++i) s += "123456789*";
-  return s;
-}
-
-std::string asteikko() {
-  std::string s;
-  for (int n = 0; n <= 320; n += 10) s += euro::va(std::to_string(n), 10);
-  return s;
-}
 
 }  // namespace
 
@@ -54,50 +39,7 @@ bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos) {
     euro::viesti(euro::ansi("Tiedostoa ") + polku + euro::ansi("  ei löydy"), "", euro::tyyli::ok);
     return false;
   }
-  if (camt::onXml(polku)) {
-    camt::esikatsele(polku, a, ulos);
-    return true;
-  }
-  std::int32_t posAlku = 0, posLoppu = 0;
-  asetapos(a, posAlku, posLoppu);
-  const std::string merkit = merkkirivi(posAlku, posLoppu);
-  const std::string kehys = viivain() + "\r\n" + asteikko() + "\r\n";
-
-  std::string puskuri = euro::ansi("Konekielisen tiliotetiedoston erätietueet T00, XXXX = paloitteluehto") +
-                        "\r\n\r\n" + kehys + merkit + "\r\n";
-  alusta::Tiedosto tiliote(polku, alusta::Tila::lue);
-  // T00 lines pass in pieces, so a T00 line of any length costs no more than the buffer.
-  euro::RiviVirta virta([&](char* b, std::size_t n) { return tiliote.lue(b, n); }, puskurinKoko,
-                        euro::Rivisaanto::tiliote);
-  std::string paa;  // the line's first bytes, as far as "T00" reaches
-  enum class Rivi { kesken, t00, muu } rivi = Rivi::kesken;
-  euro::Pala p;
-  while (virta.seuraava(p)) {
-    std::string_view osa(p.data, p.koko);
-    if (p.alkaa) {
-      paa.clear();
-      rivi = Rivi::kesken;
-    }
-    if (rivi == Rivi::kesken) {
-      const std::size_t m = std::min<std::size_t>(3 - paa.size(), osa.size());
-      paa.append(osa.substr(0, m));
-      osa.remove_prefix(m);
-      if (paa.size() == 3) rivi = paa == "T00" ? Rivi::t00 : Rivi::muu;
-      else if (p.loppu != euro::Loppu::jatkuu) rivi = Rivi::muu;
-      else continue;
-      if (rivi == Rivi::t00) puskuri += paa;
-    }
-    if (rivi != Rivi::t00) continue;
-    puskuri.append(osa);
-    if (p.loppu != euro::Loppu::jatkuu) puskuri += "\r\n";
-    if (puskuri.size() >= puskurinKoko) {
-      ulos(puskuri);
-      puskuri.clear();
-    }
-  }
-  tiliote.sulje();
-  puskuri += merkit + "\r\n" + kehys;
-  ulos(puskuri);
+  muotoTiedostolle(polku).esikatsele(polku, a, ulos);
   return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/muoto.h"
 
 namespace split::historia {
 
@@ -60,9 +61,7 @@ std::string tilana(TiedostonYhteenveto::Tila t) {
   }
 }
 
-std::string maara(std::int64_t n, bool xml) {
-  return std::to_string(n) + (xml ? (n == 1 ? " tiliote" : " tiliotetta") : ansi(n == 1 ? " erä" : " erää"));
-}
+std::string maara(std::int64_t n, const Yksikko& y) { return std::to_string(n) + " " + ansi(n == 1 ? y.yksi : y.monta); }
 
 struct Rivi {
   std::string aika, tapahtuma, muoto, tiliote, arkisto, yritys, eria, tavuja, tila, huomautus;
@@ -91,7 +90,7 @@ void tiedostoille(const Yhteenveto& y, const Rivi& pohja, const std::string& eiT
     r.tavuja = t.tavuja > 0 || t.eria == 0 ? std::to_string(t.tavuja) : std::string();
     r.tila = tilana(t.tila);
     if (t.ilmanAvainta > 0) {
-      const std::string tyhja = maara(t.ilmanAvainta, y.xml) + " ilman avainta";
+      const std::string tyhja = maara(t.ilmanAvainta, muotoYhteenvedolle(y).yksikko()) + " ilman avainta";
       lisa = lisa.empty() ? tyhja : tyhja + "; " + lisa;
     }
     r.huomautus = lisa;
@@ -165,7 +164,7 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
     Rivi r;
     r.aika = hetki;
     r.tapahtuma = "viimeistelty";
-    r.muoto = v.yhteenveto.xml ? "XML" : "TITO";
+    r.muoto = muotoYhteenvedolle(v.yhteenveto).nimi();
     r.arkisto = v.arkisto;
     r.huomautus = ansi("keskeytynyt paloittelu viimeistelty");
     if (v.yhteenveto.tiedostot.empty() && v.yhteenveto.muut.eria == 0 && v.eria > 0) {
@@ -182,12 +181,12 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
   Rivi r;
   r.aika = hetki;
   r.tapahtuma = t.valmis ? "paloiteltu" : "keskeytyi";
-  r.muoto = y.xml ? "XML" : "TITO";
+  r.muoto = muotoYhteenvedolle(y).nimi();
   r.tiliote = a.txtPaloiteltavaTiedosto;
   r.arkisto = y.arkistoitu;
   if (!t.valmis) r.huomautus = ansi("keskeytyi virheeseen, katso virhelog.txt");
   const std::string eiTiedostoja =
-      t.valmis ? (y.xml ? ansi("ei tiliotteita, mitään ei kirjoitettu") : ansi("ei T00-tietueita, mitään ei kirjoitettu"))
+      t.valmis ? ansi("ei ") + ansi(muotoYhteenvedolle(y).yksikko().puuttuu) + ansi(", mitään ei kirjoitettu")
                : std::string();
   tiedostoille(y, r, eiTiedostoja, rivit);
   return rivit;

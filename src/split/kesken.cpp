@@ -9,6 +9,7 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/tito/jako.h"
+#include "split/muoto.h"
 #include "split/nimi.h"
 
 namespace split {
@@ -258,7 +259,7 @@ bool samaPolku(const std::string& a, const std::string& b) {
 }  // namespace
 
 void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
-  if (o.muoto != "TITO" && o.muoto != "XML") kelpaamaton(kirjanPolku, "tuntematon muoto " + o.muoto);
+  if (!muotoNimella(o.muoto)) kelpaamaton(kirjanPolku, "tuntematon muoto " + o.muoto);
   if (!onPelkkaNimi(o.arkisto)) kelpaamaton(kirjanPolku, "arkiston nimi");
   const std::string nimi = kirjanPolku.substr(kirjanPolku.find_last_of(sep) + 1);
   const std::string kansio = kirjanPolku.substr(0, kirjanPolku.find_last_of(sep));

@@ -8,33 +8,23 @@
 
 #include "euro/ohjelma.h"
 #include "euro/polut.h"
-#include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "split/xml/camt.h"
 #include "split/historia.h"
-#include "split/tito/jako.h"
 #include "split/kesken.h"
-#include "split/nimi.h"
-#include "split/tito/jaksottaja.h"
+#include "split/muoto.h"
 
 namespace split {
 
 namespace {
 
 constexpr char sep = alusta::erotin;
-constexpr std::size_t lukupuskurinOletus = 256 * 1024;
-std::size_t lukupuskuri = lukupuskurinOletus;
 
 const std::string otsikkoEiTehty = "PALOITTELUA EI TEHTY";
 const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
 
 
 }  // namespace
-
-void asetaLukupuskurinKoko(std::size_t koko) { lukupuskuri = koko ? koko : lukupuskurinOletus; }
-
-std::size_t jako::lukupuskurinKoko() { return lukupuskuri; }
 
 std::string aikaleima(const alusta::Aika& t) {
   char b[64];
@@ -72,16 +62,11 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
         continue;
       }
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
-      if (o.muoto == "XML") {
-        tulos.push_back({arkisto, 0, {}});
-        tulos.back().eria = camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &tulos.back().yhteenveto);
-        continue;
-      }
-      Yhteenveto y;
-      jaaKirjanKanssa(kirja, o, arkisto, &viimeinen, y);
-      std::int64_t eria = y.muut.eria;
-      for (const auto& t : y.tiedostot) eria += t.eria;
-      tulos.push_back({arkisto, eria, std::move(y)});
+      // The header's check has found the format's row.
+      const Muoto& muoto = *muotoNimella(o.muoto);
+      Viimeistelty v{arkisto, 0, {}};
+      v.eria = muoto.viimeistele(kirja, o, arkisto, viimeinen, v.yhteenveto);
+      tulos.push_back(std::move(v));
     } catch (...) {
       const euro::Virhe v = euro::nykyinenVirhe();
       kirja.sulje();
@@ -129,8 +114,6 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   if (!a.txtPaloiteltavaTiedosto.empty())
     tulos.viimeistellyt =
         viimeisteleKeskeneraiset(euro::fe_PaljasHakemisto(a.txtPaloiteltavaTiedosto), &tulos.keskeneraisia);
-  alusta::Tiedosto syote;
-  jako::Kirjoittaja tuloste;
   Paivakirja kirja;
   try {
     std::string polku = a.txtPaloiteltavaTiedosto;
@@ -171,16 +154,14 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     if (kohde.empty() || kohde.back() != sep) kohde += sep;
     tulos.kohdehakemisto = kohde;
 
-    // XML statements are checked whole before the file is archived or anything is written.
-    const bool xml = camt::onXml(polku);
-    camt::Tarkistettu xmlTarkistus;
-    if (xml) {
-      xmlTarkistus = camt::tarkista(polku, a);
-      if (!xmlTarkistus.syy.empty()) {
-        euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + xmlTarkistus.syy, otsikkoEiTehty,
-                     euro::tyyli::ok);
-        return tulos;
-      }
+    // A format that checks its files (XML) checks the whole file before it is archived or
+    // anything is written.
+    const Muoto& muoto = muotoTiedostolle(polku);
+    std::string syy;
+    const std::unique_ptr<Jako> jako = muoto.tarkista(polku, a, syy);
+    if (!jako) {
+      euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy, otsikkoEiTehty, euro::tyyli::ok);
+      return tulos;
     }
 
     if (a.chkAikaleimaaPaloiteltava) {
@@ -204,7 +185,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       o.tunniste = a.optAsiakastunnus ? 0 : a.optTilinumero ? 1 : a.optTilinomistajanNimi ? 2 : a.optPositiot ? 3 : 4;
       o.posAlku = a.txtPosAlku;
       o.posLoppu = a.txtPosLoppu;
-      if (xml) o.muoto = "XML";
+      o.muoto = muoto.nimi();
       std::string uusi = arkisto + sep + arkistonimi;
       // A name already taken is refused before a journal could name someone else's file.
       if (alusta::pituusJosOn(uusi) || euro::fe_OnkoHakemisto(uusi))
@@ -219,32 +200,15 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       }
       alusta::tallennaHakemisto(arkisto);
       tulos.yhteenveto.arkistoitu = uusi;
-      if (xml) camt::jaaKirjanKanssa(kirja, o, uusi, xmlTarkistus, tulos.yhteenveto);
-      else jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto, &kohde);
+      jako->jaaKirjanKanssa(kirja, o, uusi, kohde, tulos.yhteenveto);
       tulos.valmis = true;
       return tulos;
     }
 
-    if (xml) {
-      camt::jaa(polku, kohde, a, tulos.yhteenveto, xmlTarkistus);
-      tulos.valmis = true;
-      return tulos;
-    }
-
-    std::int32_t posAlku = 0, posLoppu = 0;
-    asetapos(a, posAlku, posLoppu);
-
-    syote.avaa(polku, alusta::Tila::lue);
-    auto kaikki = [](std::uint64_t, const std::string&) { return jako::Paatos{}; };
-    jako::jaa(syote, 0, kohde, a, posAlku, posLoppu, kaikki, tuloste, &tulos.yhteenveto);
-    tuloste.sulje();
-    syote.sulje();
+    jako->jaa(polku, kohde, tulos.yhteenveto);
     tulos.valmis = true;
   } catch (...) {
     euro::Virhe virhe = euro::nykyinenVirhe();
-    // Whole lines already read still go out, as they would have line by line.
-    tuloste.suljeKesken();
-    syote.suljeHiljaa();
     kirja.sulje();
     euro::fe_Virhe(virhe, euro::paikka::paloittele);
     tulos.valmis = false;

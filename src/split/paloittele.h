@@ -32,15 +32,15 @@ struct Yhteenveto {
   std::int64_t ohitetutRivit = 0;              // lines before the first T00 line
   std::int64_t ilmanAvainta = 0;               // batches whose key was blank, in every file
   std::string arkistoitu;                      // the archived statement file, if any
-  bool xml = false;  // XML statements: eria counts statements, riveja is not used
+  std::string muoto;  // the format split (its unit is what eria counts); empty before one was
   std::vector<std::string> huomautukset;  // files written under another name, and why
 };
 
 // A split that had been cut off, finished from its journal.
 struct Viimeistelty {
   std::string arkisto;     // the archived statement file
-  std::int64_t eria = 0;   // batches written in finishing it
-  Yhteenveto yhteenveto;   // the files written in finishing it (XML: yhteenveto.xml, eria counts statements)
+  std::int64_t eria = 0;   // batches or statements written in finishing it
+  Yhteenveto yhteenveto;   // the files written in finishing it
 };
 
 struct PaloitteluTulos {

@@ -540,7 +540,7 @@ bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta) {
 // or from a cut-off split's segment) walked and written segment by segment.
 std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
                  Paivakirja* kirja, Indeksi* indeksi, std::uint64_t alku, const KirjanJakso* kesken) {
-  y.xml = true;
+  y.muoto = "XML";
   Indeksi oma;
   Indeksi& ind = indeksi ? *indeksi : oma;
   Jakaja jakaja(arkisto, kohde, y, kirja, ind.tunnukset);
@@ -660,7 +660,7 @@ std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, cons
   vaadiAvain(a);
   Yhteenveto oma;
   Yhteenveto& y = yhteenveto ? *yhteenveto : oma;
-  y.xml = true;
+  y.muoto = "XML";
   const std::int64_t n = viimeinen.siirretty && !viimeinen.tiedostot.empty()
                              ? aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.kohta, &viimeinen)
                              : aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.siirretty ? viimeinen.loppu : 0, nullptr);

@@ -1,0 +1,71 @@
+// A statement format, one unit behind this interface: how its files are recognised, checked,
+// split (in place, or archived under the journal), how a cut-off split of it is finished, and
+// its preview. Each format lives in a folder of its own under split/ and is one row of the
+// table in muodot.cpp.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "split/asetukset.h"
+#include "split/kesken.h"
+#include "split/paloittele.h"
+
+namespace split {
+
+// What a split of the format counts, as the summary and the history say it.
+struct Yksikko {
+  const char* yksi;     // "erä"
+  const char* monta;    // "erää"
+  const char* puuttuu;  // when the file holds none: "T00-tietueita"
+  bool riveja;          // whether lines are counted too
+};
+
+// A statement file that passed its format's check, ready to split.
+class Jako {
+ public:
+  virtual ~Jako() = default;
+  // In place, into kohde (ending with the separator). Throws euro::Virhe on failure.
+  virtual void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) = 0;
+  // The archive from its start under the journal, which goes when the split completes. kohde
+  // is o.kohde's folder as this run names it.
+  virtual void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                               const std::string& kohde, Yhteenveto& y) = 0;
+};
+
+class Muoto {
+ public:
+  virtual ~Muoto() = default;
+  // The name in the journal's header and in the history: "TITO", "XML".
+  virtual std::string_view nimi() const = 0;
+  virtual Yksikko yksikko() const = 0;
+  // Whether the statement file is of this format; the table's last row takes every file.
+  virtual bool tunnista(const std::string& polku) const = 0;
+  // The check before anything is archived or written: the split, or none with the reason in
+  // syy (Finnish, with the place).
+  virtual std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                                         std::string& syy) const = 0;
+  // Finishes a cut-off split from its journal's last record, the journal removed at the end;
+  // answers what was written, y gets the files.
+  virtual std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                                   const KirjanJakso& viimeinen, Yhteenveto& y) const = 0;
+  // The split-condition preview, whole lines with CR LF, in pieces. A file that cannot be
+  // previewed throws euro::Virhe with the reason.
+  virtual void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
+                          const std::function<void(const std::string&)>& ulos) const = 0;
+};
+
+// The format of a statement file: the first row that recognises it. Throws euro::Virhe when
+// the file cannot be read.
+const Muoto& muotoTiedostolle(const std::string& polku);
+
+// The format of a journal's header; none for a name no row has.
+const Muoto* muotoNimella(std::string_view nimi);
+
+// The format a summary speaks of: the one split, or the table's last row before any was.
+const Muoto& muotoYhteenvedolle(const Yhteenveto& y);
+
+}  // namespace split

@@ -1,0 +1,149 @@
+#include "split/tito/muoto.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "euro/polut.h"
+#include "euro/rivilukija.h"
+#include "euro/teksti.h"
+#include "split/esikatselu.h"
+#include "split/nimi.h"
+#include "split/tito/jako.h"
+#include "split/tito/jaksottaja.h"
+
+namespace split::tito {
+
+namespace {
+
+constexpr std::size_t esikatselunPuskuri = 64 * 1024;
+constexpr std::size_t lukupuskurinOletus = 256 * 1024;
+std::size_t lukupuskuri = lukupuskurinOletus;
+
+std::string viivain() {
+  std::string s;
+  for (int i = 0; i < 32; ++i) s += "123456789*";
+  return s;
+}
+
+std::string asteikko() {
+  std::string s;
+  for (int n = 0; n <= 320; n += 10) s += euro::va(std::to_string(n), 10);
+  return s;
+}
+
+// TITO is checked as it is split: a batch is whole lines, whatever the file holds.
+class TitoJako : public Jako {
+ public:
+  explicit TitoJako(const PaloitteluAsetukset& a) : a_(a) {}
+
+  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) override {
+    y.muoto = "TITO";
+    std::int32_t posAlku = 0, posLoppu = 0;
+    asetapos(a_, posAlku, posLoppu);
+    alusta::Tiedosto syote;
+    jako::Kirjoittaja tuloste;
+    try {
+      syote.avaa(polku, alusta::Tila::lue);
+      auto kaikki = [](std::uint64_t, const std::string&) { return jako::Paatos{}; };
+      jako::jaa(syote, 0, kohde, a_, posAlku, posLoppu, kaikki, tuloste, &y);
+      tuloste.sulje();
+      syote.sulje();
+    } catch (...) {
+      // Whole lines already read still go out, as they would have line by line.
+      tuloste.suljeKesken();
+      syote.suljeHiljaa();
+      throw;
+    }
+  }
+
+  void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                       const std::string& kohde, Yhteenveto& y) override {
+    y.muoto = "TITO";
+    split::jaaKirjanKanssa(kirja, o, arkisto, nullptr, y, &kohde);
+  }
+
+ private:
+  const PaloitteluAsetukset& a_;
+};
+
+class Tito : public Muoto {
+ public:
+  std::string_view nimi() const override { return "TITO"; }
+  Yksikko yksikko() const override { return {"erä", "erää", "T00-tietueita", true}; }
+  bool tunnista(const std::string&) const override { return true; }
+
+  std::unique_ptr<Jako> tarkista(const std::string&, const PaloitteluAsetukset& a, std::string&) const override {
+    return std::make_unique<TitoJako>(a);
+  }
+
+  std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                           const KirjanJakso& viimeinen, Yhteenveto& y) const override {
+    y.muoto = "TITO";
+    split::jaaKirjanKanssa(kirja, o, arkisto, &viimeinen, y);
+    std::int64_t eria = y.muut.eria;
+    for (const auto& t : y.tiedostot) eria += t.eria;
+    return eria;
+  }
+
+  // Every T00 line between a column ruler and a line of "X" under the key's positions.
+  void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
+                  const std::function<void(const std::string&)>& ulos) const override {
+    std::int32_t posAlku = 0, posLoppu = 0;
+    asetapos(a, posAlku, posLoppu);
+    const std::string merkit = merkkirivi(posAlku, posLoppu);
+    const std::string kehys = viivain() + "\r\n" + asteikko() + "\r\n";
+
+    std::string puskuri = euro::ansi("Konekielisen tiliotetiedoston erätietueet T00, XXXX = paloitteluehto") +
+                          "\r\n\r\n" + kehys + merkit + "\r\n";
+    alusta::Tiedosto tiliote(polku, alusta::Tila::lue);
+    // T00 lines pass in pieces, so a T00 line of any length costs no more than the buffer.
+    euro::RiviVirta virta([&](char* b, std::size_t n) { return tiliote.lue(b, n); }, esikatselunPuskuri,
+                          euro::Rivisaanto::tiliote);
+    std::string paa;  // the line's first bytes, as far as "T00" reaches
+    enum class Rivi { kesken, t00, muu } rivi = Rivi::kesken;
+    euro::Pala p;
+    while (virta.seuraava(p)) {
+      std::string_view osa(p.data, p.koko);
+      if (p.alkaa) {
+        paa.clear();
+        rivi = Rivi::kesken;
+      }
+      if (rivi == Rivi::kesken) {
+        const std::size_t m = std::min<std::size_t>(3 - paa.size(), osa.size());
+        paa.append(osa.substr(0, m));
+        osa.remove_prefix(m);
+        if (paa.size() == 3) rivi = paa == "T00" ? Rivi::t00 : Rivi::muu;
+        else if (p.loppu != euro::Loppu::jatkuu) rivi = Rivi::muu;
+        else continue;
+        if (rivi == Rivi::t00) puskuri += paa;
+      }
+      if (rivi != Rivi::t00) continue;
+      puskuri.append(osa);
+      if (p.loppu != euro::Loppu::jatkuu) puskuri += "\r\n";
+      if (puskuri.size() >= esikatselunPuskuri) {
+        ulos(puskuri);
+        puskuri.clear();
+      }
+    }
+    tiliote.sulje();
+    puskuri += merkit + "\r\n" + kehys;
+    ulos(puskuri);
+  }
+};
+
+}  // namespace
+
+const Muoto& muoto() {
+  static const Tito tito;
+  return tito;
+}
+
+}  // namespace split::tito
+
+namespace split {
+
+void asetaLukupuskurinKoko(std::size_t koko) { tito::lukupuskuri = koko ? koko : tito::lukupuskurinOletus; }
+
+std::size_t jako::lukupuskurinKoko() { return tito::lukupuskuri; }
+
+}  // namespace split

@@ -1,0 +1,62 @@
+#include "split/xml/muoto.h"
+
+#include "split/xml/camt.h"
+
+namespace split::camt {
+
+namespace {
+
+// The check's walk goes on into the split, so that the file is parsed once.
+class XmlJako : public Jako {
+ public:
+  XmlJako(const PaloitteluAsetukset& a, Tarkistettu t) : a_(a), t_(std::move(t)) {}
+
+  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) override {
+    camt::jaa(polku, kohde, a_, y, t_);
+  }
+
+  void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string&,
+                       Yhteenveto& y) override {
+    camt::jaaKirjanKanssa(kirja, o, arkisto, t_, y);
+  }
+
+ private:
+  const PaloitteluAsetukset& a_;
+  Tarkistettu t_;
+};
+
+class Xml : public Muoto {
+ public:
+  std::string_view nimi() const override { return "XML"; }
+  Yksikko yksikko() const override { return {"tiliote", "tiliotetta", "tiliotteita", false}; }
+  bool tunnista(const std::string& polku) const override { return onXml(polku); }
+
+  std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                                 std::string& syy) const override {
+    Tarkistettu t = camt::tarkista(polku, a);
+    if (!t.syy.empty()) {
+      syy = t.syy;
+      return nullptr;
+    }
+    return std::make_unique<XmlJako>(a, std::move(t));
+  }
+
+  std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                           const KirjanJakso& viimeinen, Yhteenveto& y) const override {
+    return viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &y);
+  }
+
+  void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
+                  const std::function<void(const std::string&)>& ulos) const override {
+    camt::esikatsele(polku, a, ulos);
+  }
+};
+
+}  // namespace
+
+const Muoto& muoto() {
+  static const Xml xml;
+  return xml;
+}
+
+}  // namespace split::camt
