@@ -428,6 +428,17 @@ TEST_F(Camt, YksiAjoKutenMonta) {
     testi::kirjoitaTiedosto(syote, kaikki);
     ASSERT_TRUE(aja().valmis);
     const auto yhdella = tulosteet();
+    // Segments that end inside a document (one company, or one statement, a segment) leave
+    // the same files.
+    for (const auto [tiedostoja, tavuja] : {std::pair<std::size_t, std::uint64_t>{1, 0}, {2, 0}, {0, 1}}) {
+      SCOPED_TRACE(std::to_string(tiedostoja) + " tiedostoa, " + std::to_string(tavuja) + " tavua");
+      tyhjenna();
+      split::camt::asetaJaksonRajat(tiedostoja, tavuja);
+      const bool valmis = aja().valmis;
+      split::camt::asetaJaksonRajat(0, 0);
+      ASSERT_TRUE(valmis);
+      EXPECT_EQ(tulosteet(), yhdella);
+    }
     tyhjenna();
     for (const auto& d : tapaukset[i]) {
       testi::kirjoitaTiedosto(syote, d);

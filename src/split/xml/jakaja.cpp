@@ -17,6 +17,7 @@
 #include "split/xml/camt.h"
 #include "split/kesken.h"
 #include "split/lue.h"
+#include "split/xml/jakso.h"
 #include "split/xml/kaynti.h"
 #include "split/xml/tavut.h"
 
@@ -28,169 +29,14 @@ namespace {
 
 using euro::ansi;
 
-constexpr std::size_t jaksonTiedostotOletus = 1024;
-constexpr std::uint64_t jaksonTavutOletus = 32 * 1024 * 1024;
-std::size_t jaksonTiedostot = jaksonTiedostotOletus;
-std::uint64_t jaksonTavut = jaksonTavutOletus;
 // The files this run has written, with what they end with, are remembered up to this many.
-constexpr std::size_t muistettujaEnintaan = 65536;
+constexpr std::size_t muistettujaEnintaan = 4096;
 constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
 
 [[noreturn]] void eiVastaa(const std::string& arkisto, const std::string& miksi) {
   throw euro::Virhe(euro::virhenro::kayttovirhe,
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
 }
-
-struct Dok {
-  std::uint64_t edellinenLoppu, juuri, ensimmainen, viimeinenLoppu, loppu;
-};
-// A statement in 16 bytes: its offset with the length of the gap before it (the end of the
-// element before it in the list, up to 256 bytes back) in the top bits, its length, its group.
-struct Lau {
-  static constexpr int siirto = 48;
-  std::uint64_t alkuJaVali;
-  std::uint32_t pituus, ryhma;
-  std::uint64_t alku() const { return alkuJaVali & ((1ull << siirto) - 1); }
-  std::uint64_t loppu() const { return alku() + pituus; }
-  std::uint64_t vali() const { return alkuJaVali >> siirto; }
-};
-// The statements of one company and one message form in a segment.
-struct Ryhma {
-  std::string alku, loppu;  // the file name's parts around a "-n": alku + loppu is the plain name
-  std::size_t tunnus = 0;
-  std::uint32_t dok = 0;  // the document of its first statement
-  std::uint32_t lausuntoja = 0;
-  std::string nimi1() const { return alku + loppu; }
-};
-// Whole documents of the file, [kohta, loppu), with their statements grouped.
-struct Jakso {
-  std::uint64_t kohta = 0, loppu = 0;
-  std::vector<Dok> dokit;
-  std::vector<Lau> lau;
-  std::vector<Ryhma> ryhmat;
-  std::size_t muisti() const {
-    std::size_t m = dokit.capacity() * sizeof(Dok) + lau.capacity() * sizeof(Lau) + ryhmat.capacity() * sizeof(Ryhma);
-    for (const Ryhma& g : ryhmat) m += g.alku.size() + g.loppu.size();
-    return m;
-  }
-};
-
-// The message forms seen, as numbers.
-struct Tunnukset {
-  std::unordered_map<std::string, std::size_t> m;
-  std::size_t anna(const std::string& t) { return m.try_emplace(t, m.size()).first->second; }
-};
-
-}  // namespace
-
-// The check's walk, kept for the split: the segments it found, up to a bound of memory.
-struct Indeksi {
-  Tunnukset tunnukset;
-  std::vector<Jakso> jaksot;
-  std::uint64_t loppu = 0;  // where the last segment kept ends
-  bool kaikki = false;      // every segment of the file is kept
-};
-
-namespace {
-
-// The check's segments are kept up to this much memory; the split walks the rest again.
-constexpr std::size_t indeksinRaja = 6 * 1024 * 1024;
-
-// Gathers whole documents into segments as the walk goes, each statement named (which checks
-// its key and name), and hands every segment on when it ends.
-class Keraaja : public Kasittelija {
- public:
-  using Valmis = std::function<void(Jakso&)>;
-  Keraaja(const PaloitteluAsetukset& a, Tunnukset& t, std::uint64_t alku, Valmis valmis, std::size_t raja = ~std::size_t{0})
-      : nimet_(a), tunnukset_(t), valmis_(std::move(valmis)), raja_(raja), kohta_(alku) {}
-
-  // The first segment ends exactly there (a cut-off split's).
-  void pakotaLoppu(std::uint64_t loppu) { pakotettu_ = loppu; }
-  // Past its bound of memory it only checks; this tells whether it did.
-  bool ylittyi() const { return !keraa_; }
-
-  void lausunto(const Asiakirja& d, const Lausunto& l) override {
-    const std::string& n1 = nimet_.nimi(d, l);
-    if (!keraa_) return;
-    if (j_.dokit.size() != tunnuksenDok_) {
-      tunnus_ = tunnukset_.anna(d.tunnus);
-      tunnuksenDok_ = j_.dokit.size();
-    }
-    if (l.loppu - l.alku > 0xFFFFFFFFu || l.alku >= (1ull << Lau::siirto))
-      hylkaa(d.numero, l.rivi, l.alku, ansi("tiliote on liian suuri"));
-    avain_.assign(n1);
-    avain_ += '\0';
-    avain_.append(reinterpret_cast<const char*>(&tunnus_), sizeof tunnus_);
-    auto [i, uusi] = haku_.try_emplace(avain_, static_cast<std::uint32_t>(j_.ryhmat.size()));
-    if (uusi) {
-      Ryhma g;
-      g.alku = nimet_.alku();
-      g.loppu = nimet_.loppu();
-      g.tunnus = tunnus_;
-      g.dok = static_cast<std::uint32_t>(j_.dokit.size());
-      j_.ryhmat.push_back(std::move(g));
-      muisti_ += sizeof(Ryhma) + n1.size() + avain_.size() + 64;
-    }
-    ++j_.ryhmat[i->second].lausuntoja;
-    const std::uint64_t vali = l.edellinen < l.alku && l.alku - l.edellinen <= 256 ? l.alku - l.edellinen : 0;
-    j_.lau.push_back({l.alku | (vali << Lau::siirto), static_cast<std::uint32_t>(l.loppu - l.alku), i->second});
-    tavuja_ += l.loppu - l.alku;
-    muisti_ += sizeof(Lau);
-    if (muisti_ > raja_) {
-      // Only checked from here on; the split walks this part again.
-      keraa_ = false;
-      j_ = Jakso{};
-      haku_.clear();
-    }
-  }
-
-  void asiakirjanLoppu(const Asiakirja& d) override {
-    if (!keraa_) return;
-    j_.dokit.push_back({d.edellinenLoppu, d.juuri, d.ensimmainen, d.viimeinenLoppu, d.loppu});
-    muisti_ += sizeof(Dok);
-    if (pakotettu_) {
-      if (d.loppu == *pakotettu_) {
-        pakotettu_.reset();
-        sulje(d.loppu);
-      } else if (d.loppu > *pakotettu_) {
-        throw Hylatty{ansi("keskeytyneen paloittelun jakso ei pääty asiakirjan loppuun")};
-      }
-      return;
-    }
-    if (tavuja_ >= jaksonTavut || j_.ryhmat.size() >= jaksonTiedostot) sulje(d.loppu);
-  }
-
-  // After the walk: the last segment.
-  void loppuun() {
-    if (pakotettu_) throw Hylatty{ansi("arkisto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa")};
-    if (keraa_ && !j_.dokit.empty()) sulje(j_.dokit.back().loppu);
-  }
-
- private:
-  void sulje(std::uint64_t loppu) {
-    j_.kohta = kohta_;
-    j_.loppu = loppu;
-    kohta_ = loppu;
-    valmis_(j_);
-    j_ = Jakso{};
-    haku_.clear();
-    tavuja_ = 0;
-    tunnuksenDok_ = ~std::size_t{0};
-  }
-
-  Nimet nimet_;
-  Tunnukset& tunnukset_;
-  Valmis valmis_;
-  std::size_t raja_, muisti_ = 0;
-  bool keraa_ = true;
-  std::optional<std::uint64_t> pakotettu_;
-  std::uint64_t kohta_;
-  Jakso j_;
-  std::unordered_map<std::string, std::uint32_t> haku_;
-  std::uint64_t tavuja_ = 0;
-  std::string avain_;
-  std::size_t tunnus_ = 0, tunnuksenDok_ = ~std::size_t{0};
-};
 
 // A file this run wrote or looked at: what it can take.
 struct Tila {
@@ -536,40 +382,36 @@ bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta) {
   }
 }
 
-// The split: the check's segments first, then the rest of the file (past what the check kept,
-// or from a cut-off split's segment) walked and written segment by segment.
+// The split: the segments the walk before it kept, then the rest of the file from where they
+// end, walked and written segment by segment. A cut-off split's segment is the first.
 std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-                 Paivakirja* kirja, Indeksi* indeksi, std::uint64_t alku, const KirjanJakso* kesken) {
+                 Paivakirja* kirja, Indeksi& ind, const Rajaus& r, const KirjanJakso* kesken) {
   y.muoto = "XML";
-  Indeksi oma;
-  Indeksi& ind = indeksi ? *indeksi : oma;
   Jakaja jakaja(arkisto, kohde, y, kirja, ind.tunnukset);
-  try {
-    std::uint64_t jatko = alku;
-    if (indeksi) {
-      for (const Jakso& j : ind.jaksot) jakaja.jaa(j);
-      if (ind.kaikki) return jakaja.lausuntoja;
-      jatko = ind.loppu;
+  auto kirjoita = [&](Jakso& j) {
+    if (kesken) {
+      const KirjanJakso* k = kesken;
+      kesken = nullptr;
+      jakaja.viimeistele(j, *k);
+    } else {
+      jakaja.jaa(j);
     }
+  };
+  try {
+    for (Jakso& j : ind.jaksot) kirjoita(j);
+    if (ind.kaikki) return jakaja.lausuntoja;
+    const bool jatkuu = !ind.jaksot.empty();
+    const std::uint64_t lahto = jatkuu ? ind.lahto : 0;
     alusta::Tiedosto t(arkisto, alusta::Tila::lue);
-    if (jatko > 0 && !kesken) {
+    if (jatkuu && lahto == ind.loppu) {
       // Nothing but the space after the last document is left.
       Lukuikkuna w(t);
-      if (!asiakirjojaJaljella(w, jatko)) return jakaja.lausuntoja;
+      if (!asiakirjojaJaljella(w, lahto)) return jakaja.lausuntoja;
     }
-    Keraaja keraaja(a, ind.tunnukset, jatko, [&](Jakso& j) {
-      if (kesken) {
-        const KirjanJakso* k = kesken;
-        kesken = nullptr;
-        jakaja.viimeistele(j, *k);
-      } else {
-        jakaja.jaa(j);
-      }
-    });
-    if (kesken) keraaja.pakotaLoppu(kesken->loppu);
-    t.siirry(jatko);
+    Keraaja keraaja(a, ind, {jatkuu ? ind.loppu : r.alku, jatkuu ? std::nullopt : r.pakotettu}, kirjoita, false);
+    t.siirry(lahto);
     TiedostoLahde lahde(t);
-    kay(lahde, keraaja, {}, jatko);
+    kay(lahde, keraaja, {}, lahto);
     keraaja.loppuun();
   } catch (const Hylatty& h) {
     jakaja.suljeKesken();
@@ -584,6 +426,9 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
 void vaadiAvain(const PaloitteluAsetukset& a) {
   if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
 }
+
+// The check's segments are kept up to this much memory; the split walks the rest again.
+constexpr std::size_t indeksinRaja = 6 * 1024 * 1024;
 
 // The check's index when the file is still what was checked; else the file checked again.
 std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const PaloitteluAsetukset& a, const Tarkistettu& t) {
@@ -603,54 +448,25 @@ Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a) {
     t.syy = positiotEivatKay;
     return t;
   }
-  alusta::Tiedosto f(polku, alusta::Tila::lue);
-  t.pituus = f.pituus();
-  auto ind = std::make_shared<Indeksi>();
-  std::size_t muisti = 0;
-  bool taynna = false;
-  Keraaja keraaja(
-      a, ind->tunnukset, 0,
-      [&](Jakso& j) {
-        if (taynna) return;
-        const std::size_t m = j.muisti();
-        if (muisti + m > indeksinRaja) {
-          taynna = true;
-          return;
-        }
-        muisti += m;
-        ind->loppu = j.loppu;
-        ind->jaksot.push_back(std::move(j));
-      },
-      indeksinRaja);
-  TiedostoLahde lahde(f);
   try {
-    kay(lahde, keraaja);
-    keraaja.loppuun();
+    t.indeksi = indeksoi(polku, a, {}, indeksinRaja, &t.pituus);
   } catch (const Hylatty& h) {
     t.syy = h.viesti;
-    return t;
   }
-  ind->kaikki = !taynna && !keraaja.ylittyi();
-  t.indeksi = std::move(ind);
   return t;
-}
-
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja) {
-  jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
-  jaksonTavut = tavuja ? tavuja : jaksonTavutOletus;
 }
 
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
          const Tarkistettu& t) {
   vaadiAvain(a);
-  aja(polku, kohde, a, y, nullptr, ajantasainen(polku, a, t).get(), 0, nullptr);
+  aja(polku, kohde, a, y, nullptr, *ajantasainen(polku, a, t), {}, nullptr);
 }
 
 void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const Tarkistettu& t,
                      Yhteenveto& y) {
   const PaloitteluAsetukset a = asetuksetOtsikosta(o);
   vaadiAvain(a);
-  aja(arkisto, o.kohde, a, y, &kirja, ajantasainen(arkisto, a, t).get(), 0, nullptr);
+  aja(arkisto, o.kohde, a, y, &kirja, *ajantasainen(arkisto, a, t), {}, nullptr);
   kirja.poista();
 }
 
@@ -660,10 +476,19 @@ std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, cons
   vaadiAvain(a);
   Yhteenveto oma;
   Yhteenveto& y = yhteenveto ? *yhteenveto : oma;
-  y.muoto = "XML";
-  const std::int64_t n = viimeinen.siirretty && !viimeinen.tiedostot.empty()
-                             ? aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.kohta, &viimeinen)
-                             : aja(arkisto, o.kohde, a, y, &kirja, nullptr, viimeinen.siirretty ? viimeinen.loppu : 0, nullptr);
+  // The cut-off segment, when its record names files, is the first; the walk from the start
+  // finds the same borders the split found, and where the documents it ends inside end.
+  const KirjanJakso* kesken = viimeinen.siirretty && !viimeinen.tiedostot.empty() ? &viimeinen : nullptr;
+  Rajaus r;
+  r.alku = kesken ? viimeinen.kohta : viimeinen.siirretty ? viimeinen.loppu : 0;
+  if (kesken) r.pakotettu = viimeinen.loppu;
+  std::shared_ptr<Indeksi> ind;
+  try {
+    ind = indeksoi(arkisto, a, r, indeksinRaja);
+  } catch (const Hylatty& h) {
+    throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
+  }
+  const std::int64_t n = aja(arkisto, o.kohde, a, y, &kirja, *ind, r, kesken);
   kirja.poista();
   return n;
 }
