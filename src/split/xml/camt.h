@@ -56,7 +56,9 @@ std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, cons
                                  const KirjanJakso& viimeinen, Yhteenveto* y = nullptr);
 
 // A segment ends after the document that brings its statements past tavuja bytes or its
-// company files past tiedostoja (0 gives back the defaults); tests make them small.
+// company files to tiedostoja, or inside a document before a statement that brings in a
+// company file past tiedostoja or the bytes past 8 * tavuja (0 gives back the defaults, 4096
+// and 32 MiB); tests make them small.
 void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja);
 
 // The preview: one line per statement with its place, every key's candidate, the period,

@@ -69,8 +69,8 @@ struct Rajaus {
 
 // A segment ends after the document that brings its statements past tavuja bytes or its
 // groups to tiedostoja, and inside a document before the statement that would bring in a
-// group past tiedostoja or the bytes past tavuja, so that memory stays bounded whatever the
-// number of companies.
+// group past tiedostoja, or its bytes past 8 * tavuja, or its statements past 262,144, so that
+// memory stays bounded whatever the number of companies and statements.
 struct JaksonRajat {
   std::size_t tiedostoja;
   std::uint64_t tavuja;
@@ -126,6 +126,7 @@ class Keraaja : public Kasittelija {
   std::unordered_map<std::string, std::uint32_t> haku_;  // the segment's groups
   std::uint64_t tavuja_ = 0, viimeinenLoppu_ = 0, dokinLoppu_ = 0;
   std::size_t dokissa_ = 0;  // statements of the open document in the segment
+  std::size_t lausuntoja_ = 0;
   std::string avain_;
   std::size_t tunnus_ = 0;
   std::uint64_t tunnuksenJuuri_ = ~std::uint64_t{0};

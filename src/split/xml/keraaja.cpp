@@ -8,10 +8,12 @@ namespace split::camt {
 
 namespace {
 
-constexpr std::size_t jaksonTiedostotOletus = 1024;
+constexpr std::size_t jaksonTiedostotOletus = 4096;
 constexpr std::uint64_t jaksonTavutOletus = 32 * 1024 * 1024;
 std::size_t jaksonTiedostot = jaksonTiedostotOletus;
 std::uint64_t jaksonTavut = jaksonTavutOletus;
+// A segment's statements take 16 bytes each: 4 MiB at most.
+constexpr std::size_t lausuntojaEnintaan = 256 * 1024;
 
 }  // namespace
 
@@ -47,8 +49,11 @@ void Keraaja::lausunto(const Asiakirja& d, const Lausunto& l) {
   avain_.append(reinterpret_cast<const char*>(&tunnus_), sizeof tunnus_);
   auto i = haku_.find(avain_);
   const JaksonRajat rajat = jaksonRajat();
+  // Inside a document the bytes may run further than between documents: each segment's
+  // company file is extended again, which costs more than holding the statements' places.
   if (dokissa_ > 0 && !pakotettu_ &&
-      ((i == haku_.end() && haku_.size() >= rajat.tiedostoja) || tavuja_ >= rajat.tavuja)) {
+      ((i == haku_.end() && haku_.size() >= rajat.tiedostoja) || tavuja_ >= 8 * rajat.tavuja ||
+       lausuntoja_ >= lausuntojaEnintaan)) {
     // A document of more companies than a segment takes: the segment ends before this statement.
     suljeKesken(d);
     i = haku_.end();
@@ -74,6 +79,7 @@ void Keraaja::lausunto(const Asiakirja& d, const Lausunto& l) {
   tavuja_ += l.loppu - l.alku;
   viimeinenLoppu_ = l.loppu;
   ++dokissa_;
+  ++lausuntoja_;
   if (keraa_ && muisti_ > raja_) {
     // Only checked from here on; the split walks this part again.
     keraa_ = false;
@@ -116,6 +122,7 @@ void Keraaja::sulje(std::uint64_t loppu, std::uint64_t jatko, bool odottaa) {
   haku_.clear();
   tavuja_ = 0;
   dokissa_ = 0;
+  lausuntoja_ = 0;
 }
 
 void Keraaja::asiakirjanLoppu(const Asiakirja& d) {
