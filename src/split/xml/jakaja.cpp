@@ -200,11 +200,10 @@ class Jakaja {
     const Dok& d0 = j.dokit[g.dok];
     auto anna = [&](const char* p, std::size_t n) { f(p, n, false); };
     bool paanPerassa = false;
-    if (x.uusi) {
-      Asiakirja d;
-      d.edellinenLoppu = d0.edellinenLoppu;
-      d.juuri = d0.juuri;
-      tavut_.anna(paanAlku(paa_, d), d0.ensimmainen, anna);
+    const Osat* o = x.uusi ? &osat(d0) : nullptr;
+    if (o) {
+      if (o->paaMuistissa) f(o->paa.data(), o->paa.size(), false);
+      else tavut_.anna(o->paanAlku, d0.ensimmainen, anna);
       paanPerassa = true;
     }
     for (std::size_t i = alku; i < alku + g.lausuntoja; ++i) {
@@ -215,20 +214,38 @@ class Jakaja {
       paanPerassa = false;
       f(nullptr, 0, true);
     }
-    if (x.uusi) {
-      tavut_.anna(d0.viimeinenLoppu, hannanLoppu(paa_, d0.loppu), anna);
+    if (o) {
+      if (o->hantaMuistissa) f(o->hanta.data(), o->hanta.size(), false);
+      else tavut_.anna(d0.viimeinenLoppu, o->hannanLoppu, anna);
     } else {
       f(x.hanta.data(), x.hanta.size(), false);
     }
   }
 
-  // The closing part a new file gets from its first document, when it is short enough to cut.
-  std::optional<std::string> uudenHanta(const Dok& d0) {
-    const std::uint64_t loppu = hannanLoppu(paa_, d0.loppu);
-    if (loppu - d0.viimeinenLoppu > hannanRaja) return std::nullopt;
-    std::string h;
-    tavut_.anna(d0.viimeinenLoppu, loppu, [&](const char* p, std::size_t n) { h.append(p, n); });
-    return h;
+  // A document's head and end, which every new file made from it takes: found and read once
+  // per document, and held when short.
+  struct Osat {
+    std::uint64_t juuri = ~std::uint64_t{0};
+    std::uint64_t paanAlku = 0, hannanLoppu = 0;
+    std::string paa, hanta;
+    bool paaMuistissa = false, hantaMuistissa = false;
+  };
+  const Osat& osat(const Dok& d0) {
+    if (osat_.juuri == d0.juuri) return osat_;
+    Asiakirja d;
+    d.edellinenLoppu = d0.edellinenLoppu;
+    d.juuri = d0.juuri;
+    osat_ = Osat{};
+    osat_.paanAlku = paanAlku(paa_, d);
+    osat_.hannanLoppu = hannanLoppu(paa_, d0.loppu);
+    osat_.paaMuistissa = d0.ensimmainen - osat_.paanAlku <= hannanRaja;
+    if (osat_.paaMuistissa)
+      tavut_.anna(osat_.paanAlku, d0.ensimmainen, [&](const char* p, std::size_t n) { osat_.paa.append(p, n); });
+    osat_.hantaMuistissa = osat_.hannanLoppu - d0.viimeinenLoppu <= hannanRaja;
+    if (osat_.hantaMuistissa)
+      tavut_.anna(d0.viimeinenLoppu, osat_.hannanLoppu, [&](const char* p, std::size_t n) { osat_.hanta.append(p, n); });
+    osat_.juuri = d0.juuri;
+    return osat_;
   }
 
   // Writes every group's bytes; with olemassa, a cut-off segment's files, each from the byte
@@ -282,8 +299,9 @@ class Jakaja {
       if (!x.uusi) {
         t.hanta = x.hanta;
         t.jatkettava = true;
-      } else if (auto h = uudenHanta(j.dokit[g.dok])) {
-        t.hanta = std::move(*h);
+      } else if (const Osat& o = osat(j.dokit[g.dok]); o.hantaMuistissa) {
+        // Its first document's end, when short enough to cut.
+        t.hanta = o.hanta;
         t.jatkettava = true;
       }
       muista(x.nimi, std::move(t));
@@ -356,6 +374,7 @@ class Jakaja {
   alusta::Tiedosto paaTiedosto_;
   Lukuikkuna paa_;  // a document's head and end
   Kirjoittaja ulos_;
+  Osat osat_;
   std::unordered_set<std::string> varatut_;  // names the segment's groups took
   std::unordered_map<std::string, Tila> tilat_;
   std::unordered_set<std::string> huomautetut_;
