@@ -347,32 +347,60 @@ std::uint64_t hannanLoppu(Lukuikkuna& w, std::uint64_t loppu) {
   return loppu;
 }
 
+namespace {
+
+// Past white space and byte-order marks from k, up to raja.
+std::uint64_t ohitaTyhjat(Lukuikkuna& w, std::uint64_t k, std::uint64_t raja) {
+  while (k < raja) {
+    const int c = w.tavu(k);
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') ++k;
+    else if (w.on(k, "\xEF\xBB\xBF")) k += 3;
+    else break;
+  }
+  return k;
+}
+
+// Past the comment or PI at k, if one begins there.
+std::uint64_t ohitaKommentti(Lukuikkuna& w, std::uint64_t k, std::uint64_t raja) {
+  const std::string_view loppu = w.on(k, "<!--") ? "-->" : w.on(k, "<?") ? "?>" : "";
+  if (loppu.empty()) return k;
+  k += 2;
+  while (k < raja && w.tavu(k) >= 0 && !w.on(k, loppu)) ++k;
+  return k + loppu.size();
+}
+
+}  // namespace
+
 // Where a company document copied from d begins: at its XML declaration, or at the first thing
 // that is not white space or a byte-order mark. What stands before a declaration (white space, a
 // comment after the previous document) is not part of it.
 std::uint64_t paanAlku(Lukuikkuna& w, const Asiakirja& d) {
   std::uint64_t k = d.edellinenLoppu, alku = d.juuri;
   bool loydetty = false;
-  while (k < d.juuri) {
-    const int c = w.tavu(k);
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      ++k;
-    } else if (w.on(k, "\xEF\xBB\xBF")) {
-      k += 3;
-    } else if (w.on(k, "<?xml") && (w.tavu(k + 5) == ' ' || w.tavu(k + 5) == '\t' || w.tavu(k + 5) == '\r' ||
-                                     w.tavu(k + 5) == '\n' || w.tavu(k + 5) == '?')) {
+  for (;;) {
+    k = ohitaTyhjat(w, k, d.juuri);
+    if (k >= d.juuri) break;
+    if (w.on(k, "<?xml") && (w.tavu(k + 5) == ' ' || w.tavu(k + 5) == '\t' || w.tavu(k + 5) == '\r' ||
+                             w.tavu(k + 5) == '\n' || w.tavu(k + 5) == '?'))
       return k;
-    } else {
-      if (!loydetty) alku = k;
-      loydetty = true;
-      const std::string_view loppu = w.on(k, "<!--") ? "-->" : w.on(k, "<?") ? "?>" : "";
-      if (loppu.empty()) break;
-      k += 2;
-      while (k < d.juuri && !w.on(k, loppu)) ++k;
-      k += loppu.size();
-    }
+    if (!loydetty) alku = k;
+    loydetty = true;
+    const std::uint64_t ohi = ohitaKommentti(w, k, d.juuri);
+    if (ohi == k) break;
+    k = ohi;
   }
   return alku;
+}
+
+bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta) {
+  constexpr std::uint64_t loppuun = ~std::uint64_t{0};
+  for (;;) {
+    kohta = ohitaTyhjat(w, kohta, loppuun);
+    if (w.tavu(kohta) < 0) return false;
+    const std::uint64_t ohi = ohitaKommentti(w, kohta, loppuun);
+    if (ohi == kohta) return true;
+    kohta = ohi;
+  }
 }
 
 namespace {

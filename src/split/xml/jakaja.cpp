@@ -381,26 +381,6 @@ class Jakaja {
   std::unordered_map<std::string, std::size_t> yhteenvedossa_;
 };
 
-// Whether anything but white space, byte-order marks, comments and PIs follows kohta.
-bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta) {
-  for (;;) {
-    const int c = w.tavu(kohta);
-    if (c < 0) return false;
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      ++kohta;
-    } else if (w.on(kohta, "\xEF\xBB\xBF")) {
-      kohta += 3;
-    } else if (w.on(kohta, "<!--") || w.on(kohta, "<?")) {
-      const std::string_view loppu = w.on(kohta, "<!--") ? "-->" : "?>";
-      kohta += 2;
-      while (w.tavu(kohta) >= 0 && !w.on(kohta, loppu)) ++kohta;
-      kohta += loppu.size();
-    } else {
-      return true;
-    }
-  }
-}
-
 // The split: the segments the walk before it kept, then the rest of the file from where they
 // end, walked and written segment by segment. A cut-off split's segment is the first.
 std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,

@@ -139,6 +139,8 @@ class Lukuikkuna {
 // Where a company document copied from d begins: at its XML declaration, or at the first thing
 // that is not white space or a byte-order mark.
 std::uint64_t paanAlku(Lukuikkuna& w, const Asiakirja& d);
+// Whether anything but white space, byte-order marks, comments and PIs follows kohta.
+bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta);
 // One past a document's end with the line end after its root, if any.
 std::uint64_t hannanLoppu(Lukuikkuna& w, std::uint64_t loppu);
 
