@@ -160,41 +160,6 @@ class Kirjoittaja {
   bool alkuTiedossa_ = false;      // alku_ was read; otherwise the lengths count from 0
 };
 
-// The summary's files by path: hashes in a small open-addressing table, which stays in the
-// cache while tens of thousands of batches go by.
-class Tiedostohaku {
- public:
-  static constexpr std::size_t eiLoydy = static_cast<std::size_t>(-1);
-
-  // The file's index in tiedostot, or eiLoydy; remembers where a new one would go.
-  std::size_t hae(const std::vector<TiedostonYhteenveto>& tiedostot, const std::string& polku) {
-    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-    for (unsigned char c : polku) h = (h ^ c) * 1099511628211ull;
-    h |= 1;  // 0 marks a free place
-    std::size_t i = h & (koko - 1);
-    while (tiivisteet_[i] != 0) {
-      if (tiivisteet_[i] == h && tiedostot[indeksit_[i]].polku == polku) return indeksit_[i];
-      i = (i + 1) & (koko - 1);
-    }
-    vapaa_ = i;
-    tiiviste_ = h;
-    return eiLoydy;
-  }
-  // Puts the path last looked for, and not found, at index i.
-  void lisaa(std::size_t i) {
-    tiivisteet_[vapaa_] = tiiviste_;
-    indeksit_[vapaa_] = static_cast<std::uint32_t>(i);
-  }
-
- private:
-  static constexpr std::size_t koko = 4096;  // over twice the files the summary keeps
-  static_assert(koko > 2 * Yhteenveto::tiedostoraja);
-  std::vector<std::uint64_t> tiivisteet_ = std::vector<std::uint64_t>(koko);
-  std::vector<std::uint32_t> indeksit_ = std::vector<std::uint32_t>(koko);
-  std::size_t vapaa_ = 0;
-  std::uint64_t tiiviste_ = 0;
-};
-
 inline const char crlf[] = "\r\n";
 
 inline bool onT00(const char* d, std::size_t n) { return n >= 3 && d[0] == 'T' && d[1] == '0' && d[2] == '0'; }

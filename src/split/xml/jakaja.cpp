@@ -169,7 +169,7 @@ class Jakaja {
         x.hanta = i->second.hanta;
       }
       varatut_.insert(x.nimi);
-      if (n > 1 && huomautetut_.insert(x.nimi).second && y_.huomautukset.size() < Yhteenveto::tiedostoraja)
+      if (n > 1 && y_.huomautukset.size() < Yhteenveto::tiedostoraja && huomautetut_.insert(x.nimi).second)
         y_.huomautukset.push_back(kohde_ + g.nimi1() +
                                   ansi(" ei ole samanlainen tiliotesanoma, jota voisi jatkaa: kirjoitettu tiedostoon ") +
                                   kohde_ + x.nimi);
@@ -357,10 +357,10 @@ class Jakaja {
   }
 
   TiedostonYhteenveto& tiedostoYhteenvedossa(const std::string& polku) {
-    auto i = yhteenvedossa_.find(polku);
-    if (i != yhteenvedossa_.end()) return y_.tiedostot[i->second];
+    const std::size_t i = yhteenvedossa_.hae(y_.tiedostot, polku);
+    if (i != Tiedostohaku::eiLoydy) return y_.tiedostot[i];
     if (y_.tiedostot.size() >= Yhteenveto::tiedostoraja) return y_.muut;
-    yhteenvedossa_.emplace(polku, y_.tiedostot.size());
+    yhteenvedossa_.lisaa(y_.tiedostot.size());
     y_.tiedostot.push_back({});
     y_.tiedostot.back().polku = polku;
     return y_.tiedostot.back();
@@ -378,7 +378,7 @@ class Jakaja {
   std::unordered_set<std::string> varatut_;  // names the segment's groups took
   std::unordered_map<std::string, Tila> tilat_;
   std::unordered_set<std::string> huomautetut_;
-  std::unordered_map<std::string, std::size_t> yhteenvedossa_;
+  Tiedostohaku yhteenvedossa_;
 };
 
 // The split: the segments the walk before it kept, then the rest of the file from where they
