@@ -9,4 +9,12 @@ void PaloitteluAsetukset::valitse(Tunniste t) {
   optPositiot = t == Tunniste::positiot;
 }
 
+std::optional<PaloitteluAsetukset::Tunniste> PaloitteluAsetukset::tunniste() const {
+  if (optAsiakastunnus) return Tunniste::asiakastunnus;
+  if (optTilinumero) return Tunniste::tilinumero;
+  if (optTilinomistajanNimi) return Tunniste::tilinomistajanNimi;
+  if (optPositiot) return Tunniste::positiot;
+  return std::nullopt;
+}
+
 }  // namespace split

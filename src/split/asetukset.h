@@ -2,6 +2,7 @@
 // defaults.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace split {
@@ -23,9 +24,12 @@ struct PaloitteluAsetukset {
   bool chkSuljeOhjelmaPaloittelunJalkeen = false;
   bool chkPaloitteleAutomaattisesti = false;
 
+  // The split key: the one type every format and the journal take it as.
   enum class Tunniste { asiakastunnus, tilinumero, tilinomistajanNimi, positiot };
   // Turns the chosen option on and the other three off.
   void valitse(Tunniste t);
+  // The option that is on; none when none is.
+  std::optional<Tunniste> tunniste() const;
 };
 
 }  // namespace split

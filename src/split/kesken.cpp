@@ -277,10 +277,8 @@ PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o) {
   b.txtTallennusHakemisto = o.kohde;
   b.txtNimenAlkuosa = o.alkuosa;
   b.txtNimenLoppuosa = o.loppuosa;
-  b.optAsiakastunnus = o.tunniste == 0;
-  b.optTilinumero = o.tunniste == 1;
-  b.optTilinomistajanNimi = o.tunniste == 2;
-  b.optPositiot = o.tunniste == 3;
+  if (o.tunniste >= 0 && o.tunniste <= 3) b.valitse(static_cast<PaloitteluAsetukset::Tunniste>(o.tunniste));
+  else b.optAsiakastunnus = b.optTilinumero = b.optTilinomistajanNimi = b.optPositiot = false;
   b.txtPosAlku = o.posAlku;
   b.txtPosLoppu = o.posLoppu;
   b.chkAikaleimaaPaloiteltava = true;

@@ -25,7 +25,8 @@ struct KirjanOtsikko {
   std::string tuodut;          // the folder of both, as the split names it
   std::string kohde;           // the target directory, ending with the separator
   std::string alkuosa, loppuosa;
-  int tunniste = 0;  // 0 customer id, 1 account, 2 owner's name, 3 positions, 4 none
+  // The key as the journal stores it: PaloitteluAsetukset::Tunniste's number, 4 for none.
+  int tunniste = 0;
   std::string posAlku, posLoppu;
 };
 

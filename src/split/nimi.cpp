@@ -45,18 +45,17 @@ const std::array<bool, 256>& sallitut() {
 }  // namespace
 
 void asetapos(const PaloitteluAsetukset& a, std::int32_t& posAlku, std::int32_t& posLoppu) {
-  if (a.optAsiakastunnus) {
-    posAlku = 49;
-    posLoppu = 65;
-  } else if (a.optTilinumero) {
-    posAlku = 10;
-    posLoppu = 23;
-  } else if (a.optTilinomistajanNimi) {
-    posAlku = 148;
-    posLoppu = 182;
-  } else if (a.optPositiot) {
-    posAlku = pyorista(euro::fe_yleisval(a.txtPosAlku));
-    posLoppu = pyorista(euro::fe_yleisval(a.txtPosLoppu));
+  using T = PaloitteluAsetukset::Tunniste;
+  const auto t = a.tunniste();
+  if (!t) return;
+  switch (*t) {
+    case T::asiakastunnus: posAlku = 49, posLoppu = 65; break;
+    case T::tilinumero: posAlku = 10, posLoppu = 23; break;
+    case T::tilinomistajanNimi: posAlku = 148, posLoppu = 182; break;
+    case T::positiot:
+      posAlku = pyorista(euro::fe_yleisval(a.txtPosAlku));
+      posLoppu = pyorista(euro::fe_yleisval(a.txtPosLoppu));
+      break;
   }
 }
 

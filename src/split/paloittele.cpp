@@ -182,7 +182,8 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       o.kohde = alusta::onTaysiPolku(kohde) ? kohde : alusta::nykyinenHakemisto() + sep + kohde;
       o.alkuosa = a.txtNimenAlkuosa;
       o.loppuosa = a.txtNimenLoppuosa;
-      o.tunniste = a.optAsiakastunnus ? 0 : a.optTilinumero ? 1 : a.optTilinomistajanNimi ? 2 : a.optPositiot ? 3 : 4;
+      const auto tunniste = a.tunniste();
+      o.tunniste = tunniste ? static_cast<int>(*tunniste) : 4;
       o.posAlku = a.txtPosAlku;
       o.posLoppu = a.txtPosLoppu;
       o.muoto = muoto.nimi();

@@ -430,7 +430,7 @@ TEST_F(Camt, YksiAjoKutenMonta) {
     const auto yhdella = tulosteet();
     // Segments that end inside a document (one company, or one statement, a segment) leave
     // the same files.
-    for (const auto [tiedostoja, tavuja] : {std::pair<std::size_t, std::uint64_t>{1, 0}, {2, 0}, {0, 1}}) {
+    for (const auto& [tiedostoja, tavuja] : {std::pair<std::size_t, std::uint64_t>{1, 0}, {2, 0}, {0, 1}}) {
       SCOPED_TRACE(std::to_string(tiedostoja) + " tiedostoa, " + std::to_string(tavuja) + " tavua");
       tyhjenna();
       split::camt::asetaJaksonRajat(tiedostoja, tavuja);

@@ -196,10 +196,9 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
 }
 
 std::optional<Avain> valittuAvain(const PaloitteluAsetukset& a) {
-  if (a.optAsiakastunnus) return Avain::asiakastunnus;
-  if (a.optTilinumero) return Avain::tilinumero;
-  if (a.optTilinomistajanNimi) return Avain::nimi;
-  return std::nullopt;
+  const auto t = a.tunniste();
+  if (t == Avain::positiot) return std::nullopt;
+  return t;
 }
 
 std::string_view trimmaaXml(std::string_view s) {
@@ -219,7 +218,8 @@ const std::string* avaimenTeksti(const Lausunto& l, Avain a) {
     case Avain::asiakastunnus: return l.on[kOrgId] ? &l.teksti[kOrgId] : nullptr;
     case Avain::tilinumero:
       return l.on[kIban] ? &l.teksti[kIban] : l.on[kOthrId] ? &l.teksti[kOthrId] : nullptr;
-    case Avain::nimi: return l.on[kNm] ? &l.teksti[kNm] : nullptr;
+    case Avain::tilinomistajanNimi: return l.on[kNm] ? &l.teksti[kNm] : nullptr;
+    case Avain::positiot: break;
   }
   return nullptr;
 }
@@ -228,7 +228,8 @@ const char* avaimenElementti(Avain a) {
   switch (a) {
     case Avain::asiakastunnus: return "Acct/Ownr/Id/OrgId/Othr/Id";
     case Avain::tilinumero: return "Acct/Id/IBAN tai Acct/Id/Othr/Id";
-    case Avain::nimi: return "Acct/Ownr/Nm";
+    case Avain::tilinomistajanNimi: return "Acct/Ownr/Nm";
+    case Avain::positiot: break;
   }
   return "";
 }
@@ -484,7 +485,7 @@ void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
         : valittu_(valittuAvain(a)), ulos_(ulos) {}
     void lausunto(const Asiakirja& d, const Lausunto& l) override {
       puskuri_ += paikka(d.numero, l.rivi, l.alku) + "Id " + tunniste(l);
-      for (Avain k : {Avain::asiakastunnus, Avain::tilinumero, Avain::nimi}) {
+      for (Avain k : {Avain::asiakastunnus, Avain::tilinumero, Avain::tilinomistajanNimi}) {
         static const char* const nimet[] = {"asiakastunnus", "tilinumero", "nimi"};
         const std::string* t = avaimenTeksti(l, k);
         const bool merkitty = valittu_ == k;

@@ -85,7 +85,8 @@ class Kasittelija {
 // from a document's start).
 void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat = {}, std::uint64_t kanta = 0);
 
-enum class Avain { asiakastunnus, tilinumero, nimi };
+// The key, when it is one a statement carries (positions are not).
+using Avain = PaloitteluAsetukset::Tunniste;
 std::optional<Avain> valittuAvain(const PaloitteluAsetukset& a);
 extern const std::string positiotEivatKay;
 
