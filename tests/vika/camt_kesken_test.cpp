@@ -59,6 +59,25 @@ struct CamtKesken : ::testing::Test {
   }
   void kirjoitusKerrallaan(std::size_t kirjoituksiaVahintaan);
 
+  // A target the first file has gone into, the second in place to be cut off, and the third
+  // run's settings (a2).
+  struct Lahto {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    PaloitteluAsetukset a, a2;
+    vika::Kuva alussa;
+  };
+  void valmistele(Lahto& l) {
+    l.ymp.viestit.vastaukset = {6};
+    l.a = asetukset(l.k);
+    l.a2 = l.a;
+    l.a2.txtPaloiteltavaTiedosto = l.k / "TILIOTE2.XML";
+    testi::kirjoitaTiedosto(l.k / "TILIOTE.XML", pohja);
+    ASSERT_TRUE(split::paloittele(l.a, kello0).valmis);
+    testi::kirjoitaTiedosto(l.k / "TILIOTE.XML", eka);
+    l.alussa = vika::kuva(l.k);
+  }
+
   // The company files of uninterrupted runs over the three files, and their statements sorted
   // (what runs in another order must hold).
   struct Odotettu {
@@ -66,6 +85,9 @@ struct CamtKesken : ::testing::Test {
     std::map<std::string, std::vector<std::string>> lausunnot;
   };
   Odotettu yhtenaAjona();
+  // After the runs that follow a cut: no journal left, and the files as uninterrupted runs
+  // leave them (their statements, when the cut-off file was never moved and so went last).
+  void tarkistaLopuksi(const testi::Kansio& k, bool siirtamatta, const Odotettu& o);
 };
 
 // A failed write, half of it through, at every write of the second run, with segments of
@@ -134,22 +156,6 @@ void CamtKesken::kirjoitusKerrallaan(std::size_t kirjoituksiaVahintaan) {
   }
 }
 
-// The files of the statement folder, its output and its archive folder: what a kill leaves.
-using Kuva = std::map<std::string, std::string>;
-Kuva kuva(const testi::Kansio& k) {
-  Kuva m;
-  for (const std::string& kansio : {std::string(), S + "ulos", S + "TUODUT"})
-    if (testi::onOlemassa(k.polku() + kansio))
-      for (const std::string& n : testi::tiedostot(k.polku() + kansio)) {
-        const std::string p = k.polku() + kansio + S + n;
-        if (n != "ulos" && n != "TUODUT") m[kansio + S + n] = testi::lueTiedosto(p);
-      }
-  return m;
-}
-void palauta(const testi::Kansio& k, const Kuva& m) {
-  for (const auto& [n, sisalto] : kuva(k)) alusta::poistaTiedosto(k.polku() + n);
-  for (const auto& [n, sisalto] : m) testi::kirjoitaTiedosto(k.polku() + n, sisalto);
-}
 // Every output file's statements, in order.
 std::map<std::string, std::vector<std::string>> lausunnotSisalloista(const std::map<std::string, std::string>& m,
                                                                      bool jarjestaen) {
@@ -164,6 +170,15 @@ std::map<std::string, std::vector<std::string>> lausunnotSisalloista(const std::
 }
 std::map<std::string, std::vector<std::string>> lausunnot(const std::string& kansio, bool jarjestaen) {
   return lausunnotSisalloista(sisallot(kansio), jarjestaen);
+}
+
+void CamtKesken::tarkistaLopuksi(const testi::Kansio& k, bool siirtamatta, const Odotettu& o) {
+  for (const auto& n : testi::tiedostot(k / "TUODUT")) EXPECT_EQ(n.find(".kesken"), std::string::npos) << n;
+  if (siirtamatta) {
+    EXPECT_EQ(lausunnot(k / "ulos", true), o.lausunnot);
+  } else {
+    EXPECT_EQ(sisallot(k / "ulos"), o.sisallot);
+  }
 }
 
 CamtKesken::Odotettu CamtKesken::yhtenaAjona() {
@@ -186,35 +201,26 @@ CamtKesken::Odotettu CamtKesken::yhtenaAjona() {
 // get. They finish it, and every statement is in its company's file once, the files whole.
 TEST_F(CamtKesken, TappoJokaisenKutsunKohdalla) {
   const Odotettu o = yhtenaAjona();
-  const auto& odotettu = o.sisallot;
-  const auto& odotetut = o.lausunnot;
-  testi::Kansio k;
-  testi::Ymparisto ymp;
-  ymp.viestit.vastaukset = {6};
-  const auto a = asetukset(k);
-  auto a2 = a;
-  a2.txtPaloiteltavaTiedosto = k / "TILIOTE2.XML";
-  testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
-  ASSERT_TRUE(split::paloittele(a, kello0).valmis);
-  testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
-  const Kuva alussa = kuva(k);
+  Lahto l;
+  valmistele(l);
+  auto& [k, ymp, a, a2, alussa] = l;
   std::size_t i = 0;
   for (;; ++i) {
     SCOPED_TRACE("kutsu " + std::to_string(i));
-    palauta(k, alussa);
-    Kuva tapettu;
+    vika::palauta(k, alussa);
+    vika::Kuva tapettu;
     bool tapahtui = false;
     {
       vika::Koukku koukku([&](const vika::Kysymys&, std::size_t n) -> std::optional<alusta::Vika> {
         if (n != i || tapahtui) return std::nullopt;
         tapahtui = true;
-        tapettu = kuva(k);
+        tapettu = vika::kuva(k);
         return alusta::Vika{euro::virhenro::laitevirhe};
       });
       split::paloittele(a, kello1);
     }
     if (!tapahtui) break;
-    palauta(k, tapettu);
+    vika::palauta(k, tapettu);
     ymp.virheet.clear();
     const bool siirtamatta = testi::onOlemassa(k / "TILIOTE.XML");
     testi::kirjoitaTiedosto(k / "TILIOTE2.XML", toka);
@@ -223,12 +229,7 @@ TEST_F(CamtKesken, TappoJokaisenKutsunKohdalla) {
       EXPECT_TRUE(split::paloittele(a, [] { return alusta::Aika{2024, 4, 4, 6, 0, 0}; }).valmis);
     }
     for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
-    if (siirtamatta) {
-      EXPECT_EQ(lausunnot(k / "ulos", true), odotetut);
-    } else {
-      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
-    }
-    for (const auto& n : testi::tiedostot(k / "TUODUT")) EXPECT_EQ(n.find(".kesken"), std::string::npos) << n;
+    tarkistaLopuksi(k, siirtamatta, o);
     if (::testing::Test::HasFailure()) return;
   }
   std::cout << "[ tappo    ] " << i << " kutsua\n";
@@ -251,19 +252,9 @@ TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
     ~Oletukset() { split::camt::asetaJaksonRajat(0, 0); }
   } oletukset;
   const Odotettu o = yhtenaAjona();
-  const auto& odotettu = o.sisallot;
-  const auto& odotetut = o.lausunnot;
-
-  testi::Kansio k;
-  testi::Ymparisto ymp;
-  ymp.viestit.vastaukset = {6};
-  const auto a = asetukset(k);
-  auto a2 = a;
-  a2.txtPaloiteltavaTiedosto = k / "TILIOTE2.XML";
-  testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
-  ASSERT_TRUE(split::paloittele(a, kello0).valmis);
-  testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
-  const vika::Kuva alussa = vika::kuva(k);
+  Lahto l;
+  valmistele(l);
+  auto& [k, ymp, a, a2, alussa] = l;
 
   auto jatka = [&](const vika::Kuva& kuvaKatkolla, const std::string& mika, bool tokaKesken) {
     SCOPED_TRACE(mika);
@@ -283,12 +274,7 @@ TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
       EXPECT_TRUE(split::paloittele(a, kello4).valmis);
     }
     for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
-    for (const auto& n : testi::tiedostot(k / "TUODUT")) EXPECT_EQ(n.find(".kesken"), std::string::npos) << n;
-    if (siirtamatta) {
-      EXPECT_EQ(lausunnot(k / "ulos", true), odotetut);
-    } else {
-      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
-    }
+    tarkistaLopuksi(k, siirtamatta, o);
     return !::testing::Test::HasFailure();
   };
 
