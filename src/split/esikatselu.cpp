@@ -54,7 +54,9 @@ bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos) {
     euro::viesti(euro::ansi("Tiedostoa ") + polku + euro::ansi("  ei löydy"), "", euro::tyyli::ok);
     return false;
   }
-  if (camt::onXml(polku)) {
+  std::string muuMerkisto;
+  if (camt::onXml(polku, &muuMerkisto)) {
+    if (!muuMerkisto.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + muuMerkisto);
     camt::esikatsele(polku, a, ulos);
     return true;
   }

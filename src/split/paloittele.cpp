@@ -11,6 +11,7 @@
 #include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "euro/virheraportti.h"
 #include "split/xml/camt.h"
 #include "split/historia.h"
 #include "split/tito/jako.h"
@@ -172,13 +173,18 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     tulos.kohdehakemisto = kohde;
 
     // XML statements are checked whole before the file is archived or anything is written.
-    const bool xml = camt::onXml(polku);
+    std::string muuMerkisto;
+    const bool xml = camt::onXml(polku, &muuMerkisto);
     camt::Tarkistettu xmlTarkistus;
     if (xml) {
-      xmlTarkistus = camt::tarkista(polku, a);
+      if (muuMerkisto.empty()) xmlTarkistus = camt::tarkista(polku, a);
+      else xmlTarkistus.syy = muuMerkisto;
       if (!xmlTarkistus.syy.empty()) {
-        euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + xmlTarkistus.syy, otsikkoEiTehty,
-                     euro::tyyli::ok);
+        const std::string teksti = ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + xmlTarkistus.syy;
+        euro::viesti(teksti, otsikkoEiTehty, euro::tyyli::ok);
+        // Refused again every day until someone acts: the log keeps it beside the failures.
+        if (!euro::ohjelma().datahakemisto.empty()) euro::kirjaaVirhelokiin(otsikkoEiTehty + ": " + teksti);
+        tulos.hylatty = true;
         return tulos;
       }
     }
