@@ -481,6 +481,7 @@ TEST_F(Camt, MuuMerkistoHylataanJaKirjataan) {
       {"UTF-32BE ja BOM", std::string("\0\0\xFE\xFF", 4) + koodattu(d, 4, false), "UTF-32BE"},
       {"UTF-32LE ilman BOMia", koodattu(d, 4, true), "UTF-32LE"},
       {"UTF-32BE, välejä ilman BOMia", koodattu(" " + d, 4, false), "UTF-32BE"},
+      {"UCS-4, järjestys 3412", std::string("\xFE\xFF\0\0\0\n\0\0\0<\0\0", 12), "UCS-4 (tavujärjestys 3412)"},
       {"EBCDIC", "\x4C\x6F\xA7\x94\x93\x40\xA5\x85\x99\xA2\x89\x96\x95\x7E\x7F\xF1\x4B\xF0\x7F\x6F\x6E", "EBCDIC"},
   };
   const std::string data = kansio / "data";

@@ -472,12 +472,13 @@ bool onXml(const std::string& polku, std::string* muuMerkisto) {
              return static_cast<unsigned char>(x) == y;
            });
   };
+  auto muu = [&](const char* nimi) {
+    if (muuMerkisto) *muuMerkisto = ansi("XML-tiedoston merkistö on ") + ansi(nimi) + ansi("; vain UTF-8 käy");
+    return true;
+  };
   if (muuMerkisto) muuMerkisto->clear();
   // EBCDIC's "<?xm"; its white space is not looked for.
-  if (on("\x4C\x6F\xA7\x94")) {
-    if (muuMerkisto) *muuMerkisto = ansi("XML-tiedoston merkistö on EBCDIC; vain UTF-8 käy");
-    return true;
-  }
+  if (on("\x4C\x6F\xA7\x94")) return muu("EBCDIC");
   Merkisto m = utf8;
   std::size_t ohita = 0;  // the byte-order mark
   if (on(std::string_view("\0\0\xFE\xFF", 4))) m = ilmanMerkkia[0], ohita = 4;
@@ -499,9 +500,8 @@ bool onXml(const std::string& polku, std::string* muuMerkisto) {
   std::size_t kohta = ohita;
   unsigned char u[4];
   for (;;) {
-    std::size_t k = 0;
-    for (; k < m.leveys; ++k) {
-      int c = kohta < saatu ? alku[kohta] : tavu();
+    for (std::size_t k = 0; k < m.leveys; ++k) {
+      const int c = kohta < saatu ? alku[kohta] : tavu();
       ++kohta;
       if (c < 0) return false;
       u[k] = static_cast<unsigned char>(c);
@@ -509,9 +509,7 @@ bool onXml(const std::string& polku, std::string* muuMerkisto) {
     const int c = merkki(u, m);
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
     if (c != '<') return false;
-    if (m.nimi && muuMerkisto)
-      *muuMerkisto = ansi("XML-tiedoston merkistö on ") + ansi(m.nimi) + ansi("; vain UTF-8 käy");
-    return true;
+    return m.nimi ? muu(m.nimi) : true;
   }
 }
 
