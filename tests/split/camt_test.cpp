@@ -493,7 +493,7 @@ TEST_F(Camt, MuuMerkistoHylataanJaKirjataan) {
   for (const auto& t : tapaukset) {
     testi::kirjoitaTiedosto(syote, t.sisalto);
     const std::string viesti =
-        ansi("Tiedostoa ") + syote + ansi(" ei paloiteltu: XML-tiedoston merkistö on ") + t.merkisto + ansi("; vain UTF-8 käy");
+        ansi("Tiedostoa ") + syote + ansi(std::string(" ei paloiteltu: XML-tiedoston merkistö on ") + t.merkisto + "; vain UTF-8 käy");
     for (auto& ajo : testi::aikataulut()) {
       SCOPED_TRACE(std::string(t.kuvaus) + ", " + ajo.nimi);
       ymp.viestit.viestit.clear();
@@ -519,7 +519,7 @@ TEST_F(Camt, MuuMerkistoHylataanJaKirjataan) {
         split::esikatselu(a, [](const std::string&) {});
         ADD_FAILURE() << "esikatselu ei hylännyt";
       } catch (const euro::Virhe& v) {
-        EXPECT_EQ(v.viesti(), syote + ansi(": XML-tiedoston merkistö on ") + t.merkisto + ansi("; vain UTF-8 käy"));
+        EXPECT_EQ(v.viesti(), syote + ansi(std::string(": XML-tiedoston merkistö on ") + t.merkisto + "; vain UTF-8 käy"));
       }
     }
   }
