@@ -144,10 +144,13 @@ std::string ohje() {
       "Paluuarvot:\n"
       "  0   paloiteltu (--esikatselu: esikatselu tulostettu)\n"
       "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu; tavallinen, kun\n"
-      "      uutta tiliotetiedostoa ei vielä ole; XML-tiedosto hylätty)\n"
+      "      uutta tiliotetiedostoa ei vielä ole)\n"
       "  2   paloittelu keskeytyi virheeseen, tai aiemmin keskeytynyttä paloittelua\n"
       "      (TUODUT/*.kesken) ei voitu viimeistellä\n"
       "  64  virheellinen komentorivi\n"
+      "  65  tiliotetiedosto hylätty (XML-tiedosto ei läpäise tarkistusta tai sen\n"
+      "      merkistö ei ole UTF-8): tiedosto jätetty koskematta, syy kerrottu ja\n"
+      "      kirjattu virhelokiin virhelog.txt\n"
       "\n"
       "Esimerkki:\n"
       "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n"
@@ -437,6 +440,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   // scheduler must see it.
   if (tulos.keskeneraisia > 0) return virhe;
   if (tulos.valmis) return valmis;
+  if (tulos.hylatty) return tiedostoHylatty;
   return raportteja > 0 ? virhe : tarkistusPysaytti;
 }
 

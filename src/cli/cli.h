@@ -10,6 +10,9 @@ inline constexpr int valmis = 0;
 inline constexpr int tarkistusPysaytti = 1;
 inline constexpr int virhe = 2;
 inline constexpr int kayttovirhe = 64;
+// The statement file was refused as it is ("input data was incorrect", as 64 is sysexits'
+// usage error): it fails again every day until someone acts, unlike 1.
+inline constexpr int tiedostoHylatty = 65;
 
 // Runs kolvanto-cli with its arguments (ANSI text, without the program name) and answers the
 // exit status.

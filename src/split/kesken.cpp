@@ -210,7 +210,7 @@ bool onPelkkaNimi(const std::string& n) {
   if (n.empty() || n.size() > nimenPituus || n == "." || n == "..") return false;
   for (unsigned char c : n)
     if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
-  return !alusta::onLaitenimi(n) && !alusta::vaihtaaNimen(n);
+  return kelpaaTiedostonimeksi(n);
 }
 
 std::optional<KirjanJakso> lueJakso(Jasennin& j) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "euro/alusta/alusta.h"
 #include "euro/polut.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
@@ -66,6 +67,20 @@ std::string fe_PuhdistaNimi(const std::string& teksti) {
   for (char c : teksti)
     if (sallittu[static_cast<unsigned char>(euro::isoksi(c))]) tulos += c;
   return tulos;
+}
+
+bool kelpaaTiedostonimeksi(std::string_view nimi) {
+  // Windows reads the base name up to the first point, without the blanks at its end.
+  std::string_view perus = nimi.substr(0, nimi.find('.'));
+  while (!perus.empty() && perus.back() == ' ') perus.remove_suffix(1);
+  std::string iso;
+  for (char c : perus) iso += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  if (iso == "CON" || iso == "PRN" || iso == "AUX" || iso == "NUL") return false;
+  // Windows also takes the superscripts 1, 2 and 3 of its code page for the digits here.
+  if (iso.size() == 4 && (iso.compare(0, 3, "COM") == 0 || iso.compare(0, 3, "LPT") == 0) &&
+      ((iso[3] >= '1' && iso[3] <= '9') || iso[3] == '\xB9' || iso[3] == '\xB2' || iso[3] == '\xB3'))
+    return false;
+  return !alusta::vaihtaaNimen(std::string(nimi));
 }
 
 std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemisto,

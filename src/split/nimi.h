@@ -24,6 +24,13 @@ std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemi
 // The text without the characters that may not stand in an output file name.
 std::string fe_PuhdistaNimi(const std::string& teksti);
 
+// Whether a company file may bear this name (without its folder). A Windows device name (CON,
+// PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, in any case, with any extension, with the blanks Windows
+// drops at the end of the base name) never may, on either system: offices share their folders
+// with Windows machines, where data written to it would go to the device. On Windows a name the
+// system would store without its closing blanks and points may not either.
+bool kelpaaTiedostonimeksi(std::string_view nimi);
+
 // muodostanimi's file name (without the directory) for every T00 line of one run, built in
 // one pass into a string that is used again: the split names tens of thousands of batches.
 class NimenMuodostaja {

@@ -10,6 +10,7 @@
 #include "euro/polut.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "euro/virheraportti.h"
 #include "split/historia.h"
 #include "split/kesken.h"
 #include "split/muoto.h"
@@ -160,7 +161,11 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     std::string syy;
     const std::unique_ptr<Jako> jako = muoto.tarkista(polku, a, syy);
     if (!jako) {
-      euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy, otsikkoEiTehty, euro::tyyli::ok);
+      const std::string teksti = ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy;
+      euro::viesti(teksti, otsikkoEiTehty, euro::tyyli::ok);
+      // Refused again every day until someone acts: the log keeps it beside the failures.
+      if (!euro::ohjelma().datahakemisto.empty()) euro::kirjaaVirhelokiin(otsikkoEiTehty + ": " + teksti);
+      tulos.hylatty = true;
       return tulos;
     }
 

@@ -82,6 +82,9 @@ struct PaloitteluTulos {
   std::vector<Viimeistelty> viimeistellyt;  // finished before this run's own split
   int keskeneraisia = 0;                    // journals that could not be finished (reported)
   bool valmis = false;
+  // The statement file was refused by its check (XML not well formed, not a statement, in
+  // another encoding than UTF-8, ...): said, logged, and left as it was.
+  bool hylatty = false;
   std::string kohdehakemisto;  // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
 };

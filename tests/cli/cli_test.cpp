@@ -72,6 +72,7 @@ TEST_F(Cli, OhjeVersioJaKayttovirheet) {
   } const tapaukset[] = {
       {{"--help"}, 0, "Käyttö: kolvanto-cli", ""},
       {{"-h"}, 0, "64  virheellinen komentorivi", ""},
+      {{"--help"}, 0, "65  tiliotetiedosto hylätty", ""},
       {{"--version"}, 0, versio.c_str(), ""},
       {{}, 64, "", "kolvanto-cli: tiliotetiedosto puuttuu: anna se komentorivillä tai tallenna"},
       {{"--tuntematon", "X"}, 64, "", "tuntematon valinta: --tuntematon"},

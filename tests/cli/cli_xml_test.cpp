@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "euro/alusta/alusta.h"
+#include "euro/polut.h"
+#include "euro/teksti.h"
 #include "tuki/prosessi.h"
 #include "tuki/testituki.h"
 
@@ -16,6 +18,13 @@ std::string asiakirja(const std::vector<std::string>& ibanit) {
     s += "<Ntfctn><Id>N" + iban + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
          "</IBAN></Id></Acct></Ntfctn>\n";
   return s + "</BkToCstmrDbtCdtNtfctn></Document>\n";
+}
+
+// An ASCII text as UTF-16LE with its byte-order mark.
+std::string utf16le(const std::string& s) {
+  std::string u = "\xFF\xFE";
+  for (char c : s) u += std::string{c, '\0'};
+  return u;
 }
 
 TEST(CliXml, YhteenvetoHylkaysJaEsikatselu) {
@@ -35,8 +44,9 @@ TEST(CliXml, YhteenvetoHylkaysJaEsikatselu) {
       {"paloittelu", asiakirja({"FI11", "FI22", "FI11"}) + asiakirja({"FI22"}), {}, 0,
        {kansio / "ulos" + S + "XML-FI11.XML: 2 tiliotetta\n", kansio / "ulos" + S + "XML-FI22.XML: 2 tiliotetta\n"},
        ""},
-      {"positiot", asiakirja({"FI11"}), {"--avain", "49:65"}, 1, {}, "positiot"},
-      {"katkennut", asiakirja({"FI11"}).substr(0, 200), {}, 1, {}, "asiakirja 1, rivi "},
+      {"positiot", asiakirja({"FI11"}), {"--avain", "49:65"}, 65, {}, "positiot"},
+      {"katkennut", asiakirja({"FI11"}).substr(0, 200), {}, 65, {}, "asiakirja 1, rivi "},
+      {"UTF-16", utf16le(asiakirja({"FI11"})), {}, 65, {}, "XML-tiedoston merkistö on UTF-16LE; vain UTF-8 käy\n"},
       {"esikatselu", asiakirja({"FI11"}), {"--esikatselu"}, 0,
        {"asiakirja 1, rivi 3 (tavu ", ": Id NFI11 | asiakastunnus - | >>tilinumero FI11<< | nimi - | jakso 20240401-20240401\r\n"},
        ""},
@@ -58,6 +68,34 @@ TEST(CliXml, YhteenvetoHylkaysJaEsikatselu) {
     }
     EXPECT_EQ(testi::lueTiedosto(syote), t.sisalto);
   }
+}
+
+// A refused statement file is no day without a file (1): it has its own status, its message on
+// standard error and in the error log, and the file stays where the bank left it.
+TEST(CliXml, HylattyTiedostoOmallaPaluuarvollaJaLokissa) {
+  testi::Kansio kansio;
+  const std::string S(1, alusta::erotin);
+  const std::string exe = std::string("kolvanto-cli") + (alusta::onWindows ? ".exe" : "");
+  // A copy of the program keeps its data directory, and so its log, in its own folder.
+  alusta::luoHakemisto(kansio / "ohjelma");
+  testi::kopioi(testi::ohjelmaBin("kolvanto-cli"), kansio / "ohjelma" + S + exe);
+  alusta::luoHakemisto(kansio / "ulos");
+  const std::string syote = kansio / "TILIOTE.XML";
+  const std::string sisalto = utf16le(asiakirja({"FI11"}));
+  testi::kirjoitaTiedosto(syote, sisalto);
+  const auto a = testi::ajaOhjelma(kansio / "ohjelma" + S + exe, {"--aikaleima", "--kohde", kansio / "ulos", syote});
+  EXPECT_EQ(a.koodi, 65) << a.ulos << a.virhe;
+  const std::string viesti =
+      "PALOITTELUA EI TEHTY: Tiedostoa " + syote + " ei paloiteltu: XML-tiedoston merkistö on UTF-16LE; vain UTF-8 käy";
+  EXPECT_EQ(a.virhe, viesti + "\n");
+  EXPECT_EQ(testi::lueTiedosto(syote), sisalto);
+  EXPECT_FALSE(testi::onOlemassa(kansio / "TUODUT"));
+  EXPECT_TRUE(testi::tiedostot(kansio / "ulos").empty());
+  const std::string loki = testi::lueTiedosto(kansio / "ohjelma" + S + "virhelog.txt");
+  const std::string merkinta = euro::fe_Korvaa(viesti, "\n", "\r\n") + "\r\n" + std::string(70, '-') + "\r\n";
+  const std::string odotettu = alusta::onWindows ? euro::utf8Ansi(merkinta) : merkinta;
+  EXPECT_TRUE(loki.size() > odotettu.size() && loki.compare(loki.size() - odotettu.size(), odotettu.size(), odotettu) == 0)
+      << loki;
 }
 
 }  // namespace

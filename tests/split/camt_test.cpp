@@ -9,6 +9,8 @@
 #include "euro/teksti.h"
 #include "split/esikatselu.h"
 #include "split/paloittele.h"
+#include "euro/virhe.h"
+#include "tuki/lukukoot.h"
 #include "tuki/prosessi.h"
 #include "tuki/testituki.h"
 
@@ -446,6 +448,91 @@ TEST_F(Camt, YksiAjoKutenMonta) {
     }
     EXPECT_EQ(tulosteet(), yhdella);
     EXPECT_EQ(yhdella.count("XML-1111111-1-3.XML"), 0u);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The text (UTF-8) in units of two or four bytes, low byte first or last.
+std::string koodattu(const std::string& utf8, int leveys, bool pieniEnsin) {
+  std::string s;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    std::uint32_t u = n == 1 ? c : c & (0x7F >> n);
+    for (int k = 1; k < n; ++k) u = (u << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+    i += static_cast<std::size_t>(n);
+    std::vector<std::uint32_t> yksikot{u};
+    if (leveys == 2 && u >= 0x10000) yksikot = {0xD800 + ((u - 0x10000) >> 10), 0xDC00 + ((u - 0x10000) & 0x3FF)};
+    for (std::uint32_t y : yksikot)
+      for (int b = 0; b < leveys; ++b) s += static_cast<char>((y >> (8 * (pieniEnsin ? b : leveys - 1 - b))) & 0xFF);
+  }
+  return s;
+}
+
+// XML in another encoding than UTF-8 is XML all the same: refused with its encoding named, the
+// file untouched and not archived, the refusal in the error log; whatever size the reads are.
+TEST_F(Camt, MuuMerkistoHylataanJaKirjataan) {
+  const std::string d = asiakirja({lausunto(A1), lausunto(B1)});
+  const std::string utf16 = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + d.substr(d.find('\n'));
+  const struct {
+    const char* kuvaus;
+    std::string sisalto;
+    const char* merkisto;
+  } tapaukset[] = {
+      {"UTF-16LE ja BOM", "\xFF\xFE" + koodattu(utf16, 2, true), "UTF-16LE"},
+      {"UTF-16BE ja BOM", "\xFE\xFF" + koodattu(utf16, 2, false), "UTF-16BE"},
+      {"UTF-16LE ilman BOMia", koodattu(utf16, 2, true), "UTF-16LE"},
+      {"UTF-16BE ilman BOMia", koodattu(utf16, 2, false), "UTF-16BE"},
+      {"UTF-16LE, BOM ja välejä", "\xFF\xFE" + koodattu("\r\n \t" + d.substr(d.find('<', 1)), 2, true), "UTF-16LE"},
+      {"UTF-16BE, välejä ilman BOMia", koodattu("\n\n" + d.substr(d.find('\n') + 1), 2, false), "UTF-16BE"},
+      {"UTF-32LE ja BOM", std::string("\xFF\xFE\0\0", 4) + koodattu(d, 4, true), "UTF-32LE"},
+      {"UTF-32BE ja BOM", std::string("\0\0\xFE\xFF", 4) + koodattu(d, 4, false), "UTF-32BE"},
+      {"UTF-32LE ilman BOMia", koodattu(d, 4, true), "UTF-32LE"},
+      {"UTF-32BE, välejä ilman BOMia", koodattu(" " + d, 4, false), "UTF-32BE"},
+      {"UCS-4, järjestys 3412", std::string("\xFE\xFF\0\0\0\n\0\0\0<\0\0", 12), "UCS-4 (tavujärjestys 3412)"},
+      {"EBCDIC", "\x4C\x6F\xA7\x94\x93\x40\xA5\x85\x99\xA2\x89\x96\x95\x7E\x7F\xF1\x4B\xF0\x7F\x6F\x6E", "EBCDIC"},
+  };
+  const std::string data = kansio / "data";
+  alusta::luoHakemisto(data);
+  ymp.ohjelma.datahakemisto = data;
+  ymp.ohjelma.apppath = [data] { return data; };
+  const std::string loki = data + alusta::erotin + "virhelog.txt";
+  a.chkAikaleimaaPaloiteltava = true;
+  for (const auto& t : tapaukset) {
+    testi::kirjoitaTiedosto(syote, t.sisalto);
+    const std::string viesti =
+        ansi("Tiedostoa ") + syote + ansi(std::string(" ei paloiteltu: XML-tiedoston merkistö on ") + t.merkisto + "; vain UTF-8 käy");
+    for (auto& ajo : testi::aikataulut()) {
+      SCOPED_TRACE(std::string(t.kuvaus) + ", " + ajo.nimi);
+      ymp.viestit.viestit.clear();
+      {
+        testi::Lukukoot koot(ajo.vuoro);
+        EXPECT_FALSE(aja().valmis);
+      }
+      ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
+      EXPECT_EQ(ymp.viestit.viestit[0].otsikko, "PALOITTELUA EI TEHTY");
+      EXPECT_EQ(ymp.viestit.viestit[0].teksti, viesti);
+      EXPECT_TRUE(ymp.virheet.empty());
+      EXPECT_TRUE(testi::tiedostot(a.txtTallennusHakemisto).empty());
+      EXPECT_FALSE(testi::onOlemassa(kansio / "TUODUT"));
+      EXPECT_EQ(testi::lueTiedosto(syote), t.sisalto);
+      // The log's entry ends with the message; read with the system's editors.
+      const std::string rivi = "PALOITTELUA EI TEHTY: " + viesti + "\r\n" + std::string(70, '-') + "\r\n";
+      const std::string odotettu = alusta::onWindows ? rivi : euro::ansiUtf8(rivi);
+      const std::string l = testi::lueTiedosto(loki);
+      EXPECT_TRUE(l.size() >= odotettu.size() && l.compare(l.size() - odotettu.size(), odotettu.size(), odotettu) == 0)
+          << euro::ansiUtf8(l.substr(l.size() > 300 ? l.size() - 300 : 0));
+      testi::Lukukoot koot(ajo.vuoro);
+      try {
+        split::esikatselu(a, [](const std::string&) {});
+        ADD_FAILURE() << "esikatselu ei hylännyt";
+      } catch (const euro::Virhe& v) {
+        EXPECT_EQ(v.viesti(), syote + ansi(std::string(": XML-tiedoston merkistö on ") + t.merkisto + "; vain UTF-8 käy"));
+      }
+    }
   }
 }
 

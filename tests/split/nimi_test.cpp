@@ -4,8 +4,10 @@
 
 #include <random>
 
+#include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/paloittele.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"
 
@@ -193,6 +195,74 @@ TEST(NimenMuodostaja, SamaKuinMuodostanimi) {
       ADD_FAILURE() << alku << ":" << loppu;
     } catch (const euro::Virhe& v) {
       EXPECT_EQ(v.numero(), euro::virhenro::virheellinenKutsu);
+    }
+  }
+}
+
+// A name Windows takes for a device is refused by both formats on both systems (offices share
+// folders with Windows machines); names that only look like one are written.
+TEST(Laitenimi, SamaSaantoTitolleJaXmlleKummallakinJarjestelmalla) {
+  struct {
+    const char* avain;
+    const char* loppuosa;
+    bool laite;
+  } const tapaukset[] = {
+      {"CON", "", true},          {"con", ".txt", true},      {"Nul", ".XML.bak", true},
+      {"AUX", " .TXT", true},     {"PRN", " ", true},         {"prn", ".", true},
+      {"COM1", ".TXT", true},     {"com9", "", true},         {"LPT1", ".TXT", true},
+      {"lPt9", ".", true},        {"COM10", ".TXT", false},   {"LPT0", ".TXT", false},
+      {"CONSOLE", ".TXT", false}, {"NULL", ".TXT", false},    {"XCON", ".TXT", false},
+      {"CON-2", ".TXT", false},   {"COM", ".TXT", false},     {"AUXX", "", false},
+  };
+  const std::string S(1, alusta::erotin);
+  for (const auto& t : tapaukset) {
+    const std::string nimi = std::string(t.avain) + t.loppuosa;
+    // Windows drops a closing blank or point, so such a name is refused there anyway.
+    const bool hylataan = t.laite || (alusta::onWindows && (nimi.back() == ' ' || nimi.back() == '.'));
+    for (const bool xml : {false, true}) {
+      SCOPED_TRACE(nimi + (xml ? " XML" : " TITO"));
+      testi::Ymparisto ymp;
+      testi::Kansio k;
+      PaloitteluAsetukset a;
+      a.txtPaloiteltavaTiedosto = k / "TILIOTE";
+      a.txtTallennusHakemisto = k / "ulos";
+      alusta::luoHakemisto(a.txtTallennusHakemisto);
+      a.txtNimenAlkuosa = "";
+      a.txtNimenLoppuosa = t.loppuosa;
+      a.chkAikaleimaaPaloiteltava = false;
+      std::string sisalto;
+      if (xml) {
+        a.valitse(T::tilinumero);
+        sisalto = "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">"
+                  "<BkToCstmrStmt><GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>"
+                  "<Stmt><Id>S1</Id><Acct><Id><IBAN>" + std::string(t.avain) +
+                  "</IBAN></Id></Acct></Stmt></BkToCstmrStmt></Document>\n";
+      } else {
+        testi::T00 r;
+        r.asiakas = t.avain;
+        sisalto = r.rivi() + "\r\nT10 rivi\r\n";
+      }
+      testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, sisalto);
+      const split::PaloitteluTulos tulos = split::paloittele(a);
+      EXPECT_EQ(tulos.valmis, !hylataan);
+      if (!hylataan) {
+        EXPECT_EQ(testi::tiedostot(a.txtTallennusHakemisto), std::vector<std::string>{nimi});
+        continue;
+      }
+      EXPECT_TRUE(testi::tiedostot(a.txtTallennusHakemisto).empty());
+      if (xml) {
+        // Refused whole by the check, before anything is written.
+        ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
+        EXPECT_NE(ymp.viestit.viestit[0].teksti.find(ansi("tiedostonimi ") + nimi + ansi(" ei kelpaa")),
+                  std::string::npos)
+            << ymp.viestit.viestit[0].teksti;
+        EXPECT_TRUE(ymp.virheet.empty());
+      } else {
+        ASSERT_EQ(ymp.virheet.size(), 1u);
+        EXPECT_EQ(ymp.virheet[0].numero, euro::virhenro::virheellinenNimi);
+        EXPECT_NE(ymp.virheet[0].viesti.find(a.txtTallennusHakemisto + S + nimi), std::string::npos)
+            << ymp.virheet[0].viesti;
+      }
     }
   }
 }

@@ -204,9 +204,6 @@ Vikakoukku asetaVikakoukku(Vikakoukku koukku);
 }  // namespace alusta
 
 namespace alusta {
-// Windows: whether a file name names a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or
-// without an extension, in any case), where data written would be lost. POSIX: false.
-bool onLaitenimi(const std::string& tiedostonimi);
 // Windows: whether the system would store the file under another name, having dropped the
 // blanks and points at its end ("ABC." becomes "ABC", another company's file). POSIX: false.
 bool vaihtaaNimen(const std::string& tiedostonimi);

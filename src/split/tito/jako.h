@@ -216,7 +216,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
     if constexpr (requires { ohjaus.nimiKohdassa(kohta); }) valmis = ohjaus.nimiKohdassa(kohta);
     const std::string& nimi = valmis ? *valmis : nimet.nimi(paa);
     kohdepolku.assign(kohde).append(nimi);
-    if (alusta::onLaitenimi(nimi) || alusta::vaihtaaNimen(nimi))
+    if (!kelpaaTiedostonimeksi(nimi))
       euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);
     eraAlkanut = true;
     const Paatos p = ohjaus(kohta, nimi);

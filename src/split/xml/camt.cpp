@@ -288,7 +288,7 @@ const std::string& Nimet::nimi(const Asiakirja& d, const Lausunto& l) {
   laajenna(alku_, avain_t, 0);
   laajenna(loppu_, a_.txtNimenLoppuosa, 0);
   nimi_ = alku_ + loppu_;
-  if (alusta::onLaitenimi(nimi_) || alusta::vaihtaaNimen(nimi_))
+  if (!kelpaaTiedostonimeksi(nimi_))
     hylkaa(d.numero, l.rivi, l.alku, ansi("tiedostonimi ") + nimi_ + ansi(" ei kelpaa"));
   return nimi_;
 }
@@ -307,7 +307,7 @@ std::optional<std::string> numeroituNimi(const std::string& alku, const std::str
   std::string nimi = alku;
   if (n > 1) nimi += "-" + std::to_string(n);
   nimi += loppu;
-  if (alusta::onLaitenimi(nimi) || alusta::vaihtaaNimen(nimi)) return std::nullopt;
+  if (!kelpaaTiedostonimeksi(nimi)) return std::nullopt;
   return nimi;
 }
 
@@ -456,25 +456,90 @@ using namespace sisa;
 
 void asetaPuskurinKoko(std::size_t koko) { puskuri = koko ? koko : puskurinOletus; }
 
-bool onXml(const std::string& polku) {
+namespace {
+
+// How an XML file's characters are laid out (XML 1.0, appendix F): units of leveys bytes, an
+// ASCII character in the byte at kohta, the others zero.
+struct Merkisto {
+  const char* nimi;  // nullptr: UTF-8
+  std::size_t leveys, kohta;
+};
+constexpr Merkisto utf8{nullptr, 1, 0};
+constexpr Merkisto ilmanMerkkia[] = {{"UTF-32BE", 4, 3}, {"UTF-32LE", 4, 0},
+                                     {"UCS-4 (tavujärjestys 2143)", 4, 2}, {"UCS-4 (tavujärjestys 3412)", 4, 1},
+                                     {"UTF-16BE", 2, 1}, {"UTF-16LE", 2, 0}};
+
+// The ASCII character of a unit, or -1.
+int merkki(const unsigned char* u, const Merkisto& m) {
+  for (std::size_t i = 0; i < m.leveys; ++i)
+    if (i != m.kohta && u[i] != 0) return -1;
+  return u[m.kohta] < 0x80 ? u[m.kohta] : -1;
+}
+
+bool valiTaiAlku(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '<'; }
+
+}  // namespace
+
+bool onXml(const std::string& polku, std::string* muuMerkisto) {
   alusta::Tiedosto t(polku, alusta::Tila::lue);
-  char b[4096];
-  // The byte-order mark is read whole however the reads fall.
-  std::size_t n = 0;
-  while (n < 3) {
-    const std::size_t m = t.lue(b + n, sizeof b - n);
-    if (m == 0) break;
-    n += m;
-  }
-  std::size_t i = n >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF' ? 3 : 0;
-  do {
-    for (; i < n; ++i) {
-      if (b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n') continue;
-      return b[i] == '<';
+  unsigned char b[4096];
+  std::size_t n = 0, i = 0;
+  // Reads may give any number of bytes: each byte is taken as it comes.
+  auto tavu = [&]() -> int {
+    if (i == n) {
+      n = t.lue(reinterpret_cast<char*>(b), sizeof b);
+      i = 0;
+      if (n == 0) return -1;
     }
-    i = 0;
-  } while ((n = t.lue(b, sizeof b)) > 0);
-  return false;
+    return b[i++];
+  };
+  unsigned char alku[4];
+  std::size_t saatu = 0;
+  for (int c; saatu < 4 && (c = tavu()) >= 0;) alku[saatu++] = static_cast<unsigned char>(c);
+  auto on = [&](std::string_view s) {
+    return saatu >= s.size() && std::equal(s.begin(), s.end(), alku, [](char x, unsigned char y) {
+             return static_cast<unsigned char>(x) == y;
+           });
+  };
+  auto muu = [&](const char* nimi) {
+    if (muuMerkisto) *muuMerkisto = ansi("XML-tiedoston merkistö on ") + ansi(nimi) + ansi("; vain UTF-8 käy");
+    return true;
+  };
+  if (muuMerkisto) muuMerkisto->clear();
+  // EBCDIC's "<?xm"; its white space is not looked for.
+  if (on("\x4C\x6F\xA7\x94")) return muu("EBCDIC");
+  Merkisto m = utf8;
+  std::size_t ohita = 0;  // the byte-order mark
+  if (on(std::string_view("\0\0\xFE\xFF", 4))) m = ilmanMerkkia[0], ohita = 4;
+  else if (on(std::string_view("\xFF\xFE\0\0", 4))) m = ilmanMerkkia[1], ohita = 4;
+  else if (on(std::string_view("\0\0\xFF\xFE", 4))) m = ilmanMerkkia[2], ohita = 4;
+  else if (on(std::string_view("\xFE\xFF\0\0", 4))) m = ilmanMerkkia[3], ohita = 4;
+  else if (on("\xFE\xFF")) m = ilmanMerkkia[4], ohita = 2;
+  else if (on("\xFF\xFE")) m = ilmanMerkkia[5], ohita = 2;
+  else if (on("\xEF\xBB\xBF")) ohita = 3;
+  else {
+    // Without a mark, the first character tells: white space or "<" in units of four or two.
+    for (const Merkisto& k : ilmanMerkkia)
+      if (saatu >= k.leveys && valiTaiAlku(merkki(alku, k))) {
+        m = k;
+        break;
+      }
+  }
+  // The first unit after the mark may still lie in alku; the rest comes from the file.
+  std::size_t kohta = ohita;
+  unsigned char u[4];
+  for (;;) {
+    for (std::size_t k = 0; k < m.leveys; ++k) {
+      const int c = kohta < saatu ? alku[kohta] : tavu();
+      ++kohta;
+      if (c < 0) return false;
+      u[k] = static_cast<unsigned char>(c);
+    }
+    const int c = merkki(u, m);
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    if (c != '<') return false;
+    return m.nimi ? muu(m.nimi) : true;
+  }
 }
 
 void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,

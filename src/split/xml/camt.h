@@ -13,9 +13,12 @@
 
 namespace split::camt {
 
-// Whether the statement file holds XML: its first byte after an optional UTF-8 byte-order mark
-// and white space is "<". Throws euro::Virhe when the file cannot be read.
-bool onXml(const std::string& polku);
+// Whether the statement file holds XML, in any encoding: its first character after an optional
+// byte-order mark and white space is "<" in UTF-8, UTF-16 or UTF-32 of any byte order, or it
+// begins with EBCDIC's "<?xm". Only UTF-8 is read: for any other encoding muuMerkisto, when
+// given, gets the reason to refuse the file, naming the encoding, and is emptied otherwise.
+// Throws euro::Virhe when the file cannot be read.
+bool onXml(const std::string& polku, std::string* muuMerkisto = nullptr);
 
 // The check's walk, kept for the split up to a bound of memory.
 struct Indeksi;

@@ -1,5 +1,6 @@
 #include "split/xml/muoto.h"
 
+#include "euro/virhe.h"
 #include "split/xml/camt.h"
 
 namespace split::camt {
@@ -33,7 +34,12 @@ class Xml : public Muoto {
 
   std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
                                  std::string& syy) const override {
-    Tarkistettu t = camt::tarkista(polku, a);
+    // XML in another encoding is refused by its name, before anything else is read.
+    std::string muuMerkisto;
+    onXml(polku, &muuMerkisto);
+    Tarkistettu t;
+    if (!muuMerkisto.empty()) t.syy = muuMerkisto;
+    else t = camt::tarkista(polku, a);
     if (!t.syy.empty()) {
       syy = t.syy;
       return nullptr;
@@ -48,6 +54,9 @@ class Xml : public Muoto {
 
   void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                   const std::function<void(const std::string&)>& ulos) const override {
+    std::string muuMerkisto;
+    onXml(polku, &muuMerkisto);
+    if (!muuMerkisto.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + muuMerkisto);
     camt::esikatsele(polku, a, ulos);
   }
 };
