@@ -15,6 +15,7 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/xml/camt.h"
+#include "split/hajautus.h"
 #include "split/kesken.h"
 #include "split/lue.h"
 #include "split/xml/jakso.h"
@@ -30,7 +31,9 @@ namespace {
 using euro::ansi;
 
 // The files this run has written, with what they end with, are remembered up to this many.
-constexpr std::size_t muistettujaEnintaan = 4096;
+constexpr std::size_t muistettujaEnintaan = 65536;
+// ... and the different closing parts among them.
+constexpr std::size_t hannatEnintaan = 4096;
 constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
 
 [[noreturn]] void eiVastaa(const std::string& arkisto, const std::string& miksi) {
@@ -148,25 +151,24 @@ class Jakaja {
         x.pituus = 0;
         x.hanta.clear();
       } else {
-        auto i = tilat_.find(*nimi);
-        if (i == tilat_.end() || i->second.pituus != *pituus) {
+        std::optional<Tila> t = muistettu(*nimi);
+        if (!t || t->pituus != *pituus) {
           // Not written by this run, or changed since by someone else: what it holds now.
-          Tila t;
-          t.pituus = *pituus;
+          t = Tila{};
+          t->pituus = *pituus;
           if (auto o = tutki(polku)) {
-            t.tunnus = tunnukset_.anna(o->tunnus);
-            t.pituus = o->pituus;
-            t.hanta = std::move(o->hanta);
-            t.jatkettava = true;
+            t->tunnus = tunnukset_.anna(o->tunnus);
+            t->pituus = o->pituus;
+            t->hanta = std::move(o->hanta);
+            t->jatkettava = true;
           }
-          muista(*nimi, std::move(t));
-          i = tilat_.find(*nimi);
+          muista(*nimi, *t);
         }
-        if (!i->second.jatkettava || i->second.tunnus != g.tunnus) continue;
+        if (!t->jatkettava || t->tunnus != g.tunnus) continue;
         x.nimi = *nimi;
         x.uusi = false;
-        x.pituus = i->second.pituus;
-        x.hanta = i->second.hanta;
+        x.pituus = t->pituus;
+        x.hanta = std::move(t->hanta);
       }
       varatut_.insert(x.nimi);
       if (n > 1 && y_.huomautukset.size() < Yhteenveto::tiedostoraja && huomautetut_.insert(x.nimi).second)
@@ -177,9 +179,46 @@ class Jakaja {
     }
   }
 
-  void muista(const std::string& nimi, Tila t) {
-    if (tilat_.size() >= muistettujaEnintaan) tilat_.clear();
-    tilat_[nimi] = std::move(t);
+  // What a file this run wrote or looked at ends with, by its name's hash: a few bytes a file,
+  // the closing parts (the same for the files of one document) held once each. A name of
+  // another file with the same hash and length would still be caught: a cut checks the bytes.
+  struct Muistettu {
+    std::uint64_t pituus;
+    std::uint32_t tunnus, hanta;
+  };
+  static constexpr std::uint32_t eiJatkettava = ~std::uint32_t{0};
+
+  std::optional<Tila> muistettu(const std::string& nimi) const {
+    const std::uint64_t* i = tilaHaku_.hae(nimiTiiviste(nimi));
+    if (!i) return std::nullopt;
+    const Muistettu& m = muistetut_[*i];
+    Tila t;
+    t.pituus = m.pituus;
+    if (m.hanta != eiJatkettava) {
+      t.tunnus = m.tunnus;
+      t.hanta = hannat_[m.hanta];
+      t.jatkettava = true;
+    }
+    return t;
+  }
+
+  void muista(const std::string& nimi, const Tila& t) {
+    if (muistetut_.size() >= muistettujaEnintaan || hannat_.size() >= hannatEnintaan) {
+      tilaHaku_.tyhjenna();
+      muistetut_.clear();
+      hannat_.clear();
+      hantaHaku_.clear();
+    }
+    Muistettu m{t.pituus, static_cast<std::uint32_t>(t.tunnus), eiJatkettava};
+    if (t.jatkettava) m.hanta = hantaHaku_.try_emplace(t.hanta, static_cast<std::uint32_t>(hannat_.size())).first->second;
+    if (m.hanta == hannat_.size()) hannat_.push_back(t.hanta);
+    std::uint64_t& i = tilaHaku_.lisaa(nimiTiiviste(nimi));
+    if (i == Hajautus::eiArvoa) {
+      i = muistetut_.size();
+      muistetut_.push_back(m);
+    } else {
+      muistetut_[i] = m;
+    }
   }
 
   // Cuts the closing part off an extended file, only when it is as it was decided.
@@ -187,6 +226,12 @@ class Jakaja {
     const std::string polku = kohde_ + x.nimi;
     alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
     const std::uint64_t kohta = x.pituus - x.hanta.size();
+    if (f.pituus() == x.pituus) {
+      std::string b(x.hanta.size(), '\0');
+      lueKohdasta(f, kohta, b.data(), b.size());
+      if (b != x.hanta)
+        throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
+    }
     f.katkaiseJos(x.pituus, kohta);
     if (f.pituus() != kohta)
       throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
@@ -376,7 +421,10 @@ class Jakaja {
   Kirjoittaja ulos_;
   Osat osat_;
   std::unordered_set<std::string> varatut_;  // names the segment's groups took
-  std::unordered_map<std::string, Tila> tilat_;
+  Hajautus tilaHaku_;
+  std::vector<Muistettu> muistetut_;
+  std::vector<std::string> hannat_;
+  std::unordered_map<std::string, std::uint32_t> hantaHaku_;
   std::unordered_set<std::string> huomautetut_;
   Tiedostohaku yhteenvedossa_;
 };
