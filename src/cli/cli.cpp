@@ -383,7 +383,9 @@ int suorita(const std::vector<std::string>& argumentit) {
   // In pieces of some 64 KiB: the summary may be long, and is not held twice.
   const auto& y = tulos.yhteenveto;
   for (const auto& v : tulos.viimeistellyt)
-    tulosteeseen(ansi("Keskeytynyt paloittelu viimeistelty: ") + v.arkisto + ": " +
+    tulosteeseen(ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltu: "
+                              : "Keskeytynyt paloittelu viimeistelty: ") +
+                 v.arkisto + ": " +
                  (v.yhteenveto.xml ? maara(v.eria, "tiliote", "tiliotetta") : maara(v.eria, "erä", "erää")) + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
   std::string tiedostot;
@@ -427,6 +429,8 @@ int suorita(const std::vector<std::string>& argumentit) {
   // A journal left unfinished is a failure even when this run's own split completed: a
   // scheduler must see it.
   if (tulos.keskeneraisia > 0) return virhe;
+  // The bank program still writes the file: not a day without a file, and nothing was split.
+  if (tulos.tiedostoAuki) return virhe;
   if (tulos.valmis) return valmis;
   return raportteja > 0 ? virhe : tarkistusPysaytti;
 }

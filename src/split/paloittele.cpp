@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +30,44 @@ std::size_t lukupuskuri = lukupuskurinOletus;
 
 const std::string otsikkoEiTehty = "PALOITTELUA EI TEHTY";
 const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
+// After a failure that left a journal: what the office needs to know.
+const std::string kesken =
+    euro::ansi(". Paloittelu jäi kesken; seuraava paloittelu viimeistelee sen, kun syy on korjattu");
+
+bool jaiKesken(const std::string& kirjanPolku) {
+  try {
+    return !kirjanPolku.empty() && alusta::pituusJosOn(kirjanPolku).has_value();
+  } catch (...) {
+    return true;
+  }
+}
+
+bool varattu(const std::string& polku) {
+  for (const char* loppu : {"", ".kesken", ".kesken.uusi", ".jaettu"})
+    if (alusta::pituusJosOn(polku + loppu) || euro::fe_OnkoHakemisto(polku + loppu)) return true;
+  return false;
+}
+
+// The archive's name: the time stamp and the statement file's name, or, when a run of the same
+// second has it, the time stamp with ".02" to ".99" after its seconds, which sorts after it.
+// Its journal made under the name holds it, so that two runs never share one.
+std::string varaaArkisto(Paivakirja& kirja, KirjanOtsikko& o, const std::string& leima, const std::string& nimi) {
+  for (int n = 1; n <= 99; ++n) {
+    std::string lisa;
+    if (n > 1) lisa = std::string(".") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10);
+    o.arkisto = leima.substr(0, leima.size() - 1) + lisa + "-" + nimi;
+    const std::string polku = o.tuodut + sep + o.arkisto;
+    if (varattu(polku)) continue;
+    try {
+      kirja.luo(polku + ".kesken", o);
+      return polku;
+    } catch (const euro::Virhe& v) {
+      // Taken meanwhile by a run of the same second: the next one.
+      if (v.numero() != euro::virhenro::tiedostoOnJo) throw;
+    }
+  }
+  euro::heitaVirhe(euro::virhenro::tiedostoOnJo, o.tuodut + sep + leima + nimi);
+}
 
 
 }  // namespace
@@ -43,7 +83,49 @@ std::string aikaleima(const alusta::Aika& t) {
   return b;
 }
 
-std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai) {
+namespace {
+
+const std::string merkinLoppu = ".jaettu";
+
+// Asked when a split of the archive completes: whether more may still reach it.
+std::function<bool(std::uint64_t)> kasvaako(const std::string& arkisto) {
+  return [arkisto](std::uint64_t loppu) {
+    const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(arkisto);
+    if (!pituus || *pituus != loppu) return true;
+    return alusta::kirjoittaakoMuu(arkisto).value_or(true);
+  };
+}
+
+// Where the split of what came after loppu begins: the first T00 line from loppu on, or the
+// archive's end; none while a writer may be in the middle of the line that would tell.
+std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, std::uint64_t loppu, std::uint64_t pituus) {
+  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+  std::uint64_t kohta = loppu > 0 ? loppu - 1 : 0;
+  t.siirry(kohta);
+  std::string b;  // the archive from kohta on, as far as read
+  char puskuri[64 * 1024];
+  auto alussa = [&](std::uint64_t p) { return p == 0 || b[p - 1 - kohta] == '\r' || b[p - 1 - kohta] == '\n'; };
+  std::uint64_t p = loppu;
+  while (kohta + b.size() < pituus) {
+    const std::size_t n = t.lue(puskuri, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof puskuri, pituus - kohta - b.size())));
+    if (n == 0) break;
+    b.append(puskuri, n);
+    for (; p + 3 <= kohta + b.size(); ++p)
+      if (alussa(p) && b.compare(p - kohta, 3, "T00") == 0) return p;
+    // Only the bytes that may still begin one are kept.
+    const std::uint64_t pois = std::min<std::uint64_t>(p - kohta > 0 ? p - kohta - 1 : 0, b.size());
+    b.erase(0, static_cast<std::size_t>(pois));
+    kohta += pois;
+  }
+  const bool rivinLopussa = !b.empty() && (b.back() == '\r' || b.back() == '\n');
+  if (rivinLopussa || alusta::kirjoittaakoMuu(arkisto) == false) return pituus;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai,
+                                                   std::vector<std::string>* huomautukset) {
   std::vector<Viimeistelty> tulos;
   const std::string tuodut = tilioteKansio + sep + "TUODUT";
   // What a start cut off before its journal had its name left: no live split holds it.
@@ -73,20 +155,81 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       }
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
       if (o.muoto == "XML") {
-        tulos.push_back({arkisto, 0, {}});
+        tulos.push_back({arkisto, false, 0, {}});
         tulos.back().eria = camt::viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &tulos.back().yhteenveto);
         continue;
       }
       Yhteenveto y;
+      kirja.sailytaMerkkina(arkisto + merkinLoppu, kasvaako(arkisto));
       jaaKirjanKanssa(kirja, o, arkisto, &viimeinen, y);
       std::int64_t eria = y.muut.eria;
       for (const auto& t : y.tiedostot) eria += t.eria;
-      tulos.push_back({arkisto, eria, std::move(y)});
+      tulos.push_back({arkisto, false, eria, std::move(y)});
     } catch (...) {
       const euro::Virhe v = euro::nykyinenVirhe();
       kirja.sulje();
       if (jai) ++*jai;
       euro::fe_Virhe(euro::Virhe(v.numero(), v.viesti() + " (" + polku + ")"), euro::paikka::paloittele);
+    }
+  }
+  // Archives that may have grown after their split: what came after is split once, from its
+  // own journal, which then takes the marker's place.
+  for (const std::string& nimi : alusta::tiedostot(tuodut, merkinLoppu)) {
+    const std::string merkki = tuodut + sep + nimi;
+    const std::string arkisto = merkki.substr(0, merkki.size() - merkinLoppu.size());
+    Paivakirja m, kirja;
+    try {
+      KirjanOtsikko o;
+      KirjanJakso viimeinen;
+      if (m.avaa(merkki, o, viimeinen) != Paivakirja::Avattu::auki) continue;
+      // A journal of the archive is a split going on, or one that could not be finished.
+      if (alusta::pituusJosOn(arkisto + ".kesken")) continue;
+      tarkistaOtsikko(o, arkisto + ".kesken");
+      if (o.muoto != "TITO") euro::heitaVirhe(euro::virhenro::kayttovirhe, merkki);
+      const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(arkisto);
+      const std::uint64_t loppu = viimeinen.loppu;
+      if (pituus && *pituus < loppu)
+        throw euro::Virhe(euro::virhenro::kayttovirhe,
+                          euro::ansi("Arkisto on lyhyempi kuin sen paloittelu: ") + arkisto);
+      if (!pituus || (*pituus == loppu && alusta::kirjoittaakoMuu(arkisto) != true)) {
+        // Removed by the office, or complete and no longer written (or, where that cannot be
+        // told, unchanged since its split): nothing more will come.
+        m.sulje();
+        alusta::poistaTiedosto(merkki);
+        continue;
+      }
+      if (*pituus == loppu) continue;
+      const std::optional<std::uint64_t> alku = jatkonAlku(arkisto, loppu, *pituus);
+      if (!alku) continue;
+      Yhteenveto y;
+      // A lone LF after the split's last CR ends that line; anything else before the first
+      // T00 line continues a batch already delivered, which nothing may append to blindly.
+      const bool lfPerassa = *alku == loppu + 1 && loppu > 0 && [&] {
+        alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+        char c[2] = {};
+        t.siirry(loppu - 1);
+        return t.lue(c, 2) == 2 && c[0] == '\r' && c[1] == '\n';
+      }();
+      if (*alku > loppu && !lfPerassa && huomautukset)
+        huomautukset->push_back(euro::ansi("Arkistoon ") + arkisto + euro::ansi(" paloittelun jälkeen tulleet tavut ") +
+                                std::to_string(loppu) + "-" + std::to_string(*alku) +
+                                euro::ansi(" eivät ala T00-tietueella, eikä niitä paloiteltu"));
+      kirja.luo(arkisto + ".kesken", o, *alku);
+      m.sulje();
+      kirja.sailytaMerkkina(merkki, kasvaako(arkisto));
+      KirjanJakso alkuun;
+      alkuun.kohta = alkuun.loppu = *alku;
+      jaaKirjanKanssa(kirja, o, arkisto, &alkuun, y);
+      std::int64_t eria = y.muut.eria;
+      for (const auto& t : y.tiedostot) eria += t.eria;
+      tulos.push_back({arkisto, true, eria, std::move(y)});
+    } catch (...) {
+      const euro::Virhe v = euro::nykyinenVirhe();
+      m.sulje();
+      kirja.sulje();
+      if (jai) ++*jai;
+      euro::fe_Virhe(euro::Virhe(v.numero(), v.viesti() + " (" + merkki + ")" + (jaiKesken(arkisto + ".kesken") ? kesken : "")),
+                     euro::paikka::paloittele);
     }
   }
   return tulos;
@@ -128,14 +271,22 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   // Before its own checks: the statement file's folder may hold journals of cut-off splits.
   if (!a.txtPaloiteltavaTiedosto.empty())
     tulos.viimeistellyt =
-        viimeisteleKeskeneraiset(euro::fe_PaljasHakemisto(a.txtPaloiteltavaTiedosto), &tulos.keskeneraisia);
+        viimeisteleKeskeneraiset(euro::fe_PaljasHakemisto(a.txtPaloiteltavaTiedosto), &tulos.keskeneraisia,
+                                 &tulos.yhteenveto.huomautukset);
   alusta::Tiedosto syote;
   jako::Kirjoittaja tuloste;
   Paivakirja kirja;
+  std::string kirjanPolku;  // while this run's journal may be on the disk
   try {
     std::string polku = a.txtPaloiteltavaTiedosto;
     if (!euro::fe_OnkoTiedosto(polku)) {
-      euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei löydy"), otsikkoEiTehty, euro::tyyli::ok);
+      // A day without a new file may still have finished yesterday's cut-off split: that first.
+      std::string viimeistelty;
+      for (const Viimeistelty& v : tulos.viimeistellyt)
+        viimeistelty += ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltiin: "
+                                     : "Keskeytynyt paloittelu viimeisteltiin: ") +
+                        v.arkisto + "\r\n";
+      euro::viesti(viimeistelty + ansi("Tiedostoa ") + polku + ansi(" ei löydy"), otsikkoEiTehty, euro::tyyli::ok);
       return tulos;
     }
     if (polku.find(std::string(2, sep)) != std::string::npos) {
@@ -184,18 +335,18 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     }
 
     if (a.chkAikaleimaaPaloiteltava) {
-      std::string arkistonimi = aikaleima(kello()) + euro::fe_PaljasTiedosto(polku);
+      const std::string leima = aikaleima(kello());
       std::string arkisto = euro::fe_PaljasHakemisto(polku) + sep + "TUODUT";
       if (!euro::fe_OnkoHakemisto(arkisto)) {
         std::string luotava = arkisto;
-        if (!euro::fe_LuoHakemisto(luotava)) {
+        // Another run may have made it meanwhile: a folder that is there is no failure.
+        if (!euro::fe_LuoHakemisto(luotava) && !euro::fe_OnkoHakemisto(arkisto)) {
           euro::viesti(ansi("Hakemiston ") + arkisto + ansi(" luominen ei onnistunut"),
                        otsikkoEiLuoda, euro::tyyli::ok);
           return tulos;
         }
       }
       KirjanOtsikko o;
-      o.arkisto = arkistonimi;
       o.tuodut = arkisto;
       // Full, so that the journal means the same folder whatever the next run's own folder is.
       o.kohde = alusta::onTaysiPolku(kohde) ? kohde : alusta::nykyinenHakemisto() + sep + kohde;
@@ -205,22 +356,40 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       o.posAlku = a.txtPosAlku;
       o.posLoppu = a.txtPosLoppu;
       if (xml) o.muoto = "XML";
-      std::string uusi = arkisto + sep + arkistonimi;
-      // A name already taken is refused before a journal could name someone else's file.
-      if (alusta::pituusJosOn(uusi) || euro::fe_OnkoHakemisto(uusi))
-        euro::heitaVirhe(euro::virhenro::tiedostoOnJo, uusi);
-      // The journal exists, on the disk, before the statement file moves.
-      kirja.luo(uusi + ".kesken", o);
+      // The journal exists, on the disk, before the statement file moves; it holds the name.
+      const std::string uusi = varaaArkisto(kirja, o, leima, euro::fe_PaljasTiedosto(polku));
+      kirjanPolku = uusi + ".kesken";
+      alusta::Siirto siirto;
       try {
-        alusta::nimeaUudelleen(polku, uusi);
-      } catch (...) {
+        siirto = alusta::siirraJosVapaa(polku, uusi);
+      } catch (const euro::Virhe& v) {
         kirja.poista();
-        throw;
+        kirjanPolku.clear();
+        // Found a moment ago, gone now: another run has taken it.
+        if (v.numero() != euro::virhenro::tiedostoaEiLoydy) throw;
+        euro::viesti(ansi("Toinen paloittelu on jo siirtänyt tiedoston ") + polku +
+                         ansi(" ja paloittelee sitä: tämä ajo ei tehnyt mitään."),
+                     otsikkoEiTehty, euro::tyyli::ok);
+        return tulos;
+      }
+      if (siirto == alusta::Siirto::auki) {
+        kirja.poista();
+        kirjanPolku.clear();
+        tulos.tiedostoAuki = true;
+        euro::viesti(ansi("Pankkiohjelma kirjoittaa vielä tiedostoa ") + polku +
+                         ansi(": se jätettiin paikalleen, sitä ei siirretty eikä paloiteltu. Paloittele "
+                              "uudelleen, kun pankkiohjelma on lopettanut."),
+                     otsikkoEiTehty, euro::tyyli::huutomerkki);
+        return tulos;
       }
       alusta::tallennaHakemisto(arkisto);
       tulos.yhteenveto.arkistoitu = uusi;
       if (xml) camt::jaaKirjanKanssa(kirja, o, uusi, xmlTarkistus, tulos.yhteenveto);
-      else jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto, &kohde);
+      else {
+        kirja.sailytaMerkkina(uusi + merkinLoppu, kasvaako(uusi));
+        jaaKirjanKanssa(kirja, o, uusi, nullptr, tulos.yhteenveto, &kohde);
+      }
+      kirjanPolku.clear();
       tulos.valmis = true;
       return tulos;
     }
@@ -246,6 +415,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     tuloste.suljeKesken();
     syote.suljeHiljaa();
     kirja.sulje();
+    if (jaiKesken(kirjanPolku)) virhe = euro::Virhe(virhe.numero(), virhe.viesti() + kesken);
     euro::fe_Virhe(virhe, euro::paikka::paloittele);
     tulos.valmis = false;
   }

@@ -32,6 +32,7 @@ const char* nimi(Vaihe v) {
     case Vaihe::nimea: return "nimea";
     case Vaihe::korvaa: return "korvaa";
     case Vaihe::poista: return "poista";
+    case Vaihe::luo: return "luo";
   }
   return "?";
 }
