@@ -285,7 +285,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       for (const Viimeistelty& v : tulos.viimeistellyt)
         viimeistelty += ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltiin: "
                                      : "Keskeytynyt paloittelu viimeisteltiin: ") +
-                        v.arkisto + "\r\n";
+                        v.arkisto + "\n";
       euro::viesti(viimeistelty + ansi("Tiedostoa ") + polku + ansi(" ei löydy"), otsikkoEiTehty, euro::tyyli::ok);
       return tulos;
     }

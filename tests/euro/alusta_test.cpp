@@ -169,6 +169,52 @@ TEST(Alusta, NimeaUudelleenEiKoskaanKorvaa) {
   }
 }
 
+// A statement file is moved only when no other open handle may write it; a reader does not
+// stop the move. The same question asked on its own answers alike.
+TEST(Alusta, SiirraJosVapaaJaKirjoittaakoMuu) {
+  struct {
+    const char* kuvaus;
+    std::optional<Tila> kahva;  // held on the file meanwhile
+    bool kohdeOn;
+    alusta::Siirto odotettu;
+    std::int32_t numero;
+  } tapaukset[] = {
+      {"ei muita", std::nullopt, false, alusta::Siirto::siirretty, 0},
+      {"lukija", Tila::lue, false, alusta::Siirto::siirretty, 0},
+      {"lisaaja", Tila::lisaa, false, alusta::Siirto::auki, 0},
+      {"kirjoittaja", Tila::paivita, false, alusta::Siirto::auki, 0},
+      {"nimi varattu", std::nullopt, true, alusta::Siirto::siirretty, euro::virhenro::tiedostoOnJo},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    testi::Kansio k;
+    const std::string vanha = k / "TITO.TXT", uusi = k / "arkisto.txt";
+    testi::kirjoitaTiedosto(vanha, "tiliote\r\n");
+    if (t.kohdeOn) testi::kirjoitaTiedosto(uusi, "toinen");
+    Tiedosto kahva;
+    if (t.kahva) kahva.avaa(vanha, *t.kahva);
+    EXPECT_EQ(alusta::kirjoittaakoMuu(vanha), t.odotettu == alusta::Siirto::auki);
+    alusta::Siirto s{};
+    EXPECT_EQ(virhe([&] { s = alusta::siirraJosVapaa(vanha, uusi); }), t.numero);
+    kahva.sulje();
+    const bool siirretty = t.numero == 0 && s == alusta::Siirto::siirretty;
+    if (t.numero == 0) {
+      EXPECT_EQ(s, t.odotettu);
+    }
+    EXPECT_EQ(testi::onOlemassa(vanha), !siirretty);
+    EXPECT_EQ(testi::lueTiedosto(siirretty ? uusi : vanha), "tiliote\r\n");
+    if (t.kohdeOn) {
+      EXPECT_EQ(testi::lueTiedosto(uusi), "toinen");
+    }
+    if (siirretty) {
+      EXPECT_EQ(alusta::kirjoittaakoMuu(uusi), false);
+    }
+  }
+  testi::Kansio k;
+  EXPECT_EQ(virhe([&] { alusta::siirraJosVapaa(k / "puuttuu.txt", k / "x.txt"); }), euro::virhenro::tiedostoaEiLoydy);
+  EXPECT_EQ(virhe([&] { alusta::kirjoittaakoMuu(k / "puuttuu.txt"); }), euro::virhenro::tiedostoaEiLoydy);
+}
+
 TEST(Alusta, KirjoitaKorvaaJaLisaaKasvattaa) {
   testi::Kansio k;
   const std::string p = k / "tiliote.txt";

@@ -282,7 +282,7 @@ TEST_F(Ajo, KeskenJaanytKerrotaanJaViimeistellaan) {
   EXPECT_TRUE(ymp.virheet.empty());
   ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
   EXPECT_EQ(ymp.viestit.viestit,
-            (std::vector<testi::Viesti>{{ansi("Keskeytynyt paloittelu viimeisteltiin: ") + arkisto + "\r\n" +
+            (std::vector<testi::Viesti>{{ansi("Keskeytynyt paloittelu viimeisteltiin: ") + arkisto + "\n" +
                                              ansi("Tiedostoa ") + a.txtPaloiteltavaTiedosto + ansi(" ei löydy"),
                                          "PALOITTELUA EI TEHTY", 0}}));
   EXPECT_EQ(testi::lueTiedosto(kansio / "ulos" + S + nimi("1")), rivi("1") + "\r\nT10 a\r\n");
