@@ -145,8 +145,9 @@ std::string ohje() {
       "  0   paloiteltu (--esikatselu: esikatselu tulostettu)\n"
       "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu; tavallinen, kun\n"
       "      uutta tiliotetiedostoa ei vielä ole)\n"
-      "  2   paloittelu keskeytyi virheeseen, tai aiemmin keskeytynyttä paloittelua\n"
-      "      (TUODUT/*.kesken) ei voitu viimeistellä\n"
+      "  2   paloittelu keskeytyi virheeseen, aiemmin keskeytynyttä paloittelua\n"
+      "      (TUODUT/*.kesken) ei voitu viimeistellä, tai pankkiohjelma kirjoittaa\n"
+      "      vielä tiliotetiedostoa (se jätettiin paikalleen)\n"
       "  64  virheellinen komentorivi\n"
       "  65  tiliotetiedosto hylätty (XML-tiedosto ei läpäise tarkistusta tai sen\n"
       "      merkistö ei ole UTF-8): tiedosto jätetty koskematta, syy kerrottu ja\n"
@@ -395,8 +396,9 @@ int suorita(const std::vector<std::string>& argumentit) {
   // In pieces of some 64 KiB: the summary may be long, and is not held twice.
   const auto& y = tulos.yhteenveto;
   for (const auto& v : tulos.viimeistellyt)
-    tulosteeseen(ansi("Keskeytynyt paloittelu viimeistelty: ") + v.arkisto + ": " +
-                 maara(v.eria, split::muotoYhteenvedolle(v.yhteenveto).yksikko()) + "\n");
+    tulosteeseen(ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltu: "
+                              : "Keskeytynyt paloittelu viimeistelty: ") +
+                 v.arkisto + ": " + maara(v.eria, split::muotoYhteenvedolle(v.yhteenveto).yksikko()) + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
   const split::Yksikko yksikko = split::muotoYhteenvedolle(y).yksikko();
   // Per file what it got: batches and their lines, or statements.
@@ -439,6 +441,8 @@ int suorita(const std::vector<std::string>& argumentit) {
   // A journal left unfinished is a failure even when this run's own split completed: a
   // scheduler must see it.
   if (tulos.keskeneraisia > 0) return virhe;
+  // The bank program still writes the file: not a day without a file, and nothing was split.
+  if (tulos.tiedostoAuki) return virhe;
   if (tulos.valmis) return valmis;
   if (tulos.hylatty) return tiedostoHylatty;
   return raportteja > 0 ? virhe : tarkistusPysaytti;

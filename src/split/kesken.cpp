@@ -285,12 +285,14 @@ PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o) {
   return b;
 }
 
-void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o) {
+void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint64_t alkaa) {
   const std::string uusi = polku + ".uusi";
   tiedosto_.avaa(uusi, alusta::Tila::kirja);
   try {
     if (!tiedosto_.lukitse()) euro::heitaVirhe(euro::virhenro::lupaEvatty, uusi);
     KirjanJakso alku;
+    alku.kohta = alku.loppu = alkaa;
+    arkistonLoppu_ = alkaa;
     std::string t = otsikkoTekstiksi(o) + jaksoTekstiksi(alku);
     tiedosto_.kirjoitaKohtaan(0, t.data(), t.size());
     tiedosto_.tallennaLevylle();
@@ -345,10 +347,10 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     if (!k || !b.lopussa()) kelpaamaton(polku, "jakso");
     const bool jatkuu = edellinen ? k->numero == edellinen->numero + 1 && k->siirretty &&
                                         (k->kohta == edellinen->kohta || k->kohta == edellinen->loppu)
-                                  : k->numero == 0 && !k->siirretty && k->kohta == 0 && k->loppu == 0 &&
+                                  : k->numero == 0 && !k->siirretty && k->kohta == k->loppu &&
                                         k->tiedostot.empty();
     if (!jatkuu) kelpaamaton(polku, "jakso " + std::to_string(k->numero));
-    if (edellinen && !edellinen->siirretty && k->kohta != 0) kelpaamaton(polku, "ensimmäinen jakso");
+    if (edellinen && !edellinen->siirretty && k->kohta != edellinen->kohta) kelpaamaton(polku, "ensimmäinen jakso");
     edellinen = std::move(k);
     loppu = j.kohta();
   }
@@ -359,6 +361,7 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     if (loput.lohko()) kelpaamaton(polku, "rikkinäinen jakso");
   }
   viimeinen = std::move(*edellinen);
+  arkistonLoppu_ = viimeinen.loppu;
   loppu_ = loppu;
   seuraava_ = viimeinen.numero + 1;
   return Avattu::auki;
@@ -376,12 +379,27 @@ void Paivakirja::kirjaa(KirjanJakso& j) {
   tiedosto_.tallennaLevylle();
   loppu_ += t.size();
   ++seuraava_;
+  arkistonLoppu_ = j.loppu;
+}
+
+void Paivakirja::sailytaMerkkina(std::string merkki, std::function<bool(std::uint64_t)> kasvaako) {
+  merkki_ = std::move(merkki);
+  kasvaako_ = std::move(kasvaako);
 }
 
 void Paivakirja::poista() {
   // Closed first: Windows keeps a removed file that is open in the listing, where another
   // run could not open it. A run that takes it up meanwhile finds every batch delivered.
   tiedosto_.sulje();
+  if (!merkki_.empty()) {
+    // Renamed, not removed and written again: at every moment one file says where the split
+    // of the archive ended, the older marker or this journal in its place.
+    alusta::korvaaTiedosto(polku_, merkki_);
+    alusta::tallennaHakemisto(polku_.substr(0, polku_.find_last_of(sep)));
+    if (kasvaako_ && kasvaako_(arkistonLoppu_)) return;
+    alusta::poistaTiedosto(merkki_);
+    return;
+  }
   try {
     alusta::poistaTiedosto(polku_);
   } catch (const euro::Virhe& v) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,7 +54,9 @@ class Paivakirja {
   // A new journal with its first record, locked, flushed: written under a passing name
   // (exclusive, never through a link, owner-only) and then given its own, the folder's
   // entries flushed too. Throws (58) when either name is taken.
-  void luo(const std::string& polku, const KirjanOtsikko& o);
+  // alku: where in the archive the split begins (after a split that ended there), at the
+  // start of a T00 line or at the archive's end.
+  void luo(const std::string& polku, const KirjanOtsikko& o, std::uint64_t alku = 0);
 
   enum class Avattu { auki, lukittu, poissa };
   // An existing journal, locked: its header and its last whole record, every number
@@ -64,8 +67,13 @@ class Paivakirja {
   // Appends a record after the last whole one and flushes it.
   void kirjaa(KirjanJakso& j);
 
-  // The split is complete (its company files flushed): the journal goes.
+  // The split is complete (its company files flushed): the journal goes. With sailytaMerkkina,
+  // it takes the marker's place instead (replacing an older one), and the marker goes too when
+  // kasvaako, asked with where the split ended, says no one can add to the archive any more.
   void poista();
+  // The archive may grow after its split (the bank program writing through a handle it held
+  // when the file was moved): a completed journal is kept as the record of where it ended.
+  void sailytaMerkkina(std::string merkki, std::function<bool(std::uint64_t loppu)> kasvaako);
   // Leaves the journal for the next run; the lock goes with the file.
   void sulje() noexcept;
 
@@ -75,6 +83,9 @@ class Paivakirja {
   std::uint64_t loppu_ = 0;     // after the last whole record
   std::uint64_t seuraava_ = 0;  // the next record's number
   bool katkaistu_ = false;      // what followed the last whole record is gone
+  std::uint64_t arkistonLoppu_ = 0;  // the end of the last record's segment
+  std::string merkki_;
+  std::function<bool(std::uint64_t)> kasvaako_;
 };
 
 // The header's checks that need no file: the archive's own name, the folder it lies in, the

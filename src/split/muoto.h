@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "split/asetukset.h"
 #include "split/kesken.h"
@@ -52,6 +54,16 @@ class Muoto {
   // answers what was written, y gets the files.
   virtual std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                                    const KirjanJakso& viimeinen, Yhteenveto& y) const = 0;
+  // Whether what reaches an archive after its split can be split by a later run, from where the
+  // split ended (a finished journal is then kept as the archive's marker).
+  virtual bool jatkaaKasvanutta() const { return false; }
+  // Where the split of what reached the archive after loppu (up to pituus) begins; none while
+  // it cannot be told yet. Bytes passed over are told in huomautukset.
+  virtual std::optional<std::uint64_t> jatkonAlku(const std::string& /*arkisto*/, std::uint64_t /*loppu*/,
+                                                  std::uint64_t /*pituus*/,
+                                                  std::vector<std::string>* /*huomautukset*/) const {
+    return std::nullopt;
+  }
   // The split-condition preview, whole lines with CR LF, in pieces. A file that cannot be
   // previewed throws euro::Virhe with the reason.
   virtual void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,

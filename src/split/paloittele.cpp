@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +25,44 @@ constexpr char sep = alusta::erotin;
 
 const std::string otsikkoEiTehty = "PALOITTELUA EI TEHTY";
 const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
+// After a failure that left a journal: what the office needs to know.
+const std::string kesken =
+    euro::ansi(". Paloittelu jäi kesken; seuraava paloittelu viimeistelee sen, kun syy on korjattu");
+
+bool jaiKesken(const std::string& kirjanPolku) {
+  try {
+    return !kirjanPolku.empty() && alusta::pituusJosOn(kirjanPolku).has_value();
+  } catch (...) {
+    return true;
+  }
+}
+
+bool varattu(const std::string& polku) {
+  for (const char* loppu : {"", ".kesken", ".kesken.uusi", ".jaettu"})
+    if (alusta::pituusJosOn(polku + loppu) || euro::fe_OnkoHakemisto(polku + loppu)) return true;
+  return false;
+}
+
+// The archive's name: the time stamp and the statement file's name, or, when a run of the same
+// second has it, the time stamp with ".02" to ".99" after its seconds, which sorts after it.
+// Its journal made under the name holds it, so that two runs never share one.
+std::string varaaArkisto(Paivakirja& kirja, KirjanOtsikko& o, const std::string& leima, const std::string& nimi) {
+  for (int n = 1; n <= 99; ++n) {
+    std::string lisa;
+    if (n > 1) lisa = std::string(".") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10);
+    o.arkisto = leima.substr(0, leima.size() - 1) + lisa + "-" + nimi;
+    const std::string polku = o.tuodut + sep + o.arkisto;
+    if (varattu(polku)) continue;
+    try {
+      kirja.luo(polku + ".kesken", o);
+      return polku;
+    } catch (const euro::Virhe& v) {
+      // Taken meanwhile by a run of the same second: the next one.
+      if (v.numero() != euro::virhenro::tiedostoOnJo) throw;
+    }
+  }
+  euro::heitaVirhe(euro::virhenro::tiedostoOnJo, o.tuodut + sep + leima + nimi);
+}
 
 
 }  // namespace
@@ -34,7 +74,23 @@ std::string aikaleima(const alusta::Aika& t) {
   return b;
 }
 
-std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai) {
+namespace {
+
+const std::string merkinLoppu = ".jaettu";
+
+// Asked when a split of the archive completes: whether more may still reach it.
+std::function<bool(std::uint64_t)> kasvaako(const std::string& arkisto) {
+  return [arkisto](std::uint64_t loppu) {
+    const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(arkisto);
+    if (!pituus || *pituus != loppu) return true;
+    return alusta::kirjoittaakoMuu(arkisto).value_or(true);
+  };
+}
+
+}  // namespace
+
+std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai,
+                                                   std::vector<std::string>* huomautukset) {
   std::vector<Viimeistelty> tulos;
   const std::string tuodut = tilioteKansio + sep + "TUODUT";
   // What a start cut off before its journal had its name left: no live split holds it.
@@ -65,7 +121,9 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
       // The header's check has found the format's row.
       const Muoto& muoto = *muotoNimella(o.muoto);
-      Viimeistelty v{arkisto, 0, {}};
+      if (muoto.jatkaaKasvanutta()) kirja.sailytaMerkkina(arkisto + merkinLoppu, kasvaako(arkisto));
+      Viimeistelty v;
+      v.arkisto = arkisto;
       v.eria = muoto.viimeistele(kirja, o, arkisto, viimeinen, v.yhteenveto);
       tulos.push_back(std::move(v));
     } catch (...) {
@@ -73,6 +131,55 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       kirja.sulje();
       if (jai) ++*jai;
       euro::fe_Virhe(euro::Virhe(v.numero(), v.viesti() + " (" + polku + ")"), euro::paikka::paloittele);
+    }
+  }
+  // Archives that may have grown after their split: what came after is split once, from its
+  // own journal, which then takes the marker's place.
+  for (const std::string& nimi : alusta::tiedostot(tuodut, merkinLoppu)) {
+    const std::string merkki = tuodut + sep + nimi;
+    const std::string arkisto = merkki.substr(0, merkki.size() - merkinLoppu.size());
+    Paivakirja m, kirja;
+    try {
+      KirjanOtsikko o;
+      KirjanJakso viimeinen;
+      if (m.avaa(merkki, o, viimeinen) != Paivakirja::Avattu::auki) continue;
+      // A journal of the archive is a split going on, or one that could not be finished.
+      if (alusta::pituusJosOn(arkisto + ".kesken")) continue;
+      tarkistaOtsikko(o, arkisto + ".kesken");
+      const Muoto* muoto = muotoNimella(o.muoto);
+      if (!muoto->jatkaaKasvanutta()) euro::heitaVirhe(euro::virhenro::kayttovirhe, merkki);
+      const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(arkisto);
+      const std::uint64_t loppu = viimeinen.loppu;
+      if (pituus && *pituus < loppu)
+        throw euro::Virhe(euro::virhenro::kayttovirhe,
+                          euro::ansi("Arkisto on lyhyempi kuin sen paloittelu: ") + arkisto);
+      if (!pituus || (*pituus == loppu && alusta::kirjoittaakoMuu(arkisto) != true)) {
+        // Removed by the office, or complete and no longer written (or, where that cannot be
+        // told, unchanged since its split): nothing more will come.
+        m.sulje();
+        alusta::poistaTiedosto(merkki);
+        continue;
+      }
+      if (*pituus == loppu) continue;
+      const std::optional<std::uint64_t> alku = muoto->jatkonAlku(arkisto, loppu, *pituus, huomautukset);
+      if (!alku) continue;
+      kirja.luo(arkisto + ".kesken", o, *alku);
+      m.sulje();
+      kirja.sailytaMerkkina(merkki, kasvaako(arkisto));
+      KirjanJakso alkuun;
+      alkuun.kohta = alkuun.loppu = *alku;
+      Viimeistelty v;
+      v.arkisto = arkisto;
+      v.jatko = true;
+      v.eria = muoto->viimeistele(kirja, o, arkisto, alkuun, v.yhteenveto);
+      tulos.push_back(std::move(v));
+    } catch (...) {
+      const euro::Virhe v = euro::nykyinenVirhe();
+      m.sulje();
+      kirja.sulje();
+      if (jai) ++*jai;
+      euro::fe_Virhe(euro::Virhe(v.numero(), v.viesti() + " (" + merkki + ")" + (jaiKesken(arkisto + ".kesken") ? kesken : "")),
+                     euro::paikka::paloittele);
     }
   }
   return tulos;
@@ -114,12 +221,20 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   // Before its own checks: the statement file's folder may hold journals of cut-off splits.
   if (!a.txtPaloiteltavaTiedosto.empty())
     tulos.viimeistellyt =
-        viimeisteleKeskeneraiset(euro::fe_PaljasHakemisto(a.txtPaloiteltavaTiedosto), &tulos.keskeneraisia);
+        viimeisteleKeskeneraiset(euro::fe_PaljasHakemisto(a.txtPaloiteltavaTiedosto), &tulos.keskeneraisia,
+                                 &tulos.yhteenveto.huomautukset);
   Paivakirja kirja;
+  std::string kirjanPolku;  // while this run's journal may be on the disk
   try {
     std::string polku = a.txtPaloiteltavaTiedosto;
     if (!euro::fe_OnkoTiedosto(polku)) {
-      euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei löydy"), otsikkoEiTehty, euro::tyyli::ok);
+      // A day without a new file may still have finished yesterday's cut-off split: that first.
+      std::string viimeistelty;
+      for (const Viimeistelty& v : tulos.viimeistellyt)
+        viimeistelty += ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltiin: "
+                                     : "Keskeytynyt paloittelu viimeisteltiin: ") +
+                        v.arkisto + "\n";
+      euro::viesti(viimeistelty + ansi("Tiedostoa ") + polku + ansi(" ei löydy"), otsikkoEiTehty, euro::tyyli::ok);
       return tulos;
     }
     if (polku.find(std::string(2, sep)) != std::string::npos) {
@@ -170,18 +285,18 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     }
 
     if (a.chkAikaleimaaPaloiteltava) {
-      std::string arkistonimi = aikaleima(kello()) + euro::fe_PaljasTiedosto(polku);
+      const std::string leima = aikaleima(kello());
       std::string arkisto = euro::fe_PaljasHakemisto(polku) + sep + "TUODUT";
       if (!euro::fe_OnkoHakemisto(arkisto)) {
         std::string luotava = arkisto;
-        if (!euro::fe_LuoHakemisto(luotava)) {
+        // Another run may have made it meanwhile: a folder that is there is no failure.
+        if (!euro::fe_LuoHakemisto(luotava) && !euro::fe_OnkoHakemisto(arkisto)) {
           euro::viesti(ansi("Hakemiston ") + arkisto + ansi(" luominen ei onnistunut"),
                        otsikkoEiLuoda, euro::tyyli::ok);
           return tulos;
         }
       }
       KirjanOtsikko o;
-      o.arkisto = arkistonimi;
       o.tuodut = arkisto;
       // Full, so that the journal means the same folder whatever the next run's own folder is.
       o.kohde = alusta::onTaysiPolku(kohde) ? kohde : alusta::nykyinenHakemisto() + sep + kohde;
@@ -192,21 +307,37 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       o.posAlku = a.txtPosAlku;
       o.posLoppu = a.txtPosLoppu;
       o.muoto = muoto.nimi();
-      std::string uusi = arkisto + sep + arkistonimi;
-      // A name already taken is refused before a journal could name someone else's file.
-      if (alusta::pituusJosOn(uusi) || euro::fe_OnkoHakemisto(uusi))
-        euro::heitaVirhe(euro::virhenro::tiedostoOnJo, uusi);
-      // The journal exists, on the disk, before the statement file moves.
-      kirja.luo(uusi + ".kesken", o);
+      // The journal exists, on the disk, before the statement file moves; it holds the name.
+      const std::string uusi = varaaArkisto(kirja, o, leima, euro::fe_PaljasTiedosto(polku));
+      kirjanPolku = uusi + ".kesken";
+      alusta::Siirto siirto;
       try {
-        alusta::nimeaUudelleen(polku, uusi);
-      } catch (...) {
+        siirto = alusta::siirraJosVapaa(polku, uusi);
+      } catch (const euro::Virhe& v) {
         kirja.poista();
-        throw;
+        kirjanPolku.clear();
+        // Found a moment ago, gone now: another run has taken it.
+        if (v.numero() != euro::virhenro::tiedostoaEiLoydy) throw;
+        euro::viesti(ansi("Toinen paloittelu on jo siirtänyt tiedoston ") + polku +
+                         ansi(" ja paloittelee sitä: tämä ajo ei tehnyt mitään."),
+                     otsikkoEiTehty, euro::tyyli::ok);
+        return tulos;
+      }
+      if (siirto == alusta::Siirto::auki) {
+        kirja.poista();
+        kirjanPolku.clear();
+        tulos.tiedostoAuki = true;
+        euro::viesti(ansi("Pankkiohjelma kirjoittaa vielä tiedostoa ") + polku +
+                         ansi(": se jätettiin paikalleen, sitä ei siirretty eikä paloiteltu. Paloittele "
+                              "uudelleen, kun pankkiohjelma on lopettanut."),
+                     otsikkoEiTehty, euro::tyyli::huutomerkki);
+        return tulos;
       }
       alusta::tallennaHakemisto(arkisto);
       tulos.yhteenveto.arkistoitu = uusi;
+      if (muoto.jatkaaKasvanutta()) kirja.sailytaMerkkina(uusi + merkinLoppu, kasvaako(uusi));
       jako->jaaKirjanKanssa(kirja, o, uusi, kohde, tulos.yhteenveto);
+      kirjanPolku.clear();
       tulos.valmis = true;
       return tulos;
     }
@@ -216,6 +347,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   } catch (...) {
     euro::Virhe virhe = euro::nykyinenVirhe();
     kirja.sulje();
+    if (jaiKesken(kirjanPolku)) virhe = euro::Virhe(virhe.numero(), virhe.viesti() + kesken);
     euro::fe_Virhe(virhe, euro::paikka::paloittele);
     tulos.valmis = false;
   }

@@ -74,6 +74,7 @@ class Tiedostohaku {
 // A split that had been cut off, finished from its journal.
 struct Viimeistelty {
   std::string arkisto;     // the archived statement file
+  bool jatko = false;      // not a cut-off split: what reached the archive after its split
   std::int64_t eria = 0;   // batches or statements written in finishing it
   Yhteenveto yhteenveto;   // the files written in finishing it
 };
@@ -85,6 +86,7 @@ struct PaloitteluTulos {
   // The statement file was refused by its check (XML not well formed, not a statement, in
   // another encoding than UTF-8, ...): said, logged, and left as it was.
   bool hylatty = false;
+  bool tiedostoAuki = false;   // another program was writing the statement file: left unmoved
   std::string kohdehakemisto;  // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
 };
@@ -101,8 +103,12 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello = al
 
 // Finishes the cut-off splits of the folder's TUODUT journals that no live split holds; a
 // journal that cannot be finished is reported through fe_Virhe with its path and kept, and
-// counted in jai.
-std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai = nullptr);
+// counted in jai. Then splits what reached an archive after its split (the bank program
+// writing through a handle it held when the file was moved): the completed journal
+// TUODUT/<archive>.jaettu says where that split ended, and stays while the archive may grow.
+// huomautukset gets what cannot be split there.
+std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai = nullptr,
+                                                   std::vector<std::string>* huomautukset = nullptr);
 
 // The size of the statement file's read buffer; 0 gives back the default of 256 KiB. Tests and
 // fuzzers make it small, so that its borders fall everywhere in lines and batches.

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <thread>
 
@@ -464,6 +465,57 @@ TEST_F(Cli, ViimeistellynYhteenvetoLaskeeEratTaiTiliotteet) {
         << r.ulos;
     EXPECT_TRUE(kirjat(k / "TUODUT").empty());
   }
+}
+
+// The bank program of the tests: run as a second process of this binary, it holds the file
+// KOLVANTO_PIDETTAVA open for appending, says so by making <file>.auki, and when <file>.vapauta
+// appears appends KOLVANTO_LISATTAVA through that handle and closes it.
+TEST(Pankkiohjelma, DISABLED_PitaaAuki) {
+  const std::optional<std::string> polku = alusta::ymparistomuuttuja("KOLVANTO_PIDETTAVA");
+  if (!polku) GTEST_SKIP() << "vain toisena prosessina";
+  alusta::Tiedosto t(*polku, alusta::Tila::lisaa);
+  testi::kirjoitaTiedosto(*polku + ".auki", "");
+  for (int i = 0; i < 3000 && !testi::onOlemassa(*polku + ".vapauta"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  t.kirjoita(alusta::ymparistomuuttuja("KOLVANTO_LISATTAVA").value_or(""));
+  t.sulje();
+}
+
+// The issue's reproduction: the bank program holds the statement file open while the split
+// runs. The file is left where it was, the run says why and exits 2 (neither done nor "no
+// file today"); once the bank program has written its next batch and closed the file, the
+// next run archives and splits every batch.
+TEST_F(Cli, PankkiohjelmanAvoinTiedostoJaaPaikalleen) {
+  const std::string eka = t00("1000003-3") + "T10 a\r\n";
+  const std::string toka = t00("9999999-9") + "T10 b\r\n";
+  const std::string tiliote = kansio / "TITO.TXT";
+  testi::kirjoitaTiedosto(tiliote, eka);
+  alusta::luoHakemisto(kansio / "ulos");
+  testi::Ajo ajo;
+  ajo.ymparisto = {{"KOLVANTO_PIDETTAVA", tiliote}, {"KOLVANTO_LISATTAVA", toka}};
+  testi::Kaynnissa pankki(alusta::ohjelmanHakemisto() + S + alusta::ohjelmanNimi(),
+                          {"--gtest_also_run_disabled_tests", "--gtest_filter=Pankkiohjelma.DISABLED_PitaaAuki"}, ajo);
+  for (int i = 0; i < 3000 && !testi::onOlemassa(tiliote + ".auki"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(testi::onOlemassa(tiliote + ".auki"));
+
+  const std::vector<std::string> argumentit = {"--aikaleima", "--kohde", kansio / "ulos", tiliote};
+  Tulos r = aja(argumentit);
+  EXPECT_EQ(r.koodi, 2) << r.ulos << r.virhe;
+  EXPECT_EQ(r.virhe, euro::ansiUtf8(ansi("PALOITTELUA EI TEHTY: Pankkiohjelma kirjoittaa vielä tiedostoa ") + tiliote +
+                                    ansi(": se jätettiin paikalleen, sitä ei siirretty eikä paloiteltu. Paloittele "
+                                         "uudelleen, kun pankkiohjelma on lopettanut.\n")));
+  EXPECT_EQ(testi::lueTiedosto(tiliote), eka);
+  EXPECT_TRUE(testi::tiedostot(kansio / "ulos").empty());
+
+  testi::kirjoitaTiedosto(tiliote + ".vapauta", "");
+  const testi::Ajettu p = pankki.odota();
+  ASSERT_EQ(p.koodi, 0) << p.ulos;
+  r = aja(argumentit);
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_FALSE(testi::onOlemassa(tiliote));
+  EXPECT_EQ(testi::lueTiedosto(kansio / "ulos" + S + "TITO-2018-08-1000003-3.TXT"), eka);
+  EXPECT_EQ(testi::lueTiedosto(kansio / "ulos" + S + "TITO-2018-08-9999999-9.TXT"), toka);
 }
 
 }  // namespace

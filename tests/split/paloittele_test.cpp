@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <random>
 
 #include "euro/alusta/alusta.h"
@@ -147,23 +149,241 @@ TEST_F(Ajo, ArkistointiJaSamaSekunti) {
   testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
   a.chkAikaleimaaPaloiteltava = true;
   auto tulos = aja();
-  const std::string arkistoitu = kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT";
+  const std::string tuodut = kansio / "TUODUT";
+  const std::string arkistoitu = tuodut + S + "2018-08-21+143005-TITO.TXT";
   EXPECT_TRUE(tulos.valmis);
   EXPECT_EQ(tulos.yhteenveto.arkistoitu, arkistoitu);
   EXPECT_EQ(testi::lueTiedosto(arkistoitu), syote);
   EXPECT_EQ(testi::tiedostot(kansio.polku()), std::vector<std::string>{"TUODUT"});
 
-  // The bank program starts a new file; a second run in the same second finds the name taken.
-  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, rivi("1") + "\r\n");
-  EXPECT_FALSE(aja().valmis);
-  ASSERT_EQ(ymp.virheet.size(), 1u);
-  EXPECT_EQ(ymp.virheet[0].numero, 58);
-  EXPECT_EQ(ymp.virheet[0].kutsurivi, 100);
-  EXPECT_EQ(ymp.virheet[0].moduuli, "kolvanto");
-  EXPECT_EQ(ymp.virheet[0].rutiini, "paloittele");
+  // The bank program starts a new file, and runs of the same second take the next free
+  // names, which sort after the first: a name whose journal is taken is passed over too.
+  alusta::luoHakemisto(tuodut + S + "2018-08-21+143005.03-TITO.TXT.kesken.uusi");
+  const std::vector<std::string> nimet = {"2018-08-21+143005.02-TITO.TXT", "2018-08-21+143005.04-TITO.TXT"};
+  for (std::size_t i = 0; i < nimet.size(); ++i) {
+    const std::string sisalto = rivi(std::to_string(i + 1)) + "\r\n";
+    testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, sisalto);
+    tulos = aja();
+    EXPECT_TRUE(tulos.valmis) << nimet[i];
+    EXPECT_EQ(tulos.yhteenveto.arkistoitu, tuodut + S + nimet[i]);
+    EXPECT_EQ(testi::lueTiedosto(tuodut + S + nimet[i]), sisalto);
+    EXPECT_EQ(testi::lueTiedosto(kansio / nimi(std::to_string(i + 1))), sisalto);
+  }
+  EXPECT_EQ(testi::tiedostot(tuodut),
+            (std::vector<std::string>{"2018-08-21+143005-TITO.TXT", nimet[0],
+                                      "2018-08-21+143005.03-TITO.TXT.kesken.uusi", nimet[1]}));
   EXPECT_EQ(testi::lueTiedosto(arkistoitu), syote);
-  EXPECT_EQ(testi::lueTiedosto(a.txtPaloiteltavaTiedosto), rivi("1") + "\r\n");
-  EXPECT_FALSE(testi::onOlemassa(kansio / nimi("1")));
+  EXPECT_TRUE(ymp.virheet.empty());
+  EXPECT_TRUE(ymp.viestit.viestit.empty());
+}
+
+// What stops or meets an archiving split at the bank's border: the bank program still writing
+// the statement file (a handle open for writing), a reader of it (no obstacle), another run
+// that moves the file away between our look and our move, and another run that makes TUODUT
+// between our look and our making it.
+TEST_F(Ajo, ArkistointiToisenOhjelmanRinnalla) {
+  enum class Toinen { kirjoittaa, lukee, vieTiedoston, luoTuodut };
+  struct Tapaus {
+    Toinen toinen;
+    bool siirretaan;
+    std::string viesti;  // "" none; the statement file's path follows its first part
+  };
+  const std::vector<Tapaus> tapaukset = {
+      {Toinen::kirjoittaa, false,
+       "Pankkiohjelma kirjoittaa vielä tiedostoa |: se jätettiin paikalleen, sitä ei siirretty eikä paloiteltu. "
+       "Paloittele uudelleen, kun pankkiohjelma on lopettanut."},
+      {Toinen::lukee, true, ""},
+      {Toinen::vieTiedoston, false,
+       "Toinen paloittelu on jo siirtänyt tiedoston | ja paloittelee sitä: tämä ajo ei tehnyt mitään."},
+      {Toinen::luoTuodut, true, ""},
+  };
+  a.chkAikaleimaaPaloiteltava = true;
+  const std::string sisalto = rivi("1") + "\r\nT10 a\r\n";
+  for (const Tapaus& t : tapaukset) {
+    SCOPED_TRACE(static_cast<int>(t.toinen));
+    testi::Kansio k;
+    const std::string polku = k / "TITO.TXT", tuodut = k / "TUODUT", muualla = k / "MUUALLA.TXT";
+    a.txtPaloiteltavaTiedosto = polku;
+    ymp.viestit.viestit.clear();
+    testi::kirjoitaTiedosto(polku, sisalto);
+    alusta::Tiedosto kahva;
+    if (t.toinen == Toinen::kirjoittaa) kahva.avaa(polku, alusta::Tila::lisaa);
+    if (t.toinen == Toinen::lukee) kahva.avaa(polku, alusta::Tila::lue);
+    const std::string uusiKirja = ".kesken.uusi";
+    alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
+        [&](alusta::Vaihe v, const std::string& p, std::size_t) -> std::optional<alusta::Vika> {
+          if (t.toinen == Toinen::vieTiedoston && v == alusta::Vaihe::avaa && p.size() > uusiKirja.size() &&
+              p.compare(p.size() - uusiKirja.size(), uusiKirja.size(), uusiKirja) == 0 && testi::onOlemassa(polku))
+            alusta::nimeaUudelleen(polku, muualla);
+          if (t.toinen == Toinen::luoTuodut && v == alusta::Vaihe::luo && p == tuodut)
+            std::filesystem::create_directory(p);
+          return std::nullopt;
+        });
+    const auto tulos = aja();
+    alusta::asetaVikakoukku(std::move(edellinen));
+    kahva.sulje();
+    EXPECT_EQ(tulos.valmis, t.siirretaan);
+    EXPECT_EQ(tulos.tiedostoAuki, t.toinen == Toinen::kirjoittaa);
+    std::vector<testi::Viesti> odotetut;
+    if (!t.viesti.empty()) {
+      const std::size_t v = t.viesti.find('|');
+      odotetut.push_back({ansi(t.viesti.substr(0, v)) + polku + ansi(t.viesti.substr(v + 1)), "PALOITTELUA EI TEHTY",
+                          t.toinen == Toinen::kirjoittaa ? 48 : 0});
+    }
+    EXPECT_EQ(ymp.viestit.viestit, odotetut);
+    EXPECT_TRUE(ymp.virheet.empty());
+    const std::vector<std::string> arkistot =
+        testi::onOlemassa(tuodut) ? testi::tiedostot(tuodut) : std::vector<std::string>{};
+    if (t.siirretaan) {
+      EXPECT_EQ(arkistot, std::vector<std::string>{"2018-08-21+143005-TITO.TXT"});
+      EXPECT_EQ(testi::lueTiedosto(k / nimi("1")), sisalto);
+      EXPECT_FALSE(testi::onOlemassa(polku));
+    } else {
+      // Left as it was: no archive, no journal, nothing split.
+      EXPECT_TRUE(arkistot.empty());
+      EXPECT_FALSE(testi::onOlemassa(k / nimi("1")));
+      EXPECT_EQ(testi::lueTiedosto(t.toinen == Toinen::vieTiedoston ? muualla : polku), sisalto);
+    }
+    ymp.virheet.clear();
+  }
+}
+
+// A target that refuses the split's writes (read-only) leaves the journal, and the report
+// says that the next run finishes the split; that run, on a day without a new file, says
+// first that it finished the cut-off split.
+TEST_F(Ajo, KeskenJaanytKerrotaanJaViimeistellaan) {
+  const std::string sisalto = rivi("1") + "\r\nT10 a\r\n" + rivi("2") + "\r\n";
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, sisalto);
+  a.chkAikaleimaaPaloiteltava = true;
+  a.txtTallennusHakemisto = kansio / "ulos";
+  alusta::luoHakemisto(a.txtTallennusHakemisto);
+  alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
+      [&](alusta::Vaihe v, const std::string& p, std::size_t) -> std::optional<alusta::Vika> {
+        if (p.rfind(a.txtTallennusHakemisto, 0) == 0 && (v == alusta::Vaihe::avaa || v == alusta::Vaihe::kirjoita))
+          return alusta::Vika{euro::virhenro::lupaEvatty};
+        return std::nullopt;
+      });
+  auto tulos = aja();
+  alusta::asetaVikakoukku(std::move(edellinen));
+  EXPECT_FALSE(tulos.valmis);
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+  EXPECT_EQ(ymp.virheet[0].numero, euro::virhenro::lupaEvatty);
+  const std::string loppu = ansi(". Paloittelu jäi kesken; seuraava paloittelu viimeistelee sen, kun syy on korjattu");
+  const std::string& viesti = ymp.virheet[0].viesti;
+  ASSERT_GE(viesti.size(), loppu.size());
+  EXPECT_EQ(viesti.substr(viesti.size() - loppu.size()), loppu) << viesti;
+  const std::string arkisto = kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT";
+  EXPECT_TRUE(testi::onOlemassa(arkisto + ".kesken"));
+
+  ymp.virheet.clear();
+  ymp.viestit.viestit.clear();
+  tulos = aja();
+  EXPECT_FALSE(tulos.valmis);
+  EXPECT_TRUE(ymp.virheet.empty());
+  ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
+  EXPECT_EQ(ymp.viestit.viestit,
+            (std::vector<testi::Viesti>{{ansi("Keskeytynyt paloittelu viimeisteltiin: ") + arkisto + "\n" +
+                                             ansi("Tiedostoa ") + a.txtPaloiteltavaTiedosto + ansi(" ei löydy"),
+                                         "PALOITTELUA EI TEHTY", 0}}));
+  EXPECT_EQ(testi::lueTiedosto(kansio / "ulos" + S + nimi("1")), rivi("1") + "\r\nT10 a\r\n");
+  EXPECT_FALSE(testi::onOlemassa(arkisto + ".kesken"));
+
+  // A failure before the journal is made says nothing of a next run.
+  ymp.virheet.clear();
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, sisalto);
+  a.chkAikaleimaaPaloiteltava = false;
+  edellinen = alusta::asetaVikakoukku([&](alusta::Vaihe v, const std::string& p, std::size_t) -> std::optional<alusta::Vika> {
+    if (p.rfind(a.txtTallennusHakemisto, 0) == 0 && v == alusta::Vaihe::avaa) return alusta::Vika{euro::virhenro::lupaEvatty};
+    return std::nullopt;
+  });
+  EXPECT_FALSE(aja().valmis);
+  alusta::asetaVikakoukku(std::move(edellinen));
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+  EXPECT_EQ(ymp.virheet[0].viesti.find(ansi("jäi kesken")), std::string::npos);
+}
+
+// The bank program still holds the archive open for writing when its split completes (it
+// held the statement file before the move) and goes on writing batches into it: a later run
+// splits what came, once, also when that split is cut off; lines that continue a batch
+// already delivered are told of, not appended blindly. Once nothing holds the archive, the
+// record of its end goes.
+TEST_F(Ajo, KasvanutArkistoPaloitellaanKerran) {
+  a.chkAikaleimaaPaloiteltava = true;
+  a.txtTallennusHakemisto = kansio / "ulos";
+  alusta::luoHakemisto(a.txtTallennusHakemisto);
+  const std::string arkisto = kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT";
+  const std::string merkki = arkisto + ".jaettu";
+  const std::string ulos = kansio / "ulos" + S;
+  const std::string eka = rivi("1") + "\r\nT10 a\r\n" + rivi("2") + "\r\n";
+  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, eka);
+  alusta::Tiedosto pankki;
+  alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
+      [&](alusta::Vaihe v, const std::string&, std::size_t) -> std::optional<alusta::Vika> {
+        if (v == alusta::Vaihe::tallenna && !pankki.onAuki() && testi::onOlemassa(arkisto))
+          pankki.avaa(arkisto, alusta::Tila::lisaa);
+        return std::nullopt;
+      });
+  auto tulos = aja();
+  alusta::asetaVikakoukku(std::move(edellinen));
+  ASSERT_TRUE(tulos.valmis);
+  ASSERT_TRUE(pankki.onAuki());
+  EXPECT_TRUE(testi::onOlemassa(merkki));
+  EXPECT_FALSE(testi::onOlemassa(arkisto + ".kesken"));
+
+  // Nothing came yet: the record stays while the archive is held.
+  a.txtPaloiteltavaTiedosto = kansio / "EI-OLE.TXT";
+  tulos = aja();
+  EXPECT_TRUE(tulos.viimeistellyt.empty());
+  EXPECT_TRUE(testi::onOlemassa(merkki));
+
+  // Two batches, the second cut off by a full target; the next run finishes it.
+  const std::string toka = rivi("3") + "\r\nT10 c\r\n" + rivi("1") + "\r\nT10 d\r\n";
+  pankki.kirjoita(toka);
+  int kirjoituksia = 0;
+  edellinen = alusta::asetaVikakoukku([&](alusta::Vaihe v, const std::string& p, std::size_t) -> std::optional<alusta::Vika> {
+    if (v == alusta::Vaihe::kirjoita && p.rfind(ulos, 0) == 0 && ++kirjoituksia == 2)
+      return alusta::Vika{euro::virhenro::levyTaynna};
+    return std::nullopt;
+  });
+  tulos = aja();
+  alusta::asetaVikakoukku(std::move(edellinen));
+  ASSERT_EQ(ymp.virheet.size(), 1u);
+  EXPECT_NE(ymp.virheet[0].viesti.find(ansi("seuraava paloittelu viimeistelee")), std::string::npos);
+  EXPECT_TRUE(testi::onOlemassa(arkisto + ".kesken"));
+  ymp.virheet.clear();
+  tulos = aja();
+  EXPECT_TRUE(ymp.virheet.empty());
+  ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
+  EXPECT_FALSE(tulos.viimeistellyt[0].jatko);  // the cut-off split of what came
+  EXPECT_FALSE(testi::onOlemassa(arkisto + ".kesken"));
+  EXPECT_TRUE(testi::onOlemassa(merkki));  // still held
+
+  // A batch's continuation, then a batch; the bank program closes the file.
+  const std::string jatko = "T10 jatkoa\r\n";
+  const std::string kolmas = rivi("2") + "\r\nT10 e\r\n";
+  pankki.kirjoita(jatko + kolmas);
+  pankki.sulje();
+  ymp.viestit.viestit.clear();
+  tulos = aja();
+  ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
+  EXPECT_TRUE(tulos.viimeistellyt[0].jatko);
+  EXPECT_EQ(tulos.viimeistellyt[0].eria, 1);
+  const std::uint64_t alku = (eka + toka).size();
+  EXPECT_EQ(tulos.yhteenveto.huomautukset,
+            std::vector<std::string>{ansi("Arkistoon ") + arkisto + ansi(" paloittelun jälkeen tulleet tavut ") +
+                                     std::to_string(alku) + "-" + std::to_string(alku + jatko.size()) +
+                                     ansi(" eivät ala T00-tietueella, eikä niitä paloiteltu")});
+  EXPECT_TRUE(ymp.virheet.empty());
+  EXPECT_FALSE(testi::onOlemassa(merkki));
+  EXPECT_EQ(testi::lueTiedosto(arkisto), eka + toka + jatko + kolmas);
+
+  // Every batch once, whatever runs follow.
+  tulos = aja();
+  EXPECT_TRUE(tulos.viimeistellyt.empty());
+  EXPECT_EQ(testi::lueTiedosto(ulos + nimi("1")), rivi("1") + "\r\nT10 a\r\n" + rivi("1") + "\r\nT10 d\r\n");
+  EXPECT_EQ(testi::lueTiedosto(ulos + nimi("2")), rivi("2") + "\r\n" + kolmas);
+  EXPECT_EQ(testi::lueTiedosto(ulos + nimi("3")), rivi("3") + "\r\nT10 c\r\n");
+  EXPECT_EQ(testi::tiedostot(kansio / "TUODUT"), std::vector<std::string>{"2018-08-21+143005-TITO.TXT"});
 }
 
 TEST_F(Ajo, VirhepolutSuljevatJaRaportoivat) {

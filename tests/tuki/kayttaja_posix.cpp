@@ -1,5 +1,6 @@
 #include "tuki/kayttaja.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -85,6 +86,12 @@ void annaTavalliselle(const std::string& polku) {
 
 void teeFifo(const std::string& polku) {
   if (::mkfifo(euro::ansiUtf8(polku).c_str(), 0600) != 0) throw std::runtime_error("mkfifo: " + polku);
+}
+
+bool avaaKirjoittajaksiOdottamatta(const std::string& polku) {
+  const int fd = ::open(euro::ansiUtf8(polku).c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) ::close(fd);
+  return fd < 0 && errno == EWOULDBLOCK;
 }
 
 }  // namespace testi

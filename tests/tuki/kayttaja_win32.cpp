@@ -8,5 +8,6 @@ Tavallisena tavallisenaKayttajana(const std::function<std::string()>&) {
 
 void annaTavalliselle(const std::string&) {}
 void teeFifo(const std::string&) {}
+bool avaaKirjoittajaksiOdottamatta(const std::string&) { return false; }
 
 }  // namespace testi

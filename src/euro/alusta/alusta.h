@@ -43,6 +43,23 @@ bool voikoKirjoittaa(const std::string& hakemisto);
 // Renames a file; never replaces an existing one (58 when the new name is taken).
 void nimeaUudelleen(const std::string& vanha, const std::string& uusi);
 
+// Moves a statement file that the bank program may still hold open, never replacing (58 when
+// the new name is taken, 53 when the file is gone). Answers:
+// siirretty: moved, and no other program had it open for writing, nor opened it so meanwhile;
+// auki: another program has it open for writing; it stays where it was, unmoved;
+// tarkistamatta: moved, but a program may still write into it where it now lies: the check
+//   could not be made here, or a writer came meanwhile and the old name was taken again.
+// POSIX: a read lease, refused while the file is open for writing anywhere, held across the
+// rename; a writer that opened it meanwhile (the lease broken) has it put back. Where no lease
+// can be had (not the file's owner, a file system without leases) it is moved unchecked.
+// Windows: a handle that lets others read and delete but not write, held across the move.
+enum class Siirto { siirretty, auki, tarkistamatta };
+Siirto siirraJosVapaa(const std::string& vanha, const std::string& uusi);
+
+// Whether another program has the file open for writing now, by the same tests as
+// siirraJosVapaa; none when this system cannot tell here. Throws when the file is gone.
+std::optional<bool> kirjoittaakoMuu(const std::string& polku);
+
 // Puts a complete new file in the place of an old one in one step, replacing it.
 void korvaaTiedosto(const std::string& uusi, const std::string& vanha);
 
@@ -186,11 +203,11 @@ void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelm
 // a full disk, a read-only folder or a failing device would, a write only after `lapi` of its
 // bytes have gone through. The hook may also change the file system itself and answer none.
 // tallenna: a flush of a file (its path) or of a folder's entries (the folder's path);
-// tallennaTiedostot asks once for each named file.
+// tallennaTiedostot asks once for each named file. luo: making a directory level.
 // numero 0 is no failure: a read then gives at most `lapi` bytes (at least one, as none
 // would say the file ended), as a file that grows while it is read may; so every reader can
 // be run with reads of every size. Any other operation goes ahead as if unanswered.
-enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa, poista };
+enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa, poista, luo };
 struct Vika {
   std::int32_t numero;
   std::size_t lapi = 0;

@@ -149,6 +149,7 @@ bool listaakoHakemisto(const std::string& hakemisto) {
 }
 
 void luoHakemisto(const std::string& polku) {
+  if (auto v = kysyVika(Vaihe::luo, polku)) heitaVirhe(v->numero, polku);
   if (!::CreateDirectoryW(leve(polku).c_str(), nullptr)) heitaKoodi(::GetLastError(), polku);
 }
 
@@ -179,6 +180,41 @@ void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   // Name the side that failed: the source when it is gone, otherwise the target.
   bool lahdeLoytyy = ::GetFileAttributesW(a.c_str()) != INVALID_FILE_ATTRIBUTES;
   heitaKoodi(e, lahdeLoytyy ? uusi : vanha);
+}
+
+std::optional<bool> kirjoittaakoMuu(const std::string& polku) {
+  HANDLE h = ::CreateFileW(leve(polku).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_SHARING_VIOLATION) return true;
+    if (eiLoydy(e)) heitaKoodi(e, polku);
+    return std::nullopt;
+  }
+  ::CloseHandle(h);
+  return false;
+}
+
+Siirto siirraJosVapaa(const std::string& vanha, const std::string& uusi) {
+  // Reading and deleting shared, writing not: refused while any handle may write the file,
+  // and while it is held no one can open it for writing.
+  HANDLE h = ::CreateFileW(leve(vanha).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_SHARING_VIOLATION) return Siirto::auki;
+    if (eiLoydy(e)) heitaKoodi(e, vanha);
+    nimeaUudelleen(vanha, uusi);
+    return Siirto::tarkistamatta;
+  }
+  try {
+    nimeaUudelleen(vanha, uusi);
+  } catch (...) {
+    ::CloseHandle(h);
+    throw;
+  }
+  ::CloseHandle(h);
+  return Siirto::siirretty;
 }
 
 void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {

@@ -236,8 +236,11 @@ class Jaksottaja {
     jaa(k.kohta, false, y);
   }
 
-  // The whole archive from its start.
-  void aloita(Yhteenveto& y) { jaa(0, true, y); }
+  // The whole archive from its start, or from where an earlier split of it ended.
+  void aloita(std::uint64_t alku, Yhteenveto& y) {
+    if (alku > arkistonPituus_ || !eranRaja(alku)) virhe("alku ei ole erän alussa");
+    jaa(alku, true, y);
+  }
 
   void suljeKesken() noexcept { tuloste_.suljeKesken(); }
 
@@ -622,7 +625,7 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
     if (kesken && kesken->siirretty)
       j.jatka(*kesken, y);
     else
-      j.aloita(y);
+      j.aloita(kesken ? kesken->kohta : 0, y);
   } catch (...) {
     // Whole lines already read still go out, as they would have line by line.
     j.suljeKesken();

@@ -10,7 +10,8 @@
 
 namespace split {
 
-// Splits the archive with the journal kept, from its start, or, with kesken, from that
+// Splits the archive with the journal kept, from its start (or from kesken's start, when its
+// journal has only its first record: a split of what came after an earlier one), or, with kesken, from that
 // declared segment of a cut-off split: its company files checked against the batches first,
 // a cut-off batch's own bytes cut, delivered batches passed over. Company files are flushed
 // before the journal moves past their batches; the journal is removed at the end. kohde, when

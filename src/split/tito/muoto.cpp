@@ -31,6 +31,32 @@ std::string asteikko() {
   return s;
 }
 
+// The first T00 line from loppu on, or the
+// archive's end; none while a writer may be in the middle of the line that would tell.
+std::optional<std::uint64_t> ensimmainenT00(const std::string& arkisto, std::uint64_t loppu, std::uint64_t pituus) {
+  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+  std::uint64_t kohta = loppu > 0 ? loppu - 1 : 0;
+  t.siirry(kohta);
+  std::string b;  // the archive from kohta on, as far as read
+  char puskuri[64 * 1024];
+  auto alussa = [&](std::uint64_t p) { return p == 0 || b[p - 1 - kohta] == '\r' || b[p - 1 - kohta] == '\n'; };
+  std::uint64_t p = loppu;
+  while (kohta + b.size() < pituus) {
+    const std::size_t n = t.lue(puskuri, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof puskuri, pituus - kohta - b.size())));
+    if (n == 0) break;
+    b.append(puskuri, n);
+    for (; p + 3 <= kohta + b.size(); ++p)
+      if (alussa(p) && b.compare(p - kohta, 3, "T00") == 0) return p;
+    // Only the bytes that may still begin one are kept.
+    const std::uint64_t pois = std::min<std::uint64_t>(p - kohta > 0 ? p - kohta - 1 : 0, b.size());
+    b.erase(0, static_cast<std::size_t>(pois));
+    kohta += pois;
+  }
+  const bool rivinLopussa = !b.empty() && (b.back() == '\r' || b.back() == '\n');
+  if (rivinLopussa || alusta::kirjoittaakoMuu(arkisto) == false) return pituus;
+  return std::nullopt;
+}
+
 // TITO is checked as it is split: a batch is whole lines, whatever the file holds.
 class TitoJako : public Jako {
  public:
@@ -74,6 +100,27 @@ class Tito : public Muoto {
 
   std::unique_ptr<Jako> tarkista(const std::string&, const PaloitteluAsetukset& a, std::string&) const override {
     return std::make_unique<TitoJako>(a);
+  }
+
+  bool jatkaaKasvanutta() const override { return true; }
+
+  std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, std::uint64_t loppu, std::uint64_t pituus,
+                                          std::vector<std::string>* huomautukset) const override {
+    const std::optional<std::uint64_t> alku = ensimmainenT00(arkisto, loppu, pituus);
+    if (!alku) return alku;
+    // A lone LF after the split's last CR ends that line; anything else before the first T00
+    // line continues a batch already delivered, which nothing may append to blindly.
+    const bool lfPerassa = *alku == loppu + 1 && loppu > 0 && [&] {
+      alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+      char c[2] = {};
+      t.siirry(loppu - 1);
+      return t.lue(c, 2) == 2 && c[0] == '\r' && c[1] == '\n';
+    }();
+    if (*alku > loppu && !lfPerassa && huomautukset)
+      huomautukset->push_back(euro::ansi("Arkistoon ") + arkisto + euro::ansi(" paloittelun jälkeen tulleet tavut ") +
+                              std::to_string(loppu) + "-" + std::to_string(*alku) +
+                              euro::ansi(" eivät ala T00-tietueella, eikä niitä paloiteltu"));
+    return alku;
   }
 
   std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
