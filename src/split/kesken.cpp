@@ -115,6 +115,11 @@ std::string jaksoTekstiksi(const KirjanJakso& j) {
       koodaaPeraan(t, f.hanta);
       t += "\r\n";
     }
+    if (!f.avain.empty()) {
+      t += "k = ";
+      koodaaPeraan(t, f.avain);
+      t += "\r\n";
+    }
   }
   return suljeLohko(std::move(t));
 }
@@ -243,7 +248,13 @@ std::optional<KirjanJakso> lueJakso(Jasennin& j) {
       if (!h || h->empty() || h->size() > *pituus) return std::nullopt;
       hanta = std::move(*h);
     }
-    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan, std::move(hanta)});
+    std::string avain;
+    if (j.alkaa("k = ")) {
+      auto a = j.teksti("k");
+      if (!a || !onPelkkaNimi(*a) || *a == *nimi) return std::nullopt;
+      avain = std::move(*a);
+    }
+    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan, std::move(hanta), std::move(avain)});
   }
   if (!j.tarkiste(alku)) return std::nullopt;
   return k;
@@ -360,6 +371,7 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     if (loput.lohko()) kelpaamaton(polku, "rikkinäinen jakso");
   }
   viimeinen = std::move(*edellinen);
+  rikki_ = s.size() > loppu;
   loppu_ = loppu;
   seuraava_ = viimeinen.numero + 1;
   return Avattu::auki;

@@ -17,6 +17,7 @@
 #include "split/kesken.h"
 #include "split/nimi.h"
 #include "split/tito/jaksottaja.h"
+#include "split/tito/kohdenimet.h"
 
 namespace split {
 
@@ -235,7 +236,14 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     asetapos(a, posAlku, posLoppu);
 
     syote.avaa(polku, alusta::Tila::lue);
-    auto kaikki = [](std::uint64_t, const std::string&) { return jako::Paatos{}; };
+    Kohdenimet kohdenimet(kohde, &tulos.yhteenveto);
+    auto kaikki = [&](std::uint64_t, const std::string& nimi, std::size_t loppu) {
+      jako::Paatos p;
+      bool toinen = false;
+      const std::string& tiedosto = kohdenimet.valitse(nimi, loppu, toinen);
+      if (toinen) p.tiedosto = &tiedosto;
+      return p;
+    };
     jako::jaa(syote, 0, kohde, a, posAlku, posLoppu, kaikki, tuloste, &tulos.yhteenveto);
     tuloste.sulje();
     syote.sulje();
