@@ -475,7 +475,9 @@ class Jaksottaja {
         const std::string& nimi = nimeaja_->nimi(std::string_view(b + p, e - p));
         // Which file takes it is decided here, before the segment is declared.
         bool toinen = false;
-        const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen);
+        const bool poissa =
+            kaikkiTunnetaan_ && !tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
+        const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen, poissa);
         erat_.push_back({ikkunanAlku_ + p, static_cast<std::uint32_t>(nimivarasto_.size()),
                          static_cast<std::uint32_t>(tiedosto.size()), Hajautus::eiArvoa,
                          static_cast<std::uint32_t>(toinen ? nimi.size() : 0)});

@@ -16,7 +16,7 @@ constexpr int numerojaEnintaan = 1000;
 
 }  // namespace
 
-const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t loppu, bool& toinen) {
+const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t loppu, bool& toinen, bool poissa) {
   auto i = valinnat_.find(nimi);
   if (i != valinnat_.end()) {
     toinen = i->second.toinen;
@@ -24,7 +24,7 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
   }
   if (loppu > nimi.size()) loppu = 0;
   std::string tiedosto = nimi;
-  Tiedostolaji laji = tiedostolaji(kohde_ + tiedosto);
+  Tiedostolaji laji = poissa ? Tiedostolaji::puuttuu : tiedostolaji(kohde_ + tiedosto);
   const Tiedostolaji ensimmainen = laji;
   for (int n = 2; laji == Tiedostolaji::xml || laji == Tiedostolaji::linkki; ++n) {
     if (n > numerojaEnintaan) euro::heitaVirhe(euro::virhenro::tiedostoOnJo, kohde_ + nimi);

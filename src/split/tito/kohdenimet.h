@@ -20,8 +20,10 @@ class Kohdenimet {
   Kohdenimet(std::string kohde, Yhteenveto* y) : kohde_(std::move(kohde)), y_(y) {}
 
   // The file for the batches of nimi, decided at its first batch and kept for the run; toinen
-  // tells whether it is another name. loppu: how many bytes of nimi its suffix made.
-  const std::string& valitse(const std::string& nimi, std::size_t loppu, bool& toinen);
+  // tells whether it is another name. loppu: how many bytes of nimi its suffix made. poissa:
+  // the caller knows that nothing stands at nimi (a listing of the target lacks it), so the
+  // disk is not asked.
+  const std::string& valitse(const std::string& nimi, std::size_t loppu, bool& toinen, bool poissa = false);
 
   // A decision already recorded (in a journal): kept as it is, the disk not looked at.
   void aseta(const std::string& nimi, const std::string& tiedosto);
