@@ -24,18 +24,16 @@ Tiedostolaji tiedostolaji(const std::string& polku) {
   const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(polku);
   if (!pituus) return Tiedostolaji::puuttuu;
   if (*pituus == 0) return Tiedostolaji::tavallinen;
-  // A file that cannot be read is left to the writer, which reports it as it always has.
+  // A file whose kind cannot be read is not written into: the failure stops the split.
   std::string alku;
-  try {
-    alusta::Tiedosto t(polku, alusta::Tila::lue);
-    char b[4096];
-    while (alku.size() < sizeof b) {
-      const std::size_t n = t.lue(b, sizeof b - alku.size());
-      if (n == 0) break;
-      alku.append(b, n);
-    }
-  } catch (...) {
-    return Tiedostolaji::tavallinen;
+  alusta::Tiedosto t(polku, alusta::Tila::lue);
+  char b[4096];
+  while (alku.size() < sizeof b) {
+    const std::size_t n = t.lue(b, sizeof b - alku.size());
+    if (n == 0) break;
+    alku.append(b, n);
+    if (alkaaXml(alku) || alku.find_first_not_of(std::string_view(" \t\r\n\0\xEF\xBB\xBF\xFF\xFE", 9)) != std::string::npos)
+      break;
   }
   return alkaaXml(alku) ? Tiedostolaji::xml : Tiedostolaji::tavallinen;
 }

@@ -306,6 +306,16 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
   std::uint64_t paanKohta = 0;
   bool kerataan = false;
   euro::Pala p;
+  // The sink's waiting bytes point into virta's buffer: after a failure its whole lines go out
+  // (and a half-written one is cut) while the buffer still holds them.
+  struct Kesken {
+    Tuloste& t;
+    bool ok = false;
+    ~Kesken() {
+      if constexpr (requires { t.suljeKesken(); })
+        if (!ok) t.suljeKesken();
+    }
+  } kesken{tuloste};
   while (virta.seuraava(p)) {
     const char* d = p.data;
     std::size_t n = p.koko;
@@ -363,6 +373,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
     if (p.puskuriLoppui) tuloste.tyhjenna();
   }
   tuloste.tyhjenna();
+  kesken.ok = true;
   return loppui;
 }
 
