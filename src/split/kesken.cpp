@@ -116,6 +116,11 @@ std::string jaksoTekstiksi(const KirjanJakso& j) {
       koodaaPeraan(t, f.hanta);
       t += "\r\n";
     }
+    if (!f.avain.empty()) {
+      t += "k = ";
+      koodaaPeraan(t, f.avain);
+      t += "\r\n";
+    }
   }
   return suljeLohko(std::move(t));
 }
@@ -163,13 +168,22 @@ class Jasennin {
     return luku(*a);
   }
   // The next block up to and with its checksum line, when the checksum is right; nothing
-  // when the block is incomplete or its bytes are not those it was written with.
+  // when the block is incomplete (vajaa: the text ends before its checksum line) or its bytes
+  // are not those it was written with.
   std::optional<std::string_view> lohko() {
+    bool vajaa = false;
+    return lohko(vajaa);
+  }
+  std::optional<std::string_view> lohko(bool& vajaa) {
     const std::size_t alku = p_;
+    vajaa = false;
     for (;;) {
       const std::size_t ennen = p_;
       auto r = rivi();
-      if (!r) return std::nullopt;
+      if (!r) {
+        vajaa = true;
+        return std::nullopt;
+      }
       if (r->rfind("tarkiste = ", 0) != 0) continue;
       if (r->substr(11) != heksa(tiiviste(s_.substr(alku, ennen - alku)))) return std::nullopt;
       return s_.substr(alku, p_ - alku);
@@ -244,7 +258,13 @@ std::optional<KirjanJakso> lueJakso(Jasennin& j) {
       if (!h || h->empty() || h->size() > *pituus) return std::nullopt;
       hanta = std::move(*h);
     }
-    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan, std::move(hanta)});
+    std::string avain;
+    if (j.alkaa("k = ")) {
+      auto a = j.teksti("k");
+      if (!a || !onPelkkaNimi(*a) || *a == *nimi) return std::nullopt;
+      avain = std::move(*a);
+    }
+    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan, std::move(hanta), std::move(avain)});
   }
   if (!j.tarkiste(alku)) return std::nullopt;
   return k;
@@ -326,22 +346,49 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     return Avattu::lukittu;
   }
   polku_ = polku;
+  // Read as a stream: only the unparsed part and the last whole record are held, so that a
+  // journal of any length that this split wrote is read back. One record, and what follows
+  // the last whole one, are bounded.
   std::string s;
-  char b[64 * 1024];
-  while (std::size_t n = tiedosto_.lue(b, sizeof b)) {
+  std::size_t p = 0;        // the next block's place in s
+  std::uint64_t pohja = 0;  // the file offset of s[0]
+  bool lopussa = false;
+  auto lueLisaa = [&] {
+    if (s.size() - p > kirjaEnintaan) kelpaamaton(polku, "liian suuri");
+    if (p > 0) {
+      s.erase(0, p);
+      pohja += p;
+      p = 0;
+    }
+    char b[64 * 1024];
+    const std::size_t n = tiedosto_.lue(b, sizeof b);
+    if (n == 0) lopussa = true;
     s.append(b, n);
-    if (s.size() > kirjaEnintaan) kelpaamaton(polku, "liian suuri");
+  };
+  for (;;) {
+    Jasennin j(s);
+    if (auto otsikko = lueOtsikko(j)) {
+      o = std::move(*otsikko);
+      p = j.kohta();
+      break;
+    }
+    if (lopussa || s.size() > 1024 * 1024) kelpaamaton(polku, "otsake");
+    lueLisaa();
   }
-  Jasennin j(s);
-  auto otsikko = lueOtsikko(j);
-  if (!otsikko) kelpaamaton(polku, "otsake");
-  o = std::move(*otsikko);
   std::optional<KirjanJakso> edellinen;
-  std::size_t loppu = j.kohta();
-  while (!j.lopussa()) {
+  std::uint64_t loppu = p;
+  for (;;) {
     // A block whose checksum fails can only be the last, cut off as it was written.
-    auto lohko = j.lohko();
-    if (!lohko) break;
+    Jasennin j(std::string_view(s).substr(p));
+    bool vajaa = false;
+    auto lohko = j.lohko(vajaa);
+    if (!lohko) {
+      if (vajaa && !lopussa) {
+        lueLisaa();
+        continue;
+      }
+      break;
+    }
     Jasennin b(*lohko);
     auto k = lueJakso(b);
     if (!k || !b.lopussa()) kelpaamaton(polku, "jakso");
@@ -352,16 +399,21 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     if (!jatkuu) kelpaamaton(polku, "jakso " + std::to_string(k->numero));
     if (edellinen && !edellinen->siirretty && k->kohta != edellinen->kohta) kelpaamaton(polku, "ensimmäinen jakso");
     edellinen = std::move(k);
-    loppu = j.kohta();
+    p += j.kohta();
+    loppu = pohja + p;
   }
   if (!edellinen) kelpaamaton(polku, "ei jaksoa");
-  // A whole block after the cut-off one means the file was changed.
-  for (std::size_t p = s.find("\r\njakso = ", loppu); p != std::string::npos; p = s.find("\r\njakso = ", p + 1)) {
-    Jasennin loput(std::string_view(s).substr(p + 2));
-    if (loput.lohko()) kelpaamaton(polku, "rikkinäinen jakso");
+  // What follows the last whole record, read to the end. A whole block in it means the file
+  // was changed.
+  while (!lopussa) lueLisaa();
+  const std::string_view loput = std::string_view(s).substr(p);
+  for (std::size_t q = loput.find("\r\njakso = "); q != std::string_view::npos; q = loput.find("\r\njakso = ", q + 1)) {
+    Jasennin muu(loput.substr(q + 2));
+    if (muu.lohko()) kelpaamaton(polku, "rikkinäinen jakso");
   }
   viimeinen = std::move(*edellinen);
   arkistonLoppu_ = viimeinen.loppu;
+  rikki_ = !loput.empty();
   loppu_ = loppu;
   seuraava_ = viimeinen.numero + 1;
   return Avattu::auki;

@@ -35,13 +35,15 @@ struct KirjanOtsikko {
 // go to with its length before them. A file's earlier batches of the segment (ohitetaan of
 // them) were already delivered when a recovery declared the segment again. An XML company
 // document extended by the segment ends with hanta (its closing tags), which is cut off
-// before the statements go in and written again after them.
+// before the statements go in and written again after them. A TITO file taken in the place
+// of the one its batches' name gives (which holds XML or is a link) names that one in avain.
 struct KirjanJakso {
   struct Tiedosto {
     std::string nimi;
     std::uint64_t pituus = 0;
     std::uint64_t ohitetaan = 0;
     std::string hanta;
+    std::string avain{};
   };
   std::uint64_t numero = 0;
   bool siirretty = false;  // false: the statement file was not yet moved (the first record)
@@ -63,6 +65,10 @@ class Paivakirja {
   // bounded and the checksums right. lukittu: a live split holds it; poissa: it is gone
   // (another run finished it). Throws when it is no journal of this form.
   Avattu avaa(const std::string& polku, KirjanOtsikko& o, KirjanJakso& viimeinen);
+
+  // Whether the opened journal went on past its last whole record (a record cut off, or
+  // its end damaged): the segment after that record may have been written.
+  bool rikki() const { return rikki_; }
 
   // Appends a record after the last whole one and flushes it.
   void kirjaa(KirjanJakso& j);
@@ -86,6 +92,7 @@ class Paivakirja {
   std::uint64_t arkistonLoppu_ = 0;  // the end of the last record's segment
   std::string merkki_;
   std::function<bool(std::uint64_t)> kasvaako_;
+  bool rikki_ = false;          // something followed the last whole record when opened
 };
 
 // The header's checks that need no file: the archive's own name, the folder it lies in, the

@@ -154,6 +154,7 @@ const std::string& NimenMuodostaja::nimi(std::string_view rivi) {
   nimi_.clear();
   laajenna(alkuosa_, 0);
   laajenna(avain_, 0);
+  loppuAlkaa_ = nimi_.size();
   laajenna(loppuosa_, 0);
   return nimi_;
 }

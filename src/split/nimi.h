@@ -45,6 +45,10 @@ class NimenMuodostaja {
   // whole line). Valid until the next call. Positions that cannot be cut throw euro::Virhe 5.
   const std::string& nimi(std::string_view rivi);
 
+  // How many bytes of the last name its suffix (txtNimenLoppuosa) made: a numbered name
+  // ("-2") goes before them.
+  std::size_t loppuosanPituus() const { return nimi_.size() - loppuAlkaa_; }
+
   // Whether the key of that T00 line is blank: nothing but blanks is left of it once the
   // characters a file name may not hold are dropped.
   bool avainTyhja(std::string_view rivi) const;
@@ -56,6 +60,7 @@ class NimenMuodostaja {
   std::int32_t posAlku_, posLoppu_;
   std::size_t tarve_;
   std::string avain_, vuosi_, kuukausi_, jakso_, nimi_;
+  std::size_t loppuAlkaa_ = 0;
   std::array<bool, 256> kelpaa_;  // fe_PuhdistaNimi keeps the byte
 };
 

@@ -184,8 +184,11 @@ TEST_F(Paloittelu, KohdeMuuttuuKeskenVainLuettavaksi) {
   testi::Ymparisto ymp;
   int avauksia = 0;
   std::string tapa = "koukku";
+  // The folder turns when the third batch's file is opened (the split also opens the files
+  // that are there to see what they hold).
+  const std::string kolmas = kohde + S + vika::tiedostonimi("3333333-3");
   vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
-    if (q.vaihe != Vaihe::avaa || q.polku.rfind(kohde, 0) != 0 || ++avauksia != 3) return std::nullopt;
+    if (q.vaihe != Vaihe::avaa || q.polku != kolmas || ++avauksia != 1) return std::nullopt;
     if (tmpfs.vainLuettavaksi()) {
       tapa = "tmpfs";
       return std::nullopt;

@@ -70,6 +70,11 @@ void poistaTiedosto(const std::string& polku);
 // there. Throws on other failures.
 std::optional<std::uint64_t> pituusJosOn(const std::string& polku);
 
+// Whether a symbolic link, a reparse point or a file with other names (hard links) stands at
+// the path: a split never writes through one. False when nothing is there. Throws on other
+// failures.
+bool onLinkki(const std::string& polku);
+
 // The names of every entry of a folder, hidden ones and folders included, in no order; none
 // when it cannot be listed. One listing, no look at each entry.
 std::vector<std::string> nimetKansiossa(const std::string& kansio);

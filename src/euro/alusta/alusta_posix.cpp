@@ -304,6 +304,13 @@ std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
   heitaErrno(errno, polku);
 }
 
+bool onLinkki(const std::string& polku) {
+  struct stat st;
+  if (::lstat(natiivi(polku).c_str(), &st) == 0) return S_ISLNK(st.st_mode) || (S_ISREG(st.st_mode) && st.st_nlink != 1);
+  if (errno == ENOENT || errno == ENOTDIR) return false;
+  heitaErrno(errno, polku);
+}
+
 std::vector<std::string> nimetKansiossa(const std::string& kansio) {
   std::vector<std::string> nimet;
   DIR* d = ::opendir(natiivi(kansio).c_str());

@@ -240,6 +240,26 @@ std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
   heitaKoodi(e, polku);
 }
 
+bool onLinkki(const std::string& polku) {
+  const std::wstring w = leve(polku);
+  const DWORD a = ::GetFileAttributesW(w.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return false;
+    heitaKoodi(e, polku);
+  }
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return false;
+  // Other names show only on an open handle; one that cannot be opened is left to the writer.
+  HANDLE h = ::CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION t;
+  const bool muita = ::GetFileInformationByHandle(h, &t) && t.nNumberOfLinks != 1;
+  ::CloseHandle(h);
+  return muita;
+}
+
 std::vector<std::string> nimetKansiossa(const std::string& kansio) {
   std::vector<std::string> nimet;
   WIN32_FIND_DATAW d;

@@ -171,12 +171,16 @@ struct Paatos {
   Eralle toiminto = Eralle::kirjoita;
   std::optional<std::uint64_t> pituus;  // the file's length before the batch, when known
   bool uusi = false;                    // the file was not there when the split looked
+  // The file that takes the batch when it is not the one of the batch's name (the name's own
+  // holds an XML document or is a link): its name in kohde.
+  const std::string* tiedosto = nullptr;
 };
 
 // Whether the run makes the file or grows it, as its decision says, or else as the disk says
 // before the file is opened; unknown when the disk cannot tell.
 inline TiedostonYhteenveto::Tila uusiVaiJatkettu(const std::string& polku, const Paatos& p) {
   using Tila = TiedostonYhteenveto::Tila;
+  if (p.tiedosto) return Tila::toinenNimi;
   if (p.uusi) return Tila::uusi;
   if (p.pituus) return *p.pituus == 0 ? Tila::uusi : Tila::jatkettu;
   try {
@@ -189,9 +193,10 @@ inline TiedostonYhteenveto::Tila uusiVaiJatkettu(const std::string& polku, const
 
 // One pass over the statement file's lines as virta gives them, from its start (the file's
 // start, or a batch's T00 line).
-// ohjaus(kohta, nimi) is asked at every T00 line (its nimiKohdassa(kohta), when it has one, may
-// give the name instead of it being made again), with the line's offset and its company
-// file's name in kohde, before anything of the batch is handed over; the sink's avaa,
+// ohjaus(kohta, nimi, loppu) is asked at every T00 line (its nimiKohdassa(kohta), when it has
+// one, may give the name instead of it being made again), with the line's offset, its company
+// file's name in kohde and how many bytes of the name its suffix made (npos for a name given),
+// before anything of the batch is handed over; the sink's avaa,
 // lisaa, rivinLoppu, tyhjenna and sulje take the batches' bytes as the company files get
 // them. Answers the offset where ohjaus stopped it, or none at the end of the file, with the
 // sink emptied either way (its bytes point into the read buffer).
@@ -219,7 +224,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
     if (!kelpaaTiedostonimeksi(nimi))
       euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohdepolku);
     eraAlkanut = true;
-    const Paatos p = ohjaus(kohta, nimi);
+    const Paatos p = ohjaus(kohta, nimi, valmis ? std::string::npos : nimet.loppuosanPituus());
     if (p.toiminto == Eralle::lopeta) {
       loppui = kohta;
       return false;
@@ -228,6 +233,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
       nykyinen = nullptr;
       return true;
     }
+    if (p.tiedosto) kohdepolku.assign(kohde).append(*p.tiedosto);
     std::size_t i = Tiedostohaku::eiLoydy;
     TiedostonYhteenveto::Tila tila = TiedostonYhteenveto::Tila::tuntematon;
     if (y) {
@@ -235,7 +241,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
       if (i == Tiedostohaku::eiLoydy && y->tiedostot.size() < Yhteenveto::tiedostoraja)
         tila = uusiVaiJatkettu(kohdepolku, p);
     }
-    tuloste.avaa(kohdepolku, nimi, p.pituus, p.uusi);
+    tuloste.avaa(kohdepolku, p.tiedosto ? *p.tiedosto : nimi, p.pituus, p.uusi);
     if (!y) {
       nykyinen = &ohitettu;
     } else if (i != Tiedostohaku::eiLoydy) {
@@ -265,6 +271,16 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
   std::uint64_t paanKohta = 0;
   bool kerataan = false;
   euro::Pala p;
+  // The sink's waiting bytes point into virta's buffer: after a failure its whole lines go out
+  // (and a half-written one is cut) while the buffer still holds them.
+  struct Kesken {
+    Tuloste& t;
+    bool ok = false;
+    ~Kesken() {
+      if constexpr (requires { t.suljeKesken(); })
+        if (!ok) t.suljeKesken();
+    }
+  } kesken{tuloste};
   while (virta.seuraava(p)) {
     const char* d = p.data;
     std::size_t n = p.koko;
@@ -322,6 +338,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
     if (p.puskuriLoppui) tuloste.tyhjenna();
   }
   tuloste.tyhjenna();
+  kesken.ok = true;
   return loppui;
 }
 

@@ -17,6 +17,7 @@
 #include "split/lue.h"
 #include "split/nimi.h"
 #include "split/tito/haku.h"
+#include "split/tito/kohdenimet.h"
 
 namespace split {
 
@@ -141,12 +142,14 @@ struct JaksonTiedosto {
   std::uint64_t nahty = 0;
   bool uusi = false;  // not in the folder when the split began, nor made since
   std::uint64_t avain = 0;  // the name as the target's known names hash it
+  bool toinen = false;      // taken in the place of the file the batches' name gives
 };
 
 class Jaksottaja {
  public:
-  Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string& kohde)
-      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), arkisto_(arkisto), kohde_(kohde) {
+  Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string& kohde,
+             Yhteenveto& y)
+      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), arkisto_(arkisto), kohde_(kohde), kohdenimet_(kohde, &y) {
     asetapos(a_, posAlku_, posLoppu_);
     syote_.avaa(arkisto, alusta::Tila::lue);
     arkistonPituus_ = syote_.pituus();
@@ -163,15 +166,21 @@ class Jaksottaja {
   }
 
   // The cut-off split's segment: checked, what a cut-off batch left cut, declared again with
-  // what is there now, and split from its start passing over what was delivered.
-  void jatka(const KirjanJakso& k, Yhteenveto& y) {
+  // what is there now, and split from its start passing over what was delivered. rikki: the
+  // journal went on past its last whole record, so the segment after it may have been written.
+  void jatka(const KirjanJakso& kirjattu, bool rikki, Yhteenveto& y) {
+    KirjanJakso k = kirjattu;
     if (k.loppu > arkistonPituus_) virhe("arkisto on lyhyempi kuin päiväkirjassa");
     for (const auto& f : k.tiedostot)
       if (!f.hanta.empty()) virhe("TITO-tiedostolla ei ole loppuosaa");
     // A segment begins and ends at a batch's T00 line (the first at the file's start): from
     // anywhere else the pass would lose a batch or take half of one for a whole.
     if (!eranRaja(k.kohta) || !eranRaja(k.loppu)) virhe("jakson raja ei ole erän alussa");
+    // The files the journal chose stay chosen.
+    for (const auto& f : k.tiedostot) kohdenimet_.aseta(f.avain.empty() ? f.nimi : f.avain, f.nimi);
+    if (rikki) laajennaRikottuun(k);
     Vertaaja v;
+    std::vector<std::string> keskenRivin;
     for (const auto& f : k.tiedostot) {
       const std::string polku = kohde_ + f.nimi;
       Vertaaja::Tila t;
@@ -179,13 +188,12 @@ class Jaksottaja {
       if (f.pituus > 0 || alusta::pituusJosOn(polku)) {
         alusta::Tiedosto tarkistus(polku, alusta::Tila::muokkaa);
         nyt = tarkistus.pituus();
-        // The split leaves its company files only at a line's end.
+        // The split leaves its company files at a line's end, unless one did not end in a
+        // line end before it: checked below against what follows.
         char c = 0;
         if (f.pituus > 0 && nyt >= f.pituus) {
           tarkistus.siirry(f.pituus - 1);
-          if (tarkistus.lue(&c, 1) != 1 || c != '\n')
-            throw euro::Virhe(euro::virhenro::kayttovirhe,
-                              euro::ansi("Keskeytyneen paloittelun päiväkirjan pituus ei ole rivin lopussa: ") + polku);
+          if (tarkistus.lue(&c, 1) != 1 || c != '\n') keskenRivin.push_back(f.nimi);
         }
       }
       if (nyt < f.pituus)
@@ -195,21 +203,32 @@ class Jaksottaja {
       t.kohta = f.pituus;
       if (!v.tiedostot.emplace(f.nimi, t).second) virhe("sama tiedosto kahdesti");
     }
-    std::unordered_map<std::string, std::uint64_t> ohitettavat;
-    for (const auto& f : k.tiedostot) ohitettavat[f.nimi] = f.ohitetaan;
-    auto vertailu = [&](std::uint64_t kohta, const std::string& nimi) -> jako::Paatos {
+    // By the batches' own name (the file's, or the one it was taken for): the file and how
+    // many of its batches to pass over.
+    std::unordered_map<std::string, std::pair<std::string, std::uint64_t>> ohitettavat;
+    for (const auto& f : k.tiedostot) ohitettavat[f.avain.empty() ? f.nimi : f.avain] = {f.nimi, f.ohitetaan};
+    auto vertailu = [&](std::uint64_t kohta, const std::string& nimi, std::size_t) -> jako::Paatos {
       if (kohta >= k.loppu) return {jako::Eralle::lopeta, {}};
       auto i = ohitettavat.find(nimi);
       if (i == ohitettavat.end()) virhe("jakson tiedostot eivät vastaa arkistoa");
-      if (i->second > 0) {
-        --i->second;
+      if (i->second.second > 0) {
+        --i->second.second;
         return {jako::Eralle::ohita, {}};
       }
-      return {};
+      return {jako::Eralle::kirjoita, {}, false, i->second.first != nimi ? &i->second.first : nullptr};
     };
     syote_.siirry(k.kohta);
     jako::jaa(syote_, k.kohta, kohde_, a_, posAlku_, posLoppu_, vertailu, v, nullptr);
     v.sulje();
+    // A recorded length inside a line stands only where this split's own bytes follow it, or
+    // nothing: anything else is no journal this split wrote.
+    for (const std::string& nimi : keskenRivin) {
+      const Vertaaja::Tila& t = v.tiedostot.at(nimi);
+      const auto& f = *std::find_if(k.tiedostot.begin(), k.tiedostot.end(), [&](const auto& x) { return x.nimi == nimi; });
+      if (t.pituus == f.pituus || t.ehjia > 0 || t.leikkaa == f.pituus) continue;
+      throw euro::Virhe(euro::virhenro::kayttovirhe,
+                        euro::ansi("Keskeytyneen paloittelun päiväkirjan pituus ei ole rivin lopussa: ") + kohde_ + nimi);
+    }
     for (auto& [nimi, t] : v.tiedostot) {
       if (!t.leikkaa) continue;
       alusta::Tiedosto f(kohde_ + nimi, alusta::Tila::muokkaa);
@@ -226,8 +245,9 @@ class Jaksottaja {
     for (const auto& f : k.tiedostot) {
       const Vertaaja::Tila& t = v.tiedostot.at(f.nimi);
       const std::uint64_t pituus = t.leikkaa.value_or(t.pituus);
-      uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia, {}});
-      lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false, nimiTiiviste(f.nimi)}, avainNimesta(f.nimi));
+      uusi.tiedostot.push_back({f.nimi, pituus, f.ohitetaan + t.ehjia, {}, f.avain});
+      lisaaJaksoon(f.nimi, {pituus, f.ohitetaan + t.ehjia, 0, false, nimiTiiviste(f.nimi), !f.avain.empty()},
+                   avainNimesta(f.nimi));
     }
     nimet_.resize(tiedostot_.size());
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
@@ -249,6 +269,74 @@ class Jaksottaja {
     throw euro::Virhe(euro::virhenro::kayttovirhe,
                       euro::ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + euro::ansi(miksi) +
                           "): " + o_.tuodut + sep + o_.arkisto);
+  }
+
+  // The journal went on past its last whole record: the segment after it was declared, and
+  // may have been written in part or whole, though its record is lost. Which of its batches
+  // their company files already hold is read from the files' ends, not taken from the
+  // record's absence: the recorded segment is widened by the next (a declared segment is
+  // never longer than the window, or than its one batch), and a file it does not name is
+  // taken to begin where it ends with the beginning of its batches from there on.
+  void laajennaRikottuun(KirjanJakso& k) {
+    if (k.loppu >= arkistonPituus_) return;
+    const std::uint64_t raja = k.loppu + ikkunanKoko_;
+    struct Keraaja {
+      std::unordered_map<std::string, std::string> tavut;
+      const std::unordered_map<std::string, std::size_t>* kirjatut = nullptr;
+      std::string* nyt = nullptr;
+      void avaa(const std::string&, const std::string& nimi, std::optional<std::uint64_t>, bool) {
+        nyt = kirjatut->count(nimi) ? nullptr : &tavut[nimi];
+      }
+      void lisaa(const char* d, std::size_t n) {
+        if (nyt) nyt->append(d, n);
+      }
+      void rivinLoppu() {}
+      void tyhjenna() {}
+      void sulje() {}
+    } keraaja;
+    std::unordered_map<std::string, std::size_t> kirjatut;
+    for (std::size_t i = 0; i < k.tiedostot.size(); ++i) kirjatut[k.tiedostot[i].nimi] = i;
+    keraaja.kirjatut = &kirjatut;
+    std::vector<std::string> jarjestys;  // the new files in the order of their first batch
+    std::unordered_map<std::string, std::string> avaimet;
+    auto ohjaus = [&](std::uint64_t kohta, const std::string& nimi, std::size_t loppu) -> jako::Paatos {
+      if (kohta >= raja) return {jako::Eralle::lopeta, {}};
+      bool toinen = false;
+      const std::string& tiedosto = kohdenimet_.valitse(nimi, loppu, toinen);
+      if (!kirjatut.count(tiedosto) && !keraaja.tavut.count(tiedosto)) {
+        jarjestys.push_back(tiedosto);
+        if (toinen) avaimet[tiedosto] = nimi;
+      }
+      return {jako::Eralle::kirjoita, {}, false, toinen ? &tiedosto : nullptr};
+    };
+    syote_.siirry(k.loppu);
+    const std::optional<std::uint64_t> loppui =
+        jako::jaa(syote_, k.loppu, kohde_, a_, posAlku_, posLoppu_, ohjaus, keraaja, nullptr);
+    for (const std::string& nimi : jarjestys) {
+      const std::string& c = keraaja.tavut[nimi];
+      const std::string polku = kohde_ + nimi;
+      const std::uint64_t pituus = alusta::pituusJosOn(polku).value_or(0);
+      const std::uint64_t omia = pituus > 0 ? omaaLopussa(polku, pituus, c) : 0;
+      auto a = avaimet.find(nimi);
+      k.tiedostot.push_back({nimi, pituus - omia, 0, {}, a != avaimet.end() ? a->second : std::string()});
+    }
+    k.loppu = loppui.value_or(arkistonPituus_);
+  }
+
+  // How many bytes the file ends with of c's beginning, from a line's start: the longest
+  // such end.
+  static std::uint64_t omaaLopussa(const std::string& polku, std::uint64_t pituus, const std::string& c) {
+    const std::uint64_t m = std::min<std::uint64_t>(pituus, c.size());
+    if (m == 0) return 0;
+    const std::size_t ennen = pituus > m ? 1 : 0;
+    std::string h(static_cast<std::size_t>(m) + ennen, '\0');
+    alusta::Tiedosto f(polku, alusta::Tila::lue);
+    lueKohdasta(f, pituus - m - ennen, h.data(), h.size());
+    for (std::size_t p = 0; p < m; ++p) {
+      if (p + ennen > 0 && h[p + ennen - 1] != '\n') continue;
+      if (std::memcmp(h.data() + ennen + p, c.data(), static_cast<std::size_t>(m) - p) == 0) return m - p;
+    }
+    return 0;
   }
 
   bool eranRaja(std::uint64_t kohta) {
@@ -305,8 +393,9 @@ class Jaksottaja {
   // as far as the search has gone, and the end of its segment is found by reading ahead.
   struct Era {
     std::uint64_t kohta;
-    std::uint32_t nimenAlku, nimenPituus;  // in nimivarasto_
+    std::uint32_t nimenAlku, nimenPituus;  // in nimivarasto_: the file that takes the batch
     std::uint64_t tiedosto;                // in the segment, eiArvoa until declared
+    std::uint32_t avaimenPituus;           // the batch's own name after it, when the file is another
   };
   static constexpr std::size_t varastoEnintaan = 512 * 1024;
 
@@ -387,9 +476,16 @@ class Jaksottaja {
             break;
           }
         const std::string& nimi = nimeaja_->nimi(std::string_view(b + p, e - p));
+        // Which file takes it is decided here, before the segment is declared.
+        bool toinen = false;
+        const bool poissa =
+            kaikkiTunnetaan_ && !tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
+        const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen, poissa);
         erat_.push_back({ikkunanAlku_ + p, static_cast<std::uint32_t>(nimivarasto_.size()),
-                         static_cast<std::uint32_t>(nimi.size()), Hajautus::eiArvoa});
-        nimivarasto_ += nimi;
+                         static_cast<std::uint32_t>(tiedosto.size()), Hajautus::eiArvoa,
+                         static_cast<std::uint32_t>(toinen ? nimi.size() : 0)});
+        nimivarasto_ += tiedosto;
+        if (toinen) nimivarasto_ += nimi;
       }
       i = p + 1;
     }
@@ -404,6 +500,9 @@ class Jaksottaja {
   }
 
   std::string_view eranNimi(const Era& e) const { return std::string_view(nimivarasto_).substr(e.nimenAlku, e.nimenPituus); }
+  std::string_view eranAvain(const Era& e) const {
+    return std::string_view(nimivarasto_).substr(e.nimenAlku + e.nimenPituus, e.avaimenPituus);
+  }
 
   // Declares the segment from kohta on, with its company files and their lengths, flushed,
   // before any of its batches is written.
@@ -435,10 +534,10 @@ class Jaksottaja {
       std::uint64_t pituus = 0;
       bool uusi = false;
       const std::uint64_t* tunnettu = tunnetut_.hae(h);
+      // A file that is there is recorded as long as the disk has it, not as this split left
+      // it: another split may have written into it since.
       if (!tunnettu && kaikkiTunnetaan_) {
         uusi = true;
-      } else if (tunnettu && *tunnettu != Hajautus::eiArvoa) {
-        pituus = *tunnettu;
       } else {
         try {
           const std::optional<std::uint64_t> p = alusta::pituusJosOn(std::string(kohde_).append(nimi));
@@ -455,8 +554,9 @@ class Jaksottaja {
         }
         tunne(h, pituus);
       }
-      e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h}, hn);
-      j.tiedostot.push_back({std::string(), pituus, 0, {}});
+      const bool toinen = e.avaimenPituus > 0;
+      e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h, toinen}, hn);
+      j.tiedostot.push_back({std::string(), pituus, 0, {}, toinen ? std::string(eranAvain(e)) : std::string()});
     }
     if (!loppu) loppu = kaikki ? ikkunanAlku_ + maara_ : seuraavaEra(kohta);
     j.loppu = *loppu;
@@ -536,7 +636,7 @@ class Jaksottaja {
       j.nimi_.assign(j.eranNimi(*e));
       return &j.nimi_;
     }
-    jako::Paatos operator()(std::uint64_t kohta, const std::string& nimi) {
+    jako::Paatos operator()(std::uint64_t kohta, const std::string& nimi, std::size_t loppu) {
       j.merkitse();
       if (kohta >= j.jaksonLoppu_) {
         j.tarkistuspiste();
@@ -547,7 +647,11 @@ class Jaksottaja {
         i = e->tiedosto;
         ++j.eraAlku_;
       }
-      if (i == Hajautus::eiArvoa) i = j.jaksossa(nimi, avainNimesta(nimi));
+      if (i == Hajautus::eiArvoa) {
+        bool toinen = false;
+        const std::string& tiedosto = j.kohdenimet_.valitse(nimi, loppu, toinen);
+        i = j.jaksossa(tiedosto, avainNimesta(tiedosto));
+      }
       // The search and this pass read the same bytes: a name the segment lacks is a fault.
       if (i == Hajautus::eiArvoa) j.virhe("tiedosto puuttuu jaksosta");
       JaksonTiedosto* t = &j.tiedostot_[i];
@@ -555,7 +659,7 @@ class Jaksottaja {
       j.edellinen_ = t;
       const bool uusi = t->uusi;
       t->uusi = false;
-      return {jako::Eralle::kirjoita, t->pituus, uusi};
+      return {jako::Eralle::kirjoita, t->pituus, uusi, t->toinen ? &j.nimet_[i] : nullptr};
     }
   };
 
@@ -585,6 +689,7 @@ class Jaksottaja {
   PaloitteluAsetukset a_;
   std::string arkisto_;
   std::string kohde_;  // the target as this run names it, ending with the separator
+  Kohdenimet kohdenimet_;
   std::int32_t posAlku_ = 0, posLoppu_ = 0;
   alusta::Tiedosto syote_, esi_;
   std::uint64_t arkistonPituus_ = 0;
@@ -620,12 +725,19 @@ class Jaksottaja {
 
 void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                      const KirjanJakso* kesken, Yhteenveto& y, const std::string* kohde) {
-  Jaksottaja j(kirja, o, arkisto, kohde ? *kohde : o.kohde);
+  Jaksottaja j(kirja, o, arkisto, kohde ? *kohde : o.kohde, y);
   try {
-    if (kesken && kesken->siirretty)
-      j.jatka(*kesken, y);
-    else
+    if (kesken && kesken->siirretty) {
+      j.jatka(*kesken, kirja.rikki(), y);
+    } else if (kesken && kirja.rikki()) {
+      // The first segment's record is what was lost: from its start, its batches looked for.
+      KirjanJakso alku;
+      alku.siirretty = true;
+      alku.kohta = alku.loppu = kesken->kohta;
+      j.jatka(alku, true, y);
+    } else {
       j.aloita(kesken ? kesken->kohta : 0, y);
+    }
   } catch (...) {
     // Whole lines already read still go out, as they would have line by line.
     j.suljeKesken();

@@ -10,6 +10,7 @@
 #include "split/nimi.h"
 #include "split/tito/jako.h"
 #include "split/tito/jaksottaja.h"
+#include "split/tito/kohdenimet.h"
 
 namespace split::tito {
 
@@ -70,7 +71,15 @@ class TitoJako : public Jako {
     jako::Kirjoittaja tuloste;
     try {
       syote.avaa(polku, alusta::Tila::lue);
-      auto kaikki = [](std::uint64_t, const std::string&) { return jako::Paatos{}; };
+      // A name whose own file holds an XML document or is a link takes the next free "-n".
+      Kohdenimet kohdenimet(kohde, &y);
+      auto kaikki = [&](std::uint64_t, const std::string& nimi, std::size_t loppu) {
+        jako::Paatos p;
+        bool toinen = false;
+        const std::string& tiedosto = kohdenimet.valitse(nimi, loppu, toinen);
+        if (toinen) p.tiedosto = &tiedosto;
+        return p;
+      };
       jako::jaa(syote, 0, kohde, a_, posAlku, posLoppu, kaikki, tuloste, &y);
       tuloste.sulje();
       syote.sulje();

@@ -1,0 +1,53 @@
+#include "split/tito/kohdenimet.h"
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "split/nimi.h"
+#include "split/tiedostolaji.h"
+
+namespace split {
+
+namespace {
+
+// Names decided in one run: a target of very many companies starts the table again rather
+// than grow it without end (a name is then looked at on the disk again).
+constexpr std::size_t valintojaEnintaan = 1 << 16;
+constexpr int numerojaEnintaan = 1000;
+
+}  // namespace
+
+const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t loppu, bool& toinen, bool poissa) {
+  auto i = valinnat_.find(nimi);
+  if (i != valinnat_.end()) {
+    toinen = i->second.toinen;
+    return i->second.tiedosto;
+  }
+  if (loppu > nimi.size()) loppu = 0;
+  std::string tiedosto = nimi;
+  Tiedostolaji laji = poissa ? Tiedostolaji::puuttuu : tiedostolaji(kohde_ + tiedosto);
+  const Tiedostolaji ensimmainen = laji;
+  for (int n = 2; laji == Tiedostolaji::xml || laji == Tiedostolaji::linkki; ++n) {
+    if (n > numerojaEnintaan) euro::heitaVirhe(euro::virhenro::tiedostoOnJo, kohde_ + nimi);
+    tiedosto = nimi.substr(0, nimi.size() - loppu) + "-" + std::to_string(n) + nimi.substr(nimi.size() - loppu);
+    if (!kelpaaTiedostonimeksi(tiedosto))
+      euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohde_ + tiedosto);
+    laji = tiedostolaji(kohde_ + tiedosto);
+  }
+  toinen = tiedosto != nimi;
+  if (toinen && y_ && y_->huomautukset.size() < Yhteenveto::tiedostoraja)
+    y_->huomautukset.push_back(kohde_ + nimi +
+                               euro::ansi(ensimmainen == Tiedostolaji::xml
+                                              ? " on XML-tiliote, johon TITO-eriä ei lisätä: kirjoitettu tiedostoon "
+                                              : " on linkki, jonka läpi ei kirjoiteta: kirjoitettu tiedostoon ") +
+                               kohde_ + tiedosto);
+  if (valinnat_.size() >= valintojaEnintaan) valinnat_.clear();
+  auto [j, _] = valinnat_.emplace(nimi, Valinta{std::move(tiedosto), toinen});
+  return j->second.tiedosto;
+}
+
+void Kohdenimet::aseta(const std::string& nimi, const std::string& tiedosto) {
+  valinnat_[nimi] = Valinta{tiedosto, tiedosto != nimi};
+}
+
+}  // namespace split

@@ -1,0 +1,41 @@
+// Which company file takes a TITO batch: the file of its own name, unless an XML document or
+// a link stands there (appending would corrupt the one and write past the target through the
+// other); then the first of name-2, name-3, ... that can take it, numbered before the suffix
+// as the XML split numbers its files.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "split/paloittele.h"
+
+namespace split {
+
+class Kohdenimet {
+ public:
+  // kohde ends with the separator; the summary, when given, gets a note of every name taken
+  // in another's place.
+  Kohdenimet(std::string kohde, Yhteenveto* y) : kohde_(std::move(kohde)), y_(y) {}
+
+  // The file for the batches of nimi, decided at its first batch and kept for the run; toinen
+  // tells whether it is another name. loppu: how many bytes of nimi its suffix made. poissa:
+  // the caller knows that nothing stands at nimi (a listing of the target lacks it), so the
+  // disk is not asked.
+  const std::string& valitse(const std::string& nimi, std::size_t loppu, bool& toinen, bool poissa = false);
+
+  // A decision already recorded (in a journal): kept as it is, the disk not looked at.
+  void aseta(const std::string& nimi, const std::string& tiedosto);
+
+ private:
+  struct Valinta {
+    std::string tiedosto;
+    bool toinen;
+  };
+  std::string kohde_;
+  Yhteenveto* y_;
+  std::unordered_map<std::string, Valinta> valinnat_;
+};
+
+}  // namespace split

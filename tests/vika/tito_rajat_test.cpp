@@ -1,0 +1,403 @@
+// The TITO split where its target and its journal are not what it left: a company file that
+// holds an XML document, is a link or ends inside a line; a journal cut short or grown long;
+// a company file another split wrote into between two segments. Every batch ends up once, in
+// a file that may hold it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "euro/alusta/alusta.h"
+#include "euro/virhe.h"
+#include "split/kesken.h"
+#include "split/paloittele.h"
+#include "split/t00.h"
+#include "split/tiedostolaji.h"
+#include "split/tito/jaksottaja.h"
+#include "tuki/testituki.h"
+#include "vikatuki.h"
+
+namespace {
+
+using alusta::Vaihe;
+using split::PaloitteluAsetukset;
+const std::string S(1, alusta::erotin);
+
+alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
+alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
+
+std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa) {
+  std::string s = "ennen\r\n";
+  int n = 0;
+  for (const std::string& asiakas : asiakkaat) {
+    testi::T00 t;
+    t.asiakas = asiakas;
+    s += t.rivi() + "\r\n";
+    for (int i = 0; i < rivejaEraa; ++i, ++n) s += "T10 " + std::to_string(n) + std::string(30 + n % 50, 'r') + "\r\n";
+  }
+  return s;
+}
+
+std::map<std::string, std::string> sisallot(const std::string& kansio) {
+  std::map<std::string, std::string> m;
+  for (const std::string& n : testi::tiedostot(kansio)) m[n] = testi::lueTiedosto(kansio + S + n);
+  return m;
+}
+
+// A company file as its batches (each from its T00 line), sorted, and what came before them.
+std::pair<std::string, std::vector<std::string>> erat(const std::string& s) {
+  std::pair<std::string, std::vector<std::string>> t;
+  std::size_t p = 0;
+  while (p < s.size()) {
+    std::size_t e = s.find("\r\n", p);
+    e = e == std::string::npos ? s.size() : e + 2;
+    if (s.compare(p, 3, "T00") == 0) t.second.emplace_back();
+    (t.second.empty() ? t.first : t.second.back()) += s.substr(p, e - p);
+    p = e;
+  }
+  std::sort(t.second.begin(), t.second.end());
+  return t;
+}
+
+bool kirjojaOn(const std::string& tuodut) {
+  if (!testi::onOlemassa(tuodut)) return false;
+  for (const std::string& n : testi::tiedostot(tuodut))
+    if (n.find(".kesken") != std::string::npos) return true;
+  return false;
+}
+
+const std::string xmlTiedosto = vika::asiakirja({});
+const std::string nimi1 = vika::tiedostonimi("1");   // TITO-2018-08-1.TXT
+const std::string nimi1b = "TITO-2018-08-1-2.TXT";
+const std::string nimi2 = vika::tiedostonimi("2");
+const std::string nimi2b = "TITO-2018-08-2-2.TXT";
+
+// What the target held before the split, and what is outside it.
+struct Alku {
+  const char* nimi;
+  std::function<void(const testi::Kansio&)> tee;
+};
+
+std::vector<Alku> alkutilat() {
+  std::vector<Alku> v = {
+      {"XML yrityksen nimellä", [](const testi::Kansio& k) { testi::kirjoitaTiedosto(k / "ulos" + S + nimi1, xmlTiedosto); }},
+      {"UTF-16 XML ja -2 XML:ää",
+       [](const testi::Kansio& k) {
+         testi::kirjoitaTiedosto(k / "ulos" + S + nimi1, std::string("\xFF\xFE<\0?\0x\0m\0l\0", 12));
+         testi::kirjoitaTiedosto(k / "ulos" + S + nimi1b, "\xEF\xBB\xBF\r\n " + xmlTiedosto);
+       }},
+      {"rivinloppu puuttuu", [](const testi::Kansio& k) { testi::kirjoitaTiedosto(k / "ulos" + S + nimi1, "vanha 1"); }},
+  };
+  if constexpr (!alusta::onWindows)
+    v.push_back({"linkki", [](const testi::Kansio& k) {
+                   testi::kirjoitaTiedosto(k / "uhri.txt", "uhrin tiedosto\r\n");
+                   std::filesystem::create_symlink(k / "uhri.txt", k / "ulos" + S + nimi2);
+                 }});
+  return v;
+}
+
+struct TitoRajat : ::testing::Test {
+  // Small segments: a split of a few batches already has several.
+  void SetUp() override { split::asetaJaksonRajat(2, 1500); }
+  void TearDown() override { split::asetaJaksonRajat(0, 0); }
+
+  const std::string eka = tiliote({"1", "2", "3", "1", "4", "2", "5"}, 12);
+
+  static PaloitteluAsetukset asetukset(const testi::Kansio& k, bool arkistoi = true) {
+    PaloitteluAsetukset a;
+    a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
+    a.txtTallennusHakemisto = k / "ulos";
+    a.chkAikaleimaaPaloiteltava = arkistoi;
+    return a;
+  }
+  void valmistele(const testi::Kansio& k, const Alku& alku) {
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    alku.tee(k);
+  }
+  static std::string kirja(const testi::Kansio& k) { return k / "TUODUT" + S + "2018-08-21+143005-TITO.TXT.kesken"; }
+  // The target and the file outside it, as the test compares them.
+  static std::map<std::string, std::string> tulos(const testi::Kansio& k) {
+    auto m = sisallot(k / "ulos");
+    if (testi::onOlemassa(k / "uhri.txt")) m["uhri"] = testi::lueTiedosto(k / "uhri.txt");
+    return m;
+  }
+};
+
+// A batch never goes into a file that holds an XML document (UTF-8 or UTF-16, with or without
+// a byte-order mark), nor through a link: it goes to the next name that can take it, "-2"
+// before the suffix, and the summary says so; a file that merely lacks its last line end is
+// grown as before. Alike with and without archiving.
+TEST_F(TitoRajat, XmlJaLinkkiSaavatToisenNimen) {
+  std::map<std::string, std::string> tyhjaan;
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    ASSERT_TRUE(split::paloittele(asetukset(k, false), kello1).valmis);
+    tyhjaan = sisallot(k / "ulos");
+  }
+  struct Odotus {
+    std::string siirretty, minne;  // whose batches went elsewhere, and where
+    int huomautuksia;
+  };
+  const std::map<std::string, Odotus> odotukset = {
+      {"XML yrityksen nimellä", {nimi1, nimi1b, 1}},
+      {"UTF-16 XML ja -2 XML:ää", {nimi1, "TITO-2018-08-1-3.TXT", 1}},
+      {"rivinloppu puuttuu", {"", "", 0}},
+      {"linkki", {nimi2, nimi2b, 1}},
+  };
+  for (const Alku& alku : alkutilat()) {
+    for (bool arkistoi : {false, true}) {
+      SCOPED_TRACE(std::string(alku.nimi) + (arkistoi ? ", arkistoiden" : ""));
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      valmistele(k, alku);
+      const auto ennen = tulos(k);
+      const auto t = split::paloittele(asetukset(k, arkistoi), kello1);
+      EXPECT_TRUE(t.valmis);
+      EXPECT_TRUE(ymp.virheet.empty());
+      const Odotus& o = odotukset.at(alku.nimi);
+      auto odotettu = tyhjaan;
+      for (const auto& [n, s] : ennen)
+        odotettu[n] = n == o.siirretty || !tyhjaan.count(n) ? s : s + tyhjaan.at(n);
+      if (!o.siirretty.empty()) odotettu[o.minne] = tyhjaan.at(o.siirretty);
+      auto nyt = tulos(k);
+      // The link itself is read through: only its target, unchanged, is compared.
+      nyt.erase(nimi2b == o.minne ? nimi2 : "");
+      odotettu.erase(nimi2b == o.minne ? nimi2 : "");
+      EXPECT_EQ(nyt, odotettu);
+      ASSERT_EQ(t.yhteenveto.huomautukset.size(), static_cast<std::size_t>(o.huomautuksia));
+      if (o.huomautuksia) {
+        const std::string& h = t.yhteenveto.huomautukset[0];
+        EXPECT_NE(h.find(k / "ulos" + S + o.siirretty + " "), std::string::npos) << h;
+        EXPECT_NE(h.find(k / "ulos" + S + o.minne), std::string::npos) << h;
+        const auto f = std::find_if(t.yhteenveto.tiedostot.begin(), t.yhteenveto.tiedostot.end(),
+                                    [&](const auto& f) { return f.polku == k / "ulos" + S + o.minne; });
+        ASSERT_NE(f, t.yhteenveto.tiedostot.end());
+        EXPECT_EQ(f->tila, split::TiedostonYhteenveto::Tila::toinenNimi);
+        EXPECT_EQ(f->eria, 2);
+      }
+      EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
+    }
+  }
+}
+
+// The same targets, the archiving split killed at every call it makes in turn: the recovery
+// finishes the journal without a word and leaves what an uninterrupted split leaves, the
+// other name included (it was recorded before anything went into it).
+TEST_F(TitoRajat, KatkoJaViimeistelyKutenYhtena) {
+  for (const Alku& alku : alkutilat()) {
+    std::map<std::string, std::string> odotettu;
+    {
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      valmistele(k, alku);
+      ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
+      odotettu = tulos(k);
+    }
+    std::size_t i = 0;
+    for (;; ++i) {
+      SCOPED_TRACE(std::string(alku.nimi) + ", katko kutsussa " + std::to_string(i));
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      valmistele(k, alku);
+      vika::Katko katko{i, 0, false, {}, {}};
+      {
+        vika::Koukku koukku(vika::katkaisija(k, katko));
+        split::paloittele(asetukset(k), kello1);
+      }
+      if (!katko.tapahtui) break;
+      ymp.virheet.clear();
+      int jai = 0;
+      split::viimeisteleKeskeneraiset(k.polku(), &jai);
+      if (testi::onOlemassa(k / "TITO.TXT")) {
+        EXPECT_TRUE(split::paloittele(asetukset(k), kello2).valmis);
+      }
+      EXPECT_EQ(jai, 0);
+      for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+      EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
+      EXPECT_EQ(tulos(k), odotettu);
+      if (HasFailure()) return;
+    }
+    EXPECT_GT(i, 30u) << alku.nimi;
+  }
+}
+
+// A journal whose last record was cut (its end lost after the segment was written): the
+// company files show what was written, and the recovery writes the rest, once. Killed at the
+// first, second and third flush of the target, the journal cut by 10 bytes or by all but the
+// first byte of its last record.
+TEST_F(TitoRajat, KirjanViimeinenTietueKatkennut) {
+  std::map<std::string, std::string> odotettu;
+  const auto alku = [](const testi::Kansio& k) {
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "ulos" + S + nimi1, "vanha 1\r\n");
+  };
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    alku(k);
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
+    odotettu = sisallot(k / "ulos");
+  }
+  for (int tallennus : {1, 2, 3}) {
+    for (bool koko : {false, true}) {
+      SCOPED_TRACE("tallennus " + std::to_string(tallennus) + (koko ? ", tietue melkein koko" : ", 10 tavua"));
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      alku(k);
+      testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+      {
+        int ryhma = 0;
+        bool edellinen = false, tapettu = false;
+        vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+          if (tapettu) return alusta::Vika{euro::virhenro::laitevirhe};
+          const bool tallenna = q.vaihe == Vaihe::tallenna && q.polku.rfind(k / "ulos" + S, 0) == 0;
+          if (tallenna && !edellinen && ++ryhma == tallennus) tapettu = true;
+          edellinen = tallenna;
+          return tapettu ? std::optional<alusta::Vika>(alusta::Vika{euro::virhenro::laitevirhe}) : std::nullopt;
+        });
+        EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
+        ASSERT_TRUE(tapettu);
+      }
+      std::string j = testi::lueTiedosto(kirja(k));
+      const std::size_t viimeinen = j.rfind("jakso = ");
+      ASSERT_NE(viimeinen, std::string::npos);
+      j.resize(koko ? viimeinen + 1 : j.size() - 10);
+      testi::kirjoitaTiedosto(kirja(k), j);
+      ymp.virheet.clear();
+      const auto t = split::viimeisteleKeskeneraiset(k.polku());
+      for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+      EXPECT_EQ(t.size(), 1u);
+      EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
+      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+    }
+  }
+}
+
+// Another split appends to a company file after this one's first segment; this one is killed
+// in its second: its journal records the lengths the disk has, and the recovery writes no
+// batch twice.
+TEST_F(TitoRajat, ToinenKirjoittajaJaksojenValissa) {
+  testi::T00 vieras;
+  vieras.asiakas = "1";
+  const std::string vierasEra = vieras.rivi() + "\r\nT10 toisen paloittelun rivi\r\n";
+  std::map<std::string, std::pair<std::string, std::vector<std::string>>> odotettu;
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
+    for (const auto& [n, s] : sisallot(k / "ulos")) odotettu[n] = erat(n == nimi1 ? s + vierasEra : s);
+  }
+  // Killed at each later flush of the target in turn.
+  for (int tappo : {2, 3, 4}) {
+    SCOPED_TRACE("tappo tallennuksessa " + std::to_string(tappo));
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    {
+      int ryhma = 0;
+      bool edellinen = false, tapettu = false;
+      vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+        if (tapettu) return alusta::Vika{euro::virhenro::laitevirhe};
+        const bool tallenna = q.vaihe == Vaihe::tallenna && q.polku.rfind(k / "ulos" + S, 0) == 0;
+        if (tallenna && !edellinen) {
+          ++ryhma;
+          if (ryhma == 1) {
+            std::ofstream f(k / "ulos" + S + nimi1, std::ios::binary | std::ios::app);
+            f << vierasEra;
+          }
+          if (ryhma == tappo) tapettu = true;
+        }
+        edellinen = tallenna;
+        return tapettu ? std::optional<alusta::Vika>(alusta::Vika{euro::virhenro::laitevirhe}) : std::nullopt;
+      });
+      EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
+      ASSERT_TRUE(tapettu);
+    }
+    ymp.virheet.clear();
+    EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku()).size(), 1u);
+    for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+    EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
+    std::map<std::string, std::pair<std::string, std::vector<std::string>>> nyt;
+    for (const auto& [n, s] : sisallot(k / "ulos")) nyt[n] = erat(s);
+    EXPECT_EQ(nyt, odotettu);
+  }
+}
+
+// A journal past 64 MiB (a segment declared again by run after run that could not finish
+// it) is read back and finished.
+TEST_F(TitoRajat, PitkaKirjaViimeistellaan) {
+  std::map<std::string, std::string> odotettu;
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+    ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
+    odotettu = sisallot(k / "ulos");
+  }
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  alusta::luoHakemisto(k / "ulos");
+  testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
+  {
+    vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+      if (q.vaihe == Vaihe::kirjoita && q.polku.rfind(k / "ulos" + S, 0) == 0) return alusta::Vika{euro::virhenro::levyTaynna};
+      return std::nullopt;
+    });
+    EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
+  }
+  // The last record again and again, numbered on, each with its checksum.
+  const std::string j = testi::lueTiedosto(kirja(k));
+  const std::size_t p = j.rfind("jakso = ");
+  const std::size_t rivi = j.find("\r\n", p) + 2;
+  const std::string runko = j.substr(rivi, j.rfind("tarkiste = ") - rivi);
+  std::string uusi = j;
+  std::uint64_t numero = std::stoull(j.substr(p + 8));
+  while (uusi.size() <= 64u * 1024 * 1024 + 4096) {
+    std::string lohko = "jakso = " + std::to_string(++numero) + "\r\n" + runko;
+    std::uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : lohko) h = (h ^ c) * 1099511628211ull;
+    char b[40];
+    std::snprintf(b, sizeof b, "tarkiste = %016llx\r\n", static_cast<unsigned long long>(h));
+    uusi += lohko + b;
+  }
+  testi::kirjoitaTiedosto(kirja(k), uusi);
+  ymp.virheet.clear();
+  EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku()).size(), 1u);
+  for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+  EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
+  EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+}
+
+// Which files hold an XML document: by their first character after byte-order marks and
+// white space, in any of the encodings a bank may use.
+TEST(Tiedostolaji, XmlEnsimmaisestaMerkista) {
+  const std::vector<std::pair<std::string, bool>> tapaukset = {
+      {"<?xml", true},
+      {"\xEF\xBB\xBF<Document", true},
+      {"\r\n\t <a", true},
+      {std::string("\xFF\xFE<\0?\0", 6), true},
+      {std::string("\xFE\xFF\0<\0?", 6), true},
+      {std::string("\0<\0?", 4), true},
+      {std::string("<\0?\0", 4), true},
+      {"T00322000", false},
+      {"vanha <a>", false},
+      {"", false},
+      {"\xEF\xBB\xBF", false},
+      {"   ", false},
+  };
+  for (const auto& [alku, xml] : tapaukset) EXPECT_EQ(split::alkaaXml(alku), xml) << alku;
+}
+
+}  // namespace
