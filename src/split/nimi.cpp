@@ -83,6 +83,14 @@ bool kelpaaTiedostonimeksi(std::string_view nimi) {
   return !alusta::vaihtaaNimen(std::string(nimi));
 }
 
+std::optional<std::string> numeroituNimi(std::string_view alku, std::string_view loppu, int n) {
+  std::string nimi(alku);
+  if (n > 1) nimi += "-" + std::to_string(n);
+  nimi += loppu;
+  if (!kelpaaTiedostonimeksi(nimi)) return std::nullopt;
+  return nimi;
+}
+
 std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemisto,
                          const PaloitteluAsetukset& a, std::int32_t posAlku,
                          std::int32_t posLoppu) {
@@ -103,35 +111,54 @@ std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemi
   return kohdehakemisto + fe_PuhdistaNimi(nimi);
 }
 
-NimenMuodostaja::NimenMuodostaja(const PaloitteluAsetukset& a, std::int32_t posAlku,
-                                 std::int32_t posLoppu)
-    : alkuosa_(a.txtNimenAlkuosa),
-      loppuosa_(a.txtNimenLoppuosa),
-      posAlku_(posAlku),
-      posLoppu_(posLoppu),
-      tarve_(std::max<std::size_t>(38, posLoppu > 0 ? static_cast<std::size_t>(posLoppu) : 0)) {
+Nimeaja::Nimeaja(std::string alkuosa, std::string loppuosa)
+    : alkuosa_(std::move(alkuosa)), loppuosa_(std::move(loppuosa)) {
   for (int c = 0; c < 256; ++c)
     kelpaa_[static_cast<std::size_t>(c)] = sallitut()[static_cast<unsigned char>(euro::isoksi(static_cast<char>(c)))];
 }
 
+void Nimeaja::muodosta(std::string_view avain, std::string_view vuosi, std::string_view kuukausi,
+                       std::string_view jakso) {
+  vuosi_ = vuosi;
+  kuukausi_ = kuukausi;
+  jakso_ = jakso;
+  alku_.clear();
+  loppu_.clear();
+  laajenna(alku_, alkuosa_, 0);
+  laajenna(alku_, avain, 0);
+  laajenna(loppu_, loppuosa_, 0);
+}
+
+bool Nimeaja::tarvitseeJakson(std::string_view avain) const {
+  for (std::string_view osa : {std::string_view(alkuosa_), avain, std::string_view(loppuosa_)})
+    if (osa.find_first_of("*?#") != std::string_view::npos) return true;
+  return false;
+}
+
 // The replacements of muodostanimi in one pass: what a step puts in is seen only by the
-// later steps (vaihe counts the steps already done), and step 8's cleaning is the test at
-// the end.
-void NimenMuodostaja::laajenna(std::string_view teksti, int vaihe) {
+// later steps (vaihe counts the steps already done), and the cleaning is the test at the end.
+void Nimeaja::laajenna(std::string& kohde, std::string_view teksti, int vaihe) {
   for (char c : teksti) {
-    if (c == '*' && vaihe < 1) laajenna(vuosi_, 1);
-    else if (c == '?' && vaihe < 2) laajenna(kuukausi_, 2);
-    else if (c == '#' && vaihe < 3) laajenna(jakso_, 3);
-    else if (kelpaa_[static_cast<unsigned char>(c)]) nimi_ += c;
+    if (c == '*' && vaihe < 1) laajenna(kohde, vuosi_, 1);
+    else if (c == '?' && vaihe < 2) laajenna(kohde, kuukausi_, 2);
+    else if (c == '#' && vaihe < 3) laajenna(kohde, jakso_, 3);
+    else if (kelpaa(c)) kohde += c;
   }
 }
+
+NimenMuodostaja::NimenMuodostaja(const PaloitteluAsetukset& a, std::int32_t posAlku,
+                                 std::int32_t posLoppu)
+    : nimeaja_(a.txtNimenAlkuosa, a.txtNimenLoppuosa),
+      posAlku_(posAlku),
+      posLoppu_(posLoppu),
+      tarve_(std::max<std::size_t>(38, posLoppu > 0 ? static_cast<std::size_t>(posLoppu) : 0)) {}
 
 bool NimenMuodostaja::avainTyhja(std::string_view rivi) const {
   if (posAlku_ < 1 || posLoppu_ < posAlku_) return true;
   const std::string_view raaka =
       osa(rivi, static_cast<std::size_t>(posAlku_), static_cast<std::size_t>(posLoppu_ - posAlku_ + 1));
   for (char c : raaka)
-    if (c != ' ' && kelpaa_[static_cast<unsigned char>(c)]) return false;
+    if (c != ' ' && nimeaja_.kelpaa(c)) return false;
   return true;
 }
 
@@ -145,17 +172,14 @@ const std::string& NimenMuodostaja::nimi(std::string_view rivi) {
   raaka = eka == std::string_view::npos ? std::string_view() : raaka.substr(eka, raaka.find_last_not_of(' ') - eka + 1);
   avain_.clear();
   for (char c : raaka)
-    if (kelpaa_[static_cast<unsigned char>(c)]) avain_ += c;
+    if (nimeaja_.kelpaa(c)) avain_ += c;
 
   vuosi_.assign("20").append(osa(rivi, 27, 2));
   kuukausi_.assign(osa(rivi, 29, 2));
   jakso_.assign(vuosi_).append(kuukausi_).append(osa(rivi, 31, 2)).append("-20");
   jakso_.append(osa(rivi, 33, 2)).append(osa(rivi, 35, 2)).append(osa(rivi, 37, 2));
-  nimi_.clear();
-  laajenna(alkuosa_, 0);
-  laajenna(avain_, 0);
-  loppuAlkaa_ = nimi_.size();
-  laajenna(loppuosa_, 0);
+  nimeaja_.muodosta(avain_, vuosi_, kuukausi_, jakso_);
+  nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
   return nimi_;
 }
 

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,35 @@ std::string fe_PuhdistaNimi(const std::string& teksti);
 // system would store without its closing blanks and points may not either.
 bool kelpaaTiedostonimeksi(std::string_view nimi);
 
+// The naming rule of every format's company files, in one pass: prefix + key + suffix, with
+// "*" (the period's first year), "?" (its month) and "#" (the period) put in, what a step puts
+// in seen only by the later steps, and the characters a file name may not hold dropped. The
+// parts before and after the suffix are kept apart: a numbered name ("-2") goes between them.
+class Nimeaja {
+ public:
+  Nimeaja(std::string alkuosa, std::string loppuosa);
+  // avain: trimmed, its characters as the file holds them.
+  void muodosta(std::string_view avain, std::string_view vuosi, std::string_view kuukausi, std::string_view jakso);
+  const std::string& alku() const { return alku_; }
+  const std::string& loppu() const { return loppu_; }
+  // Whether a file name may hold the byte.
+  bool kelpaa(char c) const { return kelpaa_[static_cast<unsigned char>(c)]; }
+  // Whether the name of this key takes anything from the period.
+  bool tarvitseeJakson(std::string_view avain) const;
+
+ private:
+  void laajenna(std::string& kohde, std::string_view teksti, int vaihe);
+
+  std::string alkuosa_, loppuosa_;
+  std::string_view vuosi_, kuukausi_, jakso_;
+  std::string alku_, loppu_;
+  std::array<bool, 256> kelpaa_;
+};
+
+// The name alku + loppu with its "-n" (n > 1) between them, or nothing when no file may have it:
+// the next free names of every format.
+std::optional<std::string> numeroituNimi(std::string_view alku, std::string_view loppu, int n);
+
 // muodostanimi's file name (without the directory) for every T00 line of one run, built in
 // one pass into a string that is used again: the split names tens of thousands of batches.
 class NimenMuodostaja {
@@ -47,21 +77,17 @@ class NimenMuodostaja {
 
   // How many bytes of the last name its suffix (txtNimenLoppuosa) made: a numbered name
   // ("-2") goes before them.
-  std::size_t loppuosanPituus() const { return nimi_.size() - loppuAlkaa_; }
+  std::size_t loppuosanPituus() const { return nimeaja_.loppu().size(); }
 
   // Whether the key of that T00 line is blank: nothing but blanks is left of it once the
   // characters a file name may not hold are dropped.
   bool avainTyhja(std::string_view rivi) const;
 
  private:
-  void laajenna(std::string_view teksti, int vaihe);
-
-  std::string alkuosa_, loppuosa_;
+  Nimeaja nimeaja_;
   std::int32_t posAlku_, posLoppu_;
   std::size_t tarve_;
   std::string avain_, vuosi_, kuukausi_, jakso_, nimi_;
-  std::size_t loppuAlkaa_ = 0;
-  std::array<bool, 256> kelpaa_;  // fe_PuhdistaNimi keeps the byte
 };
 
 }  // namespace split

@@ -29,9 +29,12 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
   const Tiedostolaji ensimmainen = laji;
   for (int n = 2; laji == Tiedostolaji::xml || laji == Tiedostolaji::linkki; ++n) {
     if (n > numerojaEnintaan) euro::heitaVirhe(euro::virhenro::tiedostoOnJo, kohde_ + nimi);
-    tiedosto = nimi.substr(0, nimi.size() - loppu) + "-" + std::to_string(n) + nimi.substr(nimi.size() - loppu);
-    if (!kelpaaTiedostonimeksi(tiedosto))
-      euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohde_ + tiedosto);
+    const std::string_view n1(nimi);
+    const std::optional<std::string> numeroitu = numeroituNimi(n1.substr(0, n1.size() - loppu), n1.substr(n1.size() - loppu), n);
+    if (!numeroitu)
+      euro::heitaVirhe(euro::virhenro::virheellinenNimi,
+                       kohde_ + nimi.substr(0, nimi.size() - loppu) + "-" + std::to_string(n) + nimi.substr(nimi.size() - loppu));
+    tiedosto = *numeroitu;
     laji = tiedostolaji(kohde_ + tiedosto);
   }
   toinen = tiedosto != nimi;

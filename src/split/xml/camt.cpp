@@ -254,10 +254,7 @@ std::pair<std::string, std::string> jakso(const Asiakirja& d, const Lausunto& l)
   return {p, p};
 }
 
-Nimet::Nimet(const PaloitteluAsetukset& a) : a_(a), avain_(valittuAvain(a)) {
-  for (int c = 0; c < 256; ++c)
-    kelpaa_[static_cast<std::size_t>(c)] = !fe_PuhdistaNimi(std::string(1, static_cast<char>(c))).empty();
-}
+Nimet::Nimet(const PaloitteluAsetukset& a) : nimeaja_(a.txtNimenAlkuosa, a.txtNimenLoppuosa), avain_(valittuAvain(a)) {}
 
 const std::string& Nimet::nimi(const Asiakirja& d, const Lausunto& l) {
   const std::string* t = avaimenTeksti(l, *avain_);
@@ -266,13 +263,12 @@ const std::string& Nimet::nimi(const Asiakirja& d, const Lausunto& l) {
            ansi("tiliotteelta ") + tunniste(l) + ansi(" puuttuu avaimen elementti ") + avaimenElementti(*avain_));
   avain_t.clear();
   for (char c : euro::trimmaa(euro::utf8Ansi(trimmaaXml(*t))))
-    if (kelpaa_[static_cast<unsigned char>(c)]) avain_t += c;
+    if (nimeaja_.kelpaa(c)) avain_t += c;
   if (avain_t.empty())
     hylkaa(d.numero, l.rivi, l.alku,
            ansi("tiliotteen ") + tunniste(l) + ansi(" avaimessa ") + avaimenElementti(*avain_) +
                ansi(" ei ole yhtään tiedostonimeen kelpaavaa merkkiä"));
-  const std::string pohja = a_.txtNimenAlkuosa + avain_t + a_.txtNimenLoppuosa;
-  if (pohja.find_first_of("*?#") != std::string::npos) {
+  if (nimeaja_.tarvitseeJakson(avain_t)) {
     const auto [alku, loppu] = jakso(d, l);
     if (alku.empty() || loppu.empty())
       hylkaa(d.numero, l.rivi, l.alku,
@@ -282,33 +278,11 @@ const std::string& Nimet::nimi(const Asiakirja& d, const Lausunto& l) {
     kuukausi_ = alku.substr(4, 2);
     jakso_ = alku + "-" + loppu;
   }
-  alku_.clear();
-  loppu_.clear();
-  laajenna(alku_, a_.txtNimenAlkuosa, 0);
-  laajenna(alku_, avain_t, 0);
-  laajenna(loppu_, a_.txtNimenLoppuosa, 0);
-  nimi_ = alku_ + loppu_;
+  nimeaja_.muodosta(avain_t, vuosi_, kuukausi_, jakso_);
+  nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
   if (!kelpaaTiedostonimeksi(nimi_))
     hylkaa(d.numero, l.rivi, l.alku, ansi("tiedostonimi ") + nimi_ + ansi(" ei kelpaa"));
   return nimi_;
-}
-
-// As the TITO name: what a step puts in is seen only by the later steps.
-void Nimet::laajenna(std::string& kohde, std::string_view teksti, int vaihe) {
-  for (char c : teksti) {
-    if (c == '*' && vaihe < 1) laajenna(kohde, vuosi_, 1);
-    else if (c == '?' && vaihe < 2) laajenna(kohde, kuukausi_, 2);
-    else if (c == '#' && vaihe < 3) laajenna(kohde, jakso_, 3);
-    else if (kelpaa_[static_cast<unsigned char>(c)]) kohde += c;
-  }
-}
-
-std::optional<std::string> numeroituNimi(const std::string& alku, const std::string& loppu, int n) {
-  std::string nimi = alku;
-  if (n > 1) nimi += "-" + std::to_string(n);
-  nimi += loppu;
-  if (!kelpaaTiedostonimeksi(nimi)) return std::nullopt;
-  return nimi;
 }
 
 const std::string positiotEivatKay =

@@ -12,6 +12,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "split/asetukset.h"
+#include "split/nimi.h"
 #include "split/xml/lukija.h"
 
 namespace split::camt::sisa {
@@ -103,20 +104,15 @@ class Nimet {
   // the name needs.
   const std::string& nimi(const Asiakirja& d, const Lausunto& l);
   // The parts of the last name around its "-n".
-  const std::string& alku() const { return alku_; }
-  const std::string& loppu() const { return loppu_; }
+  const std::string& alku() const { return nimeaja_.alku(); }
+  const std::string& loppu() const { return nimeaja_.loppu(); }
 
  private:
-  void laajenna(std::string& kohde, std::string_view teksti, int vaihe);
-
-  const PaloitteluAsetukset& a_;
+  Nimeaja nimeaja_;
   std::optional<Avain> avain_;
-  std::array<bool, 256> kelpaa_{};
-  std::string avain_t, vuosi_, kuukausi_, jakso_, alku_, loppu_, nimi_;
+  std::string avain_t, vuosi_, kuukausi_, jakso_, nimi_;
 };
 
-// The name with its "-n" (n > 1), or nothing when no file may have it.
-std::optional<std::string> numeroituNimi(const std::string& alku, const std::string& loppu, int n);
 
 // Random reads of the statement file in blocks: the bytes before a root, a document's end.
 class Lukuikkuna {
