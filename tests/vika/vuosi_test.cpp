@@ -77,8 +77,8 @@ class Vuosi {
       for (ajo_ = 0; ajo_ < ajoja; ++ajo_) ajaKerran();
     }
     // The last day: the bank has stopped, nothing goes wrong, two runs finish what is left.
+    for (const std::string& p : estetyt_) fs::remove_all(p);
     estetyt_.clear();
-    for (const std::string& p : estetytKaikki_) fs::remove_all(p);
     ymp_.virheet.clear();
     for (ajo_ = 0; ajo_ < 2; ++ajo_) {
       vika_ = Vikalaji::ei;
@@ -87,6 +87,10 @@ class Vuosi {
       ymp_.virheet.clear();
     }
     tarkista();
+    std::ostringstream t;
+    t << erat_.size() << " erää";
+    for (const auto& [n, c] : tilasto_) t << ", " << n << " " << c;
+    std::printf("siemen %llu, %d päivää: %s\n", static_cast<unsigned long long>(siemen_), paivia, t.str().c_str());
   }
 
  private:
@@ -201,7 +205,6 @@ class Vuosi {
       if (!fs::exists(p)) {
         fs::create_directory(p);
         estetyt_.push_back(p);
-        estetytKaikki_.push_back(p);
       }
     }
     // The bank program holds the statement file open over the run: it must stay in place.
@@ -233,10 +236,23 @@ class Vuosi {
         return std::nullopt;
       });
       try {
-        split::paloittele(asetukset(), kello());
+        const auto t = split::paloittele(asetukset(), kello());
+        tilasto_["tiedosto jätettiin auki"] += t.tiedostoAuki;
+        for (const auto& v : t.viimeistellyt) {
+          ++tilasto_[v.jatko ? "arkiston kasvu paloiteltu" : "keskeytynyt viimeistelty"];
+          if (loki_) std::printf("  %s %s: %lld erää\n", v.jatko ? "kasvu" : "keskeytynyt", v.arkisto.c_str(), static_cast<long long>(v.eria));
+        }
+        if (loki_) std::printf("  arkistoitu %s\n", t.yhteenveto.arkistoitu.c_str());
       } catch (...) {
         // A kill ends the run anywhere; what it leaves is for the next run.
       }
+      ++tilasto_["ajoja"];
+      if (loki_) std::printf("%s: erät %zu, virheitä %zu%s\n", kuvaus().c_str(), erat_.size(), ymp_.virheet.size(),
+                             ymp_.virheet.empty() ? "" : (": " + ymp_.virheet[0].viesti).c_str());
+      if (vika_ == Vikalaji::tappo && koukku.kysymykset.size() > kohta_) ++tilasto_["tappo osui"];
+      if (taynna) ++tilasto_["levy täyttyi"];
+      if (vika_ == Vikalaji::estetty) ++tilasto_["estetty tiedosto"];
+      if (pidetty_) ++tilasto_["kahva auki ajon yli"];
       koukku.kysymykset.clear();
     }
     ymp_.virheet.clear();
@@ -249,6 +265,21 @@ class Vuosi {
     }
     if (kahvaTiedostoon && !fs::exists(k_ / "TITO.TXT"))
       ADD_FAILURE() << kuvaus() << ": tiedosto siirrettiin, vaikka pankkiohjelma piti sitä auki";
+  }
+
+  // The archive holding the batch, and where in it, as the bank wrote it.
+  std::string arkistoJossa(const std::string& crlf) const {
+    for (const Era& e : erat_) {
+      if (e.crlf != crlf) continue;
+      for (const std::string& a : arkistot()) {
+        const std::string s = testi::lueTiedosto(a);
+        const std::size_t p = s.find(e.kirjoitettu);
+        if (p != std::string::npos)
+          return a.substr(a.rfind(alusta::erotin) + 1) + " kohdassa " + std::to_string(p) + "/" + std::to_string(s.size()) +
+                 (e.kirjoitettu.size() == e.crlf.size() ? "" : " (LF)");
+      }
+    }
+    return "-";
   }
 
   void tarkista() {
@@ -291,6 +322,8 @@ class Vuosi {
       std::size_t puuttuu = 0, kahdesti = 0;
       for (const std::string& e : erat) {
         const std::size_t c = tulleet.count(e);
+        if (c != 1) ADD_FAILURE() << n << ": " << e.substr(324, e.find(" rivi") - 324) << " " << c << " kertaa, "
+                                  << "arkistossa " << arkistoJossa(e);
         puuttuu += c == 0;
         kahdesti += c > 1;
       }
@@ -307,7 +340,7 @@ class Vuosi {
   testi::Kansio k_;
   testi::Ymparisto ymp_;
   std::vector<Era> erat_;
-  std::vector<std::string> estetyt_, estetytKaikki_;
+  std::vector<std::string> estetyt_;
   std::set<std::string> ennenAjoa_;
   std::FILE* pidetty_ = nullptr;
   int paiva_ = 0, ajo_ = 0;
@@ -315,6 +348,8 @@ class Vuosi {
   Vikalaji vika_ = Vikalaji::ei;
   std::size_t kohta_ = 0;
   std::optional<std::size_t> liitaKutsussa_;
+  std::map<std::string, int> tilasto_;
+  bool loki_ = luku("KOLVANTO_VUOSI_LOKI", 0) != 0;
 };
 
 TEST(Vuosi, JokainenEraKerranJokainenTavuArkistossa) {
