@@ -284,6 +284,9 @@ class Vuosi {
 
   void tarkista() {
     SCOPED_TRACE("siemen " + std::to_string(siemen_) + ", " + std::to_string(paiva_) + " päivää");
+    if (loki_)
+      for (const auto& f : fs::directory_iterator(k_ / "TUODUT"))
+        if (!paattyy(f.path().string(), "-TITO.TXT")) std::printf("  jäi %s\n", f.path().filename().string().c_str());
     // No journal is left.
     for (const auto& n : testi::tiedostot(k_ / "TUODUT"))
       EXPECT_FALSE(paattyy(n, ".kesken") || paattyy(n, ".kesken.uusi")) << n;
@@ -351,6 +354,16 @@ class Vuosi {
   std::map<std::string, int> tilasto_;
   bool loki_ = luku("KOLVANTO_VUOSI_LOKI", 0) != 0;
 };
+
+// Seed 1, day 124: the first run archives the statement file under the second name of its
+// second ("+070000.02-"); the bank opens that archive during the split (call 10), writes a
+// batch, keeps the handle past the run's end and writes another. Neither batch ever reaches a
+// company file (lost from TITO-2018-08-3.TXT and -5.TXT), and no .jaettu marker is left for a
+// later run to split them. Not yet fixed: enable when it is.
+TEST(Vuosi, DISABLED_KasvanutArkistoJaaPaloittelematta) {
+  Vuosi v(1);
+  v.aja(126);
+}
 
 TEST(Vuosi, JokainenEraKerranJokainenTavuArkistossa) {
   const std::size_t paivia = luku("KOLVANTO_VUOSI_PAIVIA", 40);
