@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A year in the life of an office: the fault test's year run over 365 days (CI runs 40).
+# A year in the life of an office: the fault test's year run over 365 days (CI runs 100).
 # PAIVIA=... and SIEMENET="1 2 3" change the days and the seeds; LOKI=1 prints every run.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -195,7 +195,7 @@ class Vuosi {
   void ajaKerran() {
     const int r = arvo(10);
     vika_ = r < 2 ? Vikalaji::tappo : r < 3 ? Vikalaji::levyTaynna : r < 4 ? Vikalaji::estetty : Vikalaji::ei;
-    kohta_ = static_cast<std::size_t>(arvo(vika_ == Vikalaji::tappo ? 120 : 12));
+    kohta_ = static_cast<std::size_t>(arvo(vika_ == Vikalaji::tappo ? 40 : 6));
     liitaKutsussa_.reset();
     if (arvo(4) == 0) liitaKutsussa_ = static_cast<std::size_t>(arvo(60));
     samaSekunti_ = arvo(3) == 0;
@@ -363,7 +363,7 @@ class Vuosi {
 };
 
 TEST(Vuosi, JokainenEraKerranJokainenTavuArkistossa) {
-  const std::size_t paivia = luku("KOLVANTO_VUOSI_PAIVIA", 40);
+  const std::size_t paivia = luku("KOLVANTO_VUOSI_PAIVIA", 100);
   const std::uint64_t siemen = luku("KOLVANTO_VUOSI_SIEMEN", 20261209);
   Vuosi v(siemen);
   v.aja(static_cast<int>(paivia));
