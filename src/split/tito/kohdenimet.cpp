@@ -12,7 +12,7 @@ namespace {
 
 // Names decided in one run: a target of very many companies starts the table again rather
 // than grow it without end (a name is then looked at on the disk again).
-constexpr std::size_t valintojaEnintaan = 1 << 16;
+constexpr std::size_t valintojaEnintaan = 1 << 15;
 constexpr int numerojaEnintaan = 1000;
 
 }  // namespace
@@ -23,6 +23,12 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
     toinen = i->second.toinen;
     return i->second.tiedosto;
   }
+  const std::uint64_t h = avainNimesta(nimi);
+  if (omat_.hae(h)) {
+    toinen = false;
+    return nimi;
+  }
+  if (listattu_ && !poissa) poissa = !lista_.hae(nimiTiiviste(nimi));
   if (loppu > nimi.size()) loppu = 0;
   std::string tiedosto = nimi;
   Tiedostolaji laji = poissa ? Tiedostolaji::puuttuu : tiedostolaji(kohde_ + tiedosto);
@@ -44,13 +50,31 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
                                               ? " on XML-tiliote, johon TITO-eriä ei lisätä: kirjoitettu tiedostoon "
                                               : " on linkki, jonka läpi ei kirjoiteta: kirjoitettu tiedostoon ") +
                                kohde_ + tiedosto);
+  if (!toinen) {
+    if (omat_.koko() >= valintojaEnintaan) omat_.tyhjenna();
+    omat_.lisaa(h);
+    return nimi;
+  }
   if (valinnat_.size() >= valintojaEnintaan) valinnat_.clear();
   auto [j, _] = valinnat_.emplace(nimi, Valinta{std::move(tiedosto), toinen});
   return j->second.tiedosto;
 }
 
+void Kohdenimet::luetteleKohde() {
+  const std::vector<std::string> nimet = alusta::tiedostot(kohde_.empty() ? kohde_ : kohde_.substr(0, kohde_.size() - 1), "");
+  if (nimet.size() > valintojaEnintaan) return;
+  for (const std::string& n : nimet) lista_.lisaa(nimiTiiviste(n));
+  listattu_ = true;
+}
+
 void Kohdenimet::aseta(const std::string& nimi, const std::string& tiedosto) {
-  valinnat_[nimi] = Valinta{tiedosto, tiedosto != nimi};
+  // A recorded decision stands: another file's is looked up before the own names.
+  if (tiedosto == nimi) {
+    valinnat_.erase(nimi);
+    omat_.lisaa(avainNimesta(nimi));
+  } else {
+    valinnat_[nimi] = Valinta{tiedosto, true};
+  }
 }
 
 }  // namespace split

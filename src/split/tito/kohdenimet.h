@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "split/hajautus.h"
 #include "split/paloittele.h"
 
 namespace split {
@@ -20,13 +21,17 @@ class Kohdenimet {
   Kohdenimet(std::string kohde, Yhteenveto* y) : kohde_(std::move(kohde)), y_(y) {}
 
   // The file for the batches of nimi, decided at its first batch and kept for the run; toinen
-  // tells whether it is another name. loppu: how many bytes of nimi its suffix made. poissa:
+  // tells whether it is another name (otherwise the answer is nimi itself). loppu: how many
+  // bytes of nimi its suffix made. poissa:
   // the caller knows that nothing stands at nimi (a listing of the target lacks it), so the
   // disk is not asked.
   const std::string& valitse(const std::string& nimi, std::size_t loppu, bool& toinen, bool poissa = false);
 
   // A decision already recorded (in a journal): kept as it is, the disk not looked at.
   void aseta(const std::string& nimi, const std::string& tiedosto);
+  // Lists the target once: a name it lacks is then not looked at on the disk. A target of more
+  // files than the bound is not listed.
+  void luetteleKohde();
 
  private:
   struct Valinta {
@@ -35,7 +40,10 @@ class Kohdenimet {
   };
   std::string kohde_;
   Yhteenveto* y_;
-  std::unordered_map<std::string, Valinta> valinnat_;
+  Hajautus lista_;        // the target's names by hash, when listed
+  bool listattu_ = false;
+  Hajautus omat_;  // names whose own file takes their batches, by hash: 16 bytes a name
+  std::unordered_map<std::string, Valinta> valinnat_;  // names that go to another file
 };
 
 }  // namespace split

@@ -73,6 +73,7 @@ class TitoJako : public Jako {
       syote.avaa(polku, alusta::Tila::lue);
       // A name whose own file holds an XML document or is a link takes the next free "-n".
       Kohdenimet kohdenimet(kohde, &y);
+      kohdenimet.luetteleKohde();
       auto kaikki = [&](std::uint64_t, const std::string& nimi, std::size_t loppu) {
         jako::Paatos p;
         bool toinen = false;
