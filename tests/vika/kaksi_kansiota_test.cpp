@@ -2,7 +2,6 @@
 // finished before the other writes there, or the other writes nothing while it runs.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <iostream>
 #include <map>
 
@@ -69,6 +68,22 @@ void palauta(const testi::Kansio& k, const vika::Kuva& m) {
 std::map<std::string, std::string> ulos(const testi::Kansio& k) {
   std::map<std::string, std::string> m;
   for (const std::string& n : testi::tiedostot(k / "ulos")) m[n] = testi::lueTiedosto(k / "ulos" + S + n);
+  return m;
+}
+
+// The company files. A marker whose split ended after its journal went (a kill between the
+// two) names no journal and is removed by the next split into the target: left out.
+std::map<std::string, std::string> yritystiedostot(const testi::Kansio& k) {
+  auto m = ulos(k);
+  for (auto i = m.begin(); i != m.end();) {
+    if (i->first.rfind(".kolvanto-", 0) != 0) {
+      ++i;
+      continue;
+    }
+    const std::string kirja = i->second.substr(0, i->second.find('\r'));
+    EXPECT_FALSE(testi::onOlemassa(kirja)) << i->first;
+    i = m.erase(i);
+  }
   return m;
 }
 
@@ -206,10 +221,6 @@ TEST_F(KaksiKansiota, KatkoJokaisessaKutsussa) {
   testi::Ymparisto ymp;
   katkaiseA(k, 3);
   const vika::Kuva alussa = kaikki(k);
-  if (std::getenv("KAKSI_DEBUG")) for (const auto& n : testi::tiedostot(k / "ulos")) std::cout << "U " << n << "\n";
-  const std::string arkistoB = natiivi("b/TUODUT/2018-08-22+070000-TITO.TXT");
-  vika::Kuva alussaSiirretty = alussa;
-  alussaSiirretty[arkistoB] = tilioteB;
 
   std::size_t kutsuja = 0;
   for (std::size_t i = 0;; ++i) {
@@ -234,11 +245,14 @@ TEST_F(KaksiKansiota, KatkoJokaisessaKutsussa) {
       kutsuja = i;
       break;
     }
-    for (int malli : {0, 1}) {
+    for (int malli : {0, 1, 4}) {
       SCOPED_TRACE("katko kutsussa " + std::to_string(i) + ", malli " + std::to_string(malli));
-      // 0: a kill; 1: a power cut, where what no flush put on the disk is gone.
-      palauta(k, vika::sahkokatko(katko.nyt, katko.levylla, alussaSiirretty, malli));
-      if (std::getenv("KAKSI_DEBUG")) for (const auto& [n, c] : kaikki(k)) std::cout << n << " " << c.size() << (alussa.count(n) && alussa.at(n) == c ? " =" : " *") << "\n";
+      // 0: a kill; 1: a power cut, where what no flush put on the disk is gone; 4: journals torn.
+      vika::Kuva tila = vika::sahkokatko(katko.nyt, katko.levylla, alussa, malli);
+      // Renamed whole: the moved statements, and a journal that became the archive's record.
+      for (const auto& [n, c] : katko.nyt)
+        if (n.find(S + "TUODUT" + S) != std::string::npos && n.find(".kesken") == std::string::npos) tila[n] = c;
+      palauta(k, tila);
       ymp.virheet.clear();
       if (testi::onOlemassa(k / natiivi("b/TITO.TXT"))) {
         EXPECT_TRUE(split::paloittele(asetukset(k, "b"), kello3).valmis);
@@ -248,7 +262,7 @@ TEST_F(KaksiKansiota, KatkoJokaisessaKutsussa) {
       split::viimeisteleKeskeneraiset(k / "a");
       for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
       EXPECT_TRUE(kirjat(k).empty());
-      EXPECT_EQ(ulos(k), odotetut);
+      EXPECT_EQ(yritystiedostot(k), odotetut);
       if (::testing::Test::HasFailure()) return;
     }
   }
