@@ -555,8 +555,6 @@ std::vector<std::string> kohteenKirjat(const std::string& kohde, const std::vect
     if (!kirja || !alusta::onTaysiPolku(*kirja) || kohteenMerkki(k, *kirja) != merkki)
       throw euro::Virhe(euro::virhenro::kayttovirhe,
                         euro::ansi("Kohdehakemistossa on kelpaamaton paloittelun merkki: ") + merkki);
-    const std::string kansio = kirja->substr(0, kirja->find_last_of(sep));
-    if (std::any_of(ohita.begin(), ohita.end(), [&](const std::string& o) { return samaPolku(o, kansio); })) continue;
     if (!alusta::pituusJosOn(*kirja)) {
       // The split finished, or its journal was removed: nothing holds the target.
       try {
@@ -565,6 +563,8 @@ std::vector<std::string> kohteenKirjat(const std::string& kohde, const std::vect
       }
       continue;
     }
+    const std::string kansio = kirja->substr(0, kirja->find_last_of(sep));
+    if (std::any_of(ohita.begin(), ohita.end(), [&](const std::string& o) { return samaPolku(o, kansio); })) continue;
     kirjat.push_back(*kirja);
   }
   return kirjat;
