@@ -122,6 +122,10 @@ TEST_F(Paloittelu, JokainenTiedostovaiheVuorollaan) {
     }
     ASSERT_GE(kysymykset.size(), 15u);
     for (std::size_t i = 0; i < kysymykset.size(); ++i) {
+      // The target's marker goes after the journal: a failure there leaves a stale marker,
+      // which the next split into the target removes, and the split stands.
+      if (kysymykset[i].vaihe == Vaihe::poista && kysymykset[i].polku.find(".kolvanto-") != std::string::npos)
+        continue;
       const Vaihe vaihe = kysymykset[i].vaihe;
       const std::size_t n = kysymykset[i].n;
       std::vector<std::size_t> lapi = {0};
