@@ -43,7 +43,8 @@ std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa) {
 
 std::map<std::string, std::string> sisallot(const std::string& kansio) {
   std::map<std::string, std::string> m;
-  for (const std::string& n : testi::tiedostot(kansio)) m[n] = testi::lueTiedosto(kansio + S + n);
+  for (const std::string& n : testi::tiedostot(kansio))
+    if (!vika::vanhaMerkki(kansio, n)) m[n] = testi::lueTiedosto(kansio + S + n);
   return m;
 }
 
