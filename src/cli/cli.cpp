@@ -443,6 +443,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   if (tulos.keskeneraisia > 0) return virhe;
   // The bank program still writes the file: not a day without a file, and nothing was split.
   if (tulos.tiedostoAuki) return virhe;
+  if (tulos.kohdeVarattu) return virhe;
   if (tulos.valmis) return valmis;
   if (tulos.hylatty) return tiedostoHylatty;
   return raportteja > 0 ? virhe : tarkistusPysaytti;

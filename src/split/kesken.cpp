@@ -322,6 +322,7 @@ void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint
     loppu_ = t.size();
     seuraava_ = 1;
     polku_ = polku;
+    kohde_ = o.kohde;
   } catch (...) {
     tiedosto_.suljeHiljaa();
     try {
@@ -331,6 +332,18 @@ void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint
     throw;
   }
   alusta::tallennaHakemisto(o.tuodut);
+  try {
+    merkitseKohde();
+  } catch (...) {
+    // Nothing was written yet: refused, with no journal left.
+    tiedosto_.suljeHiljaa();
+    try {
+      alusta::poistaTiedosto(polku);
+    } catch (...) {
+    }
+    poistaKohteenMerkki();
+    throw;
+  }
 }
 
 Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, KirjanJakso& viimeinen) {
@@ -412,6 +425,7 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     if (muu.lohko()) kelpaamaton(polku, "rikkinäinen jakso");
   }
   viimeinen = std::move(*edellinen);
+  kohde_ = o.kohde;
   arkistonLoppu_ = viimeinen.loppu;
   rikki_ = !loput.empty();
   loppu_ = loppu;
@@ -448,6 +462,7 @@ void Paivakirja::poista() {
     // of the archive ended, the older marker or this journal in its place.
     alusta::korvaaTiedosto(polku_, merkki_);
     alusta::tallennaHakemisto(polku_.substr(0, polku_.find_last_of(sep)));
+    poistaKohteenMerkki();
     if (kasvaako_ && kasvaako_(arkistonLoppu_)) return;
     alusta::poistaTiedosto(merkki_);
     return;
@@ -457,8 +472,106 @@ void Paivakirja::poista() {
   } catch (const euro::Virhe& v) {
     if (v.numero() != euro::virhenro::tiedostoaEiLoydy) throw;
   }
+  poistaKohteenMerkki();
+}
+
+void Paivakirja::merkitseKohde() {
+  if (kohde_.empty()) return;
+  const std::string merkki = kohteenMerkki(kohde_, polku_);
+  const std::string uusi = merkki + ".uusi";
+  // Left by a making that was cut off: this journal's own.
+  try {
+    alusta::poistaTiedosto(uusi);
+  } catch (const euro::Virhe& v) {
+    if (v.numero() != euro::virhenro::tiedostoaEiLoydy) throw;
+  }
+  {
+    alusta::Tiedosto t(uusi, alusta::Tila::kirja);
+    const std::string sisalto = koodaaKirjaan(kirjanTaysiPolku(polku_)) + "\r\n";
+    t.kirjoitaKohtaan(0, sisalto.data(), sisalto.size());
+    t.tallennaLevylle();
+  }
+  // Whole under its name, so that a marker is always readable.
+  alusta::korvaaTiedosto(uusi, merkki);
+  alusta::tallennaHakemisto(kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_);
+}
+
+void Paivakirja::poistaKohteenMerkki() noexcept {
+  // After the journal: a marker whose journal is gone is removed by the next split into the
+  // target, so a failure here loses nothing.
+  if (kohde_.empty()) return;
+  try {
+    const std::string merkki = kohteenMerkki(kohde_, polku_);
+    for (const std::string& p : {merkki, merkki + ".uusi"}) {
+      try {
+        alusta::poistaTiedosto(p);
+      } catch (...) {
+      }
+    }
+  } catch (...) {
+  }
+}
+
+std::string kirjanTaysiPolku(const std::string& kirjanPolku) {
+  return alusta::onTaysiPolku(kirjanPolku) ? kirjanPolku : alusta::nykyinenHakemisto() + sep + kirjanPolku;
+}
+
+namespace {
+const std::string merkinAlku = ".kolvanto-";
+const std::string merkinLoppu = ".kesken";
+}  // namespace
+
+std::string kohteenMerkki(const std::string& kohde, const std::string& kirjanPolku) {
+  std::string k = kohde;
+  if (k.empty() || k.back() != sep) k += sep;
+  return k + merkinAlku + heksa(tiiviste(kirjanTaysiPolku(kirjanPolku))) + merkinLoppu;
+}
+
+std::vector<std::string> kohteenKirjat(const std::string& kohde, const std::vector<std::string>& ohita) {
+  std::string k = kohde;
+  if (k.empty() || k.back() != sep) k += sep;
+  std::vector<std::string> nimet = alusta::nimetKansiossa(k.size() > 1 ? k.substr(0, k.size() - 1) : k);
+  std::sort(nimet.begin(), nimet.end());
+  std::vector<std::string> kirjat;
+  for (const std::string& nimi : nimet) {
+    if (nimi.size() != merkinAlku.size() + 16 + merkinLoppu.size() || nimi.rfind(merkinAlku, 0) != 0 ||
+        nimi.compare(nimi.size() - merkinLoppu.size(), merkinLoppu.size(), merkinLoppu) != 0)
+      continue;
+    const std::string merkki = k + nimi;
+    std::string sisalto;
+    try {
+      alusta::Tiedosto t(merkki, alusta::Tila::lue);
+      char b[4096];
+      std::size_t n;
+      while ((n = t.lue(b, sizeof b)) > 0 && sisalto.size() < 16384) sisalto.append(b, n);
+    } catch (const euro::Virhe& v) {
+      if (v.numero() == euro::virhenro::tiedostoaEiLoydy) continue;  // removed meanwhile
+      throw;
+    }
+    std::optional<std::string> kirja;
+    if (sisalto.size() > 2 && sisalto.compare(sisalto.size() - 2, 2, "\r\n") == 0)
+      kirja = puraKirjasta(std::string_view(sisalto).substr(0, sisalto.size() - 2));
+    // Only a journal's own marker, under the name its path gives.
+    if (!kirja || !alusta::onTaysiPolku(*kirja) || kohteenMerkki(k, *kirja) != merkki)
+      throw euro::Virhe(euro::virhenro::kayttovirhe,
+                        euro::ansi("Kohdehakemistossa on kelpaamaton paloittelun merkki: ") + merkki);
+    if (!alusta::pituusJosOn(*kirja)) {
+      // The split finished, or its journal was removed: nothing holds the target.
+      try {
+        alusta::poistaTiedosto(merkki);
+      } catch (...) {
+      }
+      continue;
+    }
+    const std::string kansio = kirja->substr(0, kirja->find_last_of(sep));
+    if (std::any_of(ohita.begin(), ohita.end(), [&](const std::string& o) { return samaPolku(o, kansio); })) continue;
+    kirjat.push_back(*kirja);
+  }
+  return kirjat;
 }
 
 void Paivakirja::sulje() noexcept { tiedosto_.suljeHiljaa(); }
+
+const std::string& Paivakirja::polku() const { return polku_; }
 
 }  // namespace split

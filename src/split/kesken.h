@@ -83,6 +83,11 @@ class Paivakirja {
   // Leaves the journal for the next run; the lock goes with the file.
   void sulje() noexcept;
 
+  // The marker in the target that names this journal (see kohteenMerkki), made anew when a
+  // kill cut its making or an older version wrote the journal. Before the split writes.
+  void merkitseKohde();
+  const std::string& polku() const;
+
  private:
   alusta::Tiedosto tiedosto_;
   std::string polku_;
@@ -93,7 +98,22 @@ class Paivakirja {
   std::string merkki_;
   std::function<bool(std::uint64_t)> kasvaako_;
   bool rikki_ = false;          // something followed the last whole record when opened
+  void poistaKohteenMerkki() noexcept;
+  std::string kohde_;           // the target of the journal's split, from its header
 };
+
+// Splits of two statement folders may write into one target. Each archiving split keeps a
+// marker there naming its journal, from before its first segment until after the journal is
+// gone, so that a split into the target can finish a cut-off one first, or wait while it runs;
+// a split writing after another's cut-off batch would leave neither finishable.
+// The marker's path for a journal (made full, as the marker names it).
+std::string kohteenMerkki(const std::string& kohde, const std::string& kirjanPolku);
+// The journals that the target's markers name, besides those in the TUODUT folders of ohita
+// (full paths: a folder's own splits are held apart by its journals' locks); a marker whose
+// journal is gone is removed. Throws (75) for a marker that is not one of these.
+std::vector<std::string> kohteenKirjat(const std::string& kohde, const std::vector<std::string>& ohita);
+// The full path of a journal or its folder, as markers name it.
+std::string kirjanTaysiPolku(const std::string& kirjanPolku);
 
 // The header's checks that need no file: the archive's own name, the folder it lies in, the
 // target, the names' parts and the key. Throws 75 with the journal's path.

@@ -89,8 +89,55 @@ std::function<bool(std::uint64_t)> kasvaako(const std::string& arkisto) {
 
 }  // namespace
 
+namespace {
+
+std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, int* jai,
+                                            std::vector<std::string>* huomautukset,
+                                            const std::vector<std::string>& ohita);
+
+// Splits of other statement folders that hold the target (ohita: the TUODUT folders of this
+// run and of the splits being finished for it): a cut-off one is finished first, from its own folder, so
+// that no batch is written after its cut-off one. Empty when the target is free; otherwise
+// why this split may write nothing now.
+std::string vapautaKohde(const std::string& kohde, std::vector<std::string> ohita, std::vector<Viimeistelty>& tulos,
+                         int* jai, std::vector<std::string>* huomautukset) {
+  using euro::ansi;
+  for (const std::string& kirja : kohteenKirjat(kohde, ohita)) {
+    {
+      alusta::Tiedosto t;
+      try {
+        t.avaa(kirja, alusta::Tila::muokkaa);
+      } catch (const euro::Virhe& v) {
+        if (v.numero() == euro::virhenro::tiedostoaEiLoydy) continue;  // finished meanwhile
+        throw;
+      }
+      if (!t.lukitse())
+        return ansi("Toinen paloittelu kirjoittaa samaan kohdehakemistoon ") + kohde + " (" + kirja +
+               ansi("): tämä paloittelu ei tehnyt mitään. Paloittele uudelleen, kun se on valmis.");
+    }
+    const std::string tuodut = kirja.substr(0, kirja.find_last_of(sep));
+    const std::string kansio = tuodut.substr(0, tuodut.find_last_of(sep));
+    for (Viimeistelty& v : viimeisteleKansio(kansio, jai, huomautukset, ohita)) tulos.push_back(std::move(v));
+    if (alusta::pituusJosOn(kirja))
+      return ansi("Toisen tiliotekansion keskeytynyttä paloittelua ") + kirja +
+             ansi(" ei voitu viimeistellä, ja se kirjoittaa samaan kohdehakemistoon ") + kohde +
+             ansi(": tämä paloittelu ei tehnyt mitään. Paloittele uudelleen, kun syy on korjattu.");
+  }
+  return {};
+}
+
+}  // namespace
+
 std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai,
                                                    std::vector<std::string>* huomautukset) {
+  return viimeisteleKansio(tilioteKansio, jai, huomautukset, {});
+}
+
+namespace {
+
+std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, int* jai,
+                                            std::vector<std::string>* huomautukset,
+                                            const std::vector<std::string>& ohita) {
   std::vector<Viimeistelty> tulos;
   const std::string tuodut = tilioteKansio + sep + "TUODUT";
   // What a start cut off before its journal had its name left: no live split holds it.
@@ -121,6 +168,11 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       if (!alusta::onkoTavallinenTiedosto(arkisto)) euro::heitaVirhe(euro::virhenro::tiedostoaEiLoydy, arkisto);
       // The header's check has found the format's row.
       const Muoto& muoto = *muotoNimella(o.muoto);
+      kirja.merkitseKohde();
+      std::vector<std::string> omat = ohita;
+      omat.push_back(kirjanTaysiPolku(tuodut));
+      const std::string syy = vapautaKohde(o.kohde, omat, tulos, jai, huomautukset);
+      if (!syy.empty()) throw euro::Virhe(euro::virhenro::tiedostoOnJo, syy);
       if (muoto.jatkaaKasvanutta()) kirja.sailytaMerkkina(arkisto + merkinLoppu, kasvaako(arkisto));
       Viimeistelty v;
       v.arkisto = arkisto;
@@ -164,6 +216,14 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
       const std::optional<std::uint64_t> alku = muoto->jatkonAlku(arkisto, loppu, *pituus, huomautukset);
       if (!alku) continue;
       kirja.luo(arkisto + ".kesken", o, *alku);
+      std::vector<std::string> omat = ohita;
+      omat.push_back(kirjanTaysiPolku(tuodut));
+      const std::string syy = vapautaKohde(o.kohde, omat, tulos, jai, huomautukset);
+      if (!syy.empty()) {
+        // Nothing was written: the marker stays for a later run.
+        kirja.poista();
+        throw euro::Virhe(euro::virhenro::tiedostoOnJo, syy);
+      }
       m.sulje();
       kirja.sailytaMerkkina(merkki, kasvaako(arkisto));
       KirjanJakso alkuun;
@@ -184,6 +244,8 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
   }
   return tulos;
 }
+
+}  // namespace
 
 namespace {
 
@@ -310,6 +372,17 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       // The journal exists, on the disk, before the statement file moves; it holds the name.
       const std::string uusi = varaaArkisto(kirja, o, leima, euro::fe_PaljasTiedosto(polku));
       kirjanPolku = uusi + ".kesken";
+      // Its own marker is made; now another folder's split into the target is finished or
+      // waited for, before the statement file moves.
+      const std::string syy = vapautaKohde(o.kohde, {kirjanTaysiPolku(arkisto)}, tulos.viimeistellyt,
+                                           &tulos.keskeneraisia, &tulos.yhteenveto.huomautukset);
+      if (!syy.empty()) {
+        kirja.poista();
+        kirjanPolku.clear();
+        tulos.kohdeVarattu = true;
+        euro::viesti(syy, otsikkoEiTehty, euro::tyyli::huutomerkki);
+        return tulos;
+      }
       alusta::Siirto siirto;
       try {
         siirto = alusta::siirraJosVapaa(polku, uusi);
@@ -342,6 +415,16 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       return tulos;
     }
 
+    {
+      const std::string syy = vapautaKohde(kohde, {kirjanTaysiPolku(euro::fe_PaljasHakemisto(polku) + sep + "TUODUT")},
+                                           tulos.viimeistellyt, &tulos.keskeneraisia,
+                                           &tulos.yhteenveto.huomautukset);
+      if (!syy.empty()) {
+        tulos.kohdeVarattu = true;
+        euro::viesti(syy, otsikkoEiTehty, euro::tyyli::huutomerkki);
+        return tulos;
+      }
+    }
     jako->jaa(polku, kohde, tulos.yhteenveto);
     tulos.valmis = true;
   } catch (...) {

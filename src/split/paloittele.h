@@ -87,6 +87,9 @@ struct PaloitteluTulos {
   // another encoding than UTF-8, ...): said, logged, and left as it was.
   bool hylatty = false;
   bool tiedostoAuki = false;   // another program was writing the statement file: left unmoved
+  // Another statement folder's split holds the target (running, or cut off and not finishable):
+  // said, and nothing was moved or written.
+  bool kohdeVarattu = false;
   std::string kohdehakemisto;  // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
 };

@@ -100,7 +100,7 @@ std::map<std::string, std::string> paloittele(const std::string& eka, const std:
     std::size_t n = 0;
     const alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
         [&](alusta::Vaihe v, const std::string& polku, std::size_t pyydetty) -> std::optional<alusta::Vika> {
-          if (v != alusta::Vaihe::kirjoita || polku.rfind(k / "ulos", 0) != 0 || n++ != 3) return std::nullopt;
+          if (v != alusta::Vaihe::kirjoita || (polku.rfind(k / "ulos", 0) != 0 || polku.find(".kolvanto-") != std::string::npos) || n++ != 3) return std::nullopt;
           return alusta::Vika{euro::virhenro::levyTaynna, pyydetty / 2};
         });
     const bool valmis = split::paloittele(a, kello1).valmis;

@@ -74,7 +74,8 @@ struct Paloittelu : ::testing::Test {
   void eiMitaanMenetetty(const testi::Kansio& k, const std::string& kohde, const std::string& tapaus) {
     EXPECT_TRUE(vika::tilioteKerran(k.polku(), "TITO.TXT", tiliote.sisalto)) << tapaus;
     for (const std::string& n : testi::tiedostot(kohde)) {
-      if (n == "TITO.TXT" || n == "TUODUT" || n == "asetukset.oma") continue;
+      // The marker of a split left for the next run names its journal.
+      if (n == "TITO.TXT" || n == "TUODUT" || n == "asetukset.oma" || n.rfind(".kolvanto-", 0) == 0) continue;
       auto lisa = tiliote.lisattava.find(n);
       ASSERT_NE(lisa, tiliote.lisattava.end()) << tapaus << ": ylimääräinen " << n;
       auto vanha = vanhat.find(n);
@@ -121,6 +122,10 @@ TEST_F(Paloittelu, JokainenTiedostovaiheVuorollaan) {
     }
     ASSERT_GE(kysymykset.size(), 15u);
     for (std::size_t i = 0; i < kysymykset.size(); ++i) {
+      // The target's marker goes after the journal: a failure there leaves a stale marker,
+      // which the next split into the target removes, and the split stands.
+      if (kysymykset[i].vaihe == Vaihe::poista && kysymykset[i].polku.find(".kolvanto-") != std::string::npos)
+        continue;
       const Vaihe vaihe = kysymykset[i].vaihe;
       const std::size_t n = kysymykset[i].n;
       std::vector<std::size_t> lapi = {0};

@@ -163,7 +163,8 @@ TEST(Vihamielinen, AvaimetJaPositiot) {
       if (t.numero) {
         EXPECT_EQ(ymp.virheet[0].numero, t.numero) << t.kuvaus;
       }
-      EXPECT_TRUE(testi::tiedostot(kohde).empty()) << t.kuvaus;
+      // No company file; the marker of the split left for the next run may stay.
+      for (const std::string& n : testi::tiedostot(kohde)) EXPECT_EQ(n.rfind(".kolvanto-", 0), 0u) << t.kuvaus << ": " << n;
     }
   }
 }

@@ -194,6 +194,12 @@ Kuva sahkokatko(const Kuva& nyt, const Kuva& levylla, const Kuva& alussa, int ma
   return m;
 }
 
+bool vanhaMerkki(const std::string& kansio, const std::string& nimi) {
+  if (nimi.rfind(".kolvanto-", 0) != 0) return false;
+  const std::string s = testi::lueTiedosto(kansio + S + nimi);
+  return !testi::onOlemassa(s.substr(0, s.find('\r')));
+}
+
 std::string asiakirja(const std::vector<std::string>& lausunnot) {
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                   "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">\r\n<BkToCstmrStmt>"

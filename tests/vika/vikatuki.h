@@ -110,6 +110,10 @@ Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko);
 // 2 and 3 every other file lost, 4 the journals' unflushed bytes torn in half.
 Kuva sahkokatko(const Kuva& nyt, const Kuva& levylla, const Kuva& alussa, int malli);
 
+// A marker of a split in a target whose journal is gone, as a kill between the two removals
+// leaves it; the next split into the target removes it.
+bool vanhaMerkki(const std::string& kansio, const std::string& nimi);
+
 // A camt.053.001.02 document of the given statements, CR LF ended.
 std::string asiakirja(const std::vector<std::string>& lausunnot);
 
