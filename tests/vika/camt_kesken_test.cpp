@@ -18,6 +18,8 @@ namespace {
 
 using split::PaloitteluAsetukset;
 const std::string S(1, alusta::erotin);
+using vika::sisallot;
+using vika::tiliote;
 
 alusta::Aika kello0() { return {2024, 4, 1, 6, 0, 0}; }
 alusta::Aika kello1() { return {2024, 4, 2, 6, 0, 0}; }
@@ -32,12 +34,6 @@ std::string lausunto(const std::string& id, const std::string& tunnus) {
 
 using vika::asiakirja;
 
-std::map<std::string, std::string> sisallot(const std::string& kansio) {
-  std::map<std::string, std::string> m;
-  for (const std::string& n : testi::tiedostot(kansio))
-    if (!vika::vanhaMerkki(kansio, n)) m[n] = testi::lueTiedosto(kansio + S + n);
-  return m;
-}
 
 struct CamtKesken : ::testing::Test {
   // The first file makes company files that the later runs extend; the second is cut off.

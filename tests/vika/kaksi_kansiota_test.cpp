@@ -18,22 +18,13 @@ namespace {
 using alusta::Vaihe;
 using split::PaloitteluAsetukset;
 const std::string S(1, alusta::erotin);
+using vika::sisallot;
+using vika::tiliote;
 
 alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
 alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
 alusta::Aika kello3() { return {2018, 8, 23, 7, 0, 0}; }
 
-std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, int siemen) {
-  std::string s;
-  int n = siemen;
-  for (const std::string& asiakas : asiakkaat) {
-    testi::T00 t;
-    t.asiakas = asiakas;
-    s += t.rivi() + "\r\n";
-    for (int i = 0; i < rivejaEraa; ++i, ++n) s += "T10 " + std::to_string(n) + std::string(30 + n % 50, 'r') + "\r\n";
-  }
-  return s;
-}
 
 // Every file of the folders, hidden ones too: the target's markers are part of the state.
 const char* const kansiot[] = {"a", "a" "/TUODUT", "b", "b" "/TUODUT", "ulos"};
@@ -96,8 +87,8 @@ std::vector<std::string> kirjat(const testi::Kansio& k) {
 }
 
 struct KaksiKansiota : ::testing::Test {
-  const std::string tilioteA = tiliote({"1", "2", "3", "1", "4", "2", "5"}, 12, 0);
-  const std::string tilioteB = tiliote({"2", "1", "6", "3"}, 9, 500);
+  const std::string tilioteA = tiliote({"1", "2", "3", "1", "4", "2", "5"}, 12, 0, "");
+  const std::string tilioteB = tiliote({"2", "1", "6", "3"}, 9, 500, "");
 
   PaloitteluAsetukset asetukset(const testi::Kansio& k, const std::string& kansio) {
     PaloitteluAsetukset a;

@@ -25,29 +25,14 @@ namespace {
 using alusta::Vaihe;
 using split::PaloitteluAsetukset;
 const std::string S(1, alusta::erotin);
+using vika::sisallot;
+using vika::tiliote;
 
 alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
 alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
 alusta::Aika kello3() { return {2018, 8, 23, 7, 0, 0}; }
 
-std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa) {
-  std::string s = "ennen\r\n";
-  int n = 0;
-  for (const std::string& asiakas : asiakkaat) {
-    testi::T00 t;
-    t.asiakas = asiakas;
-    s += t.rivi() + "\r\n";
-    for (int i = 0; i < rivejaEraa; ++i, ++n) s += "T10 " + std::to_string(n) + std::string(30 + n % 50, 'r') + "\r\n";
-  }
-  return s;
-}
 
-std::map<std::string, std::string> sisallot(const std::string& kansio) {
-  std::map<std::string, std::string> m;
-  for (const std::string& n : testi::tiedostot(kansio))
-    if (!vika::vanhaMerkki(kansio, n)) m[n] = testi::lueTiedosto(kansio + S + n);
-  return m;
-}
 
 struct Keskeytynyt : ::testing::Test {
   const std::string eka = tiliote({"1", "2", "3", "1", "4", "2", "5"}, 12);

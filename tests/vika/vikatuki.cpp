@@ -208,4 +208,23 @@ std::string asiakirja(const std::vector<std::string>& lausunnot) {
   return s + "</BkToCstmrStmt>\r\n</Document>\r\n";
 }
 
+std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, int siemen, const std::string& ennen) {
+  std::string s = ennen;
+  int n = siemen;
+  for (const std::string& asiakas : asiakkaat) {
+    testi::T00 t;
+    t.asiakas = asiakas;
+    s += t.rivi() + "\r\n";
+    for (int i = 0; i < rivejaEraa; ++i, ++n) s += "T10 " + std::to_string(n) + std::string(30 + n % 50, 'r') + "\r\n";
+  }
+  return s;
+}
+
+std::map<std::string, std::string> sisallot(const std::string& kansio) {
+  std::map<std::string, std::string> m;
+  for (const std::string& n : testi::tiedostot(kansio))
+    if (!vanhaMerkki(kansio, n)) m[n] = testi::lueTiedosto(kansio + std::string(1, alusta::erotin) + n);
+  return m;
+}
+
 }  // namespace vika

@@ -117,4 +117,12 @@ bool vanhaMerkki(const std::string& kansio, const std::string& nimi);
 // A camt.053.001.02 document of the given statements, CR LF ended.
 std::string asiakirja(const std::vector<std::string>& lausunnot);
 
+// A cumulative TITO file: ennen, then a batch per customer, each with rivejaEraa T10 lines of
+// their own (numbered on from siemen, so that no two batches are alike).
+std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, int siemen = 0,
+                    const std::string& ennen = "ennen\r\n");
+
+// Every file of the folder by name with its bytes, a stale marker of the target left out.
+std::map<std::string, std::string> sisallot(const std::string& kansio);
+
 }  // namespace vika
