@@ -67,6 +67,7 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
   int kentanSyvyys = 0, syvyys = 0;
   // The group header's CreDtTm: 0 outside the header, 1 inside it, 2 in its CreDtTm.
   int ryhmassa = 0;
+  bool tekstiaPyydetty = true;
   try {
     for (;;) {
       xml::Tapahtuma e = lukija.seuraava();
@@ -115,7 +116,8 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
             ryhmassa = 2;
           } else if (lausunnossa && e.syvyys <= 8) {
             const std::size_t s = static_cast<std::size_t>(e.syvyys);
-            polku[s] = oma ? std::string(e.paikallinen) : std::string();
+            if (oma) polku[s].assign(e.paikallinen);
+            else polku[s].clear();
             Kentta uusi = kEi;
             const std::string& n = polku[s];
             if (s == 4 && n == "Id") uusi = kId;
@@ -189,6 +191,9 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
         case xml::Laji::TiedostonLoppu:
           return;
       }
+      // Only the fields' text is read: the rest is checked without being handed over.
+      const bool tekstia = (ryhmassa == 2 && syvyys == 4) || (kentta != kEi && syvyys == kentanSyvyys);
+      if (tekstia != tekstiaPyydetty) lukija.tekstiTarpeen(tekstiaPyydetty = tekstia);
     }
   } catch (const xml::Jasennysvirhe& v) {
     throw Hylatty{paikka(v.asiakirja, v.rivi, v.kohta + kanta) + v.viesti};

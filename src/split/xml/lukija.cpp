@@ -122,12 +122,6 @@ void Lukija::Tila::julistus() {
   }
 }
 
-const std::string* Lukija::Tila::etsiNimiavaruus(std::string_view etuliite) const {
-  for (std::size_t i = nsKoko; i-- > 0;)
-    if (ns[i].first == etuliite) return &ns[i].second;
-  return nullptr;
-}
-
 void Lukija::Tila::julista(std::string_view etuliite, std::string_view uri) {
   if (etuliite == "xml") {
     if (uri != xmlUri) virhe(tagiAlku, tagiRivi, euro::ansi("etuliite xml on varattu"));
@@ -149,15 +143,35 @@ void Lukija::Tila::julista(std::string_view etuliite, std::string_view uri) {
           true);
 }
 
-const std::string& Lukija::Tila::ratkaise(std::string_view etuliite, bool elementti) {
-  static const std::string xml(xmlUri);
-  static const std::string tyhja;
-  if (etuliite == "xml") return xml;
-  if (etuliite == "xmlns") virhe(tagiAlku, tagiRivi, euro::ansi("etuliite xmlns on varattu"));
-  const std::string* uri = etsiNimiavaruus(etuliite);
-  if (uri) return *uri;
-  if (etuliite.empty() && elementti) return tyhja;
+namespace {
+// Prefixes are a few letters: compared here rather than through a library call each.
+bool samaLyhyt(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+const std::string xmlUriTeksti(xmlUri);
+const std::string tyhjaUri;
+}  // namespace
+
+std::size_t Lukija::Tila::ratkaiseNro(std::string_view etuliite, bool elementti) {
+  if (etuliite.size() == 3 && samaLyhyt(etuliite, "xml")) return xmlNro;
+  if (etuliite.size() == 5 && samaLyhyt(etuliite, "xmlns")) virhe(tagiAlku, tagiRivi, euro::ansi("etuliite xmlns on varattu"));
+  for (std::size_t i = nsKoko; i-- > 0;)
+    if (samaLyhyt(ns[i].first, etuliite)) return i;
+  if (etuliite.empty() && elementti) return tyhjaNro;
   virhe(tagiAlku, tagiRivi, euro::ansi("etuliitettä ") + std::string(etuliite) + euro::ansi(" ei ole määritelty"));
+}
+
+const std::string& Lukija::Tila::uri(std::size_t nro) const {
+  if (nro == xmlNro) return xmlUriTeksti;
+  if (nro == tyhjaNro) return tyhjaUri;
+  return ns[nro].second;
+}
+
+const std::string& Lukija::Tila::ratkaise(std::string_view etuliite, bool elementti) {
+  return uri(ratkaiseNro(etuliite, elementti));
 }
 
 Tapahtuma Lukija::Tila::valissa() {
@@ -265,6 +279,8 @@ Tapahtuma Lukija::Tila::seuraava() {
 
 Lukija::Lukija(Lahde& lahde, Rajat rajat) : t_(std::make_unique<Tila>(lahde, rajat)) {}
 Lukija::~Lukija() = default;
+
+void Lukija::tekstiTarpeen(bool tarvitaan) { t_->tekstia = tarvitaan; }
 
 // After a refusal the state is half-way through a token; every later call repeats the refusal.
 Tapahtuma Lukija::seuraava() {

@@ -95,6 +95,10 @@ class Lukija {
   // between the previous document's end and this point is white space, comments and PIs.
   std::uint64_t asiakirjanAlku() const;
 
+  // Whether the caller reads the character data that follows; without it, plain text is
+  // still checked but gives no Teksti event (CDATA still may).
+  void tekstiTarpeen(bool tarvitaan);
+
  private:
   struct Tila;
   std::unique_ptr<Tila> t_;

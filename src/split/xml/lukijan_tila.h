@@ -17,10 +17,13 @@ namespace xml {
 extern std::size_t lukupuskuri;
 
 struct Lukija::Tila {
+  // An element's namespace is the declaration it was resolved to (kept while the element is
+  // open), not a copy of its URI.
+  static constexpr std::size_t xmlNro = ~std::size_t{0}, tyhjaNro = ~std::size_t{0} - 1;
   struct Elementti {
     std::string nimi;
     std::size_t kaksoispiste = std::string::npos;
-    std::string uri;
+    std::size_t uri = tyhjaNro;
     std::size_t nsAlku = 0;
   };
   struct AttrPaikka {
@@ -68,14 +71,14 @@ struct Lukija::Tila {
   std::vector<Attribuutti> attribuutit;
   std::uint64_t tagiAlku = 0, tagiLoppu = 0;
   std::int64_t tagiRivi = 0;
-  std::string loppuNimi, loppuUri;
-  std::size_t loppuKaksoispiste = std::string::npos;
   std::string nimiApu;
 
   std::string teksti;
   std::uint64_t tekstinAlku = 0;
   std::int64_t tekstinRivi = 0;
   bool cdataKesken = false;
+  bool tekstia = true;  // the caller reads text: see Lukija::tekstiTarpeen
+  std::string ohitettu;  // a reference decoded when no one reads it
   std::optional<Jasennysvirhe> kaatunut;
 
   std::uint64_t kohta(const unsigned char* q) const {
@@ -237,12 +240,36 @@ struct Lukija::Tila {
   // A name (ASCII only: the statements' names are, and so no name table can differ from
   // another reader's) into kohde; answers the position of its colon or npos.
   std::size_t nimi(std::string& kohde) {
-    kohde.clear();
     vaadi(1);
     if (!nimenAlku[*p]) {
       if (*p >= 0x80) virhe("nimessä saa olla vain ASCII-merkkejä", true);
       virhe("odotettiin nimeä");
     }
+    // Nearly always the whole name lies in the buffer, under the limit: taken at once.
+    const unsigned char* q = p + 1;
+    const unsigned char* raja = static_cast<std::size_t>(e - p) > rajat.nimi ? p + rajat.nimi + 1 : e;
+    while (q < raja && nimessa[*q]) ++q;
+    if (q < raja) {
+      kohde.assign(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
+      p = q;
+    } else {
+      kohde.clear();
+      nimiPaloittain(kohde);
+    }
+    if (*p >= 0x80) virhe("nimessä saa olla vain ASCII-merkkejä", true);
+    // Names are short: a plain loop beats a library search here.
+    std::size_t kp = std::string::npos, kpt = 0;
+    for (std::size_t i = 0; i < kohde.size(); ++i)
+      if (kohde[i] == ':') kp = kp == std::string::npos ? i : kp, ++kpt;
+    // Both halves of a prefixed name are names of their own: the local one starts as one.
+    if (kp != std::string::npos &&
+        (kp == 0 || kp + 1 == kohde.size() || kpt > 1 || !nimenAlku[static_cast<unsigned char>(kohde[kp + 1])]))
+      virhe(euro::ansi("nimi ") + kohde + euro::ansi(" ei kelpaa: odotettiin muotoa etuliite:nimi, kumpikin kirjaimella tai _ alkava"));
+    return kp;
+  }
+
+  // A name that runs past the buffer or the limit, read on in pieces.
+  void nimiPaloittain(std::string& kohde) {
     for (;;) {
       // Never past the first byte over the limit: a refusal's place must not depend on where
       // a read ended.
@@ -257,16 +284,6 @@ struct Lukija::Tila {
       if (q < e) break;
       vaadi(1);
     }
-    if (*p >= 0x80) virhe("nimessä saa olla vain ASCII-merkkejä", true);
-    // Names are short: a plain loop beats a library search here.
-    std::size_t kp = std::string::npos, kpt = 0;
-    for (std::size_t i = 0; i < kohde.size(); ++i)
-      if (kohde[i] == ':') kp = kp == std::string::npos ? i : kp, ++kpt;
-    // Both halves of a prefixed name are names of their own: the local one starts as one.
-    if (kp != std::string::npos &&
-        (kp == 0 || kp + 1 == kohde.size() || kpt > 1 || !nimenAlku[static_cast<unsigned char>(kohde[kp + 1])]))
-      virhe(euro::ansi("nimi ") + kohde + euro::ansi(" ei kelpaa: odotettiin muotoa etuliite:nimi, kumpikin kirjaimella tai _ alkava"));
-    return kp;
   }
 
   // A character reference or one of the five predefined entities, decoded into kohde.
@@ -286,11 +303,11 @@ struct Lukija::Tila {
 
   void julistus();
 
-  const std::string* etsiNimiavaruus(std::string_view etuliite) const;
-
   void julista(std::string_view etuliite, std::string_view uri);
 
   const std::string& ratkaise(std::string_view etuliite, bool elementti);
+  std::size_t ratkaiseNro(std::string_view etuliite, bool elementti);
+  const std::string& uri(std::size_t nro) const;
 
   Tapahtuma tapahtuma(Laji laji) {
     Tapahtuma t{};
@@ -302,9 +319,9 @@ struct Lukija::Tila {
 
   Tapahtuma alkuTagi();
 
-  Tapahtuma alkuValmis(std::size_t nimenKoko, std::size_t kp, bool tyhja);
+  Tapahtuma alkuValmis(std::size_t kp, bool tyhja);
 
-  static void nimiTapahtumaan(Tapahtuma& t, const std::string& nimi, std::size_t kp, const std::string& uri) {
+  static void nimiTapahtumaan(Tapahtuma& t, const std::string& nimi, std::size_t kp, std::string_view uri) {
     const std::string_view n(nimi);
     if (kp == std::string::npos) {
       t.paikallinen = n;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <cstdint>
 #include <string>
@@ -66,21 +67,26 @@ inline constexpr std::uint64_t korkeat = kaikissa(0x80);
 inline std::uint64_t alle(std::uint64_t x, unsigned char n) { return (x - kaikissa(n)) & ~x & korkeat; }
 inline std::uint64_t sama(std::uint64_t x, unsigned char c) { return alle(x ^ kaikissa(c), 1); }
 
+// A borrow only runs upwards, so the lowest flagged byte of a word is exactly the first that
+// needs a look (read little-endian): the scan goes straight to it.
+static_assert(std::endian::native == std::endian::little);
 template <unsigned char... Erikoiset>
 inline const unsigned char* tavalliset(const unsigned char* q, const unsigned char* e, const Taulu& t) {
-  for (;;) {
-    while (e - q >= 8) {
-      std::uint64_t x;
-      std::memcpy(&x, q, 8);
-      std::uint64_t epailty = (x & korkeat) | alle(x, 0x20);
-      ((epailty |= sama(x, Erikoiset)), ...);
-      if (epailty) break;
+  while (e - q >= 8) {
+    std::uint64_t x;
+    std::memcpy(&x, q, 8);
+    std::uint64_t epailty = (x & korkeat) | alle(x, 0x20);
+    ((epailty |= sama(x, Erikoiset)), ...);
+    if (!epailty) {
       q += 8;
+      continue;
     }
-    const unsigned char* sana = e - q >= 8 ? q + 8 : e;
-    while (q < sana && t[*q]) ++q;
-    if (q < sana || q == e) return q;
+    q += std::countr_zero(epailty) >> 3;
+    if (!t[*q]) return q;
+    ++q;  // tab or LF, plain here
   }
+  while (q < e && t[*q]) ++q;
+  return q;
 }
 
 inline bool valilyonti(unsigned c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }

@@ -71,8 +71,10 @@ Tapahtuma Lukija::Tila::alkuTagi() {
   ++p;  // '<'
   tagi.clear();
   paikat.clear();
-  const std::size_t kp = nimi(tagi);
-  const std::size_t nimenKoko = tagi.size();
+  // The name goes where the open element keeps it (a slot past the depth limit is refused
+  // in alkuValmis, after the attributes, as before).
+  if (syvyys == pino.size()) pino.emplace_back();
+  const std::size_t kp = nimi(pino[syvyys].nimi);
   bool tyhja = false;
   for (;;) {
     const bool vali = ohitaValit();
@@ -143,10 +145,10 @@ Tapahtuma Lukija::Tila::alkuTagi() {
     paikat.push_back(a);
   }
   tagiLoppu = kohta(p);
-  return alkuValmis(nimenKoko, kp, tyhja);
+  return alkuValmis(kp, tyhja);
 }
 
-Tapahtuma Lukija::Tila::alkuValmis(std::size_t nimenKoko, std::size_t kp, bool tyhja) {
+Tapahtuma Lukija::Tila::alkuValmis(std::size_t kp, bool tyhja) {
   const std::string_view kaikki(tagi);
   auto nimiA = [&](const AttrPaikka& a) { return kaikki.substr(a.nimi, a.nimiKoko); };
   for (std::size_t i = 0; i < paikat.size(); ++i)
@@ -155,9 +157,7 @@ Tapahtuma Lukija::Tila::alkuValmis(std::size_t nimenKoko, std::size_t kp, bool t
         virhe(tagiAlku, tagiRivi, euro::ansi("attribuutti ") + std::string(nimiA(paikat[i])) + euro::ansi(" toistuu"));
   if (syvyys >= rajat.syvyys)
     virhe(tagiAlku, tagiRivi, euro::ansi("elementtejä on sisäkkäin yli ") + luku(rajat.syvyys), true);
-  if (syvyys == pino.size()) pino.emplace_back();
   Elementti& el = pino[syvyys];
-  el.nimi.assign(kaikki.substr(0, nimenKoko));
   el.kaksoispiste = kp;
   el.nsAlku = nsKoko;
   ++syvyys;  // the declarations below belong to this element even when it is refused
@@ -167,7 +167,7 @@ Tapahtuma Lukija::Tila::alkuValmis(std::size_t nimenKoko, std::size_t kp, bool t
     else if (a.kaksoispiste == 5 && n.substr(0, 5) == "xmlns")
       julista(n.substr(6), kaikki.substr(a.arvo, a.arvoKoko));
   }
-  el.uri = ratkaise(kp == std::string::npos ? std::string_view() : std::string_view(el.nimi).substr(0, kp), true);
+  el.uri = ratkaiseNro(kp == std::string::npos ? std::string_view() : std::string_view(el.nimi).substr(0, kp), true);
   for (AttrPaikka& a : paikat) {
     const std::string_view n = nimiA(a);
     a.uri = nullptr;
@@ -185,7 +185,7 @@ Tapahtuma Lukija::Tila::alkuValmis(std::size_t nimenKoko, std::size_t kp, bool t
     attribuutit.push_back({nimiA(a), kaikki.substr(a.arvo, a.arvoKoko)});
 
   Tapahtuma t = tapahtuma(Laji::Alku);
-  nimiTapahtumaan(t, el.nimi, kp, el.uri);
+  nimiTapahtumaan(t, el.nimi, kp, uri(el.uri));
   t.alku = tagiAlku;
   t.loppu = tagiLoppu;
   t.rivi = tagiRivi;
@@ -199,12 +199,11 @@ Tapahtuma Lukija::Tila::alkuValmis(std::size_t nimenKoko, std::size_t kp, bool t
 }
 
 Tapahtuma Lukija::Tila::loppu(std::uint64_t alku, std::uint64_t loppuKohta, std::int64_t r) {
-  Elementti& el = pino[syvyys - 1];
-  loppuNimi.swap(el.nimi);
-  loppuUri.swap(el.uri);
-  loppuKaksoispiste = el.kaksoispiste;
+  // The element's slot stays as it is until a later start tag at its depth: the event's
+  // views last until the next call.
+  const Elementti& el = pino[syvyys - 1];
   Tapahtuma t = tapahtuma(Laji::Loppu);
-  nimiTapahtumaan(t, loppuNimi, loppuKaksoispiste, loppuUri);
+  nimiTapahtumaan(t, el.nimi, el.kaksoispiste, uri(el.uri));
   t.alku = alku;
   t.loppu = loppuKohta;
   t.rivi = r;
@@ -223,6 +222,15 @@ Tapahtuma Lukija::Tila::loppuTagi() {
   const std::uint64_t alku = kohta(p);
   const std::int64_t r = riviKohdassa(p);
   p += 2;  // "</"
+  {
+    // Nearly always the open element's name and ">" follow at once: compared where they lie.
+    const std::string& odotettu = pino[syvyys - 1].nimi;
+    const std::size_t k = odotettu.size();
+    if (static_cast<std::size_t>(e - p) > k && p[k] == '>' && std::memcmp(p, odotettu.data(), k) == 0) {
+      p += k + 1;
+      return loppu(alku, kohta(p), r);
+    }
+  }
   std::string& n = nimiApu;
   nimi(n);
   ohitaValit();
@@ -290,6 +298,10 @@ Tapahtuma Lukija::Tila::sisalto() {
     if (static_cast<std::size_t>(raja - q) > pala - teksti.size()) raja = q + (pala - teksti.size());
     q = tavalliset<'<', '&', ']'>(q, raja, tekstissa);
     if (q != p) {
+      if (!tekstia) {
+        p = q;
+        continue;
+      }
       aloitaTeksti();
       teksti.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
       p = q;
@@ -322,6 +334,18 @@ Tapahtuma Lukija::Tila::sisalto() {
       if (!teksti.empty()) return tekstiTapahtuma();
       if (p[1] == '/') return loppuTagi();
       return alkuTagi();
+    }
+    if (!tekstia) {
+      if (c == '&') {
+        ohitettu.clear();
+        viittaus(ohitettu);
+      } else if (c == ']') {
+        if (alkaa("]]>")) virhe("tekstissä ei saa olla ]]>");
+        ++p;
+      } else {
+        merkki(nullptr);
+      }
+      continue;
     }
     aloitaTeksti();
     if (c == '&') {
