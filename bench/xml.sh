@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times kolvanto-cli's XML split against libxml2's bare streaming parse (xmllint --stream
-# --noout) of the same 256 MiB statement document, in one hyperfine run, with the split of a
+# --noout) of the same 256 MiB statement document, the runs taking turns, with the split of a
 # 256 MiB cumulative file of many documents beside them; then measures the split's peak memory
 # on both. bench/README.md tells what the figures are held against.
 set -euo pipefail
@@ -13,7 +13,7 @@ ajoja=${AJOJA:-5}
 viesti() { echo "xml.sh: $*" >&2; }
 kuole() { viesti "VIRHE: $*"; exit 1; }
 
-for ohjelma in cmake ninja hyperfine xmllint /usr/bin/time; do
+for ohjelma in cmake ninja xmllint /usr/bin/time; do
   command -v "$ohjelma" >/dev/null || kuole "$ohjelma puuttuu (bash scripts/asenna-riippuvuudet.sh)"
 done
 MiB=$((1024 * 1024))
@@ -66,13 +66,24 @@ for syote in "$yksi" "$kertyva" "$monta"; do
   viesti "tarkistus: $(basename "$syote"): $odotettu tiliotetta, $(find "$ulos" -type f | wc -l) tiedostoa"
 done
 
-hyperfine --warmup 1 --runs "$ajoja" --export-csv "$tyo/ajat.csv" \
-  --prepare "rm -rf '$ulos' && mkdir '$ulos'" \
-  -n kolvanto "'$kolvanto' ${valinnat[*]@Q} --kohde '$ulos' '$yksi'" \
-  -n xmllint "xmllint --stream --noout '$yksi'" \
-  -n kertyva "'$kolvanto' ${valinnat[*]@Q} --kohde '$ulos' '$kertyva'" \
-  -n monta "'$kolvanto' ${valinnat[*]@Q} --kohde '$ulos' '$monta'" \
-  -n xmllint-monta "xmllint --stream --noout '$monta'"
+# The runs take turns (one of each per round, the first round a warm-up), so that a busy
+# moment on a shared machine falls on every command alike; each run's wall-clock and
+# processor time (user + system) are taken by time(1).
+ajo() {
+  local nimi=$1
+  shift
+  rm -rf "$ulos" && mkdir "$ulos"
+  /usr/bin/time -f "$nimi %e %U %S" -a -o "$tyo/ajat" "$@" >/dev/null
+}
+: >"$tyo/ajat"
+for ((kierros = 0; kierros <= ajoja; kierros++)); do
+  ((kierros == 1)) && : >"$tyo/ajat"
+  ajo kolvanto "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$yksi"
+  ajo xmllint xmllint --stream --noout "$yksi"
+  ajo kertyva "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$kertyva"
+  ajo monta "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$monta"
+  ajo xmllint-monta xmllint --stream --noout "$monta"
+done
 
 # Peak resident memory in KiB, for one fresh run.
 huippu() {
@@ -85,15 +96,21 @@ rssKertyva=$(huippu "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$kertyva")
 rssMonta=$(huippu "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$monta")
 rssXmllint=$(huippu xmllint --stream --noout "$yksi")
 
-median() { awk -F, -v n="$1" '$1 == n { print $4 }' "$tyo/ajat.csv"; }
-suoritin() { awk -F, -v n="$1" '$1 == n { print $5 + $6 }' "$tyo/ajat.csv"; }
+# The median of a command's wall-clock times (2) or processor times (3).
+mediaani() {
+  awk -v n="$1" -v s="$2" '$1 == n { print (s == 2 ? $2 : $3 + $4) }' "$tyo/ajat" | sort -g |
+    awk '{ a[NR] = $1 } END { print (NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2) }'
+}
+median() { mediaani "$1" 2; }
+suoritin() { mediaani "$1" 3; }
 awk -v k="$(median kolvanto)" -v x="$(median xmllint)" -v kk="$(median kertyva)" \
     -v km="$(median monta)" -v xm="$(median xmllint-monta)" -v r3="$rssMonta" \
-    -v ks="$(suoritin kolvanto)" -v xs="$(suoritin xmllint)" \
+    -v ks="$(suoritin kolvanto)" -v xs="$(suoritin xmllint)" -v kks="$(suoritin kertyva)" \
+    -v kms="$(suoritin monta)" -v xms="$(suoritin xmllint-monta)" \
     -v r1="$rssYksi" -v r2="$rssKertyva" -v rx="$rssXmllint" -v ajoja="$ajoja" '
   function tila(ok) { return ok ? "ok" : "TAVOITE EI TÄYTY" }
   BEGIN {
-    printf "\nMediaanit, 256 MiB, %d ajoa samassa ajossa:\n", ajoja
+    printf "\nSeinäkelloajan mediaanit, 256 MiB, %d vuorottaista kierrosta:\n", ajoja
     printf "  kolvanto-cli, yksi asiakirja     %8.3f s\n", k
     printf "  xmllint --stream --noout         %8.3f s\n", x
     printf "  kolvanto-cli, kertyvä tiedosto   %8.3f s\n", kk
@@ -102,7 +119,10 @@ awk -v k="$(median kolvanto)" -v x="$(median xmllint)" -v kk="$(median kertyva)"
     printf "kolvanto/xmllint %6.2fx   (tavoite <= 1.00x)  %s\n", k / x, tila(k / x <= 1.0)
     printf "kertyvä/xmllint  %6.2fx   (tavoite <= 1.00x)  %s\n", kk / x, tila(kk / x <= 1.0)
     printf "35 000 tiliä     %6.2fx   (tavoite <= 1.00x)  %s\n", km / xm, tila(km / xm <= 1.0)
-    printf "  suoritinaika   %6.2fx   (%.3f s / %.3f s)\n", ks / xs, ks, xs
+    printf "Suoritinaika (user + sys), mediaanit:\n"
+    printf "  yksi/xmllint     %6.2fx   (%.3f s / %.3f s)\n", ks / xs, ks, xs
+    printf "  kertyvä/xmllint  %6.2fx   (%.3f s / %.3f s)\n", kks / xs, kks, xs
+    printf "  35 000 tiliä     %6.2fx   (%.3f s / %.3f s)\n", kms / xms, kms, xms
     printf "Muistin huippu (max RSS):\n"
     printf "  kolvanto-cli, yksi asiakirja     %7d KiB  (tavoite <= 16384 KiB)  %s\n", r1, tila(r1 <= 16384)
     printf "  kolvanto-cli, kertyvä tiedosto   %7d KiB  (tavoite <= 16384 KiB)  %s\n", r2, tila(r2 <= 16384)

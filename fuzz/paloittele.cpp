@@ -103,14 +103,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   const bool kohdeOn = valinnat & 16;
   // The read buffer's borders anywhere in lines, line ends and T00 lines.
   const std::size_t puskurit[] = {0, 1, 2, 3, 7, 64, 331, 4096};
-  split::asetaLukupuskurinKoko(puskurit[valinnat >> 5]);
+  split::PaloitteluAsetukset::Saadot saadot;
+  saadot.lukupuskuri = puskurit[valinnat >> 5];
   // The journal's window: its borders anywhere, batches longer than it, few files a segment
   // and few T00 lines named ahead (0: the defaults).
   const std::uint64_t ikkunat[] = {0, 1, 100, 331, 1000, 4096, 20000, 0};
   const std::size_t v = valinnat >> 5;
-  if (arkistoi) split::asetaJaksonRajat(1 + v % 3, ikkunat[v], 2 + v % 5);
-  else split::asetaJaksonRajat(0, 0);
-  split::kaytaLeveaaHakua(!(arkistoi && (valinnat & 8)));
+  if (arkistoi) saadot.tito = {1 + v % 3, ikkunat[v], 2 + v % 5};
+  saadot.kapeaHaku = arkistoi && (valinnat & 8);
   if (kohdeOn) fuzz::fs::create_directory(ulos);
   fuzz::kirjoita(kansio / "TITO.TXT", tiliote);
   // A file that begins with "<" is an XML statement, split by its own code with a fuzzer of its
@@ -125,6 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   if (xml) return 0;
 
   split::PaloitteluAsetukset a;
+  a.saadot = saadot;
   a.valitse(static_cast<split::PaloitteluAsetukset::Tunniste>(valinnat & 3));
   a.txtPosAlku = std::to_string(alku);
   a.txtPosLoppu = std::to_string(alku + pituus - 1);

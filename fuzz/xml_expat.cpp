@@ -70,11 +70,13 @@ struct Meidan {
 };
 
 Meidan lueMeidan(std::string_view syote, std::size_t pala, bool monta,
-                 const testi::Lukuvuoro& vuoro = testi::Lukuvuoro({testi::Luku::kokonainen})) {
+                 const testi::Lukuvuoro& vuoro = testi::Lukuvuoro({testi::Luku::kokonainen}),
+                 std::size_t puskuri = 0) {
   Meidan m;
   Jono lahde(syote, pala, vuoro);
   xml::Rajat rajat;
   rajat.monta = monta;
+  rajat.puskuri = puskuri;
   xml::Lukija lukija(lahde, rajat);
   try {
     for (;;) {
@@ -214,10 +216,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   const std::string_view syote(reinterpret_cast<const char*>(data + 1), koko - 1);
 
   // Buffer borders and the sizes of reads change nothing.
-  xml::asetaLukupuskurinKoko(puskuri);
-  const Meidan yksi = lueMeidan(syote, pala, false, vuoro);
-  const Meidan monta = lueMeidan(syote, pala, true, vuoro);
-  xml::asetaLukupuskurinKoko(0);
+  const Meidan yksi = lueMeidan(syote, pala, false, vuoro, puskuri);
+  const Meidan monta = lueMeidan(syote, pala, true, vuoro, puskuri);
   VARMISTA(samat(yksi, lueMeidan(syote, syote.size() + 1, false)));
   VARMISTA(samat(monta, lueMeidan(syote, syote.size() + 1, true)));
 

@@ -302,6 +302,7 @@ PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o) {
   b.txtPosAlku = o.posAlku;
   b.txtPosLoppu = o.posLoppu;
   b.chkAikaleimaaPaloiteltava = true;
+  b.saadot = o.saadot;
   return b;
 }
 

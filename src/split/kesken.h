@@ -29,6 +29,8 @@ struct KirjanOtsikko {
   // The key as the journal stores it: PaloitteluAsetukset::Tunniste's number, 4 for none.
   int tunniste = 0;
   std::string posAlku, posLoppu;
+  // Not in the file: how this run's split of it reads and segments.
+  PaloitteluAsetukset::Saadot saadot{};
 };
 
 // One record: a segment of the archive, [kohta, loppu), and every company file its batches

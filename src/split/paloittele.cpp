@@ -93,14 +93,16 @@ namespace {
 
 std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, int* jai,
                                             std::vector<std::string>* huomautukset,
-                                            const std::vector<std::string>& ohita);
+                                            const std::vector<std::string>& ohita,
+                                            const PaloitteluAsetukset::Saadot& saadot);
 
 // Splits of other statement folders that hold the target (ohita: the TUODUT folders of this
 // run and of the splits being finished for it): a cut-off one is finished first, from its own folder, so
 // that no batch is written after its cut-off one. Empty when the target is free; otherwise
 // why this split may write nothing now.
 std::string vapautaKohde(const std::string& kohde, std::vector<std::string> ohita, std::vector<Viimeistelty>& tulos,
-                         int* jai, std::vector<std::string>* huomautukset) {
+                         int* jai, std::vector<std::string>* huomautukset,
+                         const PaloitteluAsetukset::Saadot& saadot) {
   using euro::ansi;
   for (const std::string& kirja : kohteenKirjat(kohde, ohita)) {
     {
@@ -117,7 +119,7 @@ std::string vapautaKohde(const std::string& kohde, std::vector<std::string> ohit
     }
     const std::string tuodut = kirja.substr(0, kirja.find_last_of(sep));
     const std::string kansio = tuodut.substr(0, tuodut.find_last_of(sep));
-    for (Viimeistelty& v : viimeisteleKansio(kansio, jai, huomautukset, ohita)) tulos.push_back(std::move(v));
+    for (Viimeistelty& v : viimeisteleKansio(kansio, jai, huomautukset, ohita, saadot)) tulos.push_back(std::move(v));
     if (alusta::pituusJosOn(kirja))
       return ansi("Toisen tiliotekansion keskeytynyttä paloittelua ") + kirja +
              ansi(" ei voitu viimeistellä, ja se kirjoittaa samaan kohdehakemistoon ") + kohde +
@@ -129,15 +131,17 @@ std::string vapautaKohde(const std::string& kohde, std::vector<std::string> ohit
 }  // namespace
 
 std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai,
-                                                   std::vector<std::string>* huomautukset) {
-  return viimeisteleKansio(tilioteKansio, jai, huomautukset, {});
+                                                   std::vector<std::string>* huomautukset,
+                                                   const PaloitteluAsetukset::Saadot& saadot) {
+  return viimeisteleKansio(tilioteKansio, jai, huomautukset, {}, saadot);
 }
 
 namespace {
 
 std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, int* jai,
                                             std::vector<std::string>* huomautukset,
-                                            const std::vector<std::string>& ohita) {
+                                            const std::vector<std::string>& ohita,
+                                            const PaloitteluAsetukset::Saadot& saadot) {
   std::vector<Viimeistelty> tulos;
   const std::string tuodut = tilioteKansio + sep + "TUODUT";
   // What a start cut off before its journal had its name left: no live split holds it.
@@ -158,6 +162,7 @@ std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, in
       KirjanOtsikko o;
       KirjanJakso viimeinen;
       if (kirja.avaa(polku, o, viimeinen) != Paivakirja::Avattu::auki) continue;
+      o.saadot = saadot;
       tarkistaOtsikko(o, polku);
       const std::string arkisto = tuodut + sep + o.arkisto;
       if (!viimeinen.siirretty && !alusta::pituusJosOn(arkisto)) {
@@ -171,7 +176,7 @@ std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, in
       kirja.merkitseKohde();
       std::vector<std::string> omat = ohita;
       omat.push_back(kirjanTaysiPolku(tuodut));
-      const std::string syy = vapautaKohde(o.kohde, omat, tulos, jai, huomautukset);
+      const std::string syy = vapautaKohde(o.kohde, omat, tulos, jai, huomautukset, saadot);
       if (!syy.empty()) throw euro::Virhe(euro::virhenro::tiedostoOnJo, syy);
       if (muoto.jatkaaKasvanutta()) kirja.sailytaMerkkina(arkisto + merkinLoppu, kasvaako(arkisto));
       Viimeistelty v;
@@ -195,6 +200,7 @@ std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, in
       KirjanOtsikko o;
       KirjanJakso viimeinen;
       if (m.avaa(merkki, o, viimeinen) != Paivakirja::Avattu::auki) continue;
+      o.saadot = saadot;
       // A journal of the archive is a split going on, or one that could not be finished.
       if (alusta::pituusJosOn(arkisto + ".kesken")) continue;
       tarkistaOtsikko(o, arkisto + ".kesken");
@@ -218,7 +224,7 @@ std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, in
       kirja.luo(arkisto + ".kesken", o, *alku);
       std::vector<std::string> omat = ohita;
       omat.push_back(kirjanTaysiPolku(tuodut));
-      const std::string syy = vapautaKohde(o.kohde, omat, tulos, jai, huomautukset);
+      const std::string syy = vapautaKohde(o.kohde, omat, tulos, jai, huomautukset, saadot);
       if (!syy.empty()) {
         // Nothing was written: the marker stays for a later run.
         kirja.poista();
@@ -284,7 +290,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   if (!a.txtPaloiteltavaTiedosto.empty())
     tulos.viimeistellyt =
         viimeisteleKeskeneraiset(euro::fe_PaljasHakemisto(a.txtPaloiteltavaTiedosto), &tulos.keskeneraisia,
-                                 &tulos.yhteenveto.huomautukset);
+                                 &tulos.yhteenveto.huomautukset, a.saadot);
   Paivakirja kirja;
   std::string kirjanPolku;  // while this run's journal may be on the disk
   try {
@@ -369,13 +375,14 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       o.posAlku = a.txtPosAlku;
       o.posLoppu = a.txtPosLoppu;
       o.muoto = muoto.nimi();
+      o.saadot = a.saadot;
       // The journal exists, on the disk, before the statement file moves; it holds the name.
       const std::string uusi = varaaArkisto(kirja, o, leima, euro::fe_PaljasTiedosto(polku));
       kirjanPolku = uusi + ".kesken";
       // Its own marker is made; now another folder's split into the target is finished or
       // waited for, before the statement file moves.
       const std::string syy = vapautaKohde(o.kohde, {kirjanTaysiPolku(arkisto)}, tulos.viimeistellyt,
-                                           &tulos.keskeneraisia, &tulos.yhteenveto.huomautukset);
+                                           &tulos.keskeneraisia, &tulos.yhteenveto.huomautukset, a.saadot);
       if (!syy.empty()) {
         kirja.poista();
         kirjanPolku.clear();
@@ -418,7 +425,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     {
       const std::string syy = vapautaKohde(kohde, {kirjanTaysiPolku(euro::fe_PaljasHakemisto(polku) + sep + "TUODUT")},
                                            tulos.viimeistellyt, &tulos.keskeneraisia,
-                                           &tulos.yhteenveto.huomautukset);
+                                           &tulos.yhteenveto.huomautukset, a.saadot);
       if (!syy.empty()) {
         tulos.kohdeVarattu = true;
         euro::viesti(syy, otsikkoEiTehty, euro::tyyli::huutomerkki);

@@ -110,12 +110,10 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello = al
 // writing through a handle it held when the file was moved): the completed journal
 // TUODUT/<archive>.jaettu says where that split ended, and stays while the archive may grow.
 // huomautukset gets what cannot be split there.
+// saadot: how the finishing splits read and segment (see PaloitteluAsetukset::Saadot).
 std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKansio, int* jai = nullptr,
-                                                   std::vector<std::string>* huomautukset = nullptr);
-
-// The size of the statement file's read buffer; 0 gives back the default of 256 KiB. Tests and
-// fuzzers make it small, so that its borders fall everywhere in lines and batches.
-void asetaLukupuskurinKoko(std::size_t koko);
+                                                   std::vector<std::string>* huomautukset = nullptr,
+                                                   const PaloitteluAsetukset::Saadot& saadot = {});
 
 // "YYYY-MM-DD+HHNNSS-"
 std::string aikaleima(const alusta::Aika& t);

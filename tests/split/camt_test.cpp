@@ -344,9 +344,9 @@ TEST_F(Camt, GeneroituTiedosto) {
                                                       "--versio", versio, syote});
       ASSERT_EQ(g.koodi, 0) << g.virhe;
       a.valitse(PaloitteluAsetukset::Tunniste::tilinumero);
-      split::camt::asetaPuskurinKoko(97);
+      a.saadot.xmlPuskuri = 97;
       const auto tulos = aja();
-      split::camt::asetaPuskurinKoko(0);
+      a.saadot.xmlPuskuri = 0;
       ASSERT_TRUE(tulos.valmis);
       std::int64_t lausuntoja = 0;
       for (const auto& f : tulos.yhteenveto.tiedostot) lausuntoja += f.eria;
@@ -435,9 +435,9 @@ TEST_F(Camt, YksiAjoKutenMonta) {
     for (const auto& [tiedostoja, tavuja] : {std::pair<std::size_t, std::uint64_t>{1, 0}, {2, 0}, {0, 1}}) {
       SCOPED_TRACE(std::to_string(tiedostoja) + " tiedostoa, " + std::to_string(tavuja) + " tavua");
       tyhjenna();
-      split::camt::asetaJaksonRajat(tiedostoja, tavuja);
+      a.saadot.xml = {tiedostoja, tavuja};
       const bool valmis = aja().valmis;
-      split::camt::asetaJaksonRajat(0, 0);
+      a.saadot.xml = {};
       ASSERT_TRUE(valmis);
       EXPECT_EQ(tulosteet(), yhdella);
     }

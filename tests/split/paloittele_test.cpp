@@ -551,9 +551,6 @@ TEST_F(Ajo, LfJaSekoitetutRivinloputKutenCrLf) {
 // Random cumulative files against a small model of the split written here, read through
 // buffers of every size, so that their borders fall inside lines, line ends and T00 heads.
 TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
-  struct Palauta {
-    ~Palauta() { split::asetaLukupuskurinKoko(0); }
-  } palauta;
   const std::size_t puskurit[] = {1, 2, 3, 5, 37, 64, 321, 0};
   std::mt19937 arpa(20180821);
   auto valitse = [&](std::initializer_list<const char*> v) {
@@ -561,7 +558,6 @@ TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
   };
   const char* paatteet[] = {"\r\n", "\r", "\n", "\r\n", "\r\n"};
   for (int kierros = 0; kierros < 160; ++kierros) {
-    split::asetaLukupuskurinKoko(puskurit[kierros % std::size(puskurit)]);
     testi::Kansio k;
     std::string syote;
     int rivit = 1 + arpa() % 40;
@@ -640,6 +636,7 @@ TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
     if (kesken) kasittele(riviNyt);
 
     PaloitteluAsetukset b;
+    b.saadot.lukupuskuri = puskurit[kierros % std::size(puskurit)];
     b.txtPaloiteltavaTiedosto = k / "TITO.TXT";
     b.txtTallennusHakemisto = k / "ulos";
     b.chkAikaleimaaPaloiteltava = false;

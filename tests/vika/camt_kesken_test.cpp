@@ -45,6 +45,7 @@ struct CamtKesken : ::testing::Test {
                           asiakirja({lausunto("E7", "2222222-2")});
   const std::string toka = asiakirja({lausunto("T1", "4444444-4"), lausunto("T2", "1111111-1")});
 
+  PaloitteluAsetukset::Saadot saadot;  // of every split a test makes
   PaloitteluAsetukset asetukset(const testi::Kansio& k) {
     PaloitteluAsetukset a;
     a.txtPaloiteltavaTiedosto = k / "TILIOTE.XML";
@@ -52,6 +53,7 @@ struct CamtKesken : ::testing::Test {
     a.txtNimenAlkuosa = "XML-";
     a.txtNimenLoppuosa = ".XML";
     a.chkAikaleimaaPaloiteltava = true;
+    a.saadot = saadot;
     return a;
   }
   void kirjoitusKerrallaan(std::size_t kirjoituksiaVahintaan);
@@ -92,9 +94,8 @@ struct CamtKesken : ::testing::Test {
 TEST_F(CamtKesken, ViimeistellaanKerranKutenYhtenaAjona) {
   for (const std::uint64_t tavuja : {std::uint64_t{1}, std::uint64_t{0}}) {
     SCOPED_TRACE("jakso " + std::to_string(tavuja));
-    split::camt::asetaJaksonRajat(0, tavuja);
+    saadot.xml = {0, tavuja};
     kirjoitusKerrallaan(tavuja == 1 ? 6u : 4u);
-    split::camt::asetaJaksonRajat(0, 0);
   }
 }
 
@@ -244,10 +245,7 @@ alusta::Aika kello4() { return {2024, 4, 5, 6, 0, 0}; }
 // document, as a kill leaves it and as a power cut may; and the recovery cut off in turn after
 // a few of those. The runs that follow leave every company file as uninterrupted runs do.
 TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
-  split::camt::asetaJaksonRajat(0, 1);
-  struct Oletukset {
-    ~Oletukset() { split::camt::asetaJaksonRajat(0, 0); }
-  } oletukset;
+  saadot.xml = {0, 1};
   const Odotettu o = yhtenaAjona();
   Lahto l;
   valmistele(l);
@@ -262,7 +260,7 @@ TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
       testi::kirjoitaTiedosto(k / "TILIOTE2.XML", toka);
       EXPECT_TRUE(split::paloittele(a2, kello2).valmis);
     } else {
-      split::viimeisteleKeskeneraiset(k.polku());
+      split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, saadot);
       if (testi::onOlemassa(k / "TILIOTE2.XML")) {
         EXPECT_TRUE(split::paloittele(a2, kello3).valmis);
       }

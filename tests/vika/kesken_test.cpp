@@ -38,11 +38,13 @@ struct Keskeytynyt : ::testing::Test {
   const std::string eka = tiliote({"1", "2", "3", "1", "4", "2", "5"}, 12);
   const std::string toka = tiliote({"2", "6"}, 3);
 
+  PaloitteluAsetukset::Saadot saadot;  // of every split a test makes
   PaloitteluAsetukset asetukset(const testi::Kansio& k) {
     PaloitteluAsetukset a;
     a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
     a.txtTallennusHakemisto = k / "ulos";
     a.chkAikaleimaaPaloiteltava = true;
+    a.saadot = saadot;
     return a;
   }
   // What uninterrupted runs over both files (or the given ones) give.
@@ -242,8 +244,7 @@ std::vector<std::string> kirjat(const std::string& tuodut) {
 
 struct KeskenRajat : Keskeytynyt {
   // Small segments: a split of a few batches already has several.
-  void SetUp() override { split::asetaJaksonRajat(2, 1500); }
-  void TearDown() override { split::asetaJaksonRajat(0, 0); }
+  KeskenRajat() { saadot.tito = {2, 1500}; }
 
   // Run 1 over eka, stopped by a failed write into the third company file write; the
   // company files held vanha before it.
@@ -268,7 +269,7 @@ struct KeskenRajat : Keskeytynyt {
 // and nothing is cut, nothing written outside the target folder, no batch duplicated.
 TEST_F(KeskenRajat, KelpaamatonKirjaJaaJaMitaanEiLeikata) {
   // Segments of two batches: the record the run is cut off in names two files.
-  split::asetaJaksonRajat(2, 4000);
+  saadot.tito = {2, 4000};
   struct Tapaus {
     const char* nimi;
     std::function<std::string(const std::string& kirja, const testi::Kansio& k)> muuta;
@@ -420,16 +421,16 @@ TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
     // sixteen bytes at a time; and a window that names only three T00 lines ahead.
     for (int rajat : {0, 1, 2}) {
       SCOPED_TRACE(std::string(t.nimi) + ", rajat " + std::to_string(rajat));
-      if (rajat == 1) split::asetaJaksonRajat(2, 1500);
-      if (rajat == 1) split::kaytaLeveaaHakua(false);
-      if (rajat == 2) split::asetaJaksonRajat(2, 4000, 3);
+      saadot = {};
+      if (rajat == 1) saadot.tito = {2, 1500};
+      saadot.kapeaHaku = rajat == 1;
+      if (rajat == 2) saadot.tito = {2, 4000, 3};
       testi::Kansio k;
       testi::Ymparisto ymp;
       ymp.viestit.vastaukset = {6};
       testi::kirjoitaTiedosto(k / "TITO.TXT", s);
       EXPECT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
-      split::asetaJaksonRajat(0, 0);
-      split::kaytaLeveaaHakua(true);
+      saadot = {};
       EXPECT_TRUE(ymp.virheet.empty());
       EXPECT_EQ(sisallot(k / "ulos"), odotettu);
       EXPECT_TRUE(kirjat(k / "TUODUT").empty());
@@ -607,7 +608,7 @@ TEST_F(KeskenRajat, KatkoJokaisessaKutsussa) {
       testi::kirjoitaTiedosto(k / "TITO2.TXT", toka);
       EXPECT_TRUE(split::paloittele(a2, kello2).valmis);
     } else {
-      split::viimeisteleKeskeneraiset(k.polku());
+      split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, saadot);
       if (testi::onOlemassa(k / "TITO2.TXT")) {
         EXPECT_TRUE(split::paloittele(a2, kello3).valmis);
       }

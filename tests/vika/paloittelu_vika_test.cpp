@@ -102,11 +102,12 @@ struct Paloittelu : ::testing::Test {
 // With a small read buffer the long line goes out in several writes: a failure between them
 // must not leave its beginning behind.
 TEST_F(Paloittelu, JokainenTiedostovaiheVuorollaan) {
-  struct Palauta {
-    ~Palauta() { split::asetaLukupuskurinKoko(0); }
-  } palauta;
   for (const auto& [arkistoi, puskuri] : {std::pair{false, 0}, std::pair{true, 0}, std::pair{false, 8192}}) {
-    split::asetaLukupuskurinKoko(static_cast<std::size_t>(puskuri));
+    auto valmistele = [&](const testi::Kansio& k, const std::string& kansio, bool arkistoi) {
+      auto a = this->valmistele(k, kansio, arkistoi);
+      a.saadot.lukupuskuri = static_cast<std::size_t>(puskuri);
+      return a;
+    };
     std::vector<vika::Kysymys> kysymykset;
     {
       testi::Kansio k;

@@ -87,8 +87,11 @@ std::vector<Alku> alkutilat() {
 
 struct TitoRajat : ::testing::Test {
   // Small segments: a split of a few batches already has several.
-  void SetUp() override { split::asetaJaksonRajat(2, 1500); }
-  void TearDown() override { split::asetaJaksonRajat(0, 0); }
+  static PaloitteluAsetukset::Saadot pienet() {
+    PaloitteluAsetukset::Saadot s;
+    s.tito = {2, 1500};
+    return s;
+  }
 
   const std::string eka = tiliote({"1", "2", "3", "1", "4", "2", "5"}, 12);
 
@@ -97,6 +100,7 @@ struct TitoRajat : ::testing::Test {
     a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
     a.txtTallennusHakemisto = k / "ulos";
     a.chkAikaleimaaPaloiteltava = arkistoi;
+    a.saadot = pienet();
     return a;
   }
   void valmistele(const testi::Kansio& k, const Alku& alku) {
@@ -200,7 +204,7 @@ TEST_F(TitoRajat, KatkoJaViimeistelyKutenYhtena) {
       if (!katko.tapahtui) break;
       ymp.virheet.clear();
       int jai = 0;
-      split::viimeisteleKeskeneraiset(k.polku(), &jai);
+      split::viimeisteleKeskeneraiset(k.polku(), &jai, nullptr, pienet());
       if (testi::onOlemassa(k / "TITO.TXT")) {
         EXPECT_TRUE(split::paloittele(asetukset(k), kello2).valmis);
       }
@@ -258,7 +262,7 @@ TEST_F(TitoRajat, KirjanViimeinenTietueKatkennut) {
       j.resize(koko ? viimeinen + 1 : j.size() - 10);
       testi::kirjoitaTiedosto(kirja(k), j);
       ymp.virheet.clear();
-      const auto t = split::viimeisteleKeskeneraiset(k.polku());
+      const auto t = split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, pienet());
       for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
       EXPECT_EQ(t.size(), 1u);
       EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
@@ -311,7 +315,7 @@ TEST_F(TitoRajat, ToinenKirjoittajaJaksojenValissa) {
       ASSERT_TRUE(tapettu);
     }
     ymp.virheet.clear();
-    EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku()).size(), 1u);
+    EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, pienet()).size(), 1u);
     for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
     EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
     std::map<std::string, std::pair<std::string, std::vector<std::string>>> nyt;
@@ -360,7 +364,7 @@ TEST_F(TitoRajat, PitkaKirjaViimeistellaan) {
   }
   testi::kirjoitaTiedosto(kirja(k), uusi);
   ymp.virheet.clear();
-  EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku()).size(), 1u);
+  EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, pienet()).size(), 1u);
   for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
   EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
   EXPECT_EQ(sisallot(k / "ulos"), odotettu);

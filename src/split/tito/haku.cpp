@@ -37,9 +37,9 @@ bool onAvx2() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") != 0;
 }
-bool leveaHaku = onAvx2();
+const bool leveaHaku = onAvx2();
 #else
-bool leveaHaku = false;
+constexpr bool leveaHaku = false;
 #endif
 
 }  // namespace
@@ -47,10 +47,10 @@ bool leveaHaku = false;
 // The first "T00" in b[i, n), or eiT00. Every TITO line begins with a T, so a search for T
 // alone stops at every line; sixteen or thirty-two bytes are tried at once where the
 // processor can.
-std::size_t etsiT00(const char* b, std::size_t i, std::size_t n) {
+std::size_t etsiT00(const char* b, std::size_t i, std::size_t n, bool kapea) {
   std::size_t p = i;
 #if defined(__SSE2__)
-  if (leveaHaku) return etsiT00Avx2(b, i, n);
+  if (leveaHaku && !kapea) return etsiT00Avx2(b, i, n);
   const __m128i t = _mm_set1_epi8('T'), nolla = _mm_set1_epi8('0');
   for (; p + 18 <= n; p += 16) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + p));
@@ -62,14 +62,6 @@ std::size_t etsiT00(const char* b, std::size_t i, std::size_t n) {
   }
 #endif
   return etsiT00Tavuittain(b, p, n);
-}
-
-void kaytaLeveaaHakua(bool kayta) {
-#if defined(__SSE2__)
-  leveaHaku = kayta && onAvx2();
-#else
-  (void)kayta;
-#endif
 }
 
 }  // namespace split

@@ -7,11 +7,8 @@ namespace split {
 
 inline constexpr std::size_t eiT00 = static_cast<std::size_t>(-1);
 
-// The first "T00" in b[i, n), or eiT00.
-std::size_t etsiT00(const char* b, std::size_t i, std::size_t n);
-
-// The search for T00 lines takes thirty-two bytes at a time where the processor has AVX2;
-// tests turn that off (false) to try the sixteen-byte search too, and back on (true).
-void kaytaLeveaaHakua(bool kayta);
+// The first "T00" in b[i, n), or eiT00. It takes thirty-two bytes at a time where the
+// processor has AVX2, unless kapea (tests try the sixteen-byte search too).
+std::size_t etsiT00(const char* b, std::size_t i, std::size_t n, bool kapea = false);
 
 }  // namespace split

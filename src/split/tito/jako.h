@@ -18,7 +18,10 @@
 
 namespace split::jako {
 
-std::size_t lukupuskurinKoko();
+// The line reader's buffer.
+inline std::size_t lukupuskurinKoko(const PaloitteluAsetukset& a) {
+  return a.saadot.lukupuskuri ? a.saadot.lukupuskuri : 256 * 1024;
+}
 
 // Appends the batches' bytes to the current output file: pieces of the read buffer gathered
 // into one write, made before the buffer is read over and before the file is closed. It
@@ -347,7 +350,7 @@ template <class Tuloste, class Ohjaus>
 std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, const std::string& kohde,
                                  const PaloitteluAsetukset& a, std::int32_t posAlku, std::int32_t posLoppu,
                                  Ohjaus& ohjaus, Tuloste& tuloste, Yhteenveto* y) {
-  euro::RiviVirta virta([&](char* b, std::size_t n) { return syote.lue(b, n); }, lukupuskurinKoko(),
+  euro::RiviVirta virta([&](char* b, std::size_t n) { return syote.lue(b, n); }, lukupuskurinKoko(a),
                         euro::Rivisaanto::tiliote, alku);
   return jaa(virta, kohde, a, posAlku, posLoppu, ohjaus, tuloste, y);
 }

@@ -26,23 +26,16 @@ namespace {
 
 constexpr char sep = alusta::erotin;
 
-constexpr std::size_t jaksonTiedostotOletus = 1024;
-constexpr std::uint64_t jaksonTavutOletus = 1024 * 1024;
-std::size_t jaksonTiedostot = jaksonTiedostotOletus;
-std::uint64_t jaksonTavut = jaksonTavutOletus;
-constexpr std::size_t eratEdellaOletus = 16384;
-std::size_t eratEdella = eratEdellaOletus;
-
-}  // namespace
-
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat) {
-  jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
-  jaksonTavut = tavuja ? tavuja : jaksonTavutOletus;
-  // The window keeps the next batch's T00 line named: at least one more must fit.
-  eratEdella = erat ? std::max<std::size_t>(erat, 2) : eratEdellaOletus;
-}
-
-namespace {
+// A segment's bounds, the settings' own or the built-in ones.
+struct Rajat {
+  std::size_t tiedostoja;
+  std::uint64_t tavuja;
+  std::size_t eratEdella;
+  explicit Rajat(const PaloitteluAsetukset::Saadot::Jaksot& j)
+      : tiedostoja(j.tiedostoja ? j.tiedostoja : 1024), tavuja(j.tavuja ? j.tavuja : 1024 * 1024),
+        // The window keeps the next batch's T00 line named: at least one more must fit.
+        eratEdella(j.eria ? std::max<std::size_t>(j.eria, 2) : 16384) {}
+};
 
 // A segment being split: a company file's length as it grows, and how many of its batches to
 // pass over. Its name is the same place in the segment's list of names.
@@ -59,7 +52,7 @@ class Jaksottaja {
  public:
   Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string& kohde,
              Yhteenveto& y)
-      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), arkisto_(arkisto), kohde_(kohde), kohdenimet_(kohde, &y) {
+      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), rajat_(a_.saadot.tito), arkisto_(arkisto), kohde_(kohde), kohdenimet_(kohde, &y) {
     asetapos(a_, posAlku_, posLoppu_);
     syote_.avaa(arkisto, alusta::Tila::lue);
     arkistonPituus_ = syote_.pituus();
@@ -72,7 +65,7 @@ class Jaksottaja {
     // Small archives take a small window.
     const std::uint64_t vahintaan = 4 * tarve_ + 64;
     ikkunanKoko_ = static_cast<std::size_t>(
-        std::max(vahintaan, std::min<std::uint64_t>(jaksonTavut, arkistonPituus_ + 1)));
+        std::max(vahintaan, std::min<std::uint64_t>(rajat_.tavuja, arkistonPituus_ + 1)));
   }
 
   // The cut-off split's segment: checked, what a cut-off batch left cut, declared again with
@@ -266,7 +259,7 @@ class Jaksottaja {
   // Bounded, so that a target of a hundred thousand files costs no more memory than a small
   // one: past the bound the table starts again and a name it lacks is looked at on the disk.
   void tunne(std::uint64_t h, std::uint64_t pituus) {
-    if (tunnetut_.koko() >= 48 * jaksonTiedostot && !tunnetut_.hae(h)) {
+    if (tunnetut_.koko() >= 48 * rajat_.tiedostoja && !tunnetut_.hae(h)) {
       tunnetut_.tyhjenna();
       kaikkiTunnetaan_ = false;
     }
@@ -366,8 +359,8 @@ class Jaksottaja {
   void hae() {
     const char* b = ikkuna_.get();
     std::size_t i = haettu_;
-    while (erat_.size() < eratEdella && nimivarasto_.size() < varastoEnintaan) {
-      const std::size_t p = etsiT00(b, i, maara_);
+    while (erat_.size() < rajat_.eratEdella && nimivarasto_.size() < varastoEnintaan) {
+      const std::size_t p = etsiT00(b, i, maara_, a_.saadot.kapeaHaku);
       if (p == eiT00) {
         i = lopussa_ ? maara_ : std::max(i, maara_ - std::min<std::size_t>(maara_ - i, 2));
         break;
@@ -436,7 +429,7 @@ class Jaksottaja {
       const std::uint64_t hn = avainNimesta(nimi);
       e.tiedosto = jaksossa(nimi, hn);
       if (e.tiedosto != Hajautus::eiArvoa) continue;
-      if (e.kohta > kohta && tiedostot_.size() >= jaksonTiedostot) {
+      if (e.kohta > kohta && tiedostot_.size() >= rajat_.tiedostoja) {
         loppu = e.kohta;
         break;
       }
@@ -509,7 +502,7 @@ class Jaksottaja {
         }
       }
       if (i >= n) return arkistonPituus_;
-      const std::size_t p = etsiT00(b, i, n);
+      const std::size_t p = etsiT00(b, i, n, a_.saadot.kapeaHaku);
       if (p == eiT00) {
         if (lopussa) return arkistonPituus_;
         // A "T00" may begin in the last two bytes and end in the next read.
@@ -597,6 +590,7 @@ class Jaksottaja {
   Paivakirja& kirja_;
   const KirjanOtsikko& o_;
   PaloitteluAsetukset a_;
+  Rajat rajat_;
   std::string arkisto_;
   std::string kohde_;  // the target as this run names it, ending with the separator
   Kohdenimet kohdenimet_;

@@ -20,10 +20,9 @@ namespace split {
 void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                      const KirjanJakso* kesken, Yhteenveto& y, const std::string* kohde = nullptr);
 
-// A segment ends at the batch that would bring in more company files than tiedostoja, or
-// before the last batch that begins in the archive's window of tavuja bytes (a longer batch
-// is a segment of its own); erat T00 lines at most are named ahead (0 gives back the
-// defaults: 1024 files, 1 MiB, 16384 lines). Tests make them small.
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja, std::size_t erat = 0);
+// A segment ends at the batch that would bring in more company files than the settings'
+// saadot.tito.tiedostoja, or before the last batch that begins in the archive's window of
+// saadot.tito.tavuja bytes (a longer batch is a segment of its own); saadot.tito.eria T00
+// lines at most are named ahead (built in: 1024 files, 1 MiB, 16384 lines).
 
 }  // namespace split

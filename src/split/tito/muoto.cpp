@@ -17,8 +17,6 @@ namespace split::tito {
 namespace {
 
 constexpr std::size_t esikatselunPuskuri = 64 * 1024;
-constexpr std::size_t lukupuskurinOletus = 256 * 1024;
-std::size_t lukupuskuri = lukupuskurinOletus;
 
 std::string viivain() {
   std::string s;
@@ -197,10 +195,3 @@ const Muoto& muoto() {
 
 }  // namespace split::tito
 
-namespace split {
-
-void asetaLukupuskurinKoko(std::size_t koko) { tito::lukupuskuri = koko ? koko : tito::lukupuskurinOletus; }
-
-std::size_t jako::lukupuskurinKoko() { return tito::lukupuskuri; }
-
-}  // namespace split

@@ -19,13 +19,6 @@ namespace sisa {
 
 using euro::ansi;
 
-namespace {
-constexpr std::size_t puskurinOletus = 256 * 1024;
-std::size_t puskuri = puskurinOletus;
-}  // namespace
-
-std::size_t puskurinKoko() { return puskuri; }
-
 std::string paikka(std::uint32_t asiakirja, std::int64_t rivi, std::uint64_t kohta) {
   char b[96];
   std::snprintf(b, sizeof b, "asiakirja %u, rivi %lld (tavu %llu): ", asiakirja, static_cast<long long>(rivi),
@@ -432,8 +425,6 @@ std::optional<Olemassa> tutki(const std::string& polku) {
 }  // namespace sisa
 
 using namespace sisa;
-
-void asetaPuskurinKoko(std::size_t koko) { puskuri = koko ? koko : puskurinOletus; }
 
 namespace {
 

@@ -58,18 +58,9 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
 std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                                  const KirjanJakso& viimeinen, Yhteenveto* y = nullptr);
 
-// A segment ends after the document that brings its statements past tavuja bytes or its
-// company files to tiedostoja, or inside a document before a statement that brings in a
-// company file past tiedostoja or the bytes past 8 * tavuja (0 gives back the defaults, 4096
-// and 32 MiB); tests make them small.
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja);
-
 // The preview: one line per statement with its place, every key's candidate, the period,
 // the chosen key marked. No trap; a file that does not pass throws euro::Virhe with the reason.
 void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                 const std::function<void(const std::string&)>& ulos);
-
-// The size of the read buffers; 0 gives back the default. Tests make it small.
-void asetaPuskurinKoko(std::size_t koko);
 
 }  // namespace split::camt

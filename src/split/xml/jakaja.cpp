@@ -62,10 +62,11 @@ struct Ratkaisu {
 // next record.
 class Jakaja {
  public:
-  Jakaja(const std::string& arkisto, const std::string& kohde, Yhteenveto& y, Paivakirja* kirja, Tunnukset& t)
+  Jakaja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
+         Paivakirja* kirja, Tunnukset& t)
       : arkisto_(arkisto), kohde_(kohde), y_(y), kirja_(kirja), tunnukset_(t), tavut_(arkisto),
         paaTiedosto_(arkisto, alusta::Tila::lue), paa_(paaTiedosto_) {
-    paa_.asetaKoko(std::min<std::size_t>(puskurinKoko(), 4096));
+    paa_.asetaKoko(std::min<std::size_t>(a.saadot.xmlPuskuri ? a.saadot.xmlPuskuri : 4096, 4096));
     kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
   }
 
@@ -434,7 +435,7 @@ class Jakaja {
 std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
                  Paivakirja* kirja, Indeksi& ind, const Rajaus& r, const KirjanJakso* kesken) {
   y.muoto = "XML";
-  Jakaja jakaja(arkisto, kohde, y, kirja, ind.tunnukset);
+  Jakaja jakaja(arkisto, kohde, a, y, kirja, ind.tunnukset);
   auto kirjoita = [&](Jakso& j) {
     if (kesken) {
       const KirjanJakso* k = kesken;
@@ -458,7 +459,7 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
     Keraaja keraaja(a, ind, {jatkuu ? ind.loppu : r.alku, jatkuu ? std::nullopt : r.pakotettu}, kirjoita, false);
     t.siirry(lahto);
     TiedostoLahde lahde(t);
-    kay(lahde, keraaja, {}, lahto);
+    kay(lahde, keraaja, lukurajat(a), lahto);
     keraaja.loppuun();
   } catch (const Hylatty& h) {
     jakaja.suljeKesken();

@@ -23,8 +23,12 @@ constexpr std::size_t tekstinRaja = 1024;
 // before it; a longer one is not extended.
 constexpr std::size_t hannanRaja = 64 * 1024;
 
-// The size of the read buffers (tests make it small).
-std::size_t puskurinKoko();
+// How the split reads the file: the reader's buffer as the settings have it.
+inline xml::Rajat lukurajat(const PaloitteluAsetukset& a) {
+  xml::Rajat r;
+  r.puskuri = a.saadot.xmlPuskuri;
+  return r;
+}
 
 // A refusal of the statement file: the reason in Finnish, with its place.
 struct Hylatty {

@@ -8,29 +8,23 @@ namespace split::camt {
 
 namespace {
 
-constexpr std::size_t jaksonTiedostotOletus = 4096;
-constexpr std::uint64_t jaksonTavutOletus = 32 * 1024 * 1024;
-std::size_t jaksonTiedostot = jaksonTiedostotOletus;
-std::uint64_t jaksonTavut = jaksonTavutOletus;
 // A segment's statements take 16 bytes each: 4 MiB at most.
 constexpr std::size_t lausuntojaEnintaan = 256 * 1024;
 
 }  // namespace
 
-void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja) {
-  jaksonTiedostot = tiedostoja ? tiedostoja : jaksonTiedostotOletus;
-  jaksonTavut = tavuja ? tavuja : jaksonTavutOletus;
-}
-
 namespace sisa {
 
 using euro::ansi;
 
-JaksonRajat jaksonRajat() { return {jaksonTiedostot, jaksonTavut}; }
+JaksonRajat jaksonRajat(const PaloitteluAsetukset& a) {
+  const auto& j = a.saadot.xml;
+  return {j.tiedostoja ? j.tiedostoja : 4096, j.tavuja ? j.tavuja : 32 * 1024 * 1024};
+}
 
 Keraaja::Keraaja(const PaloitteluAsetukset& a, Indeksi& ind, Rajaus r, Valmis valmis, bool keraaPitkat,
                  std::size_t raja)
-    : nimet_(a), ind_(ind), valmis_(std::move(valmis)), keraaPitkat_(keraaPitkat), raja_(raja), alku_(r.alku),
+    : nimet_(a), rajat_(jaksonRajat(a)), ind_(ind), valmis_(std::move(valmis)), keraaPitkat_(keraaPitkat), raja_(raja), alku_(r.alku),
       pakotettu_(r.pakotettu), kohta_(r.alku) {}
 
 void Keraaja::lausunto(const Asiakirja& d, const Lausunto& l) {
@@ -48,7 +42,7 @@ void Keraaja::lausunto(const Asiakirja& d, const Lausunto& l) {
   avain_ += '\0';
   avain_.append(reinterpret_cast<const char*>(&tunnus_), sizeof tunnus_);
   auto i = haku_.find(avain_);
-  const JaksonRajat rajat = jaksonRajat();
+  const JaksonRajat& rajat = rajat_;
   // Inside a document the bytes may run further than between documents: each segment's
   // company file is extended again, which costs more than holding the statements' places.
   if (dokissa_ > 0 && !pakotettu_ &&
@@ -152,7 +146,7 @@ void Keraaja::asiakirjanLoppu(const Asiakirja& d) {
     }
     return;
   }
-  const JaksonRajat rajat = jaksonRajat();
+  const JaksonRajat& rajat = rajat_;
   if (tavuja_ >= rajat.tavuja || haku_.size() >= rajat.tiedostoja) sulje(d.loppu, d.loppu);
 }
 
@@ -176,7 +170,7 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
       },
       true, raja);
   TiedostoLahde lahde(f);
-  kay(lahde, keraaja);
+  kay(lahde, keraaja, lukurajat(a));
   keraaja.loppuun();
   ind->kaikki = !keraaja.ylittyi();
   return ind;

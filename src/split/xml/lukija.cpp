@@ -4,8 +4,6 @@
 
 namespace xml {
 
-std::size_t lukupuskuri = lukupuskurinOletus;
-
 Jasennysvirhe::Jasennysvirhe(std::uint32_t a, std::int64_t r, std::uint64_t k, std::string v)
     : asiakirja(a), rivi(r), kohta(k), viesti(std::move(v)) {
   kokonaan_ = euro::ansi("asiakirja ") + luku(asiakirja) + euro::ansi(", rivi ") + luku(rivi) +
@@ -299,6 +297,5 @@ std::span<const std::pair<std::string, std::string>> Lukija::nimiavaruudet() con
 
 std::uint64_t Lukija::asiakirjanAlku() const { return t_->alkuKohta; }
 
-void asetaLukupuskurinKoko(std::size_t koko) { lukupuskuri = koko ? koko : lukupuskurinOletus; }
 
 }  // namespace xml

@@ -51,6 +51,8 @@ struct Rajat {                          // bounded everything; a breach is a Jas
   std::size_t attribuutteja = 64;       // attributes on one element
   bool monta = true;                    // a sequence of documents; false: exactly one
   std::size_t nimiavaruudet = 1 << 20;  // bytes of the namespace declarations in scope
+  std::size_t puskuri = 0;              // the read buffer: 0 for 64 KiB; 16 bytes at least (tests
+                                        // make it small, so its borders fall inside every token)
 };
 
 enum class Laji { Alku, Loppu, Teksti, AsiakirjanLoppu, TiedostonLoppu };
@@ -103,9 +105,5 @@ class Lukija {
   struct Tila;
   std::unique_ptr<Tila> t_;
 };
-
-// The size of the read buffer of every reader made after the call (tests: small sizes put
-// buffer borders everywhere; at least 16 bytes are used); 0 restores the default.
-void asetaLukupuskurinKoko(std::size_t koko);
 
 }  // namespace xml

@@ -2,6 +2,7 @@
 // tags (lukija.cpp) and the tags, text and references inside a document (sisalto.cpp).
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -13,8 +14,6 @@
 #include "split/xml/merkit.h"
 
 namespace xml {
-
-extern std::size_t lukupuskuri;
 
 struct Lukija::Tila {
   // An element's namespace is the declaration it was resolved to (kept while the element is
@@ -33,7 +32,7 @@ struct Lukija::Tila {
   enum class Vaihe { valissa, sisalla, tyhjaKesken, juuriLoppui, valmis };
 
   Tila(Lahde& l, Rajat r) : lahde(l), rajat(r) {
-    koko = lukupuskuri < pieninPuskuri ? pieninPuskuri : lukupuskuri;
+    koko = std::max(pieninPuskuri, r.puskuri ? r.puskuri : lukupuskurinOletus);
     puskuri = std::make_unique<unsigned char[]>(koko);
     p = e = riviKursori = puskuri.get();
     pala = koko;

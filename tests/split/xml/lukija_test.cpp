@@ -30,13 +30,13 @@ class Jono : public xml::Lahde {
   std::size_t pala_, kohta_ = 0;
 };
 
-struct PalautaPuskuri {
-  ~PalautaPuskuri() { xml::asetaLukupuskurinKoko(0); }
-};
-
 // Every buffer size and read size, so buffer borders fall inside every token.
 struct Kokoonpano {
   std::size_t puskuri, pala;
+  xml::Rajat rajat(xml::Rajat r = {}) const {
+    r.puskuri = puskuri;
+    return r;
+  }
 };
 const Kokoonpano kokoonpanot[] = {{16, 1}, {16, 1000}, {17, 3}, {19, 7}, {23, 1000}, {64, 5}, {0, 1 << 20}};
 
@@ -111,13 +111,11 @@ TEST(XmlLukija, HyvinMuodostetutTapahtumatJaKohdat) {
       {"ohje ja tyhja kommentti ennen juurta", "<?xml-stylesheet href=\"x\"?><!----><a></a >",
        "<a@34-37:1/1^0 </a@37-42 D1@34-42 F@42"},
   };
-  PalautaPuskuri palauta;
   for (const auto& k : kokoonpanot) {
-    xml::asetaLukupuskurinKoko(k.puskuri);
     for (const auto& t : tapaukset) {
-      EXPECT_EQ(loki(t.syote, {}, k.pala), t.odotus) << t.nimi << ", puskuri " << k.puskuri << ", pala " << k.pala;
+      EXPECT_EQ(loki(t.syote, k.rajat(), k.pala), t.odotus) << t.nimi << ", puskuri " << k.puskuri << ", pala " << k.pala;
       // Unread text changes nothing else.
-      EXPECT_EQ(loki(t.syote, {}, k.pala, false), std::regex_replace(t.odotus, std::regex(" '[^']*'"), ""))
+      EXPECT_EQ(loki(t.syote, k.rajat(), k.pala, false), std::regex_replace(t.odotus, std::regex(" '[^']*'"), ""))
           << t.nimi << ", ilman tekstiä, puskuri " << k.puskuri << ", pala " << k.pala;
     }
   }
@@ -190,15 +188,13 @@ TEST(XmlLukija, HylatytSyotteetJaVirheenKohta) {
       {"toisen asiakirjan virhe", "<a/><b><c></b>", "odotettiin </c>", 10, false, {}, 2},
       {"loppumerkinta ilman alkua", "</a>", "ilman alkumerkintää", 0},
   };
-  PalautaPuskuri palauta;
   for (const auto& k : kokoonpanot) {
-    xml::asetaLukupuskurinKoko(k.puskuri);
     for (const auto& t : tapaukset)
       for (const bool tekstia : {true, false}) {
         SCOPED_TRACE(std::string(t.nimi) + ", puskuri " + std::to_string(k.puskuri) + ", pala " +
                      std::to_string(k.pala) + (tekstia ? "" : ", ilman tekstiä"));
         try {
-          const std::string l = loki(t.syote, t.rajat, k.pala, tekstia);
+          const std::string l = loki(t.syote, k.rajat(t.rajat), k.pala, tekstia);
           ADD_FAILURE() << "hyväksyttiin: " << l;
         } catch (const xml::Jasennysvirhe& v) {
           EXPECT_NE(v.viesti.find(ansi(t.viesti)), std::string::npos) << v.what();
@@ -256,11 +252,11 @@ TEST(XmlLukija, NimiavaruudetVoimassaJaLoppuKertooVanhemmanOmat) {
 
 // Text longer than the buffer comes in pieces, so memory stays at the buffer.
 TEST(XmlLukija, PitkaTekstiPaloinaPuskurinKokoisina) {
-  PalautaPuskuri palauta;
-  xml::asetaLukupuskurinKoko(64);
   const std::string teksti(10000, 'x');
   Jono lahde("<a>" + teksti + "<![CDATA[" + teksti + "]]></a>", 1000);
-  xml::Lukija lukija(lahde);
+  xml::Rajat rajat;
+  rajat.puskuri = 64;
+  xml::Lukija lukija(lahde, rajat);
   lukija.seuraava();
   std::string koottu;
   int paloja = 0;
@@ -291,9 +287,11 @@ class Vuorolahde : public xml::Lahde {
   std::size_t kohta_ = 0;
 };
 
-std::string lokiVuoroin(const std::string& syote, testi::Lukuvuoro vuoro) {
+std::string lokiVuoroin(const std::string& syote, testi::Lukuvuoro vuoro, std::size_t puskuri = 0) {
   Vuorolahde lahde(syote, std::move(vuoro));
-  xml::Lukija lukija(lahde);
+  xml::Rajat rajat;
+  rajat.puskuri = puskuri;
+  xml::Lukija lukija(lahde, rajat);
   std::string tulos;
   try {
     for (xml::Tapahtuma t = lukija.seuraava(); t.laji != xml::Laji::TiedostonLoppu; t = lukija.seuraava()) {
@@ -321,12 +319,10 @@ TEST(XmlLukija, LuvutKaikenKokoisinaAntavatSamat) {
   ASSERT_EQ(koko.find("asiakirja 1"), std::string::npos) << koko;
   ASSERT_NE(kesken.find(ansi("tavu ") + std::to_string(katkennut.size()) + ansi(": tiedosto loppuu kesken")),
             std::string::npos) << kesken;
-  PalautaPuskuri palauta;
   for (const std::size_t puskuri : {16, 17, 23, 64, 0}) {
-    xml::asetaLukupuskurinKoko(puskuri);
     for (auto& a : testi::aikataulut()) {
-      EXPECT_EQ(lokiVuoroin(kokonainen, a.vuoro), koko) << a.nimi << ", puskuri " << puskuri;
-      EXPECT_EQ(lokiVuoroin(katkennut, a.vuoro), kesken) << a.nimi << ", puskuri " << puskuri << ", katkennut";
+      EXPECT_EQ(lokiVuoroin(kokonainen, a.vuoro, puskuri), koko) << a.nimi << ", puskuri " << puskuri;
+      EXPECT_EQ(lokiVuoroin(katkennut, a.vuoro, puskuri), kesken) << a.nimi << ", puskuri " << puskuri << ", katkennut";
     }
   }
 }
