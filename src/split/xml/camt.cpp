@@ -32,8 +32,9 @@ std::string paikka(std::uint32_t asiakirja, std::int64_t rivi, std::uint64_t koh
 
 namespace {
 
-const char* const listat[] = {"BkToCstmrAcctRpt", "BkToCstmrStmt", "BkToCstmrDbtCdtNtfctn"};
-const char* const lausunnot[] = {"Rpt", "Stmt", "Ntfctn"};
+// Names compared at every element: their lengths known beforehand.
+constexpr std::string_view listat[] = {"BkToCstmrAcctRpt", "BkToCstmrStmt", "BkToCstmrDbtCdtNtfctn"};
+constexpr std::string_view lausunnot[] = {"Rpt", "Stmt", "Ntfctn"};
 
 // "urn:iso:std:iso:20022:tech:xsd:camt.05N.001.VV" with N 2, 3 or 4 and any version: 50 + N;
 // otherwise 0.
@@ -50,6 +51,7 @@ int viestiNimiavaruudesta(std::string_view uri) {
 }  // namespace
 
 void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kanta) {
+  using namespace std::string_view_literals;
   xml::Lukija lukija(lahde, rajat);
   Asiakirja d;
   d.edellinenLoppu = kanta;
@@ -72,7 +74,7 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
           const bool oma = e.nimiavaruus == d.nimiavaruus;
           if (e.syvyys == 1) {
             d.viesti = viestiNimiavaruudesta(e.nimiavaruus);
-            if (e.paikallinen != "Document" || d.viesti == 0)
+            if (e.paikallinen != "Document"sv || d.viesti == 0)
               hylkaa(e.asiakirja, e.rivi, e.alku,
                      ansi("juurielementti ei ole tiliotesanoman Document (odotettiin nimiavaruutta "
                           "urn:iso:std:iso:20022:tech:xsd:camt.052, 053 tai 054)"));
@@ -80,9 +82,10 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
             d.nimiavaruus = e.nimiavaruus;
             d.juuri = e.alku;
           } else if (e.syvyys == 2) {
-            const char* odotettu = listat[d.viesti - 52];
+            const std::string_view odotettu = listat[d.viesti - 52];
             if (d.lista || !oma || e.paikallinen != odotettu)
-              hylkaa(e.asiakirja, e.rivi, e.alku, ansi("odotettiin Documentin ainoaa elementtiä ") + odotettu);
+              hylkaa(e.asiakirja, e.rivi, e.alku,
+                     ansi("odotettiin Documentin ainoaa elementtiä ") + std::string(odotettu));
             d.lista = true;
             d.tunnus = d.nimiavaruus;
             for (const auto& [etuliite, uri] : lukija.nimiavaruudet()) d.tunnus += "\n" + etuliite + "=" + uri;
@@ -96,16 +99,17 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
               l.edellinen = d.sisar ? d.sisar : e.alku;
               l.rivi = e.rivi;
               if (d.lausuntoja == 0) d.ensimmainen = e.alku;
-            } else if (oma && e.paikallinen == "GrpHdr" && !d.ryhma && d.lausuntoja == 0) {
+            } else if (oma && e.paikallinen == "GrpHdr"sv && !d.ryhma && d.lausuntoja == 0) {
               d.ryhma = true;
               ryhmassa = 1;
-            } else if (oma && e.paikallinen == "SplmtryData" && d.lausuntoja > 0) {
+            } else if (oma && e.paikallinen == "SplmtryData"sv && d.lausuntoja > 0) {
               d.listanJalkeen = true;
             } else {
               // Anything else would be left out of every company's file unseen.
-              hylkaa(e.asiakirja, e.rivi, e.alku, ansi("odotettiin elementtiä ") + lausunnot[d.viesti - 52]);
+              hylkaa(e.asiakirja, e.rivi, e.alku,
+                     ansi("odotettiin elementtiä ") + std::string(lausunnot[d.viesti - 52]));
             }
-          } else if (ryhmassa == 1 && e.syvyys == 4 && oma && e.paikallinen == "CreDtTm" && d.luotu.empty()) {
+          } else if (ryhmassa == 1 && e.syvyys == 4 && oma && e.paikallinen == "CreDtTm"sv && d.luotu.empty()) {
             ryhmassa = 2;
           } else if (lausunnossa && e.syvyys <= 8) {
             const std::size_t s = static_cast<std::size_t>(e.syvyys);
@@ -113,24 +117,24 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
             else polku[s].clear();
             Kentta uusi = kEi;
             const std::string& n = polku[s];
-            if (s == 4 && n == "Id") uusi = kId;
-            else if (s == 4 && n == "CreDtTm") uusi = kCreDtTm;
-            else if (s == 5 && polku[4] == "FrToDt" && n == "FrDtTm") uusi = kFrDtTm;
-            else if (s == 5 && polku[4] == "FrToDt" && n == "ToDtTm") uusi = kToDtTm;
-            else if (s == 6 && polku[4] == "Acct" && polku[5] == "Id" && n == "IBAN") uusi = kIban;
-            else if (s == 6 && polku[4] == "Acct" && polku[5] == "Ownr" && n == "Nm") uusi = kNm;
-            else if (s == 7 && polku[4] == "Acct" && polku[5] == "Id" && polku[6] == "Othr" && n == "Id")
+            if (s == 4 && n == "Id"sv) uusi = kId;
+            else if (s == 4 && n == "CreDtTm"sv) uusi = kCreDtTm;
+            else if (s == 5 && polku[4] == "FrToDt"sv && n == "FrDtTm"sv) uusi = kFrDtTm;
+            else if (s == 5 && polku[4] == "FrToDt"sv && n == "ToDtTm"sv) uusi = kToDtTm;
+            else if (s == 6 && polku[4] == "Acct"sv && polku[5] == "Id"sv && n == "IBAN"sv) uusi = kIban;
+            else if (s == 6 && polku[4] == "Acct"sv && polku[5] == "Ownr"sv && n == "Nm"sv) uusi = kNm;
+            else if (s == 7 && polku[4] == "Acct"sv && polku[5] == "Id"sv && polku[6] == "Othr"sv && n == "Id"sv)
               uusi = kOthrId;
-            else if (s == 8 && polku[4] == "Acct" && polku[5] == "Ownr" && polku[6] == "Id" && polku[7] == "OrgId" &&
-                     n == "Othr")
+            else if (s == 8 && polku[4] == "Acct"sv && polku[5] == "Ownr"sv && polku[6] == "Id"sv && polku[7] == "OrgId"sv &&
+                     n == "Othr"sv)
               uusi = kEi;
             // Acct/Ownr/Id/OrgId/Othr/Id lies one deeper than the path keeps; see below.
             if (uusi != kEi && !l.on[uusi]) {
               kentta = uusi;
               kentanSyvyys = e.syvyys;
             }
-          } else if (lausunnossa && e.syvyys == 9 && oma && e.paikallinen == "Id" && polku[4] == "Acct" &&
-                     polku[5] == "Ownr" && polku[6] == "Id" && polku[7] == "OrgId" && polku[8] == "Othr" &&
+          } else if (lausunnossa && e.syvyys == 9 && oma && e.paikallinen == "Id"sv && polku[4] == "Acct"sv &&
+                     polku[5] == "Ownr"sv && polku[6] == "Id"sv && polku[7] == "OrgId"sv && polku[8] == "Othr"sv &&
                      !l.on[kOrgId]) {
             kentta = kOrgId;
             kentanSyvyys = e.syvyys;
@@ -172,7 +176,7 @@ void kay(xml::Lahde& lahde, Kasittelija& k, xml::Rajat rajat, std::uint64_t kant
         case xml::Laji::AsiakirjanLoppu:
           if (!d.lista)
             hylkaa(e.asiakirja, e.rivi, e.alku,
-                   ansi("asiakirjasta puuttuu elementti ") + listat[d.viesti - 52]);
+                   ansi("asiakirjasta puuttuu elementti ") + std::string(listat[d.viesti - 52]));
           d.loppu = e.loppu;
           k.asiakirjanLoppu(d);
           {

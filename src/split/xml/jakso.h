@@ -71,7 +71,7 @@ struct Rajaus {
 // groups to tiedostoja, and inside a document before the statement that would bring in a
 // group past tiedostoja, or its bytes past 8 * tavuja, or its statements past 262,144, so that
 // memory stays bounded whatever the number of companies and statements. The settings' saadot
-// give them (built in: 4096 files, 32 MiB).
+// give them (built in: 4096 files, 256 MiB).
 struct JaksonRajat {
   std::size_t tiedostoja;
   std::uint64_t tavuja;

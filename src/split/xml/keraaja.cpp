@@ -19,7 +19,7 @@ using euro::ansi;
 
 JaksonRajat jaksonRajat(const PaloitteluAsetukset& a) {
   const auto& j = a.saadot.xml;
-  return {j.tiedostoja ? j.tiedostoja : 4096, j.tavuja ? j.tavuja : 32 * 1024 * 1024};
+  return {j.tiedostoja ? j.tiedostoja : 4096, j.tavuja ? j.tavuja : 256 * 1024 * 1024};
 }
 
 Keraaja::Keraaja(const PaloitteluAsetukset& a, Indeksi& ind, Rajaus r, Valmis valmis, bool keraaPitkat,

@@ -149,8 +149,6 @@ bool samaLyhyt(std::string_view a, std::string_view b) {
     if (a[i] != b[i]) return false;
   return true;
 }
-const std::string xmlUriTeksti(xmlUri);
-const std::string tyhjaUri;
 }  // namespace
 
 std::size_t Lukija::Tila::ratkaiseNro(std::string_view etuliite, bool elementti) {
@@ -160,12 +158,6 @@ std::size_t Lukija::Tila::ratkaiseNro(std::string_view etuliite, bool elementti)
     if (samaLyhyt(ns[i].first, etuliite)) return i;
   if (etuliite.empty() && elementti) return tyhjaNro;
   virhe(tagiAlku, tagiRivi, euro::ansi("etuliitettä ") + std::string(etuliite) + euro::ansi(" ei ole määritelty"));
-}
-
-const std::string& Lukija::Tila::uri(std::size_t nro) const {
-  if (nro == xmlNro) return xmlUriTeksti;
-  if (nro == tyhjaNro) return tyhjaUri;
-  return ns[nro].second;
 }
 
 const std::string& Lukija::Tila::ratkaise(std::string_view etuliite, bool elementti) {

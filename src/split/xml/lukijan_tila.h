@@ -15,6 +15,9 @@
 
 namespace xml {
 
+inline const std::string xmlUriTeksti(xmlUri);
+inline const std::string tyhjaUri;
+
 struct Lukija::Tila {
   // An element's namespace is the declaration it was resolved to (kept while the element is
   // open), not a copy of its URI.
@@ -306,7 +309,10 @@ struct Lukija::Tila {
 
   const std::string& ratkaise(std::string_view etuliite, bool elementti);
   std::size_t ratkaiseNro(std::string_view etuliite, bool elementti);
-  const std::string& uri(std::size_t nro) const;
+  const std::string& uri(std::size_t nro) const {
+    if (nro < ns.size()) return ns[nro].second;
+    return nro == xmlNro ? xmlUriTeksti : tyhjaUri;
+  }
 
   Tapahtuma tapahtuma(Laji laji) {
     Tapahtuma t{};
