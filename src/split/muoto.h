@@ -64,8 +64,8 @@ class Muoto {
                                                   std::vector<std::string>* /*huomautukset*/) const {
     return std::nullopt;
   }
-  // The split-condition preview, whole lines with CR LF, in pieces. A file that cannot be
-  // previewed throws euro::Virhe with the reason.
+  // The split-condition preview, whole lines with CR LF, in pieces. A file the format refuses
+  // throws HylattyTiedosto (esikatselu.h) with the reason; a failure to read, euro::Virhe.
   virtual void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                           const std::function<void(const std::string&)>& ulos) const = 0;
 };

@@ -65,7 +65,7 @@ std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, cons
 void asetaJaksonRajat(std::size_t tiedostoja, std::uint64_t tavuja);
 
 // The preview: one line per statement with its place, every key's candidate, the period,
-// the chosen key marked. No trap; a file that does not pass throws euro::Virhe with the reason.
+// the chosen key marked. No trap; a file that does not pass throws HylattyTiedosto with the reason.
 void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                 const std::function<void(const std::string&)>& ulos);
 

@@ -1,6 +1,7 @@
 #include "split/xml/muoto.h"
 
 #include "euro/virhe.h"
+#include "split/esikatselu.h"
 #include "split/xml/camt.h"
 
 namespace split::camt {
@@ -56,7 +57,7 @@ class Xml : public Muoto {
                   const std::function<void(const std::string&)>& ulos) const override {
     std::string muuMerkisto;
     onXml(polku, &muuMerkisto);
-    if (!muuMerkisto.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + muuMerkisto);
+    if (!muuMerkisto.empty()) throw HylattyTiedosto(euro::virhenro::kayttovirhe, polku + ": " + muuMerkisto);
     camt::esikatsele(polku, a, ulos);
   }
 };
