@@ -115,7 +115,8 @@ std::string ohje() {
       "Käyttö: kolvanto-cli [valinnat] [TILIOTETIEDOSTO]\n"
       "\n"
       "Jakaa konekielisen tiliotteen (TITO) kertymätiedoston T00-erätietueiden mukaan\n"
-      "yrityskohtaisiin tiliotetiedostoihin. Jokainen erä lisätään yrityksen tiedoston loppuun.\n"
+      "yrityskohtaisiin tiliotetiedostoihin. Jokainen erä lisätään yrityksen tiedoston loppuun;\n"
+      "jos siinä on XML-asiakirja, erä menee nimeen, jossa on ennen loppuosaa -2 (-3 jne.).\n"
       "Oletusarvot luetaan ikkunaohjelman asetustiedostosta (TITO-JAKO.OMA); komentorivin\n"
       "valinnat ohittavat ne. Ilman TILIOTETIEDOSTOa paloitellaan asetusten tiedosto.\n"
       "\n"
@@ -146,12 +147,14 @@ std::string ohje() {
       "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu; tavallinen, kun\n"
       "      uutta tiliotetiedostoa ei vielä ole)\n"
       "  2   paloittelu keskeytyi virheeseen, aiemmin keskeytynyttä paloittelua\n"
-      "      (TUODUT/*.kesken) ei voitu viimeistellä, tai pankkiohjelma kirjoittaa\n"
-      "      vielä tiliotetiedostoa (se jätettiin paikalleen)\n"
+      "      (TUODUT/*.kesken) ei voitu viimeistellä, pankkiohjelma kirjoittaa\n"
+      "      vielä tiliotetiedostoa (se jätettiin paikalleen), tai toisen tiliotekansion\n"
+      "      paloittelu samaan tallennushakemistoon on käynnissä (\"Toinen paloittelu\n"
+      "      kirjoittaa samaan kohdehakemistoon\") tai jäi kesken: mitään ei tehty\n"
       "  64  virheellinen komentorivi\n"
       "  65  tiliotetiedosto hylätty (XML-tiedosto ei läpäise tarkistusta tai sen\n"
       "      merkistö ei ole UTF-8): tiedosto jätetty koskematta, syy kerrottu ja\n"
-      "      kirjattu virhelokiin virhelog.txt\n"
+      "      kirjattu virhelokiin virhelog.txt; samoin --esikatselu\n"
       "\n"
       "Esimerkki:\n"
       "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n"
@@ -369,6 +372,12 @@ int suorita(const std::vector<std::string>& argumentit) {
         alusta::kirjoitaTavut(1, paate ? alusta::luettavaksi(osa) : osa);
       });
       return naytetty ? valmis : tarkistusPysaytti;
+    } catch (const split::HylattyTiedosto& h) {
+      // The file the split would refuse: its status and log line, as the split's refusal has.
+      const std::string teksti = ansi("ESIKATSELUA EI TEHTY: ") + h.viesti();
+      virheeseen(teksti + "\n");
+      if (!ohjelma.datahakemisto.empty()) euro::kirjaaVirhelokiin(teksti);
+      return tiedostoHylatty;
     } catch (...) {
       euro::Virhe v = euro::nykyinenVirhe();
       virheeseen("kolvanto-cli: " + v.viesti() + " (virhe " + std::to_string(v.numero()) + ")\n");

@@ -6,9 +6,18 @@
 #include <functional>
 #include <string>
 
+#include "euro/virhe.h"
 #include "split/asetukset.h"
 
 namespace split {
+
+// A statement file that its format refuses as it is (XML that does not pass its check, or is
+// not UTF-8): the reason with the path. Told apart from a failure to read, as the split's
+// refusal is.
+class HylattyTiedosto : public euro::Virhe {
+ public:
+  using euro::Virhe::Virhe;
+};
 
 // The name of the preview file in the temporary directory.
 inline constexpr const char* esikatselunNimi = "~TITO-T00.TMP";
@@ -22,8 +31,9 @@ std::string merkkirivi(std::int32_t posAlku, std::int32_t posLoppu);
 using Kirjoitin = std::function<void(const std::string&)>;
 
 // Sends the preview of the settings' statement file to ulos. A missing statement file is told
-// in a message box and answers false, with nothing sent. No trap: other failures pass to the
-// caller, and the positions are checked before anything is sent.
+// in a message box and answers false, with nothing sent; a refused file throws HylattyTiedosto.
+// No trap: other failures pass to the caller, and the positions are checked before anything
+// is sent.
 bool esikatselu(const PaloitteluAsetukset& a, const Kirjoitin& ulos);
 
 // The preview button: the preview file written anew in fe_TempHakemisto and the editor

@@ -89,6 +89,8 @@ class Paivakirja {
   // kill cut its making or an older version wrote the journal. Before the split writes.
   void merkitseKohde();
   const std::string& polku() const;
+  // Where the last record's segment ends in the archive.
+  std::uint64_t arkistonLoppu() const { return arkistonLoppu_; }
 
  private:
   alusta::Tiedosto tiedosto_;

@@ -58,14 +58,16 @@ class Muoto {
   // split ended (a finished journal is then kept as the archive's marker).
   virtual bool jatkaaKasvanutta() const { return false; }
   // Where the split of what reached the archive after loppu (up to pituus) begins; none while
-  // it cannot be told yet. Bytes passed over are told in huomautukset.
-  virtual std::optional<std::uint64_t> jatkonAlku(const std::string& /*arkisto*/, std::uint64_t /*loppu*/,
-                                                  std::uint64_t /*pituus*/,
+  // it cannot be told yet. Bytes passed over are told in huomautukset. o: the split's header,
+  // whose settings the bytes are checked by where the format checks before writing; what it
+  // refuses throws euro::Virhe, before any journal is made.
+  virtual std::optional<std::uint64_t> jatkonAlku(const std::string& /*arkisto*/, const KirjanOtsikko& /*o*/,
+                                                  std::uint64_t /*loppu*/, std::uint64_t /*pituus*/,
                                                   std::vector<std::string>* /*huomautukset*/) const {
     return std::nullopt;
   }
-  // The split-condition preview, whole lines with CR LF, in pieces. A file that cannot be
-  // previewed throws euro::Virhe with the reason.
+  // The split-condition preview, whole lines with CR LF, in pieces. A file the format refuses
+  // throws HylattyTiedosto (esikatselu.h) with the reason; a failure to read, euro::Virhe.
   virtual void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                           const std::function<void(const std::string&)>& ulos) const = 0;
 };

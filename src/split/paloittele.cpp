@@ -219,7 +219,7 @@ std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, in
         continue;
       }
       if (*pituus == loppu) continue;
-      const std::optional<std::uint64_t> alku = muoto->jatkonAlku(arkisto, loppu, *pituus, huomautukset);
+      const std::optional<std::uint64_t> alku = muoto->jatkonAlku(arkisto, o, loppu, *pituus, huomautukset);
       if (!alku) continue;
       kirja.luo(arkisto + ".kesken", o, *alku);
       std::vector<std::string> omat = ohita;

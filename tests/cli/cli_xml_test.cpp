@@ -50,6 +50,11 @@ TEST(CliXml, YhteenvetoHylkaysJaEsikatselu) {
       {"esikatselu", asiakirja({"FI11"}), {"--esikatselu"}, 0,
        {"asiakirja 1, rivi 3 (tavu ", ": Id NFI11 | asiakastunnus - | >>tilinumero FI11<< | nimi - | jakso 20240401-20240401\r\n"},
        ""},
+      // The preview of a file the split would refuse is refused with the same status.
+      {"esikatselu katkennut", asiakirja({"FI11"}).substr(0, 200), {"--esikatselu"}, 65, {},
+       "ESIKATSELUA EI TEHTY: "},
+      {"esikatselu UTF-16", utf16le(asiakirja({"FI11"})), {"--esikatselu"}, 65, {},
+       "XML-tiedoston merkistö on UTF-16LE; vain UTF-8 käy\n"},
   };
   for (const auto& t : tapaukset) {
     SCOPED_TRACE(t.kuvaus);

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/xml/camt.h"
 #include "split/paloittele.h"
@@ -339,6 +340,153 @@ TEST_F(CamtKesken, LinkitKirjanNimillaEivatKirjoitaLapi) {
       EXPECT_EQ(lausunnot(k / "ulos", false).at("XML-1111111-1.XML").size(), 3u);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The bank program holds the archive open when the split of pohja completes (it held the
+// statement file before the move), so the archive's record stays for what it writes next.
+struct Kasvava {
+  testi::Kansio k;
+  testi::Ymparisto ymp;
+  PaloitteluAsetukset a;
+  std::string arkisto;
+  alusta::Tiedosto pankki;
+  std::map<std::string, std::string> alussa;  // the company files after pohja
+};
+
+void aloita(Kasvava& v, const PaloitteluAsetukset& a, const std::string& pohja) {
+  v.ymp.viestit.vastaukset = {6};
+  v.a = a;
+  v.arkisto = v.k / "TUODUT" + S + "2024-04-01+060000-TILIOTE.XML";
+  testi::kirjoitaTiedosto(v.k / "TILIOTE.XML", pohja);
+  {
+    vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+      if (q.vaihe == alusta::Vaihe::tallenna && !v.pankki.onAuki() && testi::onOlemassa(v.arkisto))
+        v.pankki.avaa(v.arkisto, alusta::Tila::lisaa);
+      return std::nullopt;
+    });
+    ASSERT_TRUE(split::paloittele(v.a, kello0).valmis);
+  }
+  ASSERT_TRUE(v.pankki.onAuki());
+  ASSERT_TRUE(testi::onOlemassa(v.arkisto + ".jaettu"));
+  v.alussa = sisallot(v.k / "ulos");
+  // Later runs find no new statement file, only the grown archive.
+  v.a.txtPaloiteltavaTiedosto = v.k / "EI-OLE.XML";
+}
+
+// What comes into the archive and cannot be split yet, or ever: a document still being written
+// waits; one the bank program left unfinished, bytes that cannot begin a document and a
+// document that does not pass are refused, saying so. Nothing is written, and the record stays.
+TEST_F(CamtKesken, KasvanutArkistoKeskenTaiKelpaamaton) {
+  const struct {
+    const char* kuvaus;
+    std::string tulee;
+    bool pankkiLopetti;
+    const char* viesti;  // the failure's words, or none
+  } tapaukset[] = {
+      {"kesken", toka.substr(0, 150), false, nullptr},
+      {"kesken, pankki lopetti", toka.substr(0, 150), true, "ovat kesken jäänyt XML-asiakirja, jota ei enää kirjoiteta"},
+      {"roskaa", "roskaa\r\n" + toka, false, "eivät ala XML-asiakirjalla: niitä ei paloiteltu, eikä mitään kirjoitettu"},
+      {"avaimetta", toka + asiakirja({"<Stmt><Id>X1</Id></Stmt>\r\n"}), false, "puuttuu avaimen elementti"},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    Kasvava v;
+    aloita(v, asetukset(v.k), pohja);
+    v.pankki.kirjoita(t.tulee);
+    if (t.pankkiLopetti) v.pankki.sulje();
+    const auto tulos = split::paloittele(v.a, kello1);
+    EXPECT_TRUE(tulos.viimeistellyt.empty());
+    EXPECT_EQ(sisallot(v.k / "ulos"), v.alussa);
+    EXPECT_EQ(testi::tiedostot(v.k / "TUODUT"),
+              (std::vector<std::string>{"2024-04-01+060000-TILIOTE.XML", "2024-04-01+060000-TILIOTE.XML.jaettu"}));
+    if (!t.viesti) {
+      for (const auto& e : v.ymp.virheet) ADD_FAILURE() << e.viesti;
+      continue;
+    }
+    ASSERT_EQ(v.ymp.virheet.size(), 1u);
+    const std::string& viesti = v.ymp.virheet[0].viesti;
+    EXPECT_NE(viesti.find(euro::ansi(t.viesti)), std::string::npos) << viesti;
+    EXPECT_NE(viesti.find(euro::ansi("Arkistoon ") + v.arkisto + euro::ansi(" paloittelun jälkeen tulleet tavut ")),
+              std::string::npos)
+        << viesti;
+  }
+}
+
+// Whole documents that come into the archive are split once by a later run, a document still
+// being written after them waiting for the run after; that split killed, or the power cut, at
+// every call it makes, is finished by the next run. The company files end as splits of the
+// three files one by one leave them, and only the archive is left in TUODUT.
+TEST_F(CamtKesken, KasvanutArkistoPaloitellaanKerran) {
+  const std::string kolmas = asiakirja({lausunto("K1", "5555555-5"), lausunto("K2", "2222222-2")});
+  std::map<std::string, std::string> tokanJalkeen, odotettu;
+  {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    ymp.viestit.vastaukset = {6};
+    const auto a = asetukset(k);
+    const std::pair<const std::string*, alusta::Aika (*)()> ajot[] = {{&pohja, kello0}, {&toka, kello1}, {&kolmas, kello2}};
+    for (const auto& [t, kello] : ajot) {
+      testi::kirjoitaTiedosto(k / "TILIOTE.XML", *t);
+      ASSERT_TRUE(split::paloittele(a, kello).valmis);
+      if (t == &toka) tokanJalkeen = sisallot(k / "ulos");
+    }
+    odotettu = sisallot(k / "ulos");
+  }
+  Kasvava v;
+  aloita(v, asetukset(v.k), pohja);
+  auto& k = v.k;
+  v.pankki.kirjoita(toka + kolmas.substr(0, 100));
+  auto tulos = split::paloittele(v.a, kello1);
+  for (const auto& e : v.ymp.virheet) ADD_FAILURE() << e.viesti;
+  ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
+  EXPECT_TRUE(tulos.viimeistellyt[0].jatko);
+  EXPECT_EQ(tulos.viimeistellyt[0].arkisto, v.arkisto);
+  EXPECT_EQ(tulos.viimeistellyt[0].eria, 2);
+  EXPECT_EQ(sisallot(k / "ulos"), tokanJalkeen);
+  ASSERT_TRUE(testi::onOlemassa(v.arkisto + ".jaettu"));
+
+  v.pankki.kirjoita(kolmas.substr(100));
+  v.pankki.sulje();
+  const vika::Kuva alussa = vika::kuva(k);
+  const std::vector<std::string> lopuksi = {"2024-04-01+060000-TILIOTE.XML"};
+  std::size_t kutsuja = 0;
+  for (std::size_t i = 0;; ++i) {
+    vika::Katko katko{i, 0, false, {}, {}};
+    vika::palauta(k, alussa);
+    {
+      vika::Koukku koukku(vika::katkaisija(k, katko));
+      split::paloittele(v.a, kello2);
+    }
+    if (!katko.tapahtui) {
+      kutsuja = i;
+      break;
+    }
+    for (int malli : {0, 1, 4}) {
+      SCOPED_TRACE("katko kutsussa " + std::to_string(i) + ", malli " + std::to_string(malli));
+      vika::palauta(k, vika::sahkokatko(katko.nyt, katko.levylla, alussa, malli));
+      v.ymp.virheet.clear();
+      split::paloittele(v.a, kello3);
+      tulos = split::paloittele(v.a, kello4);
+      EXPECT_TRUE(tulos.viimeistellyt.empty());
+      for (const auto& e : v.ymp.virheet) ADD_FAILURE() << e.viesti;
+      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+      EXPECT_EQ(testi::tiedostot(k / "TUODUT"), lopuksi);
+      if (::testing::Test::HasFailure()) return;
+    }
+  }
+  std::cout << "[ katko    ] " << kutsuja << " kutsua\n";
+  EXPECT_GT(kutsuja, 10u);
+  // Uninterrupted, it is the same.
+  vika::palauta(k, alussa);
+  tulos = split::paloittele(v.a, kello2);
+  ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
+  EXPECT_EQ(tulos.viimeistellyt[0].eria, 2);
+  EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+  EXPECT_EQ(testi::tiedostot(k / "TUODUT"), lopuksi);
 }
 
 }  // namespace

@@ -112,8 +112,8 @@ class Tito : public Muoto {
 
   bool jatkaaKasvanutta() const override { return true; }
 
-  std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, std::uint64_t loppu, std::uint64_t pituus,
-                                          std::vector<std::string>* huomautukset) const override {
+  std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko&, std::uint64_t loppu,
+                                          std::uint64_t pituus, std::vector<std::string>* huomautukset) const override {
     const std::optional<std::uint64_t> alku = ensimmainenT00(arkisto, loppu, pituus);
     if (!alku) return alku;
     // A lone LF after the split's last CR ends that line; anything else before the first T00

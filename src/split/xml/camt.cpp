@@ -9,6 +9,7 @@
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/esikatselu.h"
 #include "split/nimi.h"
 #include "split/xml/kaynti.h"
 #include "split/xml/lukija.h"
@@ -554,7 +555,7 @@ void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
   try {
     kay(lahde, e);
   } catch (const Hylatty& h) {
-    throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + h.viesti);
+    throw HylattyTiedosto(euro::virhenro::kayttovirhe, polku + ": " + h.viesti);
   }
   ulos(e.puskuri_);
 }

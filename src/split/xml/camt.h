@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "split/asetukset.h"
@@ -58,8 +59,17 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
 std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                                  const KirjanJakso& viimeinen, Yhteenveto* y = nullptr);
 
+// Where the split of what reached an archive after its split (from loppu, up to pituus) begins:
+// loppu once at least one whole document follows it, checked as a split checks (structure, the
+// header's key, the names); pituus when only white space came; none while the first document is
+// not yet whole and a program may still be writing it. Bytes that cannot begin a document, a
+// document that does not pass, and one left unfinished that nobody writes any more throw
+// euro::Virhe: nothing is written for them.
+std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko& o, std::uint64_t loppu,
+                                        std::uint64_t pituus);
+
 // The preview: one line per statement with its place, every key's candidate, the period,
-// the chosen key marked. No trap; a file that does not pass throws euro::Virhe with the reason.
+// the chosen key marked. No trap; a file that does not pass throws HylattyTiedosto with the reason.
 void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                 const std::function<void(const std::string&)>& ulos);
 

@@ -41,6 +41,27 @@ constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
 }
 
+// The documents a walk has seen whole, each statement named when settings are given (which
+// checks its key and name as the split does).
+class Tarkastaja : public Kasittelija {
+ public:
+  explicit Tarkastaja(const PaloitteluAsetukset* a) {
+    if (a) nimet_.emplace(*a);
+  }
+  void lausunto(const Asiakirja& d, const Lausunto& l) override {
+    if (nimet_) nimet_->nimi(d, l);
+  }
+  void asiakirjanLoppu(const Asiakirja& d) override {
+    loppu = d.loppu;
+    ++asiakirjoja;
+  }
+  std::uint64_t loppu = 0;
+  std::size_t asiakirjoja = 0;
+
+ private:
+  std::optional<Nimet> nimet_;
+};
+
 // A file this run wrote or looked at: what it can take.
 struct Tila {
   std::size_t tunnus = eiTunnusta;
@@ -432,8 +453,11 @@ class Jakaja {
 
 // The split: the segments the walk before it kept, then the rest of the file from where they
 // end, walked and written segment by segment. A cut-off split's segment is the first.
+// raja: where the walk stops (the end of the last whole document when a program may still be
+// writing the file; otherwise its end).
 std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-                 Paivakirja* kirja, Indeksi& ind, const Rajaus& r, const KirjanJakso* kesken) {
+                 Paivakirja* kirja, Indeksi& ind, const Rajaus& r, const KirjanJakso* kesken,
+                 std::uint64_t raja = ~std::uint64_t{0}) {
   y.muoto = "XML";
   Jakaja jakaja(arkisto, kohde, a, y, kirja, ind.tunnukset);
   auto kirjoita = [&](Jakso& j) {
@@ -453,12 +477,12 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
     alusta::Tiedosto t(arkisto, alusta::Tila::lue);
     if (jatkuu && lahto == ind.loppu) {
       // Nothing but the space after the last document is left.
+      if (lahto >= raja) return jakaja.lausuntoja;
       Lukuikkuna w(t);
       if (!asiakirjojaJaljella(w, lahto)) return jakaja.lausuntoja;
     }
     Keraaja keraaja(a, ind, {jatkuu ? ind.loppu : r.alku, jatkuu ? std::nullopt : r.pakotettu}, kirjoita, false);
-    t.siirry(lahto);
-    TiedostoLahde lahde(t);
+    RajattuLahde lahde(t, lahto, raja, false);
     kay(lahde, keraaja, lukurajat(a), lahto);
     keraaja.loppuun();
   } catch (const Hylatty& h) {
@@ -488,6 +512,42 @@ std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const Paloittelu
   return uusi.indeksi;
 }
 
+// The end of the archive's last whole document before anything that is not one, as far as the
+// archive is now: a document the bank program is still writing, or bytes that came after the
+// split and do not pass, are left to the grown archive's split, which waits for them or
+// refuses them.
+std::uint64_t kokonaistenLoppu(const std::string& arkisto) {
+  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+  const std::uint64_t pituus = t.pituus();
+  Tarkastaja k(nullptr);
+  try {
+    RajattuLahde lahde(t, 0, pituus, true);
+    kay(lahde, k);
+  } catch (const Loppui&) {
+  } catch (const Hylatty&) {
+  }
+  // Without one whole document the walk that follows is let to the end, to name the fault.
+  return k.asiakirjoja > 0 ? k.loppu : pituus;
+}
+
+// A split that ended at its last document's end with only white space after it (the line end
+// after the root) takes its journal's last record to the archive's end, so that an archive
+// nobody writes any more keeps no record of a split that went on.
+void loppuunValit(Paivakirja& kirja, const std::string& arkisto) {
+  const std::uint64_t loppu = kirja.arkistonLoppu();
+  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+  const std::uint64_t pituus = t.pituus();
+  if (pituus <= loppu || pituus - loppu > 4096) return;
+  std::string b(static_cast<std::size_t>(pituus - loppu), '\0');
+  lueKohdasta(t, loppu, b.data(), b.size());
+  if (b.find_first_not_of(" \t\r\n") != std::string::npos) return;
+  KirjanJakso k;
+  k.siirretty = true;
+  k.kohta = loppu;
+  k.loppu = pituus;
+  kirja.kirjaa(k);
+}
+
 }  // namespace
 
 Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a) {
@@ -514,7 +574,11 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
                      Yhteenveto& y) {
   const PaloitteluAsetukset a = asetuksetOtsikosta(o);
   vaadiAvain(a);
-  aja(arkisto, o.kohde, a, y, &kirja, *ajantasainen(arkisto, a, t), {}, nullptr);
+  // What the check passed, and no more: what the bank program wrote into the file since is
+  // the grown archive's, split by a later run.
+  if (t.indeksi) aja(arkisto, o.kohde, a, y, &kirja, *t.indeksi, {}, nullptr, t.pituus);
+  else aja(arkisto, o.kohde, a, y, &kirja, *ajantasainen(arkisto, a, t), {}, nullptr);
+  loppuunValit(kirja, arkisto);
   kirja.poista();
 }
 
@@ -527,18 +591,56 @@ std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, cons
   // The cut-off segment, when its record names files, is the first; the walk from the start
   // finds the same borders the split found, and where the documents it ends inside end.
   const KirjanJakso* kesken = viimeinen.siirretty && !viimeinen.tiedostot.empty() ? &viimeinen : nullptr;
+  // A first record begins where its split does: the archive's start, or the end of an earlier
+  // split of a grown archive.
   Rajaus r;
-  r.alku = kesken ? viimeinen.kohta : viimeinen.siirretty ? viimeinen.loppu : 0;
+  r.alku = kesken ? viimeinen.kohta : viimeinen.loppu;
   if (kesken) r.pakotettu = viimeinen.loppu;
+  const std::uint64_t raja = kokonaistenLoppu(arkisto);
   std::shared_ptr<Indeksi> ind;
   try {
-    ind = indeksoi(arkisto, a, r, indeksinRaja);
+    ind = indeksoi(arkisto, a, r, indeksinRaja, nullptr, raja);
   } catch (const Hylatty& h) {
     throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
   }
-  const std::int64_t n = aja(arkisto, o.kohde, a, y, &kirja, *ind, r, kesken);
+  const std::int64_t n = aja(arkisto, o.kohde, a, y, &kirja, *ind, r, kesken, raja);
+  loppuunValit(kirja, arkisto);
   kirja.poista();
   return n;
+}
+
+std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko& o, std::uint64_t loppu,
+                                        std::uint64_t pituus) {
+  const PaloitteluAsetukset a = asetuksetOtsikosta(o);
+  vaadiAvain(a);
+  const std::string mita = ansi("Arkistoon ") + arkisto + ansi(" paloittelun jälkeen tulleet tavut ") +
+                           std::to_string(loppu) + "-" + std::to_string(pituus);
+  const std::string eiKirjoitettu = ansi(": niitä ei paloiteltu, eikä mitään kirjoitettu");
+  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+  {
+    Lukuikkuna w(t);
+    std::uint64_t k = loppu;
+    for (int c; k < pituus && ((c = w.tavu(k)) == ' ' || c == '\t' || c == '\r' || c == '\n');) ++k;
+    if (k >= pituus) return pituus;
+    // A document begins with "<" (its declaration, a comment, its root) or the UTF-8 mark.
+    const int c = w.tavu(k);
+    if (c != '<' && c != 0xEF)
+      throw euro::Virhe(euro::virhenro::kayttovirhe, mita + ansi(" eivät ala XML-asiakirjalla") + eiKirjoitettu);
+  }
+  Tarkastaja k(&a);
+  try {
+    RajattuLahde lahde(t, loppu, pituus, true);
+    kay(lahde, k, {}, loppu);
+  } catch (const Loppui&) {
+  } catch (const Hylatty& h) {
+    throw euro::Virhe(euro::virhenro::kayttovirhe, mita + ansi(" eivät kelpaa (") + h.viesti + ")" + eiKirjoitettu);
+  }
+  if (k.asiakirjoja > 0) return loppu;
+  // Its first document is not whole yet: it waits while it may still be written.
+  if (alusta::kirjoittaakoMuu(arkisto) == false)
+    throw euro::Virhe(euro::virhenro::kayttovirhe,
+                      mita + ansi(" ovat kesken jäänyt XML-asiakirja, jota ei enää kirjoiteta") + eiKirjoitettu);
+  return std::nullopt;
 }
 
 }  // namespace split::camt

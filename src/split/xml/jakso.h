@@ -134,10 +134,11 @@ class Keraaja : public Kasittelija {
   std::uint64_t tunnuksenJuuri_ = ~std::uint64_t{0};
 };
 
-// The walk of the file from its start under r: checked whole, its segments kept up to raja
-// bytes of memory. Refusals throw Hylatty.
+// The walk of the file from its start under r, up to loppu: checked whole, its segments kept
+// up to raja bytes of memory. Refusals throw Hylatty.
 std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAsetukset& a, const Rajaus& r,
-                                  std::size_t raja, std::uint64_t* pituus = nullptr);
+                                  std::size_t raja, std::uint64_t* pituus = nullptr,
+                                  std::uint64_t loppu = ~std::uint64_t{0});
 
 }  // namespace sisa
 

@@ -3,6 +3,7 @@
 // names made from them.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -45,6 +46,30 @@ class TiedostoLahde : public xml::Lahde {
 
  private:
   alusta::Tiedosto& t_;
+};
+
+// The archive from where a walk begins up to raja: an archive that a program still writes into
+// is read only as far as it was when looked at. Asked for more at raja, it answers 0, or, when
+// told to, throws Loppui: the walk needed bytes that had not yet come.
+struct Loppui {};
+
+class RajattuLahde : public xml::Lahde {
+ public:
+  RajattuLahde(alusta::Tiedosto& t, std::uint64_t kohta, std::uint64_t raja, bool heita = false)
+      : t_(t), kohta_(kohta), raja_(raja), heita_(heita) {
+    t_.siirry(kohta);
+  }
+  std::size_t lue(char* p, std::size_t n) override {
+    const std::size_t m = kohta_ >= raja_ ? 0 : t_.lue(p, static_cast<std::size_t>(std::min<std::uint64_t>(n, raja_ - kohta_)));
+    if (m == 0 && heita_) throw Loppui{};
+    kohta_ += m;
+    return m;
+  }
+
+ private:
+  alusta::Tiedosto& t_;
+  std::uint64_t kohta_, raja_;
+  bool heita_;
 };
 
 // The fields of a statement that keys and names are taken from.

@@ -156,7 +156,7 @@ void Keraaja::loppuun() {
 }
 
 std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAsetukset& a, const Rajaus& r,
-                                  std::size_t raja, std::uint64_t* pituus) {
+                                  std::size_t raja, std::uint64_t* pituus, std::uint64_t loppu) {
   alusta::Tiedosto f(polku, alusta::Tila::lue);
   if (pituus) *pituus = f.pituus();
   auto ind = std::make_shared<Indeksi>();
@@ -169,7 +169,7 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
         ind->jaksot.push_back(std::move(j));
       },
       true, raja);
-  TiedostoLahde lahde(f);
+  RajattuLahde lahde(f, 0, loppu);
   kay(lahde, keraaja, lukurajat(a));
   keraaja.loppuun();
   ind->kaikki = !keraaja.ylittyi();

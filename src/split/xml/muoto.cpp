@@ -1,6 +1,7 @@
 #include "split/xml/muoto.h"
 
 #include "euro/virhe.h"
+#include "split/esikatselu.h"
 #include "split/xml/camt.h"
 
 namespace split::camt {
@@ -47,6 +48,13 @@ class Xml : public Muoto {
     return std::make_unique<XmlJako>(a, std::move(t));
   }
 
+  bool jatkaaKasvanutta() const override { return true; }
+
+  std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko& o, std::uint64_t loppu,
+                                          std::uint64_t pituus, std::vector<std::string>*) const override {
+    return camt::jatkonAlku(arkisto, o, loppu, pituus);
+  }
+
   std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                            const KirjanJakso& viimeinen, Yhteenveto& y) const override {
     return viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &y);
@@ -56,7 +64,7 @@ class Xml : public Muoto {
                   const std::function<void(const std::string&)>& ulos) const override {
     std::string muuMerkisto;
     onXml(polku, &muuMerkisto);
-    if (!muuMerkisto.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + muuMerkisto);
+    if (!muuMerkisto.empty()) throw HylattyTiedosto(euro::virhenro::kayttovirhe, polku + ": " + muuMerkisto);
     camt::esikatsele(polku, a, ulos);
   }
 };
