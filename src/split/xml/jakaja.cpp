@@ -41,27 +41,6 @@ constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
 }
 
-// The documents a walk has seen whole, each statement named when settings are given (which
-// checks its key and name as the split does).
-class Tarkastaja : public Kasittelija {
- public:
-  explicit Tarkastaja(const PaloitteluAsetukset* a) {
-    if (a) nimet_.emplace(*a);
-  }
-  void lausunto(const Asiakirja& d, const Lausunto& l) override {
-    if (nimet_) nimet_->nimi(d, l);
-  }
-  void asiakirjanLoppu(const Asiakirja& d) override {
-    loppu = d.loppu;
-    ++asiakirjoja;
-  }
-  std::uint64_t loppu = 0;
-  std::size_t asiakirjoja = 0;
-
- private:
-  std::optional<Nimet> nimet_;
-};
-
 // A file this run wrote or looked at: what it can take.
 struct Tila {
   std::size_t tunnus = eiTunnusta;
@@ -319,6 +298,20 @@ class Jakaja {
   // that is not yet there (what is there compared first).
   void kirjoita(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
     tavut_.lataa(j.kohta, j.loppu);
+    kirjoitaRyhmittain(j, r, olemassa);
+    // On the disk before the journal moves past them.
+    if (kirja_) {
+      std::vector<std::string> nimet;
+      nimet.reserve(r.size());
+      for (const Ratkaisu& x : r) nimet.push_back(x.nimi);
+      alusta::tallennaTiedostot(kohdeKansio_, nimet);
+    }
+  }
+
+  // A group at a time, its statements read where they lie: a segment of thousands of company
+  // files gathered in the file's order would need as many files open, or a write for each few
+  // statements, and costs more than a read each (measured).
+  void kirjoitaRyhmittain(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
     std::vector<std::uint32_t> alut(j.ryhmat.size() + 1, 0);
     for (const Lau& l : j.lau) ++alut[l.ryhma + 1];
     for (std::size_t i = 1; i < alut.size(); ++i) alut[i] += alut[i - 1];
@@ -327,15 +320,12 @@ class Jakaja {
       std::vector<std::uint32_t> seuraava(alut.begin(), alut.end() - 1);
       for (std::uint32_t i = 0; i < j.lau.size(); ++i) jarjestys[seuraava[j.lau[i].ryhma]++] = i;
     }
-    std::vector<std::string> nimet;
-    nimet.reserve(r.size());
     for (std::size_t i = 0; i < r.size(); ++i) {
       const Ryhma& g = j.ryhmat[i];
       const Ratkaisu& x = r[i];
-      const std::string polku = kohde_ + x.nimi;
       const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
       if (ohitettava > 0) vertaa(j, g, x, jarjestys, alut[i], ohitettava);
-      ulos_.avaa(polku, x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
+      ulos_.avaa(kohde_ + x.nimi, x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
       std::uint64_t kohta = 0;
       std::int64_t kirjoitettuja = 0;
       tuota(j, g, x, jarjestys, alut[i], [&](const char* p, std::size_t n, bool lausunnonLoppu) {
@@ -350,31 +340,34 @@ class Jakaja {
         kohta += n;
       });
       ulos_.sulje();
-      nimet.push_back(x.nimi);
-      TiedostonYhteenveto& ty = tiedostoYhteenvedossa(polku);
-      ty.eria += kirjoitettuja;
-      ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
-      if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
-        ty.tila = x.nimi.size() != g.alku.size() + g.loppu.size() ? TiedostonYhteenveto::Tila::toinenNimi
-                  : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
-                                                                    : TiedostonYhteenveto::Tila::jatkettu;
-      lausuntoja += kirjoitettuja;
-      // What the file ends with now, for the next segment that finds it.
-      Tila t;
-      t.tunnus = g.tunnus;
-      t.pituus = (x.uusi ? 0 : x.pituus - x.hanta.size()) + kohta;
-      if (!x.uusi) {
-        t.hanta = x.hanta;
-        t.jatkettava = true;
-      } else if (const Osat& o = osat(j.dokit[g.dok]); o.hantaMuistissa) {
-        // Its first document's end, when short enough to cut.
-        t.hanta = o.hanta;
-        t.jatkettava = true;
-      }
-      muista(x.nimi, std::move(t));
+      kirjattu(j, g, x, kohta, kirjoitettuja, ohitettava);
     }
-    // On the disk before the journal moves past them.
-    if (kirja_) alusta::tallennaTiedostot(kohdeKansio_, nimet);
+  }
+
+  // A group's file written: the summary told, and what it ends with now remembered for the
+  // next segment that finds it.
+  void kirjattu(const Jakso& j, const Ryhma& g, const Ratkaisu& x, std::uint64_t kohta, std::int64_t kirjoitettuja,
+                std::uint64_t ohitettava) {
+    TiedostonYhteenveto& ty = tiedostoYhteenvedossa(kohde_ + x.nimi);
+    ty.eria += kirjoitettuja;
+    ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
+    if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
+      ty.tila = x.nimi.size() != g.alku.size() + g.loppu.size() ? TiedostonYhteenveto::Tila::toinenNimi
+                : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
+                                                                  : TiedostonYhteenveto::Tila::jatkettu;
+    lausuntoja += kirjoitettuja;
+    Tila t;
+    t.tunnus = g.tunnus;
+    t.pituus = (x.uusi ? 0 : x.pituus - x.hanta.size()) + kohta;
+    if (!x.uusi) {
+      t.hanta = x.hanta;
+      t.jatkettava = true;
+    } else if (const Osat& o = osat(j.dokit[g.dok]); o.hantaMuistissa) {
+      // Its first document's end, when short enough to cut.
+      t.hanta = o.hanta;
+      t.jatkettava = true;
+    }
+    muista(x.nimi, std::move(t));
   }
 
   // The first n bytes a group adds are what its file holds from where they begin; anything
@@ -495,10 +488,6 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
   return jakaja.lausuntoja;
 }
 
-void vaadiAvain(const PaloitteluAsetukset& a) {
-  if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
-}
-
 // The check's segments are kept up to this much memory; the split walks the rest again.
 constexpr std::size_t indeksinRaja = 6 * 1024 * 1024;
 
@@ -510,42 +499,6 @@ std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const Paloittelu
   Tarkistettu uusi = tarkista(polku, a);
   if (!uusi.syy.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + uusi.syy);
   return uusi.indeksi;
-}
-
-// The end of the archive's last whole document before anything that is not one, as far as the
-// archive is now: a document the bank program is still writing, or bytes that came after the
-// split and do not pass, are left to the grown archive's split, which waits for them or
-// refuses them.
-std::uint64_t kokonaistenLoppu(const std::string& arkisto) {
-  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
-  const std::uint64_t pituus = t.pituus();
-  Tarkastaja k(nullptr);
-  try {
-    RajattuLahde lahde(t, 0, pituus, true);
-    kay(lahde, k);
-  } catch (const Loppui&) {
-  } catch (const Hylatty&) {
-  }
-  // Without one whole document the walk that follows is let to the end, to name the fault.
-  return k.asiakirjoja > 0 ? k.loppu : pituus;
-}
-
-// A split that ended at its last document's end with only white space after it (the line end
-// after the root) takes its journal's last record to the archive's end, so that an archive
-// nobody writes any more keeps no record of a split that went on.
-void loppuunValit(Paivakirja& kirja, const std::string& arkisto) {
-  const std::uint64_t loppu = kirja.arkistonLoppu();
-  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
-  const std::uint64_t pituus = t.pituus();
-  if (pituus <= loppu || pituus - loppu > 4096) return;
-  std::string b(static_cast<std::size_t>(pituus - loppu), '\0');
-  lueKohdasta(t, loppu, b.data(), b.size());
-  if (b.find_first_not_of(" \t\r\n") != std::string::npos) return;
-  KirjanJakso k;
-  k.siirretty = true;
-  k.kohta = loppu;
-  k.loppu = pituus;
-  kirja.kirjaa(k);
 }
 
 }  // namespace
@@ -607,40 +560,6 @@ std::int64_t viimeisteleKirjasta(Paivakirja& kirja, const KirjanOtsikko& o, cons
   loppuunValit(kirja, arkisto);
   kirja.poista();
   return n;
-}
-
-std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko& o, std::uint64_t loppu,
-                                        std::uint64_t pituus) {
-  const PaloitteluAsetukset a = asetuksetOtsikosta(o);
-  vaadiAvain(a);
-  const std::string mita = ansi("Arkistoon ") + arkisto + ansi(" paloittelun jälkeen tulleet tavut ") +
-                           std::to_string(loppu) + "-" + std::to_string(pituus);
-  const std::string eiKirjoitettu = ansi(": niitä ei paloiteltu, eikä mitään kirjoitettu");
-  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
-  {
-    Lukuikkuna w(t);
-    std::uint64_t k = loppu;
-    for (int c; k < pituus && ((c = w.tavu(k)) == ' ' || c == '\t' || c == '\r' || c == '\n');) ++k;
-    if (k >= pituus) return pituus;
-    // A document begins with "<" (its declaration, a comment, its root) or the UTF-8 mark.
-    const int c = w.tavu(k);
-    if (c != '<' && c != 0xEF)
-      throw euro::Virhe(euro::virhenro::kayttovirhe, mita + ansi(" eivät ala XML-asiakirjalla") + eiKirjoitettu);
-  }
-  Tarkastaja k(&a);
-  try {
-    RajattuLahde lahde(t, loppu, pituus, true);
-    kay(lahde, k, {}, loppu);
-  } catch (const Loppui&) {
-  } catch (const Hylatty& h) {
-    throw euro::Virhe(euro::virhenro::kayttovirhe, mita + ansi(" eivät kelpaa (") + h.viesti + ")" + eiKirjoitettu);
-  }
-  if (k.asiakirjoja > 0) return loppu;
-  // Its first document is not whole yet: it waits while it may still be written.
-  if (alusta::kirjoittaakoMuu(arkisto) == false)
-    throw euro::Virhe(euro::virhenro::kayttovirhe,
-                      mita + ansi(" ovat kesken jäänyt XML-asiakirja, jota ei enää kirjoiteta") + eiKirjoitettu);
-  return std::nullopt;
 }
 
 }  // namespace split::camt

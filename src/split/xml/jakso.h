@@ -10,7 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "euro/virhe.h"
 #include "split/asetukset.h"
+#include "split/kesken.h"
 #include "split/xml/camt.h"
 #include "split/xml/kaynti.h"
 
@@ -139,6 +141,22 @@ class Keraaja : public Kasittelija {
 std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAsetukset& a, const Rajaus& r,
                                   std::size_t raja, std::uint64_t* pituus = nullptr,
                                   std::uint64_t loppu = ~std::uint64_t{0});
+
+// A split's key must be one a statement carries (positions are not).
+inline void vaadiAvain(const PaloitteluAsetukset& a) {
+  if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
+}
+
+// The end of the archive's last whole document before anything that is not one, as far as the
+// archive is now: a document the bank program is still writing, or bytes that came after the
+// split and do not pass, are left to the grown archive's split, which waits for them or
+// refuses them.
+std::uint64_t kokonaistenLoppu(const std::string& arkisto);
+
+// A split that ended at its last document's end with only white space after it (the line end
+// after the root) takes its journal's last record to the archive's end, so that an archive
+// nobody writes any more keeps no record of a split that went on.
+void loppuunValit(Paivakirja& kirja, const std::string& arkisto);
 
 }  // namespace sisa
 
