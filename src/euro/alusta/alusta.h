@@ -228,7 +228,7 @@ Vikakoukku asetaVikakoukku(Vikakoukku koukku);
 namespace alusta {
 // Windows: whether the system would store the file under another name, having dropped the
 // blanks and points at its end ("ABC." becomes "ABC", another company's file). POSIX: false.
-bool vaihtaaNimen(const std::string& tiedostonimi);
+bool vaihtaaNimen(std::string_view tiedostonimi);
 // Whether a path stands on its own, without the current directory.
 bool onAbsoluuttinen(const std::string& polku);
 // A full local path: "X:\..." on Windows, "/..." on POSIX (no network or drive-relative path).
