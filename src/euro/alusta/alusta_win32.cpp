@@ -235,6 +235,14 @@ std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
   heitaKoodi(e, polku);
 }
 
+Kansio::Kansio(std::string kansio) : polku_(std::move(kansio)) {}
+
+Kansio::~Kansio() = default;
+
+std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi) const {
+  return alusta::pituusJosOn(polku_ + nimi);
+}
+
 bool onLinkki(const std::string& polku) {
   const std::wstring w = leve(polku);
   const DWORD a = ::GetFileAttributesW(w.c_str());

@@ -428,6 +428,8 @@ class Jaksottaja {
     j.kohta = kohta;
     const bool kaikki = lopussa_ && haettu_ == maara_;  // every T00 line to the end is named
     std::optional<std::uint64_t> loppu;
+    // The target held open while its files' lengths are read: one name each, not the path.
+    std::optional<alusta::Kansio> kansio;
     std::size_t i = eraAlku_;
     while (i < erat_.size() && erat_[i].kohta < kohta) ++i;
     for (; i < erat_.size(); ++i) {
@@ -456,7 +458,8 @@ class Jaksottaja {
         uusi = true;
       } else {
         try {
-          const std::optional<std::uint64_t> p = alusta::pituusJosOn(std::string(kohde_).append(nimi));
+          if (!kansio) kansio.emplace(kohde_);
+          const std::optional<std::uint64_t> p = kansio->pituusJosOn(std::string(nimi));
           uusi = !p;
           pituus = p.value_or(0);
           if (tunnettu && *tunnettu == tehtyTaalla) tehty = true;
