@@ -86,11 +86,17 @@ std::string kuvaa(std::string_view s, const std::array<char, 256>& taulu) {
 }  // namespace
 
 std::string ansiUtf8(std::string_view ansi) {
-  std::size_t pituus = 0;
-  for (char c : ansi) pituus += utf8Taulu[static_cast<unsigned char>(c)].pituus;
+  // ASCII is the same in both, and most paths are ASCII alone: they are copied as they are
+  // (a split converts a path at every file it opens).
+  std::size_t ascii = 0;
+  while (ascii < ansi.size() && static_cast<unsigned char>(ansi[ascii]) < 0x80) ++ascii;
+  if (ascii == ansi.size()) return std::string(ansi);
+  std::size_t pituus = ascii;
+  for (char c : ansi.substr(ascii)) pituus += utf8Taulu[static_cast<unsigned char>(c)].pituus;
   std::string tulos(pituus, '\0');
-  char* p = tulos.data();
-  for (char c : ansi) {
+  ansi.copy(tulos.data(), ascii);
+  char* p = tulos.data() + ascii;
+  for (char c : ansi.substr(ascii)) {
     const Utf8Merkki& m = utf8Taulu[static_cast<unsigned char>(c)];
     for (int k = 0; k < m.pituus; ++k) *p++ = m.tavut[k];
   }

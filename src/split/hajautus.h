@@ -55,6 +55,10 @@ class Hajautus {
       if (avaimet_[i] == 0) return nullptr;
     }
   }
+  // The value of a key that is there, to change in place; none when it is not.
+  std::uint64_t* hae(std::uint64_t avain) {
+    return const_cast<std::uint64_t*>(static_cast<const Hajautus&>(*this).hae(avain));
+  }
   // The key's value, eiArvoa when it was not there.
   std::uint64_t& lisaa(std::uint64_t avain) {
     if (4 * (maara_ + 1) > 3 * avaimet_.size()) kasva();

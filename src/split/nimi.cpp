@@ -73,14 +73,19 @@ bool kelpaaTiedostonimeksi(std::string_view nimi) {
   // Windows reads the base name up to the first point, without the blanks at its end.
   std::string_view perus = nimi.substr(0, nimi.find('.'));
   while (!perus.empty() && perus.back() == ' ') perus.remove_suffix(1);
-  std::string iso;
-  for (char c : perus) iso += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  if (iso == "CON" || iso == "PRN" || iso == "AUX" || iso == "NUL") return false;
-  // Windows also takes the superscripts 1, 2 and 3 of its code page for the digits here.
-  if (iso.size() == 4 && (iso.compare(0, 3, "COM") == 0 || iso.compare(0, 3, "LPT") == 0) &&
-      ((iso[3] >= '1' && iso[3] <= '9') || iso[3] == '\xB9' || iso[3] == '\xB2' || iso[3] == '\xB3'))
-    return false;
-  return !alusta::vaihtaaNimen(std::string(nimi));
+  // Every device name is 3 or 4 characters: a company's name is not copied at every batch.
+  if (perus.size() == 3 || perus.size() == 4) {
+    char iso[4];
+    for (std::size_t i = 0; i < perus.size(); ++i)
+      iso[i] = perus[i] >= 'a' && perus[i] <= 'z' ? static_cast<char>(perus[i] - 'a' + 'A') : perus[i];
+    const std::string_view s(iso, perus.size());
+    if (s == "CON" || s == "PRN" || s == "AUX" || s == "NUL") return false;
+    // Windows also takes the superscripts 1, 2 and 3 of its code page for the digits here.
+    if (s.size() == 4 && (s.substr(0, 3) == "COM" || s.substr(0, 3) == "LPT") &&
+        ((s[3] >= '1' && s[3] <= '9') || s[3] == '\xB9' || s[3] == '\xB2' || s[3] == '\xB3'))
+      return false;
+  }
+  return !alusta::vaihtaaNimen(nimi);
 }
 
 std::optional<std::string> numeroituNimi(std::string_view alku, std::string_view loppu, int n) {

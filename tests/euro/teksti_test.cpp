@@ -33,6 +33,8 @@ TEST(Teksti, TunnetutMerkit) {
        u"€\u0081‚ƒ„…†‡ˆ‰Š‹Œ\u008DŽ\u008F"
        u"\u0090‘’“”•–—˜™š›œ\u009DžŸ"},
       {std::string("a\0\xA0", 3), std::string("a\0\u00A0", 4), std::u16string(u"a\0\u00A0", 3)},
+      {"ulos/TITO-2016-01-1234567-8.TXT", "ulos/TITO-2016-01-1234567-8.TXT", u"ulos/TITO-2016-01-1234567-8.TXT"},
+      {"", "", u""},
   };
   for (const auto& t : tapaukset) {
     EXPECT_EQ(ansiUtf8(t.ansi), t.utf8);

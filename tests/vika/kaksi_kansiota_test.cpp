@@ -15,16 +15,7 @@
 
 namespace {
 
-using alusta::Vaihe;
-using split::PaloitteluAsetukset;
-const std::string S(1, alusta::erotin);
-using vika::sisallot;
-using vika::tiliote;
-
-alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
-alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
-alusta::Aika kello3() { return {2018, 8, 23, 7, 0, 0}; }
-
+using namespace vika::yhteiset;
 
 // Every file of the folders, hidden ones too: the target's markers are part of the state.
 const char* const kansiot[] = {"a", "a" "/TUODUT", "b", "b" "/TUODUT", "ulos"};

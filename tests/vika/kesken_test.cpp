@@ -22,17 +22,7 @@
 
 namespace {
 
-using alusta::Vaihe;
-using split::PaloitteluAsetukset;
-const std::string S(1, alusta::erotin);
-using vika::sisallot;
-using vika::tiliote;
-
-alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
-alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
-alusta::Aika kello3() { return {2018, 8, 23, 7, 0, 0}; }
-
-
+using namespace vika::yhteiset;
 
 struct Keskeytynyt : ::testing::Test {
   const std::string eka = tiliote({"1", "2", "3", "1", "4", "2", "5"}, 12);

@@ -22,16 +22,7 @@
 
 namespace {
 
-using alusta::Vaihe;
-using split::PaloitteluAsetukset;
-const std::string S(1, alusta::erotin);
-using vika::sisallot;
-using vika::tiliote;
-
-alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
-alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
-
-
+using namespace vika::yhteiset;
 
 // A company file as its batches (each from its T00 line), sorted, and what came before them.
 std::pair<std::string, std::vector<std::string>> erat(const std::string& s) {
@@ -103,10 +94,63 @@ struct TitoRajat : ::testing::Test {
     a.saadot = pienet();
     return a;
   }
-  void valmistele(const testi::Kansio& k, const Alku& alku) {
+  using Tee = std::function<void(const testi::Kansio&)>;
+  void valmistele(const testi::Kansio& k, const Tee& tee = {}) {
     alusta::luoHakemisto(k / "ulos");
     testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
-    alku.tee(k);
+    if (tee) tee(k);
+  }
+  // What an uninterrupted archiving split of eka leaves, the target made ready by tee.
+  std::map<std::string, std::string> yhtena(const Tee& tee = {}) {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    valmistele(k, tee);
+    EXPECT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
+    return tulos(k);
+  }
+  // The archiving split of eka under the hook that koukku makes, which must stop it; then its
+  // journal changed by muuta, when given; then the recovery, which must finish that one split
+  // without a word and leave no journal. Answers what the recovery left.
+  std::map<std::string, std::string> katkoJaViimeistely(
+      const std::function<vika::Koukku::Paatos(const testi::Kansio&)>& koukku, const Tee& tee = {},
+      const Tee& muuta = {}) {
+    testi::Kansio k;
+    testi::Ymparisto ymp;
+    valmistele(k, tee);
+    {
+      vika::Koukku kk(koukku(k));
+      EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
+    }
+    if (muuta) muuta(k);
+    ymp.virheet.clear();
+    EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, pienet()).size(), 1u);
+    for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+    EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
+    return tulos(k);
+  }
+  // A company file of the target, not its marker.
+  static bool kohteessa(const testi::Kansio& k, const std::string& polku) {
+    return polku.rfind(k / "ulos" + S, 0) == 0 && polku.find(".kolvanto-") == std::string::npos;
+  }
+  // Fails every call from the n-th checkpoint's flush of the target on (a checkpoint flushes
+  // its company files one after another); alussa, when given, hears of each checkpoint as it
+  // begins. tapettu tells whether it came.
+  static vika::Koukku::Paatos tallennuksessa(const testi::Kansio& k, int n, bool& tapettu,
+                                              std::function<void(int)> alussa = {}) {
+    tapettu = false;
+    return [&k, n, &tapettu, alussa, ryhma = 0, edellinen = false](const vika::Kysymys& q, std::size_t) mutable
+               -> std::optional<alusta::Vika> {
+      if (!tapettu) {
+        const bool tallenna = q.vaihe == Vaihe::tallenna && kohteessa(k, q.polku);
+        if (tallenna && !edellinen) {
+          ++ryhma;
+          if (alussa) alussa(ryhma);
+          if (ryhma == n) tapettu = true;
+        }
+        edellinen = tallenna;
+      }
+      return tapettu ? std::optional<alusta::Vika>(alusta::Vika{euro::virhenro::laitevirhe}) : std::nullopt;
+    };
   }
   static std::string kirja(const testi::Kansio& k) { return k / "TUODUT" + S + "2018-08-21+143005-TITO.TXT.kesken"; }
   // The target and the file outside it, as the test compares them.
@@ -146,7 +190,7 @@ TEST_F(TitoRajat, XmlJaLinkkiSaavatToisenNimen) {
       SCOPED_TRACE(std::string(alku.nimi) + (arkistoi ? ", arkistoiden" : ""));
       testi::Kansio k;
       testi::Ymparisto ymp;
-      valmistele(k, alku);
+      valmistele(k, alku.tee);
       const auto ennen = tulos(k);
       const auto t = split::paloittele(asetukset(k, arkistoi), kello1);
       EXPECT_TRUE(t.valmis);
@@ -182,20 +226,14 @@ TEST_F(TitoRajat, XmlJaLinkkiSaavatToisenNimen) {
 // other name included (it was recorded before anything went into it).
 TEST_F(TitoRajat, KatkoJaViimeistelyKutenYhtena) {
   for (const Alku& alku : alkutilat()) {
-    std::map<std::string, std::string> odotettu;
-    {
-      testi::Kansio k;
-      testi::Ymparisto ymp;
-      valmistele(k, alku);
-      ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
-      odotettu = tulos(k);
-    }
+    const auto odotettu = yhtena(alku.tee);
+    if (HasFailure()) return;
     std::size_t i = 0;
     for (;; ++i) {
       SCOPED_TRACE(std::string(alku.nimi) + ", katko kutsussa " + std::to_string(i));
       testi::Kansio k;
       testi::Ymparisto ymp;
-      valmistele(k, alku);
+      valmistele(k, alku.tee);
       vika::Katko katko{i, 0, false, {}, {}};
       {
         vika::Koukku koukku(vika::katkaisija(k, katko));
@@ -223,50 +261,23 @@ TEST_F(TitoRajat, KatkoJaViimeistelyKutenYhtena) {
 // first, second and third flush of the target, the journal cut by 10 bytes or by all but the
 // first byte of its last record.
 TEST_F(TitoRajat, KirjanViimeinenTietueKatkennut) {
-  std::map<std::string, std::string> odotettu;
-  const auto alku = [](const testi::Kansio& k) {
-    alusta::luoHakemisto(k / "ulos");
-    testi::kirjoitaTiedosto(k / "ulos" + S + nimi1, "vanha 1\r\n");
-  };
-  {
-    testi::Kansio k;
-    testi::Ymparisto ymp;
-    alku(k);
-    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
-    ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
-    odotettu = sisallot(k / "ulos");
-  }
+  const Tee vanha = [](const testi::Kansio& k) { testi::kirjoitaTiedosto(k / "ulos" + S + nimi1, "vanha 1\r\n"); };
+  const auto odotettu = yhtena(vanha);
   for (int tallennus : {1, 2, 3}) {
     for (bool koko : {false, true}) {
       SCOPED_TRACE("tallennus " + std::to_string(tallennus) + (koko ? ", tietue melkein koko" : ", 10 tavua"));
-      testi::Kansio k;
-      testi::Ymparisto ymp;
-      alku(k);
-      testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
-      {
-        int ryhma = 0;
-        bool edellinen = false, tapettu = false;
-        vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
-          if (tapettu) return alusta::Vika{euro::virhenro::laitevirhe};
-          const bool tallenna = q.vaihe == Vaihe::tallenna && (q.polku.rfind(k / "ulos" + S, 0) == 0 && q.polku.find(".kolvanto-") == std::string::npos);
-          if (tallenna && !edellinen && ++ryhma == tallennus) tapettu = true;
-          edellinen = tallenna;
-          return tapettu ? std::optional<alusta::Vika>(alusta::Vika{euro::virhenro::laitevirhe}) : std::nullopt;
-        });
-        EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
-        ASSERT_TRUE(tapettu);
-      }
-      std::string j = testi::lueTiedosto(kirja(k));
-      const std::size_t viimeinen = j.rfind("jakso = ");
-      ASSERT_NE(viimeinen, std::string::npos);
-      j.resize(koko ? viimeinen + 1 : j.size() - 10);
-      testi::kirjoitaTiedosto(kirja(k), j);
-      ymp.virheet.clear();
-      const auto t = split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, pienet());
-      for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
-      EXPECT_EQ(t.size(), 1u);
-      EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
-      EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+      bool tapettu = false;
+      const auto nyt = katkoJaViimeistely(
+          [&](const testi::Kansio& k) { return tallennuksessa(k, tallennus, tapettu); }, vanha,
+          [&](const testi::Kansio& k) {
+            ASSERT_TRUE(tapettu);
+            std::string j = testi::lueTiedosto(kirja(k));
+            const std::size_t viimeinen = j.rfind("jakso = ");
+            ASSERT_NE(viimeinen, std::string::npos);
+            j.resize(koko ? viimeinen + 1 : j.size() - 10);
+            testi::kirjoitaTiedosto(kirja(k), j);
+          });
+      EXPECT_EQ(nyt, odotettu);
     }
   }
 }
@@ -279,47 +290,21 @@ TEST_F(TitoRajat, ToinenKirjoittajaJaksojenValissa) {
   vieras.asiakas = "1";
   const std::string vierasEra = vieras.rivi() + "\r\nT10 toisen paloittelun rivi\r\n";
   std::map<std::string, std::pair<std::string, std::vector<std::string>>> odotettu;
-  {
-    testi::Kansio k;
-    testi::Ymparisto ymp;
-    alusta::luoHakemisto(k / "ulos");
-    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
-    ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
-    for (const auto& [n, s] : sisallot(k / "ulos")) odotettu[n] = erat(n == nimi1 ? s + vierasEra : s);
-  }
+  for (const auto& [n, s] : yhtena()) odotettu[n] = erat(n == nimi1 ? s + vierasEra : s);
   // Killed at each later flush of the target in turn.
   for (int tappo : {2, 3, 4}) {
     SCOPED_TRACE("tappo tallennuksessa " + std::to_string(tappo));
-    testi::Kansio k;
-    testi::Ymparisto ymp;
-    alusta::luoHakemisto(k / "ulos");
-    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
-    {
-      int ryhma = 0;
-      bool edellinen = false, tapettu = false;
-      vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
-        if (tapettu) return alusta::Vika{euro::virhenro::laitevirhe};
-        const bool tallenna = q.vaihe == Vaihe::tallenna && (q.polku.rfind(k / "ulos" + S, 0) == 0 && q.polku.find(".kolvanto-") == std::string::npos);
-        if (tallenna && !edellinen) {
-          ++ryhma;
-          if (ryhma == 1) {
-            std::ofstream f(k / "ulos" + S + nimi1, std::ios::binary | std::ios::app);
-            f << vierasEra;
-          }
-          if (ryhma == tappo) tapettu = true;
-        }
-        edellinen = tallenna;
-        return tapettu ? std::optional<alusta::Vika>(alusta::Vika{euro::virhenro::laitevirhe}) : std::nullopt;
+    bool tapettu = false;
+    const auto jalkeen = katkoJaViimeistely([&](const testi::Kansio& k) {
+      return tallennuksessa(k, tappo, tapettu, [&k, &vierasEra](int ryhma) {
+        if (ryhma != 1) return;
+        std::ofstream f(k / "ulos" + S + nimi1, std::ios::binary | std::ios::app);
+        f << vierasEra;
       });
-      EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
-      ASSERT_TRUE(tapettu);
-    }
-    ymp.virheet.clear();
-    EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, pienet()).size(), 1u);
-    for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
-    EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
+    });
+    EXPECT_TRUE(tapettu);
     std::map<std::string, std::pair<std::string, std::vector<std::string>>> nyt;
-    for (const auto& [n, s] : sisallot(k / "ulos")) nyt[n] = erat(s);
+    for (const auto& [n, s] : jalkeen) nyt[n] = erat(s);
     EXPECT_EQ(nyt, odotettu);
   }
 }
@@ -327,47 +312,33 @@ TEST_F(TitoRajat, ToinenKirjoittajaJaksojenValissa) {
 // A journal past 64 MiB (a segment declared again by run after run that could not finish
 // it) is read back and finished.
 TEST_F(TitoRajat, PitkaKirjaViimeistellaan) {
-  std::map<std::string, std::string> odotettu;
-  {
-    testi::Kansio k;
-    testi::Ymparisto ymp;
-    alusta::luoHakemisto(k / "ulos");
-    testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
-    ASSERT_TRUE(split::paloittele(asetukset(k), kello1).valmis);
-    odotettu = sisallot(k / "ulos");
-  }
-  testi::Kansio k;
-  testi::Ymparisto ymp;
-  alusta::luoHakemisto(k / "ulos");
-  testi::kirjoitaTiedosto(k / "TITO.TXT", eka);
-  {
-    vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
-      if (q.vaihe == Vaihe::kirjoita && (q.polku.rfind(k / "ulos" + S, 0) == 0 && q.polku.find(".kolvanto-") == std::string::npos)) return alusta::Vika{euro::virhenro::levyTaynna};
+  const auto odotettu = yhtena();
+  // Every write into a company file fails: the split stops with its first segment declared.
+  const auto taynna = [](const testi::Kansio& k) -> vika::Koukku::Paatos {
+    return [&k](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+      if (q.vaihe == Vaihe::kirjoita && kohteessa(k, q.polku)) return alusta::Vika{euro::virhenro::levyTaynna};
       return std::nullopt;
-    });
-    EXPECT_FALSE(split::paloittele(asetukset(k), kello1).valmis);
-  }
+    };
+  };
   // The last record again and again, numbered on, each with its checksum.
-  const std::string j = testi::lueTiedosto(kirja(k));
-  const std::size_t p = j.rfind("jakso = ");
-  const std::size_t rivi = j.find("\r\n", p) + 2;
-  const std::string runko = j.substr(rivi, j.rfind("tarkiste = ") - rivi);
-  std::string uusi = j;
-  std::uint64_t numero = std::stoull(j.substr(p + 8));
-  while (uusi.size() <= 64u * 1024 * 1024 + 4096) {
-    std::string lohko = "jakso = " + std::to_string(++numero) + "\r\n" + runko;
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : lohko) h = (h ^ c) * 1099511628211ull;
-    char b[40];
-    std::snprintf(b, sizeof b, "tarkiste = %016llx\r\n", static_cast<unsigned long long>(h));
-    uusi += lohko + b;
-  }
-  testi::kirjoitaTiedosto(kirja(k), uusi);
-  ymp.virheet.clear();
-  EXPECT_EQ(split::viimeisteleKeskeneraiset(k.polku(), nullptr, nullptr, pienet()).size(), 1u);
-  for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
-  EXPECT_FALSE(kirjojaOn(k / "TUODUT"));
-  EXPECT_EQ(sisallot(k / "ulos"), odotettu);
+  const auto pidenna = [](const testi::Kansio& k) {
+    const std::string j = testi::lueTiedosto(kirja(k));
+    const std::size_t p = j.rfind("jakso = ");
+    const std::size_t rivi = j.find("\r\n", p) + 2;
+    const std::string runko = j.substr(rivi, j.rfind("tarkiste = ") - rivi);
+    std::string uusi = j;
+    std::uint64_t numero = std::stoull(j.substr(p + 8));
+    while (uusi.size() <= 64u * 1024 * 1024 + 4096) {
+      std::string lohko = "jakso = " + std::to_string(++numero) + "\r\n" + runko;
+      std::uint64_t h = 14695981039346656037ull;
+      for (unsigned char c : lohko) h = (h ^ c) * 1099511628211ull;
+      char b[40];
+      std::snprintf(b, sizeof b, "tarkiste = %016llx\r\n", static_cast<unsigned long long>(h));
+      uusi += lohko + b;
+    }
+    testi::kirjoitaTiedosto(kirja(k), uusi);
+  };
+  EXPECT_EQ(katkoJaViimeistely(taynna, {}, pidenna), odotettu);
 }
 
 // Which files hold an XML document: by their first character after byte-order marks and

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "euro/alusta/alusta.h"
+#include "split/asetukset.h"
 #include "tuki/testituki.h"
 
 namespace vika {
@@ -126,3 +127,22 @@ std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, i
 std::map<std::string, std::string> sisallot(const std::string& kansio);
 
 }  // namespace vika
+
+// What the journal's fault tests begin with: `using namespace vika::yhteiset;` in a test's
+// unnamed namespace.
+namespace vika::yhteiset {
+
+using alusta::Vaihe;
+using split::PaloitteluAsetukset;
+using vika::sisallot;
+using vika::tiliote;
+
+// The separator, for the paths the tests put together.
+inline const std::string S(1, alusta::erotin);
+
+// The clocks of a first run, of the next day's and of the day after: each archive its name.
+inline alusta::Aika kello1() { return {2018, 8, 21, 14, 30, 5}; }
+inline alusta::Aika kello2() { return {2018, 8, 22, 7, 0, 0}; }
+inline alusta::Aika kello3() { return {2018, 8, 23, 7, 0, 0}; }
+
+}  // namespace vika::yhteiset

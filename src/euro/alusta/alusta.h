@@ -70,6 +70,23 @@ void poistaTiedosto(const std::string& polku);
 // there. Throws on other failures.
 std::optional<std::uint64_t> pituusJosOn(const std::string& polku);
 
+// The lengths of files of one folder asked for one after another (a split's company files),
+// as pituusJosOn of kansio + nimi gives them; kansio ends with the separator. POSIX looks from
+// the folder held open: one name each time rather than the whole path. A folder that cannot
+// be opened is looked into by its path. Windows: by the path.
+class Kansio {
+ public:
+  explicit Kansio(std::string kansio);
+  ~Kansio();
+  Kansio(const Kansio&) = delete;
+  Kansio& operator=(const Kansio&) = delete;
+  std::optional<std::uint64_t> pituusJosOn(const std::string& nimi) const;
+
+ private:
+  std::string polku_;
+  std::intptr_t kahva_ = -1;
+};
+
 // Whether a symbolic link, a reparse point or a file with other names (hard links) stands at
 // the path: a split never writes through one. False when nothing is there. Throws on other
 // failures.
@@ -228,7 +245,7 @@ Vikakoukku asetaVikakoukku(Vikakoukku koukku);
 namespace alusta {
 // Windows: whether the system would store the file under another name, having dropped the
 // blanks and points at its end ("ABC." becomes "ABC", another company's file). POSIX: false.
-bool vaihtaaNimen(const std::string& tiedostonimi);
+bool vaihtaaNimen(std::string_view tiedostonimi);
 // Whether a path stands on its own, without the current directory.
 bool onAbsoluuttinen(const std::string& polku);
 // A full local path: "X:\..." on Windows, "/..." on POSIX (no network or drive-relative path).

@@ -1,7 +1,6 @@
 // POSIX side of the platform layer. Native paths are UTF-8; hidden = name begins with ".".
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,12 +12,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "euro/alusta/alusta.h"
+#include "euro/alusta/posix.h"
 #include "euro/alusta/vikakoukku.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
@@ -30,15 +29,16 @@ namespace nro = euro::virhenro;
 
 namespace {
 
-// A NUL would end the native path early, so that it named another file: no path holds one.
-std::string natiivi(const std::string& ansi) {
-  if (ansi.find('\0') != std::string::npos) heitaVirhe(nro::virheellinenNimi, ansi);
-  return euro::ansiUtf8(ansi);
-}
-
 bool onOlemassa(const std::string& natiiviPolku) {
   struct stat st;
   return ::lstat(natiiviPolku.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string natiivi(const std::string& ansi) {
+  if (ansi.find('\0') != std::string::npos) heitaVirhe(nro::virheellinenNimi, ansi);
+  return euro::ansiUtf8(ansi);
 }
 
 std::string vanhempi(const std::string& polku) {
@@ -48,8 +48,7 @@ std::string vanhempi(const std::string& polku) {
   return polku.substr(0, p);
 }
 
-// errno to the classic number. A missing file whose folder is missing too is "path not found".
-[[noreturn]] void heitaErrno(int e, const std::string& polku) {
+void heitaErrno(int e, const std::string& polku) {
   std::int32_t n;
   switch (e) {
     case ENOENT: n = onOlemassa(vanhempi(natiivi(polku))) ? nro::tiedostoaEiLoydy : nro::polkuaEiLoydy; break;
@@ -73,6 +72,8 @@ std::string vanhempi(const std::string& polku) {
   }
   heitaVirhe(n, polku);
 }
+
+namespace {
 
 // Windows-style wildcard match: "*" any run, "?" one character. "*.*" matches every name.
 bool tasmaa(std::string_view malli, std::string_view nimi) {
@@ -302,6 +303,28 @@ std::optional<std::uint64_t> pituusJosOn(const std::string& polku) {
   }
   if (errno == ENOENT || errno == ELOOP) return std::nullopt;
   heitaErrno(errno, polku);
+}
+
+Kansio::Kansio(std::string kansio) : polku_(std::move(kansio)) {
+  if (polku_.find('\0') != std::string::npos) return;
+  kahva_ = ::open(euro::ansiUtf8(polku_.empty() ? std::string(".") : polku_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+Kansio::~Kansio() {
+  if (kahva_ >= 0) ::close(static_cast<int>(kahva_));
+}
+
+std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi) const {
+  // The path's own call where the folder gives no shortcut, with its answers and messages.
+  if (kahva_ < 0 || nimi.find('\0') != std::string::npos) return alusta::pituusJosOn(polku_ + nimi);
+  struct stat st;
+  if (::fstatat(static_cast<int>(kahva_), euro::ansiUtf8(nimi).c_str(), &st, 0) == 0) {
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+  const int e = errno;
+  if (e == ENOENT || e == ELOOP) return std::nullopt;
+  heitaErrno(e, polku_ + nimi);
 }
 
 bool onLinkki(const std::string& polku) {
@@ -627,98 +650,6 @@ void Tiedosto::tallennaLevylle() {
 void Tiedosto::suljeHiljaa() noexcept {
   if (kahva_ >= 0) ::close(static_cast<int>(kahva_));
   kahva_ = -1;
-}
-
-namespace {
-std::string ohjelmanPolku() {
-  std::vector<char> b(4096);
-  for (;;) {
-    ssize_t n = ::readlink("/proc/self/exe", b.data(), b.size());
-    if (n < 0) heitaErrno(errno, "/proc/self/exe");
-    if (static_cast<std::size_t>(n) < b.size()) return std::string(b.data(), static_cast<std::size_t>(n));
-    b.resize(b.size() * 2);
-  }
-}
-}  // namespace
-
-std::string ohjelmanHakemisto() {
-  std::string p = ohjelmanPolku();
-  return euro::utf8Ansi(vanhempi(p));
-}
-
-std::string ohjelmanNimi() {
-  std::string p = ohjelmanPolku();
-  auto i = p.find_last_of('/');
-  return euro::utf8Ansi(i == std::string::npos ? p : p.substr(i + 1));
-}
-
-std::optional<std::string> ymparistomuuttuja(const std::string& nimi) {
-  const char* a = std::getenv(natiivi(nimi).c_str());
-  if (!a) return std::nullopt;
-  return euro::utf8Ansi(a);
-}
-
-void asetaYmparistomuuttuja(const std::string& nimi, const std::optional<std::string>& arvo) {
-  std::string n = natiivi(nimi);
-  int r = arvo ? ::setenv(n.c_str(), natiivi(*arvo).c_str(), 1) : ::unsetenv(n.c_str());
-  if (r != 0) heitaVirhe(nro::virheellinenKutsu, nimi);
-}
-
-std::string nykyinenHakemisto() {
-  std::vector<char> b(4096);
-  while (!::getcwd(b.data(), b.size())) {
-    if (errno != ERANGE) heitaErrno(errno, ".");
-    b.resize(b.size() * 2);
-  }
-  return euro::utf8Ansi(b.data());
-}
-
-void vaihdaHakemisto(const std::string& polku) {
-  if (::chdir(natiivi(polku).c_str()) != 0) {
-    int e = errno;
-    heitaErrno(e == ENOENT ? ENOTDIR : e, polku);
-  }
-}
-
-void vaihdaAsema(const std::string&) {}
-
-Aika paikallinenAika() {
-  std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  ::localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
-
-void kirjoitaKonsoliin(int virta, const std::string& teksti) {
-  std::string u = euro::ansiUtf8(teksti);
-  int fd = virta == 1 ? STDOUT_FILENO : STDERR_FILENO;
-  const char* p = u.data();
-  std::size_t n = u.size();
-  while (n > 0) {
-    ssize_t r = ::write(fd, p, n);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      return;  // nowhere left to tell
-    }
-    p += r;
-    n -= static_cast<std::size_t>(r);
-  }
-}
-
-std::string kayttajanNimi() {
-  const uid_t uid = ::geteuid();
-  std::vector<char> puskuri(16384);
-  passwd pw{};
-  passwd* tulos = nullptr;
-  if (::getpwuid_r(uid, &pw, puskuri.data(), puskuri.size(), &tulos) == 0 && tulos && tulos->pw_name) {
-    std::string nimi = tulos->pw_name;
-    const bool kelpaa = !nimi.empty() && std::all_of(nimi.begin(), nimi.end(), [](char c) {
-      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
-             c == '.';
-    });
-    if (kelpaa) return nimi;
-  }
-  return std::to_string(uid);
 }
 
 bool onPaate(int virta) { return ::isatty(virta == 1 ? STDOUT_FILENO : STDERR_FILENO) == 1; }

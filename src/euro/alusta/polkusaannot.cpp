@@ -5,7 +5,7 @@
 
 namespace alusta {
 
-bool vaihtaaNimen(const std::string& tiedostonimi) {
+bool vaihtaaNimen(std::string_view tiedostonimi) {
   if constexpr (!onWindows) {
     return false;
   } else {

@@ -46,6 +46,7 @@ struct JaksonTiedosto {
   bool uusi = false;  // not in the folder when the split began, nor made since
   std::uint64_t avain = 0;  // the name as the target's known names hash it
   bool toinen = false;      // taken in the place of the file the batches' name gives
+  bool tehty = false;       // made by this split: nothing stood at the name when it began
 };
 
 class Jaksottaja {
@@ -59,7 +60,7 @@ class Jaksottaja {
     kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
     // One listing of the target instead of a look at each new file: a name not there is a
     // file of length 0.
-    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunne(nimiTiiviste(n), Hajautus::eiArvoa);
+    for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunne(nimiTiiviste(n), false);
     nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
     tarve_ = std::max<std::size_t>(nimeaja_->tarve(), 3);
     // Small archives take a small window.
@@ -258,12 +259,14 @@ class Jaksottaja {
 
   // Bounded, so that a target of a hundred thousand files costs no more memory than a small
   // one: past the bound the table starts again and a name it lacks is looked at on the disk.
-  void tunne(std::uint64_t h, std::uint64_t pituus) {
+  // tehty: this split made the file, so the name's own file takes its batches; kept once known.
+  void tunne(std::uint64_t h, bool tehty) {
     if (tunnetut_.koko() >= 48 * rajat_.tiedostoja && !tunnetut_.hae(h)) {
       tunnetut_.tyhjenna();
       kaikkiTunnetaan_ = false;
     }
-    tunnetut_.lisaa(h) = pituus;
+    std::uint64_t& arvo = tunnetut_.lisaa(h);
+    if (tehty) arvo = tehtyTaalla;
   }
 
   // The segment's company files: names, lengths and a lookup by name.
@@ -379,10 +382,12 @@ class Jaksottaja {
             break;
           }
         const std::string& nimi = nimeaja_->nimi(std::string_view(b + p, e - p));
-        // Which file takes it is decided here, before the segment is declared.
+        // Which file takes it is decided here, before the segment is declared. A name that
+        // was not in the target when the split began, or whose file this split made, is its
+        // own file's: neither the disk nor the names' table is asked.
         bool toinen = false;
-        const bool poissa =
-            kaikkiTunnetaan_ && !tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
+        const std::uint64_t* tunnettu = tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
+        const bool poissa = tunnettu ? *tunnettu == tehtyTaalla : kaikkiTunnetaan_;
         const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen, poissa);
         erat_.push_back({ikkunanAlku_ + p, static_cast<std::uint32_t>(nimivarasto_.size()),
                          static_cast<std::uint32_t>(tiedosto.size()), Hajautus::eiArvoa,
@@ -416,6 +421,8 @@ class Jaksottaja {
     j.kohta = kohta;
     const bool kaikki = lopussa_ && haettu_ == maara_;  // every T00 line to the end is named
     std::optional<std::uint64_t> loppu;
+    // The target held open while its files' lengths are read: one name each, not the path.
+    std::optional<alusta::Kansio> kansio;
     std::size_t i = eraAlku_;
     while (i < erat_.size() && erat_[i].kohta < kohta) ++i;
     for (; i < erat_.size(); ++i) {
@@ -436,6 +443,7 @@ class Jaksottaja {
       const std::uint64_t h = alusta::onWindows ? nimiTiiviste(std::string(nimi)) : hn;
       std::uint64_t pituus = 0;
       bool uusi = false;
+      bool tehty = false;
       const std::uint64_t* tunnettu = tunnetut_.hae(h);
       // A file that is there is recorded as long as the disk has it, not as this split left
       // it: another split may have written into it since.
@@ -443,9 +451,11 @@ class Jaksottaja {
         uusi = true;
       } else {
         try {
-          const std::optional<std::uint64_t> p = alusta::pituusJosOn(std::string(kohde_).append(nimi));
+          if (!kansio) kansio.emplace(kohde_);
+          const std::optional<std::uint64_t> p = kansio->pituusJosOn(std::string(nimi));
           uusi = !p;
           pituus = p.value_or(0);
+          if (tunnettu && *tunnettu == tehtyTaalla) tehty = true;
         } catch (...) {
           // A name no file can have: the batches before it are still delivered, and the
           // failure comes when the next segment begins with it.
@@ -455,10 +465,10 @@ class Jaksottaja {
           }
           throw;
         }
-        tunne(h, pituus);
+        tunne(h, false);
       }
       const bool toinen = e.avaimenPituus > 0;
-      e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h, toinen}, hn);
+      e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h, toinen, tehty || uusi}, hn);
       j.tiedostot.push_back({std::string(), pituus, 0, {}, toinen ? std::string(eranAvain(e)) : std::string()});
     }
     if (!loppu) loppu = kaikki ? ikkunanAlku_ + maara_ : seuraavaEra(kohta);
@@ -521,7 +531,7 @@ class Jaksottaja {
     tuloste_.sulje();
     nimet_.resize(tiedostot_.size());
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
-    for (const JaksonTiedosto& t : tiedostot_) tunne(t.avain, t.pituus);
+    for (const JaksonTiedosto& t : tiedostot_) tunne(t.avain, t.tehty);
   }
 
   void merkitse() {
@@ -599,7 +609,9 @@ class Jaksottaja {
   std::uint64_t arkistonPituus_ = 0;
   std::string kohdeKansio_;
   jako::Kirjoittaja tuloste_;
-  Hajautus tunnetut_;  // the target's names as hashes: a length once known, else eiArvoa
+  // The target's names as hashes, tehtyTaalla for the files this split made.
+  Hajautus tunnetut_;
+  static constexpr std::uint64_t tehtyTaalla = 1;
   bool kaikkiTunnetaan_ = true;  // tunnetut_ holds every name of the target: one it lacks is not there
   // The segment.
   std::vector<JaksonTiedosto> tiedostot_;

@@ -14,24 +14,35 @@ namespace {
 // than grow it without end (a name is then looked at on the disk again).
 constexpr std::size_t valintojaEnintaan = 1 << 15;
 constexpr int numerojaEnintaan = 1000;
+// A listed name's value once its own file was found to take its batches.
+constexpr std::uint64_t omaTiedosto = 1;
 
 }  // namespace
 
 const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t loppu, bool& toinen, bool poissa) {
-  auto i = valinnat_.find(nimi);
-  if (i != valinnat_.end()) {
-    toinen = i->second.toinen;
-    return i->second.tiedosto;
+  toinen = false;
+  // Most runs take no name in another's place: the table is not hashed into for nothing.
+  if (!valinnat_.empty()) {
+    auto i = valinnat_.find(nimi);
+    if (i != valinnat_.end()) {
+      toinen = i->second.toinen;
+      return i->second.tiedosto;
+    }
   }
-  const std::uint64_t h = avainNimesta(nimi);
-  if (omat_.hae(h)) {
-    toinen = false;
-    return nimi;
+  if (poissa) return nimi;
+  std::uint64_t* listassa = nullptr;
+  std::uint64_t h = 0;
+  if (listattu_) {
+    listassa = lista_.hae(nimiTiiviste(nimi));
+    if (!listassa) return nimi;
+    if (*listassa == omaTiedosto) return nimi;
+  } else {
+    h = avainNimesta(nimi);
+    if (omat_.hae(h)) return nimi;
   }
-  if (listattu_ && !poissa) poissa = !lista_.hae(nimiTiiviste(nimi));
   if (loppu > nimi.size()) loppu = 0;
   std::string tiedosto = nimi;
-  Tiedostolaji laji = poissa ? Tiedostolaji::puuttuu : tiedostolaji(kohde_ + tiedosto);
+  Tiedostolaji laji = tiedostolaji(kohde_ + tiedosto);
   const Tiedostolaji ensimmainen = laji;
   for (int n = 2; laji == Tiedostolaji::xml || laji == Tiedostolaji::linkki; ++n) {
     if (n > numerojaEnintaan) euro::heitaVirhe(euro::virhenro::tiedostoOnJo, kohde_ + nimi);
@@ -51,8 +62,12 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
                                               : " on linkki, jonka läpi ei kirjoiteta: kirjoitettu tiedostoon ") +
                                kohde_ + tiedosto);
   if (!toinen) {
-    if (omat_.koko() >= valintojaEnintaan) omat_.tyhjenna();
-    omat_.lisaa(h);
+    if (listassa) {
+      *listassa = omaTiedosto;
+    } else {
+      if (omat_.koko() >= valintojaEnintaan) omat_.tyhjenna();
+      omat_.lisaa(h);
+    }
     return nimi;
   }
   if (valinnat_.size() >= valintojaEnintaan) valinnat_.clear();
@@ -71,7 +86,8 @@ void Kohdenimet::aseta(const std::string& nimi, const std::string& tiedosto) {
   // A recorded decision stands: another file's is looked up before the own names.
   if (tiedosto == nimi) {
     valinnat_.erase(nimi);
-    omat_.lisaa(avainNimesta(nimi));
+    if (std::uint64_t* l = listattu_ ? lista_.hae(nimiTiiviste(nimi)) : nullptr) *l = omaTiedosto;
+    else omat_.lisaa(avainNimesta(nimi));
   } else {
     valinnat_[nimi] = Valinta{tiedosto, true};
   }

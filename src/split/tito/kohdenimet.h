@@ -22,9 +22,10 @@ class Kohdenimet {
 
   // The file for the batches of nimi, decided at its first batch and kept for the run; toinen
   // tells whether it is another name (otherwise the answer is nimi itself). loppu: how many
-  // bytes of nimi its suffix made. poissa:
-  // the caller knows that nothing stands at nimi (a listing of the target lacks it), so the
-  // disk is not asked.
+  // bytes of nimi its suffix made. poissa: the caller knows that nothing stood at nimi when
+  // the split began (a listing of the target lacks it), so that the file there is the one
+  // this split makes: the disk is not asked, and nothing is remembered, as the caller can
+  // tell the same again.
   const std::string& valitse(const std::string& nimi, std::size_t loppu, bool& toinen, bool poissa = false);
 
   // A decision already recorded (in a journal): kept as it is, the disk not looked at.
@@ -40,9 +41,11 @@ class Kohdenimet {
   };
   std::string kohde_;
   Yhteenveto* y_;
-  Hajautus lista_;        // the target's names by hash, when listed
+  // The target's names by hash, when listed, each with omaTiedosto once its own file was
+  // found to take its batches: a name the listing lacks costs no memory.
+  Hajautus lista_;
   bool listattu_ = false;
-  Hajautus omat_;  // names whose own file takes their batches, by hash: 16 bytes a name
+  Hajautus omat_;  // unlisted: names whose own file takes their batches, by hash
   std::unordered_map<std::string, Valinta> valinnat_;  // names that go to another file
 };
 
