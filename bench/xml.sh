@@ -69,10 +69,12 @@ done
 # The runs take turns (one of each per round, the first round a warm-up), so that a busy
 # moment on a shared machine falls on every command alike; each run's wall-clock and
 # processor time (user + system) are taken by time(1).
+# The archiving run moves the document into TUODUT: it is brought back by a hard link.
+ln "$yksi" "$tyo/yksi.alkup"
 ajo() {
   local nimi=$1
   shift
-  rm -rf "$ulos" && mkdir "$ulos"
+  rm -rf "$ulos" "$tyo/TUODUT" && mkdir "$ulos" && ln -f "$tyo/yksi.alkup" "$yksi"
   /usr/bin/time -f "$nimi %e %U %S" -a -o "$tyo/ajat" "$@" >/dev/null
 }
 : >"$tyo/ajat"
@@ -80,6 +82,7 @@ for ((kierros = 0; kierros <= ajoja; kierros++)); do
   ((kierros == 1)) && : >"$tyo/ajat"
   ajo kolvanto "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$yksi"
   ajo xmllint xmllint --stream --noout "$yksi"
+  ajo arkistoiden "$kolvanto" "${valinnat[@]/--ei-aikaleimaa/--aikaleima}" --kohde "$ulos" "$yksi"
   ajo kertyva "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$kertyva"
   ajo monta "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$monta"
   ajo xmllint-monta xmllint --stream --noout "$monta"
@@ -92,6 +95,9 @@ huippu() {
   cat "$tyo/rss"
 }
 rssYksi=$(huippu "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$yksi")
+rm -rf "$tyo/TUODUT"
+rssArkistoiden=$(huippu "$kolvanto" "${valinnat[@]/--ei-aikaleimaa/--aikaleima}" --kohde "$ulos" "$yksi")
+ln -f "$tyo/yksi.alkup" "$yksi"
 rssKertyva=$(huippu "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$kertyva")
 rssMonta=$(huippu "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$monta")
 rssXmllint=$(huippu xmllint --stream --noout "$yksi")
@@ -105,6 +111,7 @@ median() { mediaani "$1" 2; }
 suoritin() { mediaani "$1" 3; }
 awk -v k="$(median kolvanto)" -v x="$(median xmllint)" -v kk="$(median kertyva)" \
     -v km="$(median monta)" -v xm="$(median xmllint-monta)" -v r3="$rssMonta" \
+    -v ka="$(median arkistoiden)" -v kas="$(suoritin arkistoiden)" -v ra="$rssArkistoiden" \
     -v ks="$(suoritin kolvanto)" -v xs="$(suoritin xmllint)" -v kks="$(suoritin kertyva)" \
     -v kms="$(suoritin monta)" -v xms="$(suoritin xmllint-monta)" \
     -v r1="$rssYksi" -v r2="$rssKertyva" -v rx="$rssXmllint" -v ajoja="$ajoja" '
@@ -113,20 +120,24 @@ awk -v k="$(median kolvanto)" -v x="$(median xmllint)" -v kk="$(median kertyva)"
     printf "\nSeinäkelloajan mediaanit, 256 MiB, %d vuorottaista kierrosta:\n", ajoja
     printf "  kolvanto-cli, yksi asiakirja     %8.3f s\n", k
     printf "  xmllint --stream --noout         %8.3f s\n", x
+    printf "  kolvanto-cli, arkistoiden        %8.3f s\n", ka
     printf "  kolvanto-cli, kertyvä tiedosto   %8.3f s\n", kk
     printf "  kolvanto-cli, 35 000 tiliä        %8.3f s\n", km
     printf "  xmllint, 35 000 tiliä             %8.3f s\n", xm
     printf "kolvanto/xmllint %6.2fx   (tavoite <= 1.00x)  %s\n", k / x, tila(k / x <= 1.0)
     printf "kertyvä/xmllint  %6.2fx   (tavoite <= 1.00x)  %s\n", kk / x, tila(kk / x <= 1.0)
-    # The issue's goal for 35,000 accounts is memory; the time is told as it is.
+    printf "arkistoiden (päiväkirja)/xmllint %6.2fx, arkistoiden/kolvanto %6.2fx\n", ka / x, ka / k
+    # For 35,000 accounts the goal is memory; the time is told as it is.
     printf "35 000 tiliä     %6.2fx   (ei aikatavoitetta: jokainen jakso jatkaa tuhansia yritystiedostoja)\n", km / xm
     printf "Suoritinaika (user + sys), mediaanit:\n"
     printf "  yksi/xmllint     %6.2fx   (%.3f s / %.3f s)\n", ks / xs, ks, xs
     printf "  kertyvä/xmllint  %6.2fx   (%.3f s / %.3f s)\n", kks / xs, kks, xs
+    printf "  arkistoiden      %6.2fx   (%.3f s / %.3f s)\n", kas / xs, kas, xs
     printf "  35 000 tiliä     %6.2fx   (%.3f s / %.3f s)\n", kms / xms, kms, xms
     printf "Muistin huippu (max RSS):\n"
     printf "  kolvanto-cli, yksi asiakirja     %7d KiB  (tavoite <= 16384 KiB)  %s\n", r1, tila(r1 <= 16384)
     printf "  kolvanto-cli, kertyvä tiedosto   %7d KiB  (tavoite <= 16384 KiB)  %s\n", r2, tila(r2 <= 16384)
     printf "  kolvanto-cli, 35 000 tiliä        %7d KiB  (tavoite <= 16384 KiB)  %s\n", r3, tila(r3 <= 16384)
+    printf "  kolvanto-cli, arkistoiden        %7d KiB  (tavoite <= 16384 KiB)  %s\n", ra, tila(ra <= 16384)
     printf "  xmllint --stream                 %7d KiB\n", rx
   }'
