@@ -18,6 +18,8 @@ const Muoto& muotoTiedostolle(const std::string& polku) {
   return *muodot[std::size(muodot) - 1];
 }
 
+bool omaaMuotoa(const std::string& polku) { return &muotoTiedostolle(polku) != muodot[std::size(muodot) - 1]; }
+
 const Muoto* muotoNimella(std::string_view nimi) {
   for (const Muoto* m : muodot)
     if (m->nimi() == nimi) return m;

@@ -75,6 +75,9 @@ class Muoto {
 // The format of a statement file: the first row that recognises it. Throws euro::Virhe when
 // the file cannot be read.
 const Muoto& muotoTiedostolle(const std::string& polku);
+// Whether a row that recognises its own files (any but the last) takes this one: then no other
+// format's statements go into it. Throws euro::Virhe when the file cannot be read.
+bool omaaMuotoa(const std::string& polku);
 
 // The format of a journal's header; none for a name no row has.
 const Muoto* muotoNimella(std::string_view nimi);

@@ -87,10 +87,6 @@ std::function<bool(std::uint64_t)> kasvaako(const std::string& arkisto) {
   };
 }
 
-}  // namespace
-
-namespace {
-
 std::vector<Viimeistelty> viimeisteleKansio(const std::string& tilioteKansio, int* jai,
                                             std::vector<std::string>* huomautukset,
                                             const std::vector<std::string>& ohita,

@@ -3,23 +3,17 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace split {
 
 enum class Tiedostolaji {
   puuttuu,     // nothing, or no ordinary file (opening it for appending decides)
   tavallinen,  // an ordinary file of one name that holds no XML document (empty, TITO, text)
-  xml,         // an ordinary file whose first character is "<"
+  xml,         // an ordinary file that holds a statement document of a format of its own (XML)
   linkki,      // a symbolic link, a reparse point or a file with other names
 };
 
-// Reads at most the file's first few kilobytes.
+// Reads no more of the file than its beginning, up to its first character.
 Tiedostolaji tiedostolaji(const std::string& polku);
-
-// Whether a file that begins with these bytes holds an XML document: after byte-order marks
-// (UTF-8, UTF-16), white space and the zero bytes of UTF-16, the first character is "<".
-// False when the bytes end before that is known.
-bool alkaaXml(std::string_view alku);
 
 }  // namespace split

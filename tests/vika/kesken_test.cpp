@@ -204,21 +204,6 @@ std::vector<Rivi> tiedostoRivit(const std::string& kirja) {
   return v;
 }
 
-// A company file as its batches (each from its T00 line), sorted, and what came before them.
-std::pair<std::string, std::vector<std::string>> erat(const std::string& s) {
-  std::pair<std::string, std::vector<std::string>> t;
-  std::size_t p = 0;
-  while (p < s.size()) {
-    std::size_t e = s.find("\r\n", p);
-    e = e == std::string::npos ? s.size() : e + 2;
-    if (s.compare(p, 3, "T00") == 0) t.second.emplace_back();
-    (t.second.empty() ? t.first : t.second.back()) += s.substr(p, e - p);
-    p = e;
-  }
-  std::sort(t.second.begin(), t.second.end());
-  return t;
-}
-
 std::map<std::string, std::pair<std::string, std::vector<std::string>>> erittain(const std::string& kansio) {
   std::map<std::string, std::pair<std::string, std::vector<std::string>>> m;
   for (const auto& [n, s] : sisallot(kansio)) m[n] = erat(s);

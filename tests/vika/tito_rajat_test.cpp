@@ -24,21 +24,6 @@ namespace {
 
 using namespace vika::yhteiset;
 
-// A company file as its batches (each from its T00 line), sorted, and what came before them.
-std::pair<std::string, std::vector<std::string>> erat(const std::string& s) {
-  std::pair<std::string, std::vector<std::string>> t;
-  std::size_t p = 0;
-  while (p < s.size()) {
-    std::size_t e = s.find("\r\n", p);
-    e = e == std::string::npos ? s.size() : e + 2;
-    if (s.compare(p, 3, "T00") == 0) t.second.emplace_back();
-    (t.second.empty() ? t.first : t.second.back()) += s.substr(p, e - p);
-    p = e;
-  }
-  std::sort(t.second.begin(), t.second.end());
-  return t;
-}
-
 bool kirjojaOn(const std::string& tuodut) {
   if (!testi::onOlemassa(tuodut)) return false;
   for (const std::string& n : testi::tiedostot(tuodut))
@@ -358,7 +343,11 @@ TEST(Tiedostolaji, XmlEnsimmaisestaMerkista) {
       {"\xEF\xBB\xBF", false},
       {"   ", false},
   };
-  for (const auto& [alku, xml] : tapaukset) EXPECT_EQ(split::alkaaXml(alku), xml) << alku;
+  testi::Kansio k;
+  for (const auto& [alku, xml] : tapaukset) {
+    testi::kirjoitaTiedosto(k / "X", alku);
+    EXPECT_EQ(split::tiedostolaji(k / "X"), xml ? split::Tiedostolaji::xml : split::Tiedostolaji::tavallinen) << alku;
+  }
 }
 
 }  // namespace

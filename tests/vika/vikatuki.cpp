@@ -1,5 +1,6 @@
 #include "vikatuki.h"
 
+#include <algorithm>
 #include <fstream>
 #include <utility>
 
@@ -156,12 +157,26 @@ void palauta(const testi::Kansio& k, const Kuva& m) {
 }
 
 
-Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko) {
-  return [&k, &katko](const Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+std::pair<std::string, std::vector<std::string>> erat(const std::string& s) {
+  std::pair<std::string, std::vector<std::string>> t;
+  std::size_t p = 0;
+  while (p < s.size()) {
+    std::size_t e = s.find("\r\n", p);
+    e = e == std::string::npos ? s.size() : e + 2;
+    if (s.compare(p, 3, "T00") == 0) t.second.emplace_back();
+    (t.second.empty() ? t.first : t.second.back()) += s.substr(p, e - p);
+    p = e;
+  }
+  std::sort(t.second.begin(), t.second.end());
+  return t;
+}
+
+Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko, std::function<Kuva()> kuvaa) {
+  return [&k, &katko, kuvaa = std::move(kuvaa)](const Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
     if (katko.tapahtui) return alusta::Vika{euro::virhenro::laitevirhe};
     if (katko.kutsuja++ == katko.kohta) {
       katko.tapahtui = true;
-      katko.nyt = kuva(k);
+      katko.nyt = kuvaa ? kuvaa() : kuva(k);
       return alusta::Vika{euro::virhenro::laitevirhe};
     }
     const std::string juuri = k.polku() + S;

@@ -102,8 +102,12 @@ struct Katko {
   bool tapahtui = false;
   Kuva nyt, levylla;
 };
-// The hook that ends a run at katko.kohta: every call from then on fails.
-Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko);
+// The hook that ends a run at katko.kohta: every call from then on fails. kuvaa takes what the
+// files hold at the cut (kuva(k) when not given).
+Koukku::Paatos katkaisija(const testi::Kansio& k, Katko& katko, std::function<Kuva()> kuvaa = {});
+
+// A TITO company file as its batches (each from its T00 line), sorted, and what came before them.
+std::pair<std::string, std::vector<std::string>> erat(const std::string& s);
 
 // The files after a power cut at the moment of the kill. Names made, renamed and removed
 // stay (the file system's own journal keeps them in order); each file's bytes written since
@@ -134,6 +138,7 @@ namespace vika::yhteiset {
 
 using alusta::Vaihe;
 using split::PaloitteluAsetukset;
+using vika::erat;
 using vika::sisallot;
 using vika::tiliote;
 
