@@ -151,6 +151,8 @@ std::string ohje() {
       "      vielä tiliotetiedostoa (se jätettiin paikalleen), tai toisen tiliotekansion\n"
       "      paloittelu samaan tallennushakemistoon on käynnissä (\"Toinen paloittelu\n"
       "      kirjoittaa samaan kohdehakemistoon\") tai jäi kesken: mitään ei tehty\n"
+      "  3   paloiteltu, mutta jotain on tarkistettava (rivi TARKISTA: kertoo mitä;\n"
+      "      kirjattu myös virhelokiin virhelog.txt)\n"
       "  64  virheellinen komentorivi\n"
       "  65  tiliotetiedosto hylätty (XML-tiedosto ei läpäise tarkistusta tai sen\n"
       "      merkistö ei ole UTF-8): tiedosto jätetty koskematta, syy kerrottu ja\n"
@@ -441,6 +443,7 @@ int suorita(const std::vector<std::string>& argumentit) {
     tulosteeseen(ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
                  maara(y.ohitetutRivit, "rivi", "riviä") + "\n");
   for (const auto& h : y.huomautukset) tulosteeseen(h + "\n");
+  for (const auto& k : tulos.katsottavaa) tulosteeseen(ansi("TARKISTA: ") + k + "\n");
   if (tulos.valmis) {
     if (y.tiedostot.empty())
       tulosteeseen(isollaAlkaen(ansi(yksikko.puuttuu)) + ansi(" ei löytynyt, mitään ei kirjoitettu\n"));
@@ -453,6 +456,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   // The bank program still writes the file: not a day without a file, and nothing was split.
   if (tulos.tiedostoAuki) return virhe;
   if (tulos.kohdeVarattu) return virhe;
+  if (!tulos.katsottavaa.empty()) return katsottavaa;
   if (tulos.valmis) return valmis;
   if (tulos.hylatty) return tiedostoHylatty;
   return raportteja > 0 ? virhe : tarkistusPysaytti;

@@ -25,6 +25,7 @@ constexpr char sep = alusta::erotin;
 
 const std::string otsikkoEiTehty = "PALOITTELUA EI TEHTY";
 const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
+const std::string otsikkoTarkista = "PALOITELTU, TARKISTA";
 // After a failure that left a journal: what the office needs to know.
 const std::string kesken =
     euro::ansi(". Paloittelu jäi kesken; seuraava paloittelu viimeistelee sen, kun syy on korjattu");
@@ -274,6 +275,9 @@ PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
   const alusta::Aika alkoi = kello();
   PaloitteluTulos tulos = jaaTiedosto(a, kello);
   kirjaaHistoriaan(a, tulos, alkoi);
+  // What needs a look is kept beside the failures, where the office looks for what went wrong.
+  if (!euro::ohjelma().datahakemisto.empty())
+    for (const std::string& k : tulos.katsottavaa) euro::kirjaaVirhelokiin(otsikkoTarkista + ": " + k);
   return tulos;
 }
 

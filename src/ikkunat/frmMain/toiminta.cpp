@@ -148,6 +148,12 @@ bool Toiminta::paloittelukomento() {
   const split::PaloitteluAsetukset a = asetukset();
   split::PaloitteluTulos tulos = split::paloittele(a);
   if (!tulos.valmis) return false;
+  if (!tulos.katsottavaa.empty()) {
+    // Not the plain "Paloiteltu": the office must see what needs a look before going on.
+    std::string teksti = euro::ansi("Paloiteltu, mutta tarkista:");
+    for (const std::string& k : tulos.katsottavaa) teksti += "\n" + k;
+    euro::viesti(teksti, "PALOITELTU, TARKISTA", euro::tyyli::huutomerkki);
+  }
   try {
     if (a.chkNaytaPaloitellut) {
       euro::se_AvaaKansio(tulos.kohdehakemisto);
