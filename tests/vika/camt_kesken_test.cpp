@@ -416,6 +416,80 @@ TEST_F(CamtKesken, KasvanutArkistoKeskenTaiKelpaamaton) {
   }
 }
 
+// White space, comments and PIs after the last document are a finished end: the first split
+// leaves no record of its archive once nobody writes it, and a record an earlier split left
+// before them (the bank program wrote them after it) goes at the next run without an error. A
+// comment not yet closed waits while the archive may grow; a document after a closing comment
+// is split as any grown part.
+TEST_F(CamtKesken, ArkistonLoppuKommenttiinTaiOhjeeseen) {
+  const struct {
+    const char* kuvaus;
+    std::string loppu;
+    bool valmis;  // a finished end
+    bool virhe;   // refused as soon as it is there
+  } tapaukset[] = {
+      {"kommentti", "<!-- loppu -->", true, false},
+      {"käsittelyohje", "<?loppu valmis?>\r\n", true, false},
+      {"välit", "\r\n \t\r\n", true, false},
+      {"kommentti ja välit", "<!-- a - b -->\r\n\r\n<?c?><!---->\r\n", true, false},
+      {"kommentti kesken", "<!-- lopp", false, false},
+      {"seuraavan julistus", "<?xml version=\"1.0\"?>", false, false},
+      {"väärin suljettu kommentti", "<!-- a -- b -->", false, true},
+  };
+  const std::vector<std::string> vainArkisto = {"2024-04-01+060000-TILIOTE.XML"};
+  const std::vector<std::string> merkinKanssa = {"2024-04-01+060000-TILIOTE.XML", "2024-04-01+060000-TILIOTE.XML.jaettu"};
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    if (t.valmis) {
+      // In the statement file when it is split.
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      ymp.viestit.vastaukset = {6};
+      PaloitteluAsetukset a = asetukset(k);
+      testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja + t.loppu);
+      EXPECT_TRUE(split::paloittele(a, kello0).valmis);
+      EXPECT_EQ(testi::tiedostot(k / "TUODUT"), vainArkisto);
+      a.txtPaloiteltavaTiedosto = k / "EI-OLE.XML";
+      split::paloittele(a, kello1);
+      for (const auto& e : ymp.virheet) ADD_FAILURE() << e.viesti;
+      EXPECT_EQ(lausunnot(k / "ulos", false).at("XML-1111111-1.XML").size(), 1u);
+    }
+    // Written by the bank program after the split.
+    Kasvava v;
+    aloita(v, asetukset(v.k), pohja);
+    v.pankki.kirjoita(t.loppu);
+    split::paloittele(v.a, kello1);
+    EXPECT_EQ(v.ymp.virheet.size(), t.virhe ? 1u : 0u);
+    EXPECT_EQ(sisallot(v.k / "ulos"), v.alussa);
+    // The archive may still grow: the record stays, whatever its end.
+    EXPECT_EQ(testi::tiedostot(v.k / "TUODUT"), merkinKanssa);
+    v.pankki.sulje();
+    v.ymp.virheet.clear();
+    split::paloittele(v.a, kello2);
+    EXPECT_EQ(sisallot(v.k / "ulos"), v.alussa);
+    if (t.valmis) {
+      for (const auto& e : v.ymp.virheet) ADD_FAILURE() << e.viesti;
+      EXPECT_EQ(testi::tiedostot(v.k / "TUODUT"), vainArkisto);
+    } else {
+      // Left unfinished for ever: said, and nothing written.
+      ASSERT_EQ(v.ymp.virheet.size(), 1u);
+      EXPECT_EQ(v.ymp.virheet[0].numero, euro::virhenro::kayttovirhe);
+      EXPECT_EQ(testi::tiedostot(v.k / "TUODUT"), merkinKanssa);
+    }
+  }
+  // A closing comment that the bank program follows with another document.
+  Kasvava v;
+  aloita(v, asetukset(v.k), pohja);
+  v.pankki.kirjoita("<!-- loppu -->\r\n" + toka);
+  v.pankki.sulje();
+  const auto tulos = split::paloittele(v.a, kello1);
+  for (const auto& e : v.ymp.virheet) ADD_FAILURE() << e.viesti;
+  ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
+  EXPECT_EQ(tulos.viimeistellyt[0].eria, 2);
+  EXPECT_EQ(lausunnot(v.k / "ulos", false).at("XML-1111111-1.XML").size(), 2u);
+  EXPECT_EQ(testi::tiedostot(v.k / "TUODUT"), vainArkisto);
+}
+
 // Whole documents that come into the archive are split once by a later run, a document still
 // being written after them waiting for the run after; that split killed, or the power cut, at
 // every call it makes, is finished by the next run. The company files end as splits of the

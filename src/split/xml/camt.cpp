@@ -370,6 +370,33 @@ std::uint64_t paanAlku(Lukuikkuna& w, const Asiakirja& d) {
   return alku;
 }
 
+std::uint64_t jalkiosanLoppu(Lukuikkuna& w, std::uint64_t k, std::uint64_t raja) {
+  for (;;) {
+    for (int c; k < raja && ((c = w.tavu(k)) == ' ' || c == '\t' || c == '\r' || c == '\n');) ++k;
+    if (k >= raja) return raja;
+    std::uint64_t j;
+    if (w.on(k, "<!--")) {
+      // The reader refuses "--" inside a comment: the first one must close it.
+      for (j = k + 4; j + 1 < raja && !(w.tavu(j) == '-' && w.tavu(j + 1) == '-');) ++j;
+      if (j + 2 >= raja || w.tavu(j + 2) != '>') return k;
+      j += 3;
+    } else if (w.on(k, "<?")) {
+      // "<?xml" is the next document's declaration (any other case of it the reader refuses).
+      auto pieni = [&](std::uint64_t i) { return w.tavu(i) | 0x20; };
+      const int c = w.tavu(k + 5);
+      if (pieni(k + 2) == 'x' && pieni(k + 3) == 'm' && pieni(k + 4) == 'l' &&
+          (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '?'))
+        return k;
+      for (j = k + 2; j + 1 < raja && !w.on(j, "?>");) ++j;
+      if (j + 1 >= raja) return k;
+      j += 2;
+    } else {
+      return k;
+    }
+    k = j;
+  }
+}
+
 bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta) {
   constexpr std::uint64_t loppuun = ~std::uint64_t{0};
   for (;;) {

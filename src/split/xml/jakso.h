@@ -153,9 +153,10 @@ inline void vaadiAvain(const PaloitteluAsetukset& a) {
 // refuses them.
 std::uint64_t kokonaistenLoppu(const std::string& arkisto);
 
-// A split that ended at its last document's end with only white space after it (the line end
-// after the root) takes its journal's last record to the archive's end, so that an archive
-// nobody writes any more keeps no record of a split that went on.
+// A split that ended at its last document's end with only white space, whole comments and PIs
+// after it (the line end after the root, a closing comment) takes its journal's last record to
+// the archive's end, so that an archive nobody writes any more keeps no record of a split that
+// went on.
 void loppuunValit(Paivakirja& kirja, const std::string& arkisto);
 
 }  // namespace sisa

@@ -61,10 +61,9 @@ void loppuunValit(Paivakirja& kirja, const std::string& arkisto) {
   const std::uint64_t loppu = kirja.arkistonLoppu();
   alusta::Tiedosto t(arkisto, alusta::Tila::lue);
   const std::uint64_t pituus = t.pituus();
-  if (pituus <= loppu || pituus - loppu > 4096) return;
-  std::string b(static_cast<std::size_t>(pituus - loppu), '\0');
-  lueKohdasta(t, loppu, b.data(), b.size());
-  if (b.find_first_not_of(" \t\r\n") != std::string::npos) return;
+  if (pituus <= loppu) return;
+  Lukuikkuna w(t);
+  if (jalkiosanLoppu(w, loppu, pituus) != pituus) return;
   KirjanJakso k;
   k.siirretty = true;
   k.kohta = loppu;
@@ -86,8 +85,8 @@ std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const Kirjan
   alusta::Tiedosto t(arkisto, alusta::Tila::lue);
   {
     Lukuikkuna w(t);
-    std::uint64_t k = loppu;
-    for (int c; k < pituus && ((c = w.tavu(k)) == ' ' || c == '\t' || c == '\r' || c == '\n');) ++k;
+    // What may close a file after its last document is no new document: a finished end.
+    const std::uint64_t k = jalkiosanLoppu(w, loppu, pituus);
     if (k >= pituus) return pituus;
     // A document begins with "<" (its declaration, a comment, its root) or the UTF-8 mark.
     const int c = w.tavu(k);

@@ -167,6 +167,10 @@ class Lukuikkuna {
 std::uint64_t paanAlku(Lukuikkuna& w, const Asiakirja& d);
 // Whether anything but white space, byte-order marks, comments and PIs follows kohta.
 bool asiakirjojaJaljella(Lukuikkuna& w, std::uint64_t kohta);
+// Past the white space, comments and PIs that may close a file after its last document, from k
+// up to raja: raja when nothing else stands there. A comment or PI not yet closed, a byte-order
+// mark or an XML declaration (the next document's start) stops it.
+std::uint64_t jalkiosanLoppu(Lukuikkuna& w, std::uint64_t k, std::uint64_t raja);
 // One past a document's end with the line end after its root, if any.
 std::uint64_t hannanLoppu(Lukuikkuna& w, std::uint64_t loppu);
 
