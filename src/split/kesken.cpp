@@ -21,7 +21,6 @@ const char kirjanTunnus[] = "KOLVANTO-KESKEN 2";
 constexpr std::uint64_t kirjaEnintaan = 64ull * 1024 * 1024;
 constexpr std::uint64_t lukuEnintaan = (1ull << 62);  // every offset and length
 constexpr std::size_t tiedostojaEnintaan = 1 << 20;   // a record's company files
-constexpr std::size_t nimenPituus = 255;               // no file system takes a longer name
 
 // The journal is input like any other file: anything wrong in it is this failure, with its path.
 [[noreturn]] void kelpaamaton(const std::string& polku, const std::string& miksi) {
@@ -220,12 +219,8 @@ std::optional<KirjanOtsikko> lueOtsikko(Jasennin& j) {
   return o;
 }
 
-bool onPelkkaNimi(const std::string& n) {
-  if (n.empty() || n.size() > nimenPituus || n == "." || n == "..") return false;
-  for (unsigned char c : n)
-    if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
-  return kelpaaTiedostonimeksi(n);
-}
+// The rule the naming of company files keeps: a journal names only files the split could make.
+bool onPelkkaNimi(const std::string& n) { return kelpaaTiedostonimeksi(n); }
 
 std::optional<KirjanJakso> lueJakso(Jasennin& j) {
   const std::size_t alku = j.kohta();
@@ -435,6 +430,10 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
 }
 
 void Paivakirja::kirjaa(KirjanJakso& j) {
+  // A record its own reader would refuse leaves a split that no run can finish: not written.
+  for (const auto& f : j.tiedostot)
+    if (!onPelkkaNimi(f.nimi) || (!f.avain.empty() && (!onPelkkaNimi(f.avain) || f.avain == f.nimi)))
+      euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohde_ + (onPelkkaNimi(f.nimi) ? f.avain : f.nimi));
   // A record cut off as it was written goes before the next one.
   if (!katkaistu_) {
     if (tiedosto_.pituus() > loppu_) tiedosto_.katkaise(loppu_);

@@ -70,6 +70,10 @@ std::string fe_PuhdistaNimi(const std::string& teksti) {
 }
 
 bool kelpaaTiedostonimeksi(std::string_view nimi) {
+  // The journal's reader refuses what is not a plain name in its folder: the split never makes one.
+  if (nimi.empty() || nimi.size() > 255 || nimi == "." || nimi == "..") return false;
+  for (unsigned char c : nimi)
+    if (c < 0x20 || c == '/' || c == '\\' || c == ':') return false;
   // Windows reads the base name up to the first point, without the blanks at its end.
   std::string_view perus = nimi.substr(0, nimi.find('.'));
   while (!perus.empty() && perus.back() == ' ') perus.remove_suffix(1);
@@ -134,6 +138,22 @@ void Nimeaja::muodosta(std::string_view avain, std::string_view vuosi, std::stri
   laajenna(loppu_, loppuosa_, 0);
 }
 
+bool Nimeaja::kelvolliseksi() {
+  std::string nimi = alku_ + "-2" + loppu_;
+  if (kelpaaTiedostonimeksi(nimi)) {
+    alku_ += "-2";
+    return true;
+  }
+  // A device name is read up to the first point: "LPT1.X" takes it there, "LPT1-2.X".
+  const std::size_t piste = alku_.find('.');
+  if (piste == std::string::npos) return false;
+  nimi = alku_;
+  nimi.insert(piste, "-2");
+  if (!kelpaaTiedostonimeksi(nimi + loppu_)) return false;
+  alku_ = std::move(nimi);
+  return true;
+}
+
 bool Nimeaja::tarvitseeJakson(std::string_view avain) const {
   for (std::string_view osa : {std::string_view(alkuosa_), avain, std::string_view(loppuosa_)})
     if (osa.find_first_of("*?#") != std::string_view::npos) return true;
@@ -185,6 +205,8 @@ const std::string& NimenMuodostaja::nimi(std::string_view rivi) {
   jakso_.append(osa(rivi, 33, 2)).append(osa(rivi, 35, 2)).append(osa(rivi, 37, 2));
   nimeaja_.muodosta(avain_, vuosi_, kuukausi_, jakso_);
   nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
+  // One that cannot take "-2" either is left for the failure when its file is opened.
+  if (!kelpaaTiedostonimeksi(nimi_) && nimeaja_.kelvolliseksi()) nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
   return nimi_;
 }
 

@@ -25,7 +25,8 @@ std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemi
 // The text without the characters that may not stand in an output file name.
 std::string fe_PuhdistaNimi(const std::string& teksti);
 
-// Whether a company file may bear this name (without its folder). A Windows device name (CON,
+// Whether a company file may bear this name (without its folder): never none at all, "." or "..",
+// a separator or a control character, or more than 255 bytes. A Windows device name (CON,
 // PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, in any case, with any extension, with the blanks Windows
 // drops at the end of the base name) never may, on either system: offices share their folders
 // with Windows machines, where data written to it would go to the device. On Windows a name the
@@ -47,6 +48,11 @@ class Nimeaja {
   bool kelpaa(char c) const { return kelpaa_[static_cast<unsigned char>(c)]; }
   // Whether the name of this key takes anything from the period.
   bool tarvitseeJakson(std::string_view avain) const;
+  // A name no file may bear (a device name, "." or "..", none at all) takes "-2" before the
+  // suffix, or before its first point when a device name stays, decided by the name alone so
+  // that a recovery makes the same one. False when no such name may be borne either (a suffix
+  // that ends in what Windows drops, a name too long).
+  bool kelvolliseksi();
 
  private:
   void laajenna(std::string& kohde, std::string_view teksti, int vaihe);

@@ -283,8 +283,12 @@ const std::string& Nimet::nimi(const Asiakirja& d, const Lausunto& l) {
   }
   nimeaja_.muodosta(avain_t, vuosi_, kuukausi_, jakso_);
   nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
-  if (!kelpaaTiedostonimeksi(nimi_))
-    hylkaa(d.numero, l.rivi, l.alku, ansi("tiedostonimi ") + nimi_ + ansi(" ei kelpaa"));
+  if (!kelpaaTiedostonimeksi(nimi_)) {
+    const std::string alkuperainen = nimi_;
+    if (!nimeaja_.kelvolliseksi())
+      hylkaa(d.numero, l.rivi, l.alku, ansi("tiedostonimi ") + alkuperainen + ansi(" ei kelpaa"));
+    nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
+  }
   return nimi_;
 }
 
