@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <optional>
 #include <random>
@@ -12,6 +14,7 @@
 #include "split/esikatselu.h"
 #include "split/nimi.h"
 #include "split/t00.h"
+#include "tuki/kayttaja.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -649,6 +652,77 @@ TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
     else EXPECT_EQ(testi::tiedostot(k / "ulos"), nimet) << kierros;
   }
   EXPECT_TRUE(ymp.virheet.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A FIFO at a company file's name is never opened: its statements go to the next free "-n", as
+// past a link, and the summary says so; opening one for appending fails at once. Whatever
+// waits on the FIFO anyway is let go after a deadline and fails here instead of hanging.
+TEST(Erikoistiedosto, FifoSaaNumeronEikaOdota) {
+  if constexpr (alusta::onWindows) GTEST_SKIP() << "FIFOja vain POSIXissa";
+  auto rajassa = [](const std::string& fifo, auto&& toimi) {
+    auto tulos = std::async(std::launch::async, toimi);
+    if (tulos.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+      ADD_FAILURE() << "jäi odottamaan: " << fifo;
+      while (tulos.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) testi::paastaFifonKirjoittaja(fifo);
+    }
+    return tulos.get();
+  };
+  const std::string S(1, alusta::erotin);
+  for (const bool xml : {false, true}) {
+    for (const bool arkistoi : {false, true}) {
+      SCOPED_TRACE(std::string(xml ? "XML" : "TITO") + (arkistoi ? ", arkistoiden" : ""));
+      testi::Ymparisto ymp;
+      ymp.viestit.vastaukset = {6};
+      testi::Kansio k;
+      PaloitteluAsetukset a;
+      a.txtPaloiteltavaTiedosto = k / "TILIOTE";
+      a.txtTallennusHakemisto = k / "ulos";
+      a.txtNimenAlkuosa = "";
+      a.txtNimenLoppuosa = ".TXT";
+      a.chkAikaleimaaPaloiteltava = arkistoi;
+      alusta::luoHakemisto(a.txtTallennusHakemisto);
+      std::string sisalto;
+      if (xml) {
+        a.valitse(PaloitteluAsetukset::Tunniste::tilinumero);
+        sisalto = "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\">"
+                  "<BkToCstmrStmt><GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>"
+                  "<Stmt><Id>S1</Id><Acct><Id><IBAN>1234567-8</IBAN></Id></Acct></Stmt></BkToCstmrStmt></Document>\n";
+      } else {
+        sisalto = testi::T00{}.rivi() + "\r\nT10 rivi\r\n";
+      }
+      testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, sisalto);
+      const std::string fifo = a.txtTallennusHakemisto + S + "1234567-8.TXT";
+      testi::teeFifo(fifo);
+      const split::PaloitteluTulos tulos = rajassa(fifo, [&] { return split::paloittele(a); });
+      EXPECT_TRUE(tulos.valmis);
+      for (const auto& e : ymp.virheet) ADD_FAILURE() << e.viesti;
+      EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+      const std::string toinen = a.txtTallennusHakemisto + S + "1234567-8-2.TXT";
+      EXPECT_NE(testi::lueTiedosto(toinen).find(xml ? "<Id>S1</Id>" : "T10 rivi"), std::string::npos);
+      bool kerrottu = false;
+      for (const std::string& h : tulos.yhteenveto.huomautukset)
+        kerrottu = kerrottu || (h.find(fifo) != std::string::npos && h.find(toinen) != std::string::npos);
+      EXPECT_TRUE(kerrottu);
+    }
+  }
+  testi::Kansio k;
+  const std::string fifo = k / "putki";
+  testi::teeFifo(fifo);
+  for (const alusta::Tila tila : {alusta::Tila::lisaa, alusta::Tila::lisaaUusi}) {
+    const std::int32_t numero = rajassa(fifo, [&] {
+      try {
+        alusta::Tiedosto t(fifo, tila);
+      } catch (const euro::Virhe& v) {
+        return v.numero();
+      }
+      return 0;
+    });
+    EXPECT_EQ(numero, tila == alusta::Tila::lisaa ? euro::virhenro::kayttovirhe : euro::virhenro::tiedostoOnJo);
+  }
 }
 
 }  // namespace

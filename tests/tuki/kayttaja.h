@@ -22,6 +22,9 @@ Tavallisena tavallisenaKayttajana(const std::function<std::string()>& toimi);
 void annaTavalliselle(const std::string& polku);
 // A named pipe.
 void teeFifo(const std::string& polku);
+// Opens a named pipe for reading without waiting, closed again after a moment: a writer that
+// waits for a reader in its open is let through. Windows: does nothing.
+void paastaFifonKirjoittaja(const std::string& polku);
 // Opens the file for writing without waiting, as the bank program would and closes it again
 // (POSIX: a lease on it makes the open fail at once, having asked the lease's holder to let
 // go); true when a lease held it up. Windows: does nothing, false.

@@ -88,6 +88,19 @@ void teeFifo(const std::string& polku) {
   if (::mkfifo(euro::ansiUtf8(polku).c_str(), 0600) != 0) throw std::runtime_error("mkfifo: " + polku);
 }
 
+void paastaFifonKirjoittaja(const std::string& polku) {
+  const int fd = ::open(euro::ansiUtf8(polku).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  // Long enough for the waiting open to return; what it then writes is read away.
+  char b[4096];
+  for (int i = 0; i < 50; ++i) {
+    while (::read(fd, b, sizeof b) > 0) {
+    }
+    ::usleep(10000);
+  }
+  ::close(fd);
+}
+
 bool avaaKirjoittajaksiOdottamatta(const std::string& polku) {
   const int fd = ::open(euro::ansiUtf8(polku).c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
   if (fd >= 0) ::close(fd);

@@ -8,6 +8,7 @@ Tavallisena tavallisenaKayttajana(const std::function<std::string()>&) {
 
 void annaTavalliselle(const std::string&) {}
 void teeFifo(const std::string&) {}
+void paastaFifonKirjoittaja(const std::string&) {}
 bool avaaKirjoittajaksiOdottamatta(const std::string&) { return false; }
 
 }  // namespace testi

@@ -92,6 +92,12 @@ class Kansio {
 // failures.
 bool onLinkki(const std::string& polku);
 
+// Whether something that is neither an ordinary file nor a folder stands at the path (a FIFO,
+// a socket, a device): opening it may wait for another program, and what is written to it no
+// file keeps. False when nothing is there or it cannot be looked at; Windows has none in a
+// folder.
+bool onErikoinen(const std::string& polku);
+
 // The names of every entry of a folder, hidden ones and folders included, in no order; none
 // when it cannot be listed. One listing, no look at each entry.
 std::vector<std::string> nimetKansiossa(const std::string& kansio);

@@ -334,6 +334,12 @@ bool onLinkki(const std::string& polku) {
   heitaErrno(errno, polku);
 }
 
+bool onErikoinen(const std::string& polku) {
+  struct stat st;
+  if (::lstat(natiivi(polku).c_str(), &st) != 0) return false;
+  return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode);
+}
+
 std::vector<std::string> nimetKansiossa(const std::string& kansio) {
   std::vector<std::string> nimet;
   DIR* d = ::opendir(natiivi(kansio).c_str());
@@ -424,6 +430,23 @@ int avaaOmaanLisattavaksi(const std::string& n, const std::string& polku) {
   return avaaTavallinen(n, polku, O_WRONLY | O_APPEND | O_CREAT, kaikkien ? 0600 : 0666, kaikkien);
 }
 
+// A company file to append to: only an ordinary file, and the open never waits (a FIFO at the
+// name would hold it until someone reads). A folder fails as it always has, by its own error.
+int avaaLisattavaksi(const std::string& n, const std::string& polku, int liput) {
+  const int fd = ::open(n.c_str(), liput | O_NONBLOCK, 0666);
+  if (fd < 0) {
+    if (errno == ENXIO) heitaVirhe(nro::kayttovirhe, polku);
+    heitaErrno(errno, polku);
+  }
+  struct stat st;
+  const int tilaliput = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::fcntl(fd, F_GETFL) : -1;
+  if (tilaliput < 0 || ::fcntl(fd, F_SETFL, tilaliput & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    heitaVirhe(nro::kayttovirhe, polku);
+  }
+  return fd;
+}
+
 // An existing ordinary file of one name, for reading and writing, never through a link.
 int avaaOlemassaOleva(const std::string& n, const std::string& polku) {
   return avaaTavallinen(n, polku, O_RDWR, 0, false);
@@ -456,6 +479,8 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     fd = avaaOmaanLisattavaksi(n, polku);
   else if (tila == Tila::muokkaa)
     fd = avaaOlemassaOleva(n, polku);
+  else if (tila == Tila::lisaa || tila == Tila::lisaaUusi)
+    fd = avaaLisattavaksi(n, polku, liput);
   else
     fd = ::open(n.c_str(), liput, tila == Tila::kirja ? 0600 : 0666);
   if (fd < 0) heitaErrno(errno, polku);

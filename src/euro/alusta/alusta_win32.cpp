@@ -243,6 +243,8 @@ std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi) const 
   return alusta::pituusJosOn(polku_ + nimi);
 }
 
+bool onErikoinen(const std::string&) { return false; }
+
 bool onLinkki(const std::string& polku) {
   const std::wstring w = leve(polku);
   const DWORD a = ::GetFileAttributesW(w.c_str());
@@ -359,6 +361,11 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     // A folder cannot be opened as a file: "path/file access error", as on POSIX.
     if (e == ERROR_ACCESS_DENIED && onHakemisto(w)) heitaVirhe(nro::kayttovirhe, polku);
     heitaKoodi(e, polku);
+  }
+  // A company file is only ever an ordinary file on a disk, never a pipe or a device.
+  if ((tila == Tila::lisaa || tila == Tila::lisaaUusi) && ::GetFileType(h) != FILE_TYPE_DISK) {
+    ::CloseHandle(h);
+    heitaVirhe(nro::kayttovirhe, polku);
   }
   if (tila == Tila::muokkaa) {
     BY_HANDLE_FILE_INFORMATION t;

@@ -44,7 +44,7 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
   std::string tiedosto = nimi;
   Tiedostolaji laji = tiedostolaji(kohde_ + tiedosto);
   const Tiedostolaji ensimmainen = laji;
-  for (int n = 2; laji == Tiedostolaji::xml || laji == Tiedostolaji::linkki; ++n) {
+  for (int n = 2; laji == Tiedostolaji::xml || laji == Tiedostolaji::linkki || laji == Tiedostolaji::erikoinen; ++n) {
     if (n > numerojaEnintaan) euro::heitaVirhe(euro::virhenro::tiedostoOnJo, kohde_ + nimi);
     const std::string_view n1(nimi);
     const std::optional<std::string> numeroitu = numeroituNimi(n1.substr(0, n1.size() - loppu), n1.substr(n1.size() - loppu), n);
@@ -59,7 +59,9 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
     y_->huomautukset.push_back(kohde_ + nimi +
                                euro::ansi(ensimmainen == Tiedostolaji::xml
                                               ? " on XML-tiliote, johon TITO-eriä ei lisätä: kirjoitettu tiedostoon "
-                                              : " on linkki, jonka läpi ei kirjoiteta: kirjoitettu tiedostoon ") +
+                                          : ensimmainen == Tiedostolaji::linkki
+                                              ? " on linkki, jonka läpi ei kirjoiteta: kirjoitettu tiedostoon "
+                                              : " ei ole tavallinen tiedosto (putki, pistoke tai laite): kirjoitettu tiedostoon ") +
                                kohde_ + tiedosto);
   if (!toinen) {
     if (listassa) {
@@ -76,7 +78,8 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
 }
 
 void Kohdenimet::luetteleKohde() {
-  const std::vector<std::string> nimet = alusta::tiedostot(kohde_.empty() ? kohde_ : kohde_.substr(0, kohde_.size() - 1), "");
+  // Every entry, not only the ordinary files: a FIFO at a name must be looked at.
+  const std::vector<std::string> nimet = alusta::nimetKansiossa(kohde_.empty() ? kohde_ : kohde_.substr(0, kohde_.size() - 1));
   if (nimet.size() > valintojaEnintaan) return;
   for (const std::string& n : nimet) lista_.lisaa(nimiTiiviste(n));
   listattu_ = true;

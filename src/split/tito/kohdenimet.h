@@ -1,6 +1,6 @@
-// Which company file takes a TITO batch: the file of its own name, unless an XML document or
-// a link stands there (appending would corrupt the one and write past the target through the
-// other); then the first of name-2, name-3, ... that can take it, numbered before the suffix
+// Which company file takes a TITO batch: the file of its own name, unless an XML document, a
+// link or a FIFO, socket or device stands there (appending would corrupt the first, write past
+// the target through the second, and wait for a reader or write nowhere into the last); then the first of name-2, name-3, ... that can take it, numbered before the suffix
 // as the XML split numbers its files.
 #pragma once
 

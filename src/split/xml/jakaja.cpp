@@ -137,8 +137,8 @@ class Jakaja {
   }
 
  private:
-  // The file that takes group g's statements: the first of the name, name-2, ... that is not
-  // there, or holds a document of the same message form whose closing part can be cut.
+  // The file that takes group g's statements: the first of the name, name-2, ... where nothing
+  // is, or that holds a document of the same message form whose closing part can be cut.
   void ratkaise(const Ryhma& g, Ratkaisu& x) {
     for (int n = 1;; ++n) {
       const std::optional<std::string> nimi = numeroituNimi(g.alku, g.loppu, n);
@@ -146,6 +146,8 @@ class Jakaja {
       if (varatut_.count(*nimi)) continue;
       const std::string polku = kohde_ + *nimi;
       const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(polku);
+      // A FIFO, socket or device keeps nothing written to it, and opening one may wait.
+      if (!pituus && alusta::onErikoinen(polku)) continue;
       if (!pituus) {
         x.nimi = *nimi;
         x.uusi = true;
