@@ -745,7 +745,9 @@ TEST(Paivakirja, EiKirjaaNimeaJotaEiLueta) {
     split::KirjanJakso toinen;
     toinen.siirretty = true;
     toinen.tiedostot.push_back({"OK", 0, 0, {}, nimi});
-    if (*nimi) EXPECT_THROW(kirja.kirjaa(toinen), euro::Virhe);
+    if (*nimi) {
+      EXPECT_THROW(kirja.kirjaa(toinen), euro::Virhe);
+    }
     EXPECT_EQ(testi::lueTiedosto(polku), ennen);
     kirja.poista();
   }
