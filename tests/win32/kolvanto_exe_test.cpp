@@ -91,13 +91,16 @@ class KolvantoAjo : public ::testing::Test {
   std::string exe;
 };
 
-// Waits for a shown window of the started program with this caption. The first start in a
-// fresh Wine prefix on a loaded machine may take a minute before any window.
-HWND odotaIkkunaa(const std::string& alku, std::chrono::seconds aikaa = std::chrono::seconds(240)) {
+// Waits for a shown window of the started program with this caption; another program's in the
+// same Wine prefix (another test run) is not taken for it. The first start in a fresh prefix
+// on a loaded machine may take a minute before any window.
+HWND odotaIkkunaa(const testi::Kaynnissa& ohjelma, const std::string& alku,
+                  std::chrono::seconds aikaa = std::chrono::seconds(240)) {
   struct Haku {
     std::wstring alku;
+    DWORD pid;
     HWND loytyi = nullptr;
-  } haku{ws(alku)};
+  } haku{ws(alku), static_cast<DWORD>(ohjelma.tunnus())};
   const auto loppu = std::chrono::steady_clock::now() + aikaa;
   while (!haku.loytyi && std::chrono::steady_clock::now() < loppu) {
     EnumWindows(
@@ -108,7 +111,7 @@ HWND odotaIkkunaa(const std::string& alku, std::chrono::seconds aikaa = std::chr
           wchar_t luokka[64] = {}, otsikko[256] = {};
           GetClassNameW(h, luokka, 64);
           GetWindowTextW(h, otsikko, 256);
-          if (pid != GetCurrentProcessId() && IsWindowVisible(h) && wcscmp(luokka, win32puoli::ikkunaluokka) == 0 &&
+          if (pid == k->pid && IsWindowVisible(h) && wcscmp(luokka, win32puoli::ikkunaluokka) == 0 &&
               std::wstring(otsikko).rfind(k->alku, 0) == 0) {
             k->loytyi = h;
             return FALSE;
@@ -178,7 +181,7 @@ TEST_F(KolvantoAjo, EpaonnistunutAjoNayttaaPulmanJaKirjaaLokiin) {
     ajo.aikarajaMs = 300000;
     testi::Kaynnissa k(exe, {"aja"}, ajo);
 
-    HWND pulma = odotaIkkunaa("Pulma");
+    HWND pulma = odotaIkkunaa(k, "Pulma");
     ASSERT_NE(pulma, nullptr);
     const std::string raportti = win32puoli::ikkunanTeksti(GetDlgItem(pulma, win32puoli::ensimmainenTunnus));
     EXPECT_NE(raportti.find(t.raportissa), std::string::npos) << raportti;
@@ -186,7 +189,7 @@ TEST_F(KolvantoAjo, EpaonnistunutAjoNayttaaPulmanJaKirjaaLokiin) {
     EXPECT_NE(loki.find(raportti), std::string::npos) << loki;
     PostMessageW(GetDlgItem(pulma, win32puoli::ensimmainenTunnus + 1), BM_CLICK, 0, 0);  // cmdOK
 
-    HWND paa = odotaIkkunaa("Konekielisen tiliotteen");
+    HWND paa = odotaIkkunaa(k, "Konekielisen tiliotteen");
     ASSERT_NE(paa, nullptr);
     if (lukko) lukko->suljeHiljaa();
     PostMessageW(paa, WM_CLOSE, 0, 0);
