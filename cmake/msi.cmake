@@ -15,7 +15,8 @@ set(KOLVANTO_MSI_SEURAAVA "${_msi_vuosi}.${PROJECT_VERSION_MINOR}.${_msi_seuraav
 
 # wixl takes only relative sources, from the build folder.
 file(RELATIVE_PATH _msi_lahde ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
-set(MSI_CLI "$<PATH:RELATIVE_PATH,$<TARGET_FILE:kolvanto-cli>,${CMAKE_BINARY_DIR}>")
+# The stripped programs that the packaging makes (cmake/paketointi.cmake).
+set(MSI_CLI "paketti/kolvanto-cli.exe")
 set(MSI_ESIMERKKI "${_msi_lahde}/examples/TITO.TXT")
 file(RELATIVE_PATH MSI_OHJE ${CMAKE_BINARY_DIR} ${KOLVANTO_OHJE_HTML})
 set(MSI_KUVAT "")
@@ -23,20 +24,18 @@ foreach(kuva ${KOLVANTO_OHJEKUVAT})
   get_filename_component(nimi ${kuva} NAME)
   string(APPEND MSI_KUVAT "              <File Id=\"${nimi}\" Name=\"${nimi}\" Source=\"${_msi_lahde}/docs/${nimi}\" KeyPath=\"no\"/>\n")
 endforeach()
-set(_msi_riippuvuudet kolvanto-cli kayttoohje)
+set(_msi_riippuvuudet riisutut ${KOLVANTO_RIISUTUT} kayttoohje)
 set(MSI_IKKUNA "")
 set(MSI_PIKAKUVAKKEET "")
 set(MSI_IKKUNA_VIITTEET "")
 if(TARGET kolvanto)
-  list(APPEND _msi_riippuvuudet kolvanto)
   set(MSI_IKKUNA [=[
             <Component Id="Ikkuna" Guid="{3521BCC3-4252-49D7-85C8-64602C450F58}">
               <File Id="kolvanto.exe" Name="kolvanto.exe" Source="@MSI_IKKUNA_EXE@" KeyPath="no"/>
               <RegistryValue Root="HKCU" Key="Software\Vombra\kolvanto" Name="kolvanto"
                              Type="string" Value="[INSTALLDIR]kolvanto.exe" KeyPath="yes"/>
             </Component>]=])
-  string(REPLACE "@MSI_IKKUNA_EXE@" "$<PATH:RELATIVE_PATH,$<TARGET_FILE:kolvanto>,${CMAKE_BINARY_DIR}>"
-         MSI_IKKUNA "${MSI_IKKUNA}")
+  string(REPLACE "@MSI_IKKUNA_EXE@" "paketti/kolvanto.exe" MSI_IKKUNA "${MSI_IKKUNA}")
   set(MSI_PIKAKUVAKKEET [=[
         <Component Id="Pikakuvakkeet" Guid="{FA458ABF-D211-4E2B-944D-6483817D7EE5}">
           <Shortcut Id="Kuvake" Name="kolvanto" Target="[INSTALLDIR]kolvanto.exe"

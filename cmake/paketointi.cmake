@@ -15,6 +15,30 @@ add_custom_command(
 add_custom_target(kayttoohje ALL DEPENDS ${KOLVANTO_OHJE_HTML})
 
 if(WIN32)
+  # The packages ship the programs without their debugging information (kolvanto.exe would be
+  # some twenty times its size); the symbols stay in the build: the programs in bin/ keep them,
+  # and each stripped copy in paketti/ names its .debug file beside it for a debugger.
+  kolvanto_ohjelma(KOLVANTO_OBJCOPY x86_64-w64-mingw32-objcopy REQUIRED)
+  set(KOLVANTO_RIISUTUT "")
+  foreach(ohjelma kolvanto-cli kolvanto)
+    if(NOT TARGET ${ohjelma})
+      continue()
+    endif()
+    set(riisuttu ${CMAKE_BINARY_DIR}/paketti/${ohjelma}.exe)
+    add_custom_command(
+      OUTPUT ${riisuttu} ${riisuttu}.debug
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/paketti
+      COMMAND ${KOLVANTO_OBJCOPY} --only-keep-debug $<TARGET_FILE:${ohjelma}> ${riisuttu}.debug
+      COMMAND ${KOLVANTO_OBJCOPY} --strip-all --add-gnu-debuglink=${riisuttu}.debug
+              $<TARGET_FILE:${ohjelma}> ${riisuttu}
+      DEPENDS ${ohjelma}
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/paketti
+      COMMENT "${ohjelma}.exe pakettiin ilman virheenjäljitystietoja"
+      VERBATIM)
+    list(APPEND KOLVANTO_RIISUTUT ${riisuttu})
+  endforeach()
+  add_custom_target(riisutut ALL DEPENDS ${KOLVANTO_RIISUTUT})
+  install(PROGRAMS ${KOLVANTO_RIISUTUT} DESTINATION .)
   set(KOLVANTO_OHJEKUVAT ${PROJECT_SOURCE_DIR}/docs/frmMain-win32.png
       ${PROJECT_SOURCE_DIR}/docs/frmPulma-win32.png)
   # The English developer README stays out: an office reads the Finnish guide.

@@ -4,7 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target kuvakaappaus-win32
-export WINEPREFIX="${KOLVANTO_IKKUNAPREFIX:-$HOME/.wine-kolvanto-ikkuna}"
+# The window tests' prefix, as scripts/wine-naytolla.sh names it for this checkout.
+export KOLVANTO_IKKUNAPREFIX="${KOLVANTO_IKKUNAPREFIX:-$HOME/.wine-kolvanto-ikkuna-$(printf %s "$(pwd)" | cksum | cut -d' ' -f1)}"
+export WINEPREFIX="$KOLVANTO_IKKUNAPREFIX"
 # Without a window manager Wine draws the windows' frames and captions itself.
 WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wineserver -w

@@ -17,6 +17,14 @@ trap 'chmod -R u+w "$raapu" 2>/dev/null; rm -rf "$raapu"' EXIT
 chmod 755 "$raapu"
 
 vika() { echo "VIRHE: $*" >&2; exit 1; }
+# The packages ship programs without their debugging information: stripped, kolvanto.exe is
+# about 1 MB and kolvanto-cli.exe less, with it about 20 MB each.
+enintaan=$((4 * 1024 * 1024))
+riisuttu() {
+  local koko
+  koko=$(stat -c %s "$1")
+  ((koko < enintaan)) || vika "$2: $(basename "$1") on $koko tavua (enintään $enintaan): virheenjäljitystiedot mukana?"
+}
 # The version of project() (year.month.day) as the build's cache holds it, and the text the
 # programs show (day.month.year).
 projektinVersio() {
@@ -40,6 +48,9 @@ for f in usr/bin/kolvanto usr/bin/kolvanto-cli usr/share/applications/kolvanto.d
          usr/share/man/man1/kolvanto-cli.1.gz \
          usr/share/doc/kolvanto/frmMain.png usr/share/doc/kolvanto/frmPulma.png; do
   [[ -e "$raapu/juuri/$f" ]] || vika "puuttuu paketista: $f"
+done
+for f in usr/bin/kolvanto usr/bin/kolvanto-cli; do
+  file -b "$raapu/juuri/$f" | grep -q ', stripped' || vika "deb: $f ei ole riisuttu"
 done
 # The guide's pictures lie beside it, under the names it uses.
 for kuva in $(grep -o 'src="[^"]*"' "$raapu/juuri/usr/share/doc/kolvanto/kayttoohje.html" | cut -d'"' -f2); do
@@ -172,6 +183,8 @@ valikko="$(winepath -u "$(w cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')\\Mic
 ohjelmat=(kolvanto-cli.exe kayttoohje.html frmMain-win32.png frmPulma-win32.png esimerkki/TITO.TXT)
 ((ikkuna)) && ohjelmat+=(kolvanto.exe)
 for f in "${ohjelmat[@]}"; do [[ -f "$kansio/$f" ]] || vika "ei asentunut: $kansio/$f"; done
+for f in "${ohjelmat[@]}"; do [[ $f != *.exe ]] || riisuttu "$kansio/$f" msi; done
+[[ -z "$(find "$kansio" -name '*.debug')" ]] || vika "msi: virheenjäljitystiedostoja asentui"
 [[ ! -e "$kansio/README.txt" ]] || vika "englanninkielinen README.txt asentui"
 cmp -s "$kansio/esimerkki/TITO.TXT" examples/TITO.TXT || vika "MSI:n esimerkkitiedosto muuttui"
 grep -q 'src="frmMain-win32.png"' "$kansio/kayttoohje.html" || vika "Windowsin käyttöohje ei näytä Windowsin kuvia"
@@ -292,6 +305,8 @@ for f in kayttoohje.html frmMain-win32.png kolvanto-cli.exe kolvanto.exe esimerk
   [[ -f "$raapu/win/kolvanto/$f" ]] || vika "$f puuttuu ZIPistä"
 done
 [[ ! -e "$raapu/win/kolvanto/README.txt" ]] || vika "englanninkielinen README.txt on ZIPissä"
+for f in kolvanto-cli.exe kolvanto.exe; do riisuttu "$raapu/win/kolvanto/$f" zip; done
+[[ -z "$(find "$raapu/win" -name '*.debug')" ]] || vika "zip: virheenjäljitystiedostoja mukana"
 w "$raapu/win/kolvanto/kolvanto-cli.exe" --version | tr -d '\r' | grep -qx "kolvanto-cli $(versioteksti windows)" \
   || vika "ZIPin kolvanto-cli.exe ei kerro versiotaan"
 echo "zip: $zip, kolvanto.exe mukana, kolvanto-cli.exe toimii Winessä"

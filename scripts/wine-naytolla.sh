@@ -6,7 +6,11 @@
 set -uo pipefail
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="${KOLVANTO_IKKUNAPREFIX:-$HOME/.wine-kolvanto-ikkuna}${KOLVANTO_DPI:+-$KOLVANTO_DPI}"
+# One prefix for each checkout: two runs sharing one (two checkouts tested at once) would find
+# each other's windows by title, and the first to end would end the other's programs with
+# its server.
+juuri="$(cd "$(dirname "$0")/.." && pwd)"
+export WINEPREFIX="${KOLVANTO_IKKUNAPREFIX:-$HOME/.wine-kolvanto-ikkuna-$(printf %s "$juuri" | cksum | cut -d' ' -f1)}${KOLVANTO_DPI:+-$KOLVANTO_DPI}"
 if [[ -n ${KOLVANTO_DPI:-} ]]; then
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$KOLVANTO_DPI" /f >/dev/null 2>&1
   wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \

@@ -47,6 +47,10 @@ class Ongelmaikkuna {
   // Puts the report and the search terms into the dialog, shows it modally and returns when
   // it is closed.
   virtual Pulmanloppu nayta(const std::string& raportti, const std::string& hakuehdot) = 0;
+  // Whether nayta would show the dialog now (it is not open already). Then the handler logs
+  // the report before showing it, so that the report of an unattended run is kept even when
+  // nobody ever closes the dialog. false: not known, logged once it has been closed.
+  virtual bool naytetaanko() { return false; }
   // Ends the program at once; called after the report that asked for it has been logged.
   virtual void lopeta() = 0;
 };

@@ -91,11 +91,14 @@ void kasitteleVirhe(const Vikailmoitus& v) {
 
   const std::string raportti = raporttiteksti(v);
   Ongelmaikkuna* ikkuna = o.ongelmat;
+  // A report from inside the open dialog only replaces its text and is not logged.
+  const bool kirjattu = ikkuna && ikkuna->naytetaanko();
+  if (kirjattu) kirjaaVirhelokiin(raportti);
   const Pulmanloppu loppu =
       ikkuna ? ikkuna->nayta(raportti, hakuehdot(v)) : Pulmanloppu::eiNaytetty;
   if (loppu == Pulmanloppu::eiNaytetty) return;
 
-  kirjaaVirhelokiin(raportti);
+  if (!kirjattu) kirjaaVirhelokiin(raportti);
   if (loppu == Pulmanloppu::lopetetaan) {
     ikkuna->lopeta();
     return;

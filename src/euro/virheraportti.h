@@ -27,8 +27,10 @@ std::string hakuehdot(const Vikailmoitus& v);
 void kirjaaVirhelokiin(const std::string& raportti) noexcept;
 
 // The central error handler behind fe_Virhe: the advice for error 94, the report in the
-// problem dialog, then the log entry, then the restart advice for error 3014. A report that
-// arrives while the dialog is open only refills it and is not logged.
+// problem dialog and the log entry, then the restart advice for error 3014. The entry is
+// written before the dialog shows when the dialog can say it will show (an unattended run's
+// report is kept though nobody closes it), else after it closes. A report that arrives while
+// the dialog is open only refills it and is not logged.
 void kasitteleVirhe(const Vikailmoitus& v);
 
 }  // namespace euro

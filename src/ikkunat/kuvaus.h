@@ -53,6 +53,9 @@ struct Ohjainkuvaus {
   bool peruutus = false;        // the cancel button (Esc)
   bool rivitetty = false;       // a label that wraps its words, text from the top left
   bool tekstinKokoinen = false; // a label sized to its text from its top left corner
+  // Such a label's widest (twips): longer lines wrap at blanks, a word longer than that (a
+  // path) anywhere. 0: every line of the text on one line.
+  int enimmaisleveys = 0;
   bool napsautettava = false;   // a label that takes clicks (pointing-hand pointer)
 };
 

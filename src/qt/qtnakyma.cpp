@@ -1,5 +1,8 @@
 #include "qt/qtnakyma.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -9,10 +12,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QTextLayout>
 
 #include "euro/polut.h"
 #include "qt/qtteksti.h"
@@ -33,10 +38,53 @@ QRect pikseleina(const ikkunat::Ohjainkuvaus& o) {
                ikkunat::pikseleina(o.korkeus));
 }
 
+// A label whose lines wrap at blanks, and a word longer than a line (a path) anywhere, as the
+// Win32 static control does (a QLabel lets such a word run past its edge); its text stays the
+// caption as given.
+class RivittyvaNimio : public QLabel {
+ public:
+  RivittyvaNimio(int enimmaisleveys, QWidget* vanhempi)
+      : QLabel(vanhempi), raja_(ikkunat::pikseleina(enimmaisleveys)) {}
+  // Sized to the text laid out no wider than the limit.
+  void sovita() {
+    const QSize k = asettele(raja_, nullptr);
+    resize(std::min(k.width() + 1, raja_), k.height());
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(palette().color(foregroundRole()));
+    asettele(width(), &p);
+  }
+
+ private:
+  QSize asettele(int leveys, QPainter* p) const {
+    QTextOption muoto(Qt::AlignLeft);
+    muoto.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    qreal y = 0, levein = 0;
+    for (const QString& kappale : text().split('\n')) {
+      QTextLayout a(kappale, font());
+      a.setTextOption(muoto);
+      a.beginLayout();
+      for (QTextLine rivi = a.createLine(); rivi.isValid(); rivi = a.createLine()) {
+        rivi.setLineWidth(leveys);
+        rivi.setPosition(QPointF(0, y));
+        y += rivi.height();
+        levein = std::max(levein, rivi.naturalTextWidth());
+      }
+      a.endLayout();
+      if (p) a.draw(p, QPointF(0, 0));
+    }
+    return QSize(static_cast<int>(std::ceil(levein)), static_cast<int>(std::ceil(y)));
+  }
+  int raja_;
+};
+
 QWidget* luo(const ikkunat::Ohjainkuvaus& o, QWidget* vanhempi) {
   switch (o.laji) {
     case L::nimio: {
-      auto* l = new QLabel(vanhempi);
+      auto* l = o.tekstinKokoinen && o.enimmaisleveys > 0 ? new RivittyvaNimio(o.enimmaisleveys, vanhempi) : new QLabel(vanhempi);
       l->setTextFormat(Qt::PlainText);
       l->setText(naytettava(o.teksti));
       if (o.rivitetty) l->setWordWrap(true);
@@ -92,6 +140,14 @@ class Napsautussuodatin : public QObject {
   std::function<void(const std::string&)> napsautus_;
 };
 
+// A label sized to its text; one with a widest size wraps its lines within it.
+void sovitaTekstiin(QLabel* l) {
+  if (auto* r = dynamic_cast<RivittyvaNimio*>(l))
+    r->sovita();
+  else
+    l->adjustSize();
+}
+
 }  // namespace
 
 void kytke(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus,
@@ -143,7 +199,10 @@ QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus) {
     w->setObjectName(QString::fromStdString(o.nimi));
     if (o.tekstinKokoinen) {
       w->move(pikseleina(o).topLeft());
-      w->adjustSize();
+      if (auto* l = qobject_cast<QLabel*>(w))
+        sovitaTekstiin(l);
+      else
+        w->adjustSize();
     } else {
       w->setGeometry(pikseleina(o));
     }
@@ -193,7 +252,7 @@ void QtNakyma::asetaArvo(const std::string& nimi, const std::string& arvo) {
   } else if (auto* l = qobject_cast<QLabel*>(w)) {
     l->setText(naytettava(arvo));
     const ikkunat::Ohjainkuvaus* o = kuvaus_.ohjain(nimi);
-    if (o && o->tekstinKokoinen) l->adjustSize();
+    if (o && o->tekstinKokoinen) sovitaTekstiin(l);
   } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
     g->setTitle(qs(arvo));
   }

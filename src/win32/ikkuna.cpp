@@ -116,6 +116,8 @@ void Win32Ikkuna::luo(HWND omistaja, DWORD tyyli) {
       case Ohjainlaji::nimio:
         lk = L"STATIC";
         s |= c.rivitetty ? SS_LEFT : SS_LEFTNOWORDWRAP;
+        // Wrapped as an edit control wraps: a word wider than the label (a path) breaks too.
+        if (c.tekstinKokoinen && c.enimmaisleveys > 0) s = (s & ~SS_TYPEMASK) | SS_LEFT | SS_EDITCONTROL;
         if (c.napsautettava) s |= SS_NOTIFY;
         // Texts set at run time (reports, paths, addresses) are shown as they are.
         if (!onkoMerkki(c.teksti)) s |= SS_NOPREFIX;
@@ -275,11 +277,18 @@ void Win32Ikkuna::sovitaTekstiin(std::size_t i) {
   std::wstring t = ws(ikkunanTeksti(h));
   HDC dc = GetDC(h);
   HGDIOBJ vanha = SelectObject(dc, kirjasin_);
-  RECT r{0, 0, 0, 0};
-  if (!t.empty()) DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  // Measured with the flags the static control draws with.
+  const int enintaan = kuvaus_.ohjaimet[i].enimmaisleveys;
+  UINT muoto = DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS;
+  const int raja = enintaan > 0 ? ikkunat::pikseleina(enintaan, static_cast<int>(dpi())) : 0;
+  RECT r{0, 0, raja, 0};
+  if (raja > 0) muoto |= DT_WORDBREAK | DT_EDITCONTROL;
+  if (!t.empty()) DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &r, muoto);
   SelectObject(dc, vanha);
   ReleaseDC(h, dc);
-  SetWindowPos(h, nullptr, 0, 0, r.right + 1, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Never wider than the limit: drawn in a wider box, the lines would break elsewhere.
+  const int leveys = raja > 0 ? std::min(static_cast<int>(r.right) + 1, raja) : static_cast<int>(r.right) + 1;
+  SetWindowPos(h, nullptr, 0, 0, leveys, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Ikkuna::paivitaSarkaimet() {

@@ -143,32 +143,42 @@ TEST_F(Virheraportti, NeuvotJaLopetusLokinYmparilla) {
       return ValeViestit::nayta(s, o, tyyli);
     }
     euro::Pulmanloppu nayta(const std::string& r, const std::string& h) override {
-      t.push_back("ikkuna");
+      t.push_back("ikkuna" + lokissa());
       return ValeOngelmaikkuna::nayta(r, h);
     }
+    bool naytetaanko() override { return naytetaan; }
     void lopeta() override { t.push_back("lopeta" + lokissa()); }
+    bool naytetaan = false;
   };
   using L = euro::Pulmanloppu;
   struct {
     std::int32_t numero;
     L loppu;
     std::vector<std::string> tapahtumat;
+    bool naytetaan = false;  // the dialog says beforehand that it will be shown
   } const tapaukset[] = {
       {94, L::suljettu, {"Pulma 94. ", "ikkuna"}},
       {3014, L::suljettu, {"ikkuna", "Pulma 3014+loki"}},
       {3014, L::eiNaytetty, {"ikkuna"}},
       {3014, L::lopetetaan, {"ikkuna", "lopeta+loki"}},
+      // Logged before the dialog: kept even when nobody closes it.
+      {3014, L::suljettu, {"ikkuna+loki", "Pulma 3014+loki"}, true},
+      {70, L::lopetetaan, {"ikkuna+loki", "lopeta+loki"}, true},
   };
   for (const auto& k : tapaukset) {
     if (testi::onOlemassa(loki)) alusta::poistaTiedosto(loki);
     Tapahtumat t;
     t.loki = loki;
+    t.naytetaan = k.naytetaan;
     t.ValeOngelmaikkuna::loppu = k.loppu;
     ymp.ohjelma.viestit = &t;
     ymp.ohjelma.ongelmat = &t;
     euro::fe_Virhe(k.numero, "X", 1, "", "r");
     EXPECT_EQ(t.t, k.tapahtumat) << k.numero;
     EXPECT_EQ(testi::onOlemassa(loki), k.loppu != L::eiNaytetty) << k.numero;
+    // One entry at most, whenever it was written.
+    const std::string l = testi::onOlemassa(loki) ? testi::lueTiedosto(loki) : "";
+    EXPECT_EQ(l.find(std::string(70, '-')), l.rfind(std::string(70, '-'))) << k.numero;
     if (!t.viestit.empty()) {
       EXPECT_EQ(t.viestit[0].teksti,
                 ansi(k.numero == 94 ? "Pulma 94. Invalid use of null.\nJossain taulukossa tai "

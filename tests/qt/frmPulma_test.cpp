@@ -259,9 +259,49 @@ TEST_F(Pulma, SisakkainenRaporttiTayttaaIkkunan) {
     sisempi = ansiksi(w.ohjain<QLabel>("lblPulma")->text());
   });
   EXPECT_NE(sisempi.find("Kutsurivi      9201\nModuulista   remoteus.bas\n"), std::string::npos);
-  // Only the outer report is logged, when its dialog closes.
+  // Only the outer report is logged.
   const std::string l = testi::lueTiedosto(loki);
   EXPECT_EQ(l.substr(l.find("\r\n\r\n\r\n") + 6), euro::ansiUtf8(raportti + viiva));
+}
+
+// A report longer than the dialog is wide wraps left of the buttons, a path without blanks
+// too, and is logged already while the dialog waits for someone.
+TEST_F(Pulma, PitkaRaporttiRivittyyJaOnLokissaJoAuki) {
+  const std::string polku = "/home/maija/Tiliotteet/" + std::string(60, 'k') + "/yritykset/TITO-2018-08-1234567-8.TXT";
+  const std::string tapaukset[] = {
+      ansi("Lupa evätty: ") + polku +
+          ansi(". Paloittelu jäi kesken; seuraava paloittelu viimeistelee sen, kun syy on korjattu"),
+      std::string(300, 'x'),
+  };
+  for (const std::string& viesti : tapaukset) {
+    SCOPED_TRACE(viesti);
+    if (testi::onOlemassa(loki)) alusta::poistaTiedosto(loki);
+    QRect nimio, ok, asiakas;
+    int rivejaVahintaan = 0, rivinKorkeus = 0;
+    std::string naytetty, lokissa;
+    frmPulma::testikoukku = [&](frmPulma& w) {
+      QTimer::singleShot(0, &w, [&] {
+        auto* l = w.ohjain<QLabel>("lblPulma");
+        nimio = l->geometry();
+        // However the words fall, the message takes at least its width over the label's in
+        // lines, and five more follow it.
+        const int leveys = l->fontMetrics().horizontalAdvance(qs(viesti));
+        rivejaVahintaan = (leveys + l->width() - 1) / l->width() + 5;
+        rivinKorkeus = l->fontMetrics().height();
+        ok = w.ohjain<QPushButton>("cmdOK")->geometry();
+        asiakas = w.rect();
+        naytetty = ansiksi(l->text());
+        lokissa = testi::onOlemassa(loki) ? testi::lueTiedosto(loki) : "";
+        w.ohjain<QPushButton>("cmdOK")->click();
+      });
+    };
+    euro::fe_Virhe(70, viesti, 100, "kolvanto", "paloittele");
+    EXPECT_LT(nimio.right(), ok.left());
+    EXPECT_LE(nimio.bottom(), asiakas.bottom());
+    EXPECT_GE(nimio.height(), rivejaVahintaan * rivinKorkeus);
+    EXPECT_EQ(naytetty, viesti + "\n(virhe 70)\n\nKutsurivi      100\nModuulista   kolvanto\nRutiinista     paloittele");
+    EXPECT_NE(lokissa.find(euro::ansiUtf8(viesti + "\r\n(virhe 70)")), std::string::npos);
+  }
 }
 
 // A failure provoked in the main window shows the dialog and leaves its log entry.

@@ -155,6 +155,8 @@ Kaynnissa::~Kaynnissa() {
 
 void Kaynnissa::tapa() { TerminateProcess(t_->pi.hProcess, 137); }
 
+unsigned long Kaynnissa::tunnus() const { return t_->pi.dwProcessId; }
+
 Ajettu Kaynnissa::odota() {
   Ajettu a;
   if (WaitForSingleObject(t_->pi.hProcess, static_cast<DWORD>(aikarajaMs_)) != WAIT_OBJECT_0) {
@@ -269,6 +271,8 @@ Kaynnissa::~Kaynnissa() {
 void Kaynnissa::tapa() {
   if (t_->pid > 0 && !t_->odotettu) kill(t_->pid, SIGKILL);
 }
+
+unsigned long Kaynnissa::tunnus() const { return static_cast<unsigned long>(t_->pid); }
 
 Ajettu Kaynnissa::odota() {
   Ajettu a;

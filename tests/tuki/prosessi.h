@@ -38,6 +38,8 @@ class Kaynnissa {
   void tapa();
   // What the program has written to its standard output so far.
   std::string ulosTahan() const;
+  // Its process identifier: its windows are told from another program's by it.
+  unsigned long tunnus() const;
 
  private:
   struct Tila;

@@ -306,6 +306,53 @@ TEST_F(Win32Ikkunat, EscSulkeePulmaikkunanOKNapilla) {
   EXPECT_EQ(napsautukset, std::vector<std::string>{"cmdOK"});
 }
 
+// A report wider than the dialog wraps left of the buttons, a path without blanks too, and
+// every wrapped line lies inside the label, so none is cut off.
+TEST_F(Win32Ikkunat, PitkaRaporttiRivittyyNappienVasemmalle) {
+  const std::string polku = "C:\\Users\\maija\\Tiliotteet\\" + std::string(60, 'k') +
+                            "\\yritykset\\TITO-2018-08-1234567-8.TXT";
+  const std::string tapaukset[] = {
+      euro::ansi("Lupa evätty: ") + polku +
+          euro::ansi(". Paloittelu jäi kesken; seuraava paloittelu viimeistelee sen, kun syy on korjattu"),
+      std::string(300, 'x'),
+  };
+  for (const std::string& viesti : tapaukset) {
+    SCOPED_TRACE(viesti);
+    win32puoli::Win32Pulmaikkuna pulma(&tulostin);
+    RECT nimio{}, ok{}, asiakas{};
+    int rivejaVahintaan = 0, rivinKorkeus = 0;
+    std::string naytetty;
+    win32puoli::Win32Ikkuna::modaalikoukku = [&](win32puoli::Win32Ikkuna& d) {
+      HWND l = d.ohjain("lblPulma");
+      nimio = paikka(d.kahva(), l);
+      ok = paikka(d.kahva(), d.ohjain("cmdOK"));
+      GetClientRect(d.kahva(), &asiakas);
+      naytetty = ikkunanTeksti(l);
+      // However the words fall, the message takes at least its width over the label's in
+      // lines, and three more follow it.
+      const std::wstring t = ws(viesti);
+      HDC dc = GetDC(l);
+      HGDIOBJ vanha = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(l, WM_GETFONT, 0, 0)));
+      SIZE s{};
+      GetTextExtentPoint32W(dc, t.c_str(), static_cast<int>(t.size()), &s);
+      TEXTMETRICW tm{};
+      GetTextMetricsW(dc, &tm);
+      SelectObject(dc, vanha);
+      ReleaseDC(l, dc);
+      const int leveys = nimio.right - nimio.left;
+      rivejaVahintaan = (s.cx + leveys - 1) / leveys + 3;
+      rivinKorkeus = tm.tmHeight;
+      napauta(d.ohjain("cmdOK"));
+    };
+    pulma.nayta(viesti + "\r\n(virhe 70)\r\n\r\nKutsurivi      100", "terms=");
+    win32puoli::Win32Ikkuna::modaalikoukku = nullptr;
+    EXPECT_EQ(naytetty, viesti + "\r\n(virhe 70)\r\n\r\nKutsurivi      100");
+    EXPECT_LT(nimio.right, ok.left);
+    EXPECT_LE(nimio.bottom, asiakas.bottom);
+    EXPECT_GE(nimio.bottom - nimio.top, rivejaVahintaan * rivinKorkeus);
+  }
+}
+
 // A failure of the split shows the real problem dialog over the disabled main window; its
 // buttons copy and print the report, OK closes it, and the report goes to the error log.
 TEST_F(Win32Ikkunat, PaloittelunVirheNakyyPulmaikkunassaJaLokissa) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -90,13 +91,18 @@ class KolvantoAjo : public ::testing::Test {
   std::string exe;
 };
 
-// Waits for a shown window of the started program with this caption.
-HWND odotaIkkunaa(const std::string& alku) {
+// Waits for a shown window of the started program with this caption; another program's in the
+// same Wine prefix (another test run) is not taken for it. The first start in a fresh prefix
+// on a loaded machine may take a minute before any window.
+HWND odotaIkkunaa(const testi::Kaynnissa& ohjelma, const std::string& alku,
+                  std::chrono::seconds aikaa = std::chrono::seconds(240)) {
   struct Haku {
     std::wstring alku;
+    DWORD pid;
     HWND loytyi = nullptr;
-  } haku{ws(alku)};
-  for (int i = 0; i < 600 && !haku.loytyi; ++i) {
+  } haku{ws(alku), static_cast<DWORD>(ohjelma.tunnus())};
+  const auto loppu = std::chrono::steady_clock::now() + aikaa;
+  while (!haku.loytyi && std::chrono::steady_clock::now() < loppu) {
     EnumWindows(
         [](HWND h, LPARAM p) -> BOOL {
           auto* k = reinterpret_cast<Haku*>(p);
@@ -105,7 +111,7 @@ HWND odotaIkkunaa(const std::string& alku) {
           wchar_t luokka[64] = {}, otsikko[256] = {};
           GetClassNameW(h, luokka, 64);
           GetWindowTextW(h, otsikko, 256);
-          if (pid != GetCurrentProcessId() && IsWindowVisible(h) && wcscmp(luokka, win32puoli::ikkunaluokka) == 0 &&
+          if (pid == k->pid && IsWindowVisible(h) && wcscmp(luokka, win32puoli::ikkunaluokka) == 0 &&
               std::wstring(otsikko).rfind(k->alku, 0) == 0) {
             k->loytyi = h;
             return FALSE;
@@ -116,6 +122,18 @@ HWND odotaIkkunaa(const std::string& alku) {
     if (!haku.loytyi) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return haku.loytyi;
+}
+
+// Waits until the file holds this text; answers what it held last.
+std::string odotaTiedostossa(const std::string& polku, const std::string& teksti,
+                             std::chrono::seconds aikaa = std::chrono::seconds(60)) {
+  const auto loppu = std::chrono::steady_clock::now() + aikaa;
+  std::string sisalto;
+  for (;;) {
+    sisalto = testi::onOlemassa(polku) ? testi::lueTiedosto(polku) : "";
+    if (sisalto.find(teksti) != std::string::npos || std::chrono::steady_clock::now() >= loppu) return sisalto;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 TEST_F(KolvantoAjo, AjaPaloitteleeEsimerkinNayttamattaIkkunaa) {
@@ -138,31 +156,56 @@ TEST_F(KolvantoAjo, AjaPaloitteleeEsimerkinNayttamattaIkkunaa) {
   EXPECT_FALSE(testi::onOlemassa(ohjelma + "\\virhelog.txt"));
 }
 
+// A failed unattended run shows the problem dialog, and its report is in the log while the
+// dialog still waits for someone: nobody may ever close it. Closed, the program stays.
 TEST_F(KolvantoAjo, EpaonnistunutAjoNayttaaPulmanJaKirjaaLokiin) {
-  asetukset("0");
-  // Another program holds the statement file: reading it fails.
-  alusta::Tiedosto lukko(syote, alusta::Tila::yksin);
-  testi::Ajo ajo;
-  ajo.aikarajaMs = 90000;
-  testi::Kaynnissa k(exe, {"aja"}, ajo);
+  const std::string yritys = kohde + "\\TITO-2016-01-0038001-5.TXT";
+  struct Tapaus {
+    const char* nimi;
+    const char* aikaleima;
+    const char* raportissa;
+  } const tapaukset[] = {
+      // Another program holds the statement file: reading it fails.
+      {"lukittu", "0", "paloittele"},
+      // A folder stands at a company file's name: the archived split is left to be finished.
+      {"kansio yrityksen nimellä", "1", "seuraava paloittelu viimeistelee sen"},
+  };
+  for (const Tapaus& t : tapaukset) {
+    SCOPED_TRACE(t.nimi);
+    asetukset(t.aikaleima);
+    if (!testi::onOlemassa(syote)) testi::kopioi(esimerkki(), syote);
+    std::optional<alusta::Tiedosto> lukko;
+    if (t.aikaleima == std::string("0")) lukko.emplace(syote, alusta::Tila::yksin);
+    else alusta::luoHakemisto(yritys);
+    testi::Ajo ajo;
+    ajo.aikarajaMs = 300000;
+    testi::Kaynnissa k(exe, {"aja"}, ajo);
 
-  HWND pulma = odotaIkkunaa("Pulma");
-  ASSERT_NE(pulma, nullptr);
-  const std::string raportti = win32puoli::ikkunanTeksti(GetDlgItem(pulma, win32puoli::ensimmainenTunnus));
-  EXPECT_NE(raportti.find("paloittele"), std::string::npos) << raportti;
-  PostMessageW(GetDlgItem(pulma, win32puoli::ensimmainenTunnus + 1), BM_CLICK, 0, 0);  // cmdOK
+    HWND pulma = odotaIkkunaa(k, "Pulma");
+    ASSERT_NE(pulma, nullptr);
+    const std::string raportti = win32puoli::ikkunanTeksti(GetDlgItem(pulma, win32puoli::ensimmainenTunnus));
+    EXPECT_NE(raportti.find(t.raportissa), std::string::npos) << raportti;
+    const std::string loki = odotaTiedostossa(ohjelma + "\\virhelog.txt", raportti);
+    EXPECT_NE(loki.find(raportti), std::string::npos) << loki;
+    PostMessageW(GetDlgItem(pulma, win32puoli::ensimmainenTunnus + 1), BM_CLICK, 0, 0);  // cmdOK
 
-  // The run did not complete, so the program stays and shows its window.
-  HWND paa = odotaIkkunaa("Konekielisen tiliotteen");
-  ASSERT_NE(paa, nullptr);
-  lukko.suljeHiljaa();
-  PostMessageW(paa, WM_CLOSE, 0, 0);
-  const testi::Ajettu a = k.odota();
-  EXPECT_FALSE(a.aikaLoppui);
-  EXPECT_EQ(a.koodi, 0);
-  const std::string loki = testi::lueTiedosto(ohjelma + "\\virhelog.txt");
-  EXPECT_NE(loki.find(raportti), std::string::npos);
-  EXPECT_TRUE(testi::tiedostot(kohde).empty());
+    HWND paa = odotaIkkunaa(k, "Konekielisen tiliotteen");
+    ASSERT_NE(paa, nullptr);
+    if (lukko) lukko->suljeHiljaa();
+    PostMessageW(paa, WM_CLOSE, 0, 0);
+    const testi::Ajettu a = k.odota();
+    EXPECT_FALSE(a.aikaLoppui);
+    EXPECT_EQ(a.koodi, 0);
+    // Logged once, not again when the dialog closed.
+    const std::string lopuksi = testi::lueTiedosto(ohjelma + "\\virhelog.txt");
+    EXPECT_EQ(lopuksi.find(raportti), lopuksi.rfind(raportti));
+    // Nothing lost: unread, or archived with its journal for the next run to finish.
+    if (lukko)
+      EXPECT_TRUE(testi::tiedostot(kohde).empty());
+    else
+      EXPECT_FALSE(testi::tiedostot(kansio / "TUODUT").empty());
+    alusta::poistaTiedosto(ohjelma + "\\virhelog.txt");
+  }
 }
 
 }  // namespace

@@ -40,6 +40,9 @@ ikkunat::Ikkunakuvaus rakenna() {
       ohjain(L::nimio, "lblAppPath", "", 540, 240, 6210, 300),
   };
   k.ohjaimet[0].tekstinKokoinen = true;
+  // A report with a path is longer than the dialog is wide: it wraps left of the buttons
+  // (cmdOK's edge less a gap), so that no button covers any of it.
+  k.ohjaimet[0].enimmaisleveys = 4380 - 120 - 525;
   k.ohjaimet[1].oletus = true;
   // Esc closes the report as a dialog's Esc does, through OK.
   k.ohjaimet[1].peruutus = true;

@@ -131,6 +131,15 @@ euro::Pulmanloppu Pulmaikkuna::nayta(const std::string& raportti, const std::str
   return lataa_().nayta(raportti, hakuehdot);
 }
 
+bool Pulmaikkuna::naytetaanko() {
+  try {
+    return !lataa_().auki();
+  } catch (...) {
+    // Not loaded: nayta fails the same way, and nothing is logged.
+    return false;
+  }
+}
+
 void Pulmaikkuna::lopeta() {
   if (lopetuskoukku) {
     lopetuskoukku();

@@ -33,6 +33,8 @@ class Toiminta {
 
   // Whether the person chose to end the program during the current showing.
   bool lopetetaan() const { return lopetetaan_; }
+  // Whether the dialog is shown now.
+  bool auki() const { return nakyma_.nakyvissa(); }
 
  private:
   void cmdOK_Click();
@@ -55,6 +57,8 @@ class Pulmaikkuna : public euro::Ongelmaikkuna {
   using Lataaja = std::function<Toiminta&()>;
   explicit Pulmaikkuna(Lataaja lataa);
   euro::Pulmanloppu nayta(const std::string& raportti, const std::string& hakuehdot) override;
+  // Loads the dialog: true unless it is open already.
+  bool naytetaanko() override;
   // Ends the process at once: no window event runs any more and nothing is saved.
   void lopeta() override;
 
