@@ -33,6 +33,7 @@ const char* nimi(Vaihe v) {
     case Vaihe::korvaa: return "korvaa";
     case Vaihe::poista: return "poista";
     case Vaihe::luo: return "luo";
+    case Vaihe::vuokraa: return "vuokraa";
   }
   return "?";
 }
