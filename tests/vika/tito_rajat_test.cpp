@@ -433,6 +433,70 @@ TEST_F(Kasvu, HantaJatkaaEraansa) {
   }
 }
 
+// The split of what grew, begun inside a batch and ending before a cut record (inside the
+// batch it continues, or at a later batch's start), killed at every call it makes and cut by
+// power there: the runs after it, once the bank has written the rest, deliver every batch
+// once, whole, and leave no journal and no record of the split's end.
+TEST_F(Kasvu, JatkonKatkoJokaisessaKutsussa) {
+  const Tietueet t = tietueet({"1", "2", "1", "3"});
+  const std::size_t eka = t.alut[1] + 324 + 190;
+  for (std::size_t toka : {t.alut[1] + 324 + 2 * 190 + 60, t.alut[3] + 324 + 77}) {
+    SCOPED_TRACE("toinen katkos kohdassa " + std::to_string(toka));
+    testi::Kansio k;
+    alusta::luoHakemisto(k / "ulos");
+    testi::kirjoitaTiedosto(k / "TITO.TXT", t.sisalto.substr(0, eka));
+    const std::string arkisto = Kasvu::arkisto(k);
+    {
+      alusta::Tiedosto pankki;
+      {
+        vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+          if (q.vaihe == Vaihe::tallenna && !pankki.onAuki() && testi::onOlemassa(arkisto))
+            pankki.avaa(arkisto, alusta::Tila::lisaa);
+          return std::nullopt;
+        });
+        ASSERT_TRUE(split::paloittele(asetukset(k, true), kello1).valmis);
+      }
+      ASSERT_TRUE(pankki.onAuki());
+      pankki.kirjoita(t.sisalto.substr(eka, toka - eka));
+    }
+    const vika::Kuva alussa = vika::kuva(k);
+    auto a = asetukset(k, true);
+    a.txtPaloiteltavaTiedosto = k / "EI-OLE.TXT";
+    auto loppuun = [&](const vika::Kuva& tila, const std::string& mika) {
+      SCOPED_TRACE(mika);
+      vika::palauta(k, tila);
+      ymp.virheet.clear();
+      split::paloittele(a, kello2);
+      {
+        std::ofstream f(arkisto, std::ios::binary | std::ios::app);
+        f << t.sisalto.substr(toka);
+      }
+      split::paloittele(a, kello2);
+      split::paloittele(a, kello2);
+      for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+      EXPECT_EQ(testi::tiedostot(k / "TUODUT"), std::vector<std::string>{"2018-08-21+143005-TITO.TXT"});
+      EXPECT_EQ(sisallot(k / "ulos"), t.erat);
+      EXPECT_EQ(testi::lueTiedosto(arkisto), t.sisalto);
+      return !::testing::Test::HasFailure();
+    };
+    std::size_t i = 0;
+    for (;; ++i) {
+      vika::palauta(k, alussa);
+      vika::Katko katko{i, 0, false, {}, {}};
+      {
+        vika::Koukku koukku(vika::katkaisija(k, katko));
+        split::paloittele(a, kello2);
+      }
+      if (!katko.tapahtui) break;
+      for (int malli = 0; malli <= 4; ++malli)
+        if (!loppuun(vika::sahkokatko(katko.nyt, katko.levylla, alussa, malli),
+                     "katko kutsussa " + std::to_string(i) + ", malli " + std::to_string(malli)))
+          return;
+    }
+    EXPECT_GT(i, 20u);
+  }
+}
+
 // A file whose last batch was cut short (its last record shorter than its length, no line
 // end): the whole batches are delivered, the cut one is not, and the run says which bytes
 // wait and for which file. A record that is whole without its line end is delivered as ever.
