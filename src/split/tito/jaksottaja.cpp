@@ -86,18 +86,19 @@ class Jaksottaja {
     if (k.loppu > arkistonPituus_) virhe("arkisto on lyhyempi kuin päiväkirjassa");
     for (const auto& f : k.tiedostot)
       if (!f.hanta.empty()) virhe("TITO-tiedostolla ei ole loppuosaa");
-    // A segment begins and ends at a batch's T00 line (the first at the file's start): from
-    // anywhere else the pass would lose a batch or take half of one for a whole. A split that
-    // ended inside a batch (the archive's end then) is finished as far as it went; what came
-    // after is split from the marker it leaves.
-    if (!eranRaja(k.loppu)) {
-      if (!alkaakoRivi(syote_, k.loppu)) virhe("jakson raja ei ole erän alussa");
+    // A segment begins and ends at a batch's T00 line (the first at the file's start), or
+    // where a split of what grew began or ended, at a line inside a batch: from anywhere else
+    // the pass would lose a batch or take half of one for a whole. A split that ended inside
+    // a batch (the archive's end then) is finished as far as it went; what came after is
+    // split from the marker it leaves.
+    if (!eranRaja(k.kohta) && !alkaakoRivi(syote_, k.kohta)) virhe("jakson raja ei ole erän alussa");
+    if (!eranRaja(k.loppu) && !alkaakoRivi(syote_, k.loppu)) virhe("jakson raja ei ole erän alussa");
+    if (!eranRaja(k.loppu) && k.loppu > k.kohta) {
       arkistonPituus_ = k.loppu;
     } else {
       rajaa(k.kohta);
       arkistonPituus_ = std::max(arkistonPituus_, k.loppu);
     }
-    if (!eranRaja(k.kohta) && !alkaakoRivi(syote_, k.kohta)) virhe("jakson raja ei ole erän alussa");
     const std::optional<jako::Jatko> jatko = jatkoKohdassa(k.kohta);
     // The files the journal chose stay chosen.
     for (const auto& f : k.tiedostot) kohdenimet_.aseta(f.avain.empty() ? f.nimi : f.avain, f.nimi);
