@@ -274,6 +274,12 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello);
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello) {
   const alusta::Aika alkoi = kello();
   PaloitteluTulos tulos = jaaTiedosto(a, kello);
+  auto keraa = [&](std::vector<std::string>& k) {
+    for (std::string& s : k) tulos.katsottavaa.push_back(std::move(s));
+    k.clear();
+  };
+  for (Viimeistelty& v : tulos.viimeistellyt) keraa(v.yhteenveto.katsottavaa);
+  keraa(tulos.yhteenveto.katsottavaa);
   kirjaaHistoriaan(a, tulos, alkoi);
   // What needs a look is kept beside the failures, where the office looks for what went wrong.
   if (!euro::ohjelma().datahakemisto.empty())

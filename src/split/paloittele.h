@@ -34,6 +34,8 @@ struct Yhteenveto {
   std::string arkistoitu;                      // the archived statement file, if any
   std::string muoto;  // the format split (its unit is what eria counts); empty before one was
   std::vector<std::string> huomautukset;  // files written under another name, and why
+  // What the split held back and the office must know of (PaloitteluTulos::katsottavaa).
+  std::vector<std::string> katsottavaa;
 };
 
 // The summary's files by path, for every format's split: hashes in a small open-addressing

@@ -33,6 +33,7 @@ const char* nimi(Vaihe v) {
     case Vaihe::korvaa: return "korvaa";
     case Vaihe::poista: return "poista";
     case Vaihe::luo: return "luo";
+    case Vaihe::vuokraa: return "vuokraa";
   }
   return "?";
 }
@@ -127,6 +128,9 @@ TEST_F(Paloittelu, JokainenTiedostovaiheVuorollaan) {
       // which the next split into the target removes, and the split stands.
       if (kysymykset[i].vaihe == Vaihe::poista && kysymykset[i].polku.find(".kolvanto-") != std::string::npos)
         continue;
+      // The look whether the bank writes the file, answered, cannot be made: no failure, the
+      // split goes on as where it cannot be told (a network drive).
+      if (kysymykset[i].vaihe == Vaihe::vuokraa) continue;
       const Vaihe vaihe = kysymykset[i].vaihe;
       const std::size_t n = kysymykset[i].n;
       std::vector<std::size_t> lapi = {0};

@@ -1,6 +1,8 @@
 // A year in the life of an office: every day the bank program appends batches to the
 // statement file, the split runs with archiving, and some runs are killed, meet a full disk
-// or a folder standing at a company file's name. At the end every batch is in its company's
+// or a folder standing at a company file's name; on some days the move cannot be checked
+// (another user's file, a network drive) and the bank, holding the file through it, writes
+// half a batch into the archive and the rest after the split. At the end every batch is in its company's
 // file exactly once and the archives hold every byte the bank wrote exactly once.
 // KOLVANTO_VUOSI_PAIVIA sets the number of days (bench/vuosi.sh runs 365), KOLVANTO_VUOSI_SIEMEN
 // the seed.
@@ -102,6 +104,7 @@ class Vuosi {
     if (vika_ == Vikalaji::tappo || vika_ == Vikalaji::levyTaynna) s << " kutsussa " << kohta_;
     if (liitaKutsussa_) s << ", pankki kirjoittaa kutsussa " << *liitaKutsussa_;
     if (pidetty_) s << ", kahva auki";
+    if (puolikas_) s << ", tarkistamaton siirto ja puolikas erä";
     return s.str();
   }
 
@@ -135,6 +138,22 @@ class Vuosi {
   void kirjoitaKahvaan(const std::string& s) {
     ASSERT_EQ(std::fwrite(s.data(), 1, s.size(), pidetty_), s.size());
     ASSERT_EQ(std::fflush(pidetty_), 0);
+  }
+  // The half batch's first part, cut anywhere (inside a T00 line, another line, a CR LF), as
+  // soon as the bank holds the archive; the rest waits.
+  void aloitaPuolikas() {
+    if (!puolikas_ || !pidetty_ || puolikasAloitettu_) return;
+    puolikasAloitettu_ = true;
+    const std::string e = uusiEra();
+    const std::size_t kohta = 1 + static_cast<std::size_t>(arvo(static_cast<int>(e.size()) - 1));
+    kirjoitaKahvaan(e.substr(0, kohta));
+    loput_ = e.substr(kohta);
+    ++tilasto_["puolikas erä arkistoon"];
+  }
+  void jatkaPuolikasta() {
+    if (loput_.empty()) return;
+    kirjoitaKahvaan(loput_);
+    loput_.clear();
   }
   void suljeKahva() {
     if (pidetty_) std::fclose(pidetty_);
@@ -174,6 +193,7 @@ class Vuosi {
   // on Linux that would wait on the split's own lease.
   void pankkiKirjoittaa() {
     if (pidetty_) {
+      jatkaPuolikasta();
       kirjoitaKahvaan(uusiEra());
     } else if (fs::exists(k_ / "TITO.TXT")) {
       jalkeen_ = true;
@@ -199,7 +219,9 @@ class Vuosi {
     liitaKutsussa_.reset();
     if (arvo(4) == 0) liitaKutsussa_ = static_cast<std::size_t>(arvo(60));
     samaSekunti_ = arvo(3) == 0;
-    arkistoonKahva_ = arvo(6) == 0;
+    puolikas_ = arvo(8) == 0;
+    puolikasAloitettu_ = false;
+    arkistoonKahva_ = puolikas_ || arvo(6) == 0;
     jalkeen_ = false;
     ennenAjoa_.clear();
     for (const std::string& a : arkistot()) ennenAjoa_.insert(a);
@@ -211,7 +233,7 @@ class Vuosi {
       }
     }
     // The bank program holds the statement file open over the run: it must stay in place.
-    const bool kahvaTiedostoon = !pidetty_ && fs::exists(k_ / "TITO.TXT") && arvo(8) == 0;
+    const bool kahvaTiedostoon = !puolikas_ && !pidetty_ && fs::exists(k_ / "TITO.TXT") && arvo(8) == 0;
     if (kahvaTiedostoon) {
       pidetty_ = std::fopen((k_ / "TITO.TXT").c_str(), "ab");
       ASSERT_NE(pidetty_, nullptr);
@@ -221,7 +243,10 @@ class Vuosi {
       bool taynna = false;
       vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t n) -> std::optional<alusta::Vika> {
         kahvaArkistoon();
+        aloitaPuolikas();
         if (liitaKutsussa_ && n == *liitaKutsussa_) pankkiKirjoittaa();
+        // Whether another program writes the file cannot be told here.
+        if (puolikas_ && q.vaihe == Vaihe::vuokraa) return alusta::Vika{euro::virhenro::lupaEvatty};
         switch (vika_) {
           case Vikalaji::tappo:
             // Every call from the kill on fails: the process is gone.
@@ -267,6 +292,7 @@ class Vuosi {
     if (jalkeen_) kirjoitaTiedostoon(k_ / "TITO.TXT", uusiEra());
     // What the bank writes through its handle after the run, before it lets go.
     if (pidetty_) {
+      jatkaPuolikasta();
       kirjoitaKahvaan(uusiEra());
       suljeKahva();
     }
@@ -355,6 +381,8 @@ class Vuosi {
   std::FILE* pidetty_ = nullptr;
   int paiva_ = 0, ajo_ = 0;
   bool lf_ = false, samaSekunti_ = false, jalkeen_ = false, arkistoonKahva_ = false;
+  bool puolikas_ = false, puolikasAloitettu_ = false;
+  std::string loput_;  // the half batch's rest, which the bank writes after the split
   Vikalaji vika_ = Vikalaji::ei;
   std::size_t kohta_ = 0;
   std::optional<std::size_t> liitaKutsussa_;

@@ -234,8 +234,10 @@ void asetaAttribuutit(const std::string& polku, bool piilotettu, bool jarjestelm
 // tallennaTiedostot asks once for each named file. luo: making a directory level.
 // numero 0 is no failure: a read then gives at most `lapi` bytes (at least one, as none
 // would say the file ended), as a file that grows while it is read may; so every reader can
-// be run with reads of every size. Any other operation goes ahead as if unanswered.
-enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa, poista, luo };
+// be run with reads of every size. vuokraa: the look whether another program writes the file
+// (siirraJosVapaa, kirjoittaakoMuu); answered, it cannot be made, as on a network drive.
+// Any other operation goes ahead as if unanswered.
+enum class Vaihe { avaa, lue, kirjoita, tallenna, nimea, korvaa, poista, luo, vuokraa };
 struct Vika {
   std::int32_t numero;
   std::size_t lapi = 0;

@@ -216,7 +216,7 @@ class Vuokra {
       if (errno == ENOENT || errno == ENOTDIR) heitaErrno(errno, polku);
       return Tulos::eiVoida;
     }
-    if (verkossa(fd_)) return Tulos::eiVoida;
+    if (verkossa(fd_) || kysyVika(Vaihe::vuokraa, polku)) return Tulos::eiVoida;
     // A broken lease is told with SIGIO, whose default ends the process: not wanted while the
     // lease is held, and the answer is read with F_GETLEASE instead.
     struct sigaction ohita {};

@@ -187,6 +187,7 @@ std::optional<bool> kirjoittaakoMuu(const std::string& polku) {
     return std::nullopt;
   }
   ::CloseHandle(h);
+  if (kysyVika(Vaihe::vuokraa, polku)) return std::nullopt;
   return false;
 }
 
@@ -199,6 +200,11 @@ Siirto siirraJosVapaa(const std::string& vanha, const std::string& uusi) {
     const DWORD e = ::GetLastError();
     if (e == ERROR_SHARING_VIOLATION) return Siirto::auki;
     if (eiLoydy(e)) heitaKoodi(e, vanha);
+    nimeaUudelleen(vanha, uusi);
+    return Siirto::tarkistamatta;
+  }
+  if (kysyVika(Vaihe::vuokraa, vanha)) {
+    ::CloseHandle(h);
     nimeaUudelleen(vanha, uusi);
     return Siirto::tarkistamatta;
   }

@@ -194,8 +194,16 @@ inline TiedostonYhteenveto::Tila uusiVaiJatkettu(const std::string& polku, const
   }
 }
 
+// A pass that begins inside a batch, at kohta (what reached an archive after a split that
+// ended there): its lines up to the next T00 line go on in that batch's file. paa: the
+// beginning of the batch's T00 line, as far as the name reads.
+struct Jatko {
+  std::uint64_t kohta = 0;
+  std::string paa;
+};
+
 // One pass over the statement file's lines as virta gives them, from its start (the file's
-// start, or a batch's T00 line).
+// start, a batch's T00 line, or with jatko a line inside a batch).
 // ohjaus(kohta, nimi, loppu) is asked at every T00 line (its nimiKohdassa(kohta), when it has
 // one, may give the name instead of it being made again), with the line's offset, its company
 // file's name in kohde and how many bytes of the name its suffix made (npos for a name given),
@@ -206,7 +214,7 @@ inline TiedostonYhteenveto::Tila uusiVaiJatkettu(const std::string& polku, const
 template <class Tuloste, class Ohjaus>
 std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohde, const PaloitteluAsetukset& a,
                                  std::int32_t posAlku, std::int32_t posLoppu, Ohjaus& ohjaus, Tuloste& tuloste,
-                                 Yhteenveto* y) {
+                                 Yhteenveto* y, const Jatko* jatko = nullptr) {
   NimenMuodostaja nimet(a, posAlku, posLoppu);
   const std::size_t tarve = nimet.tarve();
   Tiedostohaku haku;
@@ -218,7 +226,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
 
   // A T00 line opens its company's file: the name reads only the line's first bytes.
   // False when the pass stops here.
-  auto aloitaEra = [&](std::string_view paa, std::uint64_t kohta) {
+  auto aloitaEra = [&](std::string_view paa, std::uint64_t kohta, bool uusi = true) {
     // A caller that has already named this batch says so: the name is not made twice.
     const std::string* valmis = nullptr;
     if constexpr (requires { ohjaus.nimiKohdassa(kohta); }) valmis = ohjaus.nimiKohdassa(kohta);
@@ -257,6 +265,8 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
     } else {
       nykyinen = &y->muut;
     }
+    // A continuation is no batch of its own.
+    if (!uusi) return true;
     ++nykyinen->eria;
     // A blank key still names a file ("TITO-2016-01-.TXT"), which may gather several
     // companies: counted, so that the summary and the history can say so.
@@ -284,7 +294,8 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
         if (!ok) t.suljeKesken();
     }
   } kesken{tuloste};
-  while (virta.seuraava(p)) {
+  bool jatketaan = !jatko || aloitaEra(jatko->paa, jatko->kohta, false);
+  while (jatketaan && virta.seuraava(p)) {
     const char* d = p.data;
     std::size_t n = p.koko;
     if (p.alkaa) {
@@ -346,13 +357,22 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
 }
 
 // The pass from offset alku of the statement file, read through the split's own buffer.
+// raja: where the pass ends, before the file's end when its end is held back.
 template <class Tuloste, class Ohjaus>
 std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, const std::string& kohde,
                                  const PaloitteluAsetukset& a, std::int32_t posAlku, std::int32_t posLoppu,
-                                 Ohjaus& ohjaus, Tuloste& tuloste, Yhteenveto* y) {
-  euro::RiviVirta virta([&](char* b, std::size_t n) { return syote.lue(b, n); }, lukupuskurinKoko(a),
-                        euro::Rivisaanto::tiliote, alku);
-  return jaa(virta, kohde, a, posAlku, posLoppu, ohjaus, tuloste, y);
+                                 Ohjaus& ohjaus, Tuloste& tuloste, Yhteenveto* y, const Jatko* jatko = nullptr,
+                                 std::optional<std::uint64_t> raja = std::nullopt) {
+  std::uint64_t kohta = alku;
+  euro::RiviVirta virta(
+      [&](char* b, std::size_t n) {
+        if (raja) n = static_cast<std::size_t>(std::min<std::uint64_t>(n, *raja - std::min(*raja, kohta)));
+        const std::size_t m = n ? syote.lue(b, n) : 0;
+        kohta += m;
+        return m;
+      },
+      lukupuskurinKoko(a), euro::Rivisaanto::tiliote, alku);
+  return jaa(virta, kohde, a, posAlku, posLoppu, ohjaus, tuloste, y, jatko);
 }
 
 }  // namespace split::jako

@@ -18,11 +18,17 @@
 #include "split/nimi.h"
 #include "split/tito/haku.h"
 #include "split/tito/kohdenimet.h"
+#include "split/tito/pidatys.h"
 #include "split/tito/vertaaja.h"
 
 namespace split {
 
 namespace {
+
+using tito::alkaakoRivi;
+using tito::pidatettava;
+using tito::rivinAlku;
+using tito::viimeinenT00;
 
 constexpr char sep = alusta::erotin;
 
@@ -56,7 +62,10 @@ class Jaksottaja {
       : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), rajat_(a_.saadot.tito), arkisto_(arkisto), kohde_(kohde), kohdenimet_(kohde, &y) {
     asetapos(a_, posAlku_, posLoppu_);
     syote_.avaa(arkisto, alusta::Tila::lue);
-    arkistonPituus_ = syote_.pituus();
+    pituus_ = arkistonPituus_ = syote_.pituus();
+    // Where no one can be shown not to write the archive, the bank may still be writing its
+    // last line.
+    kasvaa_ = alusta::kirjoittaakoMuu(arkisto).value_or(true);
     kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
     // One listing of the target instead of a look at each new file: a name not there is a
     // file of length 0.
@@ -77,9 +86,20 @@ class Jaksottaja {
     if (k.loppu > arkistonPituus_) virhe("arkisto on lyhyempi kuin päiväkirjassa");
     for (const auto& f : k.tiedostot)
       if (!f.hanta.empty()) virhe("TITO-tiedostolla ei ole loppuosaa");
-    // A segment begins and ends at a batch's T00 line (the first at the file's start): from
-    // anywhere else the pass would lose a batch or take half of one for a whole.
-    if (!eranRaja(k.kohta) || !eranRaja(k.loppu)) virhe("jakson raja ei ole erän alussa");
+    // A segment begins and ends at a batch's T00 line (the first at the file's start), or
+    // where a split of what grew began or ended, at a line inside a batch: from anywhere else
+    // the pass would lose a batch or take half of one for a whole. A split that ended inside
+    // a batch (the archive's end then) is finished as far as it went; what came after is
+    // split from the marker it leaves.
+    if (!eranRaja(k.kohta) && !alkaakoRivi(syote_, k.kohta)) virhe("jakson raja ei ole erän alussa");
+    if (!eranRaja(k.loppu) && !alkaakoRivi(syote_, k.loppu)) virhe("jakson raja ei ole erän alussa");
+    if (!eranRaja(k.loppu) && k.loppu > k.kohta) {
+      arkistonPituus_ = k.loppu;
+    } else {
+      rajaa(k.kohta);
+      arkistonPituus_ = std::max(arkistonPituus_, k.loppu);
+    }
+    const std::optional<jako::Jatko> jatko = jatkoKohdassa(k.kohta);
     // The files the journal chose stay chosen.
     for (const auto& f : k.tiedostot) kohdenimet_.aseta(f.avain.empty() ? f.nimi : f.avain, f.nimi);
     if (rikki) laajennaRikottuun(k);
@@ -122,7 +142,8 @@ class Jaksottaja {
       return {jako::Eralle::kirjoita, {}, false, i->second.first != nimi ? &i->second.first : nullptr};
     };
     syote_.siirry(k.kohta);
-    jako::jaa(syote_, k.kohta, kohde_, a_, posAlku_, posLoppu_, vertailu, v, nullptr);
+    jako::jaa(syote_, k.kohta, kohde_, a_, posAlku_, posLoppu_, vertailu, v, nullptr, jatko ? &*jatko : nullptr,
+              arkistonPituus_);
     v.sulje();
     // A recorded length inside a line stands only where this split's own bytes follow it, or
     // nothing: anything else is no journal this split wrote.
@@ -162,13 +183,55 @@ class Jaksottaja {
 
   // The whole archive from its start, or from where an earlier split of it ended.
   void aloita(std::uint64_t alku, Yhteenveto& y) {
-    if (alku > arkistonPituus_ || !eranRaja(alku)) virhe("alku ei ole erän alussa");
+    if (alku > arkistonPituus_ || (!eranRaja(alku) && !alkaakoRivi(syote_, alku))) virhe("alku ei ole erän alussa");
+    rajaa(alku);
     jaa(alku, true, y);
   }
 
   void suljeKesken() noexcept { tuloste_.suljeKesken(); }
 
  private:
+  // The pass ends before a last line that may not be delivered yet (pidatys.h).
+  void rajaa(std::uint64_t alku) {
+    pidatys_ = pidatettava(syote_, alku, pituus_, kasvaa_);
+    arkistonPituus_ = pidatys_.raja;
+  }
+
+  // A pass from a line inside a batch goes on in that batch's file: the batch of the last T00
+  // line before it. None at a batch's start, or before the archive's first T00 line.
+  std::optional<jako::Jatko> jatkoKohdassa(std::uint64_t kohta) {
+    if (kohta == 0 || kohta >= arkistonPituus_ || eranRaja(kohta)) return std::nullopt;
+    const std::optional<std::uint64_t> t00 = viimeinenT00(syote_, 0, kohta);
+    if (!t00) return std::nullopt;
+    return jako::Jatko{kohta, rivinAlku(syote_, *t00, pituus_, tarve_)};
+  }
+
+  // The end held back, told with the archive, the bytes and the company file that waits for it.
+  void kerroPidatetysta(Yhteenveto& y) {
+    if (pidatys_.raja >= pituus_ || pidatys_.raja != arkistonPituus_) return;
+    using euro::ansi;
+    std::string tiedosto;
+    if (pidatys_.era) {
+      bool toinen = false;
+      const std::string& nimi = nimeaja_->nimi(rivinAlku(syote_, *pidatys_.era, pituus_, tarve_));
+      tiedosto = ansi(" tiedostoon ") + kohde_ + kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen);
+    }
+    const std::string tavut = o_.tuodut + sep + o_.arkisto + ansi(" tavut ") + std::to_string(pidatys_.raja) + "-" +
+                              std::to_string(pituus_);
+    if (!pidatys_.katkennut)
+      y.katsottavaa.push_back(ansi("Arkiston ") + tavut + ansi(": viimeiseltä riviltä puuttuu rivin loppu, eikä sitä "
+                                                          "paloiteltu. Seuraava paloittelu vie sen") + tiedosto +
+                              ansi(", kun pankkiohjelma on kirjoittanut sen loppuun."));
+    else if (kasvaa_)
+      y.katsottavaa.push_back(ansi("Arkiston ") + tavut + ansi(": viimeinen erä on kesken, eikä sitä paloiteltu. "
+                                                          "Seuraava paloittelu vie sen") + tiedosto +
+                              ansi(", kun pankkiohjelma on kirjoittanut sen loppuun."));
+    else
+      y.katsottavaa.push_back(ansi("Arkiston ") + tavut + ansi(": viimeinen erä on katkennut (viimeinen tietue on "
+                                                          "lyhyempi kuin sen pituus), eikä sitä paloiteltu") + tiedosto +
+                              ansi(". Mikään ei enää täydennä sitä: hae tiliote pankista uudelleen."));
+  }
+
   [[noreturn]] void virhe(const std::string& miksi) {
     throw euro::Virhe(euro::virhenro::kayttovirhe,
                       euro::ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + euro::ansi(miksi) +
@@ -213,9 +276,10 @@ class Jaksottaja {
       }
       return {jako::Eralle::kirjoita, {}, false, toinen ? &tiedosto : nullptr};
     };
+    const std::optional<jako::Jatko> jatko = jatkoKohdassa(k.loppu);
     syote_.siirry(k.loppu);
-    const std::optional<std::uint64_t> loppui =
-        jako::jaa(syote_, k.loppu, kohde_, a_, posAlku_, posLoppu_, ohjaus, keraaja, nullptr);
+    const std::optional<std::uint64_t> loppui = jako::jaa(syote_, k.loppu, kohde_, a_, posAlku_, posLoppu_, ohjaus,
+                                                          keraaja, nullptr, jatko ? &*jatko : nullptr, arkistonPituus_);
     for (const std::string& nimi : jarjestys) {
       const std::string& c = keraaja.tavut[nimi];
       const std::string polku = kohde_ + nimi;
@@ -339,7 +403,9 @@ class Jaksottaja {
       haettu_ -= pida;
     }
     while (!lopussa_ && maara_ < ikkunanKoko_) {
-      const std::size_t m = syote_.lue(ikkuna_.get() + maara_, ikkunanKoko_ - maara_);
+      const std::size_t n = static_cast<std::size_t>(
+          std::min<std::uint64_t>(ikkunanKoko_ - maara_, arkistonPituus_ - std::min(arkistonPituus_, ikkunanAlku_ + maara_)));
+      const std::size_t m = n ? syote_.lue(ikkuna_.get() + maara_, n) : 0;
       if (m == 0) lopussa_ = true;
       maara_ += m;
     }
@@ -381,23 +447,27 @@ class Jaksottaja {
             e = q;
             break;
           }
-        const std::string& nimi = nimeaja_->nimi(std::string_view(b + p, e - p));
-        // Which file takes it is decided here, before the segment is declared. A name that
-        // was not in the target when the split began, or whose file this split made, is its
-        // own file's: neither the disk nor the names' table is asked.
-        bool toinen = false;
-        const std::uint64_t* tunnettu = tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
-        const bool poissa = tunnettu ? *tunnettu == tehtyTaalla : kaikkiTunnetaan_;
-        const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen, poissa);
-        erat_.push_back({ikkunanAlku_ + p, static_cast<std::uint32_t>(nimivarasto_.size()),
-                         static_cast<std::uint32_t>(tiedosto.size()), Hajautus::eiArvoa,
-                         static_cast<std::uint32_t>(toinen ? nimi.size() : 0)});
-        nimivarasto_ += tiedosto;
-        if (toinen) nimivarasto_ += nimi;
+        nimea(std::string_view(b + p, e - p), ikkunanAlku_ + p);
       }
       i = p + 1;
     }
     haettu_ = i;
+  }
+
+  // The batch whose T00 line begins with paa, at kohta, into the queue with its file's name.
+  void nimea(std::string_view paa, std::uint64_t kohta) {
+    const std::string& nimi = nimeaja_->nimi(paa);
+    // Which file takes it is decided here, before the segment is declared. A name that
+    // was not in the target when the split began, or whose file this split made, is its
+    // own file's: neither the disk nor the names' table is asked.
+    bool toinen = false;
+    const std::uint64_t* tunnettu = tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
+    const bool poissa = tunnettu ? *tunnettu == tehtyTaalla : kaikkiTunnetaan_;
+    const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen, poissa);
+    erat_.push_back({kohta, static_cast<std::uint32_t>(nimivarasto_.size()), static_cast<std::uint32_t>(tiedosto.size()),
+                     Hajautus::eiArvoa, static_cast<std::uint32_t>(toinen ? nimi.size() : 0)});
+    nimivarasto_ += tiedosto;
+    if (toinen) nimivarasto_ += nimi;
   }
 
   // The queue's T00 line at kohta, the ones before it dropped; none when the search did not
@@ -503,7 +573,9 @@ class Jaksottaja {
           i = 0;
         }
         while (n < esipuskuri_) {
-          const std::size_t m = esi_.lue(b + n, esipuskuri_ - n);
+          const std::uint64_t jaljella = arkistonPituus_ - std::min(arkistonPituus_, alku + n);
+          const std::size_t m =
+              jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esipuskuri_ - n, jaljella))) : 0;
           if (m == 0) {
             lopussa = true;
             break;
@@ -579,6 +651,9 @@ class Jaksottaja {
   // The pass from alku (the start, or a declared segment's start), its lines taken from the
   // window; a new split declares its first segment before anything is written.
   void jaa(std::uint64_t alku, bool julistaAlussa, Yhteenveto& y) {
+    // A pass from inside a batch: its lines up to the next T00 line go on in the batch's file,
+    // named like a batch there. Looked for before the reading begins (it reads elsewhere).
+    const std::optional<jako::Jatko> jatko = jatkoKohdassa(alku);
     syote_.siirry(alku);
     ikkunanAlku_ = alku;
     maara_ = annettu_ = haettu_ = rajaus_ = 0;
@@ -587,12 +662,14 @@ class Jaksottaja {
     erat_.clear();
     eraAlku_ = 0;
     nimivarasto_.clear();
+    if (jatko) nimea(jatko->paa, alku);
     tayta();
     if (julistaAlussa) julista(alku);
     Ohjaus ohjaus{*this};
     euro::RiviVirta virta([this] { return anna(); }, euro::Rivisaanto::tiliote, alku);
-    jako::jaa(virta, kohde_, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y);
+    jako::jaa(virta, kohde_, a_, posAlku_, posLoppu_, ohjaus, tuloste_, &y, jatko ? &*jatko : nullptr);
     tarkistuspiste();
+    kerroPidatetysta(y);
     syote_.sulje();
     kirja_.poista();
   }
@@ -606,7 +683,10 @@ class Jaksottaja {
   Kohdenimet kohdenimet_;
   std::int32_t posAlku_ = 0, posLoppu_ = 0;
   alusta::Tiedosto syote_, esi_;
-  std::uint64_t arkistonPituus_ = 0;
+  std::uint64_t arkistonPituus_ = 0;  // where the pass ends
+  std::uint64_t pituus_ = 0;          // the archive's length when opened
+  bool kasvaa_ = true;
+  tito::Pidatys pidatys_{~std::uint64_t{0}, false, std::nullopt};
   std::string kohdeKansio_;
   jako::Kirjoittaja tuloste_;
   // The target's names as hashes, tehtyTaalla for the files this split made.

@@ -11,6 +11,8 @@
 #include "split/tito/jako.h"
 #include "split/tito/jaksottaja.h"
 #include "split/tito/kohdenimet.h"
+#include "split/tito/pidatys.h"
+#include "split/lue.h"
 
 namespace split::tito {
 
@@ -30,30 +32,33 @@ std::string asteikko() {
   return s;
 }
 
-// The first T00 line from loppu on, or the
-// archive's end; none while a writer may be in the middle of the line that would tell.
-std::optional<std::uint64_t> ensimmainenT00(const std::string& arkisto, std::uint64_t loppu, std::uint64_t pituus) {
-  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
-  std::uint64_t kohta = loppu > 0 ? loppu - 1 : 0;
-  t.siirry(kohta);
-  std::string b;  // the archive from kohta on, as far as read
-  char puskuri[64 * 1024];
-  auto alussa = [&](std::uint64_t p) { return p == 0 || b[p - 1 - kohta] == '\r' || b[p - 1 - kohta] == '\n'; };
-  std::uint64_t p = loppu;
-  while (kohta + b.size() < pituus) {
-    const std::size_t n = t.lue(puskuri, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof puskuri, pituus - kohta - b.size())));
-    if (n == 0) break;
-    b.append(puskuri, n);
-    for (; p + 3 <= kohta + b.size(); ++p)
-      if (alussa(p) && b.compare(p - kohta, 3, "T00") == 0) return p;
-    // Only the bytes that may still begin one are kept.
-    const std::uint64_t pois = std::min<std::uint64_t>(p - kohta > 0 ? p - kohta - 1 : 0, b.size());
-    b.erase(0, static_cast<std::size_t>(pois));
-    kohta += pois;
+// TITO records (T + two digits) before the file's first T00 line: the rest of a batch that the
+// bank began in the file before (two opens of the file, its move between them). Their range,
+// from the first of them to the first T00 line; none when there are none.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> jatkoaAlussa(const std::string& polku) {
+  alusta::Tiedosto t(polku, alusta::Tila::lue);
+  euro::RiviVirta virta([&](char* b, std::size_t n) { return t.lue(b, n); }, esikatselunPuskuri,
+                        euro::Rivisaanto::tiliote);
+  std::optional<std::uint64_t> ensimmainen;
+  std::string paa;
+  std::uint64_t kohta = 0;
+  euro::Pala p;
+  while (virta.seuraava(p)) {
+    if (p.alkaa) {
+      paa.clear();
+      kohta = virta.kohta(p.data);
+    }
+    if (paa.size() < 3) {
+      paa.append(p.data, std::min<std::size_t>(3 - paa.size(), p.koko));
+      if (paa.size() < 3 && p.loppu == euro::Loppu::jatkuu) continue;
+      if (paa == "T00") break;
+      auto numero = [](char c) { return c >= '0' && c <= '9'; };
+      if (!ensimmainen && paa.size() == 3 && paa[0] == 'T' && numero(paa[1]) && numero(paa[2])) ensimmainen = kohta;
+      paa += '\n';  // this line is told
+    }
   }
-  const bool rivinLopussa = !b.empty() && (b.back() == '\r' || b.back() == '\n');
-  if (rivinLopussa || alusta::kirjoittaakoMuu(arkisto) == false) return pituus;
-  return std::nullopt;
+  if (!ensimmainen) return std::nullopt;
+  return std::pair{*ensimmainen, paa == "T00" ? kohta : t.pituus()};
 }
 
 // TITO is checked as it is split: a batch is whole lines, whatever the file holds.
@@ -69,6 +74,11 @@ class TitoJako : public Jako {
     jako::Kirjoittaja tuloste;
     try {
       syote.avaa(polku, alusta::Tila::lue);
+      // A cut last batch is not delivered as if whole. The file stays where it is: nothing
+      // can complete it but a new copy from the bank, which is split whole again.
+      const std::uint64_t pituus = syote.pituus();
+      const Pidatys pidatys = pidatettava(syote, 0, pituus, false);
+      syote.siirry(0);
       // A name whose own file holds an XML document or is a link takes the next free "-n".
       Kohdenimet kohdenimet(kohde, &y);
       kohdenimet.luetteleKohde();
@@ -79,8 +89,20 @@ class TitoJako : public Jako {
         if (toinen) p.tiedosto = &tiedosto;
         return p;
       };
-      jako::jaa(syote, 0, kohde, a_, posAlku, posLoppu, kaikki, tuloste, &y);
+      jako::jaa(syote, 0, kohde, a_, posAlku, posLoppu, kaikki, tuloste, &y, nullptr, pidatys.raja);
       tuloste.sulje();
+      if (pidatys.raja < pituus) {
+        std::string tiedosto;
+        if (pidatys.era) {
+          NimenMuodostaja nimet(a_, posAlku, posLoppu);
+          tiedosto = euro::ansi(" tiedostoon ") + kohde + nimet.nimi(rivinAlku(syote, *pidatys.era, pituus, nimet.tarve()));
+        }
+        y.katsottavaa.push_back(euro::ansi("Tiedoston ") + polku + euro::ansi(" tavut ") + std::to_string(pidatys.raja) +
+                                "-" + std::to_string(pituus) +
+                                euro::ansi(": viimeinen erä on katkennut (viimeinen tietue on lyhyempi kuin sen "
+                                           "pituus), eikä sitä paloiteltu") + tiedosto +
+                                euro::ansi("; kokonaiset erät paloiteltiin. Hae tiliote pankista uudelleen."));
+      }
       syote.sulje();
     } catch (...) {
       // Whole lines already read still go out, as they would have line by line.
@@ -106,29 +128,38 @@ class Tito : public Muoto {
   Yksikko yksikko() const override { return {"erä", "erää", "T00-tietueita", true}; }
   bool tunnista(const std::string&) const override { return true; }
 
-  std::unique_ptr<Jako> tarkista(const std::string&, const PaloitteluAsetukset& a, std::string&) const override {
+  std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::string&) const override {
+    // Lines that continue a batch begun elsewhere are not passed over in silence, nor
+    // delivered to a guessed file: the file is left where it is until the office acts.
+    if (const auto jatko = jatkoaAlussa(polku))
+      throw euro::Virhe(euro::virhenro::kayttovirhe,
+                        euro::ansi("Tiedoston ") + polku + euro::ansi(" tavut ") + std::to_string(jatko->first) + "-" +
+                            std::to_string(jatko->second) +
+                            euro::ansi(" ennen ensimmäistä T00-tietuetta ovat TITO-tietueita, jotka jatkavat "
+                                       "aiemmin alkanutta erää (pankkiohjelma on kirjoittanut erän kahteen "
+                                       "tiedostoon). Tiedostoa ei siirretty eikä paloiteltu: vie nämä rivit sen "
+                                       "erän yritystiedostoon, jota ne jatkavat, poista ne tiedostosta ja "
+                                       "paloittele uudelleen."));
     return std::make_unique<TitoJako>(a);
   }
 
   bool jatkaaKasvanutta() const override { return true; }
 
+  // The split of what came goes on from where the last one ended; lines up to the first T00
+  // line continue the batch it ended in (jaksottaja.cpp).
   std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko&, std::uint64_t loppu,
-                                          std::uint64_t pituus, std::vector<std::string>* huomautukset) const override {
-    const std::optional<std::uint64_t> alku = ensimmainenT00(arkisto, loppu, pituus);
-    if (!alku) return alku;
-    // A lone LF after the split's last CR ends that line; anything else before the first T00
-    // line continues a batch already delivered, which nothing may append to blindly.
-    const bool lfPerassa = *alku == loppu + 1 && loppu > 0 && [&] {
-      alusta::Tiedosto t(arkisto, alusta::Tila::lue);
-      char c[2] = {};
-      t.siirry(loppu - 1);
-      return t.lue(c, 2) == 2 && c[0] == '\r' && c[1] == '\n';
-    }();
-    if (*alku > loppu && !lfPerassa && huomautukset)
-      huomautukset->push_back(euro::ansi("Arkistoon ") + arkisto + euro::ansi(" paloittelun jälkeen tulleet tavut ") +
-                              std::to_string(loppu) + "-" + std::to_string(*alku) +
-                              euro::ansi(" eivät ala T00-tietueella, eikä niitä paloiteltu"));
-    return alku;
+                                          std::uint64_t pituus, std::vector<std::string>*) const override {
+    if (loppu == 0 || loppu >= pituus) return loppu;
+    alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+    char c[3] = {};
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(3, pituus - loppu + 1));
+    lueKohdasta(t, loppu - 1, c, n);
+    auto loppuu = [](char x) { return x == '\r' || x == '\n'; };
+    // A CR LF divided by the split's end: the LF ends the line already delivered.
+    if (c[0] == '\r' && c[1] == '\n') return loppu + 1;
+    // A whole record delivered with the split's own line end: its line end came after it.
+    if (!loppuu(c[0]) && loppuu(c[1])) return loppu + (c[1] == '\r' && n == 3 && c[2] == '\n' ? 2 : 1);
+    return loppu;
   }
 
   std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
