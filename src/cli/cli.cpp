@@ -44,8 +44,8 @@ class KonsoliViestit : public euro::Viestilaatikko {
       kysyttiin_ = true;
       if (kylla_) return euro::vastaus::kylla;
       // Said here once, with what to do; the window's "... ei tehty" that follows is dropped.
-      virheeseen(otsikkoEiLuoda + ": " + kansio(teksti) +
-                 ansi(" ei löydy. Luo hakemisto tai anna valinta --luo-hakemisto.\n"));
+      virheeseen(ansi("PALOITTELUA EI TEHTY: Tallennushakemistoa ") + kansio(teksti) +
+                 ansi(" ei ole (onko verkkolevy yhdistetty?). Luo hakemisto tai anna valinta --luo-hakemisto.\n"));
       ohitaEiTehty_ = true;
       return euro::vastaus::ei;
     }
@@ -63,12 +63,13 @@ class KonsoliViestit : public euro::Viestilaatikko {
   bool kysyttiin() const { return kysyttiin_; }
 
  private:
-  // "Hakemistoa X ei löydy, luodaanko se? " gives "Hakemistoa X".
+  // "Hakemistoa X ei löydy, luodaanko se? " gives "X".
   static std::string kansio(const std::string& kysymys) {
     const std::string loppu = ansi(" ei löydy, luodaanko se? ");
-    if (kysymys.size() >= loppu.size() &&
+    const std::string alku = ansi("Hakemistoa ");
+    if (kysymys.size() >= alku.size() + loppu.size() && kysymys.compare(0, alku.size(), alku) == 0 &&
         kysymys.compare(kysymys.size() - loppu.size(), loppu.size(), loppu) == 0)
-      return kysymys.substr(0, kysymys.size() - loppu.size());
+      return kysymys.substr(alku.size(), kysymys.size() - loppu.size() - alku.size());
     return kysymys;
   }
 
@@ -411,6 +412,8 @@ int suorita(const std::vector<std::string>& argumentit) {
                               : "Keskeytynyt paloittelu viimeistelty: ") +
                  v.arkisto + ": " + maara(v.eria, split::muotoYhteenvedolle(v.yhteenveto).yksikko()) + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
+  if (!tulos.siirrettySivuun.empty())
+    tulosteeseen(ansi("Hylätty tiliotetiedosto siirretty sivuun: ") + tulos.siirrettySivuun + "\n");
   const split::Yksikko yksikko = split::muotoYhteenvedolle(y).yksikko();
   // Per file what it got: batches and their lines, or statements.
   auto saatu = [&](const split::TiedostonYhteenveto& t) {
@@ -456,10 +459,14 @@ int suorita(const std::vector<std::string>& argumentit) {
   // The bank program still writes the file: not a day without a file, and nothing was split.
   if (tulos.tiedostoAuki) return virhe;
   if (tulos.kohdeVarattu) return virhe;
+  // A target folder that is not there (a network drive not mapped) is no quiet day.
+  if (tulos.hakemistoPuuttuu) return virhe;
   if (!tulos.katsottavaa.empty()) return katsottavaa;
   if (tulos.valmis) return valmis;
   if (tulos.hylatty) return tiedostoHylatty;
-  return raportteja > 0 ? virhe : tarkistusPysaytti;
+  if (raportteja > 0) return virhe;
+  // No new file, but yesterday's cut-off split was finished: that delivered.
+  return tulos.viimeistellyt.empty() ? tarkistusPysaytti : valmis;
 }
 
 }  // namespace cli

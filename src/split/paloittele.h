@@ -90,6 +90,12 @@ struct PaloitteluTulos {
   // Another statement folder's split holds the target (running, or cut off and not finishable):
   // said, and nothing was moved or written.
   bool kohdeVarattu = false;
+  // A folder the split needs (the target, TUODUT) is not there and was not made: said, and
+  // nothing was moved or written.
+  bool hakemistoPuuttuu = false;
+  // Where a refused statement file was moved aside (TUODUT/<time stamp>-<name>.hylatty), so that
+  // the bank program starts a fresh one; empty when it stayed in place.
+  std::string siirrettySivuun;
   std::string kohdehakemisto;  // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
   // Delivered, but something needs the office's look (a batch held back as cut short, ...):

@@ -168,11 +168,12 @@ TEST_F(Cli, TarkistusJaVirhePaluuarvot) {
   EXPECT_EQ(r.koodi, 1);
   EXPECT_EQ(r.virhe, "PALOITTELUA EI TEHTY: Tiedostoa " + puuttuu + " ei löydy\n");
 
-  // Said once, with what to do, and nothing that reads like a question waiting in a log.
+  // Said once, with what to do, and nothing that reads like a question waiting in a log; a
+  // folder that is not there (a network drive not mapped) is a failure, not a quiet day.
   r = aja({"--kohde", kohde, tiedosto});
-  EXPECT_EQ(r.koodi, 1);
-  EXPECT_EQ(r.virhe, "EI PALOITELTU, HAKEMISTOA EI VOI LUODA: Hakemistoa " + kohde + S +
-                         " ei löydy. Luo hakemisto tai anna valinta --luo-hakemisto.\n");
+  EXPECT_EQ(r.koodi, 2);
+  EXPECT_EQ(r.virhe, "PALOITTELUA EI TEHTY: Tallennushakemistoa " + kohde + S +
+                         " ei ole (onko verkkolevy yhdistetty?). Luo hakemisto tai anna valinta --luo-hakemisto.\n");
   EXPECT_FALSE(testi::onOlemassa(kohde));
 
   // Positions from the window's settings still reach the split, which reports them. A copy

@@ -145,7 +145,7 @@ TEST_F(Ajo, ErätOmiinTiedostoihinsaTavuTavulta) {
 }
 
 TEST_F(Ajo, ArkistointiJaSamaSekunti) {
-  const std::string syote = "ei T00-riveja\r\n";
+  const std::string syote = "T10 ei T00-riveja\r\n";
   testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
   a.chkAikaleimaaPaloiteltava = true;
   auto tulos = aja();
@@ -285,8 +285,9 @@ TEST_F(Ajo, KeskenJaanytKerrotaanJaViimeistellaan) {
   ASSERT_EQ(tulos.viimeistellyt.size(), 1u);
   EXPECT_EQ(ymp.viestit.viestit,
             (std::vector<testi::Viesti>{{ansi("Keskeytynyt paloittelu viimeisteltiin: ") + arkisto + "\n" +
-                                             ansi("Tiedostoa ") + a.txtPaloiteltavaTiedosto + ansi(" ei löydy"),
-                                         "PALOITTELUA EI TEHTY", 0}}));
+                                             ansi("Uutta tiedostoa ") + a.txtPaloiteltavaTiedosto +
+                                             ansi(" ei ole, sitä ei paloiteltu"),
+                                         "KESKEYTYNYT PALOITTELU VIIMEISTELTY", 0}}));
   EXPECT_EQ(testi::lueTiedosto(kansio / "ulos" + S + nimi("1")), rivi("1") + "\r\nT10 a\r\n");
   EXPECT_FALSE(testi::onOlemassa(arkisto + ".kesken"));
 

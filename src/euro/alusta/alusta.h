@@ -92,6 +92,11 @@ class Kansio {
 // failures.
 bool onLinkki(const std::string& polku);
 
+// Whether the path itself is a symbolic link (Windows: any reparse point, a junction too):
+// what it points to, as far as it can be told (empty when not), or none when it is no link or
+// nothing is there. Throws on other failures.
+std::optional<std::string> linkinKohde(const std::string& polku);
+
 // The names of every entry of a folder, hidden ones and folders included, in no order; none
 // when it cannot be listed. One listing, no look at each entry.
 std::vector<std::string> nimetKansiossa(const std::string& kansio);

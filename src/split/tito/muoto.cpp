@@ -1,6 +1,7 @@
 #include "split/tito/muoto.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
 
 #include "euro/polut.h"
@@ -56,6 +57,49 @@ std::optional<std::uint64_t> ensimmainenT00(const std::string& arkisto, std::uin
   return std::nullopt;
 }
 
+// Why the file is no TITO at all (an error page or message the bank program saved instead,
+// binary data), or empty when it may be one. Only its first block is read: a statement holds
+// a record ("T" and two digits) at a line's start within it, and never a control byte other
+// than line ends, tabs, a form feed or an end-of-file mark. An empty file, or one of blanks
+// and line ends only, passes: it holds nothing to split.
+std::string eiTitoa(const std::string& polku) {
+  constexpr std::size_t lohko = 4096;
+  alusta::Tiedosto t(polku, alusta::Tila::lue);
+  std::string b;
+  char puskuri[lohko];
+  while (b.size() < lohko) {
+    const std::size_t n = t.lue(puskuri, lohko - b.size());
+    if (n == 0) break;
+    b.append(puskuri, n);
+  }
+  t.sulje();
+  bool tietue = false, vainTyhjaa = true;
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(b[i]);
+    if (c < 0x20 && c != '\r' && c != '\n' && c != '\t' && c != '\f' && c != 0x1A) {
+      char nro[8];
+      std::snprintf(nro, sizeof nro, "%u", static_cast<unsigned>(c));
+      return euro::ansi("siinä on ohjausmerkki (tavu ") + nro + euro::ansi(" kohdassa ") + std::to_string(i + 1) +
+             euro::ansi("), jollaista konekielisessä tiliotteessa ei ole: tiedosto ei ole TITO-tiliote");
+    }
+    if (c != ' ' && c != '\r' && c != '\n' && c != '\t' && c != '\f' && c != 0x1A) vainTyhjaa = false;
+    const bool alussa = i == 0 || b[i - 1] == '\r' || b[i - 1] == '\n';
+    if (alussa && c == 'T' && i + 2 < b.size() && b[i + 1] >= '0' && b[i + 1] <= '9' && b[i + 2] >= '0' &&
+        b[i + 2] <= '9')
+      tietue = true;
+  }
+  if (tietue || vainTyhjaa) return {};
+  // What it looked like: its first line that is not blank, short and printable.
+  std::size_t alku = b.find_first_not_of(" \t\r\n\f\x1A");
+  std::size_t loppu = b.find_first_of("\r\n", alku);
+  std::string rivi = b.substr(alku, (loppu == std::string::npos ? b.size() : loppu) - alku);
+  if (rivi.size() > 60) rivi = rivi.substr(0, 60) + "...";
+  for (char& c : rivi)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return euro::ansi("se ei ole konekielinen tiliote (TITO): sen alussa ei ole yhtään tietuetta (T00, T10, ...); "
+                    "se alkaa \"") + rivi + "\"";
+}
+
 // TITO is checked as it is split: a batch is whole lines, whatever the file holds.
 class TitoJako : public Jako {
  public:
@@ -106,7 +150,10 @@ class Tito : public Muoto {
   Yksikko yksikko() const override { return {"erä", "erää", "T00-tietueita", true}; }
   bool tunnista(const std::string&) const override { return true; }
 
-  std::unique_ptr<Jako> tarkista(const std::string&, const PaloitteluAsetukset& a, std::string&) const override {
+  std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                                 std::string& syy) const override {
+    syy = eiTitoa(polku);
+    if (!syy.empty()) return nullptr;
     return std::make_unique<TitoJako>(a);
   }
 
@@ -145,6 +192,9 @@ class Tito : public Muoto {
                   const std::function<void(const std::string&)>& ulos) const override {
     std::int32_t posAlku = 0, posLoppu = 0;
     asetapos(a, posAlku, posLoppu);
+    // Refused as the split refuses it, before anything is shown.
+    if (const std::string syy = eiTitoa(polku); !syy.empty())
+      throw HylattyTiedosto(euro::virhenro::kayttovirhe, polku + ": " + syy);
     const std::string merkit = merkkirivi(posAlku, posLoppu);
     const std::string kehys = viivain() + "\r\n" + asteikko() + "\r\n";
 
