@@ -12,6 +12,7 @@
 #include "split/esikatselu.h"
 #include "split/nimi.h"
 #include "split/t00.h"
+#include "tuki/kayttaja.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -303,6 +304,54 @@ TEST_F(Ajo, KeskenJaanytKerrotaanJaViimeistellaan) {
   alusta::asetaVikakoukku(std::move(edellinen));
   ASSERT_EQ(ymp.virheet.size(), 1u);
   EXPECT_EQ(ymp.virheet[0].viesti.find(ansi("jäi kesken")), std::string::npos);
+}
+
+// A target folder that cannot be written is said as such, with nothing moved or written:
+// whether its rights tell it beforehand (run as an ordinary user, whom root's rights do not
+// cover) or the marker the split makes there first is refused (rights the folder's mode does
+// not show, as on a network share).
+TEST_F(Ajo, KirjoitussuojattuKohdeKerrotaan) {
+  namespace fs = std::filesystem;
+  const std::string tiliotteet = kansio / "tiliotteet";
+  alusta::luoHakemisto(tiliotteet);
+  fs::permissions(tiliotteet, fs::perms::all);
+  const std::string kohde = kansio / "ulos";
+  alusta::luoHakemisto(kohde);
+  a.txtPaloiteltavaTiedosto = tiliotteet + S + "TITO.TXT";
+  a.txtTallennusHakemisto = kohde;
+  const std::string sisalto = rivi("1") + "\r\n";
+  const std::string odotettu = "70:" + ansi("Tallennushakemistoon ") + kohde +
+                               ansi(" ei voi kirjoittaa (ei kirjoitusoikeutta, tai levy on vain luettava): mitään ei "
+                                    "paloiteltu eikä siirretty.");
+  // The run's failures, each cut to the length of the expected message.
+  auto ajaJaKerro = [&](bool aikaleima) {
+    ymp.virheet.clear();
+    testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, sisalto);
+    a.chkAikaleimaaPaloiteltava = aikaleima;
+    std::string t = aja().valmis ? "valmis|" : "";
+    for (const auto& v : ymp.virheet) t += (std::to_string(v.numero) + ":" + v.viesti).substr(0, odotettu.size()) + "|";
+    // Nothing moved, nothing made in the target.
+    if (testi::lueTiedosto(a.txtPaloiteltavaTiedosto) != sisalto) t += "siirretty|";
+    if (fs::exists(tiliotteet + S + "TUODUT") && !testi::tiedostot(tiliotteet + S + "TUODUT").empty()) t += "TUODUT|";
+    if (!fs::is_empty(kohde)) t += "kohteessa|";
+    return t;
+  };
+  {
+    SCOPED_TRACE("merkki torjuttu");
+    alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
+        [&](alusta::Vaihe v, const std::string& p, std::size_t) -> std::optional<alusta::Vika> {
+          if (v == alusta::Vaihe::avaa && p.find(".kolvanto-") != std::string::npos)
+            return alusta::Vika{euro::virhenro::lupaEvatty};
+          return std::nullopt;
+        });
+    EXPECT_EQ(ajaJaKerro(true), odotettu + "|");
+    alusta::asetaVikakoukku(std::move(edellinen));
+  }
+  if constexpr (alusta::onWindows) return;
+  testi::annaTavalliselle(a.txtPaloiteltavaTiedosto);
+  testi::Tavallisena ajo = testi::tavallisenaKayttajana([&] { return ajaJaKerro(true) + "\n" + ajaJaKerro(false); });
+  if (!ajo.tulos) GTEST_SKIP() << ajo.syy;
+  EXPECT_EQ(*ajo.tulos, odotettu + "|\n" + odotettu + "|");
 }
 
 // The bank program still holds the archive open for writing when its split completes (it
