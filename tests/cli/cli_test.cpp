@@ -425,8 +425,8 @@ TEST_F(Cli, PaluuarvotSyotteittain) {
       case Tiliote::paikallaan:
         if (t.koodi == 1) break;
         EXPECT_EQ(fs::is_symlink(tiedosto), oliLinkki);
-        if (fs::exists(tiedosto)) EXPECT_EQ(testi::lueTiedosto(tiedosto), t.sisalto);
-        if (t.koodi != 0) EXPECT_TRUE(tuodut.empty()) << tuodut[0];
+        if (fs::exists(tiedosto)) { EXPECT_EQ(testi::lueTiedosto(tiedosto), t.sisalto); }
+        if (t.koodi != 0) { EXPECT_TRUE(tuodut.empty()) << tuodut[0]; }
         break;
       case Tiliote::sivuun:
         EXPECT_FALSE(testi::onOlemassa(tiedosto));
@@ -438,11 +438,11 @@ TEST_F(Cli, PaluuarvotSyotteittain) {
       case Tiliote::arkistoitu:
         EXPECT_FALSE(testi::onOlemassa(tiedosto));
         EXPECT_EQ(tuodut.size(), 1u);
-        if (tuodut.size() == 1) EXPECT_EQ(tuodut[0].substr(17), "-TITO.TXT");
+        if (tuodut.size() == 1) { EXPECT_EQ(tuodut[0].substr(17), "-TITO.TXT"); }
         break;
     }
     // Nothing refused or failed reaches a company file.
-    if (t.koodi != 0) EXPECT_TRUE(testi::tiedostot(k / "ulos").empty());
+    if (t.koodi != 0) { EXPECT_TRUE(testi::tiedostot(k / "ulos").empty()); }
   }
   fs::remove_all(muuLevy);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -304,6 +305,76 @@ TEST_F(Ajo, KeskenJaanytKerrotaanJaViimeistellaan) {
   alusta::asetaVikakoukku(std::move(edellinen));
   ASSERT_EQ(ymp.virheet.size(), 1u);
   EXPECT_EQ(ymp.virheet[0].viesti.find(ansi("jäi kesken")), std::string::npos);
+}
+
+// A split cut off by a failed write, wherever in its batches, and the run that finishes it:
+// their summaries together count what the company files hold, each batch, line and byte once.
+TEST_F(Ajo, KeskeytynytJaViimeistelyLaskevatKerran) {
+  struct Tapaus {
+    const char* kuvaus;
+    std::string sisalto;
+    int saadot;  // batches the window names ahead; 0: the default
+  };
+  const std::vector<Tapaus> tapaukset = {
+      {"kaksi erää, yksi yritys", rivi("1") + "\r\nT10 a\r\n" + rivi("1") + "\r\nT10 b\r\n", 0},
+      {"monta yritystä, monta jaksoa",
+       rivi("1") + "\r\nT10 a\r\n" + rivi("2") + "\r\n" + rivi("1") + "\r\nT10 b\r\nT40 c\r\n" + rivi("3") + "\r\n" +
+           rivi("2") + "\r\nT10 d\r\n",
+       2},
+  };
+  for (const Tapaus& t : tapaukset) {
+    for (int n = 1; n <= 6; ++n) {
+      SCOPED_TRACE(std::string(t.kuvaus) + ", kirjoitus " + std::to_string(n));
+      testi::Kansio k;
+      a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
+      a.txtTallennusHakemisto = k / "ulos";
+      a.chkAikaleimaaPaloiteltava = true;
+      a.saadot.tito.eria = static_cast<std::size_t>(t.saadot);
+      alusta::luoHakemisto(a.txtTallennusHakemisto);
+      testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, t.sisalto);
+      int kerta = 0;
+      alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
+          [&](alusta::Vaihe v, const std::string& p, std::size_t m) -> std::optional<alusta::Vika> {
+            if (v == alusta::Vaihe::kirjoita && p.rfind(a.txtTallennusHakemisto, 0) == 0 &&
+                p.find(".kolvanto-") == std::string::npos && ++kerta == n)
+              return alusta::Vika{euro::virhenro::levyTaynna, m / 2};
+            return std::nullopt;
+          });
+      const split::PaloitteluTulos eka = aja();
+      alusta::asetaVikakoukku(std::move(edellinen));
+      std::map<std::string, std::array<std::int64_t, 3>> laskettu;  // batches, lines, bytes per file
+      auto lisaa = [&](const split::Yhteenveto& y) {
+        for (const auto& f : y.tiedostot) {
+          auto& l = laskettu[f.polku];
+          l[0] += f.eria;
+          l[1] += f.riveja;
+          l[2] += f.tavuja;
+        }
+      };
+      lisaa(eka.yhteenveto);
+      if (!eka.valmis) {
+        const split::PaloitteluTulos toka = aja();
+        ASSERT_EQ(toka.viimeistellyt.size(), 1u);
+        lisaa(toka.viimeistellyt[0].yhteenveto);
+        std::int64_t eria = 0;
+        for (const auto& f : toka.viimeistellyt[0].yhteenveto.tiedostot) eria += f.eria;
+        EXPECT_EQ(toka.viimeistellyt[0].eria, eria);
+      }
+      // What each file holds: its batches (T00 lines), lines and bytes.
+      std::map<std::string, std::array<std::int64_t, 3>> odotettu;
+      for (const std::string& nimi : testi::tiedostot(k / "ulos")) {
+        const std::string sisalto = testi::lueTiedosto(k / "ulos" + S + nimi);
+        auto& o = odotettu[k / "ulos" + S + nimi];
+        for (std::size_t i = 0; i < sisalto.size(); i = sisalto.find("\r\n", i) + 2) {
+          o[0] += sisalto.compare(i, 3, "T00") == 0;
+          ++o[1];
+        }
+        o[2] = static_cast<std::int64_t>(sisalto.size());
+      }
+      std::erase_if(laskettu, [](const auto& l) { return l.second == std::array<std::int64_t, 3>{}; });
+      EXPECT_EQ(laskettu, odotettu);
+    }
+  }
 }
 
 // A target folder that cannot be written is said as such, with nothing moved or written:
