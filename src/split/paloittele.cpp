@@ -365,8 +365,15 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   try {
     std::string polku = a.txtPaloiteltavaTiedosto;
     // Before anything moves; a link that leads nowhere is told too, not taken for no file.
-    if (a.chkAikaleimaaPaloiteltava)
-      if (const std::optional<std::string> linkki = alusta::linkinKohde(polku)) throw linkkina(polku, *linkki);
+    if (a.chkAikaleimaaPaloiteltava) {
+      std::optional<std::string> linkki;
+      try {
+        linkki = alusta::linkinKohde(polku);
+      } catch (const euro::Virhe&) {
+        // A path no file can have: told below as a missing file.
+      }
+      if (linkki) throw linkkina(polku, *linkki);
+    }
     if (!euro::fe_OnkoTiedosto(polku)) {
       // A day without a new file may still have finished yesterday's cut-off split: that
       // delivered, and is said first.

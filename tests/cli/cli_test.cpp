@@ -365,7 +365,7 @@ TEST_F(Cli, PaluuarvotSyotteittain) {
       {"HTML ilman aikaleimaa", "<html><body>Error</body></html>\n", {"--ei-aikaleimaa"}, 65,
        {"ei paloiteltu: asiakirja 1, rivi 1"}, {}, Tiliote::sivuun},
       {"binääri", std::string("\x7F" "ELF\x02\x01\x01\0\0\0T00", 13), {"--aikaleima"}, 65,
-       {"ohjausmerkki (tavu 2 kohdassa 5)"}, {}, Tiliote::sivuun},
+       {"ohjausmerkki (tavu 127 kohdassa 1), kuten binääritiedostossa"}, {}, Tiliote::sivuun},
       {"tallennushakemisto puuttuu", t00("1"), {"--aikaleima"}, 2, {"Tallennushakemistoa ", " ei ole"}, {},
        Tiliote::paikallaan, nullptr, "ei-ole"},
       {"linkki", t00("1"), {"--aikaleima"}, 2,

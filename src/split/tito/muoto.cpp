@@ -1,7 +1,8 @@
 #include "split/tito/muoto.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "euro/polut.h"
@@ -58,10 +59,9 @@ std::optional<std::uint64_t> ensimmainenT00(const std::string& arkisto, std::uin
 }
 
 // Why the file is no TITO at all (an error page or message the bank program saved instead,
-// binary data), or empty when it may be one. Only its first block is read: a statement holds
-// a record ("T" and two digits) at a line's start within it, and never a control byte other
-// than line ends, tabs, a form feed or an end-of-file mark. An empty file, or one of blanks
-// and line ends only, passes: it holds nothing to split.
+// binary data), or empty when it may be one. Only its first block is read: a statement holds a
+// record ("T" and two digits) at a line's start within it. A file with one is split as ever,
+// whatever else it holds; so is an empty one, or one of blanks and line ends only.
 std::string eiTitoa(const std::string& polku) {
   constexpr std::size_t lohko = 4096;
   alusta::Tiedosto t(polku, alusta::Tila::lue);
@@ -73,25 +73,25 @@ std::string eiTitoa(const std::string& polku) {
     b.append(puskuri, n);
   }
   t.sulje();
-  bool tietue = false, vainTyhjaa = true;
+  const char* const tyhjaa = " \t\r\n\f\x1A";
+  std::optional<std::size_t> ohjausmerkki;
   for (std::size_t i = 0; i < b.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(b[i]);
-    if (c < 0x20 && c != '\r' && c != '\n' && c != '\t' && c != '\f' && c != 0x1A) {
-      char nro[8];
-      std::snprintf(nro, sizeof nro, "%u", static_cast<unsigned>(c));
-      return euro::ansi("siinä on ohjausmerkki (tavu ") + nro + euro::ansi(" kohdassa ") + std::to_string(i + 1) +
-             euro::ansi("), jollaista konekielisessä tiliotteessa ei ole: tiedosto ei ole TITO-tiliote");
-    }
-    if (c != ' ' && c != '\r' && c != '\n' && c != '\t' && c != '\f' && c != 0x1A) vainTyhjaa = false;
     const bool alussa = i == 0 || b[i - 1] == '\r' || b[i - 1] == '\n';
     if (alussa && c == 'T' && i + 2 < b.size() && b[i + 1] >= '0' && b[i + 1] <= '9' && b[i + 2] >= '0' &&
         b[i + 2] <= '9')
-      tietue = true;
+      return {};
+    if (!ohjausmerkki && (c < 0x20 || c == 0x7F) && !std::strchr(tyhjaa, c)) ohjausmerkki = i;
   }
-  if (tietue || vainTyhjaa) return {};
+  const std::size_t alku = b.find_first_not_of(std::string(tyhjaa));
+  if (alku == std::string::npos) return {};
+  if (ohjausmerkki)
+    return euro::ansi("se ei ole konekielinen tiliote (TITO): sen alussa ei ole yhtään tietuetta (T00, T10, ...), "
+                      "ja siinä on ohjausmerkki (tavu ") +
+           std::to_string(static_cast<unsigned char>(b[*ohjausmerkki])) + euro::ansi(" kohdassa ") +
+           std::to_string(*ohjausmerkki + 1) + euro::ansi("), kuten binääritiedostossa");
   // What it looked like: its first line that is not blank, short and printable.
-  std::size_t alku = b.find_first_not_of(" \t\r\n\f\x1A");
-  std::size_t loppu = b.find_first_of("\r\n", alku);
+  const std::size_t loppu = b.find_first_of("\r\n", alku);
   std::string rivi = b.substr(alku, (loppu == std::string::npos ? b.size() : loppu) - alku);
   if (rivi.size() > 60) rivi = rivi.substr(0, 60) + "...";
   for (char& c : rivi)
