@@ -92,7 +92,8 @@ class Kansio {
 // failures.
 bool onLinkki(const std::string& polku);
 
-// Whether the path itself is a symbolic link (Windows: any reparse point, a junction too):
+// Whether the path itself is a symbolic link (Windows: a symbolic link or a junction, not the
+// reparse point of a cloud placeholder or a deduplicated file):
 // what it points to, as far as it can be told (empty when not), or none when it is no link or
 // nothing is there. Throws on other failures.
 std::optional<std::string> linkinKohde(const std::string& polku);

@@ -273,6 +273,14 @@ std::optional<std::string> linkinKohde(const std::string& polku) {
     heitaKoodi(e, polku);
   }
   if (!(a & FILE_ATTRIBUTE_REPARSE_POINT)) return std::nullopt;
+  // Only a symbolic link or a junction leads elsewhere: a cloud placeholder (OneDrive) or a
+  // deduplicated file carries a reparse point of its own kind and is the file itself.
+  WIN32_FIND_DATAW d;
+  HANDLE f = ::FindFirstFileW(w.c_str(), &d);
+  if (f != INVALID_HANDLE_VALUE) {
+    ::FindClose(f);
+    if (d.dwReserved0 != IO_REPARSE_TAG_SYMLINK && d.dwReserved0 != IO_REPARSE_TAG_MOUNT_POINT) return std::nullopt;
+  }
   // The final path of what it leads to; a link that leads nowhere has none.
   HANDLE h = ::CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
