@@ -425,8 +425,8 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     tulos.kohdehakemisto = kohde;
     const std::string kohdeKansio = kohde.size() > 1 ? kohde.substr(0, kohde.size() - 1) : kohde;
 
-    // A format that checks its files (XML) checks the whole file before it is archived or
-    // anything is written.
+    // The format checks the file (XML the whole of it, TITO that it holds records at all)
+    // before it is archived or anything is written.
     const Muoto& muoto = muotoTiedostolle(polku);
     std::string syy;
     const std::unique_ptr<Jako> jako = muoto.tarkista(polku, a, syy);

@@ -84,7 +84,8 @@ struct PaloitteluTulos {
   int keskeneraisia = 0;                    // journals that could not be finished (reported)
   bool valmis = false;
   // The statement file was refused by its check (XML not well formed, not a statement, in
-  // another encoding than UTF-8, ...): said, logged, and left as it was.
+  // another encoding than UTF-8, no TITO record at all, ...): said, logged, never split, and
+  // moved aside whole (siirrettySivuun) unless it could not be.
   bool hylatty = false;
   bool tiedostoAuki = false;   // another program was writing the statement file: left unmoved
   // Another statement folder's split holds the target (running, or cut off and not finishable):
