@@ -44,8 +44,8 @@ class KonsoliViestit : public euro::Viestilaatikko {
       kysyttiin_ = true;
       if (kylla_) return euro::vastaus::kylla;
       // Said here once, with what to do; the window's "... ei tehty" that follows is dropped.
-      virheeseen(otsikkoEiLuoda + ": " + kansio(teksti) +
-                 ansi(" ei löydy. Luo hakemisto tai anna valinta --luo-hakemisto.\n"));
+      virheeseen(ansi("PALOITTELUA EI TEHTY: Tallennushakemistoa ") + kansio(teksti) +
+                 ansi(" ei ole (onko verkkolevy yhdistetty?). Luo hakemisto tai anna valinta --luo-hakemisto.\n"));
       ohitaEiTehty_ = true;
       return euro::vastaus::ei;
     }
@@ -63,12 +63,13 @@ class KonsoliViestit : public euro::Viestilaatikko {
   bool kysyttiin() const { return kysyttiin_; }
 
  private:
-  // "Hakemistoa X ei löydy, luodaanko se? " gives "Hakemistoa X".
+  // "Hakemistoa X ei löydy, luodaanko se? " gives "X".
   static std::string kansio(const std::string& kysymys) {
     const std::string loppu = ansi(" ei löydy, luodaanko se? ");
-    if (kysymys.size() >= loppu.size() &&
+    const std::string alku = ansi("Hakemistoa ");
+    if (kysymys.size() >= alku.size() + loppu.size() && kysymys.compare(0, alku.size(), alku) == 0 &&
         kysymys.compare(kysymys.size() - loppu.size(), loppu.size(), loppu) == 0)
-      return kysymys.substr(0, kysymys.size() - loppu.size());
+      return kysymys.substr(alku.size(), kysymys.size() - loppu.size() - alku.size());
     return kysymys;
   }
 
@@ -145,14 +146,18 @@ std::string ohje() {
       "      --version             versio\n"
       "\n"
       "Paluuarvot:\n"
-      "  0   paloiteltu (--esikatselu: esikatselu tulostettu)\n"
-      "  1   paloittelua ei tehty (tiedosto tai hakemisto puuttuu; tavallinen, kun\n"
-      "      uutta tiliotetiedostoa ei vielä ole)\n"
+      "  0   paloiteltu (--esikatselu: esikatselu tulostettu); myös, kun uutta\n"
+      "      tiedostoa ei ollut mutta keskeytynyt paloittelu viimeisteltiin\n"
+      "  1   paloittelua ei tehty: tiliotetiedostoa ei ole (tavallinen, kun uutta\n"
+      "      tiliotetiedostoa ei vielä ole)\n"
       "  2   paloittelu keskeytyi virheeseen, aiemmin keskeytynyttä paloittelua\n"
       "      (TUODUT/*.kesken) ei voitu viimeistellä, pankkiohjelma kirjoittaa\n"
       "      vielä tiliotetiedostoa (se jätettiin paikalleen), tai toisen tiliotekansion\n"
       "      paloittelu samaan tallennushakemistoon on käynnissä (\"Toinen paloittelu\n"
       "      kirjoittaa samaan kohdehakemistoon\") tai jäi kesken: mitään ei tehty;\n"
+      "      samoin, kun tallennushakemistoa ei ole tai siihen ei voi kirjoittaa,\n"
+      "      tiliotetiedosto on linkki (arkistoiva ajo ei siirrä linkkiä) tai TUODUT\n"
+      "      on eri levyllä kuin tiliotetiedosto;\n"
       "      samoin, kun TITO-tiedostossa on tietueita (T10, T40 ...) ennen ensimmäistä\n"
       "      T00-riviä: tiedosto jätettiin paikalleen, tavut kerrottu\n"
       "  3   paloiteltu, mutta jotain on tarkistettava (rivi TARKISTA: kertoo mitä;\n"
@@ -160,8 +165,10 @@ std::string ohje() {
       "      erä tai arkiston kesken oleva loppu, jota ei vielä paloiteltu\n"
       "  64  virheellinen komentorivi\n"
       "  65  tiliotetiedosto hylätty (XML-tiedosto ei läpäise tarkistusta tai sen\n"
-      "      merkistö ei ole UTF-8): tiedosto jätetty koskematta, syy kerrottu ja\n"
-      "      kirjattu virhelokiin virhelog.txt; samoin --esikatselu\n"
+      "      merkistö ei ole UTF-8, tai tiedostossa ei ole yhtään TITO-tietuetta):\n"
+      "      mitään ei paloiteltu; tiedosto siirretty kokonaisena sivuun nimelle\n"
+      "      TUODUT/<aikaleima>-<nimi>.hylatty, syy kerrottu ja kirjattu\n"
+      "      virhelokiin virhelog.txt; --esikatselu: sama paluuarvo, ei siirtoa\n"
       "\n"
       "Esimerkki:\n"
       "  kolvanto-cli --kohde /srv/tiliotteet --alkuosa \"TITO-#-\" /srv/pankki/TITO.TXT\n"
@@ -416,6 +423,8 @@ int suorita(const std::vector<std::string>& argumentit) {
                               : "Keskeytynyt paloittelu viimeistelty: ") +
                  v.arkisto + ": " + maara(v.eria, split::muotoYhteenvedolle(v.yhteenveto).yksikko()) + "\n");
   if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
+  if (!tulos.siirrettySivuun.empty())
+    tulosteeseen(ansi("Hylätty tiliotetiedosto siirretty sivuun: ") + tulos.siirrettySivuun + "\n");
   const split::Yksikko yksikko = split::muotoYhteenvedolle(y).yksikko();
   // Per file what it got: batches and their lines, or statements.
   auto saatu = [&](const split::TiedostonYhteenveto& t) {
@@ -461,10 +470,14 @@ int suorita(const std::vector<std::string>& argumentit) {
   // The bank program still writes the file: not a day without a file, and nothing was split.
   if (tulos.tiedostoAuki) return virhe;
   if (tulos.kohdeVarattu) return virhe;
+  // A target folder that is not there (a network drive not mapped) is no quiet day.
+  if (tulos.hakemistoPuuttuu) return virhe;
   if (!tulos.katsottavaa.empty()) return katsottavaa;
   if (tulos.valmis) return valmis;
   if (tulos.hylatty) return tiedostoHylatty;
-  return raportteja > 0 ? virhe : tarkistusPysaytti;
+  if (raportteja > 0) return virhe;
+  // No new file, but yesterday's cut-off split was finished: that delivered.
+  return tulos.viimeistellyt.empty() ? tarkistusPysaytti : valmis;
 }
 
 }  // namespace cli

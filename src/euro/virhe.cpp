@@ -25,6 +25,7 @@ std::string vakioviesti(std::int32_t numero) {
     case virhenro::tiedostoOnJo: return ansi("Tiedosto on jo olemassa");
     case virhenro::levyTaynna: return ansi("Levy on täynnä");
     case virhenro::lupaEvatty: return ansi("Lupa evätty");
+    case virhenro::eriAsema: return ansi("Ei voi nimetä uudelleen eri asemalle");
     case virhenro::kayttovirhe: return ansi("Polun tai tiedoston käyttövirhe");
     case virhenro::polkuaEiLoydy: return ansi("Polkua ei löydy");
     case virhenro::nullArvo: return ansi("Null-arvon virheellinen käyttö");

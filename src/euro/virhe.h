@@ -19,6 +19,7 @@ inline constexpr std::int32_t laitevirhe = 57;
 inline constexpr std::int32_t tiedostoOnJo = 58;
 inline constexpr std::int32_t levyTaynna = 61;
 inline constexpr std::int32_t lupaEvatty = 70;
+inline constexpr std::int32_t eriAsema = 74;
 inline constexpr std::int32_t kayttovirhe = 75;
 inline constexpr std::int32_t polkuaEiLoydy = 76;
 inline constexpr std::int32_t nullArvo = 94;

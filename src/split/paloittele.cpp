@@ -26,6 +26,7 @@ constexpr char sep = alusta::erotin;
 const std::string otsikkoEiTehty = "PALOITTELUA EI TEHTY";
 const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
 const std::string otsikkoTarkista = "PALOITELTU, TARKISTA";
+const std::string otsikkoViimeistelty = "KESKEYTYNYT PALOITTELU VIIMEISTELTY";
 // After a failure that left a journal: what the office needs to know.
 const std::string kesken =
     euro::ansi(". Paloittelu jäi kesken; seuraava paloittelu viimeistelee sen, kun syy on korjattu");
@@ -63,6 +64,74 @@ std::string varaaArkisto(Paivakirja& kirja, KirjanOtsikko& o, const std::string&
     }
   }
   euro::heitaVirhe(euro::virhenro::tiedostoOnJo, o.tuodut + sep + leima + nimi);
+}
+
+// The target folder cannot be written: said in words the office can act on.
+euro::Virhe eiKirjoitettava(const std::string& kohde) {
+  return euro::Virhe(euro::virhenro::lupaEvatty,
+                     euro::ansi("Tallennushakemistoon ") + kohde +
+                         euro::ansi(" ei voi kirjoittaa (ei kirjoitusoikeutta, tai levy on vain luettava): mitään ei "
+                                    "paloiteltu eikä siirretty. Anna kirjoitusoikeus hakemistoon tai valitse toinen "
+                                    "tallennushakemisto."));
+}
+
+// A statement file that is a link cannot be archived: the link would be moved and dangle, and
+// the bank program would go on writing into the file it points to.
+euro::Virhe linkkina(const std::string& polku, const std::string& kohde) {
+  return euro::Virhe(
+      euro::virhenro::kayttovirhe,
+      euro::ansi("Tiliotetiedosto ") + polku + euro::ansi(" on linkki (symbolinen linkki tai liitos) ") +
+          (kohde.empty() ? euro::ansi("tiedostoon, jota ei löydy") : euro::ansi("tiedostoon ") + kohde) +
+          euro::ansi(". Sitä ei siirretty eikä paloiteltu: TUODUT-kansioon siirretty linkki katkeaisi, ja "
+                     "pankkiohjelma kirjoittaisi edelleen alkuperäiseen tiedostoon. Anna paloiteltavaksi "
+                     "tiedostoksi linkin kohde (asetuksissa tai komentorivillä) tai aseta pankkiohjelma "
+                     "kirjoittamaan tiliotetiedosto suoraan tähän nimeen."));
+}
+
+// A refused statement file goes aside under its own name into TUODUT, so that the bank
+// program starts a fresh file and the next day's statements are split; it is never split or
+// removed, and nothing waits for it. Answers where it went, or none with why it stayed in
+// mikset.
+std::optional<std::string> siirraSivuun(const std::string& polku, const std::string& leima, std::string& mikset) {
+  using euro::ansi;
+  try {
+    if (alusta::linkinKohde(polku)) {
+      mikset = ansi("Tiedosto on linkki, joten se jätettiin paikalleen.");
+      return std::nullopt;
+    }
+    const std::string tuodut = euro::fe_PaljasHakemisto(polku) + sep + "TUODUT";
+    if (!euro::fe_OnkoHakemisto(tuodut)) {
+      std::string luotava = tuodut;
+      if (!euro::fe_LuoHakemisto(luotava) && !euro::fe_OnkoHakemisto(tuodut)) {
+        mikset = ansi("Se jätettiin paikalleen, koska hakemistoa ") + tuodut + ansi(" ei voitu luoda.");
+        return std::nullopt;
+      }
+    }
+    const std::string nimi = euro::fe_PaljasTiedosto(polku);
+    for (int n = 1; n <= 99; ++n) {
+      std::string lisa;
+      if (n > 1) lisa = std::string(".") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10);
+      const std::string uusi = tuodut + sep + leima.substr(0, leima.size() - 1) + lisa + "-" + nimi + ".hylatty";
+      if (alusta::pituusJosOn(uusi) || euro::fe_OnkoHakemisto(uusi)) continue;
+      alusta::Siirto siirto;
+      try {
+        siirto = alusta::siirraJosVapaa(polku, uusi);
+      } catch (const euro::Virhe& v) {
+        if (v.numero() == euro::virhenro::tiedostoOnJo) continue;  // taken meanwhile
+        throw;
+      }
+      if (siirto == alusta::Siirto::auki) {
+        mikset = ansi("Pankkiohjelma kirjoittaa sitä vielä, joten se jätettiin paikalleen.");
+        return std::nullopt;
+      }
+      alusta::tallennaHakemisto(tuodut);
+      return uusi;
+    }
+    mikset = ansi("Se jätettiin paikalleen: TUODUT-kansiossa ei ollut vapaata nimeä.");
+  } catch (...) {
+    mikset = ansi("Se jätettiin paikalleen, koska sitä ei voitu siirtää: ") + euro::nykyinenVirhe().viesti();
+  }
+  return std::nullopt;
 }
 
 
@@ -301,14 +370,29 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
   std::string kirjanPolku;  // while this run's journal may be on the disk
   try {
     std::string polku = a.txtPaloiteltavaTiedosto;
+    // Before anything moves; a link that leads nowhere is told too, not taken for no file.
+    if (a.chkAikaleimaaPaloiteltava) {
+      std::optional<std::string> linkki;
+      try {
+        linkki = alusta::linkinKohde(polku);
+      } catch (const euro::Virhe&) {
+        // A path no file can have: told below as a missing file.
+      }
+      if (linkki) throw linkkina(polku, *linkki);
+    }
     if (!euro::fe_OnkoTiedosto(polku)) {
-      // A day without a new file may still have finished yesterday's cut-off split: that first.
+      // A day without a new file may still have finished yesterday's cut-off split: that
+      // delivered, and is said first.
       std::string viimeistelty;
       for (const Viimeistelty& v : tulos.viimeistellyt)
         viimeistelty += ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltiin: "
                                      : "Keskeytynyt paloittelu viimeisteltiin: ") +
                         v.arkisto + "\n";
-      euro::viesti(viimeistelty + ansi("Tiedostoa ") + polku + ansi(" ei löydy"), otsikkoEiTehty, euro::tyyli::ok);
+      if (viimeistelty.empty())
+        euro::viesti(ansi("Tiedostoa ") + polku + ansi(" ei löydy"), otsikkoEiTehty, euro::tyyli::ok);
+      else
+        euro::viesti(viimeistelty + ansi("Uutta tiedostoa ") + polku + ansi(" ei ole, sitä ei paloiteltu"),
+                     otsikkoViimeistelty, euro::tyyli::ok);
       return tulos;
     }
     if (polku.find(std::string(2, sep)) != std::string::npos) {
@@ -328,11 +412,13 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
         int v = euro::viesti(ansi("Hakemistoa ") + kohde + ansi(" ei löydy, luodaanko se? "),
                              "LUODAANKO HAKEMISTO", euro::tyyli::kyllaEiKysymys);
         if (v != euro::vastaus::kylla) {
+          tulos.hakemistoPuuttuu = true;
           euro::viesti(ansi("Hakemistoa ") + kohde + ansi(" ei tehty"), otsikkoEiLuoda,
                        euro::tyyli::okKriittinen);
           return tulos;
         }
         if (!euro::fe_LuoHakemisto(kohde)) {
+          tulos.hakemistoPuuttuu = true;
           euro::viesti(ansi("Hakemiston ") + kohde + ansi(" luominen ei onnistunut"), otsikkoEiLuoda,
                        euro::tyyli::okKriittinen);
           return tulos;
@@ -343,20 +429,32 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
 
     if (kohde.empty() || kohde.back() != sep) kohde += sep;
     tulos.kohdehakemisto = kohde;
+    const std::string kohdeKansio = kohde.size() > 1 ? kohde.substr(0, kohde.size() - 1) : kohde;
 
-    // A format that checks its files (XML) checks the whole file before it is archived or
-    // anything is written.
+    // The format checks the file (XML the whole of it, TITO that it holds records at all)
+    // before it is archived or anything is written.
     const Muoto& muoto = muotoTiedostolle(polku);
     std::string syy;
     const std::unique_ptr<Jako> jako = muoto.tarkista(polku, a, syy);
     if (!jako) {
-      const std::string teksti = ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy;
+      std::string teksti = ansi("Tiedostoa ") + polku + ansi(" ei paloiteltu: ") + syy;
+      std::string mikset;
+      if (const std::optional<std::string> sivuun = siirraSivuun(polku, aikaleima(kello()), mikset)) {
+        tulos.siirrettySivuun = *sivuun;
+        teksti += ansi(". Tiedosto siirrettiin sivuun nimelle ") + *sivuun +
+                  ansi(", jotta pankkiohjelma aloittaa uuden tiedoston; sitä ei paloiteltu eikä poistettu. "
+                       "Selvitä sen sisältö ja pyydä tarvittaessa tiliotteet pankista uudelleen.");
+      } else {
+        teksti += ". " + mikset;
+      }
       euro::viesti(teksti, otsikkoEiTehty, euro::tyyli::ok);
       // Refused again every day until someone acts: the log keeps it beside the failures.
       if (!euro::ohjelma().datahakemisto.empty()) euro::kirjaaVirhelokiin(otsikkoEiTehty + ": " + teksti);
       tulos.hylatty = true;
       return tulos;
     }
+
+    if (!alusta::voikoKirjoittaa(kohdeKansio)) throw eiKirjoitettava(kohdeKansio);
 
     if (a.chkAikaleimaaPaloiteltava) {
       const std::string leima = aikaleima(kello());
@@ -365,6 +463,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
         std::string luotava = arkisto;
         // Another run may have made it meanwhile: a folder that is there is no failure.
         if (!euro::fe_LuoHakemisto(luotava) && !euro::fe_OnkoHakemisto(arkisto)) {
+          tulos.hakemistoPuuttuu = true;
           euro::viesti(ansi("Hakemiston ") + arkisto + ansi(" luominen ei onnistunut"),
                        otsikkoEiLuoda, euro::tyyli::ok);
           return tulos;
@@ -383,7 +482,15 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       o.muoto = muoto.nimi();
       o.saadot = a.saadot;
       // The journal exists, on the disk, before the statement file moves; it holds the name.
-      const std::string uusi = varaaArkisto(kirja, o, leima, euro::fe_PaljasTiedosto(polku));
+      std::string uusi;
+      try {
+        uusi = varaaArkisto(kirja, o, leima, euro::fe_PaljasTiedosto(polku));
+      } catch (const euro::Virhe& v) {
+        // The target's marker is made first of all in the target: refused there, nothing was done.
+        if (v.numero() == euro::virhenro::lupaEvatty && v.viesti().find(o.kohde) != std::string::npos)
+          throw eiKirjoitettava(kohdeKansio);
+        throw;
+      }
       kirjanPolku = uusi + ".kesken";
       // Its own marker is made; now another folder's split into the target is finished or
       // waited for, before the statement file moves.
@@ -402,6 +509,13 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       } catch (const euro::Virhe& v) {
         kirja.poista();
         kirjanPolku.clear();
+        if (v.numero() == euro::virhenro::eriAsema)
+          throw euro::Virhe(v.numero(),
+                            ansi("Arkistokansio ") + arkisto +
+                                ansi(" on eri levyllä tai tiedostojärjestelmässä kuin tiliotetiedosto ") + polku +
+                                ansi(" (onko TUODUT linkki toiselle levylle?), eikä tiedostoa voi siirtää sinne: "
+                                     "sitä ei siirretty eikä paloiteltu. Tee TUODUT tavalliseksi kansioksi "
+                                     "tiliotetiedoston viereen, tai paloittele ilman aikaleimaa."));
         // Found a moment ago, gone now: another run has taken it.
         if (v.numero() != euro::virhenro::tiedostoaEiLoydy) throw;
         euro::viesti(ansi("Toinen paloittelu on jo siirtänyt tiedoston ") + polku +

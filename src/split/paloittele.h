@@ -86,12 +86,19 @@ struct PaloitteluTulos {
   int keskeneraisia = 0;                    // journals that could not be finished (reported)
   bool valmis = false;
   // The statement file was refused by its check (XML not well formed, not a statement, in
-  // another encoding than UTF-8, ...): said, logged, and left as it was.
+  // another encoding than UTF-8, no TITO record at all, ...): said, logged, never split, and
+  // moved aside whole (siirrettySivuun) unless it could not be.
   bool hylatty = false;
   bool tiedostoAuki = false;   // another program was writing the statement file: left unmoved
   // Another statement folder's split holds the target (running, or cut off and not finishable):
   // said, and nothing was moved or written.
   bool kohdeVarattu = false;
+  // A folder the split needs (the target, TUODUT) is not there and was not made: said, and
+  // nothing was moved or written.
+  bool hakemistoPuuttuu = false;
+  // Where a refused statement file was moved aside (TUODUT/<time stamp>-<name>.hylatty), so that
+  // the bank program starts a fresh one; empty when it stayed in place.
+  std::string siirrettySivuun;
   std::string kohdehakemisto;  // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
   // Delivered, but something needs the office's look (a batch held back as cut short, ...):

@@ -27,6 +27,15 @@ std::string utf16le(const std::string& s) {
   return u;
 }
 
+// The refused files moved aside into TUODUT, by name.
+std::vector<std::string> sivuun(const std::string& tuodut) {
+  std::vector<std::string> v;
+  if (!testi::onOlemassa(tuodut)) return v;
+  for (const std::string& n : testi::tiedostot(tuodut))
+    if (n.size() > 8 && n.compare(n.size() - 8, 8, ".hylatty") == 0) v.push_back(n);
+  return v;
+}
+
 TEST(CliXml, YhteenvetoHylkaysJaEsikatselu) {
   testi::Kansio kansio;
   const std::string ohjelma = testi::ohjelmaBin("kolvanto-cli");
@@ -46,7 +55,7 @@ TEST(CliXml, YhteenvetoHylkaysJaEsikatselu) {
        ""},
       {"positiot", asiakirja({"FI11"}), {"--avain", "49:65"}, 65, {}, "positiot"},
       {"katkennut", asiakirja({"FI11"}).substr(0, 200), {}, 65, {}, "asiakirja 1, rivi "},
-      {"UTF-16", utf16le(asiakirja({"FI11"})), {}, 65, {}, "XML-tiedoston merkistö on UTF-16LE; vain UTF-8 käy\n"},
+      {"UTF-16", utf16le(asiakirja({"FI11"})), {}, 65, {}, "XML-tiedoston merkistö on UTF-16LE; vain UTF-8 käy. "},
       {"esikatselu", asiakirja({"FI11"}), {"--esikatselu"}, 0,
        {"asiakirja 1, rivi 3 (tavu ", ": Id NFI11 | asiakastunnus - | >>tilinumero FI11<< | nimi - | jakso 20240401-20240401\r\n"},
        ""},
@@ -71,12 +80,23 @@ TEST(CliXml, YhteenvetoHylkaysJaEsikatselu) {
     if (t.koodi != 0) {
       EXPECT_EQ(testi::tiedostot(kansio / "ulos"), ennen);
     }
-    EXPECT_EQ(testi::lueTiedosto(syote), t.sisalto);
+    // A refused split moves the file aside whole; a preview leaves it where it is.
+    const std::vector<std::string> siirretyt = sivuun(kansio / "TUODUT");
+    if (t.koodi == 65 && t.lisa != std::vector<std::string>{"--esikatselu"}) {
+      ASSERT_EQ(siirretyt.size(), 1u);
+      EXPECT_FALSE(testi::onOlemassa(syote));
+      EXPECT_EQ(testi::lueTiedosto(kansio / "TUODUT" + S + siirretyt[0]), t.sisalto);
+      alusta::poistaTiedosto(kansio / "TUODUT" + S + siirretyt[0]);
+    } else {
+      EXPECT_TRUE(siirretyt.empty());
+      EXPECT_EQ(testi::lueTiedosto(syote), t.sisalto);
+    }
   }
 }
 
 // A refused statement file is no day without a file (1): it has its own status, its message on
-// standard error and in the error log, and the file stays where the bank left it.
+// standard error and in the error log, and the file goes aside whole into TUODUT, so that the
+// bank program's next file is split the next day, and the refused one is never split.
 TEST(CliXml, HylattyTiedostoOmallaPaluuarvollaJaLokissa) {
   testi::Kansio kansio;
   const std::string S(1, alusta::erotin);
@@ -90,17 +110,34 @@ TEST(CliXml, HylattyTiedostoOmallaPaluuarvollaJaLokissa) {
   testi::kirjoitaTiedosto(syote, sisalto);
   const auto a = testi::ajaOhjelma(kansio / "ohjelma" + S + exe, {"--aikaleima", "--kohde", kansio / "ulos", syote});
   EXPECT_EQ(a.koodi, 65) << a.ulos << a.virhe;
+  const std::vector<std::string> siirretyt = sivuun(kansio / "TUODUT");
+  ASSERT_EQ(siirretyt.size(), 1u);
+  const std::string hylatty = kansio / "TUODUT" + S + siirretyt[0];
+  EXPECT_EQ(siirretyt[0].substr(17), "-TILIOTE.XML.hylatty");
   const std::string viesti =
-      "PALOITTELUA EI TEHTY: Tiedostoa " + syote + " ei paloiteltu: XML-tiedoston merkistö on UTF-16LE; vain UTF-8 käy";
+      "PALOITTELUA EI TEHTY: Tiedostoa " + syote + " ei paloiteltu: XML-tiedoston merkistö on UTF-16LE; vain UTF-8 käy. "
+      "Tiedosto siirrettiin sivuun nimelle " + hylatty + ", jotta pankkiohjelma aloittaa uuden tiedoston; sitä ei "
+      "paloiteltu eikä poistettu. Selvitä sen sisältö ja pyydä tarvittaessa tiliotteet pankista uudelleen.";
   EXPECT_EQ(a.virhe, viesti + "\n");
-  EXPECT_EQ(testi::lueTiedosto(syote), sisalto);
-  EXPECT_FALSE(testi::onOlemassa(kansio / "TUODUT"));
+  EXPECT_NE(a.ulos.find("Hylätty tiliotetiedosto siirretty sivuun: " + hylatty + "\n"), std::string::npos) << a.ulos;
+  EXPECT_FALSE(testi::onOlemassa(syote));
+  EXPECT_EQ(testi::lueTiedosto(hylatty), sisalto);
   EXPECT_TRUE(testi::tiedostot(kansio / "ulos").empty());
+  EXPECT_EQ(testi::tiedostot(kansio / "TUODUT"), siirretyt);
   const std::string loki = testi::lueTiedosto(kansio / "ohjelma" + S + "virhelog.txt");
   const std::string merkinta = euro::fe_Korvaa(viesti, "\n", "\r\n") + "\r\n" + std::string(70, '-') + "\r\n";
   const std::string odotettu = alusta::onWindows ? euro::utf8Ansi(merkinta) : merkinta;
   EXPECT_TRUE(loki.size() > odotettu.size() && loki.compare(loki.size() - odotettu.size(), odotettu.size(), odotettu) == 0)
       << loki;
+
+  // The bank program's next file flows; the refused one stays as it was, never split.
+  testi::kirjoitaTiedosto(syote, asiakirja({"FI11"}));
+  const auto b = testi::ajaOhjelma(kansio / "ohjelma" + S + exe,
+                                   {"--aikaleima", "--avain", "tilinumero", "--kohde", kansio / "ulos", syote});
+  EXPECT_EQ(b.koodi, 0) << b.ulos << b.virhe;
+  EXPECT_EQ(testi::tiedostot(kansio / "ulos").size(), 1u);
+  EXPECT_EQ(testi::lueTiedosto(hylatty), sisalto);
+  EXPECT_EQ(sivuun(kansio / "TUODUT"), siirretyt);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The main window's behaviour with an XML statement file, against the scripted view: `aja`
 // splits it with the saved settings and archives it; the button's refusal of a bad file
-// writes nothing and leaves the file where it was.
+// writes nothing and moves the file aside whole into TUODUT, so that the bank starts a new one.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
@@ -87,9 +89,19 @@ TEST_F(XmlIkkuna, AjaJaHylkays) {
     } else {
       ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
       EXPECT_NE(ymp.viestit.viestit[0].teksti.find("Acct/Id/IBAN"), std::string::npos);
-      EXPECT_EQ(testi::lueTiedosto(tiedosto), t.sisalto);
-      EXPECT_EQ(testi::tiedostot(kansio.polku()), ennen);
-      EXPECT_EQ(testi::tiedostot(kansio / "TUODUT").size(), 1u);  // the first case's archive only
+      EXPECT_NE(ymp.viestit.viestit[0].teksti.find(ansi("siirrettiin sivuun")), std::string::npos);
+      EXPECT_FALSE(testi::onOlemassa(tiedosto));
+      std::vector<std::string> jaljella = ennen;
+      std::erase(jaljella, "TILIOTE.XML");
+      EXPECT_EQ(testi::tiedostot(kansio.polku()), jaljella);
+      // The first case's archive, and the refused file beside it.
+      const auto tuodut = testi::tiedostot(kansio / "TUODUT");
+      ASSERT_EQ(tuodut.size(), 2u);
+      const auto hylatty = std::find_if(tuodut.begin(), tuodut.end(), [](const std::string& n) {
+        return n.size() > 8 && n.compare(n.size() - 8, 8, ".hylatty") == 0;
+      });
+      ASSERT_NE(hylatty, tuodut.end());
+      EXPECT_EQ(testi::lueTiedosto(kansio / "TUODUT" + std::string(1, alusta::erotin) + *hylatty), t.sisalto);
     }
   }
 }

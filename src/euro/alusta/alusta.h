@@ -98,6 +98,12 @@ bool onLinkki(const std::string& polku);
 // folder.
 bool onErikoinen(const std::string& polku);
 
+// Whether the path itself is a symbolic link (Windows: a symbolic link or a junction, not the
+// reparse point of a cloud placeholder or a deduplicated file):
+// what it points to, as far as it can be told (empty when not), or none when it is no link or
+// nothing is there. Throws on other failures.
+std::optional<std::string> linkinKohde(const std::string& polku);
+
 // The names of every entry of a folder, hidden ones and folders included, in no order; none
 // when it cannot be listed. One listing, no look at each entry.
 std::vector<std::string> nimetKansiossa(const std::string& kansio);

@@ -68,6 +68,7 @@ void heitaErrno(int e, const std::string& polku) {
     case EINVAL:
     case EILSEQ: n = nro::virheellinenNimi; break;
     case ENOMEM: n = nro::muistiLoppui; break;
+    case EXDEV: n = nro::eriAsema; break;
     default: n = nro::kayttovirhe; break;
   }
   heitaVirhe(n, polku);
@@ -338,6 +339,21 @@ bool onErikoinen(const std::string& polku) {
   struct stat st;
   if (::lstat(natiivi(polku).c_str(), &st) != 0) return false;
   return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode);
+}
+
+std::optional<std::string> linkinKohde(const std::string& polku) {
+  const std::string n = natiivi(polku);
+  struct stat st;
+  if (::lstat(n.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    heitaErrno(errno, polku);
+  }
+  if (!S_ISLNK(st.st_mode)) return std::nullopt;
+  std::string kohde(4096, '\0');
+  const ssize_t m = ::readlink(n.c_str(), kohde.data(), kohde.size());
+  if (m < 0) return std::string();
+  kohde.resize(static_cast<std::size_t>(m));
+  return euro::utf8Ansi(kohde);
 }
 
 std::vector<std::string> nimetKansiossa(const std::string& kansio) {

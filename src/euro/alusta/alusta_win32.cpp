@@ -58,6 +58,7 @@ std::int32_t virhenumero(DWORD koodi) {
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT:
     case ERROR_GEN_FAILURE: return nro::laitevirhe;
+    case ERROR_NOT_SAME_DEVICE: return nro::eriAsema;
     default: return nro::kayttovirhe;
   }
 }
@@ -269,6 +270,36 @@ bool onLinkki(const std::string& polku) {
   const bool muita = ::GetFileInformationByHandle(h, &t) && t.nNumberOfLinks != 1;
   ::CloseHandle(h);
   return muita;
+}
+
+std::optional<std::string> linkinKohde(const std::string& polku) {
+  const std::wstring w = leve(polku);
+  const DWORD a = ::GetFileAttributesW(w.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    const DWORD e = ::GetLastError();
+    if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    heitaKoodi(e, polku);
+  }
+  if (!(a & FILE_ATTRIBUTE_REPARSE_POINT)) return std::nullopt;
+  // Only a symbolic link or a junction leads elsewhere: a cloud placeholder (OneDrive) or a
+  // deduplicated file carries a reparse point of its own kind and is the file itself.
+  WIN32_FIND_DATAW d;
+  HANDLE f = ::FindFirstFileW(w.c_str(), &d);
+  if (f != INVALID_HANDLE_VALUE) {
+    ::FindClose(f);
+    if (d.dwReserved0 != IO_REPARSE_TAG_SYMLINK && d.dwReserved0 != IO_REPARSE_TAG_MOUNT_POINT) return std::nullopt;
+  }
+  // The final path of what it leads to; a link that leads nowhere has none.
+  HANDLE h = ::CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  std::wstring kohde(32768, L'\0');
+  const DWORD m = ::GetFinalPathNameByHandleW(h, kohde.data(), static_cast<DWORD>(kohde.size()), FILE_NAME_NORMALIZED);
+  ::CloseHandle(h);
+  if (m == 0 || m >= kohde.size()) return std::string();
+  kohde.resize(m);
+  if (kohde.rfind(L"\\\\?\\", 0) == 0) kohde.erase(0, 4);
+  return ansiksi(kohde);
 }
 
 std::vector<std::string> nimetKansiossa(const std::string& kansio) {

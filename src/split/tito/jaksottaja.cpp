@@ -59,7 +59,7 @@ class Jaksottaja {
  public:
   Jaksottaja(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string& kohde,
              Yhteenveto& y)
-      : kirja_(kirja), o_(o), a_(asetuksetOtsikosta(o)), rajat_(a_.saadot.tito), arkisto_(arkisto), kohde_(kohde), kohdenimet_(kohde, &y) {
+      : kirja_(kirja), o_(o), y_(y), toimitettu_(y), a_(asetuksetOtsikosta(o)), rajat_(a_.saadot.tito), arkisto_(arkisto), kohde_(kohde), kohdenimet_(kohde, &y) {
     asetapos(a_, posAlku_, posLoppu_);
     syote_.avaa(arkisto, alusta::Tila::lue);
     pituus_ = arkistonPituus_ = syote_.pituus();
@@ -176,9 +176,34 @@ class Jaksottaja {
     }
     nimet_.resize(tiedostot_.size());
     alusta::tallennaTiedostot(kohdeKansio_, nimet_);
+    // The batches found whole were delivered by the split that was cut off, which no longer
+    // counts them (its summary ends at its last record): this split does, so that the two add
+    // up to what the files hold.
+    for (const auto& f : k.tiedostot) {
+      const Vertaaja::Tila& t = v.tiedostot.at(f.nimi);
+      if (t.ehjia == 0) continue;
+      TiedostonYhteenveto e;
+      e.polku = kohde_ + f.nimi;
+      e.eria = static_cast<std::int64_t>(t.ehjia);
+      e.riveja = static_cast<std::int64_t>(t.ehjiaRiveja);
+      e.tavuja = static_cast<std::int64_t>((t.vertaillaan ? t.kohta : t.eranAlku) - f.pituus);
+      e.tila = f.pituus == 0 ? TiedostonYhteenveto::Tila::uusi : TiedostonYhteenveto::Tila::jatkettu;
+      ehjat_.push_back(std::move(e));
+    }
     kirja_.kirjaa(uusi);
+    toimitetut();
     jaksonLoppu_ = k.loppu;
     jaa(k.kohta, false, y);
+    lisaaEhjat(y);
+  }
+
+  // The summary goes back to what the journal's last record holds as delivered: the batches of
+  // the segment being written are counted by the split that finishes it.
+  void palautaToimitettu() noexcept {
+    y_.tiedostot = std::move(toimitettu_.tiedostot);
+    y_.muut = toimitettu_.muut;
+    y_.ilmanAvainta = toimitettu_.ilmanAvainta;
+    y_.ohitetutRivit = toimitettu_.ohitetutRivit;
   }
 
   // The whole archive from its start, or from where an earlier split of it ended.
@@ -230,6 +255,35 @@ class Jaksottaja {
       y.katsottavaa.push_back(ansi("Arkiston ") + tavut + ansi(": viimeinen erä on katkennut (viimeinen tietue on "
                                                           "lyhyempi kuin sen pituus), eikä sitä paloiteltu") + tiedosto +
                               ansi(". Mikään ei enää täydennä sitä: hae tiliote pankista uudelleen."));
+  }
+
+  // What the journal now holds as delivered: the summary so far, and the whole batches found.
+  void toimitetut() {
+    toimitettu_.tiedostot = y_.tiedostot;
+    toimitettu_.muut = y_.muut;
+    toimitettu_.ilmanAvainta = y_.ilmanAvainta;
+    toimitettu_.ohitetutRivit = y_.ohitetutRivit;
+    lisaaEhjat(toimitettu_);
+  }
+
+  void lisaaEhjat(Yhteenveto& y) const {
+    for (const TiedostonYhteenveto& e : ehjat_) {
+      auto i = std::find_if(y.tiedostot.begin(), y.tiedostot.end(), [&](const auto& t) { return t.polku == e.polku; });
+      if (i == y.tiedostot.end() && y.tiedostot.size() >= Yhteenveto::tiedostoraja) {
+        y.muut.eria += e.eria;
+        y.muut.riveja += e.riveja;
+        y.muut.tavuja += e.tavuja;
+        continue;
+      }
+      if (i == y.tiedostot.end()) {
+        y.tiedostot.push_back(e);
+        continue;
+      }
+      i->eria += e.eria;
+      i->riveja += e.riveja;
+      i->tavuja += e.tavuja;
+      i->tila = e.tila;
+    }
   }
 
   [[noreturn]] void virhe(const std::string& miksi) {
@@ -548,6 +602,7 @@ class Jaksottaja {
     for (std::size_t i = 0; i < tiedostot_.size(); ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
     kirja_.kirjaa(j);
     for (std::size_t i = 0; i < tiedostot_.size(); ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
+    toimitetut();
     jaksonLoppu_ = j.loppu;
   }
 
@@ -676,6 +731,9 @@ class Jaksottaja {
 
   Paivakirja& kirja_;
   const KirjanOtsikko& o_;
+  Yhteenveto& y_;
+  Yhteenveto toimitettu_;  // the summary as of the journal's last record
+  std::vector<TiedostonYhteenveto> ehjat_;  // found whole in finishing a cut-off segment
   PaloitteluAsetukset a_;
   Rajat rajat_;
   std::string arkisto_;
@@ -737,6 +795,7 @@ void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::strin
   } catch (...) {
     // Whole lines already read still go out, as they would have line by line.
     j.suljeKesken();
+    j.palautaToimitettu();
     throw;
   }
 }

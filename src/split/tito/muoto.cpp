@@ -1,6 +1,8 @@
 #include "split/tito/muoto.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "euro/polut.h"
@@ -59,6 +61,48 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> jatkoaAlussa(const std::s
   }
   if (!ensimmainen) return std::nullopt;
   return std::pair{*ensimmainen, paa == "T00" ? kohta : t.pituus()};
+}
+
+// Why the file is no TITO at all (an error page or message the bank program saved instead,
+// binary data), or empty when it may be one. Only its first block is read: a statement holds a
+// record ("T" and two digits) at a line's start within it. A file with one is split as ever,
+// whatever else it holds; so is an empty one, or one of blanks and line ends only.
+std::string eiTitoa(const std::string& polku) {
+  constexpr std::size_t lohko = 4096;
+  alusta::Tiedosto t(polku, alusta::Tila::lue);
+  std::string b;
+  char puskuri[lohko];
+  while (b.size() < lohko) {
+    const std::size_t n = t.lue(puskuri, lohko - b.size());
+    if (n == 0) break;
+    b.append(puskuri, n);
+  }
+  t.sulje();
+  const char* const tyhjaa = " \t\r\n\f\x1A";
+  std::optional<std::size_t> ohjausmerkki;
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(b[i]);
+    const bool alussa = i == 0 || b[i - 1] == '\r' || b[i - 1] == '\n';
+    if (alussa && c == 'T' && i + 2 < b.size() && b[i + 1] >= '0' && b[i + 1] <= '9' && b[i + 2] >= '0' &&
+        b[i + 2] <= '9')
+      return {};
+    if (!ohjausmerkki && (c < 0x20 || c == 0x7F) && !std::strchr(tyhjaa, c)) ohjausmerkki = i;
+  }
+  const std::size_t alku = b.find_first_not_of(std::string(tyhjaa));
+  if (alku == std::string::npos) return {};
+  if (ohjausmerkki)
+    return euro::ansi("se ei ole konekielinen tiliote (TITO): sen alussa ei ole yhtään tietuetta (T00, T10, ...), "
+                      "ja siinä on ohjausmerkki (tavu ") +
+           std::to_string(static_cast<unsigned char>(b[*ohjausmerkki])) + euro::ansi(" kohdassa ") +
+           std::to_string(*ohjausmerkki + 1) + euro::ansi("), kuten binääritiedostossa");
+  // What it looked like: its first line that is not blank, short and printable.
+  const std::size_t loppu = b.find_first_of("\r\n", alku);
+  std::string rivi = b.substr(alku, (loppu == std::string::npos ? b.size() : loppu) - alku);
+  if (rivi.size() > 60) rivi = rivi.substr(0, 60) + "...";
+  for (char& c : rivi)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return euro::ansi("se ei ole konekielinen tiliote (TITO): sen alussa ei ole yhtään tietuetta (T00, T10, ...); "
+                    "se alkaa \"") + rivi + "\"";
 }
 
 // TITO is checked as it is split: a batch is whole lines, whatever the file holds.
@@ -128,7 +172,10 @@ class Tito : public Muoto {
   Yksikko yksikko() const override { return {"erä", "erää", "T00-tietueita", true}; }
   bool tunnista(const std::string&) const override { return true; }
 
-  std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::string&) const override {
+  std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                                 std::string& syy) const override {
+    syy = eiTitoa(polku);
+    if (!syy.empty()) return nullptr;
     // Lines that continue a batch begun elsewhere are not passed over in silence, nor
     // delivered to a guessed file: the file is left where it is until the office acts.
     if (const auto jatko = jatkoaAlussa(polku))
@@ -176,6 +223,9 @@ class Tito : public Muoto {
                   const std::function<void(const std::string&)>& ulos) const override {
     std::int32_t posAlku = 0, posLoppu = 0;
     asetapos(a, posAlku, posLoppu);
+    // Refused as the split refuses it, before anything is shown.
+    if (const std::string syy = eiTitoa(polku); !syy.empty())
+      throw HylattyTiedosto(euro::virhenro::kayttovirhe, polku + ": " + syy);
     const std::string merkit = merkkirivi(posAlku, posLoppu);
     const std::string kehys = viivain() + "\r\n" + asteikko() + "\r\n";
 

@@ -25,6 +25,7 @@ class Vertaaja {
     std::uint64_t kohta = 0;   // the next byte to compare
     std::uint64_t eranAlku = 0;
     std::uint64_t ehjia = 0;   // whole batches found
+    std::uint64_t ehjiaRiveja = 0;  // and their lines
     bool vertaillaan = true;
     std::optional<std::uint64_t> leikkaa;
   };
@@ -37,6 +38,7 @@ class Vertaaja {
     nyt_->eranAlku = nyt_->kohta;
     rivinAlku_ = nyt_->kohta;
     ensimmaisella_ = true;
+    eranRivit_ = 0;
     if (nyt_->kohta >= nyt_->pituus) {
       nyt_->vertaillaan = false;
       return;
@@ -75,6 +77,7 @@ class Vertaaja {
   void rivinLoppu() {
     ensimmaisella_ = false;
     if (nyt_) rivinAlku_ = nyt_->kohta;
+    ++eranRivit_;
   }
   void tyhjenna() {}
   void sulje() { lopetaEra(); }
@@ -94,7 +97,10 @@ class Vertaaja {
   }
 
   void lopetaEra() {
-    if (nyt_ && nyt_->vertaillaan) ++nyt_->ehjia;
+    if (nyt_ && nyt_->vertaillaan) {
+      ++nyt_->ehjia;
+      nyt_->ehjiaRiveja += eranRivit_;
+    }
     nyt_ = nullptr;
     tiedosto_.suljeHiljaa();
   }
@@ -102,6 +108,7 @@ class Vertaaja {
   Tila* nyt_ = nullptr;
   bool ensimmaisella_ = false;
   std::uint64_t rivinAlku_ = 0;  // where the batch's current line begins in the file
+  std::uint64_t eranRivit_ = 0;
   alusta::Tiedosto tiedosto_;
   char b_[64 * 1024];
 };
