@@ -82,6 +82,9 @@ class Paivakirja {
   // The archive may grow after its split (the bank program writing through a handle it held
   // when the file was moved): a completed journal is kept as the record of where it ended.
   void sailytaMerkkina(std::string merkki, std::function<bool(std::uint64_t loppu)> kasvaako);
+  // Nothing can complete what the split held back (no one writes the archive any more): the
+  // marker goes with the journal, so that the office is told once and not on every run.
+  void merkkiTurha() { kasvaako_ = nullptr; }
   // Leaves the journal for the next run; the lock goes with the file.
   void sulje() noexcept;
 

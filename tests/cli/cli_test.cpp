@@ -353,8 +353,10 @@ TEST_F(Cli, PaluuarvotSyotteittain) {
       {"tiedostoa ei ole", "", {"--aikaleima"}, 1, {"Tiedostoa "}, {}, Tiliote::paikallaan,
        [](const testi::Kansio& k) { alusta::poistaTiedosto(k / "TITO.TXT"); return std::string(); }},
       {"tyhjä", "", {"--aikaleima"}, 0, {}, {"T00-tietueita ei löytynyt"}, Tiliote::arkistoitu},
-      {"tietueita, ei T00:aa", "T10 x\r\nT40 y\r\n", {"--aikaleima"}, 0, {}, {"Paloiteltu hakemistoon"},
-       Tiliote::arkistoitu},
+      // The rest of a batch the bank began in the file before: never passed over in silence.
+      {"tietueita, ei T00:aa", "T10 x\r\nT40 y\r\n", {"--aikaleima"}, 2,
+       {"tavut 0-14 ennen ensimmäistä T00-tietuetta ovat TITO-tietueita"}, {}, Tiliote::paikallaan},
+      {"tyhjiä rivejä", "\r\n \r\n", {"--aikaleima"}, 0, {}, {"T00-tietueita ei löytynyt"}, Tiliote::arkistoitu},
       {"virhesivu", "\r\nYHTEYSVIRHE 503 Service Unavailable: yrita myohemmin uudelleen, palvelu on tauolla\r\n",
        {"--aikaleima"}, 65,
        {"se ei ole konekielinen tiliote (TITO)",

@@ -149,7 +149,7 @@ TEST_F(Ajo, ErätOmiinTiedostoihinsaTavuTavulta) {
 }
 
 TEST_F(Ajo, ArkistointiJaSamaSekunti) {
-  const std::string syote = "T10 ei T00-riveja\r\n";
+  const std::string syote = "\r\n";
   testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, syote);
   a.chkAikaleimaaPaloiteltava = true;
   auto tulos = aja();

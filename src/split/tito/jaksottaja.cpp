@@ -251,10 +251,12 @@ class Jaksottaja {
       y.katsottavaa.push_back(ansi("Arkiston ") + tavut + ansi(": viimeinen erä on kesken, eikä sitä paloiteltu. "
                                                           "Seuraava paloittelu vie sen") + tiedosto +
                               ansi(", kun pankkiohjelma on kirjoittanut sen loppuun."));
-    else
+    else {
       y.katsottavaa.push_back(ansi("Arkiston ") + tavut + ansi(": viimeinen erä on katkennut (viimeinen tietue on "
                                                           "lyhyempi kuin sen pituus), eikä sitä paloiteltu") + tiedosto +
                               ansi(". Mikään ei enää täydennä sitä: hae tiliote pankista uudelleen."));
+      kirja_.merkkiTurha();
+    }
   }
 
   // What the journal now holds as delivered: the summary so far, and the whole batches found.
