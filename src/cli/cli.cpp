@@ -156,8 +156,8 @@ std::string ohje() {
       "      paloittelu samaan tallennushakemistoon on käynnissä (\"Toinen paloittelu\n"
       "      kirjoittaa samaan kohdehakemistoon\") tai jäi kesken: mitään ei tehty;\n"
       "      samoin, kun tallennushakemistoa ei ole tai siihen ei voi kirjoittaa,\n"
-      "      tiliotetiedosto on linkki (arkistoiva ajo ei siirrä linkkiä) tai TUODUT\n"
-      "      on eri levyllä kuin tiliotetiedosto;\n"
+      "      tiliotetiedosto on linkki (arkistoiva ajo ei siirrä linkkiä) tai UNC-polku\n"
+      "      tai TUODUT on eri levyllä kuin tiliotetiedosto;\n"
       "      samoin, kun TITO-tiedostossa on tietueita (T10, T40 ...) ennen ensimmäistä\n"
       "      T00-riviä: tiedosto jätettiin paikalleen, tavut kerrottu\n"
       "  3   paloiteltu, mutta jotain on tarkistettava (rivi TARKISTA: kertoo mitä;\n"
@@ -472,6 +472,8 @@ int suorita(const std::vector<std::string>& argumentit) {
   if (tulos.kohdeVarattu) return virhe;
   // A target folder that is not there (a network drive not mapped) is no quiet day.
   if (tulos.hakemistoPuuttuu) return virhe;
+  // A network path is refused every day until the settings change.
+  if (tulos.verkkopolku) return virhe;
   if (!tulos.katsottavaa.empty()) return katsottavaa;
   if (tulos.valmis) return valmis;
   if (tulos.hylatty) return tiedostoHylatty;

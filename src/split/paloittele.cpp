@@ -399,6 +399,7 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
       euro::viesti(ansi("Paloittelua ei voi tehdä, koska tiedostonimessä ") + polku +
                        ansi(" on UNC polku tyyliin \\\\SERVERI... -> käytä levyasematunnusta, esim T:"),
                    "", euro::tyyli::ok);
+      tulos.verkkopolku = true;
       return tulos;
     }
 

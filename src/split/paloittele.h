@@ -96,6 +96,9 @@ struct PaloitteluTulos {
   // A folder the split needs (the target, TUODUT) is not there and was not made: said, and
   // nothing was moved or written.
   bool hakemistoPuuttuu = false;
+  // The statement file's path is a network path (two separators in a row), which the split
+  // refuses: the settings must change, so it is no quiet day.
+  bool verkkopolku = false;
   // Where a refused statement file was moved aside (TUODUT/<time stamp>-<name>.hylatty), so that
   // the bank program starts a fresh one; empty when it stayed in place.
   std::string siirrettySivuun;

@@ -337,6 +337,7 @@ TEST_F(Cli, PaluuarvotSyotteittain) {
     // Makes what the case needs beside the file; answers why it cannot be made here, or "".
     std::function<std::string(const testi::Kansio&)> valmistele = nullptr;
     std::string kohde = "ulos";
+    std::string annettu = "TITO.TXT";  // the statement file as the command line names it
   };
   // The statement file as a link to the bank program's own file, or to none.
   auto linkki = [](bool kohdeOn) {
@@ -356,6 +357,9 @@ TEST_F(Cli, PaluuarvotSyotteittain) {
       // The rest of a batch the bank began in the file before: never passed over in silence.
       {"tietueita, ei T00:aa", "T10 x\r\nT40 y\r\n", {"--aikaleima"}, 2,
        {"tavut 0-14 ennen ensimmäistä T00-tietuetta ovat TITO-tietueita"}, {}, Tiliote::paikallaan},
+      // Given with a doubled separator, as a network path has it.
+      {"verkkopolku", t00("1"), {"--aikaleima"}, 2, {"on UNC polku"}, {}, Tiliote::paikallaan, nullptr, "ulos",
+       S + "TITO.TXT"},
       {"tyhjiä rivejä", "\r\n \r\n", {"--aikaleima"}, 0, {}, {"T00-tietueita ei löytynyt"}, Tiliote::arkistoitu},
       {"virhesivu", "\r\nYHTEYSVIRHE 503 Service Unavailable: yrita myohemmin uudelleen, palvelu on tauolla\r\n",
        {"--aikaleima"}, 65,
@@ -416,7 +420,7 @@ TEST_F(Cli, PaluuarvotSyotteittain) {
     }
     const bool oliLinkki = fs::is_symlink(tiedosto);
     std::vector<std::string> argumentit = t.valinnat;
-    argumentit.insert(argumentit.end(), {"--kohde", k / t.kohde, tiedosto});
+    argumentit.insert(argumentit.end(), {"--kohde", k / t.kohde, k / t.annettu});
     const Tulos r = aja(argumentit);
     EXPECT_EQ(r.koodi, t.koodi) << r.ulos << r.virhe;
     for (const std::string& osa : t.virheessa) EXPECT_NE(r.virhe.find(osa), std::string::npos) << osa << "\n" << r.virhe;
