@@ -85,6 +85,47 @@ Odotus malli(const std::string& tiliote, const std::string& kohde,
 
 alusta::Aika kello() { return {2018, 8, 21, 14, 30, 5}; }
 
+bool numero(char c) { return c >= '0' && c <= '9'; }
+bool rivinLoppu(char c) { return c == '\r' || c == '\n'; }
+
+// Refused as no statement at all: its first 4 KiB hold no record ("T" and two digits at a
+// line's start) and something else than blanks.
+bool eiTitoa(const std::string& s) {
+  const std::string b = s.substr(0, 4096);
+  for (std::size_t i = 0; i + 2 < b.size(); ++i)
+    if ((i == 0 || rivinLoppu(b[i - 1])) && b[i] == 'T' && numero(b[i + 1]) && numero(b[i + 2])) return false;
+  return b.find_first_not_of(std::string(" \t\r\n\f\x1A")) != std::string::npos;
+}
+
+// Records other than T00 before the first T00 line continue a batch begun elsewhere: the file
+// is refused before anything moves.
+bool jatkoaAlussa(const std::string& s) {
+  for (const std::string& r : fuzz::tilioterivit(s)) {
+    if (r.compare(0, 3, "T00") == 0) return false;
+    if (r.size() >= 3 && r[0] == 'T' && numero(r[1]) && numero(r[2])) return true;
+  }
+  return false;
+}
+
+// What of the file a split may deliver: a last line without a line end that is shorter than
+// the length in its positions 4-6 holds back its batch (or itself, before any T00 line); one
+// without a length, too, where the file may still grow.
+std::size_t toimitettava(const std::string& s, bool kasvaa) {
+  if (s.empty() || rivinLoppu(s.back())) return s.size();
+  const std::size_t e = s.find_last_of("\r\n");
+  const std::size_t rivi = e == std::string::npos ? 0 : e + 1;
+  const std::string_view r = std::string_view(s).substr(rivi);
+  std::size_t oma = 0;
+  if (r.size() >= 6 && r[0] == 'T' && numero(r[1]) && numero(r[2]) && numero(r[3]) && numero(r[4]) && numero(r[5]))
+    oma = static_cast<std::size_t>((r[3] - '0') * 100 + (r[4] - '0') * 10 + (r[5] - '0'));
+  const bool katkennut = oma > 0 && r.size() < oma;
+  if (!katkennut && (oma > 0 || !kasvaa)) return s.size();
+  if (!katkennut) return rivi;
+  for (std::size_t p = rivi + 1; p-- > 0;)
+    if (s.compare(p, 3, "T00") == 0 && (p == 0 || rivinLoppu(s[p - 1]))) return p;
+  return rivi;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko) {
@@ -133,9 +174,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   a.txtTallennusHakemisto = ulos.string();
   a.chkAikaleimaaPaloiteltava = arkistoi;
   const std::string kohde = ulos.string() + "/";
-  const Odotus o = malli(tiliote, kohde, a);
-
   fuzz::Ymparisto ymp;
+
+  // Refused before anything is archived or written: as no statement (moved aside whole), or
+  // as the rest of a batch begun elsewhere (left where it is, a failure).
+  const bool hylataan = eiTitoa(tiliote);
+  if (hylataan || jatkoaAlussa(tiliote)) {
+    split::PaloitteluTulos t = [&] {
+      testi::Lukukoot koot(vuoro);
+      return split::paloittele(a, kello);
+    }();
+    VARMISTA(!t.valmis && t.hylatty == hylataan);
+    VARMISTA(ymp.virheet.size() == (hylataan ? 0u : 1u));
+    if (!hylataan) {
+      VARMISTA(ymp.virheet[0].kutsurivi == 100 && ymp.virheet[0].rutiini == "paloittele");
+      VARMISTA(fuzz::lue(kansio / "TITO.TXT") == tiliote);
+      VARMISTA(!fuzz::fs::exists(kansio / "TUODUT"));
+    } else {
+      VARMISTA(!fuzz::fs::exists(kansio / "TITO.TXT"));
+      VARMISTA(fuzz::lue(kansio / "TUODUT" / "2018-08-21+143005-TITO.TXT.hylatty") == tiliote);
+    }
+    VARMISTA(!fuzz::fs::exists(ulos) || fuzz::fs::is_empty(ulos));
+    return 0;
+  }
+
+  // Whether the split may take the file to be still written (where that cannot be told).
+  const bool kasvaa = arkistoi && alusta::kirjoittaakoMuu((kansio / "TITO.TXT").string()).value_or(true);
+  const std::size_t raja = toimitettava(tiliote, kasvaa);
+  const Odotus o = malli(tiliote.substr(0, raja), kohde, a);
   for (int kerta = 1; kerta <= (kahdesti ? 2 : 1); ++kerta) {
     split::PaloitteluTulos t = [&] {
       testi::Lukukoot koot(vuoro);
@@ -153,6 +219,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     }
     VARMISTA(ymp.virheet.empty());
     VARMISTA(t.valmis == !o.liianPitka);
+    // What is held back is said, never delivered as if whole.
+    VARMISTA(t.katsottavaa.empty() == (raja == tiliote.size() || o.liianPitka));
     VARMISTA(t.kohdehakemisto == kohde);
     VARMISTA(t.yhteenveto.ohitetutRivit == o.ohitetut);
     VARMISTA(t.yhteenveto.tiedostot.size() == o.tiedostot.size());
@@ -185,6 +253,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     for (const auto& e : fuzz::fs::directory_iterator(kansio / "TUODUT")) {
       if (e.path().filename() == "2018-08-21+143005-TITO.TXT.kesken") {
         ++kirjoja;
+        continue;
+      }
+      // The record of where the split ended stays while someone may still write the archive.
+      if (e.path().filename() == "2018-08-21+143005-TITO.TXT.jaettu") {
+        VARMISTA(kasvaa && !o.liianPitka);
         continue;
       }
       ++arkistossa;
