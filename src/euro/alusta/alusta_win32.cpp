@@ -67,6 +67,12 @@ void heitaKoodi(DWORD koodi, const std::string& polku) {
   heitaVirhe(virhenumero(koodi), polku);
 }
 
+bool eiLoydy(DWORD koodi) {
+  if (koodi == ERROR_SUCCESS || koodi == ERROR_NO_MORE_FILES) return true;
+  std::int32_t n = virhenumero(koodi);
+  return n == nro::tiedostoaEiLoydy || n == nro::polkuaEiLoydy;
+}
+
 namespace {
 
 bool onHakemisto(const std::wstring& polku) {
@@ -102,12 +108,6 @@ bool etsi(const std::wstring& malli, Ehto ehto, DWORD& koodi) {
   }
   ::FindClose(h);
   return loytyi;
-}
-
-bool eiLoydy(DWORD koodi) {
-  if (koodi == ERROR_SUCCESS || koodi == ERROR_NO_MORE_FILES) return true;
-  std::int32_t n = virhenumero(koodi);
-  return n == nro::tiedostoaEiLoydy || n == nro::polkuaEiLoydy;
 }
 
 HANDLE kahva(std::intptr_t k) { return reinterpret_cast<HANDLE>(k); }
@@ -176,47 +176,6 @@ void nimeaUudelleen(const std::string& vanha, const std::string& uusi) {
   // Name the side that failed: the source when it is gone, otherwise the target.
   bool lahdeLoytyy = ::GetFileAttributesW(a.c_str()) != INVALID_FILE_ATTRIBUTES;
   heitaKoodi(e, lahdeLoytyy ? uusi : vanha);
-}
-
-std::optional<bool> kirjoittaakoMuu(const std::string& polku) {
-  HANDLE h = ::CreateFileW(leve(polku).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    const DWORD e = ::GetLastError();
-    if (e == ERROR_SHARING_VIOLATION) return true;
-    if (eiLoydy(e)) heitaKoodi(e, polku);
-    return std::nullopt;
-  }
-  ::CloseHandle(h);
-  if (kysyVika(Vaihe::vuokraa, polku)) return std::nullopt;
-  return false;
-}
-
-Siirto siirraJosVapaa(const std::string& vanha, const std::string& uusi) {
-  // Reading and deleting shared, writing not: refused while any handle may write the file,
-  // and while it is held no one can open it for writing.
-  HANDLE h = ::CreateFileW(leve(vanha).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    const DWORD e = ::GetLastError();
-    if (e == ERROR_SHARING_VIOLATION) return Siirto::auki;
-    if (eiLoydy(e)) heitaKoodi(e, vanha);
-    nimeaUudelleen(vanha, uusi);
-    return Siirto::tarkistamatta;
-  }
-  if (kysyVika(Vaihe::vuokraa, vanha)) {
-    ::CloseHandle(h);
-    nimeaUudelleen(vanha, uusi);
-    return Siirto::tarkistamatta;
-  }
-  try {
-    nimeaUudelleen(vanha, uusi);
-  } catch (...) {
-    ::CloseHandle(h);
-    throw;
-  }
-  ::CloseHandle(h);
-  return Siirto::siirretty;
 }
 
 void korvaaTiedosto(const std::string& uusi, const std::string& vanha) {

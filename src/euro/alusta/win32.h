@@ -20,6 +20,8 @@ std::string ansiksi(std::wstring_view w);
 // GetLastError to the classic number.
 std::int32_t virhenumero(DWORD koodi);
 [[noreturn]] void heitaKoodi(DWORD koodi, const std::string& polku);
+// Whether the code says that nothing is at the path (nor, for a listing, any match).
+bool eiLoydy(DWORD koodi);
 
 // Large requests go to ReadFile and WriteFile in pieces that a DWORD holds.
 inline constexpr std::size_t pala = 1u << 30;
