@@ -124,6 +124,28 @@ TEST_F(Paaikkuna, PaloittelunJalkeisetToimet) {
   }
 }
 
+// A split that held something back says so before the usual question, and the log keeps it:
+// a cut last batch is not a plain "Paloiteltu".
+TEST_F(Paaikkuna, KatkennutEraVaroittaaEnnenKysymysta) {
+  const std::string kokonainen = testi::T00{}.rivi() + "\r\n";
+  testi::kirjoitaTiedosto(tiedosto, kokonainen + testi::T00{}.rivi() + "\r\nT10188 katkennut");
+  valmista();
+  ymp.ohjelma.apppath = [this] { return ohjelma; };
+  ymp.viestit.vastaukset = {1, 7};
+  toiminta.napsautus("cmdPaloittele");
+  ASSERT_EQ(ymp.viestit.viestit.size(), 2u);
+  const testi::Viesti& varoitus = ymp.viestit.viestit[0];
+  EXPECT_EQ(varoitus.otsikko, "PALOITELTU, TARKISTA");
+  EXPECT_EQ(varoitus.tyyli, 48);
+  EXPECT_EQ(varoitus.teksti.rfind(ansi("Paloiteltu, mutta tarkista:\nTiedoston ") + tiedosto, 0), 0u) << varoitus.teksti;
+  EXPECT_NE(varoitus.teksti.find(ansi("viimeinen erä on katkennut")), std::string::npos) << varoitus.teksti;
+  EXPECT_EQ(ymp.viestit.viestit[1].otsikko, ansi("PALOITELTU. NÄYTETÄÄNKÖ?"));
+  EXPECT_EQ(testi::lueTiedosto(tuotos), kokonainen);
+  EXPECT_NE(testi::lueTiedosto(ohjelma + alusta::erotin + "virhelog.txt").find("PALOITELTU, TARKISTA: Tiedoston "),
+            std::string::npos);
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
 // A click while the question of a split is open must not start a second split.
 TEST_F(Paaikkuna, KomentoKeskenEiAloitaToista) {
   AvoinKysymys kysyja;
