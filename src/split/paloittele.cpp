@@ -45,14 +45,28 @@ bool varattu(const std::string& polku) {
   return false;
 }
 
-// The archive's name: the time stamp and the statement file's name, or, when a run of the same
-// second has it, the time stamp with ".02" to ".99" after its seconds, which sorts after it.
-// Its journal made under the name holds it, so that two runs never share one.
+// The n-th (1 to 99) name of a file moved into TUODUT: the time stamp and its name, or, when a
+// run of the same second has it, the time stamp with ".02" to ".99" after its seconds, which
+// sorts after it.
+std::string tuotuNimi(const std::string& leima, int n, const std::string& nimi) {
+  std::string lisa;
+  if (n > 1) lisa = std::string(".") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10);
+  return leima.substr(0, leima.size() - 1) + lisa + "-" + nimi;
+}
+
+// A folder that is there, made when it is not: another run may have made it meanwhile, which
+// is no failure. False when it cannot be made.
+bool varmistaHakemisto(const std::string& hakemisto) {
+  if (euro::fe_OnkoHakemisto(hakemisto)) return true;
+  std::string luotava = hakemisto;
+  return euro::fe_LuoHakemisto(luotava) || euro::fe_OnkoHakemisto(hakemisto);
+}
+
+// The archive's name (tuotuNimi). Its journal made under the name holds it, so that two runs
+// never share one.
 std::string varaaArkisto(Paivakirja& kirja, KirjanOtsikko& o, const std::string& leima, const std::string& nimi) {
   for (int n = 1; n <= 99; ++n) {
-    std::string lisa;
-    if (n > 1) lisa = std::string(".") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10);
-    o.arkisto = leima.substr(0, leima.size() - 1) + lisa + "-" + nimi;
+    o.arkisto = tuotuNimi(leima, n, nimi);
     const std::string polku = o.tuodut + sep + o.arkisto;
     if (varattu(polku)) continue;
     try {
@@ -100,18 +114,13 @@ std::optional<std::string> siirraSivuun(const std::string& polku, const std::str
       return std::nullopt;
     }
     const std::string tuodut = euro::fe_PaljasHakemisto(polku) + sep + "TUODUT";
-    if (!euro::fe_OnkoHakemisto(tuodut)) {
-      std::string luotava = tuodut;
-      if (!euro::fe_LuoHakemisto(luotava) && !euro::fe_OnkoHakemisto(tuodut)) {
-        mikset = ansi("Se jätettiin paikalleen, koska hakemistoa ") + tuodut + ansi(" ei voitu luoda.");
-        return std::nullopt;
-      }
+    if (!varmistaHakemisto(tuodut)) {
+      mikset = ansi("Se jätettiin paikalleen, koska hakemistoa ") + tuodut + ansi(" ei voitu luoda.");
+      return std::nullopt;
     }
     const std::string nimi = euro::fe_PaljasTiedosto(polku);
     for (int n = 1; n <= 99; ++n) {
-      std::string lisa;
-      if (n > 1) lisa = std::string(".") + static_cast<char>('0' + n / 10) + static_cast<char>('0' + n % 10);
-      const std::string uusi = tuodut + sep + leima.substr(0, leima.size() - 1) + lisa + "-" + nimi + ".hylatty";
+      const std::string uusi = tuodut + sep + tuotuNimi(leima, n, nimi) + ".hylatty";
       if (alusta::pituusJosOn(uusi) || euro::fe_OnkoHakemisto(uusi)) continue;
       alusta::Siirto siirto;
       try {
@@ -460,15 +469,11 @@ PaloitteluTulos jaaTiedosto(const PaloitteluAsetukset& a, const Kello& kello) {
     if (a.chkAikaleimaaPaloiteltava) {
       const std::string leima = aikaleima(kello());
       std::string arkisto = euro::fe_PaljasHakemisto(polku) + sep + "TUODUT";
-      if (!euro::fe_OnkoHakemisto(arkisto)) {
-        std::string luotava = arkisto;
-        // Another run may have made it meanwhile: a folder that is there is no failure.
-        if (!euro::fe_LuoHakemisto(luotava) && !euro::fe_OnkoHakemisto(arkisto)) {
-          tulos.hakemistoPuuttuu = true;
-          euro::viesti(ansi("Hakemiston ") + arkisto + ansi(" luominen ei onnistunut"),
-                       otsikkoEiLuoda, euro::tyyli::ok);
-          return tulos;
-        }
+      if (!varmistaHakemisto(arkisto)) {
+        tulos.hakemistoPuuttuu = true;
+        euro::viesti(ansi("Hakemiston ") + arkisto + ansi(" luominen ei onnistunut"), otsikkoEiLuoda,
+                     euro::tyyli::ok);
+        return tulos;
       }
       KirjanOtsikko o;
       o.tuodut = arkisto;
