@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@
 namespace {
 
 using u64 = std::uint64_t;
+using i64 = std::int64_t;
 
 using generaattori::Arpa;
 
@@ -29,10 +31,21 @@ const std::vector<std::string> nimet = {
 const std::vector<std::string> muodot = {"Oy", "Ab", "Ky", "Tmi", "Oyj"};
 const std::vector<std::string> valuutat = {"EUR", "EUR", "EUR", "USD", "SEK"};
 
+// Each message (052, 053, 054) of an account is a series of its own, as a bank numbers its
+// reports apart from its statements: its own ElctrncSeqNb and its own balance chain, each
+// OPBD the previous CLBD, the entries between them making the difference.
+struct Sarja {
+  u64 otteita = 0;  // statements written, repeats not counted
+  u64 numero = 0;   // the last ElctrncSeqNb
+  i64 saldo = 0;    // cents
+};
+
 struct Tili {
   std::string iban;   // empty: the account is given by Othr/Id
   std::string muu;
   std::string valuutta;
+  bool numeroton = false;  // the bank writes no ElctrncSeqNb for this account
+  Sarja sarjat[3];
 };
 
 struct Yritys {
@@ -72,11 +85,23 @@ struct Asetukset {
   bool yksi = false;       // one document of the whole size
   bool sama = false;       // every document in the first one's message, version, prefix and declarations
   std::string polku;
+  // Faults, each at the N-th statement of every series that gets that far.
+  std::set<u64> aukot, toistot, eriToistot, katkot;
 };
+
+// Cents as an XML decimal; the sign goes to CdtDbtInd.
+std::string euroina(i64 senttia) {
+  const u64 s = static_cast<u64>(senttia < 0 ? -senttia : senttia);
+  return std::to_string(s / 100) + "." + kaksi(static_cast<int>(s % 100));
+}
 
 class Kirjoittaja {
  public:
   Kirjoittaja(const Asetukset& a) : a_(a), arpa_(a.siemen) {
+    // The series' own draws come from a stream of their own, so that a seed still gives the
+    // documents the form it always gave them (prefixes, statements, entries, comments): the
+    // benchmarks keep their kind of input.
+    Arpa sarjoille(a.siemen ^ 0x5EB1A5C0FFEEULL);
     for (int i = 0; i < a.yrityksia; ++i) {
       Yritys y;
       if (!arpa_.prosentti(a.ilmanNimea))
@@ -94,6 +119,9 @@ class Kirjoittaja {
         for (int k = 0; k < 16; ++k) numero += static_cast<char>('0' + arpa_.alle(10));
         if (arpa_.prosentti(85)) t.iban = "FI" + kaksi(10 + arpa_.alle(90)) + numero;
         else t.muu = numero.substr(0, 12);
+        t.numeroton = sarjoille.prosentti(20);
+        const i64 saldo = sarjoille.alle(10000000);
+        for (Sarja& sarja : t.sarjat) sarja.saldo = saldo;
         y.tilit.push_back(t);
       }
       yritykset_.push_back(y);
@@ -187,28 +215,49 @@ class Kirjoittaja {
     for (std::size_t i = 0; i < yritykset_.size(); ++i) {
       for (std::size_t j = 0; j < yritykset_[i].tilit.size(); ++j) {
         if (!arpa_.prosentti(60)) continue;
-        s += lausunto(viesti, versio, p, lista, nl, yritykset_[i], yritykset_[i].tilit[j], paiva,
-                      static_cast<int>(i * 10 + j));
+        s += lausunnot(viesti, versio, p, lista, nl, yritykset_[i], yritykset_[i].tilit[j], paiva,
+                       static_cast<int>(i * 10 + j));
         ++lukumaara;
       }
     }
     if (lukumaara == 0) {  // the schema wants at least one statement
-      s += lausunto(viesti, versio, p, lista, nl, yritykset_[0], yritykset_[0].tilit[0], paiva, 0);
+      s += lausunnot(viesti, versio, p, lista, nl, yritykset_[0], yritykset_[0].tilit[0], paiva, 0);
     }
     s += "  </" + p + juuri + ">" + nl + "</" + p + "Document>" + nl;
     if (arpa_.prosentti(20)) s += "<!-- loppu -->" + nl;
     return s;
   }
 
+  // A statement with the repeats the options ask for; a repeat follows its statement at once.
+  std::string lausunnot(int viesti, int versio, const std::string& p, const char* lista, const std::string& nl,
+                        const Yritys& y, Tili& t, int paiva, int n) {
+    Sarja& sarja = t.sarjat[viesti - 52];
+    const u64 monesko = ++sarja.otteita;
+    sarja.numero += a_.aukot.count(monesko) ? 2 : 1;
+    if (a_.katkot.count(monesko)) sarja.saldo += 10000;
+    const std::string s = lausunto(viesti, versio, p, lista, nl, y, t, sarja, paiva, n);
+    std::string kaikki = s;
+    if (a_.toistot.count(monesko)) kaikki += s;
+    if (a_.eriToistot.count(monesko) && !t.numeroton) {
+      // Made again later the same day: only the statement's creation time differs. Without a
+      // number it would read as a broken balance chain, not as a repeat, so only numbered ones.
+      std::string toinen = s;
+      toinen.replace(toinen.find("T05:00:00"), 9, "T05:30:00");
+      kaikki += toinen;
+    }
+    return kaikki;
+  }
+
   std::string lausunto(int viesti, int versio, const std::string& p, const char* lista, const std::string& nl,
-                       const Yritys& y, const Tili& t, int paiva, int n) {
+                       const Yritys& y, const Tili& t, Sarja& sarja, int paiva, int n) {
     auto e = [&](const std::string& nimi, const std::string& arvo) {
       return "<" + p + nimi + ">" + arvo + "</" + p + nimi + ">";
     };
     const std::string ccy = " Ccy=\"" + t.valuutta + "\"";
     std::string s = "    <" + p + lista + ">" + nl;
     s += "      " + e("Id", "S" + std::to_string(paiva) + "-" + std::to_string(n)) + nl;
-    if (arpa_.prosentti(50)) s += "      " + e("ElctrncSeqNb", std::to_string(paiva + 1)) + nl;
+    arpa_.seuraava();  // once drew whether to write the number; kept for the form, as above
+    if (!t.numeroton) s += "      " + e("ElctrncSeqNb", std::to_string(sarja.numero)) + nl;
     s += "      " + e("CreDtTm", pvm(paiva) + "T05:00:00") + nl;
     if (arpa_.prosentti(80))
       s += "      " + e("FrToDt", e("FrDtTm", pvm(paiva > 0 ? paiva - 1 : 0) + "T00:00:00") +
@@ -227,19 +276,19 @@ class Kirjoittaja {
       acct += e("Ownr", ownr);
     }
     s += "      " + e("Acct", acct) + nl;
-    if (viesti != 54) {
-      for (const char* tyyppi : {"OPBD", "CLBD"}) {
-        s += "      " + e("Bal", e("Tp", e("CdOrPrtry", e("Cd", tyyppi))) + "<" + p + "Amt" + ccy + ">" +
-                                     std::to_string(arpa_.alle(100000)) + "." + kaksi(arpa_.alle(100)) + "</" +
-                                     p + "Amt>" + e("CdtDbtInd", "CRDT") + e("Dt", e("Dt", pvm(paiva)))) +
-             nl;
-      }
-    }
+    // The entries first: the closing balance is the opening one moved by them.
+    const i64 alku = sarja.saldo;
+    std::string viennit;
+    if (viesti != 54)
+      for (int i = 0; i < 4; ++i) arpa_.seuraava();  // once drew the balances; kept for the form
     const int vienteja = arpa_.alle(6);
     for (int k = 0; k < vienteja; ++k) {
-      std::string ntry = "<" + p + "Amt" + ccy + ">" + std::to_string(1 + arpa_.alle(5000)) + "." +
-                         kaksi(arpa_.alle(100)) + "</" + p + "Amt>";
-      ntry += e("CdtDbtInd", arpa_.prosentti(50) ? "CRDT" : "DBIT");
+      const i64 euroa = 1 + arpa_.alle(5000);
+      const i64 maara = euroa * 100 + arpa_.alle(100);
+      const bool pano = arpa_.prosentti(50);
+      sarja.saldo += pano ? maara : -maara;
+      std::string ntry = "<" + p + "Amt" + ccy + ">" + euroina(maara) + "</" + p + "Amt>";
+      ntry += e("CdtDbtInd", pano ? "CRDT" : "DBIT");
       ntry += versio == 8 ? e("Sts", e("Cd", "BOOK")) : e("Sts", "BOOK");
       ntry += e("BookgDt", e("Dt", pvm(paiva)));
       ntry += e("BkTxCd", e("Domn", e("Cd", "PMNT") + e("Fmly", e("Cd", "RCDT") + e("SubFmlyCd", "ESCT"))));
@@ -249,9 +298,18 @@ class Kirjoittaja {
         case 2: ntry += e("AddtlNtryInf", "P\xC3\xA4iv\xC3\xA4n maksu"); break;
         default: break;
       }
-      s += "      " + e("Ntry", ntry) + nl;
-      if (arpa_.prosentti(10)) s += "      <!-- vienti " + std::to_string(k + 1) + " -->" + nl;
+      viennit += "      " + e("Ntry", ntry) + nl;
+      if (arpa_.prosentti(10)) viennit += "      <!-- vienti " + std::to_string(k + 1) + " -->" + nl;
     }
+    auto saldo = [&](const char* tyyppi, i64 senttia) {
+      return "      " +
+             e("Bal", e("Tp", e("CdOrPrtry", e("Cd", tyyppi))) + "<" + p + "Amt" + ccy + ">" + euroina(senttia) +
+                          "</" + p + "Amt>" + e("CdtDbtInd", senttia < 0 ? "DBIT" : "CRDT") +
+                          e("Dt", e("Dt", pvm(paiva)))) +
+             nl;
+    };
+    if (viesti != 54) s += saldo("OPBD", alku) + saldo("CLBD", sarja.saldo);
+    s += viennit;
     s += "    </" + p + lista + ">" + nl;
     return s;
   }
@@ -273,14 +331,46 @@ u64 koko(const char* s) {
   return n;
 }
 
+const char* const kaytto =
+    "käyttö: camt-generaattori [--koko N[K|M|G]] [--yrityksia N] [--siemen N]\n"
+    "  [--ilman-tunnusta %] [--ilman-nimea %] [--viesti 052|053|054|kaikki]\n"
+    "  [--versio 02|04|08|kaikki] [--lf %] [--yksi] [--sama]\n"
+    "  [--aukko N] [--toisto N] [--eri-toisto N] [--saldokatko N] TIEDOSTO\n"
+    "\n"
+    "Tilin kunkin sanomalajin (052, 053, 054) ElctrncSeqNb juoksee yhdellä, ja kunkin\n"
+    "otteen OPBD on saman sarjan edellisen otteen CLBD (noin 20 %:lla tileistä ei\n"
+    "numeroa, 054:ssä ei saldoja). Virheet, kukin jokaisen sarjan N:nteen otteeseen\n"
+    "(valinnan voi antaa monesti):\n"
+    "  --aukko N        N:s ote hyppää numeron yli (saldot jatkuvat), N >= 2\n"
+    "  --toisto N       N:s ote kirjoitetaan heti uudelleen samoin tavuin\n"
+    "  --eri-toisto N   N:s ote kirjoitetaan heti uudelleen samalla numerolla ja\n"
+    "                   saldoilla mutta eri tavuin (CreDtTm); vain numeroiduille\n"
+    "  --saldokatko N   N:nnen otteen OPBD on 100.00 suurempi kuin edellisen CLBD\n"
+    "                   (numerot jatkuvat), N >= 2\n"
+    "  -h, --help       tämä ohje\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Asetukset a;
-  for (int i = 1; i < argc; ++i) {
+  bool virhe = false;
+  for (int i = 1; i < argc && !virhe; ++i) {
     const std::string s = argv[i];
     const bool arvo = i + 1 < argc;
-    if (s == "--koko" && arvo) a.koko = koko(argv[++i]);
+    std::set<u64>* virheet = s == "--aukko"        ? &a.aukot
+                             : s == "--toisto"     ? &a.toistot
+                             : s == "--eri-toisto" ? &a.eriToistot
+                             : s == "--saldokatko" ? &a.katkot
+                                                   : nullptr;
+    if (s == "-h" || s == "--help") {
+      std::fputs(kaytto, stdout);
+      return 0;
+    }
+    if (virheet && arvo) {
+      const u64 n = std::strtoull(argv[++i], nullptr, 10);
+      virhe = n < (s == "--aukko" || s == "--saldokatko" ? 2u : 1u);
+      virheet->insert(n);
+    } else if (s == "--koko" && arvo) a.koko = koko(argv[++i]);
     else if (s == "--yrityksia" && arvo) a.yrityksia = std::atoi(argv[++i]);
     else if (s == "--siemen" && arvo) a.siemen = std::strtoull(argv[++i], nullptr, 10);
     else if (s == "--ilman-tunnusta" && arvo) a.ilmanTunnusta = std::atoi(argv[++i]);
@@ -291,16 +381,10 @@ int main(int argc, char** argv) {
     else if (s == "--yksi") a.yksi = true;
     else if (s == "--sama") a.sama = true;
     else if (s[0] != '-' && a.polku.empty()) a.polku = s;
-    else {
-      a.polku.clear();
-      break;
-    }
+    else virhe = true;
   }
-  if (a.polku.empty() || a.yrityksia < 1) {
-    std::fprintf(stderr,
-                 "käyttö: camt-generaattori [--koko N[K|M|G]] [--yrityksia N] [--siemen N]\n"
-                 "  [--ilman-tunnusta %%] [--ilman-nimea %%] [--viesti 052|053|054|kaikki]\n"
-                 "  [--versio 02|04|08|kaikki] [--lf %%] [--yksi] [--sama] TIEDOSTO\n");
+  if (virhe || a.polku.empty() || a.yrityksia < 1) {
+    std::fputs(kaytto, stderr);
     return 2;
   }
   return Kirjoittaja(a).aja();

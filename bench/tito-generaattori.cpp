@@ -296,6 +296,8 @@ struct Tili {
   int alkaa;  // first month of statements, counted from the first of the file
   u64 arkisto = 0;
   int vuosi = 0;
+  u64 otteita = 0;  // statements written, repeats not counted
+  int otenumero = 0, otevuosi = 0;
   i64 vuodenPanoja = 0, vuodenPanot = 0, vuodenOttoja = 0, vuodenOtot = 0;
 };
 
@@ -448,7 +450,7 @@ int arkipaivaAlkaen(const std::vector<int>& arki, int paiva) {
 // One account's statement for one month: T00, then T10 with its T11s, a T40 after each
 // posting day, and T50 totals for the period and the year so far.
 std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pankki,
-                    Vastapuolet& vp, bool paatili, bool palkkatili, Pvm kk) {
+                    Vastapuolet& vp, bool paatili, bool palkkatili, Pvm kk, int numero) {
   const std::vector<int> arki = arkipaivat(kk);
   const int viimeinen = paivia(kk.v, kk.k);
   std::vector<Tapahtuma> tapahtumat;
@@ -608,7 +610,7 @@ std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pan
   Tietue r("T00");
   r.teksti(7, 3, "100");
   r.teksti(10, 14, tili.numero);
-  r.luku(24, 3, static_cast<u64>(kk.k));
+  r.luku(24, 3, static_cast<u64>(numero));
   r.teksti(27, 6, vvkkpp({kk.v, kk.k, 1}));
   r.teksti(33, 6, vvkkpp({kk.v, kk.k, viimeinen}));
   r.teksti(39, 10, luotuKlo);
@@ -626,6 +628,27 @@ std::string tiliote(Arpa& a, Tili& tili, const Yritys& yritys, const Pankki& pan
   r.teksti(293, 11, pankki.bic);
   r.teksti(304, 19, "");
   return r.valmis() + runko;
+}
+
+// The statement number (T00 24-26) runs on by one per account and starts again at 001 with a
+// year's first statement, as a bank's yearly count does: the statements are monthly, so
+// January's is 001. An account's first statement takes its month's number rather than 001, which
+// keeps the shipped example and the benchmark input byte for byte. After 999 comes 001 (000 would
+// read as no number); monthly statements never get there.
+int otenumero(Tili& tili, Pvm kk, bool aukko) {
+  int n = tili.otenumero == 0 ? kk.k : tili.otevuosi != kk.v ? 1 : tili.otenumero + 1;
+  if (aukko) ++n;  // a number skipped: the bank lost one, or says it did
+  if (n > 999) n -= 999;
+  tili.otenumero = n;
+  tili.otevuosi = kk.v;
+  return n;
+}
+
+// The same statement made again later the same day: only its creation hour (T00 45-46) differs,
+// 02-06 becoming 12-16, so the number, the period and the balances stay those of the first.
+std::string uudelleenMuodostettu(std::string era) {
+  era[44] = '1';
+  return era;
 }
 
 // Lines a transfer program or a person leaves before the first statement.
@@ -646,6 +669,8 @@ struct Asetukset {
   u64 siemen = 1;
   std::size_t roskarivit = 0;
   std::string polku;
+  // Faults, each at the N-th statement of every account that gets that far.
+  std::set<u64> aukot, toistot, eriToistot, katkot;
 };
 
 const char* const kaytto =
@@ -660,6 +685,16 @@ const char* const kaytto =
     "  --yrityksia N       yritysten määrä (oletus 6)\n"
     "  --siemen N          satunnaislukujen siemen (oletus 1)\n"
     "  --roskarivit N      rivejä ennen ensimmäistä T00-tietuetta (oletus 0)\n"
+    "\n"
+    "Tiliotteiden numerot (T00 24-26) juoksevat tileittäin yhdellä ja alkavat vuoden\n"
+    "alussa 001:stä; kunkin otteen alkusaldo on edellisen otteen loppusaldo (viimeinen\n"
+    "T40). Virheet, kukin jokaisen tilin N:nteen otteeseen (valinnan voi antaa monesti):\n"
+    "  --aukko N           N:s ote hyppää numeron yli (saldot jatkuvat), N >= 2\n"
+    "  --toisto N          N:s ote kirjoitetaan heti uudelleen samoin tavuin\n"
+    "  --eri-toisto N      N:s ote kirjoitetaan heti uudelleen samalla numerolla,\n"
+    "                      jaksolla ja saldoilla mutta eri tavuin (muodostusaika)\n"
+    "  --saldokatko N      N:nnen otteen alkusaldo on 100,00 suurempi kuin edellisen\n"
+    "                      otteen loppusaldo (numerot jatkuvat), N >= 2\n"
     "  -h, --help          tämä ohje\n";
 
 bool luku(const std::string& s, u64& arvo, bool kerroin) {
@@ -700,7 +735,8 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (arg == "--koko" || arg == "--eria" || arg == "--yrityksia" || arg == "--siemen" ||
-        arg == "--roskarivit") {
+        arg == "--roskarivit" || arg == "--aukko" || arg == "--toisto" || arg == "--eri-toisto" ||
+        arg == "--saldokatko") {
       if (i + 1 >= argc) return kayttovirhe(arg + " tarvitsee arvon");
       u64 v = 0;
       if (!luku(argv[++i], v, arg == "--koko"))
@@ -711,6 +747,14 @@ int main(int argc, char** argv) {
       if (arg == "--yrityksia") as.yrityksia = static_cast<std::size_t>(v);
       if (arg == "--siemen") as.siemen = v;
       if (arg == "--roskarivit") as.roskarivit = static_cast<std::size_t>(v);
+      const u64 pienin = arg == "--aukko" || arg == "--saldokatko" ? 2 : 1;
+      std::set<u64>* virheet = arg == "--aukko"        ? &as.aukot
+                               : arg == "--toisto"     ? &as.toistot
+                               : arg == "--eri-toisto" ? &as.eriToistot
+                               : arg == "--saldokatko" ? &as.katkot
+                                                       : nullptr;
+      if (virheet && v < pienin) return kayttovirhe(arg + ": vähintään " + std::to_string(pienin));
+      if (virheet) virheet->insert(v);
     } else if (arg.size() > 1 && arg[0] == '-') {
       return kayttovirhe("tuntematon valinta: " + arg);
     } else {
@@ -820,9 +864,17 @@ int main(int argc, char** argv) {
       std::swap(jarjestys[j - 1], jarjestys[static_cast<std::size_t>(a.alle(static_cast<int>(j)))]);
     for (std::size_t t : jarjestys) {
       Tili& tili = tilit[t];
-      puskuri += tiliote(a, tili, yritykset[tili.yritys], kaikkiPankit[tili.pankki], vastapuolet,
-                         paatilit[tili.yritys] == t, palkkatilit[tili.yritys], kuukausi);
+      const u64 n = ++tili.otteita;
+      const int numero = otenumero(tili, kuukausi, as.aukot.count(n) > 0);
+      if (as.katkot.count(n)) tili.saldo += 10000;
+      const std::string era =
+          tiliote(a, tili, yritykset[tili.yritys], kaikkiPankit[tili.pankki], vastapuolet,
+                  paatilit[tili.yritys] == t, palkkatilit[tili.yritys], kuukausi, numero);
+      puskuri += era;
       ++eria;
+      // A repeat follows its statement at once, as a bank program that fetched it twice.
+      if (as.toistot.count(n) && !valmis()) puskuri += era, ++eria;
+      if (as.eriToistot.count(n) && !valmis()) puskuri += uudelleenMuodostettu(era), ++eria;
       if (!(ok = kirjoita(false)) || valmis()) break;
     }
   }

@@ -13,12 +13,13 @@
 
 #include "euro/teksti.h"
 #include "fuzztuki.h"
-#include "split/xml/camt.h"
+#include "split/camt/camt.h"
 #include "split/kesken.h"
 #include "split/nimi.h"
+#include "split/tito/nimi.h"
 #include "split/paloittele.h"
 #include "split/tito/haku.h"
-#include "split/tito/jaksottaja.h"
+#include "split/tito/osittain.h"
 
 namespace {
 
@@ -55,14 +56,14 @@ struct Odotus {
 Odotus malli(const std::string& tiliote, const std::string& kohde,
              const split::PaloitteluAsetukset& a) {
   std::int32_t alku = 0, loppu = 0;
-  split::asetapos(a, alku, loppu);
+  split::tito::asetapos(a, alku, loppu);
   Odotus o;
   std::map<std::string, std::size_t> indeksi;
   split::TiedostonYhteenveto* nyt = nullptr;
   std::string* sisalto = nullptr;
   for (const std::string& r : fuzz::tilioterivit(tiliote)) {
     if (r.size() >= 3 && r[0] == 'T' && r[1] == '0' && r[2] == '0') {
-      std::string polku = split::muodostanimi(r, kohde, a, alku, loppu);
+      std::string polku = split::tito::muodostanimi(r, kohde, a, alku, loppu);
       if (euro::ansiUtf8(polku.substr(kohde.size())).size() > 255) {
         o.liianPitka = true;
         break;
@@ -145,12 +146,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   // The read buffer's borders anywhere in lines, line ends and T00 lines.
   const std::size_t puskurit[] = {0, 1, 2, 3, 7, 64, 331, 4096};
   split::PaloitteluAsetukset::Saadot saadot;
-  saadot.lukupuskuri = puskurit[valinnat >> 5];
+  saadot.puskuri = puskurit[valinnat >> 5];
   // The journal's window: its borders anywhere, batches longer than it, few files a segment
   // and few T00 lines named ahead (0: the defaults).
   const std::uint64_t ikkunat[] = {0, 1, 100, 331, 1000, 4096, 20000, 0};
   const std::size_t v = valinnat >> 5;
-  if (arkistoi) saadot.tito = {1 + v % 3, ikkunat[v], 2 + v % 5};
+  if (arkistoi) saadot.jaksot = {1 + v % 3, ikkunat[v], 2 + v % 5};
   saadot.kapeaHaku = arkistoi && (valinnat & 8);
   if (kohdeOn) fuzz::fs::create_directory(ulos);
   fuzz::kirjoita(kansio / "TITO.TXT", tiliote);
@@ -168,11 +169,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
   split::PaloitteluAsetukset a;
   a.saadot = saadot;
   a.valitse(static_cast<split::PaloitteluAsetukset::Tunniste>(valinnat & 3));
-  a.txtPosAlku = std::to_string(alku);
-  a.txtPosLoppu = std::to_string(alku + pituus - 1);
-  a.txtPaloiteltavaTiedosto = (kansio / "TITO.TXT").string();
-  a.txtTallennusHakemisto = ulos.string();
-  a.chkAikaleimaaPaloiteltava = arkistoi;
+  a.posAlku = std::to_string(alku);
+  a.posLoppu = std::to_string(alku + pituus - 1);
+  a.tiliotetiedosto = (kansio / "TITO.TXT").string();
+  a.kohdehakemisto = ulos.string();
+  a.arkistoi = arkistoi;
   const std::string kohde = ulos.string() + "/";
   fuzz::Ymparisto ymp;
 
@@ -184,7 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
       testi::Lukukoot koot(vuoro);
       return split::paloittele(a, kello);
     }();
-    VARMISTA(!t.valmis && t.hylatty == hylataan);
+    VARMISTA(!t.valmis && (t.loppu == split::Loppu::hylatty) == hylataan);
     VARMISTA(ymp.virheet.size() == (hylataan ? 0u : 1u));
     if (!hylataan) {
       VARMISTA(ymp.virheet[0].kutsurivi == 100 && ymp.virheet[0].rutiini == "paloittele");

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fuzztuki.h"
-#include "split/xml/lukija.h"
+#include "xml/lukija.h"
 
 namespace {
 

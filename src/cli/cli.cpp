@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
 #include "split/historia.h"
+#include "split/ilmoitus.h"
 #include "split/muoto.h"
 #include "split/paloittele.h"
 
@@ -29,53 +31,24 @@ using euro::ansi;
 void virheeseen(const std::string& s) { alusta::kirjoitaKonsoliin(2, s); }
 void tulosteeseen(const std::string& s) { alusta::kirjoitaKonsoliin(1, s); }
 
-// The split's question about a missing target folder, and its answer when the folder is not
-// made: the window's words, which a log read afterwards must not take for a waiting prompt.
-const std::string kysymysLuodaanko = "LUODAANKO HAKEMISTO";
-const std::string otsikkoEiLuoda = "EI PALOITELTU, HAKEMISTOA EI VOI LUODA";
-
-// Messages go to standard error; questions are answered by the options, never by waiting.
+// Messages go to standard error, under their titles.
 class KonsoliViestit : public euro::Viestilaatikko {
  public:
-  explicit KonsoliViestit(bool kylla) : kylla_(kylla) {}
   int nayta(const std::string& teksti, const std::string& otsikko, int tyyli) override {
-    const bool kysymys = (tyyli & 0x0F) == 4;
-    if (kysymys && otsikko == kysymysLuodaanko) {
-      kysyttiin_ = true;
-      if (kylla_) return euro::vastaus::kylla;
-      // Said here once, with what to do; the window's "... ei tehty" that follows is dropped.
-      virheeseen(ansi("PALOITTELUA EI TEHTY: Tallennushakemistoa ") + kansio(teksti) +
-                 ansi(" ei ole (onko verkkolevy yhdistetty?). Luo hakemisto tai anna valinta --luo-hakemisto.\n"));
-      ohitaEiTehty_ = true;
-      return euro::vastaus::ei;
-    }
-    if (ohitaEiTehty_ && otsikko == otsikkoEiLuoda) {
-      ohitaEiTehty_ = false;
-      return euro::vastaus::ok;
-    }
-    virheeseen((otsikko.empty() ? std::string(euro::ohjelmanOtsikko) : otsikko) + ": " + teksti +
-               "\n");
-    if (kysymys) return kylla_ ? euro::vastaus::kylla : euro::vastaus::ei;
-    return euro::vastaus::ok;
+    virheeseen((otsikko.empty() ? std::string(euro::ohjelmanOtsikko) : otsikko) + ": " + teksti + "\n");
+    return (tyyli & 0x0F) == 4 ? euro::vastaus::ei : euro::vastaus::ok;
   }
   void palautaHiiri() override {}
-  // Whether the split asked to make the target folder.
-  bool kysyttiin() const { return kysyttiin_; }
+};
+
+// The split's question is answered by the options, never by waiting.
+class KonsoliKysymykset : public split::Kysymykset {
+ public:
+  explicit KonsoliKysymykset(bool luo) : luo_(luo) {}
+  bool luodaankoHakemisto(const std::string&) override { return luo_; }
 
  private:
-  // "Hakemistoa X ei löydy, luodaanko se? " gives "X".
-  static std::string kansio(const std::string& kysymys) {
-    const std::string loppu = ansi(" ei löydy, luodaanko se? ");
-    const std::string alku = ansi("Hakemistoa ");
-    if (kysymys.size() >= alku.size() + loppu.size() && kysymys.compare(0, alku.size(), alku) == 0 &&
-        kysymys.compare(kysymys.size() - loppu.size(), loppu.size(), loppu) == 0)
-      return kysymys.substr(alku.size(), kysymys.size() - loppu.size() - alku.size());
-    return kysymys;
-  }
-
-  bool kylla_;
-  bool kysyttiin_ = false;
-  bool ohitaEiTehty_ = false;
+  bool luo_;
 };
 
 // "49:65": whole positions from 1 on, the last not before the first. Longer lines than the
@@ -165,7 +138,8 @@ std::string ohje() {
       "      erä tai arkiston kesken oleva loppu, jota ei vielä paloiteltu\n"
       "  64  virheellinen komentorivi\n"
       "  65  tiliotetiedosto hylätty (XML-tiedosto ei läpäise tarkistusta tai sen\n"
-      "      merkistö ei ole UTF-8, tai tiedostossa ei ole yhtään TITO-tietuetta):\n"
+      "      merkistö ei ole UTF-8, viitesiirtojen erä ei täsmää summatietueeseen,\n"
+      "      tai tiedostossa ei ole yhtään TITO-tietuetta):\n"
       "      mitään ei paloiteltu; tiedosto siirretty kokonaisena sivuun nimelle\n"
       "      TUODUT/<aikaleima>-<nimi>.hylatty, syy kerrottu ja kirjattu\n"
       "      virhelokiin virhelog.txt; --esikatselu: sama paluuarvo, ei siirtoa\n"
@@ -175,6 +149,13 @@ std::string ohje() {
       "\n"
       "Käyttöohje: kayttoohje.html (Linuxissa /usr/share/doc/kolvanto, Windowsissa\n"
       "ohjelman hakemistossa). Tuki: Vombra Oy, tuki@vombra.fi, (09) 123 4567.\n");
+}
+
+// What is said of an option given without its value.
+const char* puuttuvaArvo(const std::string& valinta) {
+  if (valinta == "--asetukset") return " tarvitsee tiedoston";
+  if (valinta == "-k" || valinta == "--kohde") return " tarvitsee hakemiston";
+  return " tarvitsee tekstin";
 }
 
 int kayttovirheIlmoitus(const std::string& viesti) {
@@ -233,10 +214,8 @@ int naytaHistoria(const std::string& datahakemisto, const std::string& yritys) {
   }
 }
 
-}  // namespace
-
-int suorita(const std::vector<std::string>& argumentit) {
-  // Options are gathered first: they override what the settings file says.
+// What the command line gives: each overrides what the settings file says.
+struct Valinnat {
   std::optional<std::string> tiedosto, kohde, alkuosa, loppuosa, asetukset, posAlku, posLoppu;
   std::optional<split::PaloitteluAsetukset::Tunniste> tunniste;
   std::optional<bool> aikaleima;
@@ -244,7 +223,33 @@ int suorita(const std::vector<std::string>& argumentit) {
   bool esikatselu = false;
   bool historia = false;
   std::optional<std::string> yritys;
+};
 
+// --avain's value: a key's name or positions. An exit status when it is not one.
+std::optional<int> avaimesta(const std::string& avain, Valinnat& v) {
+  using T = split::PaloitteluAsetukset::Tunniste;
+  if (avain == "asiakastunnus") {
+    v.tunniste = T::asiakastunnus;
+  } else if (avain == "tilinumero") {
+    v.tunniste = T::tilinumero;
+  } else if (avain == "nimi") {
+    v.tunniste = T::tilinomistajanNimi;
+  } else if (avain.find(':') != std::string::npos) {
+    std::string alku, loppu;
+    if (!positiopari(avain, alku, loppu))
+      return kayttovirheIlmoitus(ansi("virheelliset positiot ") + avain +
+                                 ansi(": anna ALKU:LOPPU kokonaislukuina 1-32767, ALKU enintään LOPPU, esim. 49:65"));
+    v.tunniste = T::positiot;
+    v.posAlku = alku;
+    v.posLoppu = loppu;
+  } else {
+    return kayttovirheIlmoitus(ansi("tuntematon paloitteluehto: ") + avain);
+  }
+  return std::nullopt;
+}
+
+// The command line read into v; an exit status when the run ends here (help, version, misuse).
+std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat& v) {
   for (std::size_t i = 0; i < argumentit.size(); ++i) {
     std::string arg = argumentit[i];
     std::optional<std::string> liitetty;
@@ -264,169 +269,119 @@ int suorita(const std::vector<std::string>& argumentit) {
       kohta = argumentit[++i];
       return true;
     };
-    auto ilmanArvoa = [&]() { return !liitetty; };
-
+    // Options that take a value, and what is said when it is missing.
+    const std::pair<const char*, std::optional<std::string>*> arvolliset[] = {
+        {"-k", &v.kohde},           {"--kohde", &v.kohde},   {"--alkuosa", &v.alkuosa},
+        {"--loppuosa", &v.loppuosa}, {"--asetukset", &v.asetukset}, {"--yritys", &v.yritys}};
+    const std::pair<const char*, bool*> liput[] = {{"--luo-hakemisto", &v.luoHakemisto},
+                                                   {"--esikatselu", &v.esikatselu},
+                                                   {"--historia", &v.historia}};
     if (arg == "-h" || arg == "--help") {
       tulosteeseen(ohje());
       return valmis;
-    } else if (arg == "--version") {
+    }
+    if (arg == "--version") {
       tulosteeseen(std::string("kolvanto-cli ") + euro::versio + "\n");
       return valmis;
-    } else if (arg == "-k" || arg == "--kohde") {
-      if (!arvo(kohde)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee hakemiston"));
-    } else if (arg == "--alkuosa") {
-      if (!arvo(alkuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
-    } else if (arg == "--loppuosa") {
-      if (!arvo(loppuosa)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
-    } else if (arg == "--asetukset") {
-      if (!arvo(asetukset)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tiedoston"));
+    }
+    auto arvollinen = std::find_if(std::begin(arvolliset), std::end(arvolliset),
+                                   [&](const auto& p) { return arg == p.first; });
+    auto lippu = std::find_if(std::begin(liput), std::end(liput), [&](const auto& p) { return arg == p.first; });
+    if (arvollinen != std::end(arvolliset)) {
+      if (!arvo(*arvollinen->second)) return kayttovirheIlmoitus(arg + ansi(puuttuvaArvo(arg)));
     } else if (arg == "--avain") {
       std::optional<std::string> avain;
       if (!arvo(avain)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee arvon"));
-      using T = split::PaloitteluAsetukset::Tunniste;
-      if (*avain == "asiakastunnus") {
-        tunniste = T::asiakastunnus;
-      } else if (*avain == "tilinumero") {
-        tunniste = T::tilinumero;
-      } else if (*avain == "nimi") {
-        tunniste = T::tilinomistajanNimi;
-      } else if (avain->find(':') != std::string::npos) {
-        std::string alku, loppu;
-        if (!positiopari(*avain, alku, loppu))
-          return kayttovirheIlmoitus(
-              ansi("virheelliset positiot ") + *avain +
-              ansi(": anna ALKU:LOPPU kokonaislukuina 1-32767, ALKU enintään LOPPU, esim. 49:65"));
-        tunniste = T::positiot;
-        posAlku = alku;
-        posLoppu = loppu;
-      } else {
-        return kayttovirheIlmoitus(ansi("tuntematon paloitteluehto: ") + *avain);
-      }
-    } else if (arg == "--aikaleima" && ilmanArvoa()) {
-      aikaleima = true;
-    } else if (arg == "--ei-aikaleimaa" && ilmanArvoa()) {
-      aikaleima = false;
-    } else if (arg == "--luo-hakemisto" && ilmanArvoa()) {
-      luoHakemisto = true;
-    } else if (arg == "--esikatselu" && ilmanArvoa()) {
-      esikatselu = true;
-    } else if (arg == "--historia" && ilmanArvoa()) {
-      historia = true;
-    } else if (arg == "--yritys") {
-      if (!arvo(yritys)) return kayttovirheIlmoitus(arg + ansi(" tarvitsee tekstin"));
+      if (const auto loppu = avaimesta(*avain, v)) return loppu;
+    } else if ((arg == "--aikaleima" || arg == "--ei-aikaleimaa") && !liitetty) {
+      v.aikaleima = arg == "--aikaleima";
+    } else if (lippu != std::end(liput) && !liitetty) {
+      *lippu->second = true;
     } else if (arg == "--") {
       for (++i; i < argumentit.size(); ++i) {
-        if (tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
-        tiedosto = argumentit[i];
+        if (v.tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
+        v.tiedosto = argumentit[i];
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
       return kayttovirheIlmoitus(ansi("tuntematon valinta: ") + argumentit[i]);
     } else {
-      if (tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
-      tiedosto = arg;
+      if (v.tiedosto) return kayttovirheIlmoitus(ansi("vain yksi tiliotetiedosto kerrallaan"));
+      v.tiedosto = arg;
     }
   }
-
-  if (yritys && !historia) return kayttovirheIlmoitus(ansi("--yritys käy vain valinnan --historia kanssa"));
-  if (historia && (tiedosto || esikatselu))
+  if (v.yritys && !v.historia) return kayttovirheIlmoitus(ansi("--yritys käy vain valinnan --historia kanssa"));
+  if (v.historia && (v.tiedosto || v.esikatselu))
     return kayttovirheIlmoitus(ansi("--historia ei paloittele eikä esikatsele: jätä tiliotetiedosto pois"));
+  return std::nullopt;
+}
 
-  // Relative paths of the command line are taken from the folder it was given in, before the
-  // data directory may change the current folder; so the output and the archive land beside
-  // the statement file and not at the root.
-  if (tiedosto) tiedosto = absoluuttinen(*tiedosto);
-  if (kohde && !euro::trimmaa(*kohde).empty()) kohde = absoluuttinen(*kohde);
-  if (asetukset) asetukset = absoluuttinen(*asetukset);
-
-  KonsoliViestit viestit(luoHakemisto);
-  KonsoliOngelmat ongelmat;
-  euro::Kaynnistys kaynnistys(viestit, ongelmat, settings::fe_apppath);
-  euro::Ohjelma& ohjelma = kaynnistys.ohjelma();
-
-  // The window's settings file is shared, never written here.
-  // The data directory also holds the error log, whichever settings file is read.
-  ohjelma.datahakemisto = settings::fe_apppath();
-  if (historia) return naytaHistoria(ohjelma.datahakemisto, yritys.value_or(""));
-  split::PaloitteluAsetukset a;
-  if (asetukset) {
-    if (!alusta::onkoTavallinenTiedosto(*asetukset))
-      return kayttovirheIlmoitus(ansi("asetustiedostoa ei löydy: ") + *asetukset);
-    settings::lueformi(*asetukset, a);
+// The settings file's values with the command line's over them; an exit status when no
+// statement file is given.
+std::optional<int> asetuksiin(const Valinnat& v, const euro::Ohjelma& ohjelma, split::PaloitteluAsetukset& a) {
+  if (v.asetukset) {
+    if (!alusta::onkoTavallinenTiedosto(*v.asetukset))
+      return kayttovirheIlmoitus(ansi("asetustiedostoa ei löydy: ") + *v.asetukset);
+    settings::lueformi(*v.asetukset, a);
   } else {
     settings::lueformi(settings::luettavaAsetustiedosto(ohjelma.datahakemisto), a);
   }
-  if (tiedosto) a.txtPaloiteltavaTiedosto = *tiedosto;
-  if (kohde) a.txtTallennusHakemisto = *kohde;
-  if (alkuosa) a.txtNimenAlkuosa = *alkuosa;
-  if (loppuosa) a.txtNimenLoppuosa = *loppuosa;
-  if (tunniste) a.valitse(*tunniste);
-  if (posAlku) a.txtPosAlku = *posAlku;
-  if (posLoppu) a.txtPosLoppu = *posLoppu;
-  if (aikaleima) a.chkAikaleimaaPaloiteltava = *aikaleima;
-  if (a.txtPaloiteltavaTiedosto.empty()) {
+  if (v.tiedosto) a.tiliotetiedosto = *v.tiedosto;
+  if (v.kohde) a.kohdehakemisto = *v.kohde;
+  if (v.alkuosa) a.nimenAlkuosa = *v.alkuosa;
+  if (v.loppuosa) a.nimenLoppuosa = *v.loppuosa;
+  if (v.tunniste) a.valitse(*v.tunniste);
+  if (v.posAlku) a.posAlku = *v.posAlku;
+  if (v.posLoppu) a.posLoppu = *v.posLoppu;
+  if (v.aikaleima) a.arkistoi = *v.aikaleima;
+  if (a.tiliotetiedosto.empty()) {
     // The usual case on a new account: nothing saved yet in the window.
-    const std::string mista =
-        asetukset ? *asetukset : settings::asetustiedosto(ohjelma.datahakemisto);
+    const std::string mista = v.asetukset ? *v.asetukset : settings::asetustiedosto(ohjelma.datahakemisto);
     return kayttovirheIlmoitus(
         ansi("tiliotetiedosto puuttuu: anna se komentorivillä tai tallenna se ikkunassa "
              "(Tallenna oletusarvoiksi) asetustiedostoon ") + mista);
   }
-
   // Relative paths of the settings file are taken from the data directory, as in the window.
-  a.txtPaloiteltavaTiedosto = absoluuttinen(a.txtPaloiteltavaTiedosto);
-  if (!euro::trimmaa(a.txtTallennusHakemisto).empty())
-    a.txtTallennusHakemisto = absoluuttinen(a.txtTallennusHakemisto);
+  a.tiliotetiedosto = absoluuttinen(a.tiliotetiedosto);
+  if (!euro::trimmaa(a.kohdehakemisto).empty())
+    a.kohdehakemisto = absoluuttinen(a.kohdehakemisto);
+  return std::nullopt;
+}
 
-  if (esikatselu) {
-    // The preview's own bytes, CR LF lines as they are, so that a redirected preview is the
-    // window's file; a terminal is shown readable text. Nothing is started.
-    try {
-      const bool paate = alusta::onPaate(1);
-      bool naytetty = split::esikatselu(a, [paate](const std::string& osa) {
-        alusta::kirjoitaTavut(1, paate ? alusta::luettavaksi(osa) : osa);
-      });
-      return naytetty ? valmis : tarkistusPysaytti;
-    } catch (const split::HylattyTiedosto& h) {
-      // The file the split would refuse: its status and log line, as the split's refusal has.
-      const std::string teksti = ansi("ESIKATSELUA EI TEHTY: ") + h.viesti();
-      virheeseen(teksti + "\n");
-      if (!ohjelma.datahakemisto.empty()) euro::kirjaaVirhelokiin(teksti);
-      return tiedostoHylatty;
-    } catch (...) {
-      euro::Virhe v = euro::nykyinenVirhe();
-      virheeseen("kolvanto-cli: " + v.viesti() + " (virhe " + std::to_string(v.numero()) + ")\n");
-      return virhe;
-    }
+// The preview's own bytes, CR LF lines as they are, so that a redirected preview is the
+// window's file; a terminal is shown readable text. Nothing is started.
+int esikatsele(const split::PaloitteluAsetukset& a, const euro::Ohjelma& ohjelma) {
+  try {
+    const bool paate = alusta::onPaate(1);
+    bool naytetty = split::esikatselu(
+        a, [paate](const std::string& osa) { alusta::kirjoitaTavut(1, paate ? alusta::luettavaksi(osa) : osa); });
+    return naytetty ? valmis : tarkistusPysaytti;
+  } catch (const split::HylattyTiedosto& h) {
+    // The file the split would refuse: its status and log line, as the split's refusal has.
+    const std::string teksti = ansi("ESIKATSELUA EI TEHTY: ") + h.viesti();
+    virheeseen(teksti + "\n");
+    if (!ohjelma.datahakemisto.empty()) euro::kirjaaVirhelokiin(teksti);
+    return tiedostoHylatty;
+  } catch (...) {
+    euro::Virhe v = euro::nykyinenVirhe();
+    virheeseen("kolvanto-cli: " + v.viesti() + " (virhe " + std::to_string(v.numero()) + ")\n");
+    return virhe;
   }
+}
 
-  int raportteja = 0;
-  auto edellinenKasittelija = euro::asetaVirheKasittelija([&](const euro::Vikailmoitus& v) {
-    ++raportteja;
-    euro::kasitteleVirhe(v);
-  });
+// What the run's end says, on standard error; a target folder not made is said once, with
+// what to do.
+void kerroLopusta(const split::PaloitteluTulos& tulos) {
+  if (tulos.loppu == split::Loppu::kohdettaEiLuotu) {
+    virheeseen(ansi("PALOITTELUA EI TEHTY: Tallennushakemistoa ") + tulos.puuttuva +
+               ansi(" ei ole (onko verkkolevy yhdistetty?). Luo hakemisto tai anna valinta --luo-hakemisto.\n"));
+    return;
+  }
+  if (const auto v = split::ilmoitus::lopusta(tulos))
+    virheeseen((v->otsikko.empty() ? std::string(euro::ohjelmanOtsikko) : v->otsikko) + ": " + v->teksti + "\n");
+}
 
-  // The summary's first line, before anything the run says: a log of many runs tells its days apart.
-  const alusta::Aika alkoi = alusta::paikallinenAika();
-  tulosteeseen(ansi("kolvanto-cli ") + paivaysJaAika(alkoi) + "\n");
-  split::PaloitteluTulos tulos = split::paloittele(a);
-
-  euro::asetaVirheKasittelija(edellinenKasittelija);
-
-  // The folder was made when the run got past it.
-  if (viestit.kysyttiin() && !tulos.kohdehakemisto.empty())
-    tulosteeseen(ansi("Luotiin hakemisto ") + tulos.kohdehakemisto + "\n");
-
-  // In pieces of some 64 KiB: the summary may be long, and is not held twice.
-  const auto& y = tulos.yhteenveto;
-  for (const auto& v : tulos.viimeistellyt)
-    tulosteeseen(ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltu: "
-                              : "Keskeytynyt paloittelu viimeistelty: ") +
-                 v.arkisto + ": " + maara(v.eria, split::muotoYhteenvedolle(v.yhteenveto).yksikko()) + "\n");
-  if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
-  if (!tulos.siirrettySivuun.empty())
-    tulosteeseen(ansi("Hylätty tiliotetiedosto siirretty sivuun: ") + tulos.siirrettySivuun + "\n");
-  const split::Yksikko yksikko = split::muotoYhteenvedolle(y).yksikko();
-  // Per file what it got: batches and their lines, or statements.
+// Per file what it got, in pieces of some 64 KiB: the summary may be long, and is not held twice.
+void tulostaTiedostot(const split::Yhteenveto& y, const split::Yksikko& yksikko) {
   auto saatu = [&](const split::TiedostonYhteenveto& t) {
     return maara(t.eria, yksikko) + (yksikko.riveja ? ", " + maara(t.riveja, "rivi", "riviä") : std::string());
   };
@@ -446,16 +401,28 @@ int suorita(const std::vector<std::string>& argumentit) {
     for (const auto& t : y.tiedostot) {
       if (t.ilmanAvainta == 0) continue;
       nimetty += t.ilmanAvainta;
-      tulosteeseen(ansi("Ilman avainta ") + maara(t.ilmanAvainta, "erä", "erää") + ansi(" tiedostoon ") + t.polku +
-                   "\n");
+      tulosteeseen(ansi("Ilman avainta ") + maara(t.ilmanAvainta, yksikko) + ansi(" tiedostoon ") + t.polku + "\n");
     }
     if (y.ilmanAvainta > nimetty)
-      tulosteeseen(ansi("Ilman avainta ") + maara(y.ilmanAvainta - nimetty, "erä", "erää") +
-                   ansi(" muihin tiedostoihin\n"));
+      tulosteeseen(ansi("Ilman avainta ") + maara(y.ilmanAvainta - nimetty, yksikko) + ansi(" muihin tiedostoihin\n"));
   }
-  if (y.ohitetutRivit > 0)
-    tulosteeseen(ansi("Ennen ensimmäistä T00-tietuetta ohitettu ") +
-                 maara(y.ohitetutRivit, "rivi", "riviä") + "\n");
+}
+
+void tulostaYhteenveto(const split::PaloitteluTulos& tulos) {
+  if (tulos.kysyttiin && !tulos.kohdehakemisto.empty())
+    tulosteeseen(ansi("Luotiin hakemisto ") + tulos.kohdehakemisto + "\n");
+  const auto& y = tulos.yhteenveto;
+  for (const auto& v : tulos.viimeistellyt)
+    tulosteeseen(ansi(v.jatko ? "Arkistoon paloittelun jälkeen tullut loppu paloiteltu: "
+                              : "Keskeytynyt paloittelu viimeistelty: ") +
+                 v.arkisto + ": " + maara(v.eria, split::muotoYhteenvedolle(v.yhteenveto).yksikko()) + "\n");
+  if (!y.arkistoitu.empty()) tulosteeseen(ansi("Tiliotetiedosto siirretty: ") + y.arkistoitu + "\n");
+  if (!tulos.siirrettySivuun.empty())
+    tulosteeseen(ansi("Hylätty tiliotetiedosto siirretty sivuun: ") + tulos.siirrettySivuun + "\n");
+  const split::Yksikko yksikko = split::muotoYhteenvedolle(y).yksikko();
+  tulostaTiedostot(y, yksikko);
+  if (y.ohitetutRivit > 0 && yksikko.ohitettu)
+    tulosteeseen(ansi(yksikko.ohitettu) + " " + maara(y.ohitetutRivit, "rivi", "riviä") + "\n");
   for (const auto& h : y.huomautukset) tulosteeseen(h + "\n");
   for (const auto& k : tulos.katsottavaa) tulosteeseen(ansi("TARKISTA: ") + k + "\n");
   if (tulos.valmis) {
@@ -463,23 +430,80 @@ int suorita(const std::vector<std::string>& argumentit) {
       tulosteeseen(isollaAlkaen(ansi(yksikko.puuttuu)) + ansi(" ei löytynyt, mitään ei kirjoitettu\n"));
     tulosteeseen(ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n");
   }
+}
 
+int paluuarvo(const split::PaloitteluTulos& tulos, int raportteja) {
+  using split::Loppu;
   // A journal left unfinished is a failure even when this run's own split completed: a
   // scheduler must see it.
   if (tulos.keskeneraisia > 0) return virhe;
-  // The bank program still writes the file: not a day without a file, and nothing was split.
-  if (tulos.tiedostoAuki) return virhe;
-  if (tulos.kohdeVarattu) return virhe;
-  // A target folder that is not there (a network drive not mapped) is no quiet day.
-  if (tulos.hakemistoPuuttuu) return virhe;
-  // A network path is refused every day until the settings change.
-  if (tulos.verkkopolku) return virhe;
+  switch (tulos.loppu) {
+    // The bank program still writes the file, another split holds the target, a target folder
+    // is not there (a network drive not mapped), a network path refused every day until the
+    // settings change: none is a quiet day, and nothing was split.
+    case Loppu::tiedostoAuki:
+    case Loppu::kohdeVarattu:
+    case Loppu::kohdettaEiLuotu:
+    case Loppu::kohdeEiLuotavissa:
+    case Loppu::tuodutEiLuotavissa:
+    case Loppu::verkkopolku:
+      return virhe;
+    case Loppu::paloiteltu:
+      return tulos.katsottavaa.empty() ? valmis : katsottavaa;
+    case Loppu::hylatty:
+      return tulos.katsottavaa.empty() ? tiedostoHylatty : katsottavaa;
+    default:
+      break;
+  }
   if (!tulos.katsottavaa.empty()) return katsottavaa;
-  if (tulos.valmis) return valmis;
-  if (tulos.hylatty) return tiedostoHylatty;
   if (raportteja > 0) return virhe;
   // No new file, but yesterday's cut-off split was finished: that delivered.
   return tulos.viimeistellyt.empty() ? tarkistusPysaytti : valmis;
+}
+
+int paloittele(const split::PaloitteluAsetukset& a, bool luoHakemisto) {
+  int raportteja = 0;
+  auto edellinenKasittelija = euro::asetaVirheKasittelija([&](const euro::Vikailmoitus& v) {
+    ++raportteja;
+    euro::kasitteleVirhe(v);
+  });
+  // The summary's first line, before anything the run says: a log of many runs tells its days apart.
+  const alusta::Aika alkoi = alusta::paikallinenAika();
+  tulosteeseen(ansi("kolvanto-cli ") + paivaysJaAika(alkoi) + "\n");
+  KonsoliKysymykset kysymykset(luoHakemisto);
+  const split::PaloitteluTulos tulos = split::suorita(a, kysymykset);
+  euro::asetaVirheKasittelija(edellinenKasittelija);
+  kerroLopusta(tulos);
+  tulostaYhteenveto(tulos);
+  return paluuarvo(tulos, raportteja);
+}
+
+}  // namespace
+
+int suorita(const std::vector<std::string>& argumentit) {
+  Valinnat v;
+  if (const auto loppu = jasenna(argumentit, v)) return *loppu;
+
+  // Relative paths of the command line are taken from the folder it was given in, before the
+  // data directory may change the current folder; so the output and the archive land beside
+  // the statement file and not at the root.
+  if (v.tiedosto) v.tiedosto = absoluuttinen(*v.tiedosto);
+  if (v.kohde && !euro::trimmaa(*v.kohde).empty()) v.kohde = absoluuttinen(*v.kohde);
+  if (v.asetukset) v.asetukset = absoluuttinen(*v.asetukset);
+
+  KonsoliViestit viestit;
+  KonsoliOngelmat ongelmat;
+  euro::Kaynnistys kaynnistys(viestit, ongelmat, settings::fe_apppath);
+  euro::Ohjelma& ohjelma = kaynnistys.ohjelma();
+
+  // The window's settings file is shared, never written here.
+  // The data directory also holds the error log, whichever settings file is read.
+  ohjelma.datahakemisto = settings::fe_apppath();
+  if (v.historia) return naytaHistoria(ohjelma.datahakemisto, v.yritys.value_or(""));
+  split::PaloitteluAsetukset a;
+  if (const auto loppu = asetuksiin(v, ohjelma, a)) return *loppu;
+  if (v.esikatselu) return esikatsele(a, ohjelma);
+  return paloittele(a, v.luoHakemisto);
 }
 
 }  // namespace cli

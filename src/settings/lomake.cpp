@@ -44,6 +44,9 @@ void se_TallennaFormi(const std::string& polku, const Lomake& lomake) {
         rivi = euro::fe_Korvaa(rivi, "\r\n", rivinvaihtomerkki);
       rivit += rivi + "\r\n";
     }
+    // Linux reads a line that is UTF-8 as UTF-8: text written as it is there would come back
+    // changed whenever its bytes happen to form UTF-8, so it is written in UTF-8.
+    if constexpr (!alusta::onWindows) rivit = euro::ansiUtf8(rivit);
     f.kirjoita(rivit);
     f.tallennaLevylle();
     f.sulje();

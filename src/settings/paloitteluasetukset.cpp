@@ -19,21 +19,21 @@ struct Kentta {
 
 using A = split::PaloitteluAsetukset;
 const Kentta kentat[] = {
-    {Laji::tekstilaatikko, "txtPaloiteltavaTiedosto", &A::txtPaloiteltavaTiedosto, nullptr},
-    {Laji::tekstilaatikko, "txtTallennusHakemisto", &A::txtTallennusHakemisto, nullptr},
-    {Laji::valintanappi, "optAsiakastunnus", nullptr, &A::optAsiakastunnus},
-    {Laji::valintanappi, "optTilinumero", nullptr, &A::optTilinumero},
-    {Laji::valintanappi, "optTilinomistajanNimi", nullptr, &A::optTilinomistajanNimi},
-    {Laji::valintanappi, "optPositiot", nullptr, &A::optPositiot},
-    {Laji::tekstilaatikko, "txtPosAlku", &A::txtPosAlku, nullptr},
-    {Laji::tekstilaatikko, "txtPosLoppu", &A::txtPosLoppu, nullptr},
-    {Laji::tekstilaatikko, "txtNimenAlkuosa", &A::txtNimenAlkuosa, nullptr},
-    {Laji::tekstilaatikko, "txtNimenLoppuosa", &A::txtNimenLoppuosa, nullptr},
-    {Laji::valintaruutu, "chkAikaleimaaPaloiteltava", nullptr, &A::chkAikaleimaaPaloiteltava},
-    {Laji::valintaruutu, "chkNaytaPaloitellut", nullptr, &A::chkNaytaPaloitellut},
+    {Laji::tekstilaatikko, "txtPaloiteltavaTiedosto", &A::tiliotetiedosto, nullptr},
+    {Laji::tekstilaatikko, "txtTallennusHakemisto", &A::kohdehakemisto, nullptr},
+    {Laji::valintanappi, "optAsiakastunnus", nullptr, &A::avainAsiakastunnus},
+    {Laji::valintanappi, "optTilinumero", nullptr, &A::avainTilinumero},
+    {Laji::valintanappi, "optTilinomistajanNimi", nullptr, &A::avainNimi},
+    {Laji::valintanappi, "optPositiot", nullptr, &A::avainPositiot},
+    {Laji::tekstilaatikko, "txtPosAlku", &A::posAlku, nullptr},
+    {Laji::tekstilaatikko, "txtPosLoppu", &A::posLoppu, nullptr},
+    {Laji::tekstilaatikko, "txtNimenAlkuosa", &A::nimenAlkuosa, nullptr},
+    {Laji::tekstilaatikko, "txtNimenLoppuosa", &A::nimenLoppuosa, nullptr},
+    {Laji::valintaruutu, "chkAikaleimaaPaloiteltava", nullptr, &A::arkistoi},
+    {Laji::valintaruutu, "chkNaytaPaloitellut", nullptr, &A::naytaPaloitellut},
     {Laji::valintaruutu, "chkSuljeOhjelmaPaloittelunJalkeen", nullptr,
-     &A::chkSuljeOhjelmaPaloittelunJalkeen},
-    {Laji::valintaruutu, "chkPaloitteleAutomaattisesti", nullptr, &A::chkPaloitteleAutomaattisesti},
+     &A::suljeLopuksi},
+    {Laji::valintaruutu, "chkPaloitteleAutomaattisesti", nullptr, &A::paloitteleKaynnistyessa},
 };
 
 }  // namespace

@@ -6,25 +6,26 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace split {
 
 struct PaloitteluAsetukset {
-  std::string txtPaloiteltavaTiedosto;
-  std::string txtTallennusHakemisto;
-  std::string txtNimenAlkuosa = "TITO-*-?-";
-  std::string txtNimenLoppuosa = ".TXT";
+  std::string tiliotetiedosto;
+  std::string kohdehakemisto;
+  std::string nimenAlkuosa = "TITO-*-?-";
+  std::string nimenLoppuosa = ".TXT";
   // One group: exactly one of the four is on.
-  bool optAsiakastunnus = true;
-  bool optTilinumero = false;
-  bool optTilinomistajanNimi = false;
-  bool optPositiot = false;
-  std::string txtPosAlku = "49";
-  std::string txtPosLoppu = "65";
-  bool chkAikaleimaaPaloiteltava = true;
-  bool chkNaytaPaloitellut = false;
-  bool chkSuljeOhjelmaPaloittelunJalkeen = false;
-  bool chkPaloitteleAutomaattisesti = false;
+  bool avainAsiakastunnus = true;
+  bool avainTilinumero = false;
+  bool avainNimi = false;
+  bool avainPositiot = false;
+  std::string posAlku = "49";
+  std::string posLoppu = "65";
+  bool arkistoi = true;
+  bool naytaPaloitellut = false;
+  bool suljeLopuksi = false;
+  bool paloitteleKaynnistyessa = false;
 
   // The split key: the one type every format and the journal take it as.
   enum class Tunniste { asiakastunnus, tilinumero, tilinomistajanNimi, positiot };
@@ -32,20 +33,21 @@ struct PaloitteluAsetukset {
   void valitse(Tunniste t);
   // The option that is on; none when none is.
   std::optional<Tunniste> tunniste() const;
+  // The positions key's first and last position, counted from 1, as the fields give them
+  // (rounded half to even; throws on overflow).
+  std::pair<std::int32_t, std::int32_t> positiot() const;
 
   // How the split reads and how far a segment of it runs; never stored with the window's
   // values. Tests make them small, so that buffer borders and segment ends fall everywhere;
   // 0 is the built-in value.
   struct Saadot {
-    std::size_t lukupuskuri = 0;  // TITO: the line reader's buffer
-    std::size_t xmlPuskuri = 0;   // XML: the reader's buffer and its windows over the file
+    std::size_t puskuri = 0;  // the format's reader buffer (and its windows over the file)
     struct Jaksot {
       std::size_t tiedostoja = 0;  // company files in a segment
       std::uint64_t tavuja = 0;    // bytes of a segment
-      std::size_t eria = 0;        // TITO: the batches the window names ahead
-    };
-    Jaksot tito, xml;
-    bool kapeaHaku = false;  // TITO: T00 lines searched sixteen bytes at a time, not 32
+      std::size_t ennakko = 0;     // batch headers the split names ahead of a segment
+    } jaksot;
+    bool kapeaHaku = false;  // the format's narrower search for its batch headers, where it has one
   } saadot;
 };
 

@@ -1,5 +1,5 @@
-// The split-condition preview: every T00 line of the statement file between a column ruler
-// and a line of "X" under the key's positions, shown in the text editor.
+// The split-condition preview: what the statement file's format shows of it (muoto.h), shown
+// in the text editor.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +21,6 @@ class HylattyTiedosto : public euro::Virhe {
 
 // The name of the preview file in the temporary directory.
 inline constexpr const char* esikatselunNimi = "~TITO-T00.TMP";
-
-// "Pos " + first + ":" + last cut or padded to first - 1 characters, then an "X" for every
-// position from first to last. Throws euro::Virhe 6 when the line would be longer than
-// 32,767 characters.
-std::string merkkirivi(std::int32_t posAlku, std::int32_t posLoppu);
 
 // Receives the preview's bytes, whole lines with CR LF, in pieces.
 using Kirjoitin = std::function<void(const std::string&)>;

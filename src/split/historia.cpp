@@ -182,7 +182,7 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
   r.aika = hetki;
   r.tapahtuma = t.valmis ? "paloiteltu" : "keskeytyi";
   r.muoto = muotoYhteenvedolle(y).nimi();
-  r.tiliote = a.txtPaloiteltavaTiedosto;
+  r.tiliote = a.tiliotetiedosto;
   r.arkisto = y.arkistoitu;
   if (!t.valmis) r.huomautus = ansi("keskeytyi virheeseen, katso virhelog.txt");
   const std::string eiTiedostoja =

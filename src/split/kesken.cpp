@@ -8,7 +8,6 @@
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "split/tito/jako.h"
 #include "split/muoto.h"
 #include "split/nimi.h"
 
@@ -97,7 +96,8 @@ std::string otsikkoTekstiksi(const KirjanOtsikko& o) {
                     "\r\nposalku = " + koodaaKirjaan(o.posAlku) + "\r\nposloppu = " + koodaaKirjaan(o.posLoppu) + "\r\n");
 }
 
-std::string jaksoTekstiksi(const KirjanJakso& j) {
+// tunnus: the letter of the format's own state lines (Muoto::tilanTunnus).
+std::string osaTekstiksi(const KirjanOsa& j, char tunnus) {
   std::string t = "jakso = " + std::to_string(j.numero) + "\r\ntila = " + (j.siirretty ? "K" : "A") +
                   "\r\nkohta = " + std::to_string(j.kohta) + "\r\nloppu = " + std::to_string(j.loppu) +
                   "\r\ntiedostoja = " + std::to_string(j.tiedostot.size()) + "\r\n";
@@ -110,14 +110,10 @@ std::string jaksoTekstiksi(const KirjanJakso& j) {
     t += ' ';
     koodaaPeraan(t, f.nimi);
     t += "\r\n";
-    if (!f.hanta.empty()) {
-      t += "h = ";
-      koodaaPeraan(t, f.hanta);
-      t += "\r\n";
-    }
-    if (!f.avain.empty()) {
-      t += "k = ";
-      koodaaPeraan(t, f.avain);
+    if (!f.tila.empty()) {
+      t += tunnus;
+      t += " = ";
+      koodaaPeraan(t, f.tila);
       t += "\r\n";
     }
   }
@@ -222,9 +218,10 @@ std::optional<KirjanOtsikko> lueOtsikko(Jasennin& j) {
 // The rule the naming of company files keeps: a journal names only files the split could make.
 bool onPelkkaNimi(const std::string& n) { return kelpaaTiedostonimeksi(n); }
 
-std::optional<KirjanJakso> lueJakso(Jasennin& j) {
+std::optional<KirjanOsa> lueOsa(Jasennin& j, const Muoto& muoto) {
+  const char tunnus[] = {muoto.tilanTunnus(), ' ', '=', ' ', 0};
   const std::size_t alku = j.kohta();
-  KirjanJakso k;
+  KirjanOsa k;
   auto n = j.luku("jakso", 0);
   auto tila = j.arvo("tila");
   if (!n || !tila || (*tila != "A" && *tila != "K")) return std::nullopt;
@@ -246,20 +243,15 @@ std::optional<KirjanJakso> lueJakso(Jasennin& j) {
     auto ohitetaan = Jasennin::luku(a->substr(v1 + 1, v2 - v1 - 1));
     auto nimi = puraKirjasta(a->substr(v2 + 1));
     if (!pituus || !ohitetaan || !nimi || !onPelkkaNimi(*nimi)) return std::nullopt;
-    std::string hanta;
-    if (j.alkaa("h = ")) {
-      auto h = j.teksti("h");
-      // A closing part is never empty and never longer than the document it closes.
-      if (!h || h->empty() || h->size() > *pituus) return std::nullopt;
-      hanta = std::move(*h);
+    KirjanOsa::Tiedosto f{std::move(*nimi), *pituus, *ohitetaan};
+    if (tunnus[0] != 0 && j.alkaa(tunnus)) {
+      auto t = j.teksti(std::string_view(tunnus, 1));
+      if (!t) return std::nullopt;
+      f.tila = std::move(*t);
+      // The format's own rule: what it would never have written is a damaged journal.
+      if (!muoto.tilaKelpaa(f)) return std::nullopt;
     }
-    std::string avain;
-    if (j.alkaa("k = ")) {
-      auto a = j.teksti("k");
-      if (!a || !onPelkkaNimi(*a) || *a == *nimi) return std::nullopt;
-      avain = std::move(*a);
-    }
-    k.tiedostot.push_back({std::move(*nimi), *pituus, *ohitetaan, std::move(hanta), std::move(avain)});
+    k.tiedostot.push_back(std::move(f));
   }
   if (!j.tarkiste(alku)) return std::nullopt;
   return k;
@@ -279,7 +271,7 @@ void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
   const std::string nimi = kirjanPolku.substr(kirjanPolku.find_last_of(sep) + 1);
   const std::string kansio = kirjanPolku.substr(0, kirjanPolku.find_last_of(sep));
   // A copy or a renamed journal names another archive than its own name does.
-  if (!samaPolku(nimi, o.arkisto + ".kesken")) kelpaamaton(kirjanPolku, "kuuluu arkistolle " + o.arkisto);
+  if (!samaPolku(nimi, o.arkisto + std::string(kirjannimi::kesken))) kelpaamaton(kirjanPolku, "kuuluu arkistolle " + o.arkisto);
   if (!samaPolku(kansio, o.tuodut)) kelpaamaton(kirjanPolku, "kuuluu kansioon " + o.tuodut);
   const std::string& k = o.kohde;
   bool kohdeKelpaa = alusta::onTaysiPolku(k) && !k.empty() && k.back() == sep;
@@ -289,27 +281,29 @@ void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
 
 PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o) {
   PaloitteluAsetukset b;
-  b.txtTallennusHakemisto = o.kohde;
-  b.txtNimenAlkuosa = o.alkuosa;
-  b.txtNimenLoppuosa = o.loppuosa;
+  b.kohdehakemisto = o.kohde;
+  b.nimenAlkuosa = o.alkuosa;
+  b.nimenLoppuosa = o.loppuosa;
   if (o.tunniste >= 0 && o.tunniste <= 3) b.valitse(static_cast<PaloitteluAsetukset::Tunniste>(o.tunniste));
-  else b.optAsiakastunnus = b.optTilinumero = b.optTilinomistajanNimi = b.optPositiot = false;
-  b.txtPosAlku = o.posAlku;
-  b.txtPosLoppu = o.posLoppu;
-  b.chkAikaleimaaPaloiteltava = true;
+  else b.avainAsiakastunnus = b.avainTilinumero = b.avainNimi = b.avainPositiot = false;
+  b.posAlku = o.posAlku;
+  b.posLoppu = o.posLoppu;
+  b.arkistoi = true;
   b.saadot = o.saadot;
   return b;
 }
 
 void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint64_t alkaa) {
+  // A journal of a format no row has could never be read back.
+  if (!muotoNimella(o.muoto)) kelpaamaton(polku, "tuntematon muoto " + o.muoto);
   const std::string uusi = polku + ".uusi";
   tiedosto_.avaa(uusi, alusta::Tila::kirja);
   try {
     if (!tiedosto_.lukitse()) euro::heitaVirhe(euro::virhenro::lupaEvatty, uusi);
-    KirjanJakso alku;
+    KirjanOsa alku;
     alku.kohta = alku.loppu = alkaa;
     arkistonLoppu_ = alkaa;
-    std::string t = otsikkoTekstiksi(o) + jaksoTekstiksi(alku);
+    std::string t = otsikkoTekstiksi(o) + osaTekstiksi(alku, 0);
     tiedosto_.kirjoitaKohtaan(0, t.data(), t.size());
     tiedosto_.tallennaLevylle();
     // Whole and on the disk before any other run can find it under its own name.
@@ -319,6 +313,7 @@ void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint
     seuraava_ = 1;
     polku_ = polku;
     kohde_ = o.kohde;
+    muoto_ = o.muoto;
   } catch (...) {
     tiedosto_.suljeHiljaa();
     try {
@@ -342,18 +337,26 @@ void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint
   }
 }
 
-Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, KirjanJakso& viimeinen) {
+namespace {
+
+// The journal opened and locked (auki), or why not.
+Paivakirja::Avattu avaaLukittuna(alusta::Tiedosto& t, const std::string& polku) {
   try {
     // Never created: one that is gone was finished by another run.
-    tiedosto_.avaa(polku, alusta::Tila::muokkaa);
+    t.avaa(polku, alusta::Tila::muokkaa);
   } catch (const euro::Virhe& v) {
-    if (v.numero() == euro::virhenro::tiedostoaEiLoydy) return Avattu::poissa;
+    if (v.numero() == euro::virhenro::tiedostoaEiLoydy) return Paivakirja::Avattu::poissa;
     throw;
   }
-  if (!tiedosto_.lukitse()) {
-    tiedosto_.suljeHiljaa();
-    return Avattu::lukittu;
-  }
+  if (t.lukitse()) return Paivakirja::Avattu::auki;
+  t.suljeHiljaa();
+  return Paivakirja::Avattu::lukittu;
+}
+
+}  // namespace
+
+Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, KirjanOsa& viimeinen) {
+  if (const Avattu a = avaaLukittuna(tiedosto_, polku); a != Avattu::auki) return a;
   polku_ = polku;
   // Read as a stream: only the unparsed part and the last whole record are held, so that a
   // journal of any length that this split wrote is read back. One record, and what follows
@@ -384,7 +387,9 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
     if (lopussa || s.size() > 1024 * 1024) kelpaamaton(polku, "otsake");
     lueLisaa();
   }
-  std::optional<KirjanJakso> edellinen;
+  const Muoto* muoto = muotoNimella(o.muoto);
+  if (!muoto) kelpaamaton(polku, "tuntematon muoto " + o.muoto);
+  std::optional<KirjanOsa> edellinen;
   std::uint64_t loppu = p;
   for (;;) {
     // A block whose checksum fails can only be the last, cut off as it was written.
@@ -399,7 +404,7 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
       break;
     }
     Jasennin b(*lohko);
-    auto k = lueJakso(b);
+    auto k = lueOsa(b, *muoto);
     if (!k || !b.lopussa()) kelpaamaton(polku, "jakso");
     const bool jatkuu = edellinen ? k->numero == edellinen->numero + 1 && k->siirretty &&
                                         (k->kohta == edellinen->kohta || k->kohta == edellinen->loppu)
@@ -422,6 +427,7 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
   }
   viimeinen = std::move(*edellinen);
   kohde_ = o.kohde;
+  muoto_ = o.muoto;
   arkistonLoppu_ = viimeinen.loppu;
   rikki_ = !loput.empty();
   loppu_ = loppu;
@@ -429,18 +435,19 @@ Paivakirja::Avattu Paivakirja::avaa(const std::string& polku, KirjanOtsikko& o, 
   return Avattu::auki;
 }
 
-void Paivakirja::kirjaa(KirjanJakso& j) {
+void Kirjaus::kirjaa(KirjanOsa& j) {
   // A record its own reader would refuse leaves a split that no run can finish: not written.
+  const Muoto& muoto = *muotoNimella(muoto_);
   for (const auto& f : j.tiedostot)
-    if (!onPelkkaNimi(f.nimi) || (!f.avain.empty() && (!onPelkkaNimi(f.avain) || f.avain == f.nimi)))
-      euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohde_ + (onPelkkaNimi(f.nimi) ? f.avain : f.nimi));
+    if (!onPelkkaNimi(f.nimi) || (!f.tila.empty() && !muoto.tilaKelpaa(f)))
+      euro::heitaVirhe(euro::virhenro::virheellinenNimi, kohde_ + (onPelkkaNimi(f.nimi) ? f.tila : f.nimi));
   // A record cut off as it was written goes before the next one.
   if (!katkaistu_) {
     if (tiedosto_.pituus() > loppu_) tiedosto_.katkaise(loppu_);
     katkaistu_ = true;
   }
   j.numero = seuraava_;
-  const std::string t = jaksoTekstiksi(j);
+  const std::string t = osaTekstiksi(j, muoto.tilanTunnus());
   tiedosto_.kirjoitaKohtaan(loppu_, t.data(), t.size());
   tiedosto_.tallennaLevylle();
   loppu_ += t.size();
@@ -518,7 +525,7 @@ std::string kirjanTaysiPolku(const std::string& kirjanPolku) {
 
 namespace {
 const std::string merkinAlku = ".kolvanto-";
-const std::string merkinLoppu = ".kesken";
+const std::string merkinLoppu(kirjannimi::kesken);
 }  // namespace
 
 std::string kohteenMerkki(const std::string& kohde, const std::string& kirjanPolku) {

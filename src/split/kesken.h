@@ -1,7 +1,7 @@
 // The journal of a split that archives, TUODUT/<archive>.kesken: written before the statement
 // file is moved, kept up to date segment by segment while the split runs, removed when it
-// completes. Every format's split keeps it (tito/jaksottaja.h, xml/camt.h) and finishes a cut-off
-// split from it, checked before anything is cut.
+// completes. Its owner is kirjuri.h; every format's split records its segments in it (Kirjaus)
+// and finishes a cut-off split from it, checked before anything is cut.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +18,19 @@
 
 namespace split {
 
+// The journal's file names, spelled here only. TUODUT/<archive>.kesken is a split's journal,
+// made under <archive>.kesken.uusi; TUODUT/<archive>.jaettu marks where a completed split of
+// an archive that may still grow ended.
+namespace kirjannimi {
+inline constexpr std::string_view kesken = ".kesken";
+inline constexpr std::string_view luotava = ".kesken.uusi";
+inline constexpr std::string_view jaettu = ".jaettu";
+}  // namespace kirjannimi
+
 // What the rest of a split needs, so that it finishes the same way whatever the settings are
 // by then, and what binds the journal to its archive.
 struct KirjanOtsikko {
-  std::string muoto = "TITO";  // the statement format, whose own code names the company files
+  std::string muoto;  // the statement format (Muoto::nimi), whose own code names the company files
   std::string arkisto;         // the archive's file name; the journal is <arkisto>.kesken
   std::string tuodut;          // the folder of both, as the split names it
   std::string kohde;           // the target directory, ending with the separator
@@ -35,17 +44,14 @@ struct KirjanOtsikko {
 
 // One record: a segment of the archive, [kohta, loppu), and every company file its batches
 // go to with its length before them. A file's earlier batches of the segment (ohitetaan of
-// them) were already delivered when a recovery declared the segment again. An XML company
-// document extended by the segment ends with hanta (its closing tags), which is cut off
-// before the statements go in and written again after them. A TITO file taken in the place
-// of the one its batches' name gives (which holds XML or is a link) names that one in avain.
-struct KirjanJakso {
+// them) were already delivered when a recovery declared the segment again. tila is the
+// format's own state of the file, which only the format reads (see Muoto::tilanTunnus).
+struct KirjanOsa {
   struct Tiedosto {
     std::string nimi;
     std::uint64_t pituus = 0;
     std::uint64_t ohitetaan = 0;
-    std::string hanta;
-    std::string avain{};
+    std::string tila{};
   };
   std::uint64_t numero = 0;
   bool siirretty = false;  // false: the statement file was not yet moved (the first record)
@@ -53,27 +59,50 @@ struct KirjanJakso {
   std::vector<Tiedosto> tiedostot;
 };
 
-class Paivakirja {
+// What a format's split does with the journal of kirjuri.h: records its segments. The
+// journal's life (made, adopted, finished, its markers) is the owner's alone.
+class Kirjaus {
+ public:
+  // Appends a record after the last whole one and flushes it.
+  void kirjaa(KirjanOsa& j);
+  // Whether the opened journal went on past its last whole record (a record cut off, or
+  // its end damaged): the segment after that record may have been written.
+  bool rikki() const { return rikki_; }
+  // Where the last record's segment ends in the archive.
+  std::uint64_t arkistonLoppu() const { return arkistonLoppu_; }
+  // Nothing can complete what the split held back (no one writes the archive any more): the
+  // marker goes with the journal, so that the office is told once and not on every run.
+  void merkkiTurha() { kasvaako_ = nullptr; }
+
+ protected:
+  alusta::Tiedosto tiedosto_;
+  std::string polku_;
+  std::string muoto_;           // the header's format, whose own state the records hold
+  std::uint64_t loppu_ = 0;     // after the last whole record
+  std::uint64_t seuraava_ = 0;  // the next record's number
+  bool katkaistu_ = false;      // what followed the last whole record is gone
+  std::uint64_t arkistonLoppu_ = 0;  // the end of the last record's segment
+  std::string merkki_;
+  std::function<bool(std::uint64_t)> kasvaako_;
+  bool rikki_ = false;          // something followed the last whole record when opened
+  std::string kohde_;           // the target of the journal's split, from its header
+};
+
+// The journal itself, for its owner (kirjuri.h) and the tests.
+class Paivakirja : public Kirjaus {
  public:
   // A new journal with its first record, locked, flushed: written under a passing name
   // (exclusive, never through a link, owner-only) and then given its own, the folder's
   // entries flushed too. Throws (58) when either name is taken.
   // alku: where in the archive the split begins (after a split that ended there), at the
-  // start of a T00 line or at the archive's end.
+  // start of a unit of the format or at the archive's end.
   void luo(const std::string& polku, const KirjanOtsikko& o, std::uint64_t alku = 0);
 
   enum class Avattu { auki, lukittu, poissa };
   // An existing journal, locked: its header and its last whole record, every number
   // bounded and the checksums right. lukittu: a live split holds it; poissa: it is gone
   // (another run finished it). Throws when it is no journal of this form.
-  Avattu avaa(const std::string& polku, KirjanOtsikko& o, KirjanJakso& viimeinen);
-
-  // Whether the opened journal went on past its last whole record (a record cut off, or
-  // its end damaged): the segment after that record may have been written.
-  bool rikki() const { return rikki_; }
-
-  // Appends a record after the last whole one and flushes it.
-  void kirjaa(KirjanJakso& j);
+  Avattu avaa(const std::string& polku, KirjanOtsikko& o, KirjanOsa& viimeinen);
 
   // The split is complete (its company files flushed): the journal goes. With sailytaMerkkina,
   // it takes the marker's place instead (replacing an older one), and the marker goes too when
@@ -82,9 +111,6 @@ class Paivakirja {
   // The archive may grow after its split (the bank program writing through a handle it held
   // when the file was moved): a completed journal is kept as the record of where it ended.
   void sailytaMerkkina(std::string merkki, std::function<bool(std::uint64_t loppu)> kasvaako);
-  // Nothing can complete what the split held back (no one writes the archive any more): the
-  // marker goes with the journal, so that the office is told once and not on every run.
-  void merkkiTurha() { kasvaako_ = nullptr; }
   // Leaves the journal for the next run; the lock goes with the file.
   void sulje() noexcept;
 
@@ -92,21 +118,9 @@ class Paivakirja {
   // kill cut its making or an older version wrote the journal. Before the split writes.
   void merkitseKohde();
   const std::string& polku() const;
-  // Where the last record's segment ends in the archive.
-  std::uint64_t arkistonLoppu() const { return arkistonLoppu_; }
 
  private:
-  alusta::Tiedosto tiedosto_;
-  std::string polku_;
-  std::uint64_t loppu_ = 0;     // after the last whole record
-  std::uint64_t seuraava_ = 0;  // the next record's number
-  bool katkaistu_ = false;      // what followed the last whole record is gone
-  std::uint64_t arkistonLoppu_ = 0;  // the end of the last record's segment
-  std::string merkki_;
-  std::function<bool(std::uint64_t)> kasvaako_;
-  bool rikki_ = false;          // something followed the last whole record when opened
   void poistaKohteenMerkki() noexcept;
-  std::string kohde_;           // the target of the journal's split, from its header
 };
 
 // Splits of two statement folders may write into one target. Each archiving split keeps a

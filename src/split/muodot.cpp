@@ -1,14 +1,15 @@
 #include "split/muoto.h"
 
 #include "split/tito/muoto.h"
-#include "split/xml/muoto.h"
+#include "split/camt/muoto.h"
+#include "split/viite/muoto.h"
 
 namespace split {
 
 namespace {
 
 // One row a format. The last row takes whatever no row before it recognises.
-const Muoto* const muodot[] = {&camt::muoto(), &tito::muoto()};
+const Muoto* const muodot[] = {&camt::muoto(), &viite::muoto(), &tito::muoto()};
 
 }  // namespace
 
@@ -17,6 +18,8 @@ const Muoto& muotoTiedostolle(const std::string& polku) {
     if (m == muodot[std::size(muodot) - 1] || m->tunnista(polku)) return *m;
   return *muodot[std::size(muodot) - 1];
 }
+
+std::span<const Muoto* const> kaikkiMuodot() { return muodot; }
 
 bool omaaMuotoa(const std::string& polku) { return &muotoTiedostolle(polku) != muodot[std::size(muodot) - 1]; }
 

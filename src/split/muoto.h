@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,40 +21,48 @@ namespace split {
 
 // What a split of the format counts, as the summary and the history say it.
 struct Yksikko {
-  const char* yksi;     // "erä"
-  const char* monta;    // "erää"
-  const char* puuttuu;  // when the file holds none: "T00-tietueita"
+  const char* yksi;     // one
+  const char* monta;    // many, after a number
+  const char* puuttuu;  // what a file that holds none lacks, in the partitive plural
   bool riveja;          // whether lines are counted too
+  // Said before the count of lines passed over ahead of the first batch (Yhteenveto::ohitetutRivit):
+  // none for a format that passes none over.
+  const char* ohitettu = nullptr;
 };
 
 // A statement file that passed its format's check, ready to split.
-class Jako {
+class Paloittelija {
  public:
-  virtual ~Jako() = default;
+  virtual ~Paloittelija() = default;
   // In place, into kohde (ending with the separator). Throws euro::Virhe on failure.
   virtual void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) = 0;
   // The archive from its start under the journal, which goes when the split completes. kohde
   // is o.kohde's folder as this run names it.
-  virtual void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+  virtual void jaaKirjanKanssa(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                                const std::string& kohde, Yhteenveto& y) = 0;
 };
 
 class Muoto {
  public:
   virtual ~Muoto() = default;
-  // The name in the journal's header and in the history: "TITO", "XML".
+  // The name in the journal's header and in the history.
   virtual std::string_view nimi() const = 0;
   virtual Yksikko yksikko() const = 0;
   // Whether the statement file is of this format; the table's last row takes every file.
   virtual bool tunnista(const std::string& polku) const = 0;
   // The check before anything is archived or written: the split, or none with the reason in
   // syy (Finnish, with the place).
-  virtual std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+  virtual std::unique_ptr<Paloittelija> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
                                          std::string& syy) const = 0;
   // Finishes a cut-off split from its journal's last record, the journal removed at the end;
   // answers what was written, y gets the files.
-  virtual std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                                   const KirjanJakso& viimeinen, Yhteenveto& y) const = 0;
+  virtual std::int64_t viimeistele(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                                   const KirjanOsa& viimeinen, Yhteenveto& y) const = 0;
+  // The letter of the journal's line that keeps a company file's own state for this format
+  // (KirjanOsa::Tiedosto::tila), 0 for a format that keeps none; and whether a state is one
+  // the format writes (the journal refuses to write or read any other).
+  virtual char tilanTunnus() const { return 0; }
+  virtual bool tilaKelpaa(const KirjanOsa::Tiedosto& /*f*/) const { return false; }
   // Whether what reaches an archive after its split can be split by a later run, from where the
   // split ended (a finished journal is then kept as the archive's marker).
   virtual bool jatkaaKasvanutta() const { return false; }
@@ -78,6 +87,9 @@ const Muoto& muotoTiedostolle(const std::string& polku);
 // Whether a row that recognises its own files (any but the last) takes this one: then no other
 // format's statements go into it. Throws euro::Virhe when the file cannot be read.
 bool omaaMuotoa(const std::string& polku);
+
+// The table's rows in order; the last takes every file that no row before it recognises.
+std::span<const Muoto* const> kaikkiMuodot();
 
 // The format of a journal's header; none for a name no row has.
 const Muoto* muotoNimella(std::string_view nimi);

@@ -2,36 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 #include "euro/alusta/alusta.h"
-#include "euro/polut.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 namespace split {
 
 namespace {
-
-// Characters from the line, counted from 1; only what the line holds.
-std::string osa(const std::string& rivi, std::size_t alku, std::size_t pituus) {
-  if (alku > rivi.size()) return {};
-  return rivi.substr(alku - 1, pituus);
-}
-
-std::string_view osa(std::string_view rivi, std::size_t alku, std::size_t pituus) {
-  if (alku > rivi.size()) return {};
-  return rivi.substr(alku - 1, pituus);
-}
-
-std::int32_t pyorista(double arvo) {
-  double alas = std::floor(arvo);
-  double murto = arvo - alas;
-  double r = alas;
-  if (murto > 0.5 || (murto == 0.5 && std::fmod(alas, 2.0) != 0.0)) r = alas + 1.0;
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) euro::heitaVirhe(euro::virhenro::ylivuoto);
-  return static_cast<std::int32_t>(r);
-}
 
 const std::array<bool, 256>& sallitut() {
   static const std::array<bool, 256> taulu = [] {
@@ -44,21 +21,6 @@ const std::array<bool, 256>& sallitut() {
 }
 
 }  // namespace
-
-void asetapos(const PaloitteluAsetukset& a, std::int32_t& posAlku, std::int32_t& posLoppu) {
-  using T = PaloitteluAsetukset::Tunniste;
-  const auto t = a.tunniste();
-  if (!t) return;
-  switch (*t) {
-    case T::asiakastunnus: posAlku = 49, posLoppu = 65; break;
-    case T::tilinumero: posAlku = 10, posLoppu = 23; break;
-    case T::tilinomistajanNimi: posAlku = 148, posLoppu = 182; break;
-    case T::positiot:
-      posAlku = pyorista(euro::fe_yleisval(a.txtPosAlku));
-      posLoppu = pyorista(euro::fe_yleisval(a.txtPosLoppu));
-      break;
-  }
-}
 
 std::string fe_PuhdistaNimi(const std::string& teksti) {
   const auto& sallittu = sallitut();
@@ -98,26 +60,6 @@ std::optional<std::string> numeroituNimi(std::string_view alku, std::string_view
   nimi += loppu;
   if (!kelpaaTiedostonimeksi(nimi)) return std::nullopt;
   return nimi;
-}
-
-std::string muodostanimi(const std::string& rivi, const std::string& kohdehakemisto,
-                         const PaloitteluAsetukset& a, std::int32_t posAlku,
-                         std::int32_t posLoppu) {
-  std::int64_t pituus = static_cast<std::int64_t>(posLoppu) - posAlku + 1;
-  if (posAlku < 1 || pituus < 0) euro::heitaVirhe(euro::virhenro::virheellinenKutsu);
-
-  std::string avain = osa(rivi, static_cast<std::size_t>(posAlku), static_cast<std::size_t>(pituus));
-  avain = fe_PuhdistaNimi(euro::trimmaa(avain));
-  std::string nimi = a.txtNimenAlkuosa + avain + a.txtNimenLoppuosa;
-
-  const std::string alkuVuosi = "20" + osa(rivi, 27, 2);
-  const std::string alkuKuukausi = osa(rivi, 29, 2);
-  const std::string jakso = alkuVuosi + alkuKuukausi + osa(rivi, 31, 2) + "-" + "20" +
-                            osa(rivi, 33, 2) + osa(rivi, 35, 2) + osa(rivi, 37, 2);
-  nimi = euro::fe_Korvaa(nimi, "*", alkuVuosi);
-  nimi = euro::fe_Korvaa(nimi, "?", alkuKuukausi);
-  nimi = euro::fe_Korvaa(nimi, "#", jakso);
-  return kohdehakemisto + fe_PuhdistaNimi(nimi);
 }
 
 Nimeaja::Nimeaja(std::string alkuosa, std::string loppuosa)
@@ -160,7 +102,7 @@ bool Nimeaja::tarvitseeJakson(std::string_view avain) const {
   return false;
 }
 
-// The replacements of muodostanimi in one pass: what a step puts in is seen only by the
+// The replacements in one pass: what a step puts in is seen only by the
 // later steps (vaihe counts the steps already done), and the cleaning is the test at the end.
 void Nimeaja::laajenna(std::string& kohde, std::string_view teksti, int vaihe) {
   for (char c : teksti) {
@@ -169,45 +111,6 @@ void Nimeaja::laajenna(std::string& kohde, std::string_view teksti, int vaihe) {
     else if (c == '#' && vaihe < 3) laajenna(kohde, jakso_, 3);
     else if (kelpaa(c)) kohde += c;
   }
-}
-
-NimenMuodostaja::NimenMuodostaja(const PaloitteluAsetukset& a, std::int32_t posAlku,
-                                 std::int32_t posLoppu)
-    : nimeaja_(a.txtNimenAlkuosa, a.txtNimenLoppuosa),
-      posAlku_(posAlku),
-      posLoppu_(posLoppu),
-      tarve_(std::max<std::size_t>(38, posLoppu > 0 ? static_cast<std::size_t>(posLoppu) : 0)) {}
-
-bool NimenMuodostaja::avainTyhja(std::string_view rivi) const {
-  if (posAlku_ < 1 || posLoppu_ < posAlku_) return true;
-  const std::string_view raaka =
-      osa(rivi, static_cast<std::size_t>(posAlku_), static_cast<std::size_t>(posLoppu_ - posAlku_ + 1));
-  for (char c : raaka)
-    if (c != ' ' && nimeaja_.kelpaa(c)) return false;
-  return true;
-}
-
-const std::string& NimenMuodostaja::nimi(std::string_view rivi) {
-  std::int64_t pituus = static_cast<std::int64_t>(posLoppu_) - posAlku_ + 1;
-  if (posAlku_ < 1 || pituus < 0) euro::heitaVirhe(euro::virhenro::virheellinenKutsu);
-
-  // The key: blanks trimmed at both ends, then the disallowed characters dropped.
-  std::string_view raaka = osa(rivi, static_cast<std::size_t>(posAlku_), static_cast<std::size_t>(pituus));
-  const auto eka = raaka.find_first_not_of(' ');
-  raaka = eka == std::string_view::npos ? std::string_view() : raaka.substr(eka, raaka.find_last_not_of(' ') - eka + 1);
-  avain_.clear();
-  for (char c : raaka)
-    if (nimeaja_.kelpaa(c)) avain_ += c;
-
-  vuosi_.assign("20").append(osa(rivi, 27, 2));
-  kuukausi_.assign(osa(rivi, 29, 2));
-  jakso_.assign(vuosi_).append(kuukausi_).append(osa(rivi, 31, 2)).append("-20");
-  jakso_.append(osa(rivi, 33, 2)).append(osa(rivi, 35, 2)).append(osa(rivi, 37, 2));
-  nimeaja_.muodosta(avain_, vuosi_, kuukausi_, jakso_);
-  nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
-  // One that cannot take "-2" either is left for the failure when its file is opened.
-  if (!kelpaaTiedostonimeksi(nimi_) && nimeaja_.kelvolliseksi()) nimi_.assign(nimeaja_.alku()).append(nimeaja_.loppu());
-  return nimi_;
 }
 
 }  // namespace split

@@ -29,7 +29,7 @@ struct Yhteenveto {
   static constexpr std::size_t tiedostoraja = 1000;
   std::vector<TiedostonYhteenveto> tiedostot;
   TiedostonYhteenveto muut;  // polku empty; eria and riveja of files beyond the limit
-  std::int64_t ohitetutRivit = 0;              // lines before the first T00 line
+  std::int64_t ohitetutRivit = 0;              // lines passed over before the first batch
   std::int64_t ilmanAvainta = 0;               // batches whose key was blank, in every file
   std::string arkistoitu;                      // the archived statement file, if any
   std::string muoto;  // the format split (its unit is what eria counts); empty before one was
@@ -81,28 +81,45 @@ struct Viimeistelty {
   Yhteenveto yhteenveto;   // the files written in finishing it
 };
 
+// Another statement folder's split holds the target: it runs, or it was cut off and could not
+// be finished (kesken).
+struct KohteenVaraaja {
+  std::string kohde;  // the target
+  std::string kirja;  // the journal of the split that holds it
+  bool kesken = false;
+};
+
+// How a run ended. Every end but paloiteltu wrote nothing of the statement file; the fronts
+// say each in their own words (ilmoitus.h).
+enum class Loppu {
+  paloiteltu,
+  eiTiedostoa,         // no statement file (a cut-off split may still have been finished)
+  verkkopolku,         // a network path (two separators in a row): the settings must change
+  kohdettaEiLuotu,     // the target folder is not there, and the office said not to make it
+  kohdeEiLuotavissa,   // the target folder is not there and could not be made (puuttuva)
+  tuodutEiLuotavissa,  // TUODUT is not there and could not be made (puuttuva)
+  hylatty,             // refused by its format's check (syy), moved aside or not (mikset)
+  kohdeVarattu,        // another statement folder's split holds the target (varaaja)
+  toinenAjo,           // another run moved the statement file meanwhile
+  tiedostoAuki,        // another program writes the statement file: left unmoved
+  epaonnistui,         // a failure, reported through fe_Virhe
+};
+
 struct PaloitteluTulos {
+  Loppu loppu = Loppu::epaonnistui;
   std::vector<Viimeistelty> viimeistellyt;  // finished before this run's own split
   int keskeneraisia = 0;                    // journals that could not be finished (reported)
-  bool valmis = false;
-  // The statement file was refused by its check (XML not well formed, not a statement, in
-  // another encoding than UTF-8, no TITO record at all, ...): said, logged, never split, and
-  // moved aside whole (siirrettySivuun) unless it could not be.
-  bool hylatty = false;
-  bool tiedostoAuki = false;   // another program was writing the statement file: left unmoved
-  // Another statement folder's split holds the target (running, or cut off and not finishable):
-  // said, and nothing was moved or written.
-  bool kohdeVarattu = false;
-  // A folder the split needs (the target, TUODUT) is not there and was not made: said, and
-  // nothing was moved or written.
-  bool hakemistoPuuttuu = false;
-  // The statement file's path is a network path (two separators in a row), which the split
-  // refuses: the settings must change, so it is no quiet day.
-  bool verkkopolku = false;
-  // Where a refused statement file was moved aside (TUODUT/<time stamp>-<name>.hylatty), so that
-  // the bank program starts a fresh one; empty when it stayed in place.
-  std::string siirrettySivuun;
-  std::string kohdehakemisto;  // ends with the separator once the checks have passed
+  bool valmis = false;                      // loppu is paloiteltu
+  std::string polku;                        // the statement file as the settings give it
+  // The folder the split needs that is not there (kohdettaEiLuotu, ...EiLuotavissa).
+  std::string puuttuva;
+  // Why the format refused the statement file (Finnish, with the place), and, when it could not
+  // be moved aside, why (mikset); where it went (TUODUT/<time stamp>-<name>.hylatty), so that
+  // the bank program starts a fresh one.
+  std::string syy, mikset, siirrettySivuun;
+  KohteenVaraaja varaaja;        // kohdeVarattu
+  bool kysyttiin = false;        // the office was asked whether to make the target folder
+  std::string kohdehakemisto;    // ends with the separator once the checks have passed
   Yhteenveto yhteenveto;
   // Delivered, but something needs the office's look (a batch held back as cut short, ...):
   // each a Finnish sentence naming the file; told in the summary, the window and virhelog.txt,
@@ -110,14 +127,26 @@ struct PaloitteluTulos {
   std::vector<std::string> katsottavaa;
 };
 
+// The questions a run asks its front.
+class Kysymykset {
+ public:
+  virtual ~Kysymykset() = default;
+  // The target folder is not there: whether to make it.
+  virtual bool luodaankoHakemisto(const std::string& kohde) = 0;
+};
+
 using Kello = std::function<alusta::Aika()>;
 
 // First finishes every cut-off split whose journal (TUODUT/<archive>.kesken) lies in the
 // statement file's folder and is not held by a live split. Answers completed only when the
-// whole statement file was read and every file closed. Checks end with their message; every
-// other failure is reported through fe_Virhe. With archiving, the split keeps a journal,
-// locked while it runs and removed when it completes.
+// whole statement file was read and every file closed. Says nothing of its end (the front does,
+// from loppu); failures are reported through fe_Virhe. With archiving, the split keeps a
+// journal, locked while it runs and removed when it completes.
+PaloitteluTulos suorita(const PaloitteluAsetukset& a, Kysymykset& kysymykset,
+                        const Kello& kello = alusta::paikallinenAika);
 
+// suorita with the window's question and words: the question and the end shown in message
+// boxes (euro::viesti), as the window does.
 PaloitteluTulos paloittele(const PaloitteluAsetukset& a, const Kello& kello = alusta::paikallinenAika);
 
 // Finishes the cut-off splits of the folder's TUODUT journals that no live split holds; a

@@ -11,8 +11,8 @@ Tiedostolaji tiedostolaji(const std::string& polku) {
   if (!pituus) return alusta::onErikoinen(polku) ? Tiedostolaji::erikoinen : Tiedostolaji::puuttuu;
   if (*pituus == 0) return Tiedostolaji::tavallinen;
   // A file whose kind cannot be read is not written into: the failure stops the split. The
-  // formats' own recognition tells an XML document in any encoding.
-  return omaaMuotoa(polku) ? Tiedostolaji::xml : Tiedostolaji::tavallinen;
+  // formats' own recognition tells their files (an XML document in any encoding).
+  return omaaMuotoa(polku) ? Tiedostolaji::tunnistettu : Tiedostolaji::tavallinen;
 }
 
 }  // namespace split

@@ -8,8 +8,8 @@ namespace split {
 
 enum class Tiedostolaji {
   puuttuu,     // nothing, or a folder (opening it for appending fails)
-  tavallinen,  // an ordinary file of one name that holds no XML document (empty, TITO, text)
-  xml,         // an ordinary file that holds a statement document of a format of its own (XML)
+  tavallinen,  // an ordinary file of one name that no format recognises as its own (empty, text, ...)
+  tunnistettu,  // an ordinary file whose statements a format recognises as its own (XML, ...)
   linkki,      // a symbolic link, a reparse point or a file with other names
   erikoinen,   // a FIFO, a socket or a device: no file keeps what is written to it
 };

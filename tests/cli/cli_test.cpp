@@ -306,9 +306,9 @@ TEST_F(Cli, VirheKirjataanLokiin) {
 void katkaiseKirjanKanssa(const std::string& tiedosto, const std::string& kohde) {
   split::PaloitteluAsetukset a;
   a.valitse(split::PaloitteluAsetukset::Tunniste::asiakastunnus);
-  a.txtPaloiteltavaTiedosto = tiedosto;
-  a.txtTallennusHakemisto = kohde;
-  a.chkAikaleimaaPaloiteltava = true;
+  a.tiliotetiedosto = tiedosto;
+  a.kohdehakemisto = kohde;
+  a.arkistoi = true;
   testi::Ymparisto ymp;
   alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(
       [&](alusta::Vaihe v, const std::string& polku, std::size_t) -> std::optional<alusta::Vika> {
@@ -592,9 +592,9 @@ TEST_F(Cli, ViimeistellynYhteenvetoLaskeeEratTaiTiliotteet) {
     split::PaloitteluAsetukset a;
     if (t.avain.empty()) a.valitse(split::PaloitteluAsetukset::Tunniste::asiakastunnus);
     else a.valitse(split::PaloitteluAsetukset::Tunniste::tilinumero);
-    a.txtPaloiteltavaTiedosto = k / "EKA.TXT";
-    a.txtTallennusHakemisto = k / "ulos";
-    a.chkAikaleimaaPaloiteltava = true;
+    a.tiliotetiedosto = k / "EKA.TXT";
+    a.kohdehakemisto = k / "ulos";
+    a.arkistoi = true;
     {
       testi::Ymparisto ymp;
       alusta::Vikakoukku edellinen = alusta::asetaVikakoukku(

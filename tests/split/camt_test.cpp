@@ -1,4 +1,4 @@
-#include "split/xml/camt.h"
+#include "split/camt/camt.h"
 
 #include <gtest/gtest.h>
 
@@ -104,18 +104,18 @@ struct Camt : ::testing::Test {
 
   void SetUp() override {
     syote = kansio / "TILIOTE.XML";
-    a.txtPaloiteltavaTiedosto = syote;
-    a.txtTallennusHakemisto = kansio / "ulos";
-    alusta::luoHakemisto(a.txtTallennusHakemisto);
-    a.txtNimenAlkuosa = "XML-";
-    a.txtNimenLoppuosa = ".XML";
-    a.chkAikaleimaaPaloiteltava = false;
+    a.tiliotetiedosto = syote;
+    a.kohdehakemisto = kansio / "ulos";
+    alusta::luoHakemisto(a.kohdehakemisto);
+    a.nimenAlkuosa = "XML-";
+    a.nimenLoppuosa = ".XML";
+    a.arkistoi = false;
   }
   split::PaloitteluTulos aja() { return split::paloittele(a, kello); }
-  std::string ulos(const std::string& nimi) const { return a.txtTallennusHakemisto + alusta::erotin + nimi; }
+  std::string ulos(const std::string& nimi) const { return a.kohdehakemisto + alusta::erotin + nimi; }
   std::map<std::string, std::string> tulosteet() {
     std::map<std::string, std::string> m;
-    for (const auto& n : testi::tiedostot(a.txtTallennusHakemisto)) m[n] = testi::lueTiedosto(ulos(n));
+    for (const auto& n : testi::tiedostot(a.kohdehakemisto)) m[n] = testi::lueTiedosto(ulos(n));
     return m;
   }
   // Every statement in exactly one output, as it stood in the input; every output valid.
@@ -183,12 +183,12 @@ TEST_F(Camt, JakaaYrityksittain) {
   };
   for (const auto& t : tapaukset) {
     SCOPED_TRACE(t.kuvaus);
-    for (const auto& n : testi::tiedostot(a.txtTallennusHakemisto)) alusta::poistaTiedosto(ulos(n));
+    for (const auto& n : testi::tiedostot(a.kohdehakemisto)) alusta::poistaTiedosto(ulos(n));
     std::string koko;
     for (const auto& d : t.asiakirjat) koko += d;
     testi::kirjoitaTiedosto(syote, koko);
     a.valitse(t.avain);
-    a.txtNimenAlkuosa = t.alkuosa;
+    a.nimenAlkuosa = t.alkuosa;
     const auto tulos = aja();
     ASSERT_TRUE(tulos.valmis);
     EXPECT_TRUE(ymp.viestit.viestit.empty());
@@ -263,7 +263,7 @@ TEST_F(Camt, HylkaaKokonaan) {
       {"tiliotteiden välissä muuta",
        asiakirja({lausunto(A1), "<SplmtryData><Envlp/></SplmtryData>", lausunto(B1)}), "muu elementti"},
   };
-  a.chkAikaleimaaPaloiteltava = true;
+  a.arkistoi = true;
   for (const auto& t : tapaukset) {
     SCOPED_TRACE(t.kuvaus);
     ymp.viestit.viestit.clear();
@@ -276,7 +276,7 @@ TEST_F(Camt, HylkaaKokonaan) {
     EXPECT_EQ(v.otsikko, "PALOITTELUA EI TEHTY");
     EXPECT_NE(v.teksti.find(ansi(" ei paloiteltu: ")), std::string::npos) << v.teksti;
     EXPECT_NE(v.teksti.find(t.viestissa), std::string::npos) << v.teksti;
-    EXPECT_TRUE(testi::tiedostot(a.txtTallennusHakemisto).empty());
+    EXPECT_TRUE(testi::tiedostot(a.kohdehakemisto).empty());
     sivuunJaTakaisin(kansio.polku(), syote, t.sisalto);
   }
   // Chosen positions mean nothing in XML.
@@ -286,7 +286,7 @@ TEST_F(Camt, HylkaaKokonaan) {
   EXPECT_FALSE(aja().valmis);
   ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
   EXPECT_NE(ymp.viestit.viestit[0].teksti.find("positiot"), std::string::npos);
-  EXPECT_TRUE(testi::tiedostot(a.txtTallennusHakemisto).empty());
+  EXPECT_TRUE(testi::tiedostot(a.kohdehakemisto).empty());
 }
 
 // A second run puts its statements into the company's document before the closing tags; a file
@@ -314,7 +314,7 @@ TEST_F(Camt, ToinenAjoJatkaa) {
   a.valitse(PaloitteluAsetukset::Tunniste::asiakastunnus);
   for (const auto& t : tapaukset) {
     SCOPED_TRACE(t.kuvaus);
-    for (const auto& f : testi::tiedostot(a.txtTallennusHakemisto)) alusta::poistaTiedosto(ulos(f));
+    for (const auto& f : testi::tiedostot(a.kohdehakemisto)) alusta::poistaTiedosto(ulos(f));
     if (t.olemassa.empty()) {
       testi::kirjoitaTiedosto(syote, asiakirja({lausunto(A1)}));
       ASSERT_TRUE(aja().valmis);
@@ -350,14 +350,14 @@ TEST_F(Camt, GeneroituTiedosto) {
   for (const char* versio : {"02", "04", "08"}) {
     for (const char* viesti : {"052", "053", "054"}) {
       SCOPED_TRACE(std::string(viesti) + "." + versio);
-      for (const auto& f : testi::tiedostot(a.txtTallennusHakemisto)) alusta::poistaTiedosto(ulos(f));
+      for (const auto& f : testi::tiedostot(a.kohdehakemisto)) alusta::poistaTiedosto(ulos(f));
       const auto g = testi::ajaOhjelma(generaattori, {"--koko", "40K", "--yrityksia", "7", "--viesti", viesti,
                                                       "--versio", versio, syote});
       ASSERT_EQ(g.koodi, 0) << g.virhe;
       a.valitse(PaloitteluAsetukset::Tunniste::tilinumero);
-      a.saadot.xmlPuskuri = 97;
+      a.saadot.puskuri = 97;
       const auto tulos = aja();
-      a.saadot.xmlPuskuri = 0;
+      a.saadot.puskuri = 0;
       ASSERT_TRUE(tulos.valmis);
       std::int64_t lausuntoja = 0;
       for (const auto& f : tulos.yhteenveto.tiedostot) lausuntoja += f.eria;
@@ -403,7 +403,7 @@ TEST_F(Camt, PaivaSanomanOtsakkeesta) {
   ASSERT_NE(i, std::string::npos);
   l.erase(i, std::string("<CreDtTm></CreDtTm>\n").size());
   testi::kirjoitaTiedosto(syote, asiakirja({l}, "053", "08"));
-  a.txtNimenAlkuosa = "XML-*-?-";
+  a.nimenAlkuosa = "XML-*-?-";
   a.valitse(PaloitteluAsetukset::Tunniste::asiakastunnus);
   ASSERT_TRUE(aja().valmis);
   for (const auto& v : ymp.viestit.viestit) ADD_FAILURE() << v.teksti;
@@ -433,7 +433,7 @@ TEST_F(Camt, YksiAjoKutenMonta) {
   for (std::size_t i = 0; i < tapaukset.size(); ++i) {
     SCOPED_TRACE(i);
     auto tyhjenna = [&] {
-      for (const auto& f : testi::tiedostot(a.txtTallennusHakemisto)) alusta::poistaTiedosto(ulos(f));
+      for (const auto& f : testi::tiedostot(a.kohdehakemisto)) alusta::poistaTiedosto(ulos(f));
     };
     tyhjenna();
     std::string kaikki;
@@ -446,9 +446,9 @@ TEST_F(Camt, YksiAjoKutenMonta) {
     for (const auto& [tiedostoja, tavuja] : {std::pair<std::size_t, std::uint64_t>{1, 0}, {2, 0}, {0, 1}}) {
       SCOPED_TRACE(std::to_string(tiedostoja) + " tiedostoa, " + std::to_string(tavuja) + " tavua");
       tyhjenna();
-      a.saadot.xml = {tiedostoja, tavuja};
+      a.saadot.jaksot = {tiedostoja, tavuja};
       const bool valmis = aja().valmis;
-      a.saadot.xml = {};
+      a.saadot.jaksot = {};
       ASSERT_TRUE(valmis);
       EXPECT_EQ(tulosteet(), yhdella);
     }
@@ -511,7 +511,7 @@ TEST_F(Camt, MuuMerkistoHylataanJaKirjataan) {
   ymp.ohjelma.datahakemisto = data;
   ymp.ohjelma.apppath = [data] { return data; };
   const std::string loki = data + alusta::erotin + "virhelog.txt";
-  a.chkAikaleimaaPaloiteltava = true;
+  a.arkistoi = true;
   for (const auto& t : tapaukset) {
     testi::kirjoitaTiedosto(syote, t.sisalto);
     const std::string viesti =
@@ -528,7 +528,7 @@ TEST_F(Camt, MuuMerkistoHylataanJaKirjataan) {
       EXPECT_EQ(ymp.viestit.viestit[0].teksti.rfind(viesti + ansi(". Tiedosto siirrettiin sivuun nimelle "), 0), 0u)
           << ymp.viestit.viestit[0].teksti;
       EXPECT_TRUE(ymp.virheet.empty());
-      EXPECT_TRUE(testi::tiedostot(a.txtTallennusHakemisto).empty());
+      EXPECT_TRUE(testi::tiedostot(a.kohdehakemisto).empty());
       sivuunJaTakaisin(kansio.polku(), syote, t.sisalto);
       // The log's entry ends with the message; read with the system's editors.
       const std::string rivi =

@@ -10,6 +10,7 @@
 #include "euro/virhe.h"
 #include "split/esikatselu_odotus.h"
 #include "split/t00.h"
+#include "split/tito/viivain.h"
 #include "tuki/kayttaja.h"
 #include "tuki/muuttujat.h"
 #include "tuki/testituki.h"
@@ -43,7 +44,7 @@ struct Esikatselu : ::testing::Test {
 
   void SetUp() override {
     muuttujat.aseta("TEMP", kansio.polku());
-    a.txtPaloiteltavaTiedosto = kansio / "TITO.TXT";
+    a.tiliotetiedosto = kansio / "TITO.TXT";
     esikatselu = kansio / "~TITO-T00.TMP";
   }
   testi::Kaynnistys editori() const {
@@ -57,7 +58,7 @@ TEST_F(Esikatselu, TiedostoTavuTavulta) {
   toka.asiakas = "7654321-0";
   toka.nimi = ansi("Öljy Ab");
   const std::string t00 = "T00";
-  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto,
+  testi::kirjoitaTiedosto(a.tiliotetiedosto,
                           "alku\r\n" + eka.rivi() + "\r\nT10 kirjaus\r\n" + "t00 pienella\r\n" +
                               " T00 tyhja edessa\r\nT0\r\n" + toka.rivi() + "\r" + t00 + "\r\n" +
                               "T00 rivinvaihto\nkeskella\r\nT00 viimeinen");
@@ -80,8 +81,8 @@ TEST_F(Esikatselu, TiedostoTavuTavulta) {
   };
   for (const auto& t : tapaukset) {
     a.valitse(t.tunniste);
-    a.txtPosAlku = t.alku;
-    a.txtPosLoppu = t.loppu;
+    a.posAlku = t.alku;
+    a.posLoppu = t.loppu;
     ymp.kaynnistin.kaynnistykset.clear();
     EXPECT_TRUE(split::naytaPaloitteluehto(a)) << t.kuvaus;
     EXPECT_EQ(testi::lueTiedosto(esikatselu), testi::esikatselu(t.merkit, t00rivit)) << t.kuvaus;
@@ -93,7 +94,7 @@ TEST_F(Esikatselu, TiedostoTavuTavulta) {
 
 TEST_F(Esikatselu, IlmanT00RivejaJaVanhanTilalle) {
   testi::kirjoitaTiedosto(esikatselu, std::string(100000, 'v'));
-  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, "T01\r\nt00\r\n");
+  testi::kirjoitaTiedosto(a.tiliotetiedosto, "T01\r\nt00\r\n");
   EXPECT_TRUE(split::naytaPaloitteluehto(a));
   EXPECT_EQ(testi::lueTiedosto(esikatselu), testi::esikatselu("Pos 49:65" + tyhjaa(39) + x(17), {}));
   EXPECT_EQ(ymp.kaynnistin.kaynnistykset, std::vector{editori()});
@@ -101,9 +102,9 @@ TEST_F(Esikatselu, IlmanT00RivejaJaVanhanTilalle) {
 
 TEST_F(Esikatselu, PuuttuvaTiliotetiedosto) {
   testi::kirjoitaTiedosto(esikatselu, "edellinen");
-  a.txtPaloiteltavaTiedosto = kansio / "EI.TXT";
+  a.tiliotetiedosto = kansio / "EI.TXT";
   EXPECT_FALSE(split::naytaPaloitteluehto(a));
-  const testi::Viesti viesti{"Tiedostoa " + a.txtPaloiteltavaTiedosto + ansi("  ei löydy"), "", 0};
+  const testi::Viesti viesti{"Tiedostoa " + a.tiliotetiedosto + ansi("  ei löydy"), "", 0};
   EXPECT_EQ(ymp.viestit.viestit, std::vector{viesti});
   EXPECT_EQ(testi::lueTiedosto(esikatselu), "edellinen");
   EXPECT_TRUE(ymp.kaynnistin.kaynnistykset.empty());
@@ -111,7 +112,7 @@ TEST_F(Esikatselu, PuuttuvaTiliotetiedosto) {
 
 TEST_F(Esikatselu, VirheKerrotaanViestissa) {
   testi::T00 rivi;
-  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, rivi.rivi() + "\r\n");
+  testi::kirjoitaTiedosto(a.tiliotetiedosto, rivi.rivi() + "\r\n");
   const std::string otsikko = ansi("PALOITTELUEHTOA EI NÄYTETTY");
   struct {
     const char* kuvaus;
@@ -126,8 +127,8 @@ TEST_F(Esikatselu, VirheKerrotaanViestissa) {
   };
   for (const auto& t : tapaukset) {
     a.valitse(T::positiot);
-    a.txtPosAlku = t.alku;
-    a.txtPosLoppu = t.loppu;
+    a.posAlku = t.alku;
+    a.posLoppu = t.loppu;
     if (testi::onOlemassa(esikatselu)) alusta::poistaTiedosto(esikatselu);
     if (t.kansioTiedostonPaikalla) alusta::luoHakemisto(esikatselu);
     ymp.kaynnistin.kaynnistysEpaonnistuu = t.kaynnistysEpaonnistuu;
@@ -158,7 +159,7 @@ TEST_F(Esikatselu, LinuxissaOmaanKansioonVainOmistajalle) {
   // An earlier preview that others could read gives way to a private one.
   testi::kirjoitaTiedosto(tulos, "vanha");
   fs::permissions(tulos, static_cast<fs::perms>(0644));
-  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, testi::T00{}.rivi() + "\r\n");
+  testi::kirjoitaTiedosto(a.tiliotetiedosto, testi::T00{}.rivi() + "\r\n");
 
   EXPECT_TRUE(split::naytaPaloitteluehto(a));
   EXPECT_EQ(testi::lueTiedosto(tulos), testi::esikatselu("Pos 49:65" + tyhjaa(39) + x(17), {testi::T00{}.rivi()}));
@@ -171,7 +172,7 @@ TEST_F(Esikatselu, LinuxissaOmaanKansioonVainOmistajalle) {
 TEST_F(Esikatselu, LinkkiTaiToisenTiedostoNimellaTorjutaan) {
   if constexpr (alusta::onWindows) GTEST_SKIP() << "symboliset linkit ja omistajat ovat POSIX-asioita";
   namespace fs = std::filesystem;
-  testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, testi::T00{}.rivi() + "\r\n");
+  testi::kirjoitaTiedosto(a.tiliotetiedosto, testi::T00{}.rivi() + "\r\n");
   const std::string uhri = kansio / "uhri";
   testi::kirjoitaTiedosto(uhri, "uhri");
   testi::annaTavalliselle(uhri);
@@ -229,9 +230,9 @@ TEST(EsikatselunOsat, MerkkirivinRajat) {
   for (const auto& t : tapaukset) {
     std::string nimi = std::to_string(t.alku) + ":" + std::to_string(t.loppu);
     if (!t.pituus)
-      EXPECT_THROW(split::merkkirivi(t.alku, t.loppu), euro::Virhe) << nimi;
+      EXPECT_THROW(split::tito::merkkirivi(t.alku, t.loppu), euro::Virhe) << nimi;
     else
-      EXPECT_EQ(split::merkkirivi(t.alku, t.loppu).size(), *t.pituus) << nimi;
+      EXPECT_EQ(split::tito::merkkirivi(t.alku, t.loppu).size(), *t.pituus) << nimi;
   }
 }
 

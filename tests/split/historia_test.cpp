@@ -28,7 +28,7 @@ struct Historia : ::testing::Test {
     alusta::luoHakemisto(data);
     ymp.ohjelma.datahakemisto = data;
     alusta::luoHakemisto(kansio / "ulos");
-    a.txtTallennusHakemisto = kansio / "ulos";
+    a.kohdehakemisto = kansio / "ulos";
   }
   void TearDown() override {
     alusta::asetaVikakoukku({});
@@ -58,12 +58,12 @@ struct Historia : ::testing::Test {
 TEST_F(Historia, KaksiAjoa) {
   const std::string eka = kansio / "TITO.TXT", toka = kansio / ansi("TÖKA.TXT");
   testi::kirjoitaTiedosto(eka, "ennen\r\n" + era("1") + era("2") + era("   ") + era("1"));
-  a.txtPaloiteltavaTiedosto = eka;
-  a.chkAikaleimaaPaloiteltava = true;
+  a.tiliotetiedosto = eka;
+  a.arkistoi = true;
   ASSERT_TRUE(split::paloittele(a, kello).valmis);
   testi::kirjoitaTiedosto(toka, era("2") + era("3"));
-  a.txtPaloiteltavaTiedosto = toka;
-  a.chkAikaleimaaPaloiteltava = false;
+  a.tiliotetiedosto = toka;
+  a.arkistoi = false;
   ASSERT_TRUE(split::paloittele(a, kello).valmis);
   EXPECT_TRUE(ymp.virheet.empty());
 
@@ -91,8 +91,8 @@ TEST_F(Historia, KaksiAjoa) {
 TEST_F(Historia, KeskeytynytJaViimeistelty) {
   const std::string eka = kansio / "TITO.TXT", toka = kansio / "TOKA.TXT";
   testi::kirjoitaTiedosto(eka, era("1") + era("2") + era("1"));
-  a.txtPaloiteltavaTiedosto = eka;
-  a.chkAikaleimaaPaloiteltava = true;
+  a.tiliotetiedosto = eka;
+  a.arkistoi = true;
   alusta::asetaVikakoukku([](alusta::Vaihe v, const std::string& polku, std::size_t) -> std::optional<alusta::Vika> {
     if (v == alusta::Vaihe::kirjoita && polku.find("TITO-2018-08-2.TXT") != std::string::npos)
       return alusta::Vika{euro::virhenro::levyTaynna};
@@ -103,8 +103,8 @@ TEST_F(Historia, KeskeytynytJaViimeistelty) {
   ASSERT_EQ(ymp.virheet.size(), 1u);
 
   testi::kirjoitaTiedosto(toka, era("3"));
-  a.txtPaloiteltavaTiedosto = toka;
-  a.chkAikaleimaaPaloiteltava = false;
+  a.tiliotetiedosto = toka;
+  a.arkistoi = false;
   ASSERT_TRUE(split::paloittele(a, kello).valmis);
   EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-1.TXT")), era("1") + era("1"));
   EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-2.TXT")), era("2"));
@@ -139,11 +139,11 @@ TEST_F(Historia, XmlToinenNimi) {
       "<Amt Ccy=\"EUR\">1.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2024-03-31</Dt></Dt></Bal>\n</Stmt>\n"
       "</BkToCstmrStmt>\n</Document>\n");
   testi::kirjoitaTiedosto(ulos("XML-FI1111111111111111.XML"), era("1"));  // a TITO file of that name
-  a.txtPaloiteltavaTiedosto = xml;
-  a.txtNimenAlkuosa = "XML-";
-  a.txtNimenLoppuosa = ".XML";
+  a.tiliotetiedosto = xml;
+  a.nimenAlkuosa = "XML-";
+  a.nimenLoppuosa = ".XML";
   a.valitse(split::PaloitteluAsetukset::Tunniste::tilinumero);
-  a.chkAikaleimaaPaloiteltava = false;
+  a.arkistoi = false;
   ASSERT_TRUE(split::paloittele(a, kello).valmis);
   const std::vector<std::string> r = rivit();
   ASSERT_EQ(r.size(), 1u);
@@ -207,11 +207,11 @@ TEST_F(Historia, LukijaKirjoittajaJaKierto) {
 // reported and the split stands. A run stopped by a check leaves no entry.
 TEST_F(Historia, KirjoitusvirheEiKaadaPaloittelua) {
   testi::kirjoitaTiedosto(kansio / "TITO.TXT", era("1"));
-  a.txtPaloiteltavaTiedosto = kansio / "PUUTTUU.TXT";
+  a.tiliotetiedosto = kansio / "PUUTTUU.TXT";
   EXPECT_FALSE(split::paloittele(a, kello).valmis);
   EXPECT_EQ(split::historia::tiedostot(data), std::vector<std::string>{});
 
-  a.txtPaloiteltavaTiedosto = kansio / "TITO.TXT";
+  a.tiliotetiedosto = kansio / "TITO.TXT";
   ymp.ohjelma.datahakemisto = kansio / "TITO.TXT";  // no folder
   EXPECT_TRUE(split::paloittele(a, kello).valmis);
   EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-1.TXT")), era("1"));

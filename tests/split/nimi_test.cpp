@@ -1,4 +1,5 @@
 #include "split/nimi.h"
+#include "split/tito/nimi.h"
 
 #include <gtest/gtest.h>
 
@@ -39,10 +40,10 @@ TEST(Asetapos, JokainenTunnisteJaKirjoitetutPositiot) {
   for (const auto& t : tapaukset) {
     PaloitteluAsetukset a;
     a.valitse(t.tunniste);
-    a.txtPosAlku = t.alku;
-    a.txtPosLoppu = t.loppu;
+    a.posAlku = t.alku;
+    a.posLoppu = t.loppu;
     std::int32_t alku = -7, loppu = -7;
-    split::asetapos(a, alku, loppu);
+    split::tito::asetapos(a, alku, loppu);
     EXPECT_EQ(alku, t.odAlku) << t.alku;
     EXPECT_EQ(loppu, t.odLoppu) << t.loppu;
   }
@@ -52,18 +53,18 @@ TEST(Asetapos, JokainenTunnisteJaKirjoitetutPositiot) {
 TEST(Asetapos, PositioYli32BitinTaiIlmanValintaa) {
   PaloitteluAsetukset a;
   a.valitse(T::positiot);
-  a.txtPosAlku = "2147483648";
+  a.posAlku = "2147483648";
   std::int32_t alku = 0, loppu = 0;
   try {
-    split::asetapos(a, alku, loppu);
+    split::tito::asetapos(a, alku, loppu);
     ADD_FAILURE() << "ei heittänyt";
   } catch (const euro::Virhe& v) {
     EXPECT_EQ(v.numero(), 6);
   }
-  a.optPositiot = false;
+  a.avainPositiot = false;
   alku = 3;
   loppu = 4;
-  split::asetapos(a, alku, loppu);
+  split::tito::asetapos(a, alku, loppu);
   EXPECT_EQ(alku, 3);
   EXPECT_EQ(loppu, 4);
 }
@@ -125,11 +126,11 @@ TEST(Muodostanimi, NimetRivinKentistaJaOsista) {
   for (const auto& t : tapaukset) {
     PaloitteluAsetukset a;
     a.valitse(t.tunniste);
-    a.txtNimenAlkuosa = ansi(t.alkuosa);
-    a.txtNimenLoppuosa = ansi(t.loppuosa);
+    a.nimenAlkuosa = ansi(t.alkuosa);
+    a.nimenLoppuosa = ansi(t.loppuosa);
     std::int32_t alku = 0, loppu = 0;
-    split::asetapos(a, alku, loppu);
-    EXPECT_EQ(split::muodostanimi(ansi(t.rivi.rivi()), "KOHDE/", a, alku, loppu),
+    split::tito::asetapos(a, alku, loppu);
+    EXPECT_EQ(split::tito::muodostanimi(ansi(t.rivi.rivi()), "KOHDE/", a, alku, loppu),
               "KOHDE/" + ansi(t.odotettu))
         << t.kuvaus;
   }
@@ -138,8 +139,8 @@ TEST(Muodostanimi, NimetRivinKentistaJaOsista) {
 
 TEST(Muodostanimi, PositiotJoitaEiVoiLeikata) {
   PaloitteluAsetukset a;
-  a.txtNimenAlkuosa = "X";
-  a.txtNimenLoppuosa = "";
+  a.nimenAlkuosa = "X";
+  a.nimenLoppuosa = "";
   const std::string rivi = testi::T00{}.rivi();
   struct {
     std::int32_t alku, loppu;
@@ -149,14 +150,14 @@ TEST(Muodostanimi, PositiotJoitaEiVoiLeikata) {
   };
   for (const auto& t : tapaukset) {
     if (t.heittaa) {
-      EXPECT_THROW(split::muodostanimi(rivi, "", a, t.alku, t.loppu), euro::Virhe)
+      EXPECT_THROW(split::tito::muodostanimi(rivi, "", a, t.alku, t.loppu), euro::Virhe)
           << t.alku << ":" << t.loppu;
     } else {
-      EXPECT_NO_THROW(split::muodostanimi(rivi, "", a, t.alku, t.loppu));
+      EXPECT_NO_THROW(split::tito::muodostanimi(rivi, "", a, t.alku, t.loppu));
     }
   }
-  EXPECT_EQ(split::muodostanimi(rivi, "", a, 10, 9), "X");
-  EXPECT_EQ(split::muodostanimi(rivi, "", a, 1, 3), "XT00");
+  EXPECT_EQ(split::tito::muodostanimi(rivi, "", a, 10, 9), "X");
+  EXPECT_EQ(split::tito::muodostanimi(rivi, "", a, 1, 3), "XT00");
 }
 
 }  // namespace
@@ -176,13 +177,13 @@ TEST(NimenMuodostaja, SamaKuinMuodostanimi) {
   };
   for (int kierros = 0; kierros < 3000; ++kierros) {
     PaloitteluAsetukset a;
-    a.txtNimenAlkuosa = arpa() % 3 ? "TITO-*-?-" : teksti(8);
-    a.txtNimenLoppuosa = arpa() % 3 ? ".TXT" : teksti(6);
+    a.nimenAlkuosa = arpa() % 3 ? "TITO-*-?-" : teksti(8);
+    a.nimenLoppuosa = arpa() % 3 ? ".TXT" : teksti(6);
     std::int32_t alku = 1 + static_cast<std::int32_t>(arpa() % 60);
     std::int32_t loppu = alku - 1 + static_cast<std::int32_t>(arpa() % 30);
     const std::string rivi = "T00" + teksti(arpa() % 4 ? 120 : 30);
-    split::NimenMuodostaja m(a, alku, loppu);
-    const std::string odotettu = split::muodostanimi(rivi, "", a, alku, loppu);
+    split::tito::NimenMuodostaja m(a, alku, loppu);
+    const std::string odotettu = split::tito::muodostanimi(rivi, "", a, alku, loppu);
     // A name no file may bear takes its number (Laitenimi below).
     if (!split::kelpaaTiedostonimeksi(odotettu)) continue;
     const std::string alkuosa = rivi.substr(0, std::min(rivi.size(), m.tarve()));
@@ -192,7 +193,7 @@ TEST(NimenMuodostaja, SamaKuinMuodostanimi) {
   }
   // Positions that cannot be cut fail as in muodostanimi.
   for (auto [alku, loppu] : {std::pair{0, 5}, std::pair{10, 8}}) {
-    split::NimenMuodostaja m(PaloitteluAsetukset{}, alku, loppu);
+    split::tito::NimenMuodostaja m(PaloitteluAsetukset{}, alku, loppu);
     try {
       m.nimi("T00");
       ADD_FAILURE() << alku << ":" << loppu;
@@ -230,12 +231,12 @@ TEST(Laitenimi, SamaSaantoTitolleJaXmlleKummallakinJarjestelmalla) {
       testi::Ymparisto ymp;
       testi::Kansio k;
       PaloitteluAsetukset a;
-      a.txtPaloiteltavaTiedosto = k / "TILIOTE";
-      a.txtTallennusHakemisto = k / "ulos";
-      alusta::luoHakemisto(a.txtTallennusHakemisto);
-      a.txtNimenAlkuosa = "";
-      a.txtNimenLoppuosa = t.loppuosa;
-      a.chkAikaleimaaPaloiteltava = false;
+      a.tiliotetiedosto = k / "TILIOTE";
+      a.kohdehakemisto = k / "ulos";
+      alusta::luoHakemisto(a.kohdehakemisto);
+      a.nimenAlkuosa = "";
+      a.nimenLoppuosa = t.loppuosa;
+      a.arkistoi = false;
       std::string sisalto;
       if (xml) {
         a.valitse(T::tilinumero);
@@ -248,18 +249,18 @@ TEST(Laitenimi, SamaSaantoTitolleJaXmlleKummallakinJarjestelmalla) {
         r.asiakas = t.avain;
         sisalto = r.rivi() + "\r\nT10 rivi\r\n";
       }
-      testi::kirjoitaTiedosto(a.txtPaloiteltavaTiedosto, sisalto);
+      testi::kirjoitaTiedosto(a.tiliotetiedosto, sisalto);
       const split::PaloitteluTulos tulos = split::paloittele(a);
       EXPECT_EQ(tulos.valmis, !hylataan);
       if (!hylataan) {
         // Listed with what begins with a point, which the file listing hides.
         std::vector<std::string> tehdyt;
-        for (const auto& e : std::filesystem::directory_iterator(a.txtTallennusHakemisto))
+        for (const auto& e : std::filesystem::directory_iterator(a.kohdehakemisto))
           tehdyt.push_back(e.path().filename().string());
         EXPECT_EQ(tehdyt, std::vector<std::string>{t.nimi});
         continue;
       }
-      EXPECT_TRUE(testi::tiedostot(a.txtTallennusHakemisto).empty());
+      EXPECT_TRUE(testi::tiedostot(a.kohdehakemisto).empty());
       if (xml) {
         // Refused whole by the check, before anything is written.
         ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
@@ -270,7 +271,7 @@ TEST(Laitenimi, SamaSaantoTitolleJaXmlleKummallakinJarjestelmalla) {
       } else {
         ASSERT_EQ(ymp.virheet.size(), 1u);
         EXPECT_EQ(ymp.virheet[0].numero, euro::virhenro::virheellinenNimi);
-        EXPECT_NE(ymp.virheet[0].viesti.find(a.txtTallennusHakemisto + S + nimi), std::string::npos)
+        EXPECT_NE(ymp.virheet[0].viesti.find(a.kohdehakemisto + S + nimi), std::string::npos)
             << ymp.virheet[0].viesti;
       }
     }

@@ -22,19 +22,19 @@ const std::string S(1, alusta::erotin);
 
 split::PaloitteluAsetukset vanhatArvot() {
   split::PaloitteluAsetukset a;
-  a.txtPaloiteltavaTiedosto = "C:\\Pankki\\TITO.TXT";
-  a.txtTallennusHakemisto = "C:\\Tiliotteet";
+  a.tiliotetiedosto = "C:\\Pankki\\TITO.TXT";
+  a.kohdehakemisto = "C:\\Tiliotteet";
   return a;
 }
 
 split::PaloitteluAsetukset uudetArvot() {
   split::PaloitteluAsetukset a;
-  a.txtPaloiteltavaTiedosto = "D:\\Uusi pankki\\KERTYMA.TXT";
-  a.txtNimenAlkuosa = "TITO-#-";
+  a.tiliotetiedosto = "D:\\Uusi pankki\\KERTYMA.TXT";
+  a.nimenAlkuosa = "TITO-#-";
   a.valitse(split::PaloitteluAsetukset::Tunniste::positiot);
-  a.txtPosAlku = "10";
-  a.txtPosLoppu = "23";
-  a.chkAikaleimaaPaloiteltava = false;
+  a.posAlku = "10";
+  a.posLoppu = "23";
+  a.arkistoi = false;
   return a;
 }
 
@@ -97,7 +97,7 @@ TEST_F(Asetukset, TallennusKatkeaaMissaTahansa) {
         split::PaloitteluAsetukset luettu;
         settings::lueformi(polku, luettu);
         EXPECT_EQ(settings::ohjaimiksi(luettu)[0].arvo,
-                  vanhaOn ? vanhatArvot().txtPaloiteltavaTiedosto : "")
+                  vanhaOn ? vanhatArvot().tiliotetiedosto : "")
             << tapaus;
       }
     }
@@ -145,8 +145,8 @@ TEST_F(Asetukset, LukuKatkeaaKesken) {
   });
   split::PaloitteluAsetukset a;
   settings::lueformi(polku, a);
-  EXPECT_EQ(a.txtPosAlku, "7");
-  EXPECT_EQ(a.txtPosLoppu, "65");
+  EXPECT_EQ(a.posAlku, "7");
+  EXPECT_EQ(a.posLoppu, "65");
   ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
   EXPECT_EQ(ymp.viestit.viestit[0].otsikko, "Pulma lomakkeen oletusarvoja luettaessa57");
   EXPECT_EQ(testi::lueTiedosto(polku), sisalto);
@@ -191,15 +191,15 @@ TEST_F(Asetukset, SuuretTiedostotJaRivit) {
                         std::chrono::steady_clock::now() - alku).count();
     std::cout << "[ aika     ] " << t.kuvaus << ": " << ms << " ms\n";
     EXPECT_TRUE(ymp.viestit.viestit.empty()) << t.kuvaus;
-    EXPECT_EQ(a.txtPaloiteltavaTiedosto, t.tiedosto) << t.kuvaus;
-    EXPECT_EQ(a.txtPosAlku, t.posAlku) << t.kuvaus;
+    EXPECT_EQ(a.tiliotetiedosto, t.tiedosto) << t.kuvaus;
+    EXPECT_EQ(a.posAlku, t.posAlku) << t.kuvaus;
     EXPECT_EQ(euro::fe_LueAsetus(polku, "txtPosAlku"), t.kuvaus == std::string("10 MiB") ? "0" : "3");
 
     settings::tallennaformi(polku, a);
     split::PaloitteluAsetukset b;
     settings::lueformi(polku, b);
-    EXPECT_EQ(b.txtPaloiteltavaTiedosto, t.tiedosto) << t.kuvaus;
-    EXPECT_EQ(b.txtPosAlku, t.posAlku) << t.kuvaus;
+    EXPECT_EQ(b.tiliotetiedosto, t.tiedosto) << t.kuvaus;
+    EXPECT_EQ(b.posAlku, t.posAlku) << t.kuvaus;
     EXPECT_TRUE(ymp.viestit.viestit.empty()) << t.kuvaus;
   }
 }

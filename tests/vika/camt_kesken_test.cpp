@@ -10,7 +10,7 @@
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
-#include "split/xml/camt.h"
+#include "split/camt/camt.h"
 #include "split/paloittele.h"
 #include "tuki/testituki.h"
 #include "vikatuki.h"
@@ -49,11 +49,11 @@ struct CamtKesken : ::testing::Test {
   PaloitteluAsetukset::Saadot saadot;  // of every split a test makes
   PaloitteluAsetukset asetukset(const testi::Kansio& k) {
     PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k / "TILIOTE.XML";
-    a.txtTallennusHakemisto = k / "ulos";
-    a.txtNimenAlkuosa = "XML-";
-    a.txtNimenLoppuosa = ".XML";
-    a.chkAikaleimaaPaloiteltava = true;
+    a.tiliotetiedosto = k / "TILIOTE.XML";
+    a.kohdehakemisto = k / "ulos";
+    a.nimenAlkuosa = "XML-";
+    a.nimenLoppuosa = ".XML";
+    a.arkistoi = true;
     a.saadot = saadot;
     return a;
   }
@@ -71,7 +71,7 @@ struct CamtKesken : ::testing::Test {
     l.ymp.viestit.vastaukset = {6};
     l.a = asetukset(l.k);
     l.a2 = l.a;
-    l.a2.txtPaloiteltavaTiedosto = l.k / "TILIOTE2.XML";
+    l.a2.tiliotetiedosto = l.k / "TILIOTE2.XML";
     testi::kirjoitaTiedosto(l.k / "TILIOTE.XML", pohja);
     ASSERT_TRUE(split::paloittele(l.a, kello0).valmis);
     testi::kirjoitaTiedosto(l.k / "TILIOTE.XML", eka);
@@ -95,7 +95,7 @@ struct CamtKesken : ::testing::Test {
 TEST_F(CamtKesken, ViimeistellaanKerranKutenYhtenaAjona) {
   for (const std::uint64_t tavuja : {std::uint64_t{1}, std::uint64_t{0}}) {
     SCOPED_TRACE("jakso " + std::to_string(tavuja));
-    saadot.xml = {0, tavuja};
+    saadot.jaksot = {0, tavuja};
     kirjoitusKerrallaan(tavuja == 1 ? 6u : 4u);
   }
 }
@@ -246,7 +246,7 @@ alusta::Aika kello4() { return {2024, 4, 5, 6, 0, 0}; }
 // document, as a kill leaves it and as a power cut may; and the recovery cut off in turn after
 // a few of those. The runs that follow leave every company file as uninterrupted runs do.
 TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
-  saadot.xml = {0, 1};
+  saadot.jaksot = {0, 1};
   const Odotettu o = yhtenaAjona();
   Lahto l;
   valmistele(l);
@@ -374,7 +374,7 @@ void aloita(Kasvava& v, const PaloitteluAsetukset& a, const std::string& pohja) 
   ASSERT_TRUE(testi::onOlemassa(v.arkisto + ".jaettu"));
   v.alussa = sisallot(v.k / "ulos");
   // Later runs find no new statement file, only the grown archive.
-  v.a.txtPaloiteltavaTiedosto = v.k / "EI-OLE.XML";
+  v.a.tiliotetiedosto = v.k / "EI-OLE.XML";
 }
 
 // What comes into the archive and cannot be split yet, or ever: a document still being written
@@ -449,7 +449,7 @@ TEST_F(CamtKesken, ArkistonLoppuKommenttiinTaiOhjeeseen) {
       testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja + t.loppu);
       EXPECT_TRUE(split::paloittele(a, kello0).valmis);
       EXPECT_EQ(testi::tiedostot(k / "TUODUT"), vainArkisto);
-      a.txtPaloiteltavaTiedosto = k / "EI-OLE.XML";
+      a.tiliotetiedosto = k / "EI-OLE.XML";
       split::paloittele(a, kello1);
       for (const auto& e : ymp.virheet) ADD_FAILURE() << e.viesti;
       EXPECT_EQ(lausunnot(k / "ulos", false).at("XML-1111111-1.XML").size(), 1u);

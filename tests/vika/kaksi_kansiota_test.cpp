@@ -86,9 +86,9 @@ struct KaksiKansiota : ::testing::Test {
 
   PaloitteluAsetukset asetukset(const testi::Kansio& k, const std::string& kansio) {
     PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k / natiivi(kansio + "/TITO.TXT");
-    a.txtTallennusHakemisto = k / "ulos";
-    a.chkAikaleimaaPaloiteltava = true;
+    a.tiliotetiedosto = k / natiivi(kansio + "/TITO.TXT");
+    a.kohdehakemisto = k / "ulos";
+    a.arkistoi = true;
     return a;
   }
 
@@ -171,7 +171,7 @@ TEST_F(KaksiKansiota, VarattuKohdeEiKirjoita) {
       tulos = split::paloittele(asetukset(k, "b"), kello2);
     }
     EXPECT_FALSE(tulos.valmis);
-    EXPECT_TRUE(tulos.kohdeVarattu);
+    EXPECT_EQ(tulos.loppu, split::Loppu::kohdeVarattu);
     EXPECT_TRUE(tulos.viimeistellyt.empty());
     ASSERT_FALSE(ymp.viestit.viestit.empty());
     const std::string& viesti = ymp.viestit.viestit.back().teksti;

@@ -17,7 +17,7 @@
 #include "split/paloittele.h"
 #include "split/t00.h"
 #include "split/tito/haku.h"
-#include "split/tito/jaksottaja.h"
+#include "split/tito/osittain.h"
 #include "tuki/testituki.h"
 #include "vikatuki.h"
 
@@ -32,9 +32,9 @@ struct Keskeytynyt : ::testing::Test {
   PaloitteluAsetukset::Saadot saadot;  // of every split a test makes
   PaloitteluAsetukset asetukset(const testi::Kansio& k) {
     PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
-    a.txtTallennusHakemisto = k / "ulos";
-    a.chkAikaleimaaPaloiteltava = true;
+    a.tiliotetiedosto = k / "TITO.TXT";
+    a.kohdehakemisto = k / "ulos";
+    a.arkistoi = true;
     a.saadot = saadot;
     return a;
   }
@@ -45,7 +45,7 @@ struct Keskeytynyt : ::testing::Test {
     testi::Ymparisto ymp;
     ymp.viestit.vastaukset = {6};
     auto a = asetukset(k);
-    a.chkAikaleimaaPaloiteltava = false;
+    a.arkistoi = false;
     for (const std::string* t : tiedostot) {
       testi::kirjoitaTiedosto(k / "TITO.TXT", *t);
       EXPECT_TRUE(split::paloittele(a, kello1).valmis);
@@ -220,7 +220,7 @@ std::vector<std::string> kirjat(const std::string& tuodut) {
 
 struct KeskenRajat : Keskeytynyt {
   // Small segments: a split of a few batches already has several.
-  KeskenRajat() { saadot.tito = {2, 1500}; }
+  KeskenRajat() { saadot.jaksot = {2, 1500}; }
 
   // Run 1 over eka, stopped by a failed write into the third company file write; the
   // company files held vanha before it.
@@ -245,7 +245,7 @@ struct KeskenRajat : Keskeytynyt {
 // and nothing is cut, nothing written outside the target folder, no batch duplicated.
 TEST_F(KeskenRajat, KelpaamatonKirjaJaaJaMitaanEiLeikata) {
   // Segments of two batches: the record the run is cut off in names two files.
-  saadot.tito = {2, 4000};
+  saadot.jaksot = {2, 4000};
   struct Tapaus {
     const char* nimi;
     std::function<std::string(const std::string& kirja, const testi::Kansio& k)> muuta;
@@ -398,9 +398,9 @@ TEST_F(Keskeytynyt, ArkistoidenKutenIlman) {
     for (int rajat : {0, 1, 2}) {
       SCOPED_TRACE(std::string(t.nimi) + ", rajat " + std::to_string(rajat));
       saadot = {};
-      if (rajat == 1) saadot.tito = {2, 1500};
+      if (rajat == 1) saadot.jaksot = {2, 1500};
       saadot.kapeaHaku = rajat == 1;
-      if (rajat == 2) saadot.tito = {2, 4000, 3};
+      if (rajat == 2) saadot.jaksot = {2, 4000, 3};
       testi::Kansio k;
       testi::Ymparisto ymp;
       ymp.viestit.vastaukset = {6};
@@ -427,7 +427,7 @@ TEST_F(Keskeytynyt, EstettyTiedostoEiVieMuidenEria) {
     testi::Ymparisto ymp;
     ymp.viestit.vastaukset = {6};
     auto a = asetukset(v);
-    a.chkAikaleimaaPaloiteltava = false;
+    a.arkistoi = false;
     for (const std::string* t : {&eka, &toinen, &kolmas}) {
       testi::kirjoitaTiedosto(v / "TITO.TXT", *t);
       ASSERT_TRUE(split::paloittele(a, kello1).valmis);
@@ -551,7 +551,7 @@ TEST_F(KeskenRajat, KatkoJokaisessaKutsussa) {
     testi::Ymparisto ymp;
     ymp.viestit.vastaukset = {6};
     auto a = asetukset(v);
-    a.chkAikaleimaaPaloiteltava = false;
+    a.arkistoi = false;
     alusta::luoHakemisto(v / "ulos");
     testi::kirjoitaTiedosto(v / "ulos" + S + vika::tiedostonimi("1"), "vanha 1\r\n");
     for (const std::string* t : {&eka, &toka}) {
@@ -568,7 +568,7 @@ TEST_F(KeskenRajat, KatkoJokaisessaKutsussa) {
   ymp.viestit.vastaukset = {6};
   auto a = asetukset(k);
   auto a2 = a;
-  a2.txtPaloiteltavaTiedosto = k / "TITO2.TXT";
+  a2.tiliotetiedosto = k / "TITO2.TXT";
   Kuva alussa;
   alussa["TITO.TXT"] = eka;
   alussa["ulos" + S + vika::tiedostonimi("1")] = "vanha 1\r\n";
@@ -653,8 +653,8 @@ TEST_F(Keskeytynyt, KelpaamatonNimiSaaNumeron) {
     SCOPED_TRACE(std::string("avain '") + t.avain + "'");
     const std::string syote = tiliote({"1", t.avain, "2"}, 3);
     auto asetaNimet = [](PaloitteluAsetukset& a) {
-      a.txtNimenAlkuosa.clear();
-      a.txtNimenLoppuosa.clear();
+      a.nimenAlkuosa.clear();
+      a.nimenLoppuosa.clear();
     };
     std::map<std::string, std::string> odotettu;
     {
@@ -663,7 +663,7 @@ TEST_F(Keskeytynyt, KelpaamatonNimiSaaNumeron) {
       ymp.viestit.vastaukset = {6};
       auto a = asetukset(v);
       asetaNimet(a);
-      a.chkAikaleimaaPaloiteltava = false;
+      a.arkistoi = false;
       testi::kirjoitaTiedosto(v / "TITO.TXT", syote);
       EXPECT_TRUE(split::paloittele(a, kello1).valmis);
       for (const auto& e : ymp.virheet) ADD_FAILURE() << e.viesti;
@@ -728,6 +728,7 @@ TEST_F(Keskeytynyt, KelpaamatonNimiSaaNumeron) {
 TEST(Paivakirja, EiKirjaaNimeaJotaEiLueta) {
   testi::Kansio k;
   split::KirjanOtsikko o;
+  o.muoto = "TITO";
   o.arkisto = "A.TXT";
   o.tuodut = k.polku();
   o.kohde = k.polku() + S;
@@ -737,14 +738,14 @@ TEST(Paivakirja, EiKirjaaNimeaJotaEiLueta) {
     split::Paivakirja kirja;
     kirja.luo(polku, o);
     const std::string ennen = testi::lueTiedosto(polku);
-    split::KirjanJakso j;
+    split::KirjanOsa j;
     j.siirretty = true;
-    j.tiedostot.push_back({nimi, 0, 0, {}, {}});
+    j.tiedostot.push_back({nimi, 0, 0, {}});
     EXPECT_THROW(kirja.kirjaa(j), euro::Virhe);
     // The name of the batches that another file takes (none: the file is their own).
-    split::KirjanJakso toinen;
+    split::KirjanOsa toinen;
     toinen.siirretty = true;
-    toinen.tiedostot.push_back({"OK", 0, 0, {}, nimi});
+    toinen.tiedostot.push_back({"OK", 0, 0, nimi});
     if (*nimi) {
       EXPECT_THROW(kirja.kirjaa(toinen), euro::Virhe);
     }

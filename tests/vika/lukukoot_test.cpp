@@ -92,9 +92,9 @@ std::map<std::string, std::string> paloittele(const std::string& eka, const std:
   testi::Kansio k;
   testi::Ymparisto ymp;
   alusta::luoHakemisto(k / "ulos");
-  a.txtPaloiteltavaTiedosto = k / "EKA.TXT";
-  a.txtTallennusHakemisto = k / "ulos";
-  a.chkAikaleimaaPaloiteltava = ajo.arkistoi;
+  a.tiliotetiedosto = k / "EKA.TXT";
+  a.kohdehakemisto = k / "ulos";
+  a.arkistoi = ajo.arkistoi;
   testi::kirjoitaTiedosto(k / "EKA.TXT", eka);
   if (ajo.keskeytys) {
     std::size_t n = 0;
@@ -109,7 +109,7 @@ std::map<std::string, std::string> paloittele(const std::string& eka, const std:
     EXPECT_EQ(ymp.virheet.size(), 1u);
     ymp.virheet.clear();
     testi::kirjoitaTiedosto(k / "TOKA.TXT", toka);
-    a.txtPaloiteltavaTiedosto = k / "TOKA.TXT";
+    a.tiliotetiedosto = k / "TOKA.TXT";
   }
   const std::size_t ennen = koot->lukuja;
   const split::PaloitteluTulos t = split::paloittele(a, ajo.keskeytys ? kello2 : kello1);
@@ -156,8 +156,8 @@ TEST(Lukukoot, XmlPaloittelu) {
                           asiakirja({lausunnot.begin() + 25, lausunnot.end()});
   const std::string toka = asiakirja({lausunto("T1", "2222222-1"), lausunto("T2", "9999999-9")});
   split::PaloitteluAsetukset a;
-  a.txtNimenAlkuosa = "XML-";
-  a.txtNimenLoppuosa = ".XML";
+  a.nimenAlkuosa = "XML-";
+  a.nimenLoppuosa = ".XML";
   for (const Ajo& ajo : ajot) {
     SCOPED_TRACE(std::string(ajo.arkistoi ? "arkistoiden" : "paikallaan") + (ajo.keskeytys ? ", keskeytetty" : ""));
     samatKuinKokonaisin<std::map<std::string, std::string>>(
@@ -194,7 +194,7 @@ TEST(Lukukoot, XmlBomillaPaloitteluJaEsikatselu) {
       [&](testi::Lukukoot*) {
         testi::Ymparisto ymp;
         split::PaloitteluAsetukset a;
-        a.txtPaloiteltavaTiedosto = k / "TILIOTE.XML";
+        a.tiliotetiedosto = k / "TILIOTE.XML";
         std::string s;
         EXPECT_TRUE(split::esikatselu(a, [&](const std::string& osa) { s += osa; }));
         return s;
@@ -217,8 +217,8 @@ TEST(Lukukoot, Asetustiedosto) {
         split::PaloitteluAsetukset a;
         settings::lueformi(polku, a);
         EXPECT_TRUE(ymp.viestit.viestit.empty());
-        return Arvot{a.txtPosAlku, a.txtPosLoppu, a.txtNimenAlkuosa, a.txtNimenLoppuosa,
-                     a.chkAikaleimaaPaloiteltava ? "1" : "0", euro::fe_LueAsetus(polku, "txtNimenLoppuosa"),
+        return Arvot{a.posAlku, a.posLoppu, a.nimenAlkuosa, a.nimenLoppuosa,
+                     a.arkistoi ? "1" : "0", euro::fe_LueAsetus(polku, "txtNimenLoppuosa"),
                      euro::fe_LueEkaRivi(polku)};
       },
       [&](const Arvot& arvot) {
@@ -237,7 +237,7 @@ TEST(Lukukoot, Esikatselu) {
         [&](testi::Lukukoot*) {
           testi::Ymparisto ymp;
           split::PaloitteluAsetukset a;
-          a.txtPaloiteltavaTiedosto = k / nimi;
+          a.tiliotetiedosto = k / nimi;
           std::string s;
           EXPECT_TRUE(split::esikatselu(a, [&](const std::string& osa) { s += osa; }));
           return s;

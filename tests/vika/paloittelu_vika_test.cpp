@@ -64,9 +64,9 @@ struct Paloittelu : ::testing::Test {
     testi::kirjoitaTiedosto(k / "TITO.TXT", tiliote.sisalto);
     for (const auto& [n, s] : vanhat) testi::kirjoitaTiedosto(kohde + S + n, s);
     split::PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
-    a.txtTallennusHakemisto = kohde;
-    a.chkAikaleimaaPaloiteltava = arkistoi;
+    a.tiliotetiedosto = k / "TITO.TXT";
+    a.kohdehakemisto = kohde;
+    a.arkistoi = arkistoi;
     return a;
   }
 
@@ -106,7 +106,7 @@ TEST_F(Paloittelu, JokainenTiedostovaiheVuorollaan) {
   for (const auto& [arkistoi, puskuri] : {std::pair{false, 0}, std::pair{true, 0}, std::pair{false, 8192}}) {
     auto valmistele = [&](const testi::Kansio& k, const std::string& kansio, bool arkistoi) {
       auto a = this->valmistele(k, kansio, arkistoi);
-      a.saadot.lukupuskuri = static_cast<std::size_t>(puskuri);
+      a.saadot.puskuri = static_cast<std::size_t>(puskuri);
       return a;
     };
     std::vector<vika::Kysymys> kysymykset;
@@ -238,7 +238,7 @@ TEST_F(Paloittelu, LevyTayttyyKesken) {
     if (prosessina) {
       testi::kirjoitaTiedosto(k / "asetukset.oma", "");
       vika::Prosessi p = vika::ajaKolvantoCli(
-          {"--asetukset", k / "asetukset.oma", "--kohde", kohde, a.txtPaloiteltavaTiedosto});
+          {"--asetukset", k / "asetukset.oma", "--kohde", kohde, a.tiliotetiedosto});
       EXPECT_EQ(p.koodi, cli::virhe);
       EXPECT_NE(p.virhe.find("Levy on täynnä"), std::string::npos) << p.virhe;
       EXPECT_NE(p.virhe.find("paloittele"), std::string::npos) << p.virhe;
@@ -271,7 +271,7 @@ TEST_F(Paloittelu, KolvantoCliPaattyySiististi) {
     });
     std::vector<std::string> argumentit = {"--asetukset", k / "asetukset.oma",
                                            t.arkistoi ? "--aikaleima" : "--ei-aikaleimaa",
-                                           a.txtPaloiteltavaTiedosto};
+                                           a.tiliotetiedosto};
     int koodi = -1;
     // The data directory, and so the error log, in a scratch folder, not beside the test.
     testi::Kansio data;
@@ -299,7 +299,7 @@ TEST_F(Paloittelu, TilioteAukiToisellaOhjelmalla) {
       testi::kirjoitaTiedosto(k / "asetukset.oma", "");
       vika::Prosessi p = vika::ajaKolvantoCli({"--asetukset", k / "asetukset.oma",
                                                arkistoi ? "--aikaleima" : "--ei-aikaleimaa",
-                                               a.txtPaloiteltavaTiedosto});
+                                               a.tiliotetiedosto});
       EXPECT_EQ(p.koodi, cli::virhe) << tapaus << ": " << p.virhe;
       EXPECT_NE(p.virhe.find("(virhe 70)"), std::string::npos) << p.virhe;
     }

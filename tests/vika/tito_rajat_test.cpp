@@ -17,7 +17,7 @@
 #include "split/paloittele.h"
 #include "split/t00.h"
 #include "split/tiedostolaji.h"
-#include "split/tito/jaksottaja.h"
+#include "split/tito/osittain.h"
 #include "tuki/testituki.h"
 #include "vikatuki.h"
 
@@ -66,7 +66,7 @@ struct TitoRajat : ::testing::Test {
   // Small segments: a split of a few batches already has several.
   static PaloitteluAsetukset::Saadot pienet() {
     PaloitteluAsetukset::Saadot s;
-    s.tito = {2, 1500};
+    s.jaksot = {2, 1500};
     return s;
   }
 
@@ -74,9 +74,9 @@ struct TitoRajat : ::testing::Test {
 
   static PaloitteluAsetukset asetukset(const testi::Kansio& k, bool arkistoi = true) {
     PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
-    a.txtTallennusHakemisto = k / "ulos";
-    a.chkAikaleimaaPaloiteltava = arkistoi;
+    a.tiliotetiedosto = k / "TITO.TXT";
+    a.kohdehakemisto = k / "ulos";
+    a.arkistoi = arkistoi;
     a.saadot = pienet();
     return a;
   }
@@ -358,9 +358,9 @@ struct Kasvu : ::testing::Test {
   testi::Ymparisto ymp;
   static PaloitteluAsetukset asetukset(const testi::Kansio& k, bool arkistoi) {
     PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
-    a.txtTallennusHakemisto = k / "ulos";
-    a.chkAikaleimaaPaloiteltava = arkistoi;
+    a.tiliotetiedosto = k / "TITO.TXT";
+    a.kohdehakemisto = k / "ulos";
+    a.arkistoi = arkistoi;
     return a;
   }
   static std::string arkisto(const testi::Kansio& k) { return k / "TUODUT" + S + "2018-08-21+143005-TITO.TXT"; }
@@ -418,7 +418,7 @@ TEST_F(Kasvu, HantaJatkaaEraansa) {
       }
       pankki.kirjoita(t.sisalto.substr(c.kohta));
       pankki.sulje();
-      a.txtPaloiteltavaTiedosto = k / "EI-OLE.TXT";
+      a.tiliotetiedosto = k / "EI-OLE.TXT";
       for (int ajo = 0; ajo < 2; ++ajo) {
         const auto tulos = split::paloittele(a, kello2);
         EXPECT_TRUE(tulos.katsottavaa.empty());
@@ -461,7 +461,7 @@ TEST_F(Kasvu, JatkonKatkoJokaisessaKutsussa) {
     }
     const vika::Kuva alussa = vika::kuva(k);
     auto a = asetukset(k, true);
-    a.txtPaloiteltavaTiedosto = k / "EI-OLE.TXT";
+    a.tiliotetiedosto = k / "EI-OLE.TXT";
     auto loppuun = [&](const vika::Kuva& tila, const std::string& mika) {
       SCOPED_TRACE(mika);
       vika::palauta(k, tila);
@@ -608,7 +608,7 @@ TEST(Tiedostolaji, XmlEnsimmaisestaMerkista) {
   testi::Kansio k;
   for (const auto& [alku, xml] : tapaukset) {
     testi::kirjoitaTiedosto(k / "X", alku);
-    EXPECT_EQ(split::tiedostolaji(k / "X"), xml ? split::Tiedostolaji::xml : split::Tiedostolaji::tavallinen) << alku;
+    EXPECT_EQ(split::tiedostolaji(k / "X"), xml ? split::Tiedostolaji::tunnistettu : split::Tiedostolaji::tavallinen) << alku;
   }
 }
 

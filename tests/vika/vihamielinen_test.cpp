@@ -52,8 +52,8 @@ TEST(Vihamielinen, PitkatRivitEivatKasvataMuistia) {
   }
   testi::Ymparisto ymp;
   PaloitteluAsetukset a;
-  a.txtPaloiteltavaTiedosto = polku;
-  a.chkAikaleimaaPaloiteltava = false;
+  a.tiliotetiedosto = polku;
+  a.arkistoi = false;
   const bool mitataan = vika::nollaaMuistihuippu();
   const std::size_t ennen = vika::muistihuippu().value_or(0);
   const auto alkuAika = std::chrono::steady_clock::now();
@@ -100,7 +100,7 @@ TEST(Vihamielinen, AvaimetJaPositiot) {
     const char* kuvaus;
     std::string avain;             // bytes at positions 49 onwards
     std::string alkuosa = "TITO-*-?-", loppuosa = ".TXT";
-    std::string posAlku = "", posLoppu = "";  // set: optPositiot
+    std::string posAlku = "", posLoppu = "";  // set: avainPositiot
     std::string nimi = "";                    // the output file; empty: the run must fail
     std::int32_t numero = 0;                  // the failure's number, 0 when not fixed
   };
@@ -137,14 +137,14 @@ TEST(Vihamielinen, AvaimetJaPositiot) {
     const std::string syote = ennen + rivi + "\r\nT10 \0\x80\xFF rivi\r\n"s;
     testi::kirjoitaTiedosto(k / "TITO.TXT", syote);
     PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
-    a.txtTallennusHakemisto = kohde;
-    a.txtNimenAlkuosa = t.alkuosa;
-    a.txtNimenLoppuosa = t.loppuosa;
+    a.tiliotetiedosto = k / "TITO.TXT";
+    a.kohdehakemisto = kohde;
+    a.nimenAlkuosa = t.alkuosa;
+    a.nimenLoppuosa = t.loppuosa;
     if (!t.posAlku.empty()) {
       a.valitse(PaloitteluAsetukset::Tunniste::positiot);
-      a.txtPosAlku = t.posAlku;
-      a.txtPosLoppu = t.posLoppu;
+      a.posAlku = t.posAlku;
+      a.posLoppu = t.posLoppu;
     }
     const auto tulos = split::paloittele(a, kello);
     // The statement file is archived and unchanged; nothing lies beside the target folder.
@@ -176,14 +176,14 @@ TEST(Vihamielinen, NulPolussa) {
   const std::string syote = t00("1") + "\r\n";
   testi::kirjoitaTiedosto(k / "TITO.TXT", syote);
   PaloitteluAsetukset a;
-  a.txtPaloiteltavaTiedosto = k / "TITO.TXT" + "\0.bak"s;
+  a.tiliotetiedosto = k / "TITO.TXT" + "\0.bak"s;
   EXPECT_FALSE(split::paloittele(a, kello).valmis);
   ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
   EXPECT_EQ(ymp.viestit.viestit[0].otsikko, "PALOITTELUA EI TEHTY");
 
   ymp.viestit.viestit.clear();
-  a.txtPaloiteltavaTiedosto = k / "TITO.TXT";
-  a.txtTallennusHakemisto = k.polku() + "\0"s + S + "muu";
+  a.tiliotetiedosto = k / "TITO.TXT";
+  a.kohdehakemisto = k.polku() + "\0"s + S + "muu";
   ymp.viestit.vastaukset = {euro::vastaus::kylla};
   EXPECT_FALSE(split::paloittele(a, kello).valmis);
   ASSERT_EQ(ymp.viestit.viestit.size(), 2u);

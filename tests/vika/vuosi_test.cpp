@@ -162,9 +162,9 @@ class Vuosi {
 
   split::PaloitteluAsetukset asetukset() const {
     split::PaloitteluAsetukset a;
-    a.txtPaloiteltavaTiedosto = k_ / "TITO.TXT";
-    a.txtTallennusHakemisto = k_ / "ulos";
-    a.chkAikaleimaaPaloiteltava = true;
+    a.tiliotetiedosto = k_ / "TITO.TXT";
+    a.kohdehakemisto = k_ / "ulos";
+    a.arkistoi = true;
     return a;
   }
 
@@ -266,7 +266,7 @@ class Vuosi {
       });
       try {
         const auto t = split::paloittele(asetukset(), kello());
-        tilasto_["tiedosto jätettiin auki"] += t.tiedostoAuki;
+        tilasto_["tiedosto jätettiin auki"] += t.loppu == split::Loppu::tiedostoAuki;
         for (const auto& v : t.viimeistellyt) {
           ++tilasto_[v.jatko ? "arkiston kasvu paloiteltu" : "keskeytynyt viimeistelty"];
           if (loki_) std::printf("  %s %s: %lld erää\n", v.jatko ? "kasvu" : "keskeytynyt", v.arkisto.c_str(), static_cast<long long>(v.eria));

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "euro/alusta/alusta.h"
+#include "euro/poikkeus.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 namespace alusta {
 

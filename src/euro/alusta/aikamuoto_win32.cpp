@@ -3,8 +3,8 @@
 #include <string>
 
 #include "euro/alusta/alusta.h"
+#include "euro/poikkeus.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 namespace alusta {
 

@@ -17,8 +17,8 @@
 #include "euro/alusta/alusta.h"
 #include "euro/alusta/posix.h"
 #include "euro/alusta/vikakoukku.h"
+#include "euro/poikkeus.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 namespace alusta {
 

@@ -10,8 +10,8 @@
 #include "euro/alusta/alusta.h"
 #include "euro/alusta/vikakoukku.h"
 #include "euro/alusta/win32.h"
+#include "euro/poikkeus.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 namespace alusta {
 
@@ -295,10 +295,10 @@ void tallennaHakemisto(const std::string& kansio) {
   if (auto v = kysyVika(Vaihe::tallenna, kansio)) heitaVirhe(v->numero, kansio);
 }
 
-void Tiedosto::avaa(const std::string& polku, Tila tila) {
-  suljeHiljaa();
-  if (auto v = kysyVika(Vaihe::avaa, polku)) heitaVirhe(v->numero, polku);
-  DWORD oikeudet = 0, jako = 0, luonti = 0;
+namespace {
+
+// How a mode opens a file: its access, what others may do with it meanwhile, and its creation.
+void avaustapa(Tila tila, DWORD& oikeudet, DWORD& jako, DWORD& luonti) {
   switch (tila) {
     case Tila::lue:
       // The bank program may still be appending to the statement file while it is read.
@@ -348,6 +348,15 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
       luonti = OPEN_EXISTING;
       break;
   }
+}
+
+}  // namespace
+
+void Tiedosto::avaa(const std::string& polku, Tila tila) {
+  suljeHiljaa();
+  if (auto v = kysyVika(Vaihe::avaa, polku)) heitaVirhe(v->numero, polku);
+  DWORD oikeudet = 0, jako = 0, luonti = 0;
+  avaustapa(tila, oikeudet, jako, luonti);
   std::wstring w = leve(polku);
   // A reparse point (a link) is opened as itself, and refused below.
   const DWORD liput = FILE_ATTRIBUTE_NORMAL | (tila == Tila::muokkaa ? FILE_FLAG_OPEN_REPARSE_POINT : 0);

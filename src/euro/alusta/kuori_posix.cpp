@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "euro/alusta/alusta.h"
+#include "euro/poikkeus.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 extern char** environ;
 
@@ -99,6 +99,57 @@ struct Lahto {
   int tila = 0;
 };
 
+// The opener, the middle process's child: default signal handling, the standard streams on
+// /dev/null, then the program; a failure is told through ilmoitukset. Only async-signal-safe
+// calls.
+[[noreturn]] void avaajana(int ilmoitukset, int tyhja, const char* kansio, const std::string& ohjelma,
+                           char* const* argv) {
+  struct sigaction oletus {};
+  oletus.sa_handler = SIG_DFL;
+  for (int s = 1; s < NSIG; ++s) ::sigaction(s, &oletus, nullptr);
+  sigset_t tyhjaJoukko;
+  ::sigemptyset(&tyhjaJoukko);
+  ::sigprocmask(SIG_SETMASK, &tyhjaJoukko, nullptr);
+  ::dup2(tyhja, 0);
+  ::dup2(tyhja, 1);
+  ::dup2(tyhja, 2);
+#ifdef SYS_close_range
+  // Descriptors without O_CLOEXEC would stay open in the started program; best effort.
+  ::syscall(SYS_close_range, 3u, ~0u, 4u /* CLOSE_RANGE_CLOEXEC */);
+#endif
+  if (kansio && ::chdir(kansio) != 0) {
+    ilmoita(ilmoitukset, 'c', errno);
+    ::_exit(127);
+  }
+  ::execve(ohjelma.c_str(), argv, environ);
+  ilmoita(ilmoitukset, 'e', errno);
+  ::_exit(127);
+}
+
+// What the middle process and the opener tell through the pipe. End of file comes when the
+// middle process has gone and the opener has run execve.
+Lahto lueIlmoitukset(int putki) {
+  Lahto tulos;
+  Ilmoitus i;
+  std::size_t saatu = 0;
+  for (;;) {
+    ssize_t r = ::read(putki, reinterpret_cast<char*>(&i) + saatu, sizeof i - saatu);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    saatu += static_cast<std::size_t>(r);
+    if (saatu < sizeof i) continue;
+    saatu = 0;
+    if (i.laji == 'x') {
+      tulos.paattyi = true;
+      tulos.tila = i.arvo;
+    } else if (tulos.vaihe == 0) {
+      tulos.vaihe = i.laji;
+      tulos.virhe = i.arvo;
+    }
+  }
+  return tulos;
+}
+
 // Runs the program file with its arguments in a session of its own, standard streams on
 // /dev/null and no other descriptor of this process, as a grandchild that init adopts: it is
 // never this process's child and holds none of its terminals or pipes. With odota, an end
@@ -111,7 +162,6 @@ Lahto kaynnistaIrti(const std::string& ohjelma, const std::vector<std::string>& 
   argv.push_back(nullptr);
   const char* kansio = hakemisto.empty() ? nullptr : hakemisto.c_str();
 
-  Lahto tulos;
   int putki[2];
   if (::pipe2(putki, O_CLOEXEC) != 0) return {'f', errno};
   int tyhja = ::open("/dev/null", O_RDWR | O_CLOEXEC);
@@ -131,28 +181,7 @@ Lahto kaynnistaIrti(const std::string& ohjelma, const std::vector<std::string>& 
       ilmoita(putki[1], 'f', errno);
       ::_exit(1);
     }
-    if (avaaja == 0) {
-      struct sigaction oletus {};
-      oletus.sa_handler = SIG_DFL;
-      for (int s = 1; s < NSIG; ++s) ::sigaction(s, &oletus, nullptr);
-      sigset_t tyhjaJoukko;
-      ::sigemptyset(&tyhjaJoukko);
-      ::sigprocmask(SIG_SETMASK, &tyhjaJoukko, nullptr);
-      ::dup2(tyhja, 0);
-      ::dup2(tyhja, 1);
-      ::dup2(tyhja, 2);
-#ifdef SYS_close_range
-      // Descriptors without O_CLOEXEC would stay open in the started program; best effort.
-      ::syscall(SYS_close_range, 3u, ~0u, 4u /* CLOSE_RANGE_CLOEXEC */);
-#endif
-      if (kansio && ::chdir(kansio) != 0) {
-        ilmoita(putki[1], 'c', errno);
-        ::_exit(127);
-      }
-      ::execve(ohjelma.c_str(), argv.data(), environ);
-      ilmoita(putki[1], 'e', errno);
-      ::_exit(127);
-    }
+    if (avaaja == 0) avaajana(putki[1], tyhja, kansio, ohjelma, argv.data());
     if (odota) {
       const long raja = nytMs() + vastausaikaMs;
       for (;;) {
@@ -177,24 +206,7 @@ Lahto kaynnistaIrti(const std::string& ohjelma, const std::vector<std::string>& 
     return {'f', forkVirhe};
   }
 
-  // End of file comes when the middle process has gone and the opener has run execve.
-  Ilmoitus i;
-  std::size_t saatu = 0;
-  for (;;) {
-    ssize_t r = ::read(putki[0], reinterpret_cast<char*>(&i) + saatu, sizeof i - saatu);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    saatu += static_cast<std::size_t>(r);
-    if (saatu < sizeof i) continue;
-    saatu = 0;
-    if (i.laji == 'x') {
-      tulos.paattyi = true;
-      tulos.tila = i.arvo;
-    } else if (tulos.vaihe == 0) {
-      tulos.vaihe = i.laji;
-      tulos.virhe = i.arvo;
-    }
-  }
+  const Lahto tulos = lueIlmoitukset(putki[0]);
   ::close(putki[0]);
   while (::waitpid(valissa, nullptr, 0) < 0 && errno == EINTR) {
   }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "euro/alusta/alusta.h"
+#include "euro/poikkeus.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 namespace alusta {
 

@@ -8,8 +8,8 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/alusta/win32.h"
+#include "euro/poikkeus.h"
 #include "euro/teksti.h"
-#include "euro/virhe.h"
 
 namespace alusta {
 

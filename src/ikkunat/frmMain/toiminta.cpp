@@ -155,15 +155,15 @@ bool Toiminta::paloittelukomento() {
     euro::viesti(teksti, "PALOITELTU, TARKISTA", euro::tyyli::huutomerkki);
   }
   try {
-    if (a.chkNaytaPaloitellut) {
+    if (a.naytaPaloitellut) {
       euro::se_AvaaKansio(tulos.kohdehakemisto);
-    } else if (!a.chkSuljeOhjelmaPaloittelunJalkeen) {
+    } else if (!a.suljeLopuksi) {
       int v = euro::viesti(euro::ansi("Paloiteltu. Näytänkö hakemiston minne paloiteltu "),
                            euro::ansi("PALOITELTU. NÄYTETÄÄNKÖ?"),
                            euro::tyyli::kyllaEiKysymysEiOletus);
       if (v == euro::vastaus::kylla) euro::se_AvaaKansio(tulos.kohdehakemisto);
     }
-    if (a.chkSuljeOhjelmaPaloittelunJalkeen) lopeta();
+    if (a.suljeLopuksi) lopeta();
   } catch (...) {
     euro::fe_Virhe(euro::nykyinenVirhe(), euro::paikka::paloittele);
   }

@@ -6,7 +6,7 @@
 #include <immintrin.h>
 #endif
 
-namespace split {
+namespace split::tito {
 
 namespace {
 
@@ -64,4 +64,4 @@ std::size_t etsiT00(const char* b, std::size_t i, std::size_t n, bool kapea) {
   return etsiT00Tavuittain(b, p, n);
 }
 
-}  // namespace split
+}  // namespace split::tito

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-namespace split {
+namespace split::tito {
 
 inline constexpr std::size_t eiT00 = static_cast<std::size_t>(-1);
 
@@ -11,4 +11,4 @@ inline constexpr std::size_t eiT00 = static_cast<std::size_t>(-1);
 // processor has AVX2, unless kapea (tests try the sixteen-byte search too).
 std::size_t etsiT00(const char* b, std::size_t i, std::size_t n, bool kapea = false);
 
-}  // namespace split
+}  // namespace split::tito

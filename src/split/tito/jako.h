@@ -14,13 +14,14 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/nimi.h"
+#include "split/tito/nimi.h"
 #include "split/paloittele.h"
 
-namespace split::jako {
+namespace split::tito::jako {
 
 // The line reader's buffer.
 inline std::size_t lukupuskurinKoko(const PaloitteluAsetukset& a) {
-  return a.saadot.lukupuskuri ? a.saadot.lukupuskuri : 256 * 1024;
+  return a.saadot.puskuri ? a.saadot.puskuri : 256 * 1024;
 }
 
 // Appends the batches' bytes to the current output file: pieces of the read buffer gathered
@@ -202,31 +203,28 @@ struct Jatko {
   std::string paa;
 };
 
-// One pass over the statement file's lines as virta gives them, from its start (the file's
-// start, a batch's T00 line, or with jatko a line inside a batch).
-// ohjaus(kohta, nimi, loppu) is asked at every T00 line (its nimiKohdassa(kohta), when it has
-// one, may give the name instead of it being made again), with the line's offset, its company
-// file's name in kohde and how many bytes of the name its suffix made (npos for a name given),
-// before anything of the batch is handed over; the sink's avaa,
-// lisaa, rivinLoppu, tyhjenna and sulje take the batches' bytes as the company files get
-// them. Answers the offset where ohjaus stopped it, or none at the end of the file, with the
-// sink emptied either way (its bytes point into the read buffer).
+// Closes a sink after a failure (suljeKesken), when it has that, unless ok.
+template <class Tuloste>
+struct Kesken {
+  Tuloste& t;
+  bool ok = false;
+  ~Kesken() {
+    if constexpr (requires { t.suljeKesken(); })
+      if (!ok) t.suljeKesken();
+  }
+};
+
+// One pass's batches: which company file the batch being read goes to, and its count in the
+// summary.
 template <class Tuloste, class Ohjaus>
-std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohde, const PaloitteluAsetukset& a,
-                                 std::int32_t posAlku, std::int32_t posLoppu, Ohjaus& ohjaus, Tuloste& tuloste,
-                                 Yhteenveto* y, const Jatko* jatko = nullptr) {
-  NimenMuodostaja nimet(a, posAlku, posLoppu);
-  const std::size_t tarve = nimet.tarve();
-  Tiedostohaku haku;
-  TiedostonYhteenveto ohitettu;
-  TiedostonYhteenveto* nykyinen = nullptr;  // the batch's summary line; none: not written
-  bool eraAlkanut = false;
-  std::string kohdepolku;
-  std::optional<std::uint64_t> loppui;
+struct Kulku {
+  Kulku(const std::string& kohde, const PaloitteluAsetukset& a, std::int32_t posAlku, std::int32_t posLoppu,
+        Ohjaus& ohjaus, Tuloste& tuloste, Yhteenveto* y)
+      : kohde(kohde), ohjaus(ohjaus), tuloste(tuloste), y(y), nimet(a, posAlku, posLoppu), tarve(nimet.tarve()) {}
 
   // A T00 line opens its company's file: the name reads only the line's first bytes.
   // False when the pass stops here.
-  auto aloitaEra = [&](std::string_view paa, std::uint64_t kohta, bool uusi = true) {
+  bool aloitaEra(std::string_view paa, std::uint64_t kohta, bool uusi = true) {
     // A caller that has already named this batch says so: the name is not made twice.
     const std::string* valmis = nullptr;
     if constexpr (requires { ohjaus.nimiKohdassa(kohta); }) valmis = ohjaus.nimiKohdassa(kohta);
@@ -275,7 +273,38 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
       ++y->ilmanAvainta;
     }
     return true;
-  };
+  }
+
+  const std::string& kohde;
+  Ohjaus& ohjaus;
+  Tuloste& tuloste;
+  Yhteenveto* y;
+  tito::NimenMuodostaja nimet;
+  const std::size_t tarve;
+  Tiedostohaku haku;
+  TiedostonYhteenveto ohitettu;
+  TiedostonYhteenveto* nykyinen = nullptr;  // the batch's summary line; none: not written
+  bool eraAlkanut = false;
+  std::string kohdepolku;
+  std::optional<std::uint64_t> loppui;
+};
+
+// One pass over the statement file's lines as virta gives them, from its start (the file's
+// start, a batch's T00 line, or with jatko a line inside a batch).
+// ohjaus(kohta, nimi, loppu) is asked at every T00 line (its nimiKohdassa(kohta), when it has
+// one, may give the name instead of it being made again), with the line's offset, its company
+// file's name in kohde and how many bytes of the name its suffix made (npos for a name given),
+// before anything of the batch is handed over; the sink's avaa,
+// lisaa, rivinLoppu, tyhjenna and sulje take the batches' bytes as the company files get
+// them. Answers the offset where ohjaus stopped it, or none at the end of the file, with the
+// sink emptied either way (its bytes point into the read buffer).
+template <class Tuloste, class Ohjaus>
+std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohde, const PaloitteluAsetukset& a,
+                                 std::int32_t posAlku, std::int32_t posLoppu, Ohjaus& ohjaus, Tuloste& tuloste,
+                                 Yhteenveto* y, const Jatko* jatko = nullptr) {
+  Kulku<Tuloste, Ohjaus> k(kohde, a, posAlku, posLoppu, ohjaus, tuloste, y);
+  const std::size_t tarve = k.tarve;
+  TiedostonYhteenveto*& nykyinen = k.nykyinen;
 
   // Lines pass from the read buffer to the output in pieces. Only the beginning of a line
   // whose first piece is too short to tell whether it is a T00 line, or to name its file,
@@ -286,15 +315,8 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
   euro::Pala p;
   // The sink's waiting bytes point into virta's buffer: after a failure its whole lines go out
   // (and a half-written one is cut) while the buffer still holds them.
-  struct Kesken {
-    Tuloste& t;
-    bool ok = false;
-    ~Kesken() {
-      if constexpr (requires { t.suljeKesken(); })
-        if (!ok) t.suljeKesken();
-    }
-  } kesken{tuloste};
-  bool jatketaan = !jatko || aloitaEra(jatko->paa, jatko->kohta, false);
+  Kesken<Tuloste> kesken{tuloste};
+  bool jatketaan = !jatko || k.aloitaEra(jatko->paa, jatko->kohta, false);
   while (jatketaan && virta.seuraava(p)) {
     const char* d = p.data;
     std::size_t n = p.koko;
@@ -302,7 +324,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
       if (n >= 3 && !onT00(d, n)) {
         // an ordinary line
       } else if (n >= tarve || p.loppu != euro::Loppu::jatkuu) {
-        if (onT00(d, n) && !aloitaEra(std::string_view(d, std::min(n, tarve)), virta.kohta(d))) break;
+        if (onT00(d, n) && !k.aloitaEra(std::string_view(d, std::min(n, tarve)), virta.kohta(d))) break;
       } else {
         paa.assign(d, n);
         paanKohta = virta.kohta(d);
@@ -319,7 +341,7 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
       const bool t00 = onT00(paa.data(), paa.size());
       if ((paa.size() >= 3 && !t00) || paa.size() >= tarve || p.loppu != euro::Loppu::jatkuu) {
         kerataan = false;
-        if (t00 && !aloitaEra(paa, paanKohta)) break;
+        if (t00 && !k.aloitaEra(paa, paanKohta)) break;
         if (nykyinen) {
           tuloste.lisaa(paa.data(), paa.size());
           nykyinen->tavuja += static_cast<std::int64_t>(paa.size());
@@ -346,14 +368,14 @@ std::optional<std::uint64_t> jaa(euro::RiviVirta& virta, const std::string& kohd
         tuloste.rivinLoppu();
         ++nykyinen->riveja;
       }
-    } else if (p.loppu != euro::Loppu::jatkuu && !eraAlkanut && y) {
+    } else if (p.loppu != euro::Loppu::jatkuu && !k.eraAlkanut && y) {
       ++y->ohitetutRivit;
     }
     if (p.puskuriLoppui) tuloste.tyhjenna();
   }
   tuloste.tyhjenna();
   kesken.ok = true;
-  return loppui;
+  return k.loppui;
 }
 
 // The pass from offset alku of the statement file, read through the split's own buffer.
@@ -375,4 +397,4 @@ std::optional<std::uint64_t> jaa(alusta::Tiedosto& syote, std::uint64_t alku, co
   return jaa(virta, kohde, a, posAlku, posLoppu, ohjaus, tuloste, y, jatko);
 }
 
-}  // namespace split::jako
+}  // namespace split::tito::jako

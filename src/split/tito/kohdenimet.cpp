@@ -3,10 +3,11 @@
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/muoto.h"
 #include "split/nimi.h"
 #include "split/tiedostolaji.h"
 
-namespace split {
+namespace split::tito {
 
 namespace {
 
@@ -44,7 +45,7 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
   std::string tiedosto = nimi;
   Tiedostolaji laji = tiedostolaji(kohde_ + tiedosto);
   const Tiedostolaji ensimmainen = laji;
-  for (int n = 2; laji == Tiedostolaji::xml || laji == Tiedostolaji::linkki || laji == Tiedostolaji::erikoinen; ++n) {
+  for (int n = 2; laji == Tiedostolaji::tunnistettu || laji == Tiedostolaji::linkki || laji == Tiedostolaji::erikoinen; ++n) {
     if (n > numerojaEnintaan) euro::heitaVirhe(euro::virhenro::tiedostoOnJo, kohde_ + nimi);
     const std::string_view n1(nimi);
     const std::optional<std::string> numeroitu = numeroituNimi(n1.substr(0, n1.size() - loppu), n1.substr(n1.size() - loppu), n);
@@ -55,14 +56,17 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
     laji = tiedostolaji(kohde_ + tiedosto);
   }
   toinen = tiedosto != nimi;
-  if (toinen && y_ && y_->huomautukset.size() < Yhteenveto::tiedostoraja)
-    y_->huomautukset.push_back(kohde_ + nimi +
-                               euro::ansi(ensimmainen == Tiedostolaji::xml
-                                              ? " on XML-tiliote, johon TITO-eriä ei lisätä: kirjoitettu tiedostoon "
-                                          : ensimmainen == Tiedostolaji::linkki
-                                              ? " on linkki, jonka läpi ei kirjoiteta: kirjoitettu tiedostoon "
-                                              : " ei ole tavallinen tiedosto (putki, pistoke tai laite): kirjoitettu tiedostoon ") +
-                               kohde_ + tiedosto);
+  if (toinen && y_ && y_->huomautukset.size() < Yhteenveto::tiedostoraja) {
+    // The format whose statements the file holds, by its own name (XML, VIITE, ...).
+    const std::string miksi =
+        ensimmainen == Tiedostolaji::tunnistettu
+            ? euro::ansi(" on ") + std::string(muotoTiedostolle(kohde_ + nimi).nimi()) +
+                  euro::ansi("-tiliotetiedosto, johon TITO-eriä ei lisätä: kirjoitettu tiedostoon ")
+        : ensimmainen == Tiedostolaji::linkki
+            ? euro::ansi(" on linkki, jonka läpi ei kirjoiteta: kirjoitettu tiedostoon ")
+            : euro::ansi(" ei ole tavallinen tiedosto (putki, pistoke tai laite): kirjoitettu tiedostoon ");
+    y_->huomautukset.push_back(kohde_ + nimi + miksi + kohde_ + tiedosto);
+  }
   if (!toinen) {
     if (listassa) {
       *listassa = omaTiedosto;
@@ -96,4 +100,4 @@ void Kohdenimet::aseta(const std::string& nimi, const std::string& tiedosto) {
   }
 }
 
-}  // namespace split
+}  // namespace split::tito

@@ -12,7 +12,7 @@
 #include "split/hajautus.h"
 #include "split/paloittele.h"
 
-namespace split {
+namespace split::tito {
 
 class Kohdenimet {
  public:
@@ -49,4 +49,4 @@ class Kohdenimet {
   std::unordered_map<std::string, Valinta> valinnat_;  // names that go to another file
 };
 
-}  // namespace split
+}  // namespace split::tito

@@ -9,9 +9,10 @@
 #include "euro/rivilukija.h"
 #include "euro/teksti.h"
 #include "split/esikatselu.h"
-#include "split/nimi.h"
+#include "split/tito/nimi.h"
+#include "split/tito/viivain.h"
 #include "split/tito/jako.h"
-#include "split/tito/jaksottaja.h"
+#include "split/tito/osittain.h"
 #include "split/tito/kohdenimet.h"
 #include "split/tito/pidatys.h"
 #include "split/lue.h"
@@ -21,18 +22,6 @@ namespace split::tito {
 namespace {
 
 constexpr std::size_t esikatselunPuskuri = 64 * 1024;
-
-std::string viivain() {
-  std::string s;
-  for (int i = 0; i < 32; ++i) s += "123456789*";
-  return s;
-}
-
-std::string asteikko() {
-  std::string s;
-  for (int n = 0; n <= 320; n += 10) s += euro::va(std::to_string(n), 10);
-  return s;
-}
 
 // TITO records (T + two digits) before the file's first T00 line: the rest of a batch that the
 // bank began in the file before (two opens of the file, its move between them). Their range,
@@ -106,9 +95,9 @@ std::string eiTitoa(const std::string& polku) {
 }
 
 // TITO is checked as it is split: a batch is whole lines, whatever the file holds.
-class TitoJako : public Jako {
+class TitoPaloittelija : public Paloittelija {
  public:
-  explicit TitoJako(const PaloitteluAsetukset& a) : a_(a) {}
+  explicit TitoPaloittelija(const PaloitteluAsetukset& a) : a_(a) {}
 
   void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) override {
     y.muoto = "TITO";
@@ -156,10 +145,10 @@ class TitoJako : public Jako {
     }
   }
 
-  void jaaKirjanKanssa(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+  void jaaKirjanKanssa(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                        const std::string& kohde, Yhteenveto& y) override {
     y.muoto = "TITO";
-    split::jaaKirjanKanssa(kirja, o, arkisto, nullptr, y, &kohde);
+    jaaOsittain(kirja, o, arkisto, nullptr, y, &kohde);
   }
 
  private:
@@ -169,10 +158,12 @@ class TitoJako : public Jako {
 class Tito : public Muoto {
  public:
   std::string_view nimi() const override { return "TITO"; }
-  Yksikko yksikko() const override { return {"erä", "erää", "T00-tietueita", true}; }
+  Yksikko yksikko() const override {
+    return {"erä", "erää", "T00-tietueita", true, "Ennen ensimmäistä T00-tietuetta ohitettu"};
+  }
   bool tunnista(const std::string&) const override { return true; }
 
-  std::unique_ptr<Jako> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+  std::unique_ptr<Paloittelija> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
                                  std::string& syy) const override {
     syy = eiTitoa(polku);
     if (!syy.empty()) return nullptr;
@@ -187,13 +178,20 @@ class Tito : public Muoto {
                                        "tiedostoon). Tiedostoa ei siirretty eikä paloiteltu: vie nämä rivit sen "
                                        "erän yritystiedostoon, jota ne jatkavat, poista ne tiedostosta ja "
                                        "paloittele uudelleen."));
-    return std::make_unique<TitoJako>(a);
+    return std::make_unique<TitoPaloittelija>(a);
+  }
+
+  // A file taken in the place of the one its batches' name gives (which holds another format
+  // or is a link) names that one.
+  char tilanTunnus() const override { return 'k'; }
+  bool tilaKelpaa(const KirjanOsa::Tiedosto& f) const override {
+    return kelpaaTiedostonimeksi(f.tila) && f.tila != f.nimi;
   }
 
   bool jatkaaKasvanutta() const override { return true; }
 
   // The split of what came goes on from where the last one ended; lines up to the first T00
-  // line continue the batch it ended in (jaksottaja.cpp).
+  // line continue the batch it ended in (osittaja.cpp).
   std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko&, std::uint64_t loppu,
                                           std::uint64_t pituus, std::vector<std::string>*) const override {
     if (loppu == 0 || loppu >= pituus) return loppu;
@@ -209,10 +207,10 @@ class Tito : public Muoto {
     return loppu;
   }
 
-  std::int64_t viimeistele(Paivakirja& kirja, const KirjanOtsikko& o, const std::string& arkisto,
-                           const KirjanJakso& viimeinen, Yhteenveto& y) const override {
+  std::int64_t viimeistele(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                           const KirjanOsa& viimeinen, Yhteenveto& y) const override {
     y.muoto = "TITO";
-    split::jaaKirjanKanssa(kirja, o, arkisto, &viimeinen, y);
+    jaaOsittain(kirja, o, arkisto, &viimeinen, y);
     std::int64_t eria = y.muut.eria;
     for (const auto& t : y.tiedostot) eria += t.eria;
     return eria;
@@ -227,7 +225,7 @@ class Tito : public Muoto {
     if (const std::string syy = eiTitoa(polku); !syy.empty())
       throw HylattyTiedosto(euro::virhenro::kayttovirhe, polku + ": " + syy);
     const std::string merkit = merkkirivi(posAlku, posLoppu);
-    const std::string kehys = viivain() + "\r\n" + asteikko() + "\r\n";
+    const std::string kehys = tito::kehys();
 
     std::string puskuri = euro::ansi("Konekielisen tiliotetiedoston erätietueet T00, XXXX = paloitteluehto") +
                           "\r\n\r\n" + kehys + merkit + "\r\n";

@@ -13,7 +13,7 @@
 #include "split/lue.h"
 #include "split/tito/jako.h"
 
-namespace split {
+namespace split::tito {
 
 // Compares a declared segment's batches with what their company files hold from the
 // recorded lengths on: per file, how many of its batches are there whole, and whether the
@@ -113,4 +113,4 @@ class Vertaaja {
   char b_[64 * 1024];
 };
 
-}  // namespace split
+}  // namespace split::tito

@@ -1,0 +1,86 @@
+#include "split/camt/muoto.h"
+
+#include "euro/virhe.h"
+#include "split/esikatselu.h"
+#include "split/camt/camt.h"
+
+namespace split::camt {
+
+namespace {
+
+// The check's walk goes on into the split, so that the file is parsed once.
+class XmlPaloittelija : public Paloittelija {
+ public:
+  XmlPaloittelija(const PaloitteluAsetukset& a, Tarkistettu t) : a_(a), t_(std::move(t)) {}
+
+  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) override {
+    camt::jaa(polku, kohde, a_, y, t_);
+  }
+
+  void jaaKirjanKanssa(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string&,
+                       Yhteenveto& y) override {
+    camt::jaaOsittain(kirja, o, arkisto, t_, y);
+  }
+
+ private:
+  const PaloitteluAsetukset& a_;
+  Tarkistettu t_;
+};
+
+class Xml : public Muoto {
+ public:
+  std::string_view nimi() const override { return "XML"; }
+  Yksikko yksikko() const override { return {"tiliote", "tiliotetta", "tiliotteita", false}; }
+  bool tunnista(const std::string& polku) const override { return onXml(polku); }
+
+  std::unique_ptr<Paloittelija> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                                 std::string& syy) const override {
+    // XML in another encoding is refused by its name, before anything else is read.
+    std::string muuMerkisto;
+    onXml(polku, &muuMerkisto);
+    Tarkistettu t;
+    if (!muuMerkisto.empty()) t.syy = muuMerkisto;
+    else t = camt::tarkista(polku, a);
+    if (!t.syy.empty()) {
+      syy = t.syy;
+      return nullptr;
+    }
+    return std::make_unique<XmlPaloittelija>(a, std::move(t));
+  }
+
+  // A document the segment extends keeps its closing tags, cut off before the statements go in
+  // and written again after them; never empty, never longer than the document.
+  char tilanTunnus() const override { return 'h'; }
+  bool tilaKelpaa(const KirjanOsa::Tiedosto& f) const override {
+    return !f.tila.empty() && f.tila.size() <= f.pituus;
+  }
+
+  bool jatkaaKasvanutta() const override { return true; }
+
+  std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko& o, std::uint64_t loppu,
+                                          std::uint64_t pituus, std::vector<std::string>*) const override {
+    return camt::jatkonAlku(arkisto, o, loppu, pituus);
+  }
+
+  std::int64_t viimeistele(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                           const KirjanOsa& viimeinen, Yhteenveto& y) const override {
+    return viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &y);
+  }
+
+  void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
+                  const std::function<void(const std::string&)>& ulos) const override {
+    std::string muuMerkisto;
+    onXml(polku, &muuMerkisto);
+    if (!muuMerkisto.empty()) throw HylattyTiedosto(euro::virhenro::kayttovirhe, polku + ": " + muuMerkisto);
+    camt::esikatsele(polku, a, ulos);
+  }
+};
+
+}  // namespace
+
+const Muoto& muoto() {
+  static const Xml xml;
+  return xml;
+}
+
+}  // namespace split::camt

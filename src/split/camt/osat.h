@@ -1,0 +1,164 @@
+// The XML split's segments: whole documents, or, in a document of more companies than a
+// segment takes, a run of its statements; each segment's statements grouped by company
+// document. The check gathers them as it walks, and the split writes them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "euro/virhe.h"
+#include "split/asetukset.h"
+#include "split/kesken.h"
+#include "split/camt/camt.h"
+#include "split/camt/kaynti.h"
+
+namespace split::camt {
+
+namespace sisa {
+
+// Where a document's parts lie: what a company file made from it takes as its head and its end.
+struct Dok {
+  std::uint64_t edellinenLoppu, juuri, ensimmainen, viimeinenLoppu, loppu;
+};
+// A statement in 16 bytes: its offset with the length of the gap before it (the end of the
+// element before it in the list, up to 256 bytes back) in the top bits, its length, its group.
+struct Lau {
+  static constexpr int siirto = 48;
+  std::uint64_t alkuJaVali;
+  std::uint32_t pituus, ryhma;
+  std::uint64_t alku() const { return alkuJaVali & ((1ull << siirto) - 1); }
+  std::uint64_t loppu() const { return alku() + pituus; }
+  std::uint64_t vali() const { return alkuJaVali >> siirto; }
+};
+// The statements of one company and one message form in a segment.
+struct Ryhma {
+  std::string alku, loppu;  // the file name's parts around a "-n": alku + loppu is the plain name
+  std::size_t tunnus = 0;
+  std::uint32_t dok = 0;  // the document of its first statement
+  std::uint32_t lausuntoja = 0;
+  std::string nimi1() const { return alku + loppu; }
+};
+// The statements of the file from kohta to loppu. A walk that reaches the next segment begins
+// at jatko: loppu itself between documents, else the start of the document loppu lies in.
+struct Jakso {
+  std::uint64_t kohta = 0, loppu = 0, jatko = 0;
+  std::vector<Dok> dokit;
+  std::vector<Lau> lau;
+  std::vector<Ryhma> ryhmat;
+  std::size_t muisti() const {
+    std::size_t m = dokit.capacity() * sizeof(Dok) + lau.capacity() * sizeof(Lau) + ryhmat.capacity() * sizeof(Ryhma);
+    for (const Ryhma& g : ryhmat) m += g.alku.size() + g.loppu.size();
+    return m;
+  }
+};
+
+// The message forms seen, as numbers.
+struct Tunnukset {
+  std::unordered_map<std::string, std::size_t> m;
+  std::size_t anna(const std::string& t) { return m.try_emplace(t, m.size()).first->second; }
+};
+
+// Where the split begins: statements before alku are not its own, and a cut-off split's
+// first segment ends exactly at pakotettu.
+struct Rajaus {
+  std::uint64_t alku = 0;
+  std::optional<std::uint64_t> pakotettu;
+};
+
+// A segment ends after the document that brings its statements past tavuja bytes or its
+// groups to tiedostoja, and inside a document before the statement that would bring in a
+// group past tiedostoja, or its bytes past 8 * tavuja, or its statements past 262,144, so that
+// memory stays bounded whatever the number of companies and statements. The settings' saadot
+// give them (built in: 4096 files, 256 MiB).
+struct JaksonRajat {
+  std::size_t tiedostoja;
+  std::uint64_t tavuja;
+};
+JaksonRajat jaksonRajat(const PaloitteluAsetukset& a);
+
+}  // namespace sisa
+
+// The walk of a check, kept for the split: the segments it found, up to a bound of memory,
+// and every document a segment ends inside (the split needs its end before it gets there).
+struct Indeksi {
+  sisa::Tunnukset tunnukset;
+  std::vector<sisa::Jakso> jaksot;
+  std::vector<sisa::Dok> pitkat;  // in the file's order
+  std::uint64_t lahto = 0, loppu = 0;  // where the last segment kept ends, and a walk to it begins
+  bool kaikki = false;                 // every segment of the file is kept
+};
+
+namespace sisa {
+
+// Gathers statements into segments as the walk goes, each statement named (which checks its
+// key and name), and hands every segment on when it is complete. Past its bound of memory it
+// only checks, and keeps the segments' borders. A segment that ends inside a document waits
+// for that document's end, unless pitkat already tells where the document ends.
+class Keraaja : public Kasittelija {
+ public:
+  using Valmis = std::function<void(Jakso&)>;
+  Keraaja(const PaloitteluAsetukset& a, Indeksi& ind, Rajaus r, Valmis valmis, bool keraaPitkat,
+          std::size_t raja = ~std::size_t{0});
+
+  bool ylittyi() const { return !keraa_; }
+  void lausunto(const Asiakirja& d, const Lausunto& l) override;
+  void asiakirjanLoppu(const Asiakirja& d) override;
+  // After the walk: the last segment.
+  void loppuun();
+
+ private:
+  void sulje(std::uint64_t loppu, std::uint64_t jatko, bool odottaa = false);
+  void suljeKesken(const Asiakirja& d);
+
+  Nimet nimet_;
+  JaksonRajat rajat_;
+  Indeksi& ind_;
+  Valmis valmis_;
+  bool keraaPitkat_;
+  std::size_t raja_, muisti_ = 0;
+  bool keraa_ = true;
+  std::uint64_t alku_;
+  std::optional<std::uint64_t> pakotettu_;
+  std::uint64_t kohta_;
+  Jakso j_;
+  std::vector<Jakso> odottavat_;  // ended inside the open document, waiting for its end
+  bool kesken_ = false;           // a segment ended inside the open document
+  std::unordered_map<std::string, std::uint32_t> haku_;  // the segment's groups
+  std::uint64_t tavuja_ = 0, viimeinenLoppu_ = 0, dokinLoppu_ = 0;
+  std::size_t dokissa_ = 0;  // statements of the open document in the segment
+  std::size_t lausuntoja_ = 0;
+  std::string avain_;
+  std::size_t tunnus_ = 0;
+  std::uint64_t tunnuksenJuuri_ = ~std::uint64_t{0};
+};
+
+// The walk of the file from its start under r, up to loppu: checked whole, its segments kept
+// up to raja bytes of memory. Refusals throw Hylatty.
+std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAsetukset& a, const Rajaus& r,
+                                  std::size_t raja, std::uint64_t* pituus = nullptr,
+                                  std::uint64_t loppu = ~std::uint64_t{0});
+
+// A split's key must be one a statement carries (positions are not).
+inline void vaadiAvain(const PaloitteluAsetukset& a) {
+  if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
+}
+
+// The end of the archive's last whole document before anything that is not one, as far as the
+// archive is now: a document the bank program is still writing, or bytes that came after the
+// split and do not pass, are left to the grown archive's split, which waits for them or
+// refuses them.
+std::uint64_t kokonaistenLoppu(const std::string& arkisto);
+
+// A split that ended at its last document's end with only white space, whole comments and PIs
+// after it (the line end after the root, a closing comment) takes its journal's last record to
+// the archive's end, so that an archive nobody writes any more keeps no record of a split that
+// went on.
+void loppuunValit(Kirjaus& kirja, const std::string& arkisto);
+
+}  // namespace sisa
+
+}  // namespace split::camt

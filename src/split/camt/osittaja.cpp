@@ -1,0 +1,583 @@
+// The XML split: the file is walked once, a segment of whole documents at a time; each
+// segment's statements are grouped by company document, every company file is decided (new,
+// extended, or the next free "-n") and, under a journal, declared before any of it is written.
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "euro/virhe.h"
+#include "split/camt/camt.h"
+#include "split/hajautus.h"
+#include "split/kesken.h"
+#include "split/lue.h"
+#include "split/camt/osat.h"
+#include "split/camt/kaynti.h"
+#include "split/camt/tavut.h"
+
+namespace split::camt {
+
+using namespace sisa;
+
+namespace {
+
+using euro::ansi;
+
+// The files this run has written, with what they end with, are remembered up to this many.
+constexpr std::size_t muistettujaEnintaan = 65536;
+// ... and the different closing parts among them.
+constexpr std::size_t hannatEnintaan = 4096;
+constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
+
+[[noreturn]] void eiVastaa(const std::string& arkisto, const std::string& miksi) {
+  throw euro::Virhe(euro::virhenro::kayttovirhe,
+                    ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
+}
+
+// A file this run wrote or looked at: what it can take.
+struct Tila {
+  std::size_t tunnus = eiTunnusta;
+  std::uint64_t pituus = 0;
+  std::string hanta;
+  bool jatkettava = false;
+};
+
+// Where a segment's group goes.
+struct Ratkaisu {
+  std::string nimi;          // the file's name
+  bool uusi = true;          // a new document, or one extended
+  std::uint64_t pituus = 0;  // the extended file's length before, ending with hanta
+  std::string hanta;
+};
+
+// What a file this run wrote or looked at ends with, by its name's hash: a few bytes a file,
+// the closing parts (the same for the files of one document) held once each. A name of
+// another file with the same hash and length would still be caught: a cut checks the bytes.
+class Muisti {
+ public:
+  std::optional<Tila> muistettu(const std::string& nimi) const {
+    const std::uint64_t* i = tilaHaku_.hae(nimiTiiviste(nimi));
+    if (!i) return std::nullopt;
+    const Muistettu& m = muistetut_[*i];
+    Tila t;
+    t.pituus = m.pituus;
+    if (m.hanta != eiJatkettava) {
+      t.tunnus = m.tunnus;
+      t.hanta = hannat_[m.hanta];
+      t.jatkettava = true;
+    }
+    return t;
+  }
+
+  void muista(const std::string& nimi, const Tila& t) {
+    if (muistetut_.size() >= muistettujaEnintaan || hannat_.size() >= hannatEnintaan) {
+      tilaHaku_.tyhjenna();
+      muistetut_.clear();
+      hannat_.clear();
+      hantaHaku_.clear();
+    }
+    Muistettu m{t.pituus, static_cast<std::uint32_t>(t.tunnus), eiJatkettava};
+    if (t.jatkettava) m.hanta = hantaHaku_.try_emplace(t.hanta, static_cast<std::uint32_t>(hannat_.size())).first->second;
+    if (m.hanta == hannat_.size()) hannat_.push_back(t.hanta);
+    std::uint64_t& i = tilaHaku_.lisaa(nimiTiiviste(nimi));
+    if (i == Hajautus::eiArvoa) {
+      i = muistetut_.size();
+      muistetut_.push_back(m);
+    } else {
+      muistetut_[i] = m;
+    }
+  }
+
+ private:
+  struct Muistettu {
+    std::uint64_t pituus;
+    std::uint32_t tunnus, hanta;
+  };
+  static constexpr std::uint32_t eiJatkettava = ~std::uint32_t{0};
+  Hajautus tilaHaku_;
+  std::vector<Muistettu> muistetut_;
+  std::vector<std::string> hannat_;
+  std::unordered_map<std::string, std::uint32_t> hantaHaku_;
+};
+
+// The bytes a group adds to its file: a new file's head and end from its first document, the
+// statements where they lie in the archive.
+class Tuottaja {
+ public:
+  Tuottaja(const std::string& arkisto, const PaloitteluAsetukset& a)
+      : tavut_(arkisto), paaTiedosto_(arkisto, alusta::Tila::lue), paa_(paaTiedosto_) {
+    paa_.asetaKoko(std::min<std::size_t>(a.saadot.puskuri ? a.saadot.puskuri : 4096, 4096));
+  }
+
+  void lataa(std::uint64_t alku, std::uint64_t loppu) { tavut_.lataa(alku, loppu); }
+
+  // The bytes a group adds to its file, in order; after each statement f(nullptr, 0, true).
+  template <class F>
+  void tuota(const Jakso& j, const Ryhma& g, const Ratkaisu& x, const std::vector<std::uint32_t>& jarjestys,
+             std::size_t alku, F&& f) {
+    const Dok& d0 = j.dokit[g.dok];
+    auto anna = [&](const char* p, std::size_t n) { f(p, n, false); };
+    bool paanPerassa = false;
+    const Osat* o = x.uusi ? &osat(d0) : nullptr;
+    if (o) {
+      if (o->paaMuistissa) f(o->paa.data(), o->paa.size(), false);
+      else tavut_.anna(o->paanAlku, d0.ensimmainen, anna);
+      paanPerassa = true;
+    }
+    for (std::size_t i = alku; i < alku + g.lausuntoja; ++i) {
+      const Lau& l = j.lau[jarjestys[i]];
+      // The white space before it in the list goes with it, so the file keeps the bank's
+      // layout; in a file just begun the head ends with it already.
+      tavut_.annaLausunto(l.alku(), paanPerassa ? 0 : l.vali(), l.loppu(), anna);
+      paanPerassa = false;
+      f(nullptr, 0, true);
+    }
+    if (o) {
+      if (o->hantaMuistissa) f(o->hanta.data(), o->hanta.size(), false);
+      else tavut_.anna(d0.viimeinenLoppu, o->hannanLoppu, anna);
+    } else {
+      f(x.hanta.data(), x.hanta.size(), false);
+    }
+  }
+
+  // A document's head and end, which every new file made from it takes: found and read once
+  // per document, and held when short.
+  struct Osat {
+    std::uint64_t juuri = ~std::uint64_t{0};
+    std::uint64_t paanAlku = 0, hannanLoppu = 0;
+    std::string paa, hanta;
+    bool paaMuistissa = false, hantaMuistissa = false;
+  };
+  const Osat& osat(const Dok& d0) {
+    if (osat_.juuri == d0.juuri) return osat_;
+    Asiakirja d;
+    d.edellinenLoppu = d0.edellinenLoppu;
+    d.juuri = d0.juuri;
+    osat_ = Osat{};
+    osat_.paanAlku = paanAlku(paa_, d);
+    osat_.hannanLoppu = hannanLoppu(paa_, d0.loppu);
+    osat_.paaMuistissa = d0.ensimmainen - osat_.paanAlku <= hannanRaja;
+    if (osat_.paaMuistissa)
+      tavut_.anna(osat_.paanAlku, d0.ensimmainen, [&](const char* p, std::size_t n) { osat_.paa.append(p, n); });
+    osat_.hantaMuistissa = osat_.hannanLoppu - d0.viimeinenLoppu <= hannanRaja;
+    if (osat_.hantaMuistissa)
+      tavut_.anna(d0.viimeinenLoppu, osat_.hannanLoppu, [&](const char* p, std::size_t n) { osat_.hanta.append(p, n); });
+    osat_.juuri = d0.juuri;
+    return osat_;
+  }
+
+ private:
+  Tavut tavut_;
+  alusta::Tiedosto paaTiedosto_;
+  Lukuikkuna paa_;  // a document's head and end
+  Osat osat_;
+};
+
+// Writes segments: every group's company file decided, declared in the journal (when there is
+// one), its closing part cut, its statements and closing part written, all flushed before the
+// next record.
+class Osittaja {
+ public:
+  Osittaja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
+         Kirjaus* kirja, Tunnukset& t)
+      : arkisto_(arkisto), kohde_(kohde), y_(y), kirja_(kirja), tunnukset_(t), tuottaja_(arkisto, a) {
+    kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
+  }
+
+  void suljeKesken() noexcept { ulos_.suljeKesken(); }
+
+  std::int64_t lausuntoja = 0;  // written by this run
+
+  void jaa(const Jakso& j) {
+    std::vector<Ratkaisu> r(j.ryhmat.size());
+    varatut_.clear();
+    for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], r[i]);
+    if (kirja_) {
+      KirjanOsa k;
+      k.siirretty = true;
+      k.kohta = j.kohta;
+      k.loppu = j.loppu;
+      k.tiedostot.reserve(r.size());
+      for (const Ratkaisu& x : r) k.tiedostot.push_back({x.nimi, x.pituus, 0, x.hanta});
+      kirja_->kirjaa(k);
+    }
+    // The closing parts go, and that is on the disk before statements take their place: a lost
+    // cut under written statements would leave a document closed twice.
+    std::vector<std::string> leikatut;
+    for (const Ratkaisu& x : r) {
+      if (x.uusi) continue;
+      leikkaa(x);
+      leikatut.push_back(x.nimi);
+    }
+    if (kirja_ && !leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+    kirjoita(j, r, nullptr);
+  }
+
+  // The journal's segment, cut off: its files are the record's, checked against what this
+  // segment makes of them; each is given only what it lacks.
+  void viimeistele(const Jakso& j, const KirjanOsa& k) {
+    if (k.kohta != j.kohta) eiVastaa(arkisto_, "jakson alku");
+    if (k.tiedostot.size() != j.ryhmat.size()) eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
+    std::unordered_set<std::string> nahdyt;
+    std::vector<Ratkaisu> r(j.ryhmat.size());
+    std::vector<std::uint64_t> olemassa(j.ryhmat.size(), 0);
+    std::vector<std::string> leikatut;
+    for (std::size_t i = 0; i < r.size(); ++i) {
+      const KirjanOsa::Tiedosto& f = k.tiedostot[i];
+      if (!onRyhmanNimi(j.ryhmat[i], f.nimi) || f.ohitetaan != 0 || !nahdyt.insert(f.nimi).second ||
+          (f.tila.empty() && f.pituus != 0))
+        eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
+      Ratkaisu& x = r[i];
+      x.nimi = f.nimi;
+      x.uusi = f.tila.empty();
+      x.pituus = f.pituus;
+      x.hanta = f.tila;
+      const std::string polku = kohde_ + x.nimi;
+      const std::uint64_t alku = x.uusi ? 0 : x.pituus - x.hanta.size();
+      const std::uint64_t nyt = alusta::pituusJosOn(polku).value_or(0);
+      if (!x.uusi && nyt == x.pituus && paattyy(polku, x.pituus, x.hanta)) {
+        // The closing part was never cut.
+        leikkaa(x);
+        leikatut.push_back(x.nimi);
+        continue;
+      }
+      if (nyt < alku)
+        throw euro::Virhe(euro::virhenro::kayttovirhe,
+                          ansi("Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa: ") + polku);
+      olemassa[i] = nyt - alku;
+    }
+    if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+    kirjoita(j, r, &olemassa);
+  }
+
+ private:
+  // The file that takes group g's statements: the first of the name, name-2, ... where nothing
+  // is, or that holds a document of the same message form whose closing part can be cut.
+  void ratkaise(const Ryhma& g, Ratkaisu& x) {
+    for (int n = 1;; ++n) {
+      const std::optional<std::string> nimi = numeroituNimi(g.alku, g.loppu, n);
+      if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + g.nimi1());
+      if (varatut_.count(*nimi)) continue;
+      const std::string polku = kohde_ + *nimi;
+      const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(polku);
+      // A FIFO, socket or device keeps nothing written to it, and opening one may wait.
+      if (!pituus && alusta::onErikoinen(polku)) continue;
+      if (!pituus) {
+        x.nimi = *nimi;
+        x.uusi = true;
+        x.pituus = 0;
+        x.hanta.clear();
+      } else {
+        std::optional<Tila> t = muisti_.muistettu(*nimi);
+        if (!t || t->pituus != *pituus) {
+          // Not written by this run, or changed since by someone else: what it holds now.
+          t = Tila{};
+          t->pituus = *pituus;
+          if (auto o = tutki(polku)) {
+            t->tunnus = tunnukset_.anna(o->tunnus);
+            t->pituus = o->pituus;
+            t->hanta = std::move(o->hanta);
+            t->jatkettava = true;
+          }
+          muisti_.muista(*nimi, *t);
+        }
+        if (!t->jatkettava || t->tunnus != g.tunnus) continue;
+        x.nimi = *nimi;
+        x.uusi = false;
+        x.pituus = t->pituus;
+        x.hanta = std::move(t->hanta);
+      }
+      varatut_.insert(x.nimi);
+      if (n > 1 && y_.huomautukset.size() < Yhteenveto::tiedostoraja && huomautetut_.insert(x.nimi).second)
+        y_.huomautukset.push_back(kohde_ + g.nimi1() +
+                                  ansi(" ei ole samanlainen tiliotesanoma, jota voisi jatkaa: kirjoitettu tiedostoon ") +
+                                  kohde_ + x.nimi);
+      return;
+    }
+  }
+
+  // Cuts the closing part off an extended file, only when it is as it was decided.
+  void leikkaa(const Ratkaisu& x) {
+    const std::string polku = kohde_ + x.nimi;
+    alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
+    const std::uint64_t kohta = x.pituus - x.hanta.size();
+    if (f.pituus() == x.pituus) {
+      std::string b(x.hanta.size(), '\0');
+      lueKohdasta(f, kohta, b.data(), b.size());
+      if (b != x.hanta)
+        throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
+    }
+    f.katkaiseJos(x.pituus, kohta);
+    if (f.pituus() != kohta)
+      throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
+    f.sulje();
+  }
+
+  // Writes every group's bytes; with olemassa, a cut-off segment's files, each from the byte
+  // that is not yet there (what is there compared first).
+  void kirjoita(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
+    tuottaja_.lataa(j.kohta, j.loppu);
+    kirjoitaRyhmittain(j, r, olemassa);
+    // On the disk before the journal moves past them.
+    if (kirja_) {
+      std::vector<std::string> nimet;
+      nimet.reserve(r.size());
+      for (const Ratkaisu& x : r) nimet.push_back(x.nimi);
+      alusta::tallennaTiedostot(kohdeKansio_, nimet);
+    }
+  }
+
+  // A group at a time, its statements read where they lie: a segment of thousands of company
+  // files gathered in the file's order would need as many files open, or a write for each few
+  // statements, and costs more than a read each (measured).
+  void kirjoitaRyhmittain(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
+    std::vector<std::uint32_t> alut(j.ryhmat.size() + 1, 0);
+    for (const Lau& l : j.lau) ++alut[l.ryhma + 1];
+    for (std::size_t i = 1; i < alut.size(); ++i) alut[i] += alut[i - 1];
+    std::vector<std::uint32_t> jarjestys(j.lau.size());
+    {
+      std::vector<std::uint32_t> seuraava(alut.begin(), alut.end() - 1);
+      for (std::uint32_t i = 0; i < j.lau.size(); ++i) jarjestys[seuraava[j.lau[i].ryhma]++] = i;
+    }
+    for (std::size_t i = 0; i < r.size(); ++i) {
+      const Ryhma& g = j.ryhmat[i];
+      const Ratkaisu& x = r[i];
+      const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
+      if (ohitettava > 0) vertaa(j, g, x, jarjestys, alut[i], ohitettava);
+      ulos_.avaa(kohde_ + x.nimi, x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
+      std::uint64_t kohta = 0;
+      std::int64_t kirjoitettuja = 0;
+      tuottaja_.tuota(j, g, x, jarjestys, alut[i], [&](const char* p, std::size_t n, bool lausunnonLoppu) {
+        if (lausunnonLoppu) {
+          if (kohta > ohitettava) ++kirjoitettuja;
+          return;
+        }
+        if (kohta + n > ohitettava) {
+          const std::size_t ohi = kohta >= ohitettava ? 0 : static_cast<std::size_t>(ohitettava - kohta);
+          ulos_.kirjoita(p + ohi, n - ohi);
+        }
+        kohta += n;
+      });
+      ulos_.sulje();
+      kirjattu(j, g, x, kohta, kirjoitettuja, ohitettava);
+    }
+  }
+
+  // A group's file written: the summary told, and what it ends with now remembered for the
+  // next segment that finds it.
+  void kirjattu(const Jakso& j, const Ryhma& g, const Ratkaisu& x, std::uint64_t kohta, std::int64_t kirjoitettuja,
+                std::uint64_t ohitettava) {
+    TiedostonYhteenveto& ty = tiedostoYhteenvedossa(kohde_ + x.nimi);
+    ty.eria += kirjoitettuja;
+    ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
+    if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
+      ty.tila = x.nimi.size() != g.alku.size() + g.loppu.size() ? TiedostonYhteenveto::Tila::toinenNimi
+                : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
+                                                                  : TiedostonYhteenveto::Tila::jatkettu;
+    lausuntoja += kirjoitettuja;
+    Tila t;
+    t.tunnus = g.tunnus;
+    t.pituus = (x.uusi ? 0 : x.pituus - x.hanta.size()) + kohta;
+    if (!x.uusi) {
+      t.hanta = x.hanta;
+      t.jatkettava = true;
+    } else if (const Tuottaja::Osat& o = tuottaja_.osat(j.dokit[g.dok]); o.hantaMuistissa) {
+      // Its first document's end, when short enough to cut.
+      t.hanta = o.hanta;
+      t.jatkettava = true;
+    }
+    muisti_.muista(x.nimi, std::move(t));
+  }
+
+  // The first n bytes a group adds are what its file holds from where they begin; anything
+  // else there is not this split's, and nothing is touched.
+  void vertaa(const Jakso& j, const Ryhma& g, const Ratkaisu& x, const std::vector<std::uint32_t>& jarjestys,
+              std::size_t alku, std::uint64_t n) {
+    const std::string polku = kohde_ + x.nimi;
+    alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
+    const std::uint64_t kanta = x.uusi ? 0 : x.pituus - x.hanta.size();
+    std::uint64_t verrattu = 0;
+    std::string b;
+    tuottaja_.tuota(j, g, x, jarjestys, alku, [&](const char* p, std::size_t m, bool) {
+      if (verrattu >= n || m == 0) return;
+      const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(m, n - verrattu));
+      b.resize(k);
+      lueKohdasta(f, kanta + verrattu, b.data(), k);
+      if (std::memcmp(b.data(), p, k) != 0)
+        throw euro::Virhe(euro::virhenro::kayttovirhe,
+                          ansi("Yritystiedostossa on keskeytyneen paloittelun kohdalla muuta: ") + polku);
+      verrattu += k;
+    });
+    if (verrattu < n)
+      throw euro::Virhe(euro::virhenro::kayttovirhe,
+                        ansi("Yritystiedostossa on keskeytyneen paloittelun jälkeen muuta: ") + polku);
+  }
+
+  bool onRyhmanNimi(const Ryhma& g, const std::string& nimi) const {
+    if (nimi.size() == g.alku.size() + g.loppu.size()) return nimi == g.nimi1();
+    const std::string alku = g.alku + "-";
+    if (nimi.size() <= alku.size() + g.loppu.size() || nimi.compare(0, alku.size(), alku) != 0 ||
+        nimi.compare(nimi.size() - g.loppu.size(), g.loppu.size(), g.loppu) != 0)
+      return false;
+    const std::string_view n = std::string_view(nimi).substr(alku.size(), nimi.size() - alku.size() - g.loppu.size());
+    if (n.size() > 9 || n[0] < '1' || n[0] > '9') return false;
+    for (char c : n)
+      if (c < '0' || c > '9') return false;
+    return n != "1";
+  }
+
+  // Whether the file of length pituus ends with hanta.
+  bool paattyy(const std::string& polku, std::uint64_t pituus, const std::string& hanta) {
+    alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
+    if (f.pituus() != pituus) return false;
+    std::string b(hanta.size(), '\0');
+    lueKohdasta(f, pituus - hanta.size(), b.data(), b.size());
+    return b == hanta;
+  }
+
+  TiedostonYhteenveto& tiedostoYhteenvedossa(const std::string& polku) {
+    const std::size_t i = yhteenvedossa_.hae(y_.tiedostot, polku);
+    if (i != Tiedostohaku::eiLoydy) return y_.tiedostot[i];
+    if (y_.tiedostot.size() >= Yhteenveto::tiedostoraja) return y_.muut;
+    yhteenvedossa_.lisaa(y_.tiedostot.size());
+    y_.tiedostot.push_back({});
+    y_.tiedostot.back().polku = polku;
+    return y_.tiedostot.back();
+  }
+
+  std::string arkisto_, kohde_, kohdeKansio_;
+  Yhteenveto& y_;
+  Kirjaus* kirja_;
+  Tunnukset& tunnukset_;
+  Tuottaja tuottaja_;
+  Kirjoittaja ulos_;
+  std::unordered_set<std::string> varatut_;  // names the segment's groups took
+  Muisti muisti_;
+  std::unordered_set<std::string> huomautetut_;
+  Tiedostohaku yhteenvedossa_;
+};
+
+// The split: the segments the walk before it kept, then the rest of the file from where they
+// end, walked and written segment by segment. A cut-off split's segment is the first.
+// raja: where the walk stops (the end of the last whole document when a program may still be
+// writing the file; otherwise its end).
+std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
+                 Kirjaus* kirja, Indeksi& ind, const Rajaus& r, const KirjanOsa* kesken,
+                 std::uint64_t raja = ~std::uint64_t{0}) {
+  y.muoto = "XML";
+  Osittaja jakaja(arkisto, kohde, a, y, kirja, ind.tunnukset);
+  auto kirjoita = [&](Jakso& j) {
+    if (kesken) {
+      const KirjanOsa* k = kesken;
+      kesken = nullptr;
+      jakaja.viimeistele(j, *k);
+    } else {
+      jakaja.jaa(j);
+    }
+  };
+  try {
+    for (Jakso& j : ind.jaksot) kirjoita(j);
+    if (ind.kaikki) return jakaja.lausuntoja;
+    const bool jatkuu = !ind.jaksot.empty();
+    const std::uint64_t lahto = jatkuu ? ind.lahto : 0;
+    alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+    if (jatkuu && lahto == ind.loppu) {
+      // Nothing but the space after the last document is left.
+      if (lahto >= raja) return jakaja.lausuntoja;
+      Lukuikkuna w(t);
+      if (!asiakirjojaJaljella(w, lahto)) return jakaja.lausuntoja;
+    }
+    Keraaja keraaja(a, ind, {jatkuu ? ind.loppu : r.alku, jatkuu ? std::nullopt : r.pakotettu}, kirjoita, false);
+    RajattuLahde lahde(t, lahto, raja, false);
+    kay(lahde, keraaja, lukurajat(a), lahto);
+    keraaja.loppuun();
+  } catch (const Hylatty& h) {
+    jakaja.suljeKesken();
+    throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
+  } catch (...) {
+    jakaja.suljeKesken();
+    throw;
+  }
+  return jakaja.lausuntoja;
+}
+
+// The check's segments are kept up to this much memory; the split walks the rest again.
+constexpr std::size_t indeksinRaja = 6 * 1024 * 1024;
+
+// The check's index when the file is still what was checked; else the file checked again.
+std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const PaloitteluAsetukset& a, const Tarkistettu& t) {
+  if (alusta::Tiedosto(polku, alusta::Tila::lue).pituus() == t.pituus && t.indeksi) return t.indeksi;
+  // Grown since the check (the bank's program appended before the archive move): checked
+  // again, so a bad end still writes nothing.
+  Tarkistettu uusi = tarkista(polku, a);
+  if (!uusi.syy.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, polku + ": " + uusi.syy);
+  return uusi.indeksi;
+}
+
+}  // namespace
+
+Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a) {
+  Tarkistettu t;
+  if (!valittuAvain(a)) {
+    t.syy = positiotEivatKay;
+    return t;
+  }
+  try {
+    t.indeksi = indeksoi(polku, a, {}, indeksinRaja, &t.pituus);
+  } catch (const Hylatty& h) {
+    t.syy = h.viesti;
+  }
+  return t;
+}
+
+void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
+         const Tarkistettu& t) {
+  vaadiAvain(a);
+  aja(polku, kohde, a, y, nullptr, *ajantasainen(polku, a, t), {}, nullptr);
+}
+
+void jaaOsittain(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto, const Tarkistettu& t,
+                     Yhteenveto& y) {
+  const PaloitteluAsetukset a = asetuksetOtsikosta(o);
+  vaadiAvain(a);
+  // What the check passed, and no more: what the bank program wrote into the file since is
+  // the grown archive's, split by a later run.
+  if (t.indeksi) aja(arkisto, o.kohde, a, y, &kirja, *t.indeksi, {}, nullptr, t.pituus);
+  else aja(arkisto, o.kohde, a, y, &kirja, *ajantasainen(arkisto, a, t), {}, nullptr);
+  loppuunValit(kirja, arkisto);
+}
+
+std::int64_t viimeisteleKirjasta(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
+                                 const KirjanOsa& viimeinen, Yhteenveto* yhteenveto) {
+  const PaloitteluAsetukset a = asetuksetOtsikosta(o);
+  vaadiAvain(a);
+  Yhteenveto oma;
+  Yhteenveto& y = yhteenveto ? *yhteenveto : oma;
+  // The cut-off segment, when its record names files, is the first; the walk from the start
+  // finds the same borders the split found, and where the documents it ends inside end.
+  const KirjanOsa* kesken = viimeinen.siirretty && !viimeinen.tiedostot.empty() ? &viimeinen : nullptr;
+  // A first record begins where its split does: the archive's start, or the end of an earlier
+  // split of a grown archive.
+  Rajaus r;
+  r.alku = kesken ? viimeinen.kohta : viimeinen.loppu;
+  if (kesken) r.pakotettu = viimeinen.loppu;
+  const std::uint64_t raja = kokonaistenLoppu(arkisto);
+  std::shared_ptr<Indeksi> ind;
+  try {
+    ind = indeksoi(arkisto, a, r, indeksinRaja, nullptr, raja);
+  } catch (const Hylatty& h) {
+    throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
+  }
+  const std::int64_t n = aja(arkisto, o.kohde, a, y, &kirja, *ind, r, kesken, raja);
+  loppuunValit(kirja, arkisto);
+  return n;
+}
+
+}  // namespace split::camt

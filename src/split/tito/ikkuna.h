@@ -1,0 +1,78 @@
+// The archive read once through a window, its T00 lines found and named ahead of the pass
+// that writes them; the class of the archiving split (osittaja.h) is built on it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/rivilukija.h"
+
+namespace split::tito {
+
+class Ikkuna {
+ public:
+  virtual ~Ikkuna() = default;
+
+ protected:
+  explicit Ikkuna(std::string arkisto) : arkisto_(std::move(arkisto)) {}
+
+  // The archive is read once, into a window of 1 MiB: the T00 lines in it are named (and
+  // the segment's files declared) before the writing pass is given its bytes, which it takes
+  // where they lie. The window is handed out up to its last T00 line, so that a segment ends
+  // at a batch whose bytes have all been seen. A batch longer than the window is handed out
+  // as far as the search has gone, and the end of its segment is found by reading ahead.
+  struct Era {
+    std::uint64_t kohta;
+    std::uint32_t nimenAlku, nimenPituus;  // in nimivarasto_: the file that takes the batch
+    std::uint64_t tiedosto;                // in the segment, eiArvoa until declared
+    std::uint32_t avaimenPituus;           // the batch's own name after it, when the file is another
+  };
+  static constexpr std::size_t varastoEnintaan = 512 * 1024;
+
+  // The batch whose T00 line begins with paa, at kohta, into the queue with its file's name.
+  virtual void nimea(std::string_view paa, std::uint64_t kohta) = 0;
+  [[noreturn]] virtual void virhe(const std::string& miksi) = 0;
+
+  euro::Nakyma anna();
+  bool tayta();
+  void hae();
+  // The queue's T00 line at kohta, the ones before it dropped; none when the search did not
+  // name it.
+  const Era* eraKohdassa(std::uint64_t kohta) {
+    while (eraAlku_ < erat_.size() && erat_[eraAlku_].kohta < kohta) ++eraAlku_;
+    return eraAlku_ < erat_.size() && erat_[eraAlku_].kohta == kohta ? &erat_[eraAlku_] : nullptr;
+  }
+  std::string_view eranNimi(const Era& e) const { return std::string_view(nimivarasto_).substr(e.nimenAlku, e.nimenPituus); }
+  std::string_view eranAvain(const Era& e) const {
+    return std::string_view(nimivarasto_).substr(e.nimenAlku + e.nimenPituus, e.avaimenPituus);
+  }
+  std::uint64_t seuraavaEra(std::uint64_t kohta);
+
+  std::string arkisto_;
+  alusta::Tiedosto syote_, esi_;
+  std::uint64_t arkistonPituus_ = 0;  // where the pass ends
+  // The window and the named T00 lines in it.
+  std::size_t tarve_ = 3;
+  std::size_t eratEdella_ = 0;  // T00 lines named ahead at most
+  bool kapeaHaku_ = false;
+  std::unique_ptr<char[]> ikkuna_;
+  std::size_t ikkunanKoko_ = 0;
+  std::uint64_t ikkunanAlku_ = 0;  // the file offset of ikkuna_[0]
+  std::size_t maara_ = 0, annettu_ = 0, haettu_ = 0, rajaus_ = 0;
+  bool lopussa_ = false;
+  char ennenIkkunaa_ = '\n';  // the byte before ikkuna_[0]
+  std::vector<Era> erat_;
+  std::size_t eraAlku_ = 0;  // the first the writing pass has not reached
+  std::string nimivarasto_;
+  // Reading ahead past the window.
+  static constexpr std::size_t esipuskuri_ = 64 * 1024;
+  std::unique_ptr<char[]> esiPuskuri_;
+};
+
+}  // namespace split::tito

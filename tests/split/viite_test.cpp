@@ -1,0 +1,259 @@
+// Reference-payment files: told from the other formats, split by batch into the key's files
+// byte for byte, the same in place and under the journal, and previewed by batch record.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "euro/alusta/alusta.h"
+#include "euro/teksti.h"
+#include "split/esikatselu.h"
+#include "split/muoto.h"
+#include "split/paloittele.h"
+#include "tuki/testituki.h"
+#include "tuki/viitesiirrot.h"
+
+namespace {
+
+using euro::ansi;
+using split::PaloitteluAsetukset;
+using T = PaloitteluAsetukset::Tunniste;
+namespace v = testi::viite;
+
+alusta::Aika kello() { return {2024, 4, 2, 6, 0, 0}; }
+
+struct Viite : ::testing::Test {
+  testi::Ymparisto ymp;
+  testi::Kansio kansio;
+  PaloitteluAsetukset a;
+  std::string syote;
+
+  void SetUp() override {
+    syote = kansio / "VIITE.DAT";
+    a.tiliotetiedosto = syote;
+    a.kohdehakemisto = kansio / "ulos";
+    alusta::luoHakemisto(a.kohdehakemisto);
+    a.nimenAlkuosa = "V-";
+    a.nimenLoppuosa = ".TXT";
+    a.arkistoi = false;
+  }
+  std::map<std::string, std::string> tulosteet(const std::string& kansio) const {
+    std::map<std::string, std::string> m;
+    for (const auto& n : testi::tiedostot(kansio)) m[n] = testi::lueTiedosto(kansio + alusta::erotin + n);
+    return m;
+  }
+};
+
+TEST_F(Viite, Tunnistus) {
+  const std::string era = v::era(v::erat({1}, 2)[0]);
+  const std::string t00 = "T00322100000000000001" + std::string(300, ' ') + "\r\n";
+  const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:"
+                          "camt.053.001.02\"><BkToCstmrStmt/></Document>\n";
+  const struct {
+    const char* kuvaus;
+    std::string sisalto;
+    const char* muoto;
+  } tapaukset[] = {
+      {"oma CR LF", era, "VIITE"},
+      {"oma LF", v::era(v::erat({1}, 2)[0], "\n"), "VIITE"},
+      {"pelkkä erätietue", era.substr(0, 92), "VIITE"},
+      {"TITO", t00, "TITO"},
+      {"XML", xml, "XML"},
+      {"tyhjä", "", "TITO"},
+      {"binääri", std::string("\0\x01\x02\xff", 4) + std::string(200, '\x07'), "TITO"},
+      {"erätietue 89 merkkiä", era.substr(0, 89) + "\r\n", "TITO"},
+      {"erätietue 91 merkkiä", era.substr(0, 90) + " \r\n", "TITO"},
+      {"ilman rivinvaihtoa", era.substr(0, 90), "TITO"},
+      {"pelkkä CR", era.substr(0, 90) + "\rX", "TITO"},
+      {"päiväys kirjaimia", "0ABCDEF" + era.substr(7), "TITO"},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    testi::kirjoitaTiedosto(syote, t.sisalto);
+    EXPECT_EQ(split::muotoTiedostolle(syote).nimi(), t.muoto);
+  }
+}
+
+TEST_F(Viite, AvainValinnanMukaan) {
+  std::vector<v::Era> erat = v::erat({1, 2, 1}, 2);
+  erat.push_back(v::erat({3}, 0, 3)[0]);  // no payments
+  erat.back().palvelutunnus = "   ";   // a blank key
+  const std::string e0 = v::era(erat[0]), e1 = v::era(erat[1]), e2 = v::era(erat[2]), e3 = v::era(erat[3]);
+  const std::string sisalto = e0 + e1 + e2 + e3;
+  const struct {
+    const char* kuvaus;
+    std::function<void(PaloitteluAsetukset&)> aseta;
+    std::map<std::string, std::string> odotettu;  // empty: refused as the settings' fault
+    const char* viestissa;
+  } tapaukset[] = {
+      {"asiakastunnus on palvelutunnus", [](PaloitteluAsetukset& a) { a.valitse(T::asiakastunnus); },
+       {{"V-PT0000001.TXT", e0 + e2}, {"V-PT0000002.TXT", e1}, {"V-.TXT", e3}}, ""},
+      {"vuosi ja kuukausi luontipäivästä",
+       [](PaloitteluAsetukset& a) {
+         a.valitse(T::asiakastunnus);
+         a.nimenAlkuosa = "V-*-?-";
+       },
+       {{"V-2024-04-PT0000001.TXT", e0 + e2}, {"V-2024-04-PT0000002.TXT", e1}, {"V-2024-04-.TXT", e3}}, ""},
+      {"positiot erätietueessa",
+       [](PaloitteluAsetukset& a) {
+         a.valitse(T::positiot);
+         a.posAlku = "2";
+         a.posLoppu = "7";
+       },
+       {{"V-240401.TXT", e0}, {"V-240402.TXT", e1}, {"V-240403.TXT", e2}, {"V-240404.TXT", e3}}, ""},
+      {"tilinumero ilman maksuja", [](PaloitteluAsetukset& a) { a.valitse(T::tilinumero); }, {},
+       "ei ole maksutietuetta"},
+      {"nimi", [](PaloitteluAsetukset& a) { a.valitse(T::tilinomistajanNimi); }, {}, "tilinomistajan nim"},
+      {"positiot tietueen ulkona",
+       [](PaloitteluAsetukset& a) {
+         a.valitse(T::positiot);
+         a.posAlku = "80";
+         a.posLoppu = "95";
+       },
+       {}, "positiot 80-95"},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    std::filesystem::remove_all(a.kohdehakemisto);
+    alusta::luoHakemisto(a.kohdehakemisto);
+    ymp.virheet.clear();
+    ymp.viestit.viestit.clear();
+    a.nimenAlkuosa = "V-";
+    t.aseta(a);
+    testi::kirjoitaTiedosto(syote, sisalto);
+    const auto tulos = split::paloittele(a, kello);
+    EXPECT_EQ(tulos.valmis, !t.odotettu.empty());
+    EXPECT_NE(tulos.loppu, split::Loppu::hylatty);
+    EXPECT_EQ(tulosteet(a.kohdehakemisto), t.odotettu);
+    // The file is the settings' victim, not faulty: it stays where it is, whole.
+    EXPECT_EQ(testi::lueTiedosto(syote), sisalto);
+    if (t.odotettu.empty()) {
+      ASSERT_EQ(ymp.virheet.size(), 1u);
+      EXPECT_NE(ymp.virheet[0].viesti.find(ansi(t.viestissa)), std::string::npos) << ymp.virheet[0].viesti;
+    } else {
+      EXPECT_TRUE(ymp.virheet.empty());
+    }
+  }
+  // By account, when every batch has one.
+  std::filesystem::remove_all(a.kohdehakemisto);
+  alusta::luoHakemisto(a.kohdehakemisto);
+  a.valitse(T::tilinumero);
+  testi::kirjoitaTiedosto(syote, e0 + e1 + e2);
+  EXPECT_TRUE(split::paloittele(a, kello).valmis);
+  EXPECT_EQ(tulosteet(a.kohdehakemisto),
+            (std::map<std::string, std::string>{{"V-FI000000000001.TXT", e0 + e2}, {"V-FI000000000002.TXT", e1}}));
+}
+
+// Under the journal, in segments of every size and with reads of every length, the company
+// files are those of the split in place: existing reference-payment files grow, a file of
+// another format at a name is left alone for "-2", LF-ended batches stay LF-ended.
+TEST_F(Viite, KirjanKanssaKutenPaikallaan) {
+  const std::string sisalto = v::tiedosto(v::erat({1, 2, 1, 3, 4, 2, 1}, 3)) +
+                              v::tiedosto(v::erat({3, 5}, 1, 7), "\n") + v::tiedosto(v::erat({1, 6}, 0, 9));
+  const std::string vanhaViite = v::tiedosto(v::erat({1}, 1, 20));
+  const std::string tito = "T00322100000000000001\r\nT10188\r\n";
+  const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:"
+                          "camt.053.001.02\"><BkToCstmrStmt/></Document>\n";
+  auto valmistele = [&](const std::string& kohde) {
+    std::filesystem::remove_all(kohde);
+    alusta::luoHakemisto(kohde);
+    testi::kirjoitaTiedosto(kohde + alusta::erotin + "V-PT0000001.TXT", vanhaViite);
+    testi::kirjoitaTiedosto(kohde + alusta::erotin + "V-PT0000002.TXT", tito);
+    testi::kirjoitaTiedosto(kohde + alusta::erotin + "V-PT0000003.TXT", xml);
+    testi::kirjoitaTiedosto(kohde + alusta::erotin + "V-PT0000004.TXT", "");
+  };
+  const std::string paikalla = kansio / "paikalla";
+  valmistele(paikalla);
+  a.kohdehakemisto = paikalla;
+  testi::kirjoitaTiedosto(syote, sisalto);
+  const auto tulos = split::paloittele(a, kello);
+  ASSERT_TRUE(tulos.valmis);
+  const auto odotettu = tulosteet(paikalla);
+  EXPECT_EQ(odotettu.at("V-PT0000002.TXT"), tito);
+  EXPECT_EQ(odotettu.at("V-PT0000003.TXT"), xml);
+  EXPECT_EQ(odotettu.at("V-PT0000001.TXT").substr(0, vanhaViite.size()), vanhaViite);
+  EXPECT_EQ(odotettu.size(), 8u);  // 1 to 6, and 2 and 3 under "-2"
+  std::size_t yhteensa = 0;
+  for (const auto& [nimi, s] : odotettu) yhteensa += s.size();
+  EXPECT_EQ(yhteensa, sisalto.size() + vanhaViite.size() + tito.size() + xml.size());
+  EXPECT_EQ(tulos.yhteenveto.huomautukset.size(), 2u);
+
+  const PaloitteluAsetukset::Saadot saadot[] = {{}, {1, {1, 1, 0}, false}, {7, {2, 0, 0}, false}, {100, {0, 500, 0}, false}};
+  a.arkistoi = true;
+  for (std::size_t i = 0; i < std::size(saadot); ++i) {
+    SCOPED_TRACE("säädöt " + std::to_string(i));
+    const std::string kohde = kansio / ("kirjalla" + std::to_string(i));
+    valmistele(kohde);
+    a.kohdehakemisto = kohde;
+    a.saadot = saadot[i];
+    testi::kirjoitaTiedosto(syote, sisalto);
+    const auto t = split::paloittele(a, kello);
+    EXPECT_TRUE(t.valmis);
+    EXPECT_TRUE(ymp.virheet.empty());
+    EXPECT_EQ(tulosteet(kohde), odotettu);
+    EXPECT_TRUE(t.katsottavaa.empty());
+    // The archive whole in TUODUT, and no journal left.
+    const auto tuodut = testi::tiedostot(kansio / "TUODUT");
+    ASSERT_EQ(tuodut.size(), 1u);
+    EXPECT_EQ(testi::lueTiedosto(kansio / "TUODUT" + alusta::erotin + tuodut[0]), sisalto);
+    std::filesystem::remove_all(kansio / "TUODUT");
+  }
+}
+
+// Bytes that reach the file between its check and its split are not split unchecked, nor
+// dropped in silence: the split says them.
+TEST_F(Viite, TarkistuksenJalkeenTulleetKerrotaan) {
+  const std::string sisalto = v::tiedosto(v::erat({1, 2}, 1));
+  testi::kirjoitaTiedosto(syote, sisalto);
+  std::string syy;
+  const auto jako = split::muotoTiedostolle(syote).tarkista(syote, a, syy);
+  ASSERT_TRUE(jako) << syy;
+  const std::string lisa = v::tiedosto(v::erat({3}, 1));
+  testi::kirjoitaTiedosto(syote, sisalto + lisa);
+  split::Yhteenveto y;
+  jako->jaa(syote, a.kohdehakemisto + alusta::erotin, y);
+  EXPECT_EQ(tulosteet(a.kohdehakemisto).size(), 2u);
+  ASSERT_EQ(y.katsottavaa.size(), 1u);
+  EXPECT_NE(y.katsottavaa[0].find(std::to_string(sisalto.size()) + "-" + std::to_string(sisalto.size() + lisa.size())),
+            std::string::npos)
+      << y.katsottavaa[0];
+}
+
+TEST_F(Viite, Esikatselu) {
+  std::vector<v::Era> erat = v::erat({1, 2}, 1);
+  const std::string sisalto = v::tiedosto(erat);
+  const std::string r0 = v::eratietue(erat[0]), r1 = v::eratietue(erat[1]);
+  const std::string alku = ansi("Viitesiirtotiedoston erätietueet 0, >>avain<< = paloitteluehto") + "\r\n";
+  const std::string toinen = ansi("erä 2, tavu ") + std::to_string(v::era(erat[0]).size()) + ": ";
+  const struct {
+    const char* kuvaus;
+    std::function<void(PaloitteluAsetukset&)> aseta;
+    std::string odotettu;
+  } tapaukset[] = {
+      {"palvelutunnus", [](PaloitteluAsetukset& a) { a.valitse(T::asiakastunnus); },
+       alku + "\r\n" + ansi("erä 1, tavu 0: ") + r0.substr(0, 13) + ">>" + r0.substr(13, 9) + "<<" + r0.substr(22) +
+           "\r\n" + toinen + r1.substr(0, 13) + ">>" + r1.substr(13, 9) + "<<" + r1.substr(22) + "\r\n"},
+      {"tilinumero", [](PaloitteluAsetukset& a) { a.valitse(T::tilinumero); },
+       alku + "\r\n" + ansi("erä 1, tavu 0: ") + r0 + " | tilinumero >>FI000000000001<<\r\n" + toinen + r1 +
+           " | tilinumero >>FI000000000002<<\r\n"},
+      {"nimi", [](PaloitteluAsetukset& a) { a.valitse(T::tilinomistajanNimi); },
+       alku +
+           ansi("viitesiirroissa ei ole tilinomistajan nimeä: valitse paloitteluehdoksi asiakastunnus (maksunsaajan "
+                "palvelutunnus), tilinumero tai positiot") +
+           "\r\n\r\n" + ansi("erä 1, tavu 0: ") + r0 + "\r\n" + toinen + r1 + "\r\n"},
+  };
+  testi::kirjoitaTiedosto(syote, sisalto);
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    t.aseta(a);
+    std::string s;
+    split::muotoTiedostolle(syote).esikatsele(syote, a, [&](const std::string& osa) { s += osa; });
+    EXPECT_EQ(s, t.odotettu);
+  }
+  // Refused as the split refuses it.
+  testi::kirjoitaTiedosto(syote, sisalto.substr(0, sisalto.size() - 92));
+  EXPECT_THROW(split::muotoTiedostolle(syote).esikatsele(syote, a, [](const std::string&) {}), split::HylattyTiedosto);
+}
+
+}  // namespace
