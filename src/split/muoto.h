@@ -16,6 +16,7 @@
 #include "split/asetukset.h"
 #include "split/kesken.h"
 #include "split/paloittele.h"
+#include "split/tiliote.h"
 
 namespace split {
 
@@ -75,6 +76,11 @@ class Muoto {
                                                   std::vector<std::string>* /*huomautukset*/) const {
     return std::nullopt;
   }
+  // The statements of the file from byte alku on, in order: each whole one its split delivers
+  // (a unit it holds back is not among them), with its identity where the format has one and its
+  // company file's name as the naming rule gives it. Throws euro::Virhe when it cannot be read.
+  virtual void tiliotteet(const std::string& /*polku*/, const PaloitteluAsetukset& /*a*/, std::uint64_t /*alku*/,
+                          const std::function<void(const Tiliote&)>& /*anna*/) const {}
   // The split-condition preview, whole lines with CR LF, in pieces. A file the format refuses
   // throws HylattyTiedosto (esikatselu.h) with the reason; a failure to read, euro::Virhe.
   virtual void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
