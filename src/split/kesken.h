@@ -15,6 +15,7 @@
 #include "euro/alusta/alusta.h"
 #include "split/asetukset.h"
 #include "split/paloittele.h"
+#include "split/tiliote.h"
 
 namespace split {
 
@@ -38,6 +39,9 @@ struct KirjanOtsikko {
   // The key as the journal stores it: PaloitteluAsetukset::Tunniste's number, 4 for none.
   int tunniste = 0;
   std::string posAlku, posLoppu;
+  // The statements delivered before, which the split passes over (none in a journal of an
+  // earlier version).
+  Ohitettavat ohitettavat;
   // Not in the file: how this run's split of it reads and segments.
   PaloitteluAsetukset::Saadot saadot{};
 };

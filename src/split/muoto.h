@@ -35,10 +35,12 @@ struct Yksikko {
 class Paloittelija {
  public:
   virtual ~Paloittelija() = default;
-  // In place, into kohde (ending with the separator). Throws euro::Virhe on failure.
-  virtual void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) = 0;
-  // The archive from its start under the journal, which goes when the split completes. kohde
-  // is o.kohde's folder as this run names it.
+  // In place, into kohde (ending with the separator), passing over the units that begin in
+  // ohita. Throws euro::Virhe on failure.
+  virtual void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
+                   const Ohitettavat& ohita = {}) = 0;
+  // The archive from its start under the journal, which goes when the split completes, passing
+  // over the units that begin in o.ohitettavat. kohde is o.kohde's folder as this run names it.
   virtual void jaaKirjanKanssa(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                                const std::string& kohde, Yhteenveto& y) = 0;
 };

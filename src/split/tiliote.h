@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace split {
 
@@ -33,6 +35,38 @@ class Tiivistaja {
 
  private:
   std::uint64_t h_ = 14695981039346656037ull;
+};
+
+// The byte ranges [alku, loppu) of a statement file that hold statements delivered before:
+// its split passes over every unit that begins inside one, so that each is delivered once.
+// Sorted and apart; made by the run before anything is written, kept in the journal's header.
+class Ohitettavat {
+ public:
+  // A unit's range, after those added before it: it joins the last range when they meet.
+  void lisaa(std::uint64_t alku, std::uint64_t loppu) {
+    if (alku >= loppu) return;
+    if (!v_.empty() && v_.back().second >= alku) {
+      if (loppu > v_.back().second) v_.back().second = loppu;
+      return;
+    }
+    v_.emplace_back(alku, loppu);
+  }
+  // Whether the unit beginning at kohta is passed over.
+  bool sisaltaa(std::uint64_t kohta) const {
+    std::size_t a = 0, b = v_.size();
+    while (a < b) {
+      const std::size_t m = (a + b) / 2;
+      if (v_[m].second <= kohta) a = m + 1;
+      else b = m;
+    }
+    return a < v_.size() && v_[a].first <= kohta;
+  }
+  bool tyhja() const { return v_.empty(); }
+  const std::vector<std::pair<std::uint64_t, std::uint64_t>>& alueet() const { return v_; }
+  bool operator==(const Ohitettavat&) const = default;
+
+ private:
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> v_;
 };
 
 }  // namespace split

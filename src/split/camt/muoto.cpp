@@ -13,7 +13,8 @@ class XmlPaloittelija : public Paloittelija {
  public:
   XmlPaloittelija(const PaloitteluAsetukset& a, Tarkistettu t) : a_(a), t_(std::move(t)) {}
 
-  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) override {
+  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
+           const Ohitettavat& /*ohita*/) override {
     camt::jaa(polku, kohde, a_, y, t_);
   }
 

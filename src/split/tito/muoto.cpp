@@ -99,7 +99,8 @@ class TitoPaloittelija : public Paloittelija {
  public:
   explicit TitoPaloittelija(const PaloitteluAsetukset& a) : a_(a) {}
 
-  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) override {
+  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
+           const Ohitettavat& /*ohita*/) override {
     y.muoto = "TITO";
     std::int32_t posAlku = 0, posLoppu = 0;
     asetapos(a_, posAlku, posLoppu);

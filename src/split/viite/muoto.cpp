@@ -53,7 +53,8 @@ class ViitePaloittelija : public Paloittelija {
  public:
   ViitePaloittelija(const PaloitteluAsetukset& a, std::uint64_t pituus) : a_(a), pituus_(pituus) {}
 
-  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y) override {
+  void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
+           const Ohitettavat& /*ohita*/) override {
     y.muoto = muodonNimi;
     viite::jaa(polku, kohde, a_, pituus_, y);
     kerroKasvusta(polku, pituus_, y);
