@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "euro/virheraportti.h"
 #include "split/historia.h"
 #include "split/ilmoitus.h"
+#include "split/jatkuvuus.h"
 #include "split/kirjuri.h"
 #include "split/muoto.h"
 
@@ -96,20 +98,50 @@ std::string aikaleima(const alusta::Aika& t) {
 
 namespace {
 
-// The run's entry in the history of the data directory. A failure is reported, and the
-// split's result stands.
-void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos, const alusta::Aika& aika) {
+// What the run's statements were, for the ledger: read again from the file split, up to where
+// the check before the split ended, so that no statement is held in memory for it.
+struct Tiliotteista {
+  const Muoto* muoto = nullptr;
+  std::string tiedosto;        // the file as split: the archive, or the statement file in place
+  std::string kohde;           // the target, full, ending with the separator
+  std::uint64_t loppu = 0;     // where the last statement checked ended
+  Ohitettavat ohitettavat;     // delivered before: passed over
+  std::map<std::uint64_t, std::string> huomiot;  // by a statement's start: what the ledger notes
+};
+
+// The run's entry in the history of the data directory: its lines, then a line per statement.
+// A failure is reported, and the split's result stands.
+void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos, const Tiliotteista& tt,
+                      const alusta::Aika& aika) {
   static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
   const std::string& data = euro::ohjelma().datahakemisto;
   if (data.empty() || !historia::kirjataanko(tulos)) return;
   try {
-    historia::kirjaa(data, historia::merkinta(a, tulos, aika), aika);
+    historia::Kirjoittaja k(data, aika);
+    for (const std::string& r : historia::merkinta(a, tulos, aika)) k.lisaa(r);
+    if (tulos.valmis && tt.muoto && tt.loppu > 0) {
+      const std::string nimi(tt.muoto->nimi());
+      const std::string arkisto = tulos.yhteenveto.arkistoitu;
+      tt.muoto->tiliotteet(tt.tiedosto, a, 0, [&](const Tiliote& t) {
+        if (t.kohta + t.pituus > tt.loppu) return;
+        const auto h = tt.huomiot.find(t.kohta);
+        k.lisaa(historia::tekstiksi(historia::tilioteMerkinta(t, nimi, a.tiliotetiedosto, arkisto, tt.kohde,
+                                                              tt.ohitettavat.sisaltaa(t.kohta),
+                                                              h == tt.huomiot.end() ? std::string() : h->second,
+                                                              aika)));
+      });
+    }
+    k.sulje();
   } catch (...) {
     const euro::Virhe v = euro::nykyinenVirhe();
     euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()),
                    paikka);
   }
 }
+
+// The office is told of every statement: each sentence up to a bound, then how many more, all of
+// them in the history.
+constexpr std::size_t lauseitaEnintaan = 100;
 
 // One run as a pipeline: each step either passes, or ends the run with its Loppu.
 class Ajo {
@@ -118,6 +150,8 @@ class Ajo {
       : a_(a), kysymykset_(kysymykset), kello_(kello) {
     t_.polku = a.tiliotetiedosto;
   }
+
+  const Tiliotteista& tiliotteista() const { return tt_; }
 
   PaloitteluTulos aja() {
     // Before its own checks: the statement file's folder may hold journals of cut-off splits.
@@ -128,6 +162,7 @@ class Ajo {
       const Muoto* muoto = nullptr;
       if (tiedostoOn() && kohdeOn(kohde) && hyvaksytty(muoto, jako)) {
         if (!alusta::voikoKirjoittaa(kohdeKansio(kohde))) throw eiKirjoitettava(kohdeKansio(kohde));
+        tarkasta(*muoto, kohde);
         if (!a_.arkistoi) jaaPaikallaan(*jako, kohde);
         else arkistoiJaJaa(*muoto, *jako, kohde);
       }
@@ -136,9 +171,19 @@ class Ajo {
       kirja_.sulje();
       if (jaiKesken(kirjanPolku_)) virhe = euro::Virhe(virhe.numero(), virhe.viesti() + ilmoitus::keskenJai());
       euro::fe_Virhe(virhe, euro::paikka::paloittele);
+      t_.virhe = virhe.viesti();
       t_.loppu = Loppu::epaonnistui;
     }
     t_.valmis = t_.loppu == Loppu::paloiteltu;
+    // What the statements say is told of a split that delivered them.
+    if (t_.valmis) {
+      for (std::string& l : lauseet_) t_.katsottavaa.push_back(std::move(l));
+      if (lauseita_ > lauseet_.size())
+        t_.katsottavaa.push_back(euro::ansi("... ja ") + std::to_string(lauseita_ - lauseet_.size()) +
+                                 euro::ansi(" muuta huomautusta tiliotteista; kaikki ovat paloitteluhistoriassa."));
+    } else {
+      t_.toimitettuja = t_.huomioita = 0;
+    }
     return std::move(t_);
   }
 
@@ -223,9 +268,37 @@ class Ajo {
     return loppuu(Loppu::kohdeVarattu);
   }
 
+  // Before anything is written, the format's statements against the ledger: those delivered
+  // before are passed over, and what the rest say of their series is told.
+  void tarkasta(const Muoto& muoto, const std::string& kohde) {
+    tt_.muoto = &muoto;
+    tt_.tiedosto = t_.polku;
+    tt_.kohde = alusta::onTaysiPolku(kohde) ? kohde : alusta::nykyinenHakemisto() + sep + kohde;
+    Jatkuvuus jatkuvuus;
+    jatkuvuus.lueHistoriasta(euro::ohjelma().datahakemisto, kello_().vuosi);
+    muoto.tiliotteet(t_.polku, a_, 0, [&](const Tiliote& t) {
+      const Jatkuvuus::Arvio arvio = jatkuvuus.arvioi(tt_.kohde + t.yritys, t);
+      if (arvio.toimitettu) {
+        tt_.ohitettavat.lisaa(t.kohta, t.kohta + t.pituus);
+        ++t_.toimitettuja;
+      }
+      std::string lyhyt;
+      for (const Jatkuvuus::Huomio& h : arvio.huomiot) {
+        if (h.laji != Jatkuvuus::Laji::toimitettu) {
+          lyhyt += (lyhyt.empty() ? "" : "; ") + h.lyhyt;
+          ++t_.huomioita;
+        }
+        if (lauseet_.size() < lauseitaEnintaan) lauseet_.push_back(h.lause);
+        ++lauseita_;
+      }
+      if (!lyhyt.empty()) tt_.huomiot[t.kohta] = std::move(lyhyt);
+      tt_.loppu = t.kohta + t.pituus;
+    });
+  }
+
   void jaaPaikallaan(Paloittelija& jako, const std::string& kohde) {
     if (!kohdeVapaa(kohde, euro::fe_PaljasHakemisto(t_.polku) + sep + "TUODUT")) return;
-    jako.jaa(t_.polku, kohde, t_.yhteenveto);
+    jako.jaa(t_.polku, kohde, t_.yhteenveto, tt_.ohitettavat);
     t_.loppu = Loppu::paloiteltu;
   }
 
@@ -265,6 +338,7 @@ class Ajo {
       return;
     }
     KirjanOtsikko o = otsikko(muoto, tuodut, kohde);
+    o.ohitettavat = tt_.ohitettavat;
     const std::string arkisto = varaa(o, kohde);
     kirjanPolku_ = arkisto + std::string(kirjannimi::kesken);
     // Its own marker is made; now another folder's split into the target is finished or
@@ -275,6 +349,7 @@ class Ajo {
     }
     alusta::tallennaHakemisto(tuodut);
     t_.yhteenveto.arkistoitu = arkisto;
+    tt_.tiedosto = arkisto;
     kirjuri_.jaa(kirja_, muoto, jako, o, arkisto, kohde, t_.yhteenveto);
     kirjanPolku_.clear();
     t_.loppu = Loppu::paloiteltu;
@@ -315,6 +390,9 @@ class Ajo {
   Kirjuri kirjuri_{&t_.keskeneraisia, &t_.yhteenveto.huomautukset, a_.saadot};
   Paivakirja kirja_;
   std::string kirjanPolku_;  // while this run's journal may be on the disk
+  Tiliotteista tt_;
+  std::vector<std::string> lauseet_;  // what the statements say, up to lauseitaEnintaan
+  std::size_t lauseita_ = 0;
 };
 
 // The window's question, in a message box.
@@ -330,14 +408,15 @@ class Viestikysymykset : public Kysymykset {
 
 PaloitteluTulos suorita(const PaloitteluAsetukset& a, Kysymykset& kysymykset, const Kello& kello) {
   const alusta::Aika alkoi = kello();
-  PaloitteluTulos tulos = Ajo(a, kysymykset, kello).aja();
+  Ajo ajo(a, kysymykset, kello);
+  PaloitteluTulos tulos = ajo.aja();
   auto keraa = [&](std::vector<std::string>& k) {
     for (std::string& s : k) tulos.katsottavaa.push_back(std::move(s));
     k.clear();
   };
   for (Viimeistelty& v : tulos.viimeistellyt) keraa(v.yhteenveto.katsottavaa);
   keraa(tulos.yhteenveto.katsottavaa);
-  kirjaaHistoriaan(a, tulos, alkoi);
+  kirjaaHistoriaan(a, tulos, ajo.tiliotteista(), alkoi);
   // What needs a look is kept beside the failures, where the office looks for what went wrong.
   if (!euro::ohjelma().datahakemisto.empty())
     for (const std::string& k : tulos.katsottavaa) euro::kirjaaVirhelokiin(ilmoitus::otsikkoTarkista + ": " + k);

@@ -125,6 +125,10 @@ struct PaloitteluTulos {
   // each a Finnish sentence naming the file; told in the summary, the window and virhelog.txt,
   // and kolvanto-cli exits with its own status for it.
   std::vector<std::string> katsottavaa;
+  std::string virhe;  // epaonnistui: what was reported
+  // Statements passed over as delivered before, and those the office is told of in katsottavaa
+  // (a gap in the numbers, a number again with other bytes, a broken balance chain).
+  std::int64_t toimitettuja = 0, huomioita = 0;
 };
 
 // The questions a run asks its front.

@@ -1,0 +1,144 @@
+#include "split/jatkuvuus.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "euro/teksti.h"
+#include "split/historia.h"
+
+namespace split {
+
+namespace {
+
+using euro::ansi;
+
+int vuosi(const std::string& paiva) { return paiva.size() >= 4 ? std::atoi(paiva.substr(0, 4).c_str()) : 0; }
+
+std::string nro(std::int64_t n) { return ansi("nro ") + std::to_string(n); }
+
+// "nro 5" or "nro 5–7".
+std::string valilta(std::int64_t a, std::int64_t b) {
+  return a == b ? nro(a) : nro(a) + ansi("–") + std::to_string(b);
+}
+
+std::string saldona(std::int64_t senttia, const std::string& valuutta) {
+  return historia::euroina(senttia) + (valuutta.empty() ? "" : " " + valuutta);
+}
+
+// How a statement is named to the office: its account, number and period, as far as known.
+std::string kuvaus(const Tiliote& t) {
+  std::string s;
+  auto lisaa = [&](const std::string& osa) { s += (s.empty() ? "" : ", ") + osa; };
+  if (!t.tili.empty()) lisaa(ansi("tili ") + t.tili);
+  if (t.numero) lisaa(nro(*t.numero));
+  if (!t.alku.empty()) lisaa(ansi("jakso ") + t.alku + (t.loppu.empty() || t.loppu == t.alku ? "" : ansi("–") + t.loppu));
+  return s.empty() ? ansi("ilman tunnistetietoja") : s;
+}
+
+}  // namespace
+
+bool Jatkuvuus::Tila::tuntee(std::uint64_t h) const {
+  for (std::size_t i = 0; i < maara; ++i)
+    if (tiivisteet[i] == h) return true;
+  return false;
+}
+
+void Jatkuvuus::Tila::muista(std::uint64_t h) {
+  tiivisteet[seuraava] = h;
+  seuraava = static_cast<std::uint8_t>((seuraava + 1) % muistettavia);
+  if (maara < muistettavia) ++maara;
+}
+
+Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
+  // Once per company file and account: the same account split into two targets is two series.
+  std::string avain = yritys;
+  avain += '\n';
+  avain += t.tili;
+  return tilat_[avain];
+}
+
+void Jatkuvuus::ketjuta(Tila& s, const Tiliote& t) {
+  s.muista(t.tiiviste);
+  // A number lower than the last is no step of the series: what it ends does not move it.
+  if (t.numero && s.numero && *t.numero < *s.numero && vuosi(t.alku) <= vuosi(s.loppu)) return;
+  if (t.numero) s.numero = t.numero;
+  if (!t.loppu.empty()) s.loppu = t.loppu;
+  s.loppusaldo = t.loppusaldo;
+  if (!t.valuutta.empty()) s.valuutta = t.valuutta;
+}
+
+void Jatkuvuus::tunnettu(const std::string& yritys, const Tiliote& t) { ketjuta(tila(yritys, t), t); }
+
+Jatkuvuus::Arvio Jatkuvuus::arvioi(const std::string& yritys, const Tiliote& t) {
+  Arvio a;
+  Tila& s = tila(yritys, t);
+  if (s.tuntee(t.tiiviste)) {
+    a.toimitettu = true;
+    a.huomiot.push_back({Laji::toimitettu, ansi("jo toimitettu aiemmin, ei lisätty"),
+                         ansi("Tiedostoon ") + yritys + ansi(" oli jo toimitettu tiliote (") + kuvaus(t) +
+                             ansi("); sitä ei lisätty uudelleen.")});
+    return a;
+  }
+  // Numbers and balances run per account; a statement without an account is known by its bytes.
+  bool perakkain = !t.numero || !s.numero;
+  if (!t.tili.empty() && t.numero && s.numero) {
+    const std::int64_t n = *t.numero, e = *s.numero;
+    // The numbering may begin again at 1 with a new year.
+    const bool uusiVuosi = !t.alku.empty() && !s.loppu.empty() && vuosi(t.alku) > vuosi(s.loppu);
+    if (n == e + 1 || (uusiVuosi && n == 1)) {
+      perakkain = true;
+    } else if (n > e + 1 || (uusiVuosi && n < e)) {
+      const std::int64_t ensimmainen = n > e + 1 ? e + 1 : 1;
+      if (ensimmainen <= n - 1) {
+        const bool yksi = ensimmainen == n - 1;
+        a.huomiot.push_back(
+            {Laji::aukko, ansi("puuttuu ") + valilta(ensimmainen, n - 1),
+             ansi("Tililtä ") + t.tili + ansi(yksi ? " puuttuu tiliote " : " puuttuvat tiliotteet ") +
+                 valilta(ensimmainen, n - 1) + ansi(": edellinen toimitettu on ") + nro(e) + ansi(", tämä on ") +
+                 nro(n) + ansi(" (tiedosto ") + yritys + ansi("). Pyydä puuttuvat tiliotteet pankista.")});
+      } else {
+        perakkain = true;
+      }
+    } else {
+      a.huomiot.push_back({Laji::toisto, nro(n) + ansi(" toistuu eri sisällöllä"),
+                           ansi("Tililtä ") + t.tili + ansi(" tuli tiliote ") + nro(n) +
+                               ansi(" uudelleen eri sisällöllä (tiedosto ") + yritys + ansi(", viimeisin toimitettu on ") +
+                               nro(e) + ansi("). Se lisättiin; tarkista, kumpi on oikea.")});
+    }
+  }
+  if (perakkain && !t.tili.empty() && s.loppusaldo && t.alkusaldo && *s.loppusaldo != *t.alkusaldo &&
+      (s.valuutta.empty() || t.valuutta.empty() || s.valuutta == t.valuutta)) {
+    const std::string edellinen = saldona(*s.loppusaldo, s.valuutta), tama = saldona(*t.alkusaldo, t.valuutta);
+    a.huomiot.push_back({Laji::saldokatko, ansi("alkusaldo ") + tama + ansi(", edellisen loppusaldo ") + edellinen,
+                         ansi("Tilin ") + t.tili + ansi(" saldo ei jatku (tiedosto ") + yritys +
+                             ansi("): edellisen tiliotteen") + (s.numero ? " (" + nro(*s.numero) + ")" : "") +
+                             ansi(" loppusaldo on ") + edellinen + ansi(", tämän") +
+                             (t.numero ? " (" + nro(*t.numero) + ")" : "") + ansi(" alkusaldo ") + tama +
+                             ansi(". Välistä voi puuttua tiliote.")});
+  }
+  ketjuta(s, t);
+  return a;
+}
+
+void Jatkuvuus::lueHistoriasta(const std::string& datahakemisto, int vuosi) {
+  if (datahakemisto.empty()) return;
+  historia::Suodatin s;
+  s.ajot = false;
+  s.vuodesta = vuosi - 1;
+  historia::Merkinta m;
+  historia::lue(datahakemisto, s, [&](const std::string& rivi) {
+    if (!historia::jasenna(rivi, m) || m.tapahtuma != historia::tapahtuma::tiliote) return;
+    Tiliote t;
+    t.tili = m.tili;
+    if (!m.numero.empty()) t.numero = std::strtoll(m.numero.c_str(), nullptr, 10);
+    t.alku = m.alkaa;
+    t.loppu = m.paattyy;
+    t.alkusaldo = historia::senteiksi(m.alkusaldo);
+    t.loppusaldo = historia::senteiksi(m.loppusaldo);
+    t.valuutta = m.valuutta;
+    t.tiiviste = std::strtoull(m.tiiviste.c_str(), nullptr, 16);
+    tunnettu(m.yritys, t);
+  });
+}
+
+}  // namespace split

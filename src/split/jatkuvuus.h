@@ -1,0 +1,63 @@
+// Whether statements come once and in sequence: each account's statements in a company file,
+// against those the ledger (historia.h) says were delivered before. What a format's statement
+// carries (number, period, balances, the hash of its bytes) is all it reads; nothing is held
+// back for what it finds, save a statement delivered before, which is passed over.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "split/tiliote.h"
+
+namespace split {
+
+class Jatkuvuus {
+ public:
+  // Per account, the last statements known by their bytes: a repeat of any of them is passed
+  // over; an older one is told by its number.
+  static constexpr std::size_t muistettavia = 32;
+
+  enum class Laji { toimitettu, aukko, toisto, saldokatko };
+  struct Huomio {
+    Laji laji;
+    std::string lyhyt;  // for the statement's line in the ledger
+    std::string lause;  // for the office: the company file, the account, the numbers or balances
+  };
+  struct Arvio {
+    bool toimitettu = false;  // delivered before, to the same company file: passed over
+    std::vector<Huomio> huomiot;
+  };
+
+  // A statement delivered to the company file (its full path) in an earlier run, in the
+  // ledger's order.
+  void tunnettu(const std::string& yritys, const Tiliote& t);
+  // This run's next statement, bound for the company file (its full path): what it is, and
+  // remembered as delivered unless it was before.
+  Arvio arvioi(const std::string& yritys, const Tiliote& t);
+
+  // The ledger's statement lines of the data directory, from the year before vuosi on.
+  void lueHistoriasta(const std::string& datahakemisto, int vuosi);
+
+ private:
+  struct Tila {
+    std::optional<std::int64_t> numero;  // the highest number delivered
+    std::string loppu;                   // the period's end of the last statement
+    std::optional<std::int64_t> loppusaldo;
+    std::string valuutta;
+    std::array<std::uint64_t, muistettavia> tiivisteet{};
+    std::uint8_t maara = 0, seuraava = 0;
+    bool tuntee(std::uint64_t h) const;
+    void muista(std::uint64_t h);
+  };
+  Tila& tila(const std::string& yritys, const Tiliote& t);
+  void ketjuta(Tila& s, const Tiliote& t);
+
+  std::unordered_map<std::string, Tila> tilat_;
+};
+
+}  // namespace split
