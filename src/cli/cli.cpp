@@ -17,6 +17,7 @@
 #include "settings/apppath.h"
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
+#include "cli/kirjanakyma.h"
 #include "split/historia.h"
 #include "split/ilmoitus.h"
 #include "split/muoto.h"
@@ -111,6 +112,12 @@ std::string ohje() {
       "      --luo-hakemisto       luo puuttuva tallennushakemisto kysymättä\n"
       "      --historia            älä paloittele: tulosta paloitteluhistoria (vanhin ensin)\n"
       "      --yritys TEKSTI       --historia: vain yritystiedostot, joiden nimessä on TEKSTI\n"
+      "      --tili TEKSTI         --historia: vain tilit, joiden numerossa on TEKSTI\n"
+      "      --kuukausi VVVV-KK    --historia: vain tiliotteet, joiden jakso osuu kuukauteen\n"
+      "                            (ajojen rivit: ajon kuukausi)\n"
+      "      --paiva VVVV-KK-PP    --historia: vain tiliotteet, joiden jakso sisältää päivän\n"
+      "      --viimeisimmat        kunkin yritystiedoston viimeisin toimitus\n"
+      "      --hiljaiset N         yritystiedostot, joille ei ole tullut mitään N päivään\n"
       "      --esikatselu          älä paloittele: tulosta tiedoston T00-tietueet viivaimen\n"
       "                            ja paloitteluehdon X-merkkien kanssa (CR LF -rivit);\n"
       "                            XML-tiedostosta rivi tiliotetta kohden: paikka, avainten\n"
@@ -134,8 +141,11 @@ std::string ohje() {
       "      samoin, kun TITO-tiedostossa on tietueita (T10, T40 ...) ennen ensimmäistä\n"
       "      T00-riviä: tiedosto jätettiin paikalleen, tavut kerrottu\n"
       "  3   paloiteltu, mutta jotain on tarkistettava (rivi TARKISTA: kertoo mitä;\n"
-      "      kirjattu myös virhelokiin virhelog.txt), esimerkiksi katkennut viimeinen\n"
-      "      erä tai arkiston kesken oleva loppu, jota ei vielä paloiteltu\n"
+      "      kirjattu myös virhelokiin virhelog.txt): tiliote oli jo toimitettu\n"
+      "      (sitä ei lisätty uudelleen), tilin tiliotenumeroista puuttuu, numero\n"
+      "      toistuu eri sisällöllä, saldo ei jatku edellisestä tiliotteesta, erä\n"
+      "      ilman avainta, katkennut viimeinen erä tai arkiston kesken oleva loppu,\n"
+      "      jota ei vielä paloiteltu\n"
       "  64  virheellinen komentorivi\n"
       "  65  tiliotetiedosto hylätty (XML-tiedosto ei läpäise tarkistusta tai sen\n"
       "      merkistö ei ole UTF-8, viitesiirtojen erä ei täsmää summatietueeseen,\n"
@@ -190,30 +200,6 @@ std::string paivaysJaAika(const alusta::Aika& t) {
   return b;
 }
 
-// The history, oldest entry first, under its header; without any, the header alone and where
-// the history will be.
-int naytaHistoria(const std::string& datahakemisto, const std::string& yritys) {
-  try {
-    if (split::historia::tiedostot(datahakemisto).empty()) {
-      virheeseen(ansi("Paloitteluhistoriaa ei vielä ole hakemistossa ") + datahakemisto + "\n");
-    }
-    std::string ulos = split::historia::otsikko() + "\n";
-    split::historia::lue(datahakemisto, yritys, [&](const std::string& rivi) {
-      ulos += rivi + "\n";
-      if (ulos.size() >= 64 * 1024) {
-        tulosteeseen(ulos);
-        ulos.clear();
-      }
-    });
-    tulosteeseen(ulos);
-    return valmis;
-  } catch (...) {
-    euro::Virhe v = euro::nykyinenVirhe();
-    virheeseen("kolvanto-cli: " + v.viesti() + " (virhe " + std::to_string(v.numero()) + ")\n");
-    return virhe;
-  }
-}
-
 // What the command line gives: each overrides what the settings file says.
 struct Valinnat {
   std::optional<std::string> tiedosto, kohde, alkuosa, loppuosa, asetukset, posAlku, posLoppu;
@@ -222,7 +208,8 @@ struct Valinnat {
   bool luoHakemisto = false;
   bool esikatselu = false;
   bool historia = false;
-  std::optional<std::string> yritys;
+  std::optional<std::string> yritys, tili, kuukausi, paiva, hiljaiset;
+  bool viimeisimmat = false;
 };
 
 // --avain's value: a key's name or positions. An exit status when it is not one.
@@ -272,10 +259,13 @@ std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat&
     // Options that take a value, and what is said when it is missing.
     const std::pair<const char*, std::optional<std::string>*> arvolliset[] = {
         {"-k", &v.kohde},           {"--kohde", &v.kohde},   {"--alkuosa", &v.alkuosa},
-        {"--loppuosa", &v.loppuosa}, {"--asetukset", &v.asetukset}, {"--yritys", &v.yritys}};
+        {"--loppuosa", &v.loppuosa}, {"--asetukset", &v.asetukset}, {"--yritys", &v.yritys},
+        {"--tili", &v.tili},        {"--kuukausi", &v.kuukausi}, {"--paiva", &v.paiva},
+        {"--hiljaiset", &v.hiljaiset}};
     const std::pair<const char*, bool*> liput[] = {{"--luo-hakemisto", &v.luoHakemisto},
                                                    {"--esikatselu", &v.esikatselu},
-                                                   {"--historia", &v.historia}};
+                                                   {"--historia", &v.historia},
+                                                   {"--viimeisimmat", &v.viimeisimmat}};
     if (arg == "-h" || arg == "--help") {
       tulosteeseen(ohje());
       return valmis;
@@ -309,7 +299,20 @@ std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat&
       v.tiedosto = arg;
     }
   }
-  if (v.yritys && !v.historia) return kayttovirheIlmoitus(ansi("--yritys käy vain valinnan --historia kanssa"));
+  // The views are of the history: either names it.
+  if (v.viimeisimmat || v.hiljaiset) v.historia = true;
+  for (const auto& [nimi, arvo] : {std::pair{"--yritys", &v.yritys}, std::pair{"--tili", &v.tili},
+                                   std::pair{"--kuukausi", &v.kuukausi}, std::pair{"--paiva", &v.paiva}})
+    if (*arvo && !v.historia) return kayttovirheIlmoitus(nimi + ansi(" käy vain valinnan --historia kanssa"));
+  if (v.kuukausi && !kelpaaKuukausi(*v.kuukausi))
+    return kayttovirheIlmoitus(ansi("virheellinen kuukausi ") + *v.kuukausi + ansi(": anna muodossa VVVV-KK, esim. 2026-03"));
+  if (v.paiva && !kelpaaPaiva(*v.paiva))
+    return kayttovirheIlmoitus(ansi("virheellinen päivä ") + *v.paiva + ansi(": anna muodossa VVVV-KK-PP, esim. 2026-03-14"));
+  if (v.hiljaiset && (v.hiljaiset->empty() || v.hiljaiset->size() > 5 ||
+                      v.hiljaiset->find_first_not_of("0123456789") != std::string::npos))
+    return kayttovirheIlmoitus(ansi("--hiljaiset tarvitsee päivien määrän kokonaislukuna 0-99999, nyt ") + *v.hiljaiset);
+  if (v.hiljaiset && v.viimeisimmat)
+    return kayttovirheIlmoitus(ansi("--hiljaiset ja --viimeisimmat ovat eri näkymiä: valitse toinen"));
   if (v.historia && (v.tiedosto || v.esikatselu))
     return kayttovirheIlmoitus(ansi("--historia ei paloittele eikä esikatsele: jätä tiliotetiedosto pois"));
   return std::nullopt;
@@ -499,7 +502,16 @@ int suorita(const std::vector<std::string>& argumentit) {
   // The window's settings file is shared, never written here.
   // The data directory also holds the error log, whichever settings file is read.
   ohjelma.datahakemisto = settings::fe_apppath();
-  if (v.historia) return naytaHistoria(ohjelma.datahakemisto, v.yritys.value_or(""));
+  if (v.historia) {
+    Kirjanakyma n;
+    n.suodatin.yritys = v.yritys.value_or("");
+    n.suodatin.tili = v.tili.value_or("");
+    n.suodatin.kuukausi = v.kuukausi.value_or("");
+    n.suodatin.paiva = v.paiva.value_or("");
+    n.viimeisimmat = v.viimeisimmat;
+    if (v.hiljaiset) n.hiljaiset = std::stoi(*v.hiljaiset);
+    return naytaHistoria(ohjelma.datahakemisto, n, alusta::paikallinenAika());
+  }
   split::PaloitteluAsetukset a;
   if (const auto loppu = asetuksiin(v, ohjelma, a)) return *loppu;
   if (v.esikatselu) return esikatsele(a, ohjelma);

@@ -10,6 +10,7 @@
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/ilmoitus.h"
 #include "split/muoto.h"
 
 namespace split::historia {
@@ -253,7 +254,9 @@ std::string otsikko() {
 
 bool kirjataanko(const PaloitteluTulos& t) {
   const Yhteenveto& y = t.yhteenveto;
-  return t.valmis || !t.viimeistellyt.empty() || !y.arkistoitu.empty() || !y.tiedostot.empty() || y.muut.eria > 0;
+  // A quiet day (no statement file) leaves none; a refusal or a failure does.
+  return t.valmis || !t.viimeistellyt.empty() || !y.arkistoitu.empty() || !y.tiedostot.empty() || y.muut.eria > 0 ||
+         t.loppu != Loppu::eiTiedostoa;
 }
 
 std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const PaloitteluTulos& t, const alusta::Aika& aika) {
@@ -274,8 +277,25 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
     }
     tiedostoille(v.yhteenveto, r, "", rivit);
   }
-  if (!t.valmis && t.yhteenveto.arkistoitu.empty() && t.yhteenveto.tiedostot.empty() && t.yhteenveto.muut.eria == 0)
+  if (!t.valmis && t.yhteenveto.arkistoitu.empty() && t.yhteenveto.tiedostot.empty() && t.yhteenveto.muut.eria == 0) {
+    if (t.loppu == Loppu::eiTiedostoa) return rivit;
+    // Refused or failed before it split: the reason, so that the history answers for every day.
+    Rivi r;
+    r.aika = hetki;
+    r.tapahtuma = t.loppu == Loppu::hylatty ? ansi("hylätty") : t.loppu == Loppu::epaonnistui ? ansi("epäonnistui")
+                                                                                              : ansi("ei paloiteltu");
+    r.tiliote = a.tiliotetiedosto;
+    r.arkisto = t.siirrettySivuun;
+    r.eria = "0";
+    r.tavuja = "0";
+    if (t.loppu == Loppu::epaonnistui) {
+      r.huomautus = t.virhe;
+    } else if (const std::optional<ilmoitus::Viesti> v = ilmoitus::lopusta(t)) {
+      r.huomautus = v->teksti;
+    }
+    rivit.push_back(tekstiksi(r));
     return rivit;
+  }
   const Yhteenveto& y = t.yhteenveto;
   Rivi r;
   r.aika = hetki;

@@ -177,6 +177,7 @@ class Ajo {
     t_.valmis = t_.loppu == Loppu::paloiteltu;
     // What the statements say is told of a split that delivered them.
     if (t_.valmis) {
+      ilmanAvainta();
       for (std::string& l : lauseet_) t_.katsottavaa.push_back(std::move(l));
       if (lauseita_ > lauseet_.size())
         t_.katsottavaa.push_back(euro::ansi("... ja ") + std::to_string(lauseita_ - lauseet_.size()) +
@@ -266,6 +267,25 @@ class Ajo {
     if (!v) return true;
     t_.varaaja = *v;
     return loppuu(Loppu::kohdeVarattu);
+  }
+
+  // Statements without a key go to one file whatever company they are of: the office looks.
+  void ilmanAvainta() {
+    const Yhteenveto& y = t_.yhteenveto;
+    if (y.ilmanAvainta == 0) return;
+    const Yksikko yks = muotoYhteenvedolle(y).yksikko();
+    auto maara = [&](std::int64_t n) { return std::to_string(n) + " " + euro::ansi(n == 1 ? yks.yksi : yks.monta); };
+    std::int64_t nimetty = 0;
+    for (const TiedostonYhteenveto& f : y.tiedostot) {
+      if (f.ilmanAvainta == 0) continue;
+      nimetty += f.ilmanAvainta;
+      t_.katsottavaa.push_back(euro::ansi("Tiedostoon ") + f.polku + euro::ansi(" meni ") + maara(f.ilmanAvainta) +
+                               euro::ansi(" ilman avainta (paloitteluehdon kohta on tyhjä): eri yritysten tiliotteet "
+                                          "voivat olla siinä sekaisin. Tarkista paloitteluehto ja tiedosto."));
+    }
+    if (y.ilmanAvainta > nimetty)
+      t_.katsottavaa.push_back(maara(y.ilmanAvainta - nimetty) +
+                               euro::ansi(" ilman avainta meni muihin tiedostoihin. Tarkista paloitteluehto."));
   }
 
   // Before anything is written, the format's statements against the ledger: those delivered

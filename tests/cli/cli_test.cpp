@@ -125,17 +125,23 @@ TEST_F(Cli, IlmanAvaintaJaHistoria) {
   const std::string kohde = kansio / "ulos";
   alusta::luoHakemisto(kohde);
   testi::kirjoitaTiedosto(tiedosto, t00("1") + t00("   ") + t00("") + t00("2"));
+  // Batches of a blank key may mix companies in one file: delivered, and a look asked for.
   Tulos r = aja({"--ei-aikaleimaa", "-k", kohde, tiedosto});
-  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(r.koodi, 3) << r.virhe;
   EXPECT_EQ(ilmanAikaa(r.ulos), kohde + S + "TITO-2018-08-1.TXT: 1 erä, 1 rivi\n" + kohde + S +
                                     "TITO-2018-08-.TXT: 2 erää, 2 riviä\n" + kohde + S +
                                     "TITO-2018-08-2.TXT: 1 erä, 1 rivi\n" + "Ilman avainta 2 erää tiedostoon " +
-                                    kohde + S + "TITO-2018-08-.TXT\n" + "Paloiteltu hakemistoon " + kohde + S + "\n");
+                                    kohde + S + "TITO-2018-08-.TXT\n" + "TARKISTA: Tiedostoon " + kohde + S +
+                                    "TITO-2018-08-.TXT meni 2 erää ilman avainta (paloitteluehdon kohta on tyhjä): "
+                                    "eri yritysten tiliotteet voivat olla siinä sekaisin. Tarkista paloitteluehto ja "
+                                    "tiedosto.\n" +
+                                    "Paloiteltu hakemistoon " + kohde + S + "\n");
   testi::kirjoitaTiedosto(tiedosto, t00("2"));
   ASSERT_EQ(aja({"--ei-aikaleimaa", "-k", kohde, tiedosto}).koodi, 0);
 
   const std::string otsikko = "aika\ttapahtuma\tmuoto\ttiliotetiedosto\tarkisto\tyritystiedosto\terät tai tiliotteet\t"
-                              "lisätyt tavut\ttiedosto\thuomautus\n";
+                              "lisätyt tavut\ttiedosto\thuomautus\ttili\tnumero\talkaa\tpäättyy\talkusaldo\t"
+                              "loppusaldo\tvaluutta\ttiiviste\ttavut arkistossa\n";
   r = aja({"--historia"});
   EXPECT_EQ(r.koodi, 0) << r.virhe;
   EXPECT_EQ(r.ulos.rfind(otsikko, 0), 0u) << r.ulos;

@@ -1,0 +1,26 @@
+// kolvanto-cli's views of the history and the statement ledger (split/historia.h): every line
+// filtered, each company file's last delivery, and the company files gone quiet.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "euro/alusta/alusta.h"
+#include "split/historia.h"
+
+namespace cli {
+
+struct Kirjanakyma {
+  split::historia::Suodatin suodatin;
+  bool viimeisimmat = false;        // --viimeisimmat
+  std::optional<int> hiljaiset;     // --hiljaiset N
+};
+
+// "YYYY-MM" and "YYYY-MM-DD" as the filters take them.
+bool kelpaaKuukausi(const std::string& s);
+bool kelpaaPaiva(const std::string& s);
+
+// Prints the view, the header first; answers the exit status.
+int naytaHistoria(const std::string& datahakemisto, const Kirjanakyma& n, const alusta::Aika& nyt);
+
+}  // namespace cli
