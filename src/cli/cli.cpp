@@ -235,6 +235,25 @@ std::optional<int> avaimesta(const std::string& avain, Valinnat& v) {
   return std::nullopt;
 }
 
+// The history's filters and views: each needs --historia (the views name it themselves).
+std::optional<int> historianValinnat(Valinnat& v) {
+  // The views are of the history: either names it.
+  if (v.viimeisimmat || v.hiljaiset) v.historia = true;
+  for (const auto& [nimi, arvo] : {std::pair{"--yritys", &v.yritys}, std::pair{"--tili", &v.tili},
+                                   std::pair{"--kuukausi", &v.kuukausi}, std::pair{"--paiva", &v.paiva}})
+    if (*arvo && !v.historia) return kayttovirheIlmoitus(nimi + ansi(" käy vain valinnan --historia kanssa"));
+  if (v.kuukausi && !kelpaaKuukausi(*v.kuukausi))
+    return kayttovirheIlmoitus(ansi("virheellinen kuukausi ") + *v.kuukausi + ansi(": anna muodossa VVVV-KK, esim. 2026-03"));
+  if (v.paiva && !kelpaaPaiva(*v.paiva))
+    return kayttovirheIlmoitus(ansi("virheellinen päivä ") + *v.paiva + ansi(": anna muodossa VVVV-KK-PP, esim. 2026-03-14"));
+  if (v.hiljaiset && (v.hiljaiset->empty() || v.hiljaiset->size() > 5 ||
+                      v.hiljaiset->find_first_not_of("0123456789") != std::string::npos))
+    return kayttovirheIlmoitus(ansi("--hiljaiset tarvitsee päivien määrän kokonaislukuna 0-99999, nyt ") + *v.hiljaiset);
+  if (v.hiljaiset && v.viimeisimmat)
+    return kayttovirheIlmoitus(ansi("--hiljaiset ja --viimeisimmat ovat eri näkymiä: valitse toinen"));
+  return std::nullopt;
+}
+
 // The command line read into v; an exit status when the run ends here (help, version, misuse).
 std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat& v) {
   for (std::size_t i = 0; i < argumentit.size(); ++i) {
@@ -299,20 +318,7 @@ std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat&
       v.tiedosto = arg;
     }
   }
-  // The views are of the history: either names it.
-  if (v.viimeisimmat || v.hiljaiset) v.historia = true;
-  for (const auto& [nimi, arvo] : {std::pair{"--yritys", &v.yritys}, std::pair{"--tili", &v.tili},
-                                   std::pair{"--kuukausi", &v.kuukausi}, std::pair{"--paiva", &v.paiva}})
-    if (*arvo && !v.historia) return kayttovirheIlmoitus(nimi + ansi(" käy vain valinnan --historia kanssa"));
-  if (v.kuukausi && !kelpaaKuukausi(*v.kuukausi))
-    return kayttovirheIlmoitus(ansi("virheellinen kuukausi ") + *v.kuukausi + ansi(": anna muodossa VVVV-KK, esim. 2026-03"));
-  if (v.paiva && !kelpaaPaiva(*v.paiva))
-    return kayttovirheIlmoitus(ansi("virheellinen päivä ") + *v.paiva + ansi(": anna muodossa VVVV-KK-PP, esim. 2026-03-14"));
-  if (v.hiljaiset && (v.hiljaiset->empty() || v.hiljaiset->size() > 5 ||
-                      v.hiljaiset->find_first_not_of("0123456789") != std::string::npos))
-    return kayttovirheIlmoitus(ansi("--hiljaiset tarvitsee päivien määrän kokonaislukuna 0-99999, nyt ") + *v.hiljaiset);
-  if (v.hiljaiset && v.viimeisimmat)
-    return kayttovirheIlmoitus(ansi("--hiljaiset ja --viimeisimmat ovat eri näkymiä: valitse toinen"));
+  if (const auto loppu = historianValinnat(v)) return loppu;
   if (v.historia && (v.tiedosto || v.esikatselu))
     return kayttovirheIlmoitus(ansi("--historia ei paloittele eikä esikatsele: jätä tiliotetiedosto pois"));
   return std::nullopt;

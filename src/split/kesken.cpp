@@ -88,48 +88,13 @@ std::string suljeLohko(std::string lohko) {
   return lohko;
 }
 
-// "ohita = 0-120 480-900", a line only when there are ranges.
-std::string ohitettavatTekstiksi(const Ohitettavat& o) {
-  if (o.tyhja()) return {};
-  std::string t = "ohita =";
-  for (const auto& [alku, loppu] : o.alueet()) t += " " + std::to_string(alku) + "-" + std::to_string(loppu);
-  return t + "\r\n";
-}
-
-std::optional<Ohitettavat> lueOhitettavat(std::string_view s) {
-  Ohitettavat o;
-  std::uint64_t edellinen = 0;
-  while (!s.empty()) {
-    if (s.front() != ' ') return std::nullopt;
-    s.remove_prefix(1);
-    std::uint64_t luvut[2] = {};
-    for (int i = 0; i < 2; ++i) {
-      std::size_t n = 0;
-      std::uint64_t v = 0;
-      while (n < s.size() && n < 19 && s[n] >= '0' && s[n] <= '9') v = v * 10 + static_cast<unsigned>(s[n++] - '0');
-      if (n == 0 || (n < s.size() && s[n] >= '0' && s[n] <= '9')) return std::nullopt;
-      luvut[i] = v;
-      s.remove_prefix(n);
-      if (i == 0) {
-        if (s.empty() || s.front() != '-') return std::nullopt;
-        s.remove_prefix(1);
-      }
-    }
-    // Sorted and apart, as written.
-    if (luvut[0] >= luvut[1] || (!o.tyhja() && luvut[0] <= edellinen)) return std::nullopt;
-    o.lisaa(luvut[0], luvut[1]);
-    edellinen = luvut[1];
-  }
-  return o;
-}
-
 std::string otsikkoTekstiksi(const KirjanOtsikko& o) {
   return suljeLohko(std::string(kirjanTunnus) + "\r\nmuoto = " + koodaaKirjaan(o.muoto) +
                     "\r\narkisto = " + koodaaKirjaan(o.arkisto) + "\r\ntuodut = " + koodaaKirjaan(o.tuodut) +
                     "\r\nkohde = " + koodaaKirjaan(o.kohde) + "\r\nalkuosa = " + koodaaKirjaan(o.alkuosa) +
                     "\r\nloppuosa = " + koodaaKirjaan(o.loppuosa) + "\r\ntunniste = " + std::to_string(o.tunniste) +
                     "\r\nposalku = " + koodaaKirjaan(o.posAlku) + "\r\nposloppu = " + koodaaKirjaan(o.posLoppu) + "\r\n" +
-                    ohitettavatTekstiksi(o.ohitettavat));
+                    o.ohitettavat.tekstiksi());
 }
 
 // tunnus: the letter of the format's own state lines (Muoto::tilanTunnus).
@@ -250,7 +215,7 @@ std::optional<KirjanOtsikko> lueOtsikko(Jasennin& j) {
   if (!teksti("posalku", o.posAlku) || !teksti("posloppu", o.posLoppu)) return std::nullopt;
   if (j.alkaa("ohita =")) {
     auto r = j.rivi();
-    auto ohita = r ? lueOhitettavat(r->substr(7)) : std::nullopt;
+    auto ohita = r ? Ohitettavat::lue(r->substr(7)) : std::nullopt;
     if (!ohita || ohita->tyhja()) return std::nullopt;
     o.ohitettavat = std::move(*ohita);
   }

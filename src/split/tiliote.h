@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -103,6 +104,10 @@ class Ohitettavat {
     return a < v_.size() && v_[a].first <= kohta;
   }
   bool tyhja() const { return v_.empty(); }
+  // The journal's header line: "ohita = 0-120 480-900\r\n", none when there are no ranges.
+  std::string tekstiksi() const;
+  // The ranges after "ohita =", each " alku-loppu", sorted and apart; none on any flaw.
+  static std::optional<Ohitettavat> lue(std::string_view s);
   const std::vector<std::pair<std::uint64_t, std::uint64_t>>& alueet() const { return v_; }
   bool operator==(const Ohitettavat&) const = default;
 

@@ -1,0 +1,37 @@
+#include "split/tiliote.h"
+
+namespace split {
+
+std::string Ohitettavat::tekstiksi() const {
+  if (v_.empty()) return {};
+  std::string t = "ohita =";
+  for (const auto& [alku, loppu] : v_) t += " " + std::to_string(alku) + "-" + std::to_string(loppu);
+  return t + "\r\n";
+}
+
+std::optional<Ohitettavat> Ohitettavat::lue(std::string_view s) {
+  Ohitettavat o;
+  while (!s.empty()) {
+    if (s.front() != ' ') return std::nullopt;
+    s.remove_prefix(1);
+    std::uint64_t luvut[2] = {};
+    for (int i = 0; i < 2; ++i) {
+      std::size_t n = 0;
+      std::uint64_t v = 0;
+      while (n < s.size() && n < 19 && s[n] >= '0' && s[n] <= '9') v = v * 10 + static_cast<unsigned>(s[n++] - '0');
+      if (n == 0 || (n < s.size() && s[n] >= '0' && s[n] <= '9')) return std::nullopt;
+      luvut[i] = v;
+      s.remove_prefix(n);
+      if (i == 0) {
+        if (s.empty() || s.front() != '-') return std::nullopt;
+        s.remove_prefix(1);
+      }
+    }
+    // Sorted and apart, as written.
+    if (luvut[0] >= luvut[1] || (!o.v_.empty() && luvut[0] <= o.v_.back().second)) return std::nullopt;
+    o.v_.emplace_back(luvut[0], luvut[1]);
+  }
+  return o;
+}
+
+}  // namespace split
