@@ -100,7 +100,8 @@ class Osittaja {
   std::int64_t aja(std::uint64_t alku, std::uint64_t raja, const KirjanOsa* kesken) {
     alusta::Tiedosto t(arkisto_, alusta::Tila::lue);
     arkisto_t_ = &t;
-    Eralukija lukija(t, kesken ? kesken->kohta : alku, raja, puskuri_.size());
+    jaksonAlku_ = kesken ? kesken->kohta : alku;
+    Eralukija lukija(t, jaksonAlku_, raja, puskuri_.size());
     Era e;
     std::string syy;
     auto seuraava = [&] {
@@ -119,6 +120,7 @@ class Osittaja {
         if (!ohita_.sisaltaa(e.alku)) lisaa(std::move(e), true);
       if (lukija.kohta() != kesken->loppu || jakso_.empty()) eiVastaa(arkisto_, "jakson loppu");
       viimeistele(*kesken);
+      jaksonAlku_ = kesken->loppu;
     }
     while (seuraava())
       if (!ohita_.sisaltaa(e.alku)) lisaa(std::move(e), false);
@@ -163,11 +165,14 @@ class Osittaja {
     if (kirja_) {
       KirjanOsa k;
       k.siirretty = true;
-      k.kohta = jakso_.front().alku;
+      // From where the last one ended: the journal's segments follow each other, and batches
+      // passed over before this one's first are its own.
+      k.kohta = jaksonAlku_;
       k.loppu = jakso_.back().loppu;
       for (const Ryhma& g : ryhmat_) k.tiedostot.push_back({g.nimi, g.pituus, 0, {}});
       kirja_->kirjaa(k);
     }
+    jaksonAlku_ = jakso_.back().loppu;
     kirjoitaRyhmat();
   }
 
@@ -339,6 +344,7 @@ class Osittaja {
   std::vector<Ryhma> ryhmat_;
   std::unordered_map<std::string, std::size_t> ryhmaNimella_;
   std::uint64_t jaksonTavut_ = 0;
+  std::uint64_t jaksonAlku_ = 0;  // where the segment begins in the archive
   std::unordered_set<std::string> varatut_, huomautetut_;
   std::unordered_map<std::string, bool> omat_;
   Tiedostohaku haku_;
