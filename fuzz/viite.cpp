@@ -6,7 +6,7 @@
 // Input: the read sizes' byte, one byte of choices (key, archiving, twice or, archiving,
 // segments of one company file or one batch, target folder, read buffer's size), one of key
 // positions, then a byte a batch (company, payments, line ends) up to a 0xFF, then pairs of
-// (place, byte) that overwrite the file.
+// (place, byte) that overwrite the file. The file's statements are held to the model too.
 #include <map>
 
 #include "euro/teksti.h"
@@ -14,6 +14,7 @@
 #include "split/muoto.h"
 #include "split/nimi.h"
 #include "split/paloittele.h"
+#include "split/tiliote.h"
 #include "tuki/viitesiirrot.h"
 
 namespace {
@@ -40,6 +41,7 @@ struct Malli {
   bool avainPuuttuu = false;                    // the key choice cannot name a batch
   std::map<std::string, std::string> sisallot;  // by file name
   std::vector<std::pair<std::string, std::int64_t>> tiedostot;  // in order first written
+  std::vector<std::pair<std::string, std::string>> erat;        // each batch's file name and bytes
 };
 
 // The file as records: each line 90 characters, ended by LF or CR LF; a batch a 0 record,
@@ -82,7 +84,7 @@ Malli malli(const std::string& s, const split::PaloitteluAsetukset& a) {
   if (m.hylatty) return m;
   split::Nimeaja nimeaja("V-", ".TXT");
   std::size_t i = 0;
-  std::vector<std::pair<std::string, std::string>> erat;  // name, bytes
+  auto& erat = m.erat;
   while (i < rivit.size()) {
     const std::string& e = rivit[i].teksti;
     if (e[0] != '0' || !numerot(e.substr(1, 10))) {
@@ -200,6 +202,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     VARMISTA((split::muotoTiedostolle(syote.string()).nimi() == "VIITE") == m.tunnistettu);
   }
   if (!m.tunnistettu) return 0;
+  // Its statements, before the split moves it: a batch each of what it delivers, none of a file
+  // it refuses.
+  {
+    testi::Lukukoot koot(vuoro);
+    std::size_t n = 0;
+    const bool jaetaan = !m.hylatty && !m.avainPuuttuu;
+    split::muotoTiedostolle(syote.string()).tiliotteet(syote.string(), a, 0, [&](const split::Tiliote& t) {
+      VARMISTA(jaetaan && n < m.erat.size());
+      VARMISTA(t.yritys == m.erat[n].first && t.kohta <= sisalto.size() &&
+               sisalto.compare(t.kohta, t.pituus, m.erat[n].second) == 0 && t.pituus == m.erat[n].second.size());
+      split::Tiivistaja h;
+      h.lisaa(m.erat[n].second.data(), m.erat[n].second.size());
+      VARMISTA(t.tiiviste == h.arvo());
+      ++n;
+    });
+    VARMISTA(n == (jaetaan ? m.erat.size() : 0u));
+  }
 
   fuzz::Ymparisto ymp;
   const int kertoja = m.hylatty || m.avainPuuttuu || !kahdesti ? 1 : 2;

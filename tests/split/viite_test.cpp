@@ -2,6 +2,7 @@
 // byte for byte, the same in place and under the journal, and previewed by batch record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -257,3 +258,140 @@ TEST_F(Viite, Esikatselu) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<split::Tiliote> tiliotteet(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t alku) {
+  std::vector<split::Tiliote> v;
+  split::muotoTiedostolle(polku).tiliotteet(polku, a, alku, [&](const split::Tiliote& t) { v.push_back(t); });
+  return v;
+}
+
+}  // namespace
+
+// One statement a batch the split delivers, its identity read from the batch: the payments'
+// account (the service ID when there is none), the day of creation as its period, its bytes'
+// range and hash; none of a file the split refuses.
+TEST_F(Viite, Tiliotteet) {
+  std::vector<v::Era> e = v::erat({1, 2, 3, 4, 1, 1}, 1);
+  e[1].maksut.clear();
+  e[2].maksut[0].tili = "";
+  e[3].maksut.resize(800, e[3].maksut[0]);  // more than a read's buffer
+  e[4].paiva = "241231";
+  e[5].paiva = "250101";
+  std::string muuRaha = v::era(e[0]);
+  muuRaha[22] = '2';  // the 0 record's currency code
+  const auto tili = [](PaloitteluAsetukset& a) { a.valitse(T::tilinumero); };
+  const auto ei = [](PaloitteluAsetukset&) {};
+  const struct {
+    const char* kuvaus;
+    std::vector<std::string> erat;
+    std::function<void(PaloitteluAsetukset&)> aseta;
+    std::size_t alusta;                 // the batch they are read from
+    std::vector<std::string> odotettu;  // account | period | currency | company file
+  } tapaukset[] = {
+      {"tili, palvelutunnus, tyhjä tili, iso erä",
+       {v::era(e[0]), v::era(e[1]), v::era(e[2]), v::era(e[3]), muuRaha},
+       ei,
+       0,
+       {"FI000000000001|2024-04-01|EUR|V-PT0000001.TXT", "PT0000002|2024-04-02|EUR|V-PT0000002.TXT",
+        "PT0000003|2024-04-03|EUR|V-PT0000003.TXT", "FI000000000004|2024-04-04|EUR|V-PT0000004.TXT",
+        "FI000000000001|2024-04-01||V-PT0000001.TXT"}},
+      {"vuoden vaihde nimessä, toisesta erästä",
+       {v::era(e[0]), v::era(e[4]), v::era(e[5])},
+       [](PaloitteluAsetukset& a) { a.nimenAlkuosa = "V-*-?-#-"; },
+       1,
+       {"FI000000000001|2024-12-31|EUR|V-2024-12-20241231-20241231-PT0000001.TXT",
+        "FI000000000001|2025-01-01|EUR|V-2025-01-20250101-20250101-PT0000001.TXT"}},
+      {"tilinumero avaimena, LF", {v::era(e[0], "\n"), v::era(e[3], "\n")}, tili, 0,
+       {"FI000000000001|2024-04-01|EUR|V-FI000000000001.TXT", "FI000000000004|2024-04-04|EUR|V-FI000000000004.TXT"}},
+      // Refused whole by the split: nothing of them is delivered.
+      {"viimeinen katkaistu", {v::era(e[0]), v::era(e[2]).substr(0, 92)}, ei, 0, {}},
+      {"summa ei täsmää", {v::era(e[0]), v::era(e[1]).replace(93, 6, "000009")}, ei, 0, {}},
+      {"tilinumero, erä ilman maksuja", {v::era(e[0]), v::era(e[1])}, tili, 0, {}},
+      {"nimi avaimena", {v::era(e[0])}, [](PaloitteluAsetukset& a) { a.valitse(T::tilinomistajanNimi); }, 0, {}},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    a.nimenAlkuosa = "V-";
+    a.valitse(T::asiakastunnus);
+    t.aseta(a);
+    std::string sisalto;
+    std::uint64_t alku = 0;
+    for (std::size_t i = 0; i < t.erat.size(); ++i) {
+      if (i == t.alusta) alku = sisalto.size();
+      sisalto += t.erat[i];
+    }
+    testi::kirjoitaTiedosto(syote, sisalto);
+    std::vector<std::string> saatu;
+    for (const split::Tiliote& s : tiliotteet(syote, a, alku)) {
+      const std::string& tavut = t.erat[t.alusta + saatu.size()];
+      split::Tiivistaja h;
+      h.lisaa(tavut.data(), tavut.size());
+      EXPECT_EQ(s.kohta, alku);
+      EXPECT_EQ(s.pituus, tavut.size());
+      EXPECT_EQ(s.tiiviste, h.arvo());
+      EXPECT_FALSE(s.numero || s.alkusaldo || s.loppusaldo);
+      EXPECT_EQ(s.alku, s.loppu);
+      saatu.push_back(s.tili + "|" + s.alku + "|" + s.valuutta + "|" + s.yritys);
+      alku += tavut.size();
+    }
+    EXPECT_EQ(saatu, t.odotettu);
+  }
+}
+
+// What the statements say is delivered is what the split appends: each company file is its
+// statements' bytes in order. Batches that begin in a range passed over go nowhere, and a file
+// they alone would have made is not made; the summary counts what was written.
+TEST_F(Viite, OhitettavatPaikallaan) {
+  std::vector<v::Era> erat = v::erat({1, 2, 1, 3, 2, 1}, 2);
+  erat[3].palvelutunnus = "CON";  // a name no file may bear
+  std::vector<std::string> tavut;
+  std::vector<std::uint64_t> alut;
+  std::string sisalto;
+  for (const v::Era& e : erat) {
+    alut.push_back(sisalto.size());
+    tavut.push_back(v::era(e));
+    sisalto += tavut.back();
+  }
+  const struct {
+    const char* kuvaus;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> alueet;
+    std::vector<std::size_t> ohitetut;
+  } tapaukset[] = {
+      {"ei mitään", {}, {}},
+      {"ensimmäinen, ja yhden yrityksen kaikki", {{0, 1}, {alut[1], alut[2]}, {alut[4], alut[5]}}, {0, 1, 4}},
+      // A range that begins inside a batch passes over the batches that begin in it only.
+      {"alue erän keskeltä", {{alut[0] + 1, alut[3] + 1}}, {1, 2, 3}},
+      {"kaikki", {{0, sisalto.size()}}, {0, 1, 2, 3, 4, 5}},
+  };
+  a.valitse(T::asiakastunnus);
+  a.nimenAlkuosa.clear();
+  testi::kirjoitaTiedosto(syote, sisalto);
+  std::vector<std::string> nimet;
+  for (const split::Tiliote& t : tiliotteet(syote, a, 0)) nimet.push_back(t.yritys);
+  ASSERT_EQ(nimet.size(), erat.size());
+  const std::string kohde = a.kohdehakemisto + alusta::erotin;
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    std::filesystem::remove_all(a.kohdehakemisto);
+    alusta::luoHakemisto(a.kohdehakemisto);
+    split::Ohitettavat ohita;
+    for (const auto& [alku, loppu] : t.alueet) ohita.lisaa(alku, loppu);
+    std::string syy;
+    const auto jako = split::muotoTiedostolle(syote).tarkista(syote, a, syy);
+    ASSERT_TRUE(jako) << syy;
+    split::Yhteenveto y;
+    jako->jaa(syote, kohde, y, ohita);
+    std::map<std::string, std::string> odotettu;
+    std::map<std::string, std::int64_t> eria, yhteenvedossa;
+    for (std::size_t i = 0; i < erat.size(); ++i)
+      if (std::find(t.ohitetut.begin(), t.ohitetut.end(), i) == t.ohitetut.end()) {
+        odotettu[nimet[i]] += tavut[i];
+        ++eria[kohde + nimet[i]];
+      }
+    EXPECT_EQ(tulosteet(a.kohdehakemisto), odotettu);
+    for (const split::TiedostonYhteenveto& f : y.tiedostot) yhteenvedossa[f.polku] += f.eria;
+    EXPECT_EQ(yhteenvedossa, eria);
+  }
+}

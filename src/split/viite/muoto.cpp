@@ -54,9 +54,9 @@ class ViitePaloittelija : public Paloittelija {
   ViitePaloittelija(const PaloitteluAsetukset& a, std::uint64_t pituus) : a_(a), pituus_(pituus) {}
 
   void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
-           const Ohitettavat& /*ohita*/) override {
+           const Ohitettavat& ohita) override {
     y.muoto = muodonNimi;
-    viite::jaa(polku, kohde, a_, pituus_, y);
+    viite::jaa(polku, kohde, a_, pituus_, ohita, y);
     kerroKasvusta(polku, pituus_, y);
   }
 
@@ -88,6 +88,22 @@ std::string esikatselunRivi(const Era& e, const PaloitteluAsetukset& a, bool ava
   if (tili && avainKay)
     r += " | tilinumero >>" + (e.tili.empty() ? std::string("-") : e.tili) + "<<";
   return r + "\r\n";
+}
+
+// A batch as the office counts statements. The format has no number and no balances; the
+// account is the payments' (a batch without any names its payee by the service ID).
+Tiliote tilioteEraste(const Era& e, const PaloitteluAsetukset& a, Nimeaja& nimeaja) {
+  Tiliote t;
+  t.tili = euro::trimmaa(e.tili);
+  if (t.tili.empty()) t.tili = euro::trimmaa(palvelutunnus.lue(e.eratietue));
+  t.alku = t.loppu = luotu(e);
+  if (rahayksikko.lue(e.eratietue) == "1") t.valuutta = "EUR";
+  t.tiiviste = e.tiiviste;
+  nimea(nimeaja, e, a);
+  t.yritys = nimeaja.alku() + nimeaja.loppu();
+  t.kohta = e.alku;
+  t.pituus = e.loppu - e.alku;
+  return t;
 }
 
 class Viite : public Muoto {
@@ -136,6 +152,26 @@ class Viite : public Muoto {
     if (!raja) throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + syy);
     const std::int64_t n = viite::jaaOsittain(kirja, o, arkisto, o.kohde, alku, kesken, *raja, y);
     return n;
+  }
+
+  void tiliotteet(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t alku,
+                  const std::function<void(const Tiliote&)>& anna) const override {
+    // The split delivers nothing of a file its check refuses, so the whole is checked first;
+    // then read again, each batch hashed as it goes by, never more than one in memory.
+    if (!avainEiKay(a).empty()) return;
+    std::string syy;
+    bool puute = false;
+    const auto raja = kay(polku, alku, syy, [&](const Era& e) { puute = puute || !avaimenPuute(e, a).empty(); });
+    if (!raja || puute) return;
+    alusta::Tiedosto t(polku, alusta::Tila::lue);
+    Eralukija lukija(t, alku, *raja, lukupuskuri);
+    lukija.tiivista();
+    Nimeaja nimeaja(a.nimenAlkuosa, a.nimenLoppuosa);
+    Era e;
+    while (lukija.seuraava(e, syy)) anna(tilioteEraste(e, a, nimeaja));
+    t.sulje();
+    // What was checked a moment ago is no longer there.
+    if (!syy.empty() || lukija.kohta() != *raja) euro::heitaVirhe(euro::virhenro::laitevirhe, polku);
   }
 
   void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,

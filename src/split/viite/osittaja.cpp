@@ -82,10 +82,11 @@ bool ottaaEria(const std::string& polku) {
 class Osittaja {
  public:
   Osittaja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a,
-         Yhteenveto& y, Kirjaus* kirja)
+           const Ohitettavat& ohita, Yhteenveto& y, Kirjaus* kirja)
       : arkisto_(arkisto),
         kohde_(kohde),
         a_(a),
+        ohita_(ohita),
         y_(y),
         kirja_(kirja),
         nimeaja_(a.nimenAlkuosa, a.nimenLoppuosa) {
@@ -99,7 +100,8 @@ class Osittaja {
   std::int64_t aja(std::uint64_t alku, std::uint64_t raja, const KirjanOsa* kesken) {
     alusta::Tiedosto t(arkisto_, alusta::Tila::lue);
     arkisto_t_ = &t;
-    Eralukija lukija(t, kesken ? kesken->kohta : alku, raja, puskuri_.size());
+    jaksonAlku_ = kesken ? kesken->kohta : alku;
+    Eralukija lukija(t, jaksonAlku_, raja, puskuri_.size());
     Era e;
     std::string syy;
     auto seuraava = [&] {
@@ -111,12 +113,17 @@ class Osittaja {
       if (!syy.empty()) throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto_ + ": " + syy);
       return false;
     };
+    // A batch delivered before goes nowhere; a segment spans those between its own, and its
+    // recovery passes over the same ones (the journal's header keeps them).
     if (kesken) {
-      while (lukija.kohta() < kesken->loppu && seuraava()) lisaa(std::move(e), true);
+      while (lukija.kohta() < kesken->loppu && seuraava())
+        if (!ohita_.sisaltaa(e.alku)) lisaa(std::move(e), true);
       if (lukija.kohta() != kesken->loppu || jakso_.empty()) eiVastaa(arkisto_, "jakson loppu");
       viimeistele(*kesken);
+      jaksonAlku_ = kesken->loppu;
     }
-    while (seuraava()) lisaa(std::move(e), false);
+    while (seuraava())
+      if (!ohita_.sisaltaa(e.alku)) lisaa(std::move(e), false);
     if (!jakso_.empty()) kirjoita();
     t.sulje();
     return eria_;
@@ -125,15 +132,7 @@ class Osittaja {
  private:
   // The batch joins the segment, which is written first when it is full.
   void lisaa(Era e, bool keskenJakso) {
-    const std::string_view raaka = avain(e, a_);
-    const std::string avain = euro::trimmaa(raaka);
-    const std::string paiva(luontipaiva.lue(e.eratietue));
-    const std::string vuosi = "20" + paiva.substr(0, 2), kuukausi = paiva.substr(2, 2);
-    // The batch's period is its day of creation.
-    const std::string kausi = vuosi + paiva.substr(2) + "-" + vuosi + paiva.substr(2);
-    nimeaja_.muodosta(avain, vuosi, kuukausi, kausi);
-    // A name no file may bear takes "-2" by the name alone, as every format's does.
-    if (!kelpaaTiedostonimeksi(nimeaja_.alku() + nimeaja_.loppu())) nimeaja_.kelvolliseksi();
+    const std::string avain = nimea(nimeaja_, e, a_);
     std::string perus = nimeaja_.alku() + '\x01' + nimeaja_.loppu();
     auto r = ryhmaNimella_.find(perus);
     const std::uint64_t koko = e.loppu - e.alku;
@@ -166,11 +165,14 @@ class Osittaja {
     if (kirja_) {
       KirjanOsa k;
       k.siirretty = true;
-      k.kohta = jakso_.front().alku;
+      // From where the last one ended: the journal's segments follow each other, and batches
+      // passed over before this one's first are its own.
+      k.kohta = jaksonAlku_;
       k.loppu = jakso_.back().loppu;
       for (const Ryhma& g : ryhmat_) k.tiedostot.push_back({g.nimi, g.pituus, 0, {}});
       kirja_->kirjaa(k);
     }
+    jaksonAlku_ = jakso_.back().loppu;
     kirjoitaRyhmat();
   }
 
@@ -330,6 +332,7 @@ class Osittaja {
 
   std::string arkisto_, kohde_, kohdeKansio_;
   const PaloitteluAsetukset& a_;
+  const Ohitettavat& ohita_;
   Yhteenveto& y_;
   Kirjaus* kirja_;
   Nimeaja nimeaja_;
@@ -341,6 +344,7 @@ class Osittaja {
   std::vector<Ryhma> ryhmat_;
   std::unordered_map<std::string, std::size_t> ryhmaNimella_;
   std::uint64_t jaksonTavut_ = 0;
+  std::uint64_t jaksonAlku_ = 0;  // where the segment begins in the archive
   std::unordered_set<std::string> varatut_, huomautetut_;
   std::unordered_map<std::string, bool> omat_;
   Tiedostohaku haku_;
@@ -350,15 +354,15 @@ class Osittaja {
 }  // namespace
 
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a,
-         std::uint64_t raja, Yhteenveto& y) {
-  Osittaja(polku, kohde, a, y, nullptr).aja(0, raja, nullptr);
+         std::uint64_t raja, const Ohitettavat& ohita, Yhteenveto& y) {
+  Osittaja(polku, kohde, a, ohita, y, nullptr).aja(0, raja, nullptr);
 }
 
 std::int64_t jaaOsittain(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                          const std::string& kohde, std::uint64_t alku, const KirjanOsa* kesken,
                          std::uint64_t raja, Yhteenveto& y) {
   const PaloitteluAsetukset a = asetuksetOtsikosta(o);
-  return Osittaja(arkisto, kohde, a, y, &kirja).aja(alku, raja, kesken);
+  return Osittaja(arkisto, kohde, a, o.ohitettavat, y, &kirja).aja(alku, raja, kesken);
 }
 
 }  // namespace split::viite

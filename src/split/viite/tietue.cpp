@@ -94,6 +94,7 @@ bool Eralukija::seuraava(Era& e, std::string& syy) {
   e = Era{};
   e.numero = ++numero_;
   e.alku = kohta_;
+  tiiviste_ = {};
   std::uint64_t maksut = 0, maksusumma = 0, oikaisut = 0, oikaisusumma = 0;
   bool tiliLuettu = false;
   for (bool ensimmainen = true;; ensimmainen = false) {
@@ -146,7 +147,8 @@ bool Eralukija::seuraava(Era& e, std::string& syy) {
       tiliLuettu = true;
     } else if (laji == '9') {
       if (!summatTasmaavat(t, e, {maksut, maksusumma, oikaisut, oikaisusumma}, syy)) return false;
-      kohta_ += pituus;
+      seuraavaan(t, pituus);
+      e.tiiviste = tiivistetaan_ ? tiiviste_.arvo() : 0;
       e.loppu = kohta_;
       return true;
     } else {
@@ -154,8 +156,14 @@ bool Eralukija::seuraava(Era& e, std::string& syy) {
             std::string(1, laji) + "\"" + kohdassa(kohta_);
       return false;
     }
-    kohta_ += pituus;
+    seuraavaan(t, pituus);
   }
+}
+
+// The record's line end follows it in the buffer: its bytes are t's and the next pituus - 90.
+void Eralukija::seuraavaan(std::string_view t, std::size_t pituus) {
+  if (tiivistetaan_) tiiviste_.lisaa(t.data(), pituus);
+  kohta_ += pituus;
 }
 
 bool Eralukija::summatTasmaavat(std::string_view t, const Era& e,
@@ -221,6 +229,22 @@ std::string_view avain(const Era& e, const PaloitteluAsetukset& a) {
         e.eratietue);
   }
   return palvelutunnus.lue(e.eratietue);
+}
+
+std::string luotu(const Era& e) {
+  const std::string_view p = luontipaiva.lue(e.eratietue);
+  return "20" + std::string(p.substr(0, 2)) + "-" + std::string(p.substr(2, 2)) + "-" + std::string(p.substr(4, 2));
+}
+
+std::string nimea(Nimeaja& n, const Era& e, const PaloitteluAsetukset& a) {
+  std::string k = euro::trimmaa(avain(e, a));
+  const std::string paiva(luontipaiva.lue(e.eratietue));
+  const std::string vuosi = "20" + paiva.substr(0, 2);
+  const std::string kausi = vuosi + paiva.substr(2) + "-" + vuosi + paiva.substr(2);
+  n.muodosta(k, vuosi, paiva.substr(2, 2), kausi);
+  // A name no file may bear takes "-2" by the name alone, as every format's does.
+  if (!kelpaaTiedostonimeksi(n.alku() + n.loppu())) n.kelvolliseksi();
+  return k;
 }
 
 std::string avaimenPuute(const Era& e, const PaloitteluAsetukset& a) {
