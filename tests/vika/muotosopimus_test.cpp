@@ -391,6 +391,70 @@ TEST_P(Muotosopimus, KasvanutArkistoKerran) {
   EXPECT_GT(kutsuja, 10u);
 }
 
+// The statements a format tells of a file are the units its split in place delivers: each
+// company file their names give is their bytes in order (inside the format's own document where
+// its split writes one, an XML declaration first), and no other file is made. Passed over every
+// one, neither the split in place nor the one under the journal writes anything.
+TEST_P(Muotosopimus, TiliotteetOvatJaetutYksikot) {
+  const std::string syote = rivi.tiliote(9, 4, 2);
+  std::vector<split::Tiliote> v;
+  {
+    testi::Kansio k;
+    testi::kirjoitaTiedosto(k / "TILIOTE", syote);
+    v = vika::tiliotteet(asetukset(k, false));
+  }
+  if (v.empty()) GTEST_SKIP() << rivi.nimi << ": muoto ei kerro tiliotteitaan";
+  std::map<std::string, std::vector<std::string>> osat;
+  split::Ohitettavat kaikki;
+  for (const split::Tiliote& t : v) {
+    ASSERT_LE(t.kohta + t.pituus, syote.size());
+    osat[t.yritys].push_back(syote.substr(t.kohta, t.pituus));
+    kaikki.lisaa(t.kohta, t.kohta + t.pituus);
+  }
+  for (const bool ohitetaan : {false, true}) {
+    for (const bool arkistoi : {false, true}) {
+      if (!ohitetaan && arkistoi) continue;
+      SCOPED_TRACE(std::string(ohitetaan ? "kaikki ohitetaan" : "mitään ei ohiteta") + (arkistoi ? ", arkistoiden" : ""));
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      alusta::luoHakemisto(k / "ulos");
+      testi::kirjoitaTiedosto(k / "TILIOTE", syote);
+      split::Yhteenveto y;
+      const split::Ohitettavat ohita = ohitetaan ? kaikki : split::Ohitettavat{};
+      if (arkistoi) {
+        EXPECT_TRUE(vika::arkistoiOhittaen(asetukset(k, true), ohita, kello1(), &y));
+        EXPECT_TRUE(kirjat(k / "TUODUT").empty());
+      } else {
+        EXPECT_TRUE(vika::jaaOhittaen(asetukset(k, false), ohita, &y));
+      }
+      for (const auto& e : ymp.virheet) ADD_FAILURE() << e.viesti;
+      const Sisallot tehty = vika::sisallot(k / "ulos");
+      if (ohitetaan) {
+        EXPECT_TRUE(tehty.empty());
+        for (const auto& f : y.tiedostot) EXPECT_EQ(f.eria, 0) << f.polku;
+        continue;
+      }
+      std::set<std::string> nimet, tehdyt;
+      for (const auto& [n, o] : osat) nimet.insert(n);
+      for (const auto& [n, c] : tehty) tehdyt.insert(n);
+      EXPECT_EQ(tehdyt, nimet);
+      for (const auto& [n, c] : tehty) {
+        std::string yhdessa;
+        for (const std::string& o : osat[n]) yhdessa += o;
+        if (c == yhdessa) continue;
+        const std::size_t alku = c.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+        EXPECT_EQ(c.compare(alku, 5, "<?xml"), 0) << n;
+        std::size_t p = 0;
+        for (const std::string& o : osat[n]) {
+          p = c.find(o, p);
+          ASSERT_NE(p, std::string::npos) << n;
+          p += o.size();
+        }
+      }
+    }
+  }
+}
+
 // The preview: whole CR LF lines that name every company's key; a refused file is told as one.
 TEST_P(Muotosopimus, EsikatseluNimeaaJokaisenAvaimen) {
   testi::Kansio k;

@@ -4,7 +4,10 @@
 #include <fstream>
 #include <utility>
 
+#include "euro/polut.h"
 #include "euro/teksti.h"
+#include "split/kirjuri.h"
+#include "split/muoto.h"
 #include "split/t00.h"
 #include "tuki/prosessi.h"
 #include "tuki/testituki.h"
@@ -233,6 +236,58 @@ std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, i
     for (int i = 0; i < rivejaEraa; ++i, ++n) s += "T10 " + std::to_string(n) + std::string(30 + n % 50, 'r') + "\r\n";
   }
   return s;
+}
+
+std::vector<split::Tiliote> tiliotteet(const split::PaloitteluAsetukset& a) {
+  std::vector<split::Tiliote> v;
+  split::muotoTiedostolle(a.tiliotetiedosto).tiliotteet(a.tiliotetiedosto, a, 0, [&](const split::Tiliote& t) {
+    v.push_back(t);
+  });
+  return v;
+}
+
+bool arkistoiOhittaen(const split::PaloitteluAsetukset& a, const split::Ohitettavat& ohita, const alusta::Aika& aika,
+                      split::Yhteenveto* y) {
+  const char S = alusta::erotin;
+  split::Yhteenveto oma;
+  try {
+    const split::Muoto& muoto = split::muotoTiedostolle(a.tiliotetiedosto);
+    std::string syy;
+    const auto jako = muoto.tarkista(a.tiliotetiedosto, a, syy);
+    if (!jako) return false;
+    split::KirjanOtsikko o;
+    o.muoto = muoto.nimi();
+    o.tuodut = euro::fe_PaljasHakemisto(a.tiliotetiedosto) + S + "TUODUT";
+    o.kohde = a.kohdehakemisto + S;
+    o.alkuosa = a.nimenAlkuosa;
+    o.loppuosa = a.nimenLoppuosa;
+    const auto tunniste = a.tunniste();
+    o.tunniste = tunniste ? static_cast<int>(*tunniste) : 4;
+    o.posAlku = a.posAlku;
+    o.posLoppu = a.posLoppu;
+    o.ohitettavat = ohita;
+    o.saadot = a.saadot;
+    if (!split::varmistaHakemisto(o.tuodut)) return false;
+    split::Paivakirja kirja;
+    split::Kirjuri kirjuri(nullptr, nullptr, a.saadot);
+    const std::string arkisto =
+        kirjuri.varaa(kirja, o, split::aikaleima(aika), euro::fe_PaljasTiedosto(a.tiliotetiedosto));
+    if (alusta::siirraJosVapaa(a.tiliotetiedosto, arkisto) == alusta::Siirto::auki) return false;
+    alusta::tallennaHakemisto(o.tuodut);
+    kirjuri.jaa(kirja, muoto, *jako, o, arkisto, o.kohde, y ? *y : oma);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool jaaOhittaen(const split::PaloitteluAsetukset& a, const split::Ohitettavat& ohita, split::Yhteenveto* y) {
+  split::Yhteenveto oma;
+  std::string syy;
+  const auto jako = split::muotoTiedostolle(a.tiliotetiedosto).tarkista(a.tiliotetiedosto, a, syy);
+  if (!jako) return false;
+  jako->jaa(a.tiliotetiedosto, a.kohdehakemisto + std::string(1, alusta::erotin), y ? *y : oma, ohita);
+  return true;
 }
 
 std::map<std::string, std::string> sisallot(const std::string& kansio) {

@@ -12,6 +12,8 @@
 
 #include "euro/alusta/alusta.h"
 #include "split/asetukset.h"
+#include "split/paloittele.h"
+#include "split/tiliote.h"
 #include "tuki/testituki.h"
 
 namespace vika {
@@ -129,6 +131,16 @@ std::string tiliote(const std::vector<std::string>& asiakkaat, int rivejaEraa, i
 
 // Every file of the folder by name with its bytes, a stale marker of the target left out.
 std::map<std::string, std::string> sisallot(const std::string& kansio);
+
+// The statements that the format of a's statement file gives for it.
+std::vector<split::Tiliote> tiliotteet(const split::PaloitteluAsetukset& a);
+// The archiving split of a's statement file as the run makes it, with ohita in its journal's
+// header (which statements the run passes over is not these tests' concern): the journal, the
+// file moved into TUODUT, its split, the journal gone. False when it failed or was refused.
+bool arkistoiOhittaen(const split::PaloitteluAsetukset& a, const split::Ohitettavat& ohita, const alusta::Aika& aika,
+                      split::Yhteenveto* y = nullptr);
+// The split in place passing over ohita, into a's target.
+bool jaaOhittaen(const split::PaloitteluAsetukset& a, const split::Ohitettavat& ohita, split::Yhteenveto* y = nullptr);
 
 }  // namespace vika
 

@@ -201,6 +201,7 @@ inline TiedostonYhteenveto::Tila uusiVaiJatkettu(const std::string& polku, const
 struct Jatko {
   std::uint64_t kohta = 0;
   std::string paa;
+  std::uint64_t era = 0;  // that batch's T00 line
 };
 
 // Closes a sink after a failure (suljeKesken), when it has that, unless ok.

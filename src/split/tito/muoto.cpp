@@ -15,6 +15,7 @@
 #include "split/tito/osittain.h"
 #include "split/tito/kohdenimet.h"
 #include "split/tito/pidatys.h"
+#include "split/tito/tiliotteet.h"
 #include "split/lue.h"
 
 namespace split::tito {
@@ -100,7 +101,7 @@ class TitoPaloittelija : public Paloittelija {
   explicit TitoPaloittelija(const PaloitteluAsetukset& a) : a_(a) {}
 
   void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
-           const Ohitettavat& /*ohita*/) override {
+           const Ohitettavat& ohita) override {
     y.muoto = "TITO";
     std::int32_t posAlku = 0, posLoppu = 0;
     asetapos(a_, posAlku, posLoppu);
@@ -116,8 +117,13 @@ class TitoPaloittelija : public Paloittelija {
       // A name whose own file holds an XML document or is a link takes the next free "-n".
       Kohdenimet kohdenimet(kohde, &y);
       kohdenimet.luetteleKohde();
-      auto kaikki = [&](std::uint64_t, const std::string& nimi, std::size_t loppu) {
+      auto kaikki = [&](std::uint64_t kohta, const std::string& nimi, std::size_t loppu) {
         jako::Paatos p;
+        // Delivered before: no file is chosen or made for it, nothing counted.
+        if (ohita.sisaltaa(kohta)) {
+          p.toiminto = jako::Eralle::ohita;
+          return p;
+        }
         bool toinen = false;
         const std::string& tiedosto = kohdenimet.valitse(nimi, loppu, toinen);
         if (toinen) p.tiedosto = &tiedosto;
@@ -215,6 +221,13 @@ class Tito : public Muoto {
     std::int64_t eria = y.muut.eria;
     for (const auto& t : y.tiedostot) eria += t.eria;
     return eria;
+  }
+
+  void tiliotteet(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t alku,
+                  const std::function<void(const Tiliote&)>& anna) const override {
+    // A file the split refuses delivers nothing.
+    if (alku == 0 && !eiTitoa(polku).empty()) return;
+    lueTiliotteet(polku, a, alku, anna);
   }
 
   // Every T00 line between a column ruler and a line of "X" under the key's positions.

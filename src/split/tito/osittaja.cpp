@@ -74,7 +74,7 @@ std::optional<jako::Jatko> Osittaja::jatkoKohdassa(std::uint64_t kohta) {
   if (kohta == 0 || kohta >= arkistonPituus_ || eranRaja(kohta)) return std::nullopt;
   const std::optional<std::uint64_t> t00 = viimeinenT00(syote_, 0, kohta);
   if (!t00) return std::nullopt;
-  return jako::Jatko{kohta, rivinAlku(syote_, *t00, pituus_, tarve_)};
+  return jako::Jatko{kohta, rivinAlku(syote_, *t00, pituus_, tarve_), *t00};
 }
 
 // The end held back, told with the archive, the bytes and the company file that waits for it.
@@ -157,6 +157,13 @@ bool Osittaja::eranRaja(std::uint64_t kohta) {
 // The batch whose T00 line begins with paa, at kohta, into the queue with its file's name.
 void Osittaja::nimea(std::string_view paa, std::uint64_t kohta) {
   const std::string& nimi = nimeaja_->nimi(paa);
+  // A batch delivered before goes to no file: none is chosen, looked at or noted for it.
+  if (ohitetaan(kohta, jatko_)) {
+    erat_.push_back({kohta, static_cast<std::uint32_t>(nimivarasto_.size()), static_cast<std::uint32_t>(nimi.size()),
+                     Hajautus::eiArvoa, 0});
+    nimivarasto_ += nimi;
+    return;
+  }
   // Which file takes it is decided here, before the segment is declared. A name that
   // was not in the target when the split began, or whose file this split made, is its
   // own file's: neither the disk nor the names' table is asked.
@@ -190,6 +197,8 @@ void Osittaja::julista(std::uint64_t kohta) {
       loppu = e.kohta;
       break;
     }
+    // Passed over: the segment holds it, but no file of it.
+    if (ohitetaan(e.kohta, jatko_)) continue;
     const std::string_view nimi = eranNimi(e);
     const std::uint64_t hn = avainNimesta(nimi);
     e.tiedosto = jaksossa(nimi, hn);
@@ -268,6 +277,11 @@ void Osittaja::jaa(std::uint64_t alku, bool julistaAlussa, Yhteenveto& y) {
   erat_.clear();
   eraAlku_ = 0;
   nimivarasto_.clear();
+  jatko_ = jatko ? &*jatko : nullptr;
+  struct Pois {
+    const jako::Jatko*& j;
+    ~Pois() { j = nullptr; }
+  } pois{jatko_};
   if (jatko) nimea(jatko->paa, alku);
   tayta();
   if (julistaAlussa) julista(alku);
@@ -292,6 +306,7 @@ void Osittaja::jaa(std::uint64_t alku, bool julistaAlussa, Yhteenveto& y) {
         i = e->tiedosto;
         ++j.eraAlku_;
       }
+      if (j.ohitetaan(kohta, j.jatko_)) return {jako::Eralle::ohita, {}};
       if (i == Hajautus::eiArvoa) {
         bool toinen = false;
         const std::string& tiedosto = j.kohdenimet_.valitse(nimi, loppu, toinen);

@@ -97,6 +97,11 @@ class Osittaja : private Ikkuna {
     if (nimet_[*i] != nimi) virhe("kaksi nimeä samalla tiivisteellä");
     return *i;
   }
+  // Whether the batch at kohta was delivered before (the header's ohitettavat); a pass that
+  // begins inside a batch (jatko) passes its lines over when that batch was.
+  bool ohitetaan(std::uint64_t kohta, const jako::Jatko* jatko) const {
+    return o_.ohitettavat.sisaltaa(jatko && kohta == jatko->kohta ? jatko->era : kohta);
+  }
   void nimea(std::string_view paa, std::uint64_t kohta) override;
   void julista(std::uint64_t kohta);
   void tarkistuspiste();
@@ -137,6 +142,7 @@ class Osittaja : private Ikkuna {
   JaksonTiedosto* edellinen_ = nullptr;  // the file of the batch being written
   std::string nimi_;
   std::unique_ptr<NimenMuodostaja> nimeaja_;
+  const jako::Jatko* jatko_ = nullptr;  // of the writing pass, while it runs
 };
 
 }  // namespace split::tito

@@ -43,6 +43,8 @@ void Osittaja::jatka(const KirjanOsa& kirjattu, bool rikki, Yhteenveto& y) {
   for (const auto& f : k.tiedostot) ohitettavat[f.tila.empty() ? f.nimi : f.tila] = {f.nimi, f.ohitetaan};
   auto vertailu = [&](std::uint64_t kohta, const std::string& nimi, std::size_t) -> jako::Paatos {
     if (kohta >= k.loppu) return {jako::Eralle::lopeta, {}};
+    // Delivered before: no file of the segment holds it.
+    if (ohitetaan(kohta, jatko ? &*jatko : nullptr)) return {jako::Eralle::ohita, {}};
     auto i = ohitettavat.find(nimi);
     if (i == ohitettavat.end()) virhe("jakson tiedostot eivät vastaa arkistoa");
     if (i->second.second > 0) {
@@ -170,8 +172,10 @@ void Osittaja::laajennaRikottuun(KirjanOsa& k) {
   keraaja.kirjatut = &kirjatut;
   std::vector<std::string> jarjestys;  // the new files in the order of their first batch
   std::unordered_map<std::string, std::string> avaimet;
+  const std::optional<jako::Jatko> jatko = jatkoKohdassa(k.loppu);
   auto ohjaus = [&](std::uint64_t kohta, const std::string& nimi, std::size_t loppu) -> jako::Paatos {
     if (kohta >= raja) return {jako::Eralle::lopeta, {}};
+    if (ohitetaan(kohta, jatko ? &*jatko : nullptr)) return {jako::Eralle::ohita, {}};
     bool toinen = false;
     const std::string& tiedosto = kohdenimet_.valitse(nimi, loppu, toinen);
     if (!kirjatut.count(tiedosto) && !keraaja.tavut.count(tiedosto)) {
@@ -180,7 +184,6 @@ void Osittaja::laajennaRikottuun(KirjanOsa& k) {
     }
     return {jako::Eralle::kirjoita, {}, false, toinen ? &tiedosto : nullptr};
   };
-  const std::optional<jako::Jatko> jatko = jatkoKohdassa(k.loppu);
   syote_.siirry(k.loppu);
   const std::optional<std::uint64_t> loppui = jako::jaa(syote_, k.loppu, kohde_, a_, posAlku_, posLoppu_, ohjaus,
                                                         keraaja, nullptr, jatko ? &*jatko : nullptr, arkistonPituus_);
