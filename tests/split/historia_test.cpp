@@ -34,15 +34,21 @@ struct Historia : ::testing::Test {
     alusta::asetaVikakoukku({});
     split::historia::asetaKokoraja(0);
   }
-  static std::string era(const std::string& asiakas) {
+  // A batch of 109 bytes; another letter makes another statement of the same company.
+  static std::string era(const std::string& asiakas, char kirjain = 'x') {
     testi::T00 t;
     t.asiakas = asiakas;
     t.pituus = 100;
-    return t.rivi() + "\r\nT10 x\r\n";  // 109 bytes in its file
+    return t.rivi() + "\r\nT10 " + kirjain + "\r\n";
   }
-  std::vector<std::string> rivit(const std::string& yritys = "") {
+  // The runs' lines; with tiliotteet, the statements' lines alone.
+  std::vector<std::string> rivit(const std::string& yritys = "", bool tiliotteet = false) {
     std::vector<std::string> v;
-    split::historia::lue(data, yritys, [&](const std::string& r) { v.push_back(r); });
+    split::historia::Suodatin s;
+    s.yritys = yritys;
+    s.ajot = !tiliotteet;
+    s.tiliotteet = tiliotteet;
+    split::historia::lue(data, s, [&](const std::string& r) { v.push_back(r); });
     return v;
   }
   std::string ulos(const std::string& nimi) { return kansio / "ulos" + S + nimi; }
@@ -59,11 +65,11 @@ struct Historia : ::testing::Test {
 // company file each, in run order, under one header, in the system's text.
 TEST_F(Historia, KaksiAjoa) {
   const std::string eka = kansio / "TITO.TXT", toka = kansio / ansi("TÖKA.TXT");
-  testi::kirjoitaTiedosto(eka, "ennen\r\n" + era("1") + era("2") + era("   ") + era("1"));
+  testi::kirjoitaTiedosto(eka, "ennen\r\n" + era("1") + era("2") + era("   ") + era("1", 'b'));
   a.tiliotetiedosto = eka;
   a.arkistoi = true;
   ASSERT_TRUE(split::paloittele(a, kello).valmis);
-  testi::kirjoitaTiedosto(toka, era("2") + era("3"));
+  testi::kirjoitaTiedosto(toka, era("2", 'b') + era("3"));
   a.tiliotetiedosto = toka;
   a.arkistoi = false;
   ASSERT_TRUE(split::paloittele(a, kello).valmis);
@@ -82,8 +88,27 @@ TEST_F(Historia, KaksiAjoa) {
   EXPECT_EQ(rivit(), odotetut);
   EXPECT_EQ(rivit("-2.txt"), (std::vector<std::string>{odotetut[1], odotetut[3]}));
 
+  // A line per statement after each run's lines, naming its company file and its bytes.
+  const std::vector<std::string> otteet = rivit("", true);
+  ASSERT_EQ(otteet.size(), 6u);
+  const std::string yritykset[] = {"1", "2", "", "1", "2", "3"};
+  const std::string alueet[] = {"7-116", "116-225", "225-334", "334-443", "0-109", "109-218"};
+  for (std::size_t i = 0; i < otteet.size(); ++i) {
+    split::historia::Merkinta m;
+    ASSERT_TRUE(split::historia::jasenna(otteet[i], m));
+    EXPECT_EQ(m.tapahtuma, "tiliote") << otteet[i];
+    EXPECT_EQ(m.yritys, ulos("TITO-2018-08-" + yritykset[i] + ".TXT")) << otteet[i];
+    EXPECT_EQ(m.arkisto, i < 4 ? arkisto : "") << otteet[i];
+    EXPECT_EQ(m.alue, alueet[i]) << otteet[i];
+    EXPECT_EQ(m.tavuja, "109") << otteet[i];
+  }
   std::string tiedosto = split::historia::otsikko() + loppu;
-  for (const std::string& r : odotetut) tiedosto += r + loppu;
+  for (std::size_t i = 0; i < odotetut.size(); ++i) {
+    tiedosto += odotetut[i] + loppu;
+    if (i == 2)
+      for (std::size_t j = 0; j < 4; ++j) tiedosto += otteet[j] + loppu;
+  }
+  for (std::size_t j = 4; j < 6; ++j) tiedosto += otteet[j] + loppu;
   EXPECT_EQ(split::historia::tiedostot(data), std::vector<std::string>{data + S + "paloitteluhistoria-2018.txt"});
   EXPECT_EQ(testi::lueTiedosto(data + S + "paloitteluhistoria-2018.txt"), alusta::luettavaksi(tiedosto));
 }
@@ -92,7 +117,7 @@ TEST_F(Historia, KaksiAjoa) {
 // it from its journal and says so, before its own split.
 TEST_F(Historia, KeskeytynytJaViimeistelty) {
   const std::string eka = kansio / "TITO.TXT", toka = kansio / "TOKA.TXT";
-  testi::kirjoitaTiedosto(eka, era("1") + era("2") + era("1"));
+  testi::kirjoitaTiedosto(eka, era("1") + era("2") + era("1", 'b'));
   a.tiliotetiedosto = eka;
   a.arkistoi = true;
   alusta::asetaVikakoukku([](alusta::Vaihe v, const std::string& polku, std::size_t) -> std::optional<alusta::Vika> {
@@ -108,7 +133,7 @@ TEST_F(Historia, KeskeytynytJaViimeistelty) {
   a.tiliotetiedosto = toka;
   a.arkistoi = false;
   ASSERT_TRUE(split::paloittele(a, kello).valmis);
-  EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-1.TXT")), era("1") + era("1"));
+  EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-1.TXT")), era("1") + era("1", 'b'));
   EXPECT_EQ(testi::lueTiedosto(ulos("TITO-2018-08-2.TXT")), era("2"));
 
   const std::string arkisto = kansio / "TUODUT" + S + "2018-08-21+143005-TITO.TXT";
