@@ -68,6 +68,11 @@ class Xml : public Muoto {
     return viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &y);
   }
 
+  void tiliotteet(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t alku,
+                  const std::function<void(const Tiliote&)>& anna) const override {
+    camt::tiliotteet(polku, a, alku, anna);
+  }
+
   void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                   const std::function<void(const std::string&)>& ulos) const override {
     std::string muuMerkisto;

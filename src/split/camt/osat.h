@@ -153,6 +153,10 @@ inline void vaadiAvain(const PaloitteluAsetukset& a) {
 // refuses them.
 std::uint64_t kokonaistenLoppu(const std::string& arkisto);
 
+// The end of the last whole document from alku on (a document start), alku when none is whole
+// yet; a document that does not pass throws Hylatty, as the grown archive's split refuses it.
+std::uint64_t kokonaistenLoppuKohdasta(const std::string& arkisto, std::uint64_t alku);
+
 // A split that ended at its last document's end with only white space, whole comments and PIs
 // after it (the line end after the root, a closing comment) takes its journal's last record to
 // the archive's end, so that an archive nobody writes any more keeps no record of a split that
