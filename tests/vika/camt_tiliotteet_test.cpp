@@ -3,6 +3,7 @@
 // told to pass over written nowhere.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "split/tiliote.h"
 #include "tuki/lukukoot.h"
 #include "tuki/testituki.h"
+#include "camt_ohitus.h"
 #include "vikatuki.h"
 
 namespace {
@@ -24,11 +26,12 @@ using split::PaloitteluAsetukset;
 using split::Tiliote;
 
 // A document of one message with the given statements, each ended with CR LF.
-std::string dokumentti(const std::string& viesti, const std::vector<std::string>& lausunnot) {
+std::string dokumentti(const std::string& viesti, const std::vector<std::string>& lausunnot,
+                       const std::string& sanoma = "M") {
   const std::string lista = viesti == "052" ? "BkToCstmrAcctRpt" : viesti == "053" ? "BkToCstmrStmt" : "BkToCstmrDbtCdtNtfctn";
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt." +
                   viesti + ".001.02\">\r\n<" + lista +
-                  "><GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n";
+                  "><GrpHdr><MsgId>" + sanoma + "</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n";
   for (const auto& l : lausunnot) s += l + "\r\n";
   return s + "</" + lista + ">\r\n</Document>\r\n";
 }
@@ -203,6 +206,93 @@ TEST(CamtTiliotteet, VainToimitettavat) {
     EXPECT_EQ(hylatty, r.hylatty);
     if (!r.hylatty) {
       EXPECT_EQ(tilit, r.odotetut);
+    }
+  }
+}
+
+std::string yrityksen(const std::string& id, int yritys) {
+  const std::string tunnus = std::string(7, static_cast<char>('1' + yritys)) + "-" + std::to_string(yritys + 1);
+  return "<Stmt><Id>" + id + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>FI0" + tunnus +
+         "</IBAN></Id><Ownr><Id><OrgId><Othr><Id>" + tunnus + "</Id></Othr></OrgId></Id></Ownr></Acct></Stmt>";
+}
+
+// The statements given by number passed over, in place and archived, in segments of the whole
+// file and in segments that end inside documents: the company files end as a split of the file
+// without them leaves them, a company with none left gets no file, and the summary counts only
+// what was written.
+TEST(CamtTiliotteet, OhitettavatEivatMeneMinnekaan) {
+  const std::string pohja = dokumentti("053", {yrityksen("P1", 0), yrityksen("P2", 1)}, "P");
+  const std::vector<std::string> l = {yrityksen("A1", 0), yrityksen("B1", 1), yrityksen("A2", 0),
+                                      yrityksen("C1", 2), yrityksen("B2", 1), yrityksen("A3", 0),
+                                      yrityksen("C2", 2), yrityksen("B3", 1)};
+  auto tiedosto = [&](const std::vector<bool>& pois) {
+    std::vector<std::string> v(l.size());
+    for (std::size_t i = 0; i < l.size(); ++i)
+      if (!pois[i]) v[i] = l[i];
+    auto d = [&](std::vector<std::string> w, const char* sanoma) {
+      std::erase(w, std::string());
+      return dokumentti("053", w, sanoma);
+    };
+    // Each its own head, so that a file's head tells which document it came from.
+    return d({v[0], v[1], v[2]}, "D1") + d({v[3]}, "D2") + d({v[4], v[5], v[6], v[7]}, "D3");
+  };
+  const struct {
+    const char* kuvaus;
+    std::vector<int> ohi;
+  } rivit[] = {
+      {"ei mitään", {}},
+      {"ensimmäinen", {0}},
+      {"koko asiakirja", {3}},
+      {"yrityksen kaikki", {3, 6}},
+      {"asiakirjan viimeinen ja seuraavan ensimmäinen", {2, 4}},
+      {"peräkkäiset", {4, 5, 6}},
+      {"kaikki", {0, 1, 2, 3, 4, 5, 6, 7}},
+  };
+  PaloitteluAsetukset::Saadot pienet;
+  pienet.jaksot = {2, 1};
+  for (const auto& r : rivit) {
+    std::vector<bool> pois(l.size(), false);
+    for (int i : r.ohi) pois[static_cast<std::size_t>(i)] = true;
+    const std::string kaikki = tiedosto(std::vector<bool>(l.size(), false));
+    split::Ohitettavat ohita;
+    for (int i : r.ohi) {
+      const std::size_t alku = kaikki.find(l[static_cast<std::size_t>(i)]);
+      ohita.lisaa(alku, alku + l[static_cast<std::size_t>(i)].size());
+    }
+    std::map<std::string, std::string> odotettu;
+    for (int tapa = 0; tapa < 5; ++tapa) {
+      const bool arkistoiden = tapa % 2 == 0 && tapa > 0;
+      SCOPED_TRACE(std::string(r.kuvaus) + ", tapa " + std::to_string(tapa));
+      testi::Kansio k;
+      PaloitteluAsetukset a;
+      a.tiliotetiedosto = k / "TILIOTE.XML";
+      a.kohdehakemisto = k / "ulos";
+      a.nimenAlkuosa = "XML-";
+      a.nimenLoppuosa = ".XML";
+      a.saadot = tapa > 2 ? pienet : PaloitteluAsetukset::Saadot{};
+      alusta::luoHakemisto(a.kohdehakemisto);
+      testi::kirjoitaTiedosto(a.tiliotetiedosto, pohja);
+      vika::paikallaanOhittaen(a, {});
+      // Tapa 0: the file without them, split whole, which the others must equal.
+      testi::kirjoitaTiedosto(a.tiliotetiedosto, tapa == 0 ? tiedosto(pois) : kaikki);
+      const split::Yhteenveto y = arkistoiden ? vika::arkistoidenOhittaen(a, "2024-04-02+060000-", ohita)
+                                              : vika::paikallaanOhittaen(a, tapa == 0 ? split::Ohitettavat{} : ohita);
+      std::int64_t eria = 0;
+      for (const auto& f : y.tiedostot) {
+        EXPECT_GT(f.eria, 0) << f.polku;
+        eria += f.eria;
+      }
+      EXPECT_EQ(eria, static_cast<std::int64_t>(l.size() - r.ohi.size()));
+      const auto nyt = vika::sisallot(k / "ulos");
+      if (tapa == 0) {
+        odotettu = nyt;
+      } else {
+        EXPECT_EQ(nyt, odotettu);
+      }
+      // Only the archive stays: the journal went.
+      if (arkistoiden) {
+        EXPECT_EQ(testi::tiedostot(k / "TUODUT").size(), 1u);
+      }
     }
   }
 }

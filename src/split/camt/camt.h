@@ -42,9 +42,11 @@ Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a);
 // when that one cannot take them, the next free name "-2", "-3", ... before the suffix. A
 // company document is extended once per segment of the file (whole documents, up to a few
 // MiB), not once per input document. Throws euro::Virhe on failure. A file whose length is no
-// longer the checked one is checked again first.
+// longer the checked one is checked again first. A statement that begins in ohita is written
+// nowhere, and a company file that would get none of them is not made; so too under the journal
+// and in finishing, with the header's ohitettavat.
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         const Tarkistettu& tarkistettu);
+         const Tarkistettu& tarkistettu, const Ohitettavat& ohita = {});
 
 // The split of an archived, checked file under the split's journal (format "XML"): before a
 // segment's statements are written its record names every company file with its length and,

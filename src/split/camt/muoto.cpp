@@ -14,8 +14,8 @@ class XmlPaloittelija : public Paloittelija {
   XmlPaloittelija(const PaloitteluAsetukset& a, Tarkistettu t) : a_(a), t_(std::move(t)) {}
 
   void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
-           const Ohitettavat& /*ohita*/) override {
-    camt::jaa(polku, kohde, a_, y, t_);
+           const Ohitettavat& ohita) override {
+    camt::jaa(polku, kohde, a_, y, t_, ohita);
   }
 
   void jaaKirjanKanssa(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string&,

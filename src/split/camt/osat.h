@@ -142,6 +142,11 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
                                   std::size_t raja, std::uint64_t* pituus = nullptr,
                                   std::uint64_t loppu = ~std::uint64_t{0});
 
+// The segment without the statements that begin in ohita and the groups left with none (no
+// file is made for them), each group's document its first statement's: j itself when nothing
+// of it is passed over, else karsittu made so.
+const Jakso& karsi(const Jakso& j, const Ohitettavat& ohita, Jakso& karsittu);
+
 // A split's key must be one a statement carries (positions are not).
 inline void vaadiAvain(const PaloitteluAsetukset& a) {
   if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
