@@ -191,6 +191,10 @@ TEST(CamtTiliotteet, VainToimitettavat) {
       {"kasvanut, ainoa kesken", d1 + d2.substr(0, 90), d1.size(), {}, false},
       {"avaimeton", d1 + dokumentti("053", {"<Stmt><Id>C</Id></Stmt>"}), 0, {}, true},
       {"kasvanut, roskaa", d1 + "roskaa" + d2, d1.size(), {}, true},
+      // The split reads no sequence number: one of any length is no refusal.
+      {"pitkä numero", dokumentti("053", {"<Stmt><Id>D</Id><ElctrncSeqNb>" + std::string(5000, '1') +
+                                          "</ElctrncSeqNb>" + ibanTili("FI3") + "</Stmt>"}),
+       0, {"FI3"}, false},
   };
   for (const auto& r : rivit) {
     SCOPED_TRACE(r.kuvaus);

@@ -203,6 +203,12 @@ void Kavija::teksti(const xml::Tapahtuma& e) {
   }
   if (kentta != kEi && syvyys == kentanSyvyys) {
     std::string& t = l.teksti[kentta];
+    if (t.size() + e.teksti.size() > tekstinRaja && kentta > kOrgId) {
+      // The split reads no identity field and refuses none: one no bank writes is none at all.
+      t.clear();
+      kentta = kEi;
+      return;
+    }
     if (t.size() + e.teksti.size() > tekstinRaja)
       hylkaa(e.asiakirja, e.rivi, e.alku,
              ansi("tiliotteen elementin teksti on yli ") + std::to_string(tekstinRaja) + ansi(" tavua pitkä"));
