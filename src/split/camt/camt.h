@@ -11,6 +11,7 @@
 #include "split/asetukset.h"
 #include "split/kesken.h"
 #include "split/paloittele.h"
+#include "split/tiliote.h"
 
 namespace split::camt {
 
@@ -41,9 +42,11 @@ Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a);
 // when that one cannot take them, the next free name "-2", "-3", ... before the suffix. A
 // company document is extended once per segment of the file (whole documents, up to a few
 // MiB), not once per input document. Throws euro::Virhe on failure. A file whose length is no
-// longer the checked one is checked again first.
+// longer the checked one is checked again first. A statement that begins in ohita is written
+// nowhere, and a company file that would get none of them is not made; so too under the journal
+// and in finishing, with the header's ohitettavat.
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         const Tarkistettu& tarkistettu);
+         const Tarkistettu& tarkistettu, const Ohitettavat& ohita = {});
 
 // The split of an archived, checked file under the split's journal (format "XML"): before a
 // segment's statements are written its record names every company file with its length and,
@@ -67,6 +70,14 @@ std::int64_t viimeisteleKirjasta(Kirjaus& kirja, const KirjanOtsikko& o, const s
 // euro::Virhe: nothing is written for them.
 std::optional<std::uint64_t> jatkonAlku(const std::string& arkisto, const KirjanOtsikko& o, std::uint64_t loppu,
                                         std::uint64_t pituus);
+
+// The statements the split delivers from byte alku on (0, or where a grown archive's split
+// begins), in order, each with its identity and its company file's plain name; kohta and pituus
+// are the statement element's bytes. A file the split refuses throws euro::Virhe with the
+// reason: what was given before it is void. A grown archive's last document not yet whole is
+// held back, as its split holds it back.
+void tiliotteet(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t alku,
+                const std::function<void(const Tiliote&)>& anna);
 
 // The preview: one line per statement with its place, every key's candidate, the period,
 // the chosen key marked. No trap; a file that does not pass throws HylattyTiedosto with the reason.

@@ -57,6 +57,17 @@ std::uint64_t kokonaistenLoppu(const std::string& arkisto) {
   return k.asiakirjoja > 0 ? k.loppu : pituus;
 }
 
+std::uint64_t kokonaistenLoppuKohdasta(const std::string& arkisto, std::uint64_t alku) {
+  alusta::Tiedosto t(arkisto, alusta::Tila::lue);
+  Tarkastaja k(nullptr);
+  try {
+    RajattuLahde lahde(t, alku, t.pituus(), true);
+    kay(lahde, k, {}, alku);
+  } catch (const Loppui&) {
+  }
+  return k.asiakirjoja > 0 ? k.loppu : alku;
+}
+
 void loppuunValit(Kirjaus& kirja, const std::string& arkisto) {
   const std::uint64_t loppu = kirja.arkistonLoppu();
   alusta::Tiedosto t(arkisto, alusta::Tila::lue);

@@ -47,10 +47,12 @@ int viestiNimiavaruudesta(std::string_view uri) {
 
 // The walk's state between the reader's events.
 struct Kavija {
-  Kavija(Kasittelija& k, std::uint64_t kanta) : k(k) { d.edellinenLoppu = kanta; }
+  Kavija(Kasittelija& k, std::uint64_t kanta) : k(k), tunnisteet(k.tunnisteet()) { d.edellinenLoppu = kanta; }
 
   void alku(const xml::Tapahtuma& e, const xml::Lukija& lukija);
   void kentanAlku(const xml::Tapahtuma& e, bool oma);
+  Kentta tunnisteenKentta(const xml::Tapahtuma& e);
+  void saldonLoppu();
   void teksti(const xml::Tapahtuma& e);
   void loppu(const xml::Tapahtuma& e);
   void asiakirjanLoppu(const xml::Tapahtuma& e);
@@ -58,6 +60,7 @@ struct Kavija {
   bool tekstia() const { return (ryhmassa == 2 && syvyys == 4) || (kentta != kEi && syvyys == kentanSyvyys); }
 
   Kasittelija& k;
+  const bool tunnisteet;
   Asiakirja d;
   Lausunto l;
   bool lausunnossa = false;
@@ -66,6 +69,7 @@ struct Kavija {
   int kentanSyvyys = 0, syvyys = 0;
   // The group header's CreDtTm: 0 outside the header, 1 inside it, 2 in its CreDtTm.
   int ryhmassa = 0;
+  std::string valuutta;  // the current balance's Amt/@Ccy
 };
 
 void Kavija::alku(const xml::Tapahtuma& e, const xml::Lukija& lukija) {
@@ -133,6 +137,8 @@ void Kavija::kentanAlku(const xml::Tapahtuma& e, bool oma) {
     else if (s == 8 && polku[4] == "Acct"sv && polku[5] == "Ownr"sv && polku[6] == "Id"sv && polku[7] == "OrgId"sv &&
              n == "Othr"sv)
       uusi = kEi;
+    else if (tunnisteet && oma)
+      uusi = tunnisteenKentta(e);
     // Acct/Ownr/Id/OrgId/Othr/Id lies one deeper than the path keeps; see below.
     if (uusi != kEi && !l.on[uusi]) {
       kentta = uusi;
@@ -146,6 +152,48 @@ void Kavija::kentanAlku(const xml::Tapahtuma& e, bool oma) {
   }
 }
 
+// An element of the statement's identity; a balance's start forgets the one before it.
+Kentta Kavija::tunnisteenKentta(const xml::Tapahtuma& e) {
+  using namespace std::string_view_literals;
+  const std::size_t s = static_cast<std::size_t>(e.syvyys);
+  const std::string& n = polku[s];
+  if (s == 4 && n == "ElctrncSeqNb"sv) return kElSeq;
+  if (s == 4 && n == "LglSeqNb"sv) return kLglSeq;
+  if (s == 5 && polku[4] == "Acct"sv && n == "Ccy"sv) return kCcy;
+  if (s == 4 && n == "Bal"sv) {
+    for (Kentta b : {kBalCd, kBalAmt, kBalInd}) {
+      l.teksti[b].clear();
+      l.on[b] = false;
+    }
+    valuutta.clear();
+    return kEi;
+  }
+  if (polku[4] != "Bal"sv) return kEi;
+  if (s == 5 && n == "Amt"sv) {
+    for (const xml::Attribuutti& a : e.attribuutit)
+      if (a.nimi == "Ccy"sv && a.arvo.size() <= tekstinRaja) valuutta.assign(a.arvo);
+    return kBalAmt;
+  }
+  if (s == 5 && n == "CdtDbtInd"sv) return kBalInd;
+  if (s == 7 && polku[5] == "Tp"sv && polku[6] == "CdOrPrtry"sv && n == "Cd"sv) return kBalCd;
+  return kEi;
+}
+
+// The balance just read kept when it is the first of a type the identity takes.
+void Kavija::saldonLoppu() {
+  using namespace std::string_view_literals;
+  if (l.saldonValuutta.empty()) l.saldonValuutta = trimmaaXml(valuutta);
+  if (!l.on[kBalCd]) return;
+  const std::string_view koodi = trimmaaXml(l.teksti[kBalCd]);
+  const SaldonLaji laji = koodi == "OPBD"sv ? sOPBD : koodi == "PRCD"sv ? sPRCD : koodi == "CLBD"sv ? sCLBD : saldolajeja;
+  if (laji == saldolajeja || l.saldot[laji].on) return;
+  Saldo& b = l.saldot[laji];
+  b.maara = l.on[kBalAmt] ? l.teksti[kBalAmt] : std::string();
+  b.valuutta = valuutta;
+  b.merkki = l.on[kBalInd] ? l.teksti[kBalInd] : std::string();
+  b.on = true;
+}
+
 void Kavija::teksti(const xml::Tapahtuma& e) {
   if (ryhmassa == 2 && syvyys == 4) {
     if (d.luotu.size() + e.teksti.size() > tekstinRaja)
@@ -155,6 +203,12 @@ void Kavija::teksti(const xml::Tapahtuma& e) {
   }
   if (kentta != kEi && syvyys == kentanSyvyys) {
     std::string& t = l.teksti[kentta];
+    if (t.size() + e.teksti.size() > tekstinRaja && kentta > kOrgId) {
+      // The split reads no identity field and refuses none: one no bank writes is none at all.
+      t.clear();
+      kentta = kEi;
+      return;
+    }
     if (t.size() + e.teksti.size() > tekstinRaja)
       hylkaa(e.asiakirja, e.rivi, e.alku,
              ansi("tiliotteen elementin teksti on yli ") + std::to_string(tekstinRaja) + ansi(" tavua pitkä"));
@@ -171,6 +225,7 @@ void Kavija::loppu(const xml::Tapahtuma& e) {
     l.on[kentta] = true;
     kentta = kEi;
   }
+  if (tunnisteet && lausunnossa && e.syvyys == 4 && polku[4] == std::string_view("Bal")) saldonLoppu();
   if (e.syvyys == 3 && lausunnossa) {
     lausunnossa = false;
     l.loppu = e.loppu;

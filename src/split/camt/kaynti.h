@@ -72,8 +72,21 @@ class RajattuLahde : public xml::Lahde {
   bool heita_;
 };
 
-// The fields of a statement that keys and names are taken from.
-enum Kentta { kId, kCreDtTm, kFrDtTm, kToDtTm, kIban, kOthrId, kNm, kOrgId, kenttia, kEi = kenttia };
+// The fields of a statement that keys and names are taken from; after kOrgId, those of its
+// identity, read only for a handler that asks for them (the current balance's in kBal*).
+enum Kentta {
+  kId, kCreDtTm, kFrDtTm, kToDtTm, kIban, kOthrId, kNm, kOrgId,
+  kCcy, kElSeq, kLglSeq, kBalCd, kBalAmt, kBalInd,
+  kenttia, kEi = kenttia
+};
+
+// A balance as the file holds it: Amt, its Ccy and CdtDbtInd.
+struct Saldo {
+  std::string maara, valuutta, merkki;
+  bool on = false;
+};
+// The balances an identity takes, the first of each type.
+enum SaldonLaji { sOPBD, sPRCD, sCLBD, saldolajeja };
 
 struct Lausunto {
   std::uint64_t alku = 0, loppu = 0;
@@ -81,6 +94,8 @@ struct Lausunto {
   std::int64_t rivi = 0;
   std::array<std::string, kenttia> teksti;
   std::array<bool, kenttia> on{};
+  std::array<Saldo, saldolajeja> saldot;
+  std::string saldonValuutta;  // the first balance's Amt/@Ccy
 };
 
 struct Asiakirja {
@@ -108,6 +123,8 @@ class Kasittelija {
   virtual ~Kasittelija() = default;
   virtual void lausunto(const Asiakirja& d, const Lausunto& l) = 0;
   virtual void asiakirjanLoppu(const Asiakirja& d) = 0;
+  // Whether the statements' identity fields are read too (the split needs none of them).
+  virtual bool tunnisteet() const { return false; }
 };
 
 // Walks the whole file: the documents' structure checked, each statement's fields gathered.

@@ -155,6 +155,35 @@ void Keraaja::loppuun() {
   if (dokinLoppu_ > kohta_) sulje(dokinLoppu_, dokinLoppu_);
 }
 
+const Jakso& karsi(const Jakso& j, const Ohitettavat& ohita, Jakso& k) {
+  if (ohita.tyhja() || std::none_of(j.lau.begin(), j.lau.end(), [&](const Lau& l) { return ohita.sisaltaa(l.alku()); }))
+    return j;
+  k = Jakso{};
+  k.kohta = j.kohta;
+  k.loppu = j.loppu;
+  k.jatko = j.jatko;
+  k.dokit = j.dokit;
+  constexpr std::uint32_t eiViela = ~std::uint32_t{0};
+  std::vector<std::uint32_t> uusi(j.ryhmat.size(), eiViela);
+  for (const Lau& l : j.lau) {
+    if (ohita.sisaltaa(l.alku())) continue;
+    std::uint32_t& r = uusi[l.ryhma];
+    if (r == eiViela) {
+      r = static_cast<std::uint32_t>(k.ryhmat.size());
+      k.ryhmat.push_back(j.ryhmat[l.ryhma]);
+      k.ryhmat.back().lausuntoja = 0;
+      // A new file takes its head from the document of the first statement it gets.
+      const auto d = std::upper_bound(j.dokit.begin(), j.dokit.end(), l.alku(),
+                                      [](std::uint64_t kohta, const Dok& x) { return kohta < x.juuri; });
+      k.ryhmat.back().dok = static_cast<std::uint32_t>(d - j.dokit.begin() - 1);
+    }
+    ++k.ryhmat[r].lausuntoja;
+    k.lau.push_back(l);
+    k.lau.back().ryhma = r;
+  }
+  return k;
+}
+
 std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAsetukset& a, const Rajaus& r,
                                   std::size_t raja, std::uint64_t* pituus, std::uint64_t loppu) {
   alusta::Tiedosto f(polku, alusta::Tila::lue);

@@ -14,8 +14,8 @@ class XmlPaloittelija : public Paloittelija {
   XmlPaloittelija(const PaloitteluAsetukset& a, Tarkistettu t) : a_(a), t_(std::move(t)) {}
 
   void jaa(const std::string& polku, const std::string& kohde, Yhteenveto& y,
-           const Ohitettavat& /*ohita*/) override {
-    camt::jaa(polku, kohde, a_, y, t_);
+           const Ohitettavat& ohita) override {
+    camt::jaa(polku, kohde, a_, y, t_, ohita);
   }
 
   void jaaKirjanKanssa(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto, const std::string&,
@@ -66,6 +66,11 @@ class Xml : public Muoto {
   std::int64_t viimeistele(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,
                            const KirjanOsa& viimeinen, Yhteenveto& y) const override {
     return viimeisteleKirjasta(kirja, o, arkisto, viimeinen, &y);
+  }
+
+  void tiliotteet(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t alku,
+                  const std::function<void(const Tiliote&)>& anna) const override {
+    camt::tiliotteet(polku, a, alku, anna);
   }
 
   void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,

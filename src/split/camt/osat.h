@@ -142,6 +142,11 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
                                   std::size_t raja, std::uint64_t* pituus = nullptr,
                                   std::uint64_t loppu = ~std::uint64_t{0});
 
+// The segment without the statements that begin in ohita and the groups left with none (no
+// file is made for them), each group's document its first statement's: j itself when nothing
+// of it is passed over, else karsittu made so.
+const Jakso& karsi(const Jakso& j, const Ohitettavat& ohita, Jakso& karsittu);
+
 // A split's key must be one a statement carries (positions are not).
 inline void vaadiAvain(const PaloitteluAsetukset& a) {
   if (!valittuAvain(a)) throw euro::Virhe(euro::virhenro::virheellinenKutsu, positiotEivatKay);
@@ -152,6 +157,10 @@ inline void vaadiAvain(const PaloitteluAsetukset& a) {
 // split and do not pass, are left to the grown archive's split, which waits for them or
 // refuses them.
 std::uint64_t kokonaistenLoppu(const std::string& arkisto);
+
+// The end of the last whole document from alku on (a document start), alku when none is whole
+// yet; a document that does not pass throws Hylatty, as the grown archive's split refuses it.
+std::uint64_t kokonaistenLoppuKohdasta(const std::string& arkisto, std::uint64_t alku);
 
 // A split that ended at its last document's end with only white space, whole comments and PIs
 // after it (the line end after the root, a closing comment) takes its journal's last record to

@@ -469,11 +469,15 @@ class Osittaja {
 // raja: where the walk stops (the end of the last whole document when a program may still be
 // writing the file; otherwise its end).
 std::int64_t aja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-                 Kirjaus* kirja, Indeksi& ind, const Rajaus& r, const KirjanOsa* kesken,
+                 Kirjaus* kirja, Indeksi& ind, const Rajaus& r, const KirjanOsa* kesken, const Ohitettavat& ohita,
                  std::uint64_t raja = ~std::uint64_t{0}) {
   y.muoto = "XML";
   Osittaja jakaja(arkisto, kohde, a, y, kirja, ind.tunnukset);
-  auto kirjoita = [&](Jakso& j) {
+  Jakso karsittu;
+  auto kirjoita = [&](Jakso& kaikki) {
+    // The segments' borders are the same whatever is passed over, so a cut-off split's record
+    // and its finishing walk agree on them.
+    const Jakso& j = karsi(kaikki, ohita, karsittu);
     if (kesken) {
       const KirjanOsa* k = kesken;
       kesken = nullptr;
@@ -538,9 +542,9 @@ Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a) {
 }
 
 void jaa(const std::string& polku, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         const Tarkistettu& t) {
+         const Tarkistettu& t, const Ohitettavat& ohita) {
   vaadiAvain(a);
-  aja(polku, kohde, a, y, nullptr, *ajantasainen(polku, a, t), {}, nullptr);
+  aja(polku, kohde, a, y, nullptr, *ajantasainen(polku, a, t), {}, nullptr, ohita);
 }
 
 void jaaOsittain(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto, const Tarkistettu& t,
@@ -549,8 +553,8 @@ void jaaOsittain(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arki
   vaadiAvain(a);
   // What the check passed, and no more: what the bank program wrote into the file since is
   // the grown archive's, split by a later run.
-  if (t.indeksi) aja(arkisto, o.kohde, a, y, &kirja, *t.indeksi, {}, nullptr, t.pituus);
-  else aja(arkisto, o.kohde, a, y, &kirja, *ajantasainen(arkisto, a, t), {}, nullptr);
+  if (t.indeksi) aja(arkisto, o.kohde, a, y, &kirja, *t.indeksi, {}, nullptr, o.ohitettavat, t.pituus);
+  else aja(arkisto, o.kohde, a, y, &kirja, *ajantasainen(arkisto, a, t), {}, nullptr, o.ohitettavat);
   loppuunValit(kirja, arkisto);
 }
 
@@ -575,7 +579,7 @@ std::int64_t viimeisteleKirjasta(Kirjaus& kirja, const KirjanOtsikko& o, const s
   } catch (const Hylatty& h) {
     throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
   }
-  const std::int64_t n = aja(arkisto, o.kohde, a, y, &kirja, *ind, r, kesken, raja);
+  const std::int64_t n = aja(arkisto, o.kohde, a, y, &kirja, *ind, r, kesken, o.ohitettavat, raja);
   loppuunValit(kirja, arkisto);
   return n;
 }
