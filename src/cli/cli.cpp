@@ -239,6 +239,8 @@ std::optional<int> avaimesta(const std::string& avain, Valinnat& v) {
   return std::nullopt;
 }
 
+std::optional<int> ristiriidat(const Valinnat& v);
+
 // The command line read into v; an exit status when the run ends here (help, version, misuse).
 std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat& v) {
   for (std::size_t i = 0; i < argumentit.size(); ++i) {
@@ -305,6 +307,11 @@ std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat&
   }
   // The views are of the history: either names it.
   if (v.viimeisimmat || v.hiljaiset) v.historia = true;
+  return ristiriidat(v);
+}
+
+// Values and options that do not go together; an exit status when some do not.
+std::optional<int> ristiriidat(const Valinnat& v) {
   for (const auto& [nimi, arvo] : {std::pair{"--yritys", &v.yritys}, std::pair{"--tili", &v.tili},
                                    std::pair{"--kuukausi", &v.kuukausi}, std::pair{"--paiva", &v.paiva}})
     if (*arvo && !v.historia) return kayttovirheIlmoitus(nimi + ansi(" käy vain valinnan --historia kanssa"));
