@@ -118,6 +118,9 @@ std::string ohje() {
       "      --paiva VVVV-KK-PP    --historia: vain tiliotteet, joiden jakso sisältää päivän\n"
       "      --viimeisimmat        kunkin yritystiedoston viimeisin toimitus\n"
       "      --hiljaiset N         yritystiedostot, joille ei ole tullut mitään N päivään\n"
+      "      --raportti VVVV-KK    älä paloittele: tulosta kuukauden raportti HTML-sivuna\n"
+      "                            (yritystiedostot päivittäin, merkit ja huomautukset);\n"
+      "                            esim. --raportti 2026-03 > raportti.html\n"
       "      --esikatselu          älä paloittele: tulosta tiedoston T00-tietueet viivaimen\n"
       "                            ja paloitteluehdon X-merkkien kanssa (CR LF -rivit);\n"
       "                            XML-tiedostosta rivi tiliotetta kohden: paikka, avainten\n"
@@ -165,6 +168,7 @@ std::string ohje() {
 const char* puuttuvaArvo(const std::string& valinta) {
   if (valinta == "--asetukset") return " tarvitsee tiedoston";
   if (valinta == "-k" || valinta == "--kohde") return " tarvitsee hakemiston";
+  if (valinta == "--raportti") return " tarvitsee kuukauden muodossa VVVV-KK";
   return " tarvitsee tekstin";
 }
 
@@ -208,7 +212,7 @@ struct Valinnat {
   bool luoHakemisto = false;
   bool esikatselu = false;
   bool historia = false;
-  std::optional<std::string> yritys, tili, kuukausi, paiva, hiljaiset;
+  std::optional<std::string> yritys, tili, kuukausi, paiva, hiljaiset, raportti;
   bool viimeisimmat = false;
 };
 
@@ -235,24 +239,7 @@ std::optional<int> avaimesta(const std::string& avain, Valinnat& v) {
   return std::nullopt;
 }
 
-// The history's filters and views: each needs --historia (the views name it themselves).
-std::optional<int> historianValinnat(Valinnat& v) {
-  // The views are of the history: either names it.
-  if (v.viimeisimmat || v.hiljaiset) v.historia = true;
-  for (const auto& [nimi, arvo] : {std::pair{"--yritys", &v.yritys}, std::pair{"--tili", &v.tili},
-                                   std::pair{"--kuukausi", &v.kuukausi}, std::pair{"--paiva", &v.paiva}})
-    if (*arvo && !v.historia) return kayttovirheIlmoitus(nimi + ansi(" käy vain valinnan --historia kanssa"));
-  if (v.kuukausi && !kelpaaKuukausi(*v.kuukausi))
-    return kayttovirheIlmoitus(ansi("virheellinen kuukausi ") + *v.kuukausi + ansi(": anna muodossa VVVV-KK, esim. 2026-03"));
-  if (v.paiva && !kelpaaPaiva(*v.paiva))
-    return kayttovirheIlmoitus(ansi("virheellinen päivä ") + *v.paiva + ansi(": anna muodossa VVVV-KK-PP, esim. 2026-03-14"));
-  if (v.hiljaiset && (v.hiljaiset->empty() || v.hiljaiset->size() > 5 ||
-                      v.hiljaiset->find_first_not_of("0123456789") != std::string::npos))
-    return kayttovirheIlmoitus(ansi("--hiljaiset tarvitsee päivien määrän kokonaislukuna 0-99999, nyt ") + *v.hiljaiset);
-  if (v.hiljaiset && v.viimeisimmat)
-    return kayttovirheIlmoitus(ansi("--hiljaiset ja --viimeisimmat ovat eri näkymiä: valitse toinen"));
-  return std::nullopt;
-}
+std::optional<int> ristiriidat(const Valinnat& v);
 
 // The command line read into v; an exit status when the run ends here (help, version, misuse).
 std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat& v) {
@@ -280,7 +267,7 @@ std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat&
         {"-k", &v.kohde},           {"--kohde", &v.kohde},   {"--alkuosa", &v.alkuosa},
         {"--loppuosa", &v.loppuosa}, {"--asetukset", &v.asetukset}, {"--yritys", &v.yritys},
         {"--tili", &v.tili},        {"--kuukausi", &v.kuukausi}, {"--paiva", &v.paiva},
-        {"--hiljaiset", &v.hiljaiset}};
+        {"--hiljaiset", &v.hiljaiset}, {"--raportti", &v.raportti}};
     const std::pair<const char*, bool*> liput[] = {{"--luo-hakemisto", &v.luoHakemisto},
                                                    {"--esikatselu", &v.esikatselu},
                                                    {"--historia", &v.historia},
@@ -318,7 +305,29 @@ std::optional<int> jasenna(const std::vector<std::string>& argumentit, Valinnat&
       v.tiedosto = arg;
     }
   }
-  if (const auto loppu = historianValinnat(v)) return loppu;
+  // The views are of the history: either names it.
+  if (v.viimeisimmat || v.hiljaiset) v.historia = true;
+  return ristiriidat(v);
+}
+
+// Values and options that do not go together; an exit status when some do not.
+std::optional<int> ristiriidat(const Valinnat& v) {
+  for (const auto& [nimi, arvo] : {std::pair{"--yritys", &v.yritys}, std::pair{"--tili", &v.tili},
+                                   std::pair{"--kuukausi", &v.kuukausi}, std::pair{"--paiva", &v.paiva}})
+    if (*arvo && !v.historia) return kayttovirheIlmoitus(nimi + ansi(" käy vain valinnan --historia kanssa"));
+  if (v.kuukausi && !kelpaaKuukausi(*v.kuukausi))
+    return kayttovirheIlmoitus(ansi("virheellinen kuukausi ") + *v.kuukausi + ansi(": anna muodossa VVVV-KK, esim. 2026-03"));
+  if (v.paiva && !kelpaaPaiva(*v.paiva))
+    return kayttovirheIlmoitus(ansi("virheellinen päivä ") + *v.paiva + ansi(": anna muodossa VVVV-KK-PP, esim. 2026-03-14"));
+  if (v.hiljaiset && (v.hiljaiset->empty() || v.hiljaiset->size() > 5 ||
+                      v.hiljaiset->find_first_not_of("0123456789") != std::string::npos))
+    return kayttovirheIlmoitus(ansi("--hiljaiset tarvitsee päivien määrän kokonaislukuna 0-99999, nyt ") + *v.hiljaiset);
+  if (v.hiljaiset && v.viimeisimmat)
+    return kayttovirheIlmoitus(ansi("--hiljaiset ja --viimeisimmat ovat eri näkymiä: valitse toinen"));
+  if (v.raportti && !kelpaaKuukausi(*v.raportti))
+    return kayttovirheIlmoitus(ansi("virheellinen kuukausi ") + *v.raportti + ansi(": anna muodossa VVVV-KK, esim. 2026-03"));
+  if (v.raportti && (v.historia || v.tiedosto || v.esikatselu))
+    return kayttovirheIlmoitus(ansi("--raportti käy yksin: jätä tiliotetiedosto, --historia ja --esikatselu pois"));
   if (v.historia && (v.tiedosto || v.esikatselu))
     return kayttovirheIlmoitus(ansi("--historia ei paloittele eikä esikatsele: jätä tiliotetiedosto pois"));
   return std::nullopt;
@@ -508,6 +517,7 @@ int suorita(const std::vector<std::string>& argumentit) {
   // The window's settings file is shared, never written here.
   // The data directory also holds the error log, whichever settings file is read.
   ohjelma.datahakemisto = settings::fe_apppath();
+  if (v.raportti) return naytaRaportti(ohjelma.datahakemisto, *v.raportti);
   if (v.historia) {
     Kirjanakyma n;
     n.suodatin.yritys = v.yritys.value_or("");

@@ -5,6 +5,7 @@
 #include "cli/cli.h"
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/raportti.h"
 
 namespace cli {
 
@@ -51,6 +52,21 @@ int naytaHistoria(const std::string& datahakemisto, const Kirjanakyma& n, const 
     else if (n.viimeisimmat) split::historia::viimeisimmat(datahakemisto, n.suodatin, anna);
     else split::historia::lue(datahakemisto, n.suodatin, anna);
     alusta::kirjoitaKonsoliin(1, ulos);
+    return valmis;
+  } catch (...) {
+    euro::Virhe v = euro::nykyinenVirhe();
+    alusta::kirjoitaKonsoliin(2, "kolvanto-cli: " + v.viesti() + " (virhe " + std::to_string(v.numero()) + ")\n");
+    return virhe;
+  }
+}
+
+int naytaRaportti(const std::string& datahakemisto, const std::string& kuukausi) {
+  try {
+    if (split::historia::tiedostot(datahakemisto).empty())
+      alusta::kirjoitaKonsoliin(2, ansi("Paloitteluhistoriaa ei vielä ole hakemistossa ") + datahakemisto + "\n");
+    // A page, not console text: its bytes go out as written, whatever the console's encoding.
+    split::raportti::kirjoita(datahakemisto, luku(kuukausi, 0, 4), luku(kuukausi, 5, 2),
+                              [](const std::string& osa) { alusta::kirjoitaTavut(1, osa); });
     return valmis;
   } catch (...) {
     euro::Virhe v = euro::nykyinenVirhe();

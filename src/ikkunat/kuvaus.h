@@ -59,6 +59,16 @@ struct Ohjainkuvaus {
   bool napsautettava = false;   // a label that takes clicks (pointing-hand pointer)
 };
 
+// A command of the window that has no control: an entry in the window's system menu on
+// Windows; on Qt, whose window manager owns that menu, in the window's context menu (the right
+// button on the window). Both take its shortcut too. Chosen, it reaches the behaviour as a
+// click by its name.
+struct Valikkokohta {
+  std::string nimi;         // "mnuKuukaudenRaportti"
+  std::string teksti;       // ANSI, with "&" before the access key
+  std::string pikanappain;  // "Ctrl+R": Ctrl and a letter; empty for none
+};
+
 struct Ikkunakuvaus {
   std::string nimi;     // "frmMain"
   std::string otsikko;  // the caption as designed (ANSI)
@@ -69,6 +79,8 @@ struct Ikkunakuvaus {
   bool levennetaan = true;
   // In keyboard (tab) order: a control's index here is its tab index.
   std::vector<Ohjainkuvaus> ohjaimet;
+  // Appended to the system menu in this order, after a separator.
+  std::vector<Valikkokohta> jarjestelmavalikko;
 
   // The control of that name, nullptr when there is none.
   const Ohjainkuvaus* ohjain(std::string_view nimi) const;

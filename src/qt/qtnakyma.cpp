@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -160,6 +161,17 @@ void kytke(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus,
       QObject::connect(b, &QPushButton::clicked, &ikkuna, [napsautus, nimi = o.nimi] { napsautus(nimi); });
     else if (o.napsautettava)
       w->installEventFilter(suodatin);
+  }
+  // The window manager owns the system menu: the entries are the window's context menu, their
+  // shortcut shown beside them and taken anywhere in the window.
+  for (const ikkunat::Valikkokohta& v : kuvaus.jarjestelmavalikko) {
+    auto* a = new QAction(qs(v.teksti), &ikkuna);
+    a->setObjectName(QString::fromStdString(v.nimi));
+    if (!v.pikanappain.empty()) a->setShortcut(QKeySequence(QString::fromStdString(v.pikanappain)));
+    a->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(a, &QAction::triggered, &ikkuna, [napsautus, nimi = v.nimi] { napsautus(nimi); });
+    ikkuna.addAction(a);
+    ikkuna.setContextMenuPolicy(Qt::ActionsContextMenu);
   }
   // Before a dialog's own Esc, which would close it past its behaviour.
   if (const ikkunat::Ohjainkuvaus* p = kuvaus.peruutusnappi()) {

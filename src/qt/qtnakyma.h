@@ -19,7 +19,8 @@ namespace qtpuoli {
 QStringList rakenna(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus);
 
 // Forwards the window's events by control name as its description has them: clicks on its
-// buttons and clickable labels, and Esc as a press of its cancel button.
+// buttons and clickable labels, Esc as a press of its cancel button, and its system menu's
+// entries (a context menu here, with their shortcuts) by their names.
 void kytke(QWidget& ikkuna, const ikkunat::Ikkunakuvaus& kuvaus,
            std::function<void(const std::string&)> napsautus);
 

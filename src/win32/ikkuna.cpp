@@ -156,6 +156,47 @@ void Win32Ikkuna::luo(HWND omistaja, DWORD tyyli) {
   }
   paivitaSarkaimet();
   sijoita();
+  lisaaValikkoon();
+}
+
+// The description's entries at the end of the system menu, their shortcut shown as menus do.
+void Win32Ikkuna::lisaaValikkoon() {
+  const auto& v = kuvaus_.jarjestelmavalikko;
+  HMENU valikko = v.empty() ? nullptr : GetSystemMenu(kahva_, FALSE);
+  if (!valikko) return;
+  AppendMenuW(valikko, MF_SEPARATOR, 0, nullptr);
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const std::string teksti = v[i].pikanappain.empty() ? v[i].teksti : v[i].teksti + "\t" + v[i].pikanappain;
+    AppendMenuW(valikko, MF_STRING, valikkotunnus + valikkovali * i, ws(teksti).c_str());
+  }
+}
+
+bool Win32Ikkuna::valittu(WPARAM komento) {
+  // The system keeps the low four bits of a system command for itself.
+  const std::size_t k = static_cast<std::size_t>(komento & 0xFFF0);
+  if (k < valikkotunnus || (k - valikkotunnus) % valikkovali != 0) return false;
+  const std::size_t i = (k - valikkotunnus) / valikkovali;
+  if (i >= kuvaus_.jarjestelmavalikko.size()) return false;
+  if (!lopetettu_ && napsautus && IsWindowEnabled(kahva_)) napsautus(kuvaus_.jarjestelmavalikko[i].nimi);
+  return true;
+}
+
+// "Ctrl+R" as the key of a WM_KEYDOWN with Ctrl held; 0 for any other form.
+static WPARAM ctrlNappain(const std::string& pikanappain) {
+  const std::string alku = "Ctrl+";
+  if (pikanappain.size() != alku.size() + 1 || pikanappain.compare(0, alku.size(), alku) != 0) return 0;
+  const char c = pikanappain.back();
+  return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? static_cast<WPARAM>(c) : 0;
+}
+
+bool Win32Ikkuna::pikanappain(const MSG& m) {
+  if (m.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+  for (std::size_t i = 0; i < kuvaus_.jarjestelmavalikko.size(); ++i)
+    if (ctrlNappain(kuvaus_.jarjestelmavalikko[i].pikanappain) == m.wParam) {
+      PostMessageW(kahva_, WM_SYSCOMMAND, valikkotunnus + valikkovali * i, 0);
+      return true;
+    }
+  return false;
 }
 
 int Win32Ikkuna::indeksi(const std::string& nimi) const {
@@ -411,6 +452,7 @@ void Win32Ikkuna::lopetaOhjelma() {
 
 void Win32Ikkuna::kasitteleViesti(MSG& m) {
   HWND juuri = m.hwnd ? GetAncestor(m.hwnd, GA_ROOT) : nullptr;
+  if (Win32Ikkuna* w = ikkunasta(juuri); w && w->pikanappain(m)) return;
   if (ikkunasta(juuri) && IsDialogMessageW(juuri, &m)) return;
   TranslateMessage(&m);
   DispatchMessageW(&m);
@@ -458,6 +500,9 @@ LRESULT Win32Ikkuna::kasittele(HWND h, UINT v, WPARAM w, LPARAM l) {
         painettu(static_cast<std::size_t>(i));
       return 0;
     }
+    case WM_SYSCOMMAND:
+      if (valittu(w)) return 0;
+      break;
     case DM_GETDEFID:
       for (std::size_t i = 0; i < kuvaus_.ohjaimet.size(); ++i)
         if (kuvaus_.ohjaimet[i].oletus) return MAKELRESULT(ensimmainenTunnus + static_cast<int>(i), DC_HASDEFID);

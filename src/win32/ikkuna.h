@@ -17,6 +17,9 @@ namespace win32puoli {
 
 // Control identifiers: the first control of the description has this one, the next one more.
 inline constexpr int ensimmainenTunnus = 1000;
+// The system menu's entries of the description: the first has this command, the next one
+// valikkovali more (below 0xF000, the low four bits clear, as system commands must be).
+inline constexpr std::size_t valikkotunnus = 0x0100, valikkovali = 0x10;
 // The window class of both windows.
 inline constexpr const wchar_t* ikkunaluokka = L"kolvanto_ikkuna";
 
@@ -37,7 +40,8 @@ class Win32Ikkuna : public ikkunat::Nakyma {
   const std::vector<std::string>& levennetyt() const { return levennetyt_; }
 
   // Where the window's events go: a click on a button or a clickable label, by the control's
-  // name (Esc presses the description's cancel button, Enter the default one).
+  // name (Esc presses the description's cancel button, Enter the default one), and an entry
+  // of the system menu, chosen or by its shortcut, by the entry's name.
   std::function<void(const std::string&)> napsautus;
   // The close box. Without one the window is hidden; with one, what happens is up to it.
   std::function<void()> suljettaessa;
@@ -97,6 +101,9 @@ class Win32Ikkuna : public ikkunat::Nakyma {
   void sovitaTekstiin(std::size_t i);
   int indeksi(const std::string& nimi) const;
   void painettu(std::size_t i);
+  void lisaaValikkoon();
+  bool valittu(WPARAM komento);
+  bool pikanappain(const MSG& m);
 
   const ikkunat::Ikkunakuvaus& kuvaus_;
   HWND kahva_ = nullptr;

@@ -15,6 +15,7 @@
 #include "euro/teksti.h"
 #include "split/esikatselu_odotus.h"
 #include "split/paloittele.h"
+#include "split/raporttikirja.h"
 #include "split/t00.h"
 #include "tuki/prosessi.h"
 #include "tuki/testituki.h"
@@ -164,6 +165,50 @@ TEST_F(Cli, IlmanAvaintaJaHistoria) {
   EXPECT_EQ(r.ulos, otsikko + rivit[2] + "\n" + rivit[3] + "\n");
   EXPECT_EQ(aja({"--yritys", "2"}).koodi, 64);
   EXPECT_EQ(aja({"--historia", tiedosto}).koodi, 64);
+}
+
+// The month's report from the data directory's ledger, as UTF-8 bytes on standard output;
+// a month that is none is a usage error, as is the report with a split or another view.
+TEST_F(Cli, Raportti) {
+  const std::string hakemisto = kansio / "ohjelma";
+  alusta::luoHakemisto(hakemisto);
+  testi::kopioi(ohjelma, hakemisto + S + exe);
+  ohjelma = hakemisto + S + exe;
+
+  Tulos r = aja({"--raportti", "2026-03"});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_NE(r.virhe.find("Paloitteluhistoriaa ei vielä ole"), std::string::npos) << r.virhe;
+  EXPECT_NE(r.ulos.find("ei ole tältä kuukaudelta"), std::string::npos) << r.ulos;
+
+  testi::raportti::kirjoitaKirja(hakemisto, kansio / "ulos");
+  r = aja({"--raportti=2026-03"});
+  EXPECT_EQ(r.koodi, 0) << r.virhe;
+  EXPECT_EQ(r.virhe, "");
+  EXPECT_EQ(r.ulos.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(r.ulos.find("<h1>Tiliotteet maaliskuu 2026</h1>"), std::string::npos);
+  EXPECT_EQ(testi::raportti::solu(r.ulos, "TITO-A.TXT", 10), "t8 aA sS");
+  EXPECT_NE(r.ulos.find("puuttuvat tiliotteet nro 6–7"), std::string::npos);
+  EXPECT_EQ(r.ulos.find("<script"), std::string::npos);
+  EXPECT_EQ(r.ulos.find("http"), std::string::npos);
+
+  const struct {
+    std::vector<std::string> argumentit;
+    const char* virhe;
+  } vaarat[] = {
+      {{"--raportti"}, "--raportti tarvitsee kuukauden muodossa VVVV-KK"},
+      {{"--raportti", "2026-13"}, "virheellinen kuukausi 2026-13"},
+      {{"--raportti", "2026-3"}, "virheellinen kuukausi 2026-3"},
+      {{"--raportti", "maaliskuu"}, "virheellinen kuukausi maaliskuu"},
+      {{"--raportti", "2026-03", "TITO.TXT"}, "--raportti käy yksin"},
+      {{"--raportti", "2026-03", "--historia"}, "--raportti käy yksin"},
+  };
+  for (const auto& v : vaarat) {
+    r = aja(v.argumentit);
+    EXPECT_EQ(r.koodi, 64) << v.virhe;
+    EXPECT_NE(r.virhe.find(v.virhe), std::string::npos) << r.virhe;
+    EXPECT_EQ(r.ulos, "");
+  }
+  EXPECT_NE(aja({"--help"}).ulos.find("--raportti VVVV-KK"), std::string::npos);
 }
 
 TEST_F(Cli, TarkistusJaVirhePaluuarvot) {

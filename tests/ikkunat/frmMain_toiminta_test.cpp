@@ -2,14 +2,17 @@
 // settings file in a scratch folder.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
 #include "euro/alusta/alusta.h"
+#include "euro/polut.h"
 #include "euro/teksti.h"
 #include "ikkunat/frmMain/kuvaus.h"
 #include "ikkunat/frmMain/toiminta.h"
 #include "settings/apppath.h"
+#include "split/raporttikirja.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"
 #include "tuki/valenakyma.h"
@@ -271,6 +274,70 @@ TEST_F(Paaikkuna, TiedostonValintaJaMuistio) {
   EXPECT_NE(ymp.kaynnistin.kaynnistykset[0].kohde.find(tiedosto), std::string::npos);
   ASSERT_EQ(ymp.virheet.size(), 1u);
   EXPECT_EQ(ymp.virheet[0].rutiini, "cmdAvaaMuistioonPaloiteltavaTiedosto_Click");
+}
+
+// The system menu's entry writes the current month's report into the data directory, in one
+// step over last time's page, and opens it in the browser; a browser that does not start is
+// reported with where the page is, and a write that fails leaves last time's page whole.
+TEST_F(Paaikkuna, KuukaudenRaporttiSelaimeen) {
+  const auto& valikko = frmmain::kuvaus().jarjestelmavalikko;
+  ASSERT_EQ(valikko.size(), 1u);
+  EXPECT_EQ(valikko[0].nimi, "mnuKuukaudenRaportti");
+  EXPECT_EQ(valikko[0].pikanappain, "Ctrl+R");
+
+  const alusta::Aika nyt = alusta::paikallinenAika();
+  char paiva[16], aika[32];
+  std::snprintf(paiva, sizeof paiva, "%04d-%02d-%02d", nyt.vuosi, nyt.kuukausi, nyt.paiva);
+  std::snprintf(aika, sizeof aika, "%s 07:00:00", paiva);
+  split::historia::Kirjoittaja k(ohjelma, nyt);
+  k.lisaa(split::historia::tekstiksi(testi::raportti::ote(aika, kansio / "TITO-A.TXT", "7", paiva, paiva)));
+  k.sulje();
+  const std::string polku = frmmain::Toiminta::raporttipolku(nyt.vuosi, nyt.kuukausi);
+  EXPECT_EQ(euro::fe_PaljasHakemisto(polku), ohjelma);
+
+  struct {
+    int koodi;
+    bool kirjoitusEpaonnistuu;
+    bool uusiSivu, avataan, virhe;
+  } const tapaukset[] = {
+      {42, false, true, true, false},
+      {2, false, true, true, true},
+      {42, true, false, false, true},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(std::to_string(t.koodi) + (t.kirjoitusEpaonnistuu ? " kirjoitus epäonnistuu" : ""));
+    testi::kirjoitaTiedosto(polku, "vanha");
+    ymp.kaynnistin.kaynnistykset.clear();
+    ymp.kaynnistin.avausKoodi = t.koodi;
+    ymp.virheet.clear();
+    if (t.kirjoitusEpaonnistuu)
+      alusta::asetaVikakoukku([](alusta::Vaihe v, const std::string& p, std::size_t) -> std::optional<alusta::Vika> {
+        if (v == alusta::Vaihe::kirjoita && p.size() > 5 && p.compare(p.size() - 5, 5, ".uusi") == 0)
+          return alusta::Vika{61};
+        return std::nullopt;
+      });
+    toiminta.napsautus("mnuKuukaudenRaportti");
+    alusta::asetaVikakoukku({});
+    const std::string sivu = testi::lueTiedosto(polku);
+    if (t.uusiSivu) {
+      EXPECT_EQ(sivu.rfind("<!DOCTYPE html>", 0), 0u);
+      EXPECT_NE(sivu.find(">7</span>"), std::string::npos);
+    } else {
+      EXPECT_EQ(sivu, "vanha");
+    }
+    EXPECT_FALSE(testi::onOlemassa(polku + ".uusi"));
+    ASSERT_EQ(ymp.kaynnistin.kaynnistykset.size(), t.avataan ? 1u : 0u);
+    if (t.avataan) {
+      EXPECT_EQ(ymp.kaynnistin.kaynnistykset[0].kohde, polku);
+    }
+    ASSERT_EQ(ymp.virheet.size(), t.virhe ? 1u : 0u);
+    if (t.virhe) {
+      EXPECT_EQ(ymp.virheet[0].rutiini, "mnuKuukaudenRaportti_Click");
+      if (!t.kirjoitusEpaonnistuu) {
+        EXPECT_NE(ymp.virheet[0].viesti.find(polku), std::string::npos);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -172,6 +173,14 @@ TEST_F(Ikkuna, PikanappaimetTavoittavatOhjaimensa) {
   ASSERT_EQ(ymp.viestit.viestit.size(), 1u);
   EXPECT_EQ(ymp.viestit.viestit[0].teksti, ansi("Tiedostoa   ei löydy"));
   EXPECT_TRUE(ymp.kaynnistin.kaynnistykset.empty());
+  // The month's report: the window's context menu holds it, Ctrl+R takes it anywhere.
+  auto* raportti = w.findChild<QAction*>("mnuKuukaudenRaportti");
+  ASSERT_NE(raportti, nullptr);
+  EXPECT_TRUE(w.actions().contains(raportti));
+  EXPECT_EQ(w.contextMenuPolicy(), Qt::ActionsContextMenu);
+  QTest::keyClick(w.ohjain("txtNimenAlkuosa"), Qt::Key_R, Qt::ControlModifier);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !ymp.kaynnistin.kaynnistykset.empty(); }, 5000));
+  EXPECT_NE(ymp.kaynnistin.kaynnistykset[0].kohde.find(ohjelma + S + "raportti-"), std::string::npos);
 }
 
 TEST_F(Ikkuna, KaynnistyksenAutomaattiajo) {

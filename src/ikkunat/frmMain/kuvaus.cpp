@@ -108,6 +108,8 @@ ikkunat::Ikkunakuvaus rakenna() {
   muuta("cmdPoistuTallentamatta").peruutus = true;
   muuta("Label11").rivitetty = true;
   muuta("lblYhteystiedot").napsautettava = true;
+  // Beside the designed form, so that no control moves.
+  k.jarjestelmavalikko.push_back({"mnuKuukaudenRaportti", euro::ansi("Kuukauden &raportti selaimeen"), "Ctrl+R"});
   return k;
 }
 

@@ -1,6 +1,7 @@
 #include "ikkunat/frmMain/toiminta.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "euro/kuori.h"
 #include "euro/ohjelma.h"
@@ -13,6 +14,7 @@
 #include "settings/paloitteluasetukset.h"
 #include "split/esikatselu.h"
 #include "split/paloittele.h"
+#include "split/raportti.h"
 
 namespace frmmain {
 
@@ -131,6 +133,7 @@ void Toiminta::napsautus(const std::string& ohjain) {
     } else if (ohjain == "cmdPoistuTallentamatta") lopeta();
     else if (ohjain == "cmdAvaaNettisivu") avaaNettisivu();
     else if (ohjain == "lblYhteystiedot") avaaKotisivu();
+    else if (ohjain == "mnuKuukaudenRaportti") avaaRaportti();
   } catch (...) {
     euro::fe_Virhe(euro::nykyinenVirhe(), 0, "frmMain", ohjain + "_Click");
   }
@@ -202,6 +205,42 @@ void Toiminta::avaaNettisivu() {
 }
 
 void Toiminta::avaaKotisivu() { euro::fe_AvaaOsoite(std::string(euro::valmistajanPalvelin) + "/"); }
+
+std::string Toiminta::raporttipolku(int vuosi, int kuukausi) {
+  char nimi[32];
+  std::snprintf(nimi, sizeof nimi, "raportti-%04d-%02d.html", vuosi, kuukausi);
+  std::string kansio = euro::ohjelma().datahakemisto;
+  if (!kansio.empty() && kansio.back() != alusta::erotin) kansio += alusta::erotin;
+  return kansio + nimi;
+}
+
+// The current month's report into the data directory, then into the browser. The page is
+// written beside its place and put there in one step: a browser that still shows last
+// time's page, or a failure halfway, never meets half a page.
+void Toiminta::avaaRaportti() {
+  const alusta::Aika nyt = alusta::paikallinenAika();
+  const std::string polku = raporttipolku(nyt.vuosi, nyt.kuukausi), uusi = polku + ".uusi";
+  try {
+    alusta::Tiedosto t(uusi, alusta::Tila::kirjoita);
+    split::raportti::kirjoita(euro::ohjelma().datahakemisto, nyt.vuosi, nyt.kuukausi,
+                              [&t](const std::string& osa) { t.kirjoita(osa); });
+    t.tallennaLevylle();
+    t.sulje();
+    alusta::korvaaTiedosto(uusi, polku);
+  } catch (...) {
+    try {
+      alusta::poistaTiedosto(uusi);
+    } catch (...) {
+    }
+    throw;
+  }
+  // The page stays written: the message tells where, when no browser opens it.
+  const int koodi = euro::fe_AvaaOsoite(polku);
+  if (koodi <= 32)
+    throw euro::Virhe(euro::virhenro::virheellinenKutsu,
+                      euro::ansi("Kuukauden raportti on tiedostossa ") + polku +
+                          euro::ansi(", mutta selainta ei voitu avata (koodi ") + std::to_string(koodi) + ").");
+}
 
 void Toiminta::lopeta() {
   lopetettu_ = true;

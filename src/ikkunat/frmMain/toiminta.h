@@ -23,7 +23,8 @@ class Toiminta {
   // front must then not show the window.
   bool kaynnisty(const std::string& komentorivi);
 
-  // A click on a button or on the contact line, by the control's name; the Esc key clicks
+  // A click on a button or on the contact line, or a pick of a system menu entry, by the
+  // control's or entry's name; the Esc key clicks
   // cmdPoistuTallentamatta. Other names do nothing. Never throws: a failure that a command
   // does not trap itself is reported through fe_Virhe. A click that arrives while an earlier
   // command is still running (a message box or dialog of it is open) is ignored, so a split
@@ -42,6 +43,8 @@ class Toiminta {
   split::PaloitteluAsetukset asetukset() const;
   // The data directory with "TITO-JAKO.OMA" appended.
   std::string asetuspolku() const;
+  // The data directory with "raportti-YYYY-MM.html" of that month appended.
+  static std::string raporttipolku(int vuosi, int kuukausi);
 
   // The window's frame is being closed. Closing by the frame ends the program unsaved, but
   // not while a command runs (its message box or dialog is open): then nothing happens.
@@ -58,6 +61,7 @@ class Toiminta {
   void naytaPaloitteluehto();
   void avaaNettisivu();
   void avaaKotisivu();
+  void avaaRaportti();
   void lopeta();
 
   ikkunat::Nakyma& nakyma_;
