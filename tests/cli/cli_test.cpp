@@ -51,9 +51,11 @@ struct Cli : ::testing::Test {
         << eka;
     return rivi == std::string::npos ? "" : ulos.substr(rivi + 1);
   }
-  std::string t00(const std::string& asiakas) {
+  // Another owner's name makes another statement of the same key.
+  std::string t00(const std::string& asiakas, const std::string& nimi = "Yritys Oy") {
     testi::T00 t;
     t.asiakas = asiakas;
+    t.nimi = nimi;
     return t.rivi() + "\r\n";
   }
   // A settings file with positions the command line refuses, saved with LF line ends as a
@@ -125,7 +127,7 @@ TEST_F(Cli, IlmanAvaintaJaHistoria) {
   const std::string tiedosto = kansio / "TITO.TXT";
   const std::string kohde = kansio / "ulos";
   alusta::luoHakemisto(kohde);
-  testi::kirjoitaTiedosto(tiedosto, t00("1") + t00("   ") + t00("") + t00("2"));
+  testi::kirjoitaTiedosto(tiedosto, t00("1") + t00("   ") + t00("", "Toinen Oy") + t00("2"));
   // Batches of a blank key may mix companies in one file: delivered, and a look asked for.
   Tulos r = aja({"--ei-aikaleimaa", "-k", kohde, tiedosto});
   EXPECT_EQ(r.koodi, 3) << r.virhe;
@@ -137,7 +139,7 @@ TEST_F(Cli, IlmanAvaintaJaHistoria) {
                                     "eri yritysten tiliotteet voivat olla siinä sekaisin. Tarkista paloitteluehto ja "
                                     "tiedosto.\n" +
                                     "Paloiteltu hakemistoon " + kohde + S + "\n");
-  testi::kirjoitaTiedosto(tiedosto, t00("2"));
+  testi::kirjoitaTiedosto(tiedosto, t00("2", "Toinen Oy"));
   ASSERT_EQ(aja({"--ei-aikaleimaa", "-k", kohde, tiedosto}).koodi, 0);
 
   const std::string otsikko = "aika\ttapahtuma\tmuoto\ttiliotetiedosto\tarkisto\tyritystiedosto\terät tai tiliotteet\t"
@@ -149,7 +151,9 @@ TEST_F(Cli, IlmanAvaintaJaHistoria) {
   std::vector<std::string> rivit;
   for (std::size_t i = otsikko.size(); i < r.ulos.size(); i = r.ulos.find('\n', i) + 1)
     rivit.push_back(r.ulos.substr(i, r.ulos.find('\n', i) - i));
-  ASSERT_EQ(rivit.size(), 4u) << r.ulos;
+  // Each run's lines, then a line per statement it delivered.
+  ASSERT_EQ(rivit.size(), 9u) << r.ulos;
+  for (std::size_t i : {3, 4, 5, 6, 8}) EXPECT_NE(rivit[i].find("\ttiliote\tTITO\t"), std::string::npos) << rivit[i];
   const std::string paloiteltu = "\tpaloiteltu\tTITO\t" + tiedosto + "\t\t" + kohde + S;
   const std::string pvm = "^20[0-9]{2}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
   EXPECT_TRUE(std::regex_search(rivit[0], std::regex(pvm + "\t"))) << rivit[0];
@@ -157,12 +161,12 @@ TEST_F(Cli, IlmanAvaintaJaHistoria) {
             std::string::npos) << rivit[0];
   EXPECT_NE(rivit[1].find("TITO-2018-08-.TXT\t2\t"), std::string::npos) << rivit[1];
   EXPECT_NE(rivit[1].find("\tuusi\t2 erää ilman avainta"), std::string::npos) << rivit[1];
-  EXPECT_NE(rivit[3].find(paloiteltu + "TITO-2018-08-2.TXT\t1\t"), std::string::npos) << rivit[3];
-  EXPECT_NE(rivit[3].find("\tjatkettu\t"), std::string::npos) << rivit[3];
+  EXPECT_NE(rivit[7].find(paloiteltu + "TITO-2018-08-2.TXT\t1\t"), std::string::npos) << rivit[7];
+  EXPECT_NE(rivit[7].find("\tjatkettu\t"), std::string::npos) << rivit[7];
 
   r = aja({"--historia", "--yritys", "08-2.txt"});
   EXPECT_EQ(r.koodi, 0) << r.virhe;
-  EXPECT_EQ(r.ulos, otsikko + rivit[2] + "\n" + rivit[3] + "\n");
+  EXPECT_EQ(r.ulos, otsikko + rivit[2] + "\n" + rivit[6] + "\n" + rivit[7] + "\n" + rivit[8] + "\n");
   EXPECT_EQ(aja({"--yritys", "2"}).koodi, 64);
   EXPECT_EQ(aja({"--historia", tiedosto}).koodi, 64);
 }
@@ -269,19 +273,19 @@ TEST_F(Cli, KayttaaIkkunanAsetustiedostoa) {
                               "txtNimenAlkuosa = Y-\r\n" + "txtNimenLoppuosa = .tito\r\n" +
                               "chkAikaleimaaPaloiteltava = 0\r\n");
   const std::string asetukset = testi::lueTiedosto(kansio / "ohjelmaTITO-JAKO.OMA");
-  for (int kerta = 1; kerta <= 2; ++kerta) {
-    testi::kirjoitaTiedosto(tiedosto, t00("1"));
+  for (const std::string& era : {t00("1"), t00("1") + "T10 2\r\n"}) {
+    testi::kirjoitaTiedosto(tiedosto, era);
     Tulos r = aja({});
     EXPECT_EQ(r.koodi, 0) << r.virhe;
   }
-  EXPECT_EQ(testi::lueTiedosto(kohde + S + "Y-1.tito"), t00("1") + t00("1"));
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + "Y-1.tito"), t00("1") + t00("1") + "T10 2\r\n");
 
   // The command line overrides the file; another settings file can be named.
   testi::kirjoitaTiedosto(kansio / "muu.oma", "txtNimenLoppuosa = .muu\r\n");
   Tulos r = aja({"--loppuosa", ".cli", "--asetukset", kansio / "muu.oma", "--ei-aikaleimaa",
                  "-k", kohde, tiedosto});
   EXPECT_EQ(r.koodi, 0) << r.virhe;
-  EXPECT_EQ(testi::lueTiedosto(kohde + S + "TITO-2018-08-1.cli"), t00("1"));
+  EXPECT_EQ(testi::lueTiedosto(kohde + S + "TITO-2018-08-1.cli"), t00("1") + "T10 2\r\n");
   EXPECT_EQ(aja({"--asetukset", kansio / "puuttuu.oma", tiedosto}).koodi, 64);
   // The CLI never writes the settings file.
   EXPECT_EQ(testi::lueTiedosto(kansio / "ohjelmaTITO-JAKO.OMA"), asetukset);
@@ -613,12 +617,14 @@ TEST_F(Cli, ToinenAjoJattaaElavanKirjan) {
 // A split cut off by a failed write in this process (the first write into a company file, so
 // everything is left to finish); the next kolvanto-cli run finishes it and counts what it
 // wrote: TITO batches, XML statements.
+// Each statement another, by its Id: the same bytes twice would be one statement delivered twice.
 std::string xmlAsiakirja(const std::vector<std::string>& ibanit) {
+  static int juokseva = 0;
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                   "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt>"
                   "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\n";
   for (const std::string& iban : ibanit)
-    s += "<Stmt><Id>S" + iban + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
+    s += "<Stmt><Id>S" + iban + "-" + std::to_string(++juokseva) + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
          "</IBAN></Id></Acct></Stmt>\n";
   return s + "</BkToCstmrStmt></Document>\n";
 }
@@ -631,7 +637,7 @@ TEST_F(Cli, ViimeistellynYhteenvetoLaskeeEratTaiTiliotteet) {
     const char* maara;  // what finishing the cut-off split wrote
   } const tapaukset[] = {
       {"TITO", t00("1000003-3") + "T10 a\r\n" + t00("9999999-9") + "T10 b\r\n" + t00("1000003-3"),
-       t00("1000003-3"), {}, "3 erää"},
+       t00("1000003-3") + "T10 c\r\n", {}, "3 erää"},
       {"XML", xmlAsiakirja({"FI11", "FI22"}) + xmlAsiakirja({"FI11", "FI33"}), xmlAsiakirja({"FI22"}),
        {"--avain", "tilinumero"}, "4 tiliotetta"},
   };

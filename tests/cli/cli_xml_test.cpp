@@ -14,8 +14,9 @@ std::string asiakirja(const std::vector<std::string>& ibanit) {
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                   "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.054.001.02\"><BkToCstmrDbtCdtNtfctn>"
                   "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\n";
-  for (const std::string& iban : ibanit)
-    s += "<Ntfctn><Id>N" + iban + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
+  // Each notification of a document another, by its Id.
+  for (std::size_t i = 0; i < ibanit.size(); ++i)
+    s += "<Ntfctn><Id>N" + ibanit[i] + (i ? "-" + std::to_string(i) : "") + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + ibanit[i] +
          "</IBAN></Id></Acct></Ntfctn>\n";
   return s + "</BkToCstmrDbtCdtNtfctn></Document>\n";
 }
