@@ -6,6 +6,7 @@
 #include "euro/teksti.h"
 #include "split/paloittele.h"
 #include "split/t00.h"
+#include "split/tiliote.h"
 #include "tuki/testituki.h"
 
 namespace {
@@ -246,6 +247,112 @@ TEST_F(Historia, KirjoitusvirheEiKaadaPaloittelua) {
   EXPECT_EQ(ymp.virheet[0].rutiini, "kirjaaHistoriaan");
   EXPECT_EQ(ymp.virheet[0].viesti.rfind(ansi("Paloitteluhistoriaan ei voitu kirjoittaa: "), 0), 0u)
       << ymp.virheet[0].viesti;
+}
+
+// A year's file of the earlier ten columns: read as it is, and rewritten with the new header the
+// first time an entry goes into it, every line kept, a cut-off last line too.
+TEST_F(Historia, VanhaTiedostoMuunnetaan) {
+  const std::string polku = data + S + "paloitteluhistoria-2018.txt";
+  const std::string vanhaOtsikko = ansi("aika\ttapahtuma\tmuoto\ttiliotetiedosto\tarkisto\tyritystiedosto\t"
+                                        "erät tai tiliotteet\tlisätyt tavut\ttiedosto\thuomautus");
+  const std::string a1 = "2018-01-02 03:04:05\tpaloiteltu\tTITO\ta\tb\t/x/Y-1.TXT\t1\t2\tuusi\t";
+  const std::string a2 = "2018-01-03 03:04:05\tpaloiteltu\tTITO\ta\t\t/x/Y-2.TXT\t1\t2\tjatkettu\thuom";
+  const std::string vanha = alusta::luettavaksi(vanhaOtsikko + loppu + a1 + loppu + a2 + loppu + "kesken\tjäi");
+  testi::kirjoitaTiedosto(polku, vanha);
+  const std::string tyhjat(9, '\t');
+  EXPECT_EQ(rivit(), (std::vector<std::string>{a1 + tyhjat, a2 + tyhjat}));
+
+  const std::string uusi = rivi({"2018-08-21 14:30:05", "paloiteltu", "TITO", "c", "", "/x/Y-3.TXT", "1", "2", "uusi", ""});
+  split::historia::kirjaa(data, {uusi}, kiinteaAika);
+  const std::string odotettu = alusta::luettavaksi(split::historia::otsikko() + loppu + a1 + tyhjat + loppu + a2 +
+                                                   tyhjat + loppu + "kesken\tjäi" +
+                                                   ansi("\t(kesken jäänyt rivi)") + loppu + uusi + loppu);
+  EXPECT_EQ(testi::lueTiedosto(polku), odotettu);
+  EXPECT_EQ(rivit(), (std::vector<std::string>{a1 + tyhjat, a2 + tyhjat, uusi}));
+  EXPECT_FALSE(testi::onOlemassa(polku + ".uusi"));
+  // Once rewritten, the next entry only appends.
+  split::historia::kirjaa(data, {uusi}, kiinteaAika);
+  EXPECT_EQ(testi::lueTiedosto(polku), odotettu + alusta::luettavaksi(uusi + loppu));
+}
+
+// What the filters and the views give of a ledger of two companies' statements.
+TEST_F(Historia, SuodattimetJaNakymat) {
+  split::Tiliote t;
+  auto ote = [&](const std::string& yritys, const std::string& tili, int nro, const std::string& paiva,
+                 bool toimitettu = false) {
+    t.tili = tili;
+    t.numero = nro;
+    t.alku = t.loppu = paiva;
+    t.yritys = yritys;
+    t.tiiviste = static_cast<std::uint64_t>(nro);
+    t.pituus = 10;
+    return split::historia::tekstiksi(
+        split::historia::tilioteMerkinta(t, "TITO", "T", "", "/x/", toimitettu, "", kiinteaAika));
+  };
+  const std::string a1 = ote("A.TXT", "FI11 1111", 1, "2018-07-30"), a2 = ote("A.TXT", "FI11 1111", 2, "2018-08-02"),
+                    b1 = ote("B.TXT", "FI22 2222", 7, "2018-06-01"), a2t = ote("A.TXT", "FI11 1111", 2, "2018-08-02", true);
+  const std::string ajo = rivi({"2018-08-21 14:30:05", "paloiteltu", "TITO", "T", "", "/x/A.TXT", "1", "10", "uusi", ""});
+  split::historia::kirjaa(data, {ajo, a1, b1, a2, a2t}, kiinteaAika);
+  auto lue = [&](split::historia::Suodatin s) {
+    std::vector<std::string> v;
+    split::historia::lue(data, s, [&](const std::string& r) { v.push_back(r); });
+    return v;
+  };
+  using Suodatin = split::historia::Suodatin;
+  struct {
+    const char* kuvaus;
+    Suodatin s;
+    std::vector<std::string> odotetut;
+  } const tapaukset[] = {
+      {"kaikki", {}, {ajo, a1, b1, a2, a2t}},
+      {"yritys", {"b.txt"}, {b1}},
+      {"tili ilman välilyöntejä", {"", "FI111111"}, {a1, a2, a2t}},
+      {"kuukausi: jakso, ajon rivi ajosta", {"", "", "2018-08"}, {ajo, a2, a2t}},
+      {"päivä", {"", "", "", "2018-07-30"}, {a1}},
+      {"vain tiliotteet", {"", "", "", "", false, true}, {a1, b1, a2, a2t}},
+  };
+  for (const auto& c : tapaukset) EXPECT_EQ(lue(c.s), c.odotetut) << c.kuvaus;
+
+  // The last delivery per company file: a passed-over statement delivers nothing.
+  std::vector<std::string> v;
+  split::historia::viimeisimmat(data, {}, [&](const std::string& r) { v.push_back(r); });
+  EXPECT_EQ(v, (std::vector<std::string>{a2, b1}));
+  // Quiet: B's last statement ended 2018-06-01; 30 days before 2018-08-21 is 2018-07-22.
+  v.clear();
+  split::historia::hiljaiset(data, 30, kiinteaAika, [&](const std::string& r) { v.push_back(r); });
+  EXPECT_EQ(v, std::vector<std::string>{b1});
+  v.clear();
+  split::historia::hiljaiset(data, 19, kiinteaAika, [&](const std::string& r) { v.push_back(r); });
+  EXPECT_EQ(v, std::vector<std::string>{b1});
+  v.clear();
+  split::historia::hiljaiset(data, 18, kiinteaAika, [&](const std::string& r) { v.push_back(r); });
+  EXPECT_EQ(v, (std::vector<std::string>{a2, b1}));
+}
+
+// A refused file and a failure before the split are days in the history too; a quiet day is not.
+TEST_F(Historia, HylattyJaEpaonnistunutKirjataan) {
+  split::PaloitteluTulos t;
+  t.loppu = split::Loppu::eiTiedostoa;
+  EXPECT_FALSE(split::historia::kirjataanko(t));
+  t.loppu = split::Loppu::hylatty;
+  t.syy = ansi("rivi 3: ei TITO-tietue");
+  t.siirrettySivuun = "/x/TUODUT/t.hylatty";
+  a.tiliotetiedosto = "/x/T";
+  ASSERT_TRUE(split::historia::kirjataanko(t));
+  std::vector<std::string> r = split::historia::merkinta(a, t, kiinteaAika);
+  ASSERT_EQ(r.size(), 1u);
+  split::historia::Merkinta m;
+  ASSERT_TRUE(split::historia::jasenna(r[0], m));
+  EXPECT_EQ(m.tapahtuma, ansi("hylätty"));
+  EXPECT_EQ(m.arkisto, "/x/TUODUT/t.hylatty");
+  EXPECT_NE(m.huomautus.find(t.syy), std::string::npos) << m.huomautus;
+  t.loppu = split::Loppu::epaonnistui;
+  t.virhe = ansi("Levy on täynnä");
+  r = split::historia::merkinta(a, t, kiinteaAika);
+  ASSERT_EQ(r.size(), 1u);
+  ASSERT_TRUE(split::historia::jasenna(r[0], m));
+  EXPECT_EQ(m.tapahtuma, ansi("epäonnistui"));
+  EXPECT_EQ(m.huomautus, t.virhe);
 }
 
 }  // namespace
