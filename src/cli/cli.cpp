@@ -443,9 +443,13 @@ void tulostaYhteenveto(const split::PaloitteluTulos& tulos) {
     tulosteeseen(ansi(yksikko.ohitettu) + " " + maara(y.ohitetutRivit, "rivi", "riviä") + "\n");
   for (const auto& h : y.huomautukset) tulosteeseen(h + "\n");
   for (const auto& k : tulos.katsottavaa) tulosteeseen(ansi("TARKISTA: ") + k + "\n");
+  if (tulos.toimitettuja > 0)
+    tulosteeseen(ansi("Jo toimitettu aiemmin, ei lisätty uudelleen: ") + maara(tulos.toimitettuja, yksikko) + "\n");
   if (tulos.valmis) {
-    if (y.tiedostot.empty())
-      tulosteeseen(isollaAlkaen(ansi(yksikko.puuttuu)) + ansi(" ei löytynyt, mitään ei kirjoitettu\n"));
+    if (y.tiedostot.empty() && y.muut.eria == 0)
+      tulosteeseen(tulos.toimitettuja > 0 ? ansi("Mitään uutta ei ollut, mitään ei kirjoitettu\n")
+                                          : isollaAlkaen(ansi(yksikko.puuttuu)) +
+                                                ansi(" ei löytynyt, mitään ei kirjoitettu\n"));
     tulosteeseen(ansi("Paloiteltu hakemistoon ") + tulos.kohdehakemisto + "\n");
   }
 }

@@ -304,9 +304,14 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
   r.tiliote = a.tiliotetiedosto;
   r.arkisto = y.arkistoitu;
   if (!t.valmis) r.huomautus = ansi("keskeytyi virheeseen, katso virhelog.txt");
+  const Yksikko yks = muotoYhteenvedolle(y).yksikko();
+  if (t.toimitettuja > 0)
+    r.huomautus = maara(t.toimitettuja, yks) + ansi(" jo toimitettu aiemmin, ei lisätty") +
+                  (r.huomautus.empty() ? "" : "; " + r.huomautus);
   const std::string eiTiedostoja =
-      t.valmis ? ansi("ei ") + ansi(muotoYhteenvedolle(y).yksikko().puuttuu) + ansi(", mitään ei kirjoitettu")
-               : std::string();
+      !t.valmis ? std::string()
+      : t.toimitettuja > 0 ? ansi("mitään uutta ei ollut, mitään ei kirjoitettu")
+                           : ansi("ei ") + ansi(yks.puuttuu) + ansi(", mitään ei kirjoitettu");
   tiedostoille(y, r, eiTiedostoja, rivit);
   return rivit;
 }

@@ -113,7 +113,7 @@ void Toiminta::lataa(const std::string& komentorivi) {
 
   const bool aja = euro::pieneksi(euro::trimmaa(komentorivi)) == "aja";
   if (aja || (nakyma_.arvo("chkPaloitteleAutomaattisesti") == "1" && komentorivi != "*"))
-    paloittelukomento();
+    paloittelukomento(true);
 }
 
 void Toiminta::napsautus(const std::string& ohjain) {
@@ -146,15 +146,22 @@ bool Toiminta::suljetaanko() {
   return true;
 }
 
-bool Toiminta::paloittelukomento() {
+bool Toiminta::paloittelukomento(bool kaynnistyksessa) {
   tallennaformi();
   const split::PaloitteluAsetukset a = asetukset();
   split::PaloitteluTulos tulos = split::paloittele(a);
   if (!tulos.valmis) return false;
-  if (!tulos.katsottavaa.empty()) {
+  // A start that closes the window by itself runs with no one to answer a box (a scheduled
+  // run): what needs a look is in virhelog.txt and the history, and waits for no one.
+  if (!tulos.katsottavaa.empty() && !(kaynnistyksessa && a.suljeLopuksi)) {
     // Not the plain "Paloiteltu": the office must see what needs a look before going on.
+    // A box the screen holds: the first ones, and where the rest are.
+    constexpr std::size_t naytetaan = 8;
     std::string teksti = euro::ansi("Paloiteltu, mutta tarkista:");
-    for (const std::string& k : tulos.katsottavaa) teksti += "\n" + k;
+    for (std::size_t i = 0; i < tulos.katsottavaa.size() && i < naytetaan; ++i) teksti += "\n" + tulos.katsottavaa[i];
+    if (tulos.katsottavaa.size() > naytetaan)
+      teksti += euro::ansi("\n... ja ") + std::to_string(tulos.katsottavaa.size() - naytetaan) +
+                euro::ansi(" muuta. Kaikki ovat virhelokissa (virhelog.txt) ja paloitteluhistoriassa.");
     euro::viesti(teksti, "PALOITELTU, TARKISTA", euro::tyyli::huutomerkki);
   }
   try {

@@ -33,7 +33,8 @@ class Toiminta {
 
   // The commands behind the buttons, also for a front's own use.
   // The split command; answers whether it ended the program.
-  bool paloittelukomento();
+  // kaynnistyksessa: the split a start runs (the argument "aja", or the setting).
+  bool paloittelukomento(bool kaynnistyksessa = false);
   void tallennaformi();
   void lueformi();
 
