@@ -50,10 +50,17 @@ void Jatkuvuus::Tila::muista(std::uint64_t h) {
 }
 
 Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
-  // Once per company file and account: the same account split into two targets is two series.
-  std::string avain = yritys;
-  avain += '\n';
-  avain += t.tili;
+  // An account is one series in a target, whatever period its files are named by; the same
+  // account split into two targets is two. A statement without an account is its file's.
+  std::string avain;
+  if (t.tili.empty()) {
+    avain = yritys;
+  } else {
+    const std::size_t e = yritys.find_last_of("/\\");
+    avain.assign(yritys, 0, e == std::string::npos ? 0 : e + 1);
+    avain += '\n';
+    avain += t.tili;
+  }
   return tilat_[avain];
 }
 

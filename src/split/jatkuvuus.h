@@ -1,5 +1,6 @@
-// Whether statements come once and in sequence: each account's statements in a company file,
-// against those the ledger (historia.h) says were delivered before. What a format's statement
+// Whether statements come once and in sequence: each account's statements in a target folder
+// (a statement without an account: in its company file), against those the ledger
+// (historia.h) says were delivered before. What a format's statement
 // carries (number, period, balances, the hash of its bytes) is all it reads; nothing is held
 // back for what it finds, save a statement delivered before, which is passed over.
 #pragma once

@@ -142,6 +142,7 @@ void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos
 // The office is told of every statement: each sentence up to a bound, then how many more, all of
 // them in the history.
 constexpr std::size_t lauseitaEnintaan = 100;
+constexpr std::size_t huomioitaEnintaan = 10000;
 
 // One run as a pipeline: each step either passes, or ends the run with its Loppu.
 class Ajo {
@@ -311,7 +312,8 @@ class Ajo {
         if (lauseet_.size() < lauseitaEnintaan) lauseet_.push_back(h.lause);
         ++lauseita_;
       }
-      if (!lyhyt.empty()) tt_.huomiot[t.kohta] = std::move(lyhyt);
+      // Bounded: past it the ledger's lines go without their notes (the sentences are told).
+      if (!lyhyt.empty() && tt_.huomiot.size() < huomioitaEnintaan) tt_.huomiot[t.kohta] = std::move(lyhyt);
       tt_.loppu = t.kohta + t.pituus;
     });
   }

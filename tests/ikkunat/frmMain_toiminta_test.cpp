@@ -12,6 +12,7 @@
 #include "ikkunat/frmMain/kuvaus.h"
 #include "ikkunat/frmMain/toiminta.h"
 #include "settings/apppath.h"
+#include "split/historia.h"
 #include "split/raporttikirja.h"
 #include "split/t00.h"
 #include "tuki/testituki.h"
@@ -56,6 +57,11 @@ struct Paaikkuna : ::testing::Test {
     nakyma.asetaArvo("txtPaloiteltavaTiedosto", tiedosto);
     nakyma.asetaArvo("chkAikaleimaaPaloiteltava", "0");
   }
+  // A case that splits the same statement again as if for the first time forgets the ledger,
+  // which would pass it over as delivered.
+  void unohdaHistoria() {
+    for (const std::string& h : split::historia::tiedostot(ohjelma)) alusta::poistaTiedosto(h);
+  }
   bool naytetty() const {
     for (const auto& k : nakyma.kutsut)
       if (k == "nayta") return true;
@@ -73,6 +79,7 @@ TEST_F(Paaikkuna, KaynnistyksenAutomaattiajo) {
   };
   for (const auto& t : tapaukset) {
     if (testi::onOlemassa(tuotos)) alusta::poistaTiedosto(tuotos);
+    unohdaHistoria();
     testi::kirjoitaTiedosto(asetukset, "txtPaloiteltavaTiedosto = " + tiedosto +
                                            "\r\nchkAikaleimaaPaloiteltava = 0\r\n"
                                            "chkSuljeOhjelmaPaloittelunJalkeen = 1\r\n"
@@ -105,6 +112,7 @@ TEST_F(Paaikkuna, PaloittelunJalkeisetToimet) {
     ymp.viestit.viestit.clear();
     ymp.viestit.vastaukset = t.vastaus;
     ymp.kaynnistin.kaynnistykset.clear();
+    unohdaHistoria();
     testi::ValeNakyma n(frmmain::kuvaus());
     frmmain::Toiminta w(n, dialogi);
     n.asetaArvo("txtPaloiteltavaTiedosto", tiedosto);

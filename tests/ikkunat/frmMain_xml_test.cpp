@@ -21,8 +21,9 @@ std::string asiakirja(const std::string& iban2) {
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                   "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt>"
                   "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\n";
+  // The first account's statement is another in each document: its Id names the second.
   for (const std::string& iban : {std::string("FI1111111111111111"), iban2})
-    s += "<Stmt><Id>" + iban + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
+    s += "<Stmt><Id>" + iban + "-" + iban2 + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
          "</IBAN></Id></Acct><Bal><Tp><CdOrPrtry><Cd>CLBD</Cd></CdOrPrtry></Tp><Amt Ccy=\"EUR\">1.00</Amt>"
          "<CdtDbtInd>CRDT</CdtDbtInd><Dt><Dt>2024-03-31</Dt></Dt></Bal></Stmt>\n";
   return s + "</BkToCstmrStmt></Document>\n";

@@ -21,6 +21,7 @@
 #include "qt/frmMain.h"
 #include "qt/qtliittymat.h"
 #include "settings/apppath.h"
+#include "split/historia.h"
 #include "split/t00.h"
 #include "tuki/prosessi.h"
 #include "tuki/testituki.h"
@@ -56,6 +57,11 @@ struct Ikkuna : ::testing::Test {
   }
   std::string t00() { return testi::T00{}.rivi() + "\r\n"; }
   std::string tuotos() { return kansio / "TITO-2018-08-1234567-8.TXT"; }
+  // A test that splits the same statement again as if for the first time forgets the ledger,
+  // which would pass it over as delivered.
+  void unohdaHistoria() {
+    for (const std::string& h : split::historia::tiedostot(ohjelma)) alusta::poistaTiedosto(h);
+  }
 };
 
 struct Ohjain {
@@ -197,6 +203,7 @@ TEST_F(Ikkuna, KaynnistyksenAutomaattiajo) {
     ymp.viestit.viestit.clear();
     testi::kirjoitaTiedosto(tiedosto, t00());
     if (testi::onOlemassa(tuotos())) alusta::poistaTiedosto(tuotos());
+    unohdaHistoria();
     kirjoitaAsetukset(std::string("chkPaloitteleAutomaattisesti = ") + (t.ruutu ? "1" : "0") +
                       "\r\nchkSuljeOhjelmaPaloittelunJalkeen = 1\r\n");
     frmMain w;
@@ -227,6 +234,7 @@ TEST_F(Ikkuna, PaloittelunJalkeisetToimet) {
     ymp.viestit.vastaukset = t.vastaus;
     ymp.kaynnistin.kaynnistykset.clear();
     testi::kirjoitaTiedosto(tiedosto, t00());
+    unohdaHistoria();
     frmMain w;
     w.ohjain<QLineEdit>("txtPaloiteltavaTiedosto")->setText(qtpuoli::qs(tiedosto));
     w.ohjain<QCheckBox>("chkAikaleimaaPaloiteltava")->setChecked(false);

@@ -23,8 +23,10 @@ std::string asiakirja() {
   std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                   "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.052.001.02\"><BkToCstmrAcctRpt>"
                   "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n";
+  // Two reports of FI11, each another by its Id.
+  int n = 0;
   for (const char* iban : {"FI11", "FI22", "FI11"})
-    s += std::string("<Rpt><Id>R</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>") + iban +
+    s += "<Rpt><Id>R" + std::to_string(++n) + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
          "</IBAN></Id></Acct></Rpt>\r\n";
   return s + "</BkToCstmrAcctRpt></Document>\r\n";
 }

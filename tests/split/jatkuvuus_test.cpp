@@ -106,12 +106,18 @@ TEST(Jatkuvuus, Sarjat) {
   }
 }
 
-// A statement is the same one in one company file only: a second target is a series of its own.
-TEST(Jatkuvuus, YritystiedostoittainOma) {
+// An account is one series in its target whatever month names its file; a second target is a
+// series of its own; a statement without an account is its file's.
+TEST(Jatkuvuus, KohteittainJaTileittain) {
   Jatkuvuus j;
-  j.tunnettu("A.TXT", ote(1, "2026-03-01", 0, 1, 11));
-  EXPECT_FALSE(j.arvioi("B.TXT", ote(1, "2026-03-01", 0, 1, 11)).toimitettu);
-  EXPECT_TRUE(j.arvioi("A.TXT", ote(1, "2026-03-01", 0, 1, 11)).toimitettu);
+  j.tunnettu("/a/Y-03.TXT", ote(1, "2026-03-31", 0, 1, 11));
+  EXPECT_FALSE(j.arvioi("/b/Y-03.TXT", ote(1, "2026-03-31", 0, 1, 11)).toimitettu);
+  EXPECT_TRUE(j.arvioi("/a/Y-04.TXT", ote(1, "2026-03-31", 0, 1, 11)).toimitettu);
+  EXPECT_TRUE(j.arvioi("/a/Y-04.TXT", ote(2, "2026-04-01", 1, 1, 12)).huomiot.empty());
+  EXPECT_EQ(j.arvioi("/a/Y-04.TXT", ote(5, "2026-04-02", 1, 1, 15)).huomiot.size(), 1u);
+  j.tunnettu("/a/X.TXT", ote(0, "2026-03-01", 0, 1, 21, ""));
+  EXPECT_FALSE(j.arvioi("/a/Z.TXT", ote(0, "2026-03-01", 0, 1, 21, "")).toimitettu);
+  EXPECT_TRUE(j.arvioi("/a/X.TXT", ote(0, "2026-03-01", 0, 1, 21, "")).toimitettu);
 }
 
 // Only the last statements are known by their bytes; an older one is told by its number.

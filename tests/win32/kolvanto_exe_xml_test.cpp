@@ -10,12 +10,14 @@
 
 namespace {
 
-std::string asiakirja(const char* iban) {
+// id tells two statements of one account apart.
+std::string asiakirja(const char* iban, const char* id = "S") {
   return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                      "<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.08\"><BkToCstmrStmt>"
                      "<GrpHdr><MsgId>M</MsgId><CreDtTm>2024-04-01T06:00:00</CreDtTm></GrpHdr>\r\n"
-                     "<Stmt><Id>S</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>") +
-         iban + "</IBAN></Id></Acct></Stmt>\r\n</BkToCstmrStmt></Document>\r\n";
+                     "<Stmt><Id>") +
+         id + "</Id><CreDtTm>2024-04-01T05:00:00</CreDtTm><Acct><Id><IBAN>" + iban +
+         "</IBAN></Id></Acct></Stmt>\r\n</BkToCstmrStmt></Document>\r\n";
 }
 
 TEST(KolvantoAjoXml, AjaPaloitteleeXmlTiedoston) {
@@ -25,7 +27,7 @@ TEST(KolvantoAjoXml, AjaPaloitteleeXmlTiedoston) {
   alusta::luoHakemisto(kohde);
   const std::string exe = ohjelma + "\\kolvanto.exe";
   testi::kopioi(testi::ohjelmaBin("kolvanto"), exe);
-  testi::kirjoitaTiedosto(syote, asiakirja("FI11") + asiakirja("FI22") + asiakirja("FI11"));
+  testi::kirjoitaTiedosto(syote, asiakirja("FI11") + asiakirja("FI22") + asiakirja("FI11", "S2"));
   testi::kirjoitaTiedosto(settings::asetustiedosto(ohjelma),
                           "txtPaloiteltavaTiedosto = " + syote + "\r\ntxtTallennusHakemisto = " + kohde +
                               "\\\r\noptAsiakastunnus = False\r\noptTilinumero = True\r\n"
