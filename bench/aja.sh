@@ -63,6 +63,9 @@ viesti "suoritin: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/
 (($(vapaana) > 1200 * MiB)) || kuole "/dev/shm:ssa alle 1200 MiB vapaana: $(($(vapaana) / MiB)) MiB"
 "$generaattori" --koko 256M --yrityksia "$yrityksia" --siemen "$siemen" --roskarivit 3 "$syote"
 
+# Every run delivers the file for the first time: the ledger beside the copy (its history in
+# its data directory) goes before each, or the same statements would be passed over as
+# delivered.
 # Timing a wrong answer is worthless: every split must give the same files, byte for byte.
 mkdir "$tyo/a" "$tyo/b" "$tyo/c"
 "$kolvanto" --ei-aikaleimaa --kohde "$tyo/a" "$syote" >/dev/null || kuole "kolvanto-cli päättyi virheeseen"
@@ -95,13 +98,13 @@ komennot=(-n kolvanto "'$kolvanto' --ei-aikaleimaa --kohde '$ulos' '$syote'"
 komennot+=(-n awk "LC_ALL=C awk -v kohde='$ulos' -f '$jakaja' '$syote'"
   -n cat "cat '$syote' > '$ulos/x'")
 hyperfine --warmup 1 --runs "$ajoja" --export-csv "$tyo/ajat.csv" \
-  --prepare "rm -rf '$ulos' '$tyo/TUODUT' && mkdir '$ulos' && ln -f '$tyo/TITO.alkup' '$syote'" \
+  --prepare "rm -rf '$ulos' '$tyo/TUODUT' '$tyo'/bin/paloitteluhistoria-* && mkdir '$ulos' && ln -f '$tyo/TITO.alkup' '$syote'" \
   "${komennot[@]}"
 rm -f "$tyo/TITO.alkup"
 
 # Peak resident memory in KiB, for one fresh run.
 huippu() {
-  rm -rf "$ulos" "$tyo/TUODUT" && mkdir "$ulos"
+  rm -rf "$ulos" "$tyo/TUODUT" "$tyo"/bin/paloitteluhistoria-* && mkdir "$ulos"
   /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" "${2:---ei-aikaleimaa}" --kohde "$ulos" "$1" >/dev/null
   cat "$tyo/rss"
 }

@@ -57,8 +57,10 @@ viesti "suoritin: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/
 # find the document well-formed.
 xmllint --stream --noout "$yksi" || kuole "xmllint hylkäsi syötteen"
 lausuntoja() { grep -a -o -E '<([a-z0-9]+:)?(Stmt|Rpt|Ntfctn)>' "$1" | wc -l; }
+# Every run delivers its file for the first time: the ledger beside the copy goes before each,
+# or the same statements would be passed over as delivered.
 for syote in "$yksi" "$kertyva" "$monta"; do
-  rm -rf "$ulos" && mkdir "$ulos"
+  rm -rf "$ulos" "$tyo"/bin/paloitteluhistoria-* && mkdir "$ulos"
   "$kolvanto" "${valinnat[@]}" --kohde "$ulos" "$syote" >"$tyo/yhteenveto" || kuole "kolvanto-cli päättyi virheeseen"
   kirjoitettu=$(awk -F': ' '/ tiliote(tta)?$/ { split($NF, a, " "); n += a[1] } END { print n + 0 }' "$tyo/yhteenveto")
   odotettu=$(lausuntoja "$syote")
@@ -74,7 +76,7 @@ ln "$yksi" "$tyo/yksi.alkup"
 ajo() {
   local nimi=$1
   shift
-  rm -rf "$ulos" "$tyo/TUODUT" && mkdir "$ulos" && ln -f "$tyo/yksi.alkup" "$yksi"
+  rm -rf "$ulos" "$tyo/TUODUT" "$tyo"/bin/paloitteluhistoria-* && mkdir "$ulos" && ln -f "$tyo/yksi.alkup" "$yksi"
   /usr/bin/time -f "$nimi %e %U %S" -a -o "$tyo/ajat" "$@" >/dev/null
 }
 : >"$tyo/ajat"
@@ -90,7 +92,7 @@ done
 
 # Peak resident memory in KiB, for one fresh run.
 huippu() {
-  rm -rf "$ulos" && mkdir "$ulos"
+  rm -rf "$ulos" "$tyo"/bin/paloitteluhistoria-* && mkdir "$ulos"
   /usr/bin/time -f %M -o "$tyo/rss" "$@" >/dev/null
   cat "$tyo/rss"
 }
