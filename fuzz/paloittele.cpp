@@ -9,7 +9,9 @@
 // for k * 300 bytes "L" (k > 0) or one 0xFF (k = 0), so that lines longer than the split's
 // write buffer come within reach; the statement stays under 256 KiB, to keep runs fast (32 KiB
 // with reads of one byte each, which cost a system call a byte).
+#include <algorithm>
 #include <map>
+#include <vector>
 
 #include "euro/teksti.h"
 #include "fuzztuki.h"
@@ -53,14 +55,30 @@ struct Odotus {
   bool liianPitka = false;
 };
 
+// Where each T00 line begins: at the file's start or after a line end (CR LF, CR or LF).
+std::vector<std::size_t> t00Alut(const std::string& s) {
+  std::vector<std::size_t> v;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const bool alussa = i == 0 || s[i - 1] == '\n' || (s[i - 1] == '\r' && s[i] != '\n');
+    if (alussa && s.compare(i, 3, "T00") == 0) v.push_back(i);
+  }
+  return v;
+}
+
+// A batch whose bytes went before to its account's series (the last 32 delivered of it, or of
+// its file when the T00 line names no account) is passed over: a statement is delivered once.
 Odotus malli(const std::string& tiliote, const std::string& kohde,
              const split::PaloitteluAsetukset& a) {
   std::int32_t alku = 0, loppu = 0;
   split::tito::asetapos(a, alku, loppu);
   Odotus o;
   std::map<std::string, std::size_t> indeksi;
+  std::map<std::string, std::vector<std::string>> toimitetut;
+  const std::vector<std::size_t> alut = t00Alut(tiliote);
+  std::size_t era = 0;
   split::TiedostonYhteenveto* nyt = nullptr;
   std::string* sisalto = nullptr;
+  bool ohitetaan = false;
   for (const std::string& r : fuzz::tilioterivit(tiliote)) {
     if (r.size() >= 3 && r[0] == 'T' && r[1] == '0' && r[2] == '0') {
       std::string polku = split::tito::muodostanimi(r, kohde, a, alku, loppu);
@@ -68,12 +86,23 @@ Odotus malli(const std::string& tiliote, const std::string& kohde,
         o.liianPitka = true;
         break;
       }
+      const std::size_t e = era++;
+      const std::string tavut = tiliote.substr(alut[e], (e + 1 < alut.size() ? alut[e + 1] : tiliote.size()) - alut[e]);
+      std::string tili = r.size() >= 10 ? r.substr(9, 14) : "";
+      tili.erase(0, std::min(tili.find_first_not_of(' '), tili.size()));
+      tili.erase(tili.find_last_not_of(' ') + 1);
+      std::vector<std::string>& sarja = toimitetut[tili.empty() ? polku : "\n" + tili];
+      ohitetaan = std::find(sarja.begin(), sarja.end(), tavut) != sarja.end();
+      if (ohitetaan) continue;
+      sarja.push_back(tavut);
+      if (sarja.size() > 32) sarja.erase(sarja.begin());
       auto [it, uusi] = indeksi.try_emplace(polku, o.tiedostot.size());
       if (uusi) o.tiedostot.push_back({polku, 0, 0});
       nyt = &o.tiedostot[it->second];
       ++nyt->eria;
       sisalto = &o.sisallot[polku];
     }
+    if (ohitetaan) continue;
     if (nyt) {
       *sisalto += r + "\r\n";
       ++nyt->riveja;
@@ -220,8 +249,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     }
     VARMISTA(ymp.virheet.empty());
     VARMISTA(t.valmis == !o.liianPitka);
-    // What is held back is said, never delivered as if whole.
-    VARMISTA(t.katsottavaa.empty() == (raja == tiliote.size() || o.liianPitka));
+    // What is held back is said, never delivered as if whole (a repeat, a blank key or a
+    // series out of step is said too).
+    if (raja != tiliote.size() && !o.liianPitka) VARMISTA(!t.katsottavaa.empty());
     VARMISTA(t.kohdehakemisto == kohde);
     VARMISTA(t.yhteenveto.ohitetutRivit == o.ohitetut);
     VARMISTA(t.yhteenveto.tiedostot.size() == o.tiedostot.size());

@@ -100,8 +100,9 @@ TEST(Jatkuvuus, Sarjat) {
       std::vector<Laji> lajit;
       for (const auto& h : a.huomiot) lajit.push_back(h.laji);
       EXPECT_EQ(lajit, o.lajit) << i;
-      if (!o.lauseessa.empty() && !a.huomiot.empty())
+      if (!o.lauseessa.empty() && !a.huomiot.empty()) {
         EXPECT_NE(a.huomiot.back().lause.find(euro::ansi(o.lauseessa)), std::string::npos) << a.huomiot.back().lause;
+      }
     }
   }
 }
