@@ -134,7 +134,12 @@ void Jatkuvuus::lueHistoriasta(const std::string& datahakemisto, int vuosi) {
   s.vuodesta = vuosi - 1;
   historia::Merkinta m;
   historia::lue(datahakemisto, s, [&](const std::string& rivi) {
-    if (!historia::jasenna(rivi, m) || m.tapahtuma != historia::tapahtuma::tiliote) return;
+    if (!historia::jasenna(rivi, m) || !m.onTiliote()) return;
+    if (!m.arkisto.empty()) {
+      const std::size_t viiva = m.alue.find('-');
+      if (viiva != std::string::npos) kirjattiin(m.arkisto, std::strtoull(m.alue.c_str() + viiva + 1, nullptr, 10));
+    }
+    if (m.tapahtuma != historia::tapahtuma::tiliote) return;
     Tiliote t;
     t.tili = m.tili;
     if (!m.numero.empty()) t.numero = std::strtoll(m.numero.c_str(), nullptr, 10);
@@ -146,6 +151,16 @@ void Jatkuvuus::lueHistoriasta(const std::string& datahakemisto, int vuosi) {
     t.tiiviste = std::strtoull(m.tiiviste.c_str(), nullptr, 16);
     tunnettu(m.yritys, t);
   });
+}
+
+std::uint64_t Jatkuvuus::kirjattu(const std::string& arkisto) const {
+  const auto i = kirjatut_.find(arkisto);
+  return i == kirjatut_.end() ? 0 : i->second;
+}
+
+void Jatkuvuus::kirjattiin(const std::string& arkisto, std::uint64_t loppu) {
+  std::uint64_t& k = kirjatut_[arkisto];
+  if (loppu > k) k = loppu;
 }
 
 }  // namespace split

@@ -44,6 +44,11 @@ class Jatkuvuus {
   // The ledger's statement lines of the data directory, from the year before vuosi on.
   void lueHistoriasta(const std::string& datahakemisto, int vuosi);
 
+  // Where the ledger's statement lines of an archive end (0: it has none), so that the split
+  // that finishes a cut-off one writes the lines the cut one had not, and none twice.
+  std::uint64_t kirjattu(const std::string& arkisto) const;
+  void kirjattiin(const std::string& arkisto, std::uint64_t loppu);
+
  private:
   struct Tila {
     std::optional<std::int64_t> numero;  // the highest number delivered
@@ -59,6 +64,7 @@ class Jatkuvuus {
   void ketjuta(Tila& s, const Tiliote& t);
 
   std::unordered_map<std::string, Tila> tilat_;
+  std::unordered_map<std::string, std::uint64_t> kirjatut_;
 };
 
 }  // namespace split

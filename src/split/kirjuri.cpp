@@ -81,6 +81,7 @@ void Kirjuri::jaa(Paivakirja& kirja, const Muoto& muoto, Paloittelija& jako, con
                   const std::string& arkisto, const std::string& kohde, Yhteenveto& y) {
   if (muoto.jatkaaKasvanutta()) kirja.sailytaMerkkina(arkisto + merkinNimi, kasvaako(arkisto));
   jako.jaaKirjanKanssa(kirja, o, arkisto, kohde, y);
+  if (valmiina_) valmiina_(muoto, o, arkisto, 0, true);
   kirja.poista();
 }
 
@@ -153,6 +154,7 @@ void Kirjuri::viimeisteleKeskeytyneet(const std::string& tuodut, const std::vect
       Viimeistelty v;
       v.arkisto = arkisto;
       v.eria = muoto.viimeistele(kirja, o, arkisto, viimeinen, v.yhteenveto);
+      if (valmiina_) valmiina_(muoto, o, arkisto, 0, false);
       kirja.poista();
       tulos.push_back(std::move(v));
     } catch (...) {
@@ -213,6 +215,7 @@ void Kirjuri::jatkaKasvaneet(const std::string& tuodut, const std::vector<std::s
       v.arkisto = arkisto;
       v.jatko = true;
       v.eria = muoto->viimeistele(kirja, o, arkisto, alkuun, v.yhteenveto);
+      if (valmiina_) valmiina_(*muoto, o, arkisto, *alku, false);
       kirja.poista();
       tulos.push_back(std::move(v));
     } catch (...) {

@@ -3,6 +3,8 @@
 // format's split only records its segments (Kirjaus); the run (paloittele.h) asks this.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,14 @@ class Kirjuri {
   // huomautukset gets what cannot be split; saadot: how the finishing splits read and segment.
   Kirjuri(int* jai, std::vector<std::string>* huomautukset, const PaloitteluAsetukset::Saadot& saadot)
       : jai_(jai), huomautukset_(huomautukset), saadot_(saadot) {}
+
+  // Told of every split under a journal once its company files are written, before the journal
+  // goes: its format, header and archive, where in the archive it began, and whether it is this
+  // run's own. The ledger's lines are written there: a kill before leaves them to the run that
+  // finishes the journal, so that none is lost.
+  using Valmiina = std::function<void(const Muoto&, const KirjanOtsikko&, const std::string& arkisto,
+                                      std::uint64_t alku, bool oma)>;
+  void kunValmis(Valmiina f) { valmiina_ = std::move(f); }
 
   // Finishes every cut-off split whose journal (TUODUT/<archive>.kesken) lies in the statement
   // folder and is not held by a live split; then splits what reached an archive after its split,
@@ -54,6 +64,7 @@ class Kirjuri {
 
   int* jai_;
   std::vector<std::string>* huomautukset_;
+  Valmiina valmiina_;
   PaloitteluAsetukset::Saadot saadot_;
 };
 

@@ -1,6 +1,7 @@
 #include "split/paloittele.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -98,40 +99,29 @@ std::string aikaleima(const alusta::Aika& t) {
 
 namespace {
 
-// What the run's statements were, for the ledger: read again from the file split, up to where
-// the check before the split ended, so that no statement is held in memory for it.
+// What the run's own statements were, for the ledger: read again from the file split when its
+// company files are written, up to where the check before the split ended, so that no
+// statement is held in memory for it.
 struct Tiliotteista {
-  const Muoto* muoto = nullptr;
-  std::string tiedosto;        // the file as split: the archive, or the statement file in place
   std::string kohde;           // the target, full, ending with the separator
   std::uint64_t loppu = 0;     // where the last statement checked ended
   Ohitettavat ohitettavat;     // delivered before: passed over
   std::map<std::uint64_t, std::string> huomiot;  // by a statement's start: what the ledger notes
 };
 
-// The run's entry in the history of the data directory: its lines, then a line per statement.
-// A failure is reported, and the split's result stands.
-void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos, const Tiliotteista& tt,
-                      const alusta::Aika& aika) {
+// A path as the ledger keeps it: full, so that every run names an archive alike.
+std::string taysi(const std::string& polku) {
+  return polku.empty() || alusta::onTaysiPolku(polku) ? polku : alusta::nykyinenHakemisto() + sep + polku;
+}
+
+// The run's lines in the history of the data directory (its statements' lines are written as
+// its split completes). A failure is reported, and the split's result stands.
+void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos, const alusta::Aika& aika) {
   static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
   const std::string& data = euro::ohjelma().datahakemisto;
   if (data.empty() || !historia::kirjataanko(tulos)) return;
   try {
-    historia::Kirjoittaja k(data, aika);
-    for (const std::string& r : historia::merkinta(a, tulos, aika)) k.lisaa(r);
-    if (tulos.valmis && tt.muoto && tt.loppu > 0) {
-      const std::string nimi(tt.muoto->nimi());
-      const std::string arkisto = tulos.yhteenveto.arkistoitu;
-      tt.muoto->tiliotteet(tt.tiedosto, a, 0, [&](const Tiliote& t) {
-        if (t.kohta + t.pituus > tt.loppu) return;
-        const auto h = tt.huomiot.find(t.kohta);
-        k.lisaa(historia::tekstiksi(historia::tilioteMerkinta(t, nimi, a.tiliotetiedosto, arkisto, tt.kohde,
-                                                              tt.ohitettavat.sisaltaa(t.kohta),
-                                                              h == tt.huomiot.end() ? std::string() : h->second,
-                                                              aika)));
-      });
-    }
-    k.sulje();
+    historia::kirjaa(data, historia::merkinta(a, tulos, aika), aika);
   } catch (...) {
     const euro::Virhe v = euro::nykyinenVirhe();
     euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()),
@@ -148,11 +138,17 @@ constexpr std::size_t huomioitaEnintaan = 10000;
 class Ajo {
  public:
   Ajo(const PaloitteluAsetukset& a, Kysymykset& kysymykset, const Kello& kello)
-      : a_(a), kysymykset_(kysymykset), kello_(kello) {
+      : a_(a), kysymykset_(kysymykset), kello_(kello), alkoi_(kello()) {
     t_.polku = a.tiliotetiedosto;
+    kirjuri_.kunValmis([this](const Muoto& m, const KirjanOtsikko& o, const std::string& arkisto, std::uint64_t alku,
+                              bool oma) {
+      kirjaaOtteet(m, oma ? a_ : asetuksetOtsikosta(o), arkisto, arkisto, o.kohde,
+                   oma ? tt_.ohitettavat : o.ohitettavat, alku, oma);
+    });
   }
 
-  const Tiliotteista& tiliotteista() const { return tt_; }
+  // The history could not be written in this run: reported already.
+  bool historiaEpaonnistui() const { return historiaEpaonnistui_; }
 
   PaloitteluTulos aja() {
     // Before its own checks: the statement file's folder may hold journals of cut-off splits.
@@ -164,7 +160,7 @@ class Ajo {
       if (tiedostoOn() && kohdeOn(kohde) && hyvaksytty(muoto, jako)) {
         if (!alusta::voikoKirjoittaa(kohdeKansio(kohde))) throw eiKirjoitettava(kohdeKansio(kohde));
         tarkasta(*muoto, kohde);
-        if (!a_.arkistoi) jaaPaikallaan(*jako, kohde);
+        if (!a_.arkistoi) jaaPaikallaan(*muoto, *jako, kohde);
         else arkistoiJaJaa(*muoto, *jako, kohde);
       }
     } catch (...) {
@@ -292,13 +288,9 @@ class Ajo {
   // Before anything is written, the format's statements against the ledger: those delivered
   // before are passed over, and what the rest say of their series is told.
   void tarkasta(const Muoto& muoto, const std::string& kohde) {
-    tt_.muoto = &muoto;
-    tt_.tiedosto = t_.polku;
-    tt_.kohde = alusta::onTaysiPolku(kohde) ? kohde : alusta::nykyinenHakemisto() + sep + kohde;
-    Jatkuvuus jatkuvuus;
-    jatkuvuus.lueHistoriasta(euro::ohjelma().datahakemisto, kello_().vuosi);
+    tt_.kohde = taysi(kohde);
     muoto.tiliotteet(t_.polku, a_, 0, [&](const Tiliote& t) {
-      const Jatkuvuus::Arvio arvio = jatkuvuus.arvioi(tt_.kohde + t.yritys, t);
+      const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(tt_.kohde + t.yritys, t);
       if (arvio.toimitettu) {
         tt_.ohitettavat.lisaa(t.kohta, t.kohta + t.pituus);
         ++t_.toimitettuja;
@@ -318,9 +310,61 @@ class Ajo {
     });
   }
 
-  void jaaPaikallaan(Paloittelija& jako, const std::string& kohde) {
+  // The ledger loaded once a run, when it is first asked: the splits finished for this run
+  // and its own check go by the same.
+  Jatkuvuus& jatkuvuus() {
+    if (!ladattu_) {
+      jatkuvuus_.lueHistoriasta(euro::ohjelma().datahakemisto, alkoi_.vuosi);
+      ladattu_ = true;
+    }
+    return jatkuvuus_;
+  }
+
+  // A split's statements into the ledger, a line each from where the ledger's lines of the file
+  // end: delivered, or passed over as delivered before; with what this run's check found of
+  // them, or, for a cut-off split finished now, known to the series as delivered. A failure is
+  // reported, and the split stands.
+  void kirjaaOtteet(const Muoto& m, const PaloitteluAsetukset& a, const std::string& tiedosto,
+                    const std::string& arkisto, const std::string& kohde, const Ohitettavat& ohita,
+                    std::uint64_t alku, bool oma) {
+    static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
+    const std::string& data = euro::ohjelma().datahakemisto;
+    if (data.empty() || historiaEpaonnistui_) return;
+    try {
+      Jatkuvuus& j = jatkuvuus();
+      // An archive is split once, by its journal: what the ledger has of it is not written
+      // again. A statement file split in place is a new one every time.
+      const std::string sarake = taysi(arkisto);
+      const std::uint64_t jo = sarake.empty() ? alku : std::max(alku, j.kirjattu(sarake));
+      const std::string nimi(m.nimi());
+      historia::Kirjoittaja k(data, alkoi_);
+      m.tiliotteet(tiedosto, a, alku, [&](const Tiliote& t) {
+        if (t.kohta < jo || (oma && t.kohta + t.pituus > tt_.loppu)) return;
+        const bool ohi = ohita.sisaltaa(t.kohta);
+        std::string huom;
+        if (oma) {
+          const auto h = tt_.huomiot.find(t.kohta);
+          if (h != tt_.huomiot.end()) huom = h->second;
+        } else if (!ohi) {
+          j.tunnettu(kohde + t.yritys, t);
+        }
+        k.lisaa(historia::tekstiksi(historia::tilioteMerkinta(t, nimi, oma ? a.tiliotetiedosto : std::string(),
+                                                              sarake, kohde, ohi, huom, alkoi_)));
+        if (!sarake.empty()) j.kirjattiin(sarake, t.kohta + t.pituus);
+      });
+      k.sulje();
+    } catch (...) {
+      const euro::Virhe v = euro::nykyinenVirhe();
+      euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()),
+                     paikka);
+      historiaEpaonnistui_ = true;
+    }
+  }
+
+  void jaaPaikallaan(const Muoto& muoto, Paloittelija& jako, const std::string& kohde) {
     if (!kohdeVapaa(kohde, euro::fe_PaljasHakemisto(t_.polku) + sep + "TUODUT")) return;
     jako.jaa(t_.polku, kohde, t_.yhteenveto, tt_.ohitettavat);
+    kirjaaOtteet(muoto, a_, t_.polku, "", tt_.kohde, tt_.ohitettavat, 0, true);
     t_.loppu = Loppu::paloiteltu;
   }
 
@@ -371,7 +415,6 @@ class Ajo {
     }
     alusta::tallennaHakemisto(tuodut);
     t_.yhteenveto.arkistoitu = arkisto;
-    tt_.tiedosto = arkisto;
     kirjuri_.jaa(kirja_, muoto, jako, o, arkisto, kohde, t_.yhteenveto);
     kirjanPolku_.clear();
     t_.loppu = Loppu::paloiteltu;
@@ -412,7 +455,11 @@ class Ajo {
   Kirjuri kirjuri_{&t_.keskeneraisia, &t_.yhteenveto.huomautukset, a_.saadot};
   Paivakirja kirja_;
   std::string kirjanPolku_;  // while this run's journal may be on the disk
+  const alusta::Aika alkoi_;
   Tiliotteista tt_;
+  Jatkuvuus jatkuvuus_;
+  bool ladattu_ = false;
+  bool historiaEpaonnistui_ = false;  // reported once a run
   std::vector<std::string> lauseet_;  // what the statements say, up to lauseitaEnintaan
   std::size_t lauseita_ = 0;
 };
@@ -438,7 +485,7 @@ PaloitteluTulos suorita(const PaloitteluAsetukset& a, Kysymykset& kysymykset, co
   };
   for (Viimeistelty& v : tulos.viimeistellyt) keraa(v.yhteenveto.katsottavaa);
   keraa(tulos.yhteenveto.katsottavaa);
-  kirjaaHistoriaan(a, tulos, ajo.tiliotteista(), alkoi);
+  if (!ajo.historiaEpaonnistui()) kirjaaHistoriaan(a, tulos, alkoi);
   // What needs a look is kept beside the failures, where the office looks for what went wrong.
   if (!euro::ohjelma().datahakemisto.empty())
     for (const std::string& k : tulos.katsottavaa) euro::kirjaaVirhelokiin(ilmoitus::otsikkoTarkista + ": " + k);

@@ -89,7 +89,8 @@ TEST_F(Historia, KaksiAjoa) {
   EXPECT_EQ(rivit(), odotetut);
   EXPECT_EQ(rivit("-2.txt"), (std::vector<std::string>{odotetut[1], odotetut[3]}));
 
-  // A line per statement after each run's lines, naming its company file and its bytes.
+  // A line per statement, written as its run's split completes, before the run's own lines,
+  // naming its company file and its bytes.
   const std::vector<std::string> otteet = rivit("", true);
   ASSERT_EQ(otteet.size(), 6u);
   const std::string yritykset[] = {"1", "2", "", "1", "2", "3"};
@@ -104,12 +105,10 @@ TEST_F(Historia, KaksiAjoa) {
     EXPECT_EQ(m.tavuja, "109") << otteet[i];
   }
   std::string tiedosto = split::historia::otsikko() + loppu;
-  for (std::size_t i = 0; i < odotetut.size(); ++i) {
-    tiedosto += odotetut[i] + loppu;
-    if (i == 2)
-      for (std::size_t j = 0; j < 4; ++j) tiedosto += otteet[j] + loppu;
-  }
+  for (std::size_t j = 0; j < 4; ++j) tiedosto += otteet[j] + loppu;
+  for (std::size_t i = 0; i < 3; ++i) tiedosto += odotetut[i] + loppu;
   for (std::size_t j = 4; j < 6; ++j) tiedosto += otteet[j] + loppu;
+  for (std::size_t i = 3; i < 5; ++i) tiedosto += odotetut[i] + loppu;
   EXPECT_EQ(split::historia::tiedostot(data), std::vector<std::string>{data + S + "paloitteluhistoria-2018.txt"});
   EXPECT_EQ(testi::lueTiedosto(data + S + "paloitteluhistoria-2018.txt"), alusta::luettavaksi(tiedosto));
 }
@@ -299,17 +298,27 @@ TEST_F(Historia, SuodattimetJaNakymat) {
     return v;
   };
   using Suodatin = split::historia::Suodatin;
+  auto suodatin = [](const std::string& yritys, const std::string& tili, const std::string& kuukausi,
+                     const std::string& paiva, bool ajot = true) {
+    Suodatin s;
+    s.yritys = yritys;
+    s.tili = tili;
+    s.kuukausi = kuukausi;
+    s.paiva = paiva;
+    s.ajot = ajot;
+    return s;
+  };
   struct {
     const char* kuvaus;
     Suodatin s;
     std::vector<std::string> odotetut;
   } const tapaukset[] = {
       {"kaikki", {}, {ajo, a1, b1, a2, a2t}},
-      {"yritys", {"b.txt"}, {b1}},
-      {"tili ilman välilyöntejä", {"", "FI111111"}, {a1, a2, a2t}},
-      {"kuukausi: jakso, ajon rivi ajosta", {"", "", "2018-08"}, {ajo, a2, a2t}},
-      {"päivä", {"", "", "", "2018-07-30"}, {a1}},
-      {"vain tiliotteet", {"", "", "", "", false, true}, {a1, b1, a2, a2t}},
+      {"yritys", suodatin("b.txt", "", "", ""), {b1}},
+      {"tili ilman välilyöntejä", suodatin("", "FI111111", "", ""), {a1, a2, a2t}},
+      {"kuukausi: jakso, ajon rivi ajosta", suodatin("", "", "2018-08", ""), {ajo, a2, a2t}},
+      {"päivä", suodatin("", "", "", "2018-07-30"), {a1}},
+      {"vain tiliotteet", suodatin("", "", "", "", false), {a1, b1, a2, a2t}},
   };
   for (const auto& c : tapaukset) EXPECT_EQ(lue(c.s), c.odotetut) << c.kuvaus;
 

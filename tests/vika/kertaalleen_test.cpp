@@ -92,7 +92,9 @@ TEST_P(Kertaalleen, ToistoOhitetaanJaKerrotaan) {
       EXPECT_EQ(t.toimitettuja, p.toimitettuja);
       EXPECT_EQ(sisaltaa(t.katsottavaa, "oli jo toimitettu"), static_cast<std::size_t>(p.toimitettuja));
       if (p.toimitettuja == 0) eilenJalkeen = vika::sisallot(k / "ulos");
-      if (p.sisalto == eilen) EXPECT_TRUE(samat(vika::sisallot(k / "ulos"), eilenJalkeen));
+      if (p.sisalto == eilen) {
+        EXPECT_TRUE(samat(vika::sisallot(k / "ulos"), eilenJalkeen));
+      }
     }
     EXPECT_TRUE(samat(vika::sisallot(k / "ulos"), odotettu));
     for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
