@@ -105,8 +105,10 @@ rm -f "$tyo/TITO.alkup"
 # Peak resident memory in KiB, for one fresh run.
 huippu() {
   rm -rf "$ulos" "$tyo/TUODUT" "$tyo"/bin/paloitteluhistoria-* && mkdir "$ulos"
-  /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" "${2:---ei-aikaleimaa}" --kohde "$ulos" "$1" >/dev/null
-  cat "$tyo/rss"
+  # Exit 3 (delivered, something to look at: the hostile inputs' repeated statement numbers)
+  # is a run like any other here; time(1) then writes a line before the figure.
+  /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" "${2:---ei-aikaleimaa}" --kohde "$ulos" "$1" >/dev/null || (($? == 3))
+  tail -n 1 "$tyo/rss"
 }
 rss256=$(huippu "$syote")
 # The generator's first T00 line, without its end, opens the hostile inputs below: all that

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -21,6 +22,15 @@ constexpr std::size_t t40Kentat = 31;  // up to the booked balance, 13-31
 
 bool numero(char c) { return c >= '0' && c <= '9'; }
 bool loppuu(char c) { return c == '\r' || c == '\n'; }
+
+// Where the line that goes on at b[i] ends in b[0, n): its CR or LF, or n. Two memchr, each at
+// the speed of the memory, instead of a look at every byte.
+std::size_t rivinLoppu(const char* b, std::size_t i, std::size_t n) {
+  const void* lf = std::memchr(b + i, '\n', n - i);
+  const std::size_t raja = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - b) : n;
+  const void* cr = std::memchr(b + i, '\r', raja - i);
+  return cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - b) : raja;
+}
 
 // Positions from 1, as the records' description counts them; what the line holds of them.
 std::string_view kentta(std::string_view r, std::size_t alku, std::size_t pituus) {
@@ -114,8 +124,7 @@ class Lukija {
         luokittele(b, i, tiivistetty);
         continue;
       }
-      std::size_t e = i;
-      while (e < n && !loppuu(b[e])) ++e;
+      const std::size_t e = rivinLoppu(b, i, n);
       if (tila_ != Tila::ohi) {
         std::string& kentat = tila_ == Tila::t00 ? era_->t00 : era_->t40;
         const std::size_t tarve = tila_ == Tila::t00 ? t00Tarve_ : t40Kentat;
