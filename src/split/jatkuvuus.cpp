@@ -38,15 +38,18 @@ std::string kuvaus(const Tiliote& t) {
 }  // namespace
 
 bool Jatkuvuus::Tila::tuntee(std::uint64_t h) const {
-  for (std::size_t i = 0; i < maara; ++i)
-    if (tiivisteet[i] == h) return true;
+  for (const std::uint64_t t : tiivisteet)
+    if (t == h) return true;
   return false;
 }
 
 void Jatkuvuus::Tila::muista(std::uint64_t h) {
+  if (tiivisteet.size() < muistettavia) {
+    tiivisteet.push_back(h);
+    return;
+  }
   tiivisteet[seuraava] = h;
   seuraava = static_cast<std::uint8_t>((seuraava + 1) % muistettavia);
-  if (maara < muistettavia) ++maara;
 }
 
 Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
@@ -61,15 +64,17 @@ Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
     avain += '\n';
     avain += t.tili;
   }
-  return tilat_[avain];
+  Tiivistaja h;
+  h.lisaa(avain.data(), avain.size());
+  return tilat_[h.arvo()];
 }
 
 void Jatkuvuus::ketjuta(Tila& s, const Tiliote& t) {
   s.muista(t.tiiviste);
   // A number lower than the last is no step of the series: what it ends does not move it.
-  if (t.numero && s.numero && *t.numero < *s.numero && vuosi(t.alku) <= vuosi(s.loppu)) return;
+  if (t.numero && s.numero && *t.numero < *s.numero && vuosi(t.alku) <= s.loppuVuosi) return;
   if (t.numero) s.numero = t.numero;
-  if (!t.loppu.empty()) s.loppu = t.loppu;
+  if (!t.loppu.empty()) s.loppuVuosi = vuosi(t.loppu);
   s.loppusaldo = t.loppusaldo;
   if (!t.valuutta.empty()) s.valuutta = t.valuutta;
 }
@@ -91,7 +96,7 @@ Jatkuvuus::Arvio Jatkuvuus::arvioi(const std::string& yritys, const Tiliote& t) 
   if (!t.tili.empty() && t.numero && s.numero) {
     const std::int64_t n = *t.numero, e = *s.numero;
     // The numbering may begin again at 1 with a new year.
-    const bool uusiVuosi = !t.alku.empty() && !s.loppu.empty() && vuosi(t.alku) > vuosi(s.loppu);
+    const bool uusiVuosi = !t.alku.empty() && s.loppuVuosi != 0 && vuosi(t.alku) > s.loppuVuosi;
     if (n == e + 1 || (uusiVuosi && n == 1)) {
       perakkain = true;
     } else if (n > e + 1 || (uusiVuosi && n < e)) {

@@ -5,7 +5,6 @@
 // back for what it finds, save a statement delivered before, which is passed over.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -50,20 +49,23 @@ class Jatkuvuus {
   void kirjattiin(const std::string& arkisto, std::uint64_t loppu);
 
  private:
+  // Small, as a file may hold tens of thousands of accounts: the period's year alone, and the
+  // hashes grown as statements come.
   struct Tila {
     std::optional<std::int64_t> numero;  // the highest number delivered
-    std::string loppu;                   // the period's end of the last statement
+    std::int32_t loppuVuosi = 0;         // the year the last statement's period ended in; 0: none
     std::optional<std::int64_t> loppusaldo;
     std::string valuutta;
-    std::array<std::uint64_t, muistettavia> tiivisteet{};
-    std::uint8_t maara = 0, seuraava = 0;
+    std::vector<std::uint64_t> tiivisteet;  // up to muistettavia, the oldest replaced first
+    std::uint8_t seuraava = 0;
     bool tuntee(std::uint64_t h) const;
     void muista(std::uint64_t h);
   };
   Tila& tila(const std::string& yritys, const Tiliote& t);
   void ketjuta(Tila& s, const Tiliote& t);
 
-  std::unordered_map<std::string, Tila> tilat_;
+  // By the hash of the series' key (target and account, or company file): no key is held.
+  std::unordered_map<std::uint64_t, Tila> tilat_;
   std::unordered_map<std::string, std::uint64_t> kirjatut_;
 };
 
