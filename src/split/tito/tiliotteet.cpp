@@ -98,6 +98,13 @@ std::pair<std::int32_t, std::int32_t> avaimenPaikka(const PaloitteluAsetukset& a
   return {alku, loppu};
 }
 
+// A batch being read: where it began, its hash so far, its T00 and last T40 lines' first bytes.
+struct Era {
+  std::uint64_t kohta = 0;
+  Tiivistaja tiiviste;
+  std::string t00, t40;
+};
+
 // The file's blocks in order, each line looked at by its first bytes: a T00 line begins a batch,
 // a T40 line is kept as its batch's last, the rest is only hashed. A line's first bytes may
 // come in two blocks; until they tell what the line is, they are hashed into neither batch.
@@ -156,11 +163,6 @@ class Lukija {
 
  private:
   enum class Tila { alku, t00, t40, ohi };
-  struct Era {
-    std::uint64_t kohta = 0;
-    Tiivistaja tiiviste;
-    std::string t00, t40;
-  };
 
   void tiivista(const char* p, std::size_t n) {
     if (era_) era_->tiiviste.lisaa(p, n);
