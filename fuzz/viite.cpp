@@ -7,6 +7,7 @@
 // segments of one company file or one batch, target folder, read buffer's size), one of key
 // positions, then a byte a batch (company, payments, line ends) up to a 0xFF, then pairs of
 // (place, byte) that overwrite the file. The file's statements are held to the model too.
+#include <algorithm>
 #include <map>
 
 #include "euro/teksti.h"
@@ -42,6 +43,8 @@ struct Malli {
   std::map<std::string, std::string> sisallot;  // by file name
   std::vector<std::pair<std::string, std::int64_t>> tiedostot;  // in order first written
   std::vector<std::pair<std::string, std::string>> erat;        // each batch's file name and bytes
+  bool toistoja = false;    // a batch repeats one delivered before: passed over and told
+  bool tyhjaAvain = false;  // a batch delivered under a blank key: told
 };
 
 // The file as records: each line 90 characters, ended by LF or CR LF; a batch a 0 record,
@@ -85,6 +88,8 @@ Malli malli(const std::string& s, const split::PaloitteluAsetukset& a) {
   split::Nimeaja nimeaja("V-", ".TXT");
   std::size_t i = 0;
   auto& erat = m.erat;
+  std::vector<std::string> sarjat;
+  std::vector<bool> tyhjat;  // the batch's key is blank
   while (i < rivit.size()) {
     const std::string& e = rivit[i].teksti;
     if (e[0] != '0' || !numerot(e.substr(1, 10))) {
@@ -132,9 +137,30 @@ Malli malli(const std::string& s, const split::PaloitteluAsetukset& a) {
                      vuosi + paiva.substr(2) + "-" + vuosi + paiva.substr(2));
     erat.emplace_back(nimeaja.alku() + nimeaja.loppu(),
                       s.substr(rivit[i].alku, rivit[j].loppu - rivit[i].alku));
+    tyhjat.push_back(avain.empty());
+    // The batch's series: its payee's account, else its service ID, else its file.
+    auto trimmattu = [](const std::string& x) {
+      const std::size_t a = x.find_first_not_of(' ');
+      return a == std::string::npos ? std::string() : x.substr(a, x.find_last_not_of(' ') - a + 1);
+    };
+    std::string sarja = tiliOn ? trimmattu(tili) : "";
+    if (sarja.empty()) sarja = trimmattu(e.substr(13, 9));
+    sarjat.push_back(sarja.empty() ? erat.back().first : "\n" + sarja);
     i = j + 1;
   }
-  for (const auto& [nimi, tavut] : erat) {
+  // A batch whose bytes went before to its series (the last 32 delivered of it) is passed over:
+  // it is delivered once.
+  std::map<std::string, std::vector<std::string>> toimitetut;
+  for (std::size_t k = 0; k < erat.size(); ++k) {
+    const auto& [nimi, tavut] = erat[k];
+    std::vector<std::string>& sarja = toimitetut[sarjat[k]];
+    if (std::find(sarja.begin(), sarja.end(), tavut) != sarja.end()) {
+      m.toistoja = true;
+      continue;
+    }
+    sarja.push_back(tavut);
+    if (sarja.size() > 32) sarja.erase(sarja.begin());
+    if (tyhjat[k]) m.tyhjaAvain = true;
     auto [it, uusi] = m.sisallot.try_emplace(nimi);
     it->second += tavut;
     if (uusi) m.tiedostot.emplace_back(nimi, 0);
@@ -232,8 +258,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t koko
     VARMISTA((t.loppu == split::Loppu::hylatty) == m.hylatty);
     VARMISTA(t.valmis == (!m.hylatty && !m.avainPuuttuu));
     VARMISTA(ymp.virheet.size() == (!m.hylatty && m.avainPuuttuu ? 1u : 0u));
-    VARMISTA(t.katsottavaa.empty());
     if (!t.valmis) break;
+    // A split tells of a repeat, and of a batch under a blank key.
+    VARMISTA(t.katsottavaa.empty() == !(m.toistoja || m.tyhjaAvain));
     VARMISTA(t.yhteenveto.tiedostot.size() == m.tiedostot.size());
     for (std::size_t i = 0; i < m.tiedostot.size(); ++i) {
       VARMISTA(t.yhteenveto.tiedostot[i].polku == ulos.string() + "/" + m.tiedostot[i].first);

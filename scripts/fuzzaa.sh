@@ -15,7 +15,7 @@ mkdir -p "$tyo"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-harnessit=(rivilukija paloittele yleisval lueasetus lomake apppath xml_expat viite)
+harnessit=(rivilukija paloittele yleisval lueasetus lomake apppath xml_expat viite historia)
 epaonnistui=()
 for h in "${harnessit[@]}"; do
   korpus="$tyo/korpus-$h"
