@@ -462,8 +462,9 @@ void Kirjoittaja::tyhjenna() {
   puskuri_.clear();
 }
 
-void Kirjoittaja::sulje() {
+void Kirjoittaja::sulje(bool levylle) {
   tyhjenna();
+  if (levylle) t_.tallennaLevylle();
   t_.sulje();
 }
 

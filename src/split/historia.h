@@ -71,7 +71,9 @@ class Kirjoittaja {
   Kirjoittaja(const std::string& datahakemisto, const alusta::Aika& aika);
   ~Kirjoittaja();
   void lisaa(const std::string& rivi);
-  void sulje();
+  // levylle: flushed to the disk before it returns, so that what follows it (a journal's
+  // removal) never outlives the lines in a power cut.
+  void sulje(bool levylle = false);
 
  private:
   void tyhjenna();

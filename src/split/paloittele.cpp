@@ -14,7 +14,7 @@
 #include "euro/virheraportti.h"
 #include "split/historia.h"
 #include "split/ilmoitus.h"
-#include "split/jatkuvuus.h"
+#include "split/tilikirja.h"
 #include "split/kirjuri.h"
 #include "split/muoto.h"
 
@@ -99,21 +99,6 @@ std::string aikaleima(const alusta::Aika& t) {
 
 namespace {
 
-// What the run's own statements were, for the ledger: read again from the file split when its
-// company files are written, up to where the check before the split ended, so that no
-// statement is held in memory for it.
-struct Tiliotteista {
-  std::string kohde;           // the target, full, ending with the separator
-  std::uint64_t loppu = 0;     // where the last statement checked ended
-  Ohitettavat ohitettavat;     // delivered before: passed over
-  std::map<std::uint64_t, std::string> huomiot;  // by a statement's start: what the ledger notes
-};
-
-// A path as the ledger keeps it: full, so that every run names an archive alike.
-std::string taysi(const std::string& polku) {
-  return polku.empty() || alusta::onTaysiPolku(polku) ? polku : alusta::nykyinenHakemisto() + sep + polku;
-}
-
 // The run's lines in the history of the data directory (its statements' lines are written as
 // its split completes). A failure is reported, and the split's result stands.
 void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos, const alusta::Aika& aika) {
@@ -129,26 +114,21 @@ void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos
   }
 }
 
-// The office is told of every statement: each sentence up to a bound, then how many more, all of
-// them in the history.
-constexpr std::size_t lauseitaEnintaan = 100;
-constexpr std::size_t huomioitaEnintaan = 10000;
-
 // One run as a pipeline: each step either passes, or ends the run with its Loppu.
 class Ajo {
  public:
   Ajo(const PaloitteluAsetukset& a, Kysymykset& kysymykset, const Kello& kello)
-      : a_(a), kysymykset_(kysymykset), kello_(kello), alkoi_(kello()) {
+      : a_(a), kysymykset_(kysymykset), kello_(kello), tilikirja_(kello()) {
     t_.polku = a.tiliotetiedosto;
     kirjuri_.kunValmis([this](const Muoto& m, const KirjanOtsikko& o, const std::string& arkisto, std::uint64_t alku,
                               bool oma) {
-      kirjaaOtteet(m, oma ? a_ : asetuksetOtsikosta(o), arkisto, arkisto, o.kohde,
-                   oma ? tt_.ohitettavat : o.ohitettavat, alku, oma);
+      tilikirja_.kirjaa(m, oma ? a_ : asetuksetOtsikosta(o), arkisto, arkisto, o.kohde,
+                        oma ? tilikirja_.ohitettavat() : o.ohitettavat, alku, oma);
     });
   }
 
   // The history could not be written in this run: reported already.
-  bool historiaEpaonnistui() const { return historiaEpaonnistui_; }
+  bool historiaEpaonnistui() const { return tilikirja_.epaonnistui(); }
 
   PaloitteluTulos aja() {
     // Before its own checks: the statement file's folder may hold journals of cut-off splits.
@@ -175,10 +155,7 @@ class Ajo {
     // What the statements say is told of a split that delivered them.
     if (t_.valmis) {
       ilmanAvainta();
-      for (std::string& l : lauseet_) t_.katsottavaa.push_back(std::move(l));
-      if (lauseita_ > lauseet_.size())
-        t_.katsottavaa.push_back(euro::ansi("... ja ") + std::to_string(lauseita_ - lauseet_.size()) +
-                                 euro::ansi(" muuta huomautusta tiliotteista; kaikki ovat paloitteluhistoriassa."));
+      for (std::string& l : tilikirja_.lauseet()) t_.katsottavaa.push_back(std::move(l));
     } else {
       t_.toimitettuja = t_.huomioita = 0;
     }
@@ -285,86 +262,15 @@ class Ajo {
                                euro::ansi(" ilman avainta meni muihin tiedostoihin. Tarkista paloitteluehto."));
   }
 
-  // Before anything is written, the format's statements against the ledger: those delivered
-  // before are passed over, and what the rest say of their series is told.
+  // Before anything is written, the format's statements against the ledger.
   void tarkasta(const Muoto& muoto, const std::string& kohde) {
-    tt_.kohde = taysi(kohde);
-    muoto.tiliotteet(t_.polku, a_, 0, [&](const Tiliote& t) {
-      const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(tt_.kohde + t.yritys, t);
-      if (arvio.toimitettu) {
-        tt_.ohitettavat.lisaa(t.kohta, t.kohta + t.pituus);
-        ++t_.toimitettuja;
-      }
-      std::string lyhyt;
-      for (const Jatkuvuus::Huomio& h : arvio.huomiot) {
-        if (h.laji != Jatkuvuus::Laji::toimitettu) {
-          lyhyt += (lyhyt.empty() ? "" : "; ") + h.lyhyt;
-          ++t_.huomioita;
-        }
-        if (lauseet_.size() < lauseitaEnintaan) lauseet_.push_back(h.lause);
-        ++lauseita_;
-      }
-      // Bounded: past it the ledger's lines go without their notes (the sentences are told).
-      if (!lyhyt.empty() && tt_.huomiot.size() < huomioitaEnintaan) tt_.huomiot[t.kohta] = std::move(lyhyt);
-      tt_.loppu = t.kohta + t.pituus;
-    });
-  }
-
-  // The ledger loaded once a run, when it is first asked: the splits finished for this run
-  // and its own check go by the same.
-  Jatkuvuus& jatkuvuus() {
-    if (!ladattu_) {
-      jatkuvuus_.lueHistoriasta(euro::ohjelma().datahakemisto, alkoi_.vuosi);
-      ladattu_ = true;
-    }
-    return jatkuvuus_;
-  }
-
-  // A split's statements into the ledger, a line each from where the ledger's lines of the file
-  // end: delivered, or passed over as delivered before; with what this run's check found of
-  // them, or, for a cut-off split finished now, known to the series as delivered. A failure is
-  // reported, and the split stands.
-  void kirjaaOtteet(const Muoto& m, const PaloitteluAsetukset& a, const std::string& tiedosto,
-                    const std::string& arkisto, const std::string& kohde, const Ohitettavat& ohita,
-                    std::uint64_t alku, bool oma) {
-    static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
-    const std::string& data = euro::ohjelma().datahakemisto;
-    if (data.empty() || historiaEpaonnistui_) return;
-    try {
-      Jatkuvuus& j = jatkuvuus();
-      // An archive is split once, by its journal: what the ledger has of it is not written
-      // again. A statement file split in place is a new one every time.
-      const std::string sarake = taysi(arkisto);
-      const std::uint64_t jo = sarake.empty() ? alku : std::max(alku, j.kirjattu(sarake));
-      const std::string nimi(m.nimi());
-      historia::Kirjoittaja k(data, alkoi_);
-      m.tiliotteet(tiedosto, a, alku, [&](const Tiliote& t) {
-        if (t.kohta < jo || (oma && t.kohta + t.pituus > tt_.loppu)) return;
-        const bool ohi = ohita.sisaltaa(t.kohta);
-        std::string huom;
-        if (oma) {
-          const auto h = tt_.huomiot.find(t.kohta);
-          if (h != tt_.huomiot.end()) huom = h->second;
-        } else if (!ohi) {
-          j.tunnettu(kohde + t.yritys, t);
-        }
-        k.lisaa(historia::tekstiksi(historia::tilioteMerkinta(t, nimi, oma ? a.tiliotetiedosto : std::string(),
-                                                              sarake, kohde, ohi, huom, alkoi_)));
-        if (!sarake.empty()) j.kirjattiin(sarake, t.kohta + t.pituus);
-      });
-      k.sulje();
-    } catch (...) {
-      const euro::Virhe v = euro::nykyinenVirhe();
-      euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()),
-                     paikka);
-      historiaEpaonnistui_ = true;
-    }
+    tilikirja_.tarkasta(muoto, a_, t_.polku, kohde, t_.toimitettuja, t_.huomioita);
   }
 
   void jaaPaikallaan(const Muoto& muoto, Paloittelija& jako, const std::string& kohde) {
     if (!kohdeVapaa(kohde, euro::fe_PaljasHakemisto(t_.polku) + sep + "TUODUT")) return;
-    jako.jaa(t_.polku, kohde, t_.yhteenveto, tt_.ohitettavat);
-    kirjaaOtteet(muoto, a_, t_.polku, "", tt_.kohde, tt_.ohitettavat, 0, true);
+    jako.jaa(t_.polku, kohde, t_.yhteenveto, tilikirja_.ohitettavat());
+    tilikirja_.kirjaa(muoto, a_, t_.polku, "", tilikirja_.kohde(), tilikirja_.ohitettavat(), 0, true);
     t_.loppu = Loppu::paloiteltu;
   }
 
@@ -404,7 +310,7 @@ class Ajo {
       return;
     }
     KirjanOtsikko o = otsikko(muoto, tuodut, kohde);
-    o.ohitettavat = tt_.ohitettavat;
+    o.ohitettavat = tilikirja_.ohitettavat();
     const std::string arkisto = varaa(o, kohde);
     kirjanPolku_ = arkisto + std::string(kirjannimi::kesken);
     // Its own marker is made; now another folder's split into the target is finished or
@@ -455,13 +361,7 @@ class Ajo {
   Kirjuri kirjuri_{&t_.keskeneraisia, &t_.yhteenveto.huomautukset, a_.saadot};
   Paivakirja kirja_;
   std::string kirjanPolku_;  // while this run's journal may be on the disk
-  const alusta::Aika alkoi_;
-  Tiliotteista tt_;
-  Jatkuvuus jatkuvuus_;
-  bool ladattu_ = false;
-  bool historiaEpaonnistui_ = false;  // reported once a run
-  std::vector<std::string> lauseet_;  // what the statements say, up to lauseitaEnintaan
-  std::size_t lauseita_ = 0;
+  Tilikirja tilikirja_;
 };
 
 // The window's question, in a message box.

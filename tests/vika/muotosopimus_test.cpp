@@ -4,6 +4,7 @@
 // splits what reaches a grown archive once, and previews every company key.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <set>
@@ -13,6 +14,7 @@
 #include "euro/alusta/alusta.h"
 #include "euro/polut.h"
 #include "split/esikatselu.h"
+#include "split/historia.h"
 #include "split/muoto.h"
 #include "split/paloittele.h"
 #include "tuki/testituki.h"
@@ -56,16 +58,39 @@ std::vector<std::string> kirjat(const std::string& tuodut) {
 }
 
 // The company files of uninterrupted splits of the files one after the other.
-Sisallot yhtena(const std::vector<std::string>& tiedostot, bool arkistoi, const Saadot& s = {}) {
+// The ledger's statement lines of a data directory, as what they say of each statement (its
+// event, company file's name, bytes and hash), sorted: the run times and archives' names aside.
+std::vector<std::string> kirjanOtteet(const std::string& data) {
+  std::vector<std::string> v;
+  split::historia::Suodatin s;
+  s.ajot = false;
+  split::historia::Merkinta m;
+  split::historia::lue(data, s, [&](const std::string& r) {
+    if (!split::historia::jasenna(r, m)) return;
+    v.push_back(m.tapahtuma + " " + m.yritys.substr(m.yritys.find_last_of(alusta::erotin) + 1) + " " + m.alue + " " +
+                m.tiiviste);
+  });
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+// kirja: the ledger's statement lines of the splits, kirjanOtteet.
+Sisallot yhtena(const std::vector<std::string>& tiedostot, bool arkistoi, const Saadot& s = {},
+                std::vector<std::string>* kirja = nullptr) {
   testi::Kansio k;
   testi::Ymparisto ymp;
   alusta::luoHakemisto(k / "ulos");
+  if (kirja) {
+    alusta::luoHakemisto(k / "data");
+    ymp.ohjelma.datahakemisto = k / "data";
+  }
   alusta::Aika (*const kellot[])() = {kello0, kello1, kello2, kello3};
   for (std::size_t i = 0; i < tiedostot.size(); ++i) {
     testi::kirjoitaTiedosto(k / "TILIOTE", tiedostot[i]);
     EXPECT_TRUE(split::paloittele(asetukset(k, arkistoi, s), kellot[i % 4]).valmis);
   }
   for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
+  if (kirja) *kirja = kirjanOtteet(k / "data");
   return vika::sisallot(k / "ulos");
 }
 
@@ -242,13 +267,19 @@ TEST_P(Muotosopimus, PaikallaanKutenArkistoiden) {
 // files as uninterrupted splits of the three files do.
 TEST_P(Muotosopimus, KatkoJokaisessaKutsussaKutenKatkotta) {
   const Saadot s = pienet();
-  const std::string pohja = rivi.tiliote(4, 3, 0), eka = rivi.tiliote(8, 4, 1), toka = rivi.tiliote(3, 4, 2);
-  const Sisallot odotettu = yhtena({pohja, eka, toka}, true, s);
+  // Yesterday's statements again beside today's: passed over under the journal too.
+  const std::string pohja = rivi.tiliote(4, 3, 0), eka = pohja + rivi.tiliote(8, 4, 1), toka = rivi.tiliote(3, 4, 2);
+  std::vector<std::string> kirjassa;
+  const Sisallot odotettu = yhtena({pohja, eka, toka}, true, s, &kirjassa);
   ASSERT_EQ(odotettu.size(), 4u);
+  ASSERT_EQ(kirjassa.size(), 4u + 12u + 3u);
 
+  // The ledger is in the folder, so that a kill's picture holds it too.
   testi::Kansio k;
   testi::Ymparisto ymp;
   alusta::luoHakemisto(k / "ulos");
+  alusta::luoHakemisto(k / "data");
+  ymp.ohjelma.datahakemisto = k / "data";
   const PaloitteluAsetukset a = asetukset(k, true, s);
   testi::kirjoitaTiedosto(k / "TILIOTE", pohja);
   ASSERT_TRUE(split::paloittele(a, kello0).valmis);
@@ -268,6 +299,9 @@ TEST_P(Muotosopimus, KatkoJokaisessaKutsussaKutenKatkotta) {
     for (const auto& v : ymp.virheet) ADD_FAILURE() << v.viesti;
     EXPECT_TRUE(kirjat(k / "TUODUT").empty());
     EXPECT_EQ(vika::sisallot(k / "ulos"), odotettu);
+    // Each statement's line once in the ledger: written by the cut-off run or by the one that
+    // finished it, never by both, never lost.
+    EXPECT_EQ(kirjanOtteet(k / "data"), kirjassa);
     return !::testing::Test::HasFailure();
   };
 

@@ -107,7 +107,9 @@ TEST(Sarjat, YhteenvetoJaKirjaSamaa) {
         testi::kirjoitaTiedosto(a.tiliotetiedosto, muoto.tiedosto(otteet));
         t = split::paloittele(a, paiva == &s.eilen ? kello1 : kello2);
         ASSERT_TRUE(t.valmis);
-        if (paiva == &s.eilen) EXPECT_TRUE(t.katsottavaa.empty()) << t.katsottavaa.front();
+        if (paiva == &s.eilen) {
+          EXPECT_TRUE(t.katsottavaa.empty()) << t.katsottavaa.front();
+        }
       }
       // The summary, and the window's and the log's words, which are the same sentences.
       if (*s.kerrotaan) {

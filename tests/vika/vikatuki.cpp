@@ -132,7 +132,8 @@ bool nollaaMuistihuippu() {
 
 namespace {
 const std::string S(1, alusta::erotin);
-const char* const kuvanKansiot[] = {"", "TUODUT", "ulos"};
+// "data": the data directory, where a test keeps one (the ledger's history files).
+const char* const kuvanKansiot[] = {"", "TUODUT", "ulos", "data"};
 
 }  // namespace
 
@@ -151,7 +152,7 @@ void palauta(const testi::Kansio& k, const Kuva& m) {
   for (const std::string kansio : kuvanKansiot) {
     const std::string polku = kansio.empty() ? k.polku() : k / kansio;
     if (!testi::onOlemassa(polku)) {
-      alusta::luoHakemisto(polku);
+      if (kansio != std::string("data")) alusta::luoHakemisto(polku);
       continue;
     }
     for (const std::string& n : alusta::tiedostot(polku, "")) alusta::poistaTiedosto(polku + S + n);

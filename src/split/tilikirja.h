@@ -1,0 +1,65 @@
+// A run's statements and the ledger (historia.h): their check against it before the split
+// writes (passed over as delivered before, or told of for their series), and their lines in it
+// once a split's company files are complete. The ledger is read once a run, when first asked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "split/asetukset.h"
+#include "split/jatkuvuus.h"
+#include "split/tiliote.h"
+
+namespace split {
+
+class Muoto;
+
+class Tilikirja {
+ public:
+  explicit Tilikirja(const alusta::Aika& aika) : aika_(aika) {}
+
+  // Before anything is written: the file's statements (bound for the target kohde) against the
+  // ledger. Counts what is passed over and what is told in toimitettuja and huomioita.
+  void tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku, const std::string& kohde,
+                std::int64_t& toimitettuja, std::int64_t& huomioita);
+  // The ranges passed over, for the split and its journal's header.
+  const Ohitettavat& ohitettavat() const { return ohitettavat_; }
+  // The target as the ledger names it: full, ending with the separator.
+  const std::string& kohde() const { return kohde_; }
+
+  // A split's statements into the ledger, a line each, from where the ledger's lines of its
+  // archive end (an archive is split once, by its journal; a file split in place is a new one
+  // every time): oma, this run's own split, with what its check found; else a cut-off split
+  // finished now, its statements known to the series as delivered. A failure is reported once,
+  // and the split stands.
+  void kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::string& tiedosto, const std::string& arkisto,
+              const std::string& kohde, const Ohitettavat& ohita, std::uint64_t alku, bool oma);
+
+  // The sentences of what the statements say, up to a bound and then how many more.
+  std::vector<std::string> lauseet();
+  // Writing the history failed in this run: reported already.
+  bool epaonnistui() const { return epaonnistui_; }
+
+ private:
+  Jatkuvuus& jatkuvuus();
+
+  alusta::Aika aika_;
+  Jatkuvuus jatkuvuus_;
+  bool ladattu_ = false;
+  bool epaonnistui_ = false;
+  std::string kohde_;
+  std::uint64_t loppu_ = 0;  // where the last statement checked ended
+  Ohitettavat ohitettavat_;
+  std::map<std::uint64_t, std::string> huomiot_;  // by a statement's start: the ledger's note
+  std::vector<std::string> lauseet_;
+  std::size_t lauseita_ = 0;
+};
+
+// A path as the ledger keeps it: full, so that every run names an archive alike.
+std::string taysiPolku(const std::string& polku);
+
+}  // namespace split
