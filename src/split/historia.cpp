@@ -192,10 +192,8 @@ void paivitaOtsikko(const std::string& polku) {
                                                          alku[vanha.size() + 1] == '\n'));
     if (!vanhaa) return;
   }
-  const std::string uusi = polku + ".uusi";
   const std::string lisa(kenttia - vanhatKentat, '\t');
-  try {
-    alusta::Tiedosto u(uusi, alusta::Tila::kirjoita);
+  alusta::kirjoitaKorvaten(polku, [&](alusta::Tiedosto& u) {
     std::string puskuri;
     bool eka = true;
     riveittain(polku, [&](std::string rivi) {
@@ -227,16 +225,7 @@ void paivitaOtsikko(const std::string& polku) {
     t.sulje();
     puskuri += hanta;
     u.kirjoita(puskuri);
-    u.tallennaLevylle();
-    u.sulje();
-    alusta::korvaaTiedosto(uusi, polku);
-  } catch (...) {
-    try {
-      alusta::poistaTiedosto(uusi);
-    } catch (...) {
-    }
-    throw;
-  }
+  });
 }
 
 }  // namespace

@@ -63,6 +63,12 @@ std::optional<bool> kirjoittaakoMuu(const std::string& polku);
 // Puts a complete new file in the place of an old one in one step, replacing it.
 void korvaaTiedosto(const std::string& uusi, const std::string& vanha);
 
+class Tiedosto;
+// A file replaced whole in one step: kirjoita writes the new one beside it (<polku>.uusi), which
+// is flushed and put in its place; a failure halfway removes the new one and leaves the old,
+// so that no reader ever meets half a file.
+void kirjoitaKorvaten(const std::string& polku, const std::function<void(Tiedosto&)>& kirjoita);
+
 // Removes a file (tests, temporary files and finished journals).
 void poistaTiedosto(const std::string& polku);
 

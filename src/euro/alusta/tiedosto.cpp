@@ -25,4 +25,21 @@ Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
   return *this;
 }
 
+void kirjoitaKorvaten(const std::string& polku, const std::function<void(Tiedosto&)>& kirjoita) {
+  const std::string uusi = polku + ".uusi";
+  try {
+    Tiedosto t(uusi, Tila::kirjoita);
+    kirjoita(t);
+    t.tallennaLevylle();
+    t.sulje();
+    korvaaTiedosto(uusi, polku);
+  } catch (...) {
+    try {
+      poistaTiedosto(uusi);
+    } catch (...) {
+    }
+    throw;
+  }
+}
+
 }  // namespace alusta

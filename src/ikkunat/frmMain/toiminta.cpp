@@ -226,21 +226,11 @@ std::string Toiminta::raporttipolku(int vuosi, int kuukausi) {
 // time's page, or a failure halfway, never meets half a page.
 void Toiminta::avaaRaportti() {
   const alusta::Aika nyt = alusta::paikallinenAika();
-  const std::string polku = raporttipolku(nyt.vuosi, nyt.kuukausi), uusi = polku + ".uusi";
-  try {
-    alusta::Tiedosto t(uusi, alusta::Tila::kirjoita);
+  const std::string polku = raporttipolku(nyt.vuosi, nyt.kuukausi);
+  alusta::kirjoitaKorvaten(polku, [&](alusta::Tiedosto& t) {
     split::raportti::kirjoita(euro::ohjelma().datahakemisto, nyt.vuosi, nyt.kuukausi,
                               [&t](const std::string& osa) { t.kirjoita(osa); });
-    t.tallennaLevylle();
-    t.sulje();
-    alusta::korvaaTiedosto(uusi, polku);
-  } catch (...) {
-    try {
-      alusta::poistaTiedosto(uusi);
-    } catch (...) {
-    }
-    throw;
-  }
+  });
   // The page stays written: the message tells where, when no browser opens it.
   const int koodi = euro::fe_AvaaOsoite(polku);
   if (koodi <= 32)
