@@ -75,11 +75,14 @@ std::string vanhaOtsikko() {
 
 using Rivi = Merkinta;
 
-std::array<std::string*, kenttia> kentat(Merkinta& m) {
-  return {&m.aika,    &m.tapahtuma, &m.muoto, &m.tiliote,   &m.arkisto,    &m.yritys,   &m.eria,
-          &m.tavuja,  &m.tila,      &m.huomautus, &m.tili,  &m.numero,     &m.alkaa,    &m.paattyy,
-          &m.alkusaldo, &m.loppusaldo, &m.valuutta, &m.tiiviste, &m.alue};
+// The entry's fields in the header's order, for writing (const) and for reading into.
+template <typename M>
+auto kentat(M& m) {
+  return std::array{&m.aika,     &m.tapahtuma,  &m.muoto,      &m.tiliote,  &m.arkisto, &m.yritys, &m.eria,
+                    &m.tavuja,   &m.tila,       &m.huomautus,  &m.tili,     &m.numero,  &m.alkaa,  &m.paattyy,
+                    &m.alkusaldo, &m.loppusaldo, &m.valuutta,  &m.tiiviste, &m.alue};
 }
+static_assert(std::tuple_size_v<decltype(kentat(std::declval<Merkinta&>()))> == kenttia);
 
 // "YYYY-MM-DD" of a run's time or a statement's date.
 std::string paivaksi(const std::string& aika) { return aika.substr(0, 10); }
@@ -306,10 +309,9 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
 }
 
 std::string tekstiksi(const Merkinta& m) {
-  Merkinta k = m;
   std::string s;
   bool eka = true;
-  for (const std::string* f : kentat(k)) {
+  for (const std::string* f : kentat(m)) {
     if (!eka) s += '\t';
     eka = false;
     s += kentta(*f);
@@ -534,6 +536,12 @@ void hiljaiset(const std::string& datahakemisto, int paivia, const alusta::Aika&
     if (std::sscanf(paiva.c_str(), "%4d-%2d-%2d", &y, &k, &p) != 3) return;
     if (paivanumero(y, k, p) < raja) anna(rivi);
   });
+}
+
+void kerroKirjoitusvirhe() {
+  static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
+  const euro::Virhe v = euro::nykyinenVirhe();
+  euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()), paikka);
 }
 
 void asetaKokoraja(std::uint64_t tavuja) { kokoraja = tavuja ? tavuja : kokorajaOletus; }

@@ -94,6 +94,9 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
 // that it never runs into this entry. Throws euro::Virhe.
 void kirjaa(const std::string& datahakemisto, const std::vector<std::string>& rivit, const alusta::Aika& aika);
 
+// Reports the failure being handled as one to write the history: the split's result stands.
+void kerroKirjoitusvirhe();
+
 // The data directory's history files, oldest first.
 std::vector<std::string> tiedostot(const std::string& datahakemisto);
 

@@ -146,6 +146,10 @@ void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku);
 
 // The settings of a journal's split.
 PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o);
+// A journal's header for a split of the format (Muoto::nimi) with these settings, its archive's
+// folder tuodut and target kohde (ending with the separator) as the caller names them.
+KirjanOtsikko otsikkoAsetuksista(const PaloitteluAsetukset& a, std::string_view muoto, const std::string& tuodut,
+                                 const std::string& kohde);
 
 // A value on one line of a journal or an undo record: "%", CR and LF kept as %25, %0D, %0A.
 std::string koodaaKirjaan(std::string_view s);

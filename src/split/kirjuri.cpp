@@ -236,4 +236,20 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
   return Kirjuri(jai, huomautukset, saadot).viimeistele(tilioteKansio);
 }
 
+KirjanOtsikko otsikkoAsetuksista(const PaloitteluAsetukset& a, std::string_view muoto, const std::string& tuodut,
+                                 const std::string& kohde) {
+  KirjanOtsikko o;
+  o.muoto = muoto;
+  o.tuodut = tuodut;
+  o.kohde = kohde;
+  o.alkuosa = a.nimenAlkuosa;
+  o.loppuosa = a.nimenLoppuosa;
+  const auto tunniste = a.tunniste();
+  o.tunniste = tunniste ? static_cast<int>(*tunniste) : 4;
+  o.posAlku = a.posAlku;
+  o.posLoppu = a.posLoppu;
+  o.saadot = a.saadot;
+  return o;
+}
+
 }  // namespace split

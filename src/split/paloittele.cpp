@@ -102,15 +102,12 @@ namespace {
 // The run's lines in the history of the data directory (its statements' lines are written as
 // its split completes). A failure is reported, and the split's result stands.
 void kirjaaHistoriaan(const PaloitteluAsetukset& a, const PaloitteluTulos& tulos, const alusta::Aika& aika) {
-  static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
   const std::string& data = euro::ohjelma().datahakemisto;
   if (data.empty() || !historia::kirjataanko(tulos)) return;
   try {
     historia::kirjaa(data, historia::merkinta(a, tulos, aika), aika);
   } catch (...) {
-    const euro::Virhe v = euro::nykyinenVirhe();
-    euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()),
-                   paikka);
+    historia::kerroKirjoitusvirhe();
   }
 }
 
@@ -275,19 +272,8 @@ class Ajo {
   }
 
   KirjanOtsikko otsikko(const Muoto& muoto, const std::string& tuodut, const std::string& kohde) const {
-    KirjanOtsikko o;
-    o.tuodut = tuodut;
     // Full, so that the journal means the same folder whatever the next run's own folder is.
-    o.kohde = alusta::onTaysiPolku(kohde) ? kohde : alusta::nykyinenHakemisto() + sep + kohde;
-    o.alkuosa = a_.nimenAlkuosa;
-    o.loppuosa = a_.nimenLoppuosa;
-    const auto tunniste = a_.tunniste();
-    o.tunniste = tunniste ? static_cast<int>(*tunniste) : 4;
-    o.posAlku = a_.posAlku;
-    o.posLoppu = a_.posLoppu;
-    o.muoto = muoto.nimi();
-    o.saadot = a_.saadot;
-    return o;
+    return otsikkoAsetuksista(a_, muoto.nimi(), tuodut, taysiPolku(kohde));
   }
 
   // The journal exists, on the disk, before the statement file moves; it holds the name.

@@ -58,7 +58,6 @@ void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const
 void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::string& tiedosto,
                        const std::string& arkisto, const std::string& kohde, const Ohitettavat& ohita,
                        std::uint64_t alku, bool oma) {
-  static constexpr euro::Raportointipaikka paikka{101, "kolvanto", "kirjaaHistoriaan"};
   const std::string& data = euro::ohjelma().datahakemisto;
   if (data.empty() || epaonnistui_) return;
   try {
@@ -83,9 +82,7 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
     });
     k.sulje(true);
   } catch (...) {
-    const euro::Virhe v = euro::nykyinenVirhe();
-    euro::fe_Virhe(euro::Virhe(v.numero(), euro::ansi("Paloitteluhistoriaan ei voitu kirjoittaa: ") + v.viesti()),
-                   paikka);
+    historia::kerroKirjoitusvirhe();
     epaonnistui_ = true;
   }
 }

@@ -34,17 +34,9 @@ inline split::Yhteenveto arkistoidenOhittaen(const split::PaloitteluAsetukset& a
   if (!jako) throw euro::Virhe(euro::virhenro::kayttovirhe, syy);
   const std::string& p = a.tiliotetiedosto;
   const std::size_t erotin = p.find_last_of(alusta::erotin);
-  split::KirjanOtsikko o;
-  o.muoto = muoto.nimi();
-  o.tuodut = p.substr(0, erotin) + alusta::erotin + "TUODUT";
+  split::KirjanOtsikko o = split::otsikkoAsetuksista(a, muoto.nimi(), p.substr(0, erotin) + alusta::erotin + "TUODUT",
+                                                     a.kohdehakemisto + alusta::erotin);
   if (!split::varmistaHakemisto(o.tuodut)) throw euro::Virhe(euro::virhenro::kayttovirhe, o.tuodut);
-  o.kohde = a.kohdehakemisto + alusta::erotin;
-  o.alkuosa = a.nimenAlkuosa;
-  o.loppuosa = a.nimenLoppuosa;
-  o.tunniste = static_cast<int>(*a.tunniste());
-  o.posAlku = a.posAlku;
-  o.posLoppu = a.posLoppu;
-  o.saadot = a.saadot;
   o.ohitettavat = ohita;
   split::Kirjuri kirjuri(nullptr, nullptr, a.saadot);
   split::Paivakirja kirja;

@@ -70,17 +70,9 @@ bool arkistoiOhittaen(const PaloitteluAsetukset& a, const split::Ohitettavat& oh
     std::string syy;
     const auto jako = muoto.tarkista(a.tiliotetiedosto, a, syy);
     if (!jako) throw euro::Virhe(euro::virhenro::kayttovirhe, syy);
-    split::KirjanOtsikko o;
-    o.muoto = muoto.nimi();
-    o.tuodut = kansio + sep + "TUODUT";
-    o.kohde = a.kohdehakemisto + sep;
-    o.alkuosa = a.nimenAlkuosa;
-    o.loppuosa = a.nimenLoppuosa;
-    o.tunniste = static_cast<int>(*a.tunniste());
-    o.posAlku = a.posAlku;
-    o.posLoppu = a.posLoppu;
+    split::KirjanOtsikko o =
+        split::otsikkoAsetuksista(a, muoto.nimi(), kansio + sep + "TUODUT", a.kohdehakemisto + sep);
     o.ohitettavat = ohita;
-    o.saadot = a.saadot;
     if (!split::varmistaHakemisto(o.tuodut)) return false;
     split::Kirjuri kirjuri(nullptr, nullptr, a.saadot);
     const std::string arkisto =

@@ -256,18 +256,9 @@ bool arkistoiOhittaen(const split::PaloitteluAsetukset& a, const split::Ohitetta
     std::string syy;
     const auto jako = muoto.tarkista(a.tiliotetiedosto, a, syy);
     if (!jako) return false;
-    split::KirjanOtsikko o;
-    o.muoto = muoto.nimi();
-    o.tuodut = euro::fe_PaljasHakemisto(a.tiliotetiedosto) + S + "TUODUT";
-    o.kohde = a.kohdehakemisto + S;
-    o.alkuosa = a.nimenAlkuosa;
-    o.loppuosa = a.nimenLoppuosa;
-    const auto tunniste = a.tunniste();
-    o.tunniste = tunniste ? static_cast<int>(*tunniste) : 4;
-    o.posAlku = a.posAlku;
-    o.posLoppu = a.posLoppu;
+    split::KirjanOtsikko o = split::otsikkoAsetuksista(
+        a, muoto.nimi(), euro::fe_PaljasHakemisto(a.tiliotetiedosto) + S + "TUODUT", a.kohdehakemisto + S);
     o.ohitettavat = ohita;
-    o.saadot = a.saadot;
     if (!split::varmistaHakemisto(o.tuodut)) return false;
     split::Paivakirja kirja;
     split::Kirjuri kirjuri(nullptr, nullptr, a.saadot);
