@@ -30,11 +30,13 @@ using Sisallot = std::map<std::string, std::string>;
 alusta::Aika kello0() { return {2018, 8, 20, 7, 0, 0}; }
 alusta::Aika kello4() { return {2018, 8, 24, 7, 0, 0}; }
 
-// Segments of a few units, so that a small file has several journal records.
+// Segments of a few units, so that a small file has several journal records; read through
+// buffers smaller than a segment, so that a segment's units are found ahead of the reading.
 Saadot pienet() {
   Saadot s;
   s.jaksot.tiedostoja = 2;
   s.jaksot.tavuja = 1500;
+  s.puskuri = 400;
   return s;
 }
 

@@ -115,8 +115,9 @@ std::optional<std::string> linkinKohde(const std::string& polku);
 std::vector<std::string> nimetKansiossa(const std::string& kansio);
 
 // Puts what was written into the named files of a folder onto the disk. POSIX: the whole file
-// system of the folder at once (syncfs), which costs one call however many files; Windows:
-// each file in turn. A name that is gone is skipped.
+// system of the folder at once (syncfs), which costs one call however many files, or each
+// file in turn where the file system refuses that; Windows: each file in turn. A name that is
+// gone is skipped.
 void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet);
 // Puts a folder's entries (names made, renamed, removed) onto the disk. Windows: nothing to do.
 void tallennaHakemisto(const std::string& kansio);

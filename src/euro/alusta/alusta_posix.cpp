@@ -268,11 +268,13 @@ void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>
       if (auto v = kysyVika(Vaihe::tallenna, kansio + "/" + n)) heitaVirhe(v->numero, kansio + "/" + n);
   const int fd = ::open(natiivi(kansio).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) heitaErrno(errno, kansio);
-  // One call for the whole file system: a file's own fsync would cost a disk round per file.
+  // One syncfs, not a disk round per file; where the file system refuses it, each file's own.
   const int r = ::syncfs(fd);
   const int e = errno;
   ::close(fd);
-  if (r != 0) heitaErrno(e, kansio);
+  if (r != 0 && e != ENOSYS && e != EOPNOTSUPP && e != EINVAL) heitaErrno(e, kansio);
+  for (std::size_t i = 0; r != 0 && i < nimet.size(); ++i)
+    if (pituusJosOn(kansio + "/" + nimet[i])) Tiedosto(kansio + "/" + nimet[i], Tila::lue).tallennaLevylle();
 }
 
 void tallennaHakemisto(const std::string& kansio) {

@@ -53,7 +53,8 @@ bool Ikkuna::tayta() {
   if (lopussa_ && haettu_ == maara_) {
     rajaus_ = maara_;
   } else if (!erat_.empty() && erat_.back().kohta - ikkunanAlku_ > annettu_) {
-    rajaus_ = static_cast<std::size_t>(erat_.back().kohta - ikkunanAlku_);
+    // The search ahead may have named lines past the window: every one in it is named.
+    rajaus_ = static_cast<std::size_t>(std::min<std::uint64_t>(erat_.back().kohta - ikkunanAlku_, maara_));
   } else {
     // A batch longer than the window: handed out as far as searched, never further, so
     // that no T00 line reaches the writing pass before the search has named it.
@@ -67,6 +68,9 @@ bool Ikkuna::tayta() {
 // searched, not cut into lines.
 void Ikkuna::hae() {
   const char* b = ikkuna_.get();
+  // What the search ahead went over is named already.
+  if (edelleHaettu_ > ikkunanAlku_ + haettu_)
+    haettu_ = static_cast<std::size_t>(std::min<std::uint64_t>(edelleHaettu_ - ikkunanAlku_, maara_));
   std::size_t i = haettu_;
   while (erat_.size() < eratEdella_ && nimivarasto_.size() < varastoEnintaan) {
     const std::size_t p = etsiT00(b, i, maara_, kapeaHaku_);
@@ -99,8 +103,7 @@ void Ikkuna::hae() {
 std::uint64_t Ikkuna::seuraavaEra(std::uint64_t kohta) {
   if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
   esi_.siirry(kohta);
-  if (!esiPuskuri_) esiPuskuri_ = std::make_unique_for_overwrite<char[]>(esipuskuri_);
-  char* b = esiPuskuri_.get();
+  char* b = esiPuskuri();
   std::uint64_t alku = kohta;  // the file offset of b[0]
   std::size_t n = 0;
   bool lopussa = false;
@@ -115,10 +118,10 @@ std::uint64_t Ikkuna::seuraavaEra(std::uint64_t kohta) {
         n -= i;
         i = 0;
       }
-      while (n < esipuskuri_) {
+      while (n < esiKoko_) {
         const std::uint64_t jaljella = arkistonPituus_ - std::min(arkistonPituus_, alku + n);
         const std::size_t m =
-            jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esipuskuri_ - n, jaljella))) : 0;
+            jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esiKoko_ - n, jaljella))) : 0;
         if (m == 0) {
           lopussa = true;
           break;
@@ -136,6 +139,83 @@ std::uint64_t Ikkuna::seuraavaEra(std::uint64_t kohta) {
     }
     const char ennen = p == 0 ? edellinen : b[p - 1];
     if ((ennen == '\r' || ennen == '\n') && alku + p > kohta) return alku + p;
+    i = p + 1;
+  }
+}
+
+char* Ikkuna::esiPuskuri() {
+  if (!esiPuskuri_) {
+    // A T00 line's name must fit with room to spare, as in the window.
+    esiKoko_ = std::max(esipuskuri_, 4 * tarve_ + 64);
+    esiPuskuri_ = std::make_unique_for_overwrite<char[]>(esiKoko_);
+  }
+  return esiPuskuri_.get();
+}
+
+void Ikkuna::haeEdelle(std::uint64_t raja) {
+  const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
+  if (alku >= arkistonPituus_) return;
+  if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
+  char* b = esiPuskuri();
+  // b[0] is the byte at kohta; the one before the search's place is kept, for a line's start.
+  std::uint64_t kohta = alku > 0 ? alku - 1 : 0;
+  esi_.siirry(kohta);
+  std::size_t n = 0, i = static_cast<std::size_t>(alku - kohta);
+  bool lopussa = false;
+  auto lue = [&] {
+    const std::size_t pois = i > 0 ? i - 1 : 0;
+    std::memmove(b, b + pois, n - pois);
+    kohta += pois;
+    n -= pois;
+    i -= pois;
+    while (n < esiKoko_) {
+      const std::uint64_t jaljella = arkistonPituus_ - std::min(arkistonPituus_, kohta + n);
+      const std::size_t m =
+          jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esiKoko_ - n, jaljella))) : 0;
+      if (m == 0) {
+        lopussa = true;
+        break;
+      }
+      n += m;
+    }
+  };
+  lue();
+  for (;;) {
+    const std::size_t p = etsiT00(b, i, n, kapeaHaku_);
+    if (p == eiT00) {
+      if (lopussa) {
+        edelleHaettu_ = kohta + n;
+        return;
+      }
+      // A "T00" may begin in the last two bytes and end in the next read.
+      i = n - std::min<std::size_t>(n - i, 2);
+      lue();
+      continue;
+    }
+    // A line whose name would read past the buffer waits for the next reading.
+    if (!lopussa && n - p < tarve_) {
+      i = p;
+      lue();
+      continue;
+    }
+    const char ennen = p == 0 ? '\n' : b[p - 1];  // at 0 only at the archive's start
+    if (ennen == '\r' || ennen == '\n') {
+      if (erat_.size() >= eratEdella_ || nimivarasto_.size() >= varastoEnintaan) {
+        edelleHaettu_ = kohta + p;
+        return;
+      }
+      std::size_t e = p + std::min(tarve_, n - p);
+      for (std::size_t q = p; q < e; ++q)
+        if (b[q] == '\r' || b[q] == '\n') {
+          e = q;
+          break;
+        }
+      nimea(std::string_view(b + p, e - p), kohta + p);
+      if (kohta + p >= raja) {
+        edelleHaettu_ = kohta + p + 1;
+        return;
+      }
+    }
     i = p + 1;
   }
 }

@@ -22,11 +22,12 @@ class Ikkuna {
  protected:
   explicit Ikkuna(std::string arkisto) : arkisto_(std::move(arkisto)) {}
 
-  // The archive is read once, into a window of 1 MiB: the T00 lines in it are named (and
-  // the segment's files declared) before the writing pass is given its bytes, which it takes
-  // where they lie. The window is handed out up to its last T00 line, so that a segment ends
-  // at a batch whose bytes have all been seen. A batch longer than the window is handed out
-  // as far as the search has gone, and the end of its segment is found by reading ahead.
+  // The archive is read into a window: the T00 lines in it are named (and the segment's files
+  // declared) before the writing pass is given its bytes, which it takes where they lie. The
+  // window is handed out up to its last T00 line, so that a segment ends at a batch whose
+  // bytes have all been seen. A segment runs past the window by the search ahead (haeEdelle),
+  // which reads its bytes once more; a batch longer than both is handed out as far as the
+  // search has gone, and the end of its segment is found by reading ahead.
   struct Era {
     std::uint64_t kohta;
     std::uint32_t nimenAlku, nimenPituus;  // in nimivarasto_: the file that takes the batch
@@ -42,6 +43,12 @@ class Ikkuna {
   euro::Nakyma anna();
   bool tayta();
   void hae();
+  // Names the T00 lines after the search's end with a reader of its own, up to the first one
+  // at or after raja (a file offset), which is named too: the batch before it is then known to
+  // end there. The window does not search those bytes again.
+  void haeEdelle(std::uint64_t raja);
+  // Whether every T00 line up to the pass's end is named.
+  bool kaikkiHaettu() const { return (lopussa_ && haettu_ == maara_) || edelleHaettu_ >= arkistonPituus_; }
   // The queue's T00 line at kohta, the ones before it dropped; none when the search did not
   // name it.
   const Era* eraKohdassa(std::uint64_t kohta) {
@@ -69,10 +76,13 @@ class Ikkuna {
   char ennenIkkunaa_ = '\n';  // the byte before ikkuna_[0]
   std::vector<Era> erat_;
   std::size_t eraAlku_ = 0;  // the first the writing pass has not reached
+  std::uint64_t edelleHaettu_ = 0;  // the search ahead has named every T00 line before it
   std::string nimivarasto_;
   // Reading ahead past the window.
   static constexpr std::size_t esipuskuri_ = 64 * 1024;
   std::unique_ptr<char[]> esiPuskuri_;
+  std::size_t esiKoko_ = 0;
+  char* esiPuskuri();
 };
 
 }  // namespace split::tito

@@ -40,10 +40,10 @@ Osittaja::Osittaja(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& ar
   for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunne(nimiTiiviste(n), false);
   nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
   tarve_ = std::max<std::size_t>(nimeaja_->tarve(), 3);
-  // Small archives take a small window.
+  // Small archives take a small window; a segment runs past it by the search ahead.
   const std::uint64_t vahintaan = 4 * tarve_ + 64;
-  ikkunanKoko_ = static_cast<std::size_t>(
-      std::max(vahintaan, std::min<std::uint64_t>(rajat_.tavuja, arkistonPituus_ + 1)));
+  const std::uint64_t koko = a_.saadot.puskuri ? a_.saadot.puskuri : std::min<std::uint64_t>(rajat_.tavuja, 256 * 1024);
+  ikkunanKoko_ = static_cast<std::size_t>(std::max(vahintaan, std::min<std::uint64_t>(koko, arkistonPituus_ + 1)));
 }
 
 // The summary goes back to what the journal's last record holds as delivered: the batches of
@@ -184,7 +184,8 @@ void Osittaja::julista(std::uint64_t kohta) {
   KirjanOsa j;
   j.siirretty = true;
   j.kohta = kohta;
-  const bool kaikki = lopussa_ && haettu_ == maara_;  // every T00 line to the end is named
+  if (!kaikkiHaettu()) haeEdelle(kohta + rajat_.tavuja);
+  const bool kaikki = kaikkiHaettu();  // every T00 line to the end is named
   std::optional<std::uint64_t> loppu;
   // The target held open while its files' lengths are read: one name each, not the path.
   std::optional<alusta::Kansio> kansio;
@@ -194,6 +195,11 @@ void Osittaja::julista(std::uint64_t kohta) {
     Era& e = erat_[i];
     // The last T00 line seen: its batch may go on past what has been read.
     if (!kaikki && i + 1 == erat_.size() && e.kohta > kohta) {
+      loppu = e.kohta;
+      break;
+    }
+    // A segment of more than one batch ends within its bytes' bound.
+    if (e.kohta > kohta && i + 1 < erat_.size() && erat_[i + 1].kohta - kohta > rajat_.tavuja) {
       loppu = e.kohta;
       break;
     }
@@ -238,7 +244,7 @@ void Osittaja::julista(std::uint64_t kohta) {
     e.tiedosto = lisaaJaksoon(nimi, {pituus, 0, 0, uusi, h, toinen, tehty || uusi}, hn);
     j.tiedostot.push_back({std::string(), pituus, 0, toinen ? std::string(eranAvain(e)) : std::string()});
   }
-  if (!loppu) loppu = kaikki ? ikkunanAlku_ + maara_ : seuraavaEra(kohta);
+  if (!loppu) loppu = kaikki ? (lopussa_ ? ikkunanAlku_ + maara_ : edelleHaettu_) : seuraavaEra(kohta);
   j.loppu = *loppu;
   if (j.loppu > arkistonPituus_) virhe("arkisto kasvoi");
   // The names lent to the record for its writing, not copied.
@@ -276,6 +282,7 @@ void Osittaja::jaa(std::uint64_t alku, bool julistaAlussa, Yhteenveto& y) {
   ennenIkkunaa_ = '\n';
   erat_.clear();
   eraAlku_ = 0;
+  edelleHaettu_ = alku;
   nimivarasto_.clear();
   jatko_ = jatko ? &*jatko : nullptr;
   struct Pois {

@@ -28,7 +28,7 @@ struct Rajat {
   std::uint64_t tavuja;
   std::size_t eratEdella;
   explicit Rajat(const PaloitteluAsetukset::Saadot::Jaksot& j)
-      : tiedostoja(j.tiedostoja ? j.tiedostoja : 1024), tavuja(j.tavuja ? j.tavuja : 1024 * 1024),
+      : tiedostoja(j.tiedostoja ? j.tiedostoja : 4096), tavuja(j.tavuja ? j.tavuja : 16 * 1024 * 1024),
         // The window keeps the next batch's T00 line named: at least one more must fit.
         eratEdella(j.ennakko ? std::max<std::size_t>(j.ennakko, 2) : 16384) {}
 };
@@ -67,7 +67,7 @@ class Osittaja : private Ikkuna {
   // one: past the bound the table starts again and a name it lacks is looked at on the disk.
   // tehty: this split made the file, so the name's own file takes its batches; kept once known.
   void tunne(std::uint64_t h, bool tehty) {
-    if (tunnetut_.koko() >= 48 * rajat_.tiedostoja && !tunnetut_.hae(h)) {
+    if (tunnetut_.koko() >= tunnettujaEnintaan && !tunnetut_.hae(h)) {
       tunnetut_.tyhjenna();
       kaikkiTunnetaan_ = false;
     }
@@ -133,6 +133,7 @@ class Osittaja : private Ikkuna {
   // The target's names as hashes, tehtyTaalla for the files this split made.
   Hajautus tunnetut_;
   static constexpr std::uint64_t tehtyTaalla = 1;
+  static constexpr std::size_t tunnettujaEnintaan = 48 * 1024;
   bool kaikkiTunnetaan_ = true;  // tunnetut_ holds every name of the target: one it lacks is not there
   // The segment.
   std::vector<JaksonTiedosto> tiedostot_;

@@ -148,11 +148,11 @@ void Osittaja::laskeEhjat(const KirjanOsa& k, const Vertaaja& v) {
 // may have been written in part or whole, though its record is lost. Which of its batches
 // their company files already hold is read from the files' ends, not taken from the
 // record's absence: the recorded segment is widened by the next (a declared segment is
-// never longer than the window, or than its one batch), and a file it does not name is
+// never longer than its bytes' bound, or than its one batch), and a file it does not name is
 // taken to begin where it ends with the beginning of its batches from there on.
 void Osittaja::laajennaRikottuun(KirjanOsa& k) {
   if (k.loppu >= arkistonPituus_) return;
-  const std::uint64_t raja = k.loppu + ikkunanKoko_;
+  const std::uint64_t raja = k.loppu + std::max<std::uint64_t>(ikkunanKoko_, rajat_.tavuja);
   struct Keraaja {
     std::unordered_map<std::string, std::string> tavut;
     const std::unordered_map<std::string, std::size_t>* kirjatut = nullptr;
