@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The archiving split's flush rounds and its cost: a 128 MiB cumulative file of 2,000 companies
+# split with archiving (the journal) and without, the runs taking turns, on tmpfs (where a flush
+# costs next to nothing) and on the disk the build lives on (where each round waits for the
+# device); the flush calls counted by strace. bench/README.md tells what the figures are held
+# against.
+#   AJOJA (default 5) rounds on tmpfs, AJOJA_LEVY (default 9) on the disk
+set -euo pipefail
+export LC_ALL=C
+cd "$(dirname "$0")/.."
+juuri=$PWD
+rakennus=$juuri/build/bench
+ajoja=${AJOJA:-5}
+ajojaLevy=${AJOJA_LEVY:-9}
+
+viesti() { echo "kestavyys.sh: $*" >&2; }
+kuole() { viesti "VIRHE: $*"; exit 1; }
+
+for ohjelma in cmake ninja strace /usr/bin/time; do
+  command -v "$ohjelma" >/dev/null || kuole "$ohjelma puuttuu (bash scripts/asenna-riippuvuudet.sh)"
+done
+MiB=$((1024 * 1024))
+(($(df --output=avail -B1 /dev/shm | tail -n 1) > 600 * MiB)) || kuole "/dev/shm:ssa alle 600 MiB vapaana"
+(($(df --output=avail -B1 "$juuri/build" | tail -n 1) > 600 * MiB)) || kuole "$juuri/build: alle 600 MiB vapaana"
+
+viesti "käännetään (Release) hakemistoon $rakennus"
+mkdir -p "$rakennus"
+loki=$rakennus/kestavyys-kaannos.log
+if ! { cmake -S "$juuri" -B "$rakennus" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DKOLVANTO_IKKUNA=OFF -DKOLVANTO_TESTIT=OFF &&
+  cmake --build "$rakennus" --target kolvanto-cli tito-generaattori; } >"$loki" 2>&1; then
+  tail -n 40 "$loki" >&2
+  kuole "käännös epäonnistui, koko loki: $loki"
+fi
+
+shm=/dev/shm/kolvanto-kestavyys-$$
+levy=$rakennus/kestavyys-$$
+trap 'rm -rf "$shm" "$levy"' EXIT
+viesti "kolvanto $(git -C "$juuri" describe --always --dirty 2>/dev/null || echo '?')"
+viesti "levy: $(df --output=source,fstype "$juuri/build" | tail -n 1), kuorma $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# One folder per place: the binary (a copy runs with the built-in settings and keeps its ledger
+# beside it), the input and the target.
+valmista() {
+  mkdir -p "$1/bin"
+  cp "$rakennus/bin/kolvanto-cli" "$1/bin/"
+  "$rakennus/bin/tito-generaattori" --koko 128M --yrityksia 2000 --siemen 1 "$1/kertyma" >/dev/null
+}
+valmista "$shm"
+valmista "$levy"
+
+# Each run delivers the file for the first time: the ledger, the target and the archive go
+# before it, and the file is brought back by a hard link.
+ajo() {
+  local paikka=$1 tapa=$2
+  rm -rf "$paikka/ulos" "$paikka/a" "$paikka"/bin/paloitteluhistoria-* "$paikka"/bin/virhelog.txt
+  mkdir "$paikka/ulos" "$paikka/a"
+  ln "$paikka/kertyma" "$paikka/a/TITO.TXT"
+  sync -f "$paikka/kertyma"
+}
+aja() {
+  local paikka=$1 tapa=$2 nimi=$3
+  ajo "$paikka" "$tapa"
+  /usr/bin/time -f "$nimi %e" -a -o "$paikka/ajat" "$paikka/bin/kolvanto-cli" "$tapa" --kohde "$paikka/ulos" \
+    "$paikka/a/TITO.TXT" >/dev/null || (($? == 3)) || kuole "kolvanto-cli päättyi virheeseen"
+}
+
+# The flush calls of one archiving run; the rounds are the syncfs calls (or, where syncfs is
+# refused, the records of the journal).
+ajo "$shm" --aikaleima
+strace -f -c -o "$shm/strace" -e trace=fsync,fdatasync,syncfs "$shm/bin/kolvanto-cli" --aikaleima \
+  --kohde "$shm/ulos" "$shm/a/TITO.TXT" >/dev/null || (($? == 3)) || kuole "kolvanto-cli päättyi virheeseen"
+kutsut() { awk -v k="$1" '$NF == k { print $4 }' "$shm/strace" | head -n 1; }
+kierroksia=$(kutsut syncfs)
+kierroksia=${kierroksia:-0}
+fsyncit=$(kutsut fsync)
+fdatasyncit=$(kutsut fdatasync)
+tiedostoja=$(find "$shm/ulos" -type f | wc -l)
+
+for paikka in "$shm" "$levy"; do
+  : >"$paikka/ajat"
+  n=$ajoja
+  [[ $paikka == "$levy" ]] && n=$ajojaLevy
+  for ((kierros = 0; kierros <= n; kierros++)); do
+    ((kierros == 1)) && : >"$paikka/ajat"
+    aja "$paikka" --aikaleima arkistoiden
+    aja "$paikka" --ei-aikaleimaa paikallaan
+  done
+done
+
+# The median, the lowest and the highest of a command's times.
+luvut() {
+  awk -v n="$2" '$1 == n { print $2 }' "$1/ajat" | sort -g |
+    awk '{ a[NR] = $1 } END { printf "%.3f %.3f %.3f", (NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2), a[1], a[NR] }'
+}
+read -r sa sal sah <<<"$(luvut "$shm" arkistoiden)"
+read -r sp spl sph <<<"$(luvut "$shm" paikallaan)"
+read -r la lal lah <<<"$(luvut "$levy" arkistoiden)"
+read -r lp lpl lph <<<"$(luvut "$levy" paikallaan)"
+awk -v k="$kierroksia" -v f="${fsyncit:-0}" -v d="${fdatasyncit:-0}" -v t="$tiedostoja" \
+    -v sa="$sa" -v sal="$sal" -v sah="$sah" -v sp="$sp" -v spl="$spl" -v sph="$sph" \
+    -v la="$la" -v lal="$lal" -v lah="$lah" -v lp="$lp" -v lpl="$lpl" -v lph="$lph" \
+    -v n="$ajoja" -v nl="$ajojaLevy" '
+  function tila(ok) { return ok ? "ok" : "TAVOITE EI TÄYTY" }
+  BEGIN {
+    printf "\n128 MiB, 2 000 yritystä, %d yritystiedostoa, arkistoiden (päiväkirja):\n", t
+    printf "  tallennuskierroksia (syncfs)  %4d   (tavoite <= 12)  %s\n", k, tila(k <= 12)
+    printf "  fsync-kutsuja %d, fdatasync-kutsuja %d\n", f, d
+    printf "tmpfs, %d vuorottaista kierrosta (mediaani, pienin-suurin):\n", n
+    printf "  arkistoiden  %.3f s (%.3f-%.3f)\n", sa, sal, sah
+    printf "  paikallaan   %.3f s (%.3f-%.3f)\n", sp, spl, sph
+    printf "  arkistoiden/paikallaan %.2fx   (tavoite <= 1.05x)  %s\n", sa / sp, tila(sa / sp <= 1.05)
+    printf "levy, %d vuorottaista kierrosta (mediaani, pienin-suurin; levyllä hajonta on suurta):\n", nl
+    printf "  arkistoiden  %.3f s (%.3f-%.3f)\n", la, lal, lah
+    printf "  paikallaan   %.3f s (%.3f-%.3f)\n", lp, lpl, lph
+    printf "  arkistoiden/paikallaan %.2fx   (ei tavoitetta: kukin kierros odottaa levyä)\n", la / lp
+  }'
