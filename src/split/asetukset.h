@@ -48,6 +48,7 @@ struct PaloitteluAsetukset {
       std::size_t ennakko = 0;     // batch headers the split names ahead of a segment
     } jaksot;
     bool kapeaHaku = false;  // the format's narrower search for its batch headers, where it has one
+    std::size_t varasto = 0;  // bytes of the run's ledger lines kept in memory before a file takes them
   } saadot;
 };
 

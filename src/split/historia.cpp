@@ -319,6 +319,16 @@ std::string tekstiksi(const Merkinta& m) {
   return s;
 }
 
+std::string arkistonKanssa(const std::string& rivi, const std::string& arkisto) {
+  // The archive is the fifth field: after the fourth tab.
+  std::size_t p = std::string::npos;
+  for (int i = 0; i < 4; ++i)
+    if ((p = rivi.find('\t', p + 1)) == std::string::npos) return rivi;
+  std::string s = rivi;
+  s.insert(p + 1, kentta(arkisto));
+  return s;
+}
+
 bool jasenna(const std::string& rivi, Merkinta& m) {
   const std::size_t tabeja = static_cast<std::size_t>(std::count(rivi.begin(), rivi.end(), '\t'));
   if (tabeja != kenttia - 1 && tabeja != vanhatKentat - 1) return false;

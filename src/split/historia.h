@@ -94,6 +94,10 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
 // that it never runs into this entry. Throws euro::Virhe.
 void kirjaa(const std::string& datahakemisto, const std::vector<std::string>& rivit, const alusta::Aika& aika);
 
+// A statement's line (tekstiksi of tilioteMerkinta) made before its archive was named, with its
+// archive put in.
+std::string arkistonKanssa(const std::string& rivi, const std::string& arkisto);
+
 // Reports the failure being handled as one to write the history: the split's result stands.
 void kerroKirjoitusvirhe();
 

@@ -35,6 +35,9 @@ Jatkuvuus& Tilikirja::jatkuvuus() {
 void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
                          const std::string& kohde, std::int64_t& toimitettuja, std::int64_t& huomioita) {
   kohde_ = taysiPolku(kohde);
+  const std::string& data = euro::ohjelma().datahakemisto;
+  if (!data.empty()) rivit_ = std::make_unique<Varasto>(data, a.saadot.varasto);
+  const std::string nimi(muoto.nimi());
   muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
     const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(kohde_ + t.yritys, t);
     if (arvio.toimitettu) {
@@ -50,8 +53,16 @@ void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const
       if (lauseet_.size() < lauseitaEnintaan) lauseet_.push_back(h.lause);
       ++lauseita_;
     }
-    if (!lyhyt.empty() && huomiot_.size() < huomioitaEnintaan) huomiot_[t.kohta] = std::move(lyhyt);
     loppu_ = t.kohta + t.pituus;
+    if (rivit_) {
+      try {
+        rivit_->lisaa(historia::tekstiksi(
+            historia::tilioteMerkinta(t, nimi, a.tiliotetiedosto, "", kohde_, arvio.toimitettu, lyhyt, aika_)));
+      } catch (...) {
+        rivit_.reset();  // the lines are made again from the file, with the notes below
+      }
+    }
+    if (!lyhyt.empty() && huomiot_.size() < huomioitaEnintaan) huomiot_[t.kohta] = std::move(lyhyt);
   });
 }
 
@@ -66,6 +77,13 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
     const std::uint64_t jo = sarake.empty() ? alku : std::max(alku, j.kirjattu(sarake));
     const std::string nimi(m.nimi());
     historia::Kirjoittaja k(data, aika_);
+    if (oma && rivit_) {
+      rivit_->kay([&](const std::string& r) { k.lisaa(historia::arkistonKanssa(r, sarake)); });
+      rivit_.reset();
+      if (!sarake.empty() && loppu_ > 0) j.kirjattiin(sarake, loppu_);
+      k.sulje(true);
+      return;
+    }
     m.tiliotteet(tiedosto, a, alku, [&](const Tiliote& t) {
       if (t.kohta < jo || (oma && t.kohta + t.pituus > loppu_)) return;
       const bool ohi = ohita.sisaltaa(t.kohta);

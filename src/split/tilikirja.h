@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "split/asetukset.h"
 #include "split/jatkuvuus.h"
 #include "split/tiliote.h"
+#include "split/varasto.h"
 
 namespace split {
 
@@ -55,6 +57,9 @@ class Tilikirja {
   std::uint64_t loppu_ = 0;  // where the last statement checked ended
   Ohitettavat ohitettavat_;
   std::map<std::uint64_t, std::string> huomiot_;  // by a statement's start: the ledger's note
+  // This run's own lines, made by the check (their archive put in when named); when they
+  // could not be kept, the file is read again for them.
+  std::unique_ptr<Varasto> rivit_;
   std::vector<std::string> lauseet_;
   std::size_t lauseita_ = 0;
 };

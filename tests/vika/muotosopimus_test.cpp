@@ -37,6 +37,7 @@ Saadot pienet() {
   s.jaksot.tiedostoja = 2;
   s.jaksot.tavuja = 1500;
   s.puskuri = 400;
+  s.varasto = 2000;  // the ledger's lines in a file of their own after a few
   return s;
 }
 
@@ -425,6 +426,46 @@ TEST_P(Muotosopimus, KasvanutArkistoKerran) {
     }
   }
   EXPECT_GT(kutsuja, 10u);
+}
+
+// A run's own ledger lines are made by its check, before the split: kept in memory, or past a
+// bound in a file of the data folder. The same lines either way (today's statement and
+// yesterday's passed over), the archive put in, and no such file left behind.
+TEST_P(Muotosopimus, TilikirjanRivitMuististaTaiTiedostosta) {
+  const std::string eka = rivi.tiliote(4, 3, 0), toka = eka + rivi.tiliote(5, 4, 1);
+  for (const bool arkistoi : {false, true}) {
+    std::map<std::size_t, std::vector<std::string>> rivit;
+    for (const std::size_t varasto : {std::size_t{0}, std::size_t{1}}) {
+      SCOPED_TRACE(std::string(arkistoi ? "arkistoiden" : "paikallaan") + ", varasto " + std::to_string(varasto));
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      alusta::luoHakemisto(k / "ulos");
+      alusta::luoHakemisto(k / "data");
+      ymp.ohjelma.datahakemisto = k / "data";
+      Saadot s;
+      s.varasto = varasto;
+      const PaloitteluAsetukset a = asetukset(k, arkistoi, s);
+      testi::kirjoitaTiedosto(k / "TILIOTE", eka);
+      ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+      testi::kirjoitaTiedosto(k / "TILIOTE", toka);
+      ASSERT_TRUE(split::paloittele(a, kello1).valmis);
+      for (const std::string& n : testi::tiedostot(k / "data")) EXPECT_EQ(n.find("varasto"), std::string::npos) << n;
+      split::historia::Suodatin suodatin;
+      suodatin.ajot = false;
+      split::historia::Merkinta m;
+      std::size_t toimitettuja = 0;
+      split::historia::lue(k / "data", suodatin, [&](const std::string& r) {
+        ASSERT_TRUE(split::historia::jasenna(r, m));
+        toimitettuja += m.tapahtuma != "tiliote";
+        EXPECT_EQ(m.arkisto.empty(), !arkistoi) << r;
+        EXPECT_EQ(m.tiliote, a.tiliotetiedosto) << r;
+        rivit[varasto].push_back(euro::fe_Korvaa(r, k.polku(), "K"));
+      });
+      EXPECT_GT(toimitettuja, 0u);
+    }
+    EXPECT_FALSE(rivit[0].empty());
+    EXPECT_EQ(rivit[0], rivit[1]);
+  }
 }
 
 // The statements a format tells of a file are the units its split in place delivers: each

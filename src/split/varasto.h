@@ -1,0 +1,40 @@
+// Lines kept for later in a run: in memory up to a bound, past it in a file of their own in
+// the given folder (removed when done, or by the next one made after a run cut off), so that
+// memory stays bounded however many lines there are and nothing is read twice to make them.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "euro/alusta/alusta.h"
+
+namespace split {
+
+class Varasto {
+ public:
+  // raja: the bytes kept in memory (0: the built-in 1 MiB).
+  Varasto(std::string kansio, std::size_t raja);
+  ~Varasto();
+  Varasto(const Varasto&) = delete;
+  Varasto& operator=(const Varasto&) = delete;
+
+  // A line without its line end (it holds none). Throws euro::Virhe when the file fails.
+  void lisaa(std::string_view rivi);
+  // Each line in the order given. Throws euro::Virhe when the file cannot be read.
+  void kay(const std::function<void(const std::string&)>& anna);
+  // Drops every line, and the file.
+  void tyhjenna() noexcept;
+
+ private:
+  void kirjoita();
+
+  std::string kansio_;
+  std::size_t raja_;
+  std::string puskuri_;
+  alusta::Tiedosto tiedosto_;
+  std::string polku_;
+};
+
+}  // namespace split
