@@ -34,8 +34,13 @@ Jatkuvuus& Tilikirja::jatkuvuus() {
 
 void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
                          const std::string& kohde, std::int64_t& toimitettuja, std::int64_t& huomioita) {
+  muoto.tiliotteet(polku, a, 0, tarkastaja(kohde, toimitettuja, huomioita));
+}
+
+std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const std::string& kohde, std::int64_t& toimitettuja,
+                                                          std::int64_t& huomioita) {
   kohde_ = taysiPolku(kohde);
-  muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
+  return [this, &toimitettuja, &huomioita](const Tiliote& t) {
     const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(kohde_ + t.yritys, t);
     if (arvio.toimitettu) {
       ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
@@ -52,7 +57,7 @@ void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const
     }
     if (!lyhyt.empty() && huomiot_.size() < huomioitaEnintaan) huomiot_[t.kohta] = std::move(lyhyt);
     loppu_ = t.kohta + t.pituus;
-  });
+  };
 }
 
 void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::string& tiedosto,

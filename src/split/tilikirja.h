@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ class Tilikirja {
   // ledger. Counts what is passed over and what is told in toimitettuja and huomioita.
   void tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku, const std::string& kohde,
                 std::int64_t& toimitettuja, std::int64_t& huomioita);
+  // The same check a statement at a time, for a format whose own check walks the file anyway;
+  // the counts must outlive it.
+  std::function<void(const Tiliote&)> tarkastaja(const std::string& kohde, std::int64_t& toimitettuja,
+                                                 std::int64_t& huomioita);
   // The ranges passed over, for the split and its journal's header.
   const Ohitettavat& ohitettavat() const { return ohitettavat_; }
   // The target as the ledger names it: full, ending with the separator.

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "euro/alusta/alusta.h"
@@ -299,3 +300,49 @@ TEST(CamtTiliotteet, OhitettavatEivatMeneMinnekaan) {
 }
 
 }  // namespace
+
+// The check's own walk gives the ledger the statements that tiliotteet gives, field for field,
+// in segments of the whole file, in segments that end inside documents, through a small buffer.
+TEST(CamtTiliotteet, TarkistusLuetteleeKuinTiliotteet) {
+  const std::string tiedosto =
+      dokumentti("053", {yrityksen("A1", 0), yrityksen("B1", 1), yrityksen("A2", 0)}, "D1") +
+      dokumentti("053", {yrityksen("C1", 2)}, "D2") +
+      dokumentti("053", {yrityksen("B2", 1), yrityksen("A3", 0), yrityksen("C2", 2), yrityksen("B3", 1)}, "D3");
+  const struct {
+    const char* kuvaus;
+    std::size_t tiedostoja;
+    std::uint64_t tavuja;
+    std::size_t puskuri;
+  } rivit[] = {
+      {"koko tiedosto", 0, 0, 0},
+      {"asiakirjojen sisällä", 2, 1, 0},
+      {"yritys jaksossa", 1, 1, 0},
+      {"pieni puskuri", 2, 1, 17},
+  };
+  testi::Kansio k;
+  testi::kirjoitaTiedosto(k / "T.XML", tiedosto);
+  for (const auto& r : rivit) {
+    SCOPED_TRACE(r.kuvaus);
+    PaloitteluAsetukset a;
+    a.nimenAlkuosa = "XML-";
+    a.nimenLoppuosa = ".XML";
+    a.saadot.jaksot = {r.tiedostoja, r.tavuja};
+    a.saadot.puskuri = r.puskuri;
+    const std::vector<Tiliote> odotetut = luettele(k / "T.XML", a);
+    ASSERT_EQ(odotetut.size(), 8u);
+    std::vector<Tiliote> v;
+    std::string syy;
+    bool lueteltu = false;
+    const auto jako = split::camt::muoto().tarkistaLuetellen(
+        k / "T.XML", a, syy, [&](const Tiliote& t) { v.push_back(t); }, lueteltu);
+    ASSERT_TRUE(jako) << syy;
+    EXPECT_TRUE(lueteltu);
+    ASSERT_EQ(v.size(), odotetut.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      const Tiliote &t = v[i], &o = odotetut[i];
+      EXPECT_EQ(std::tie(t.kohta, t.pituus, t.tiiviste, t.tili, t.yritys, t.alku, t.loppu, t.numero),
+                std::tie(o.kohta, o.pituus, o.tiiviste, o.tili, o.yritys, o.alku, o.loppu, o.numero))
+          << i;
+    }
+  }
+}

@@ -527,14 +527,15 @@ std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const Paloittelu
 
 }  // namespace
 
-Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a) {
+Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                     const std::function<void(const Tiliote&)>* anna) {
   Tarkistettu t;
   if (!valittuAvain(a)) {
     t.syy = positiotEivatKay;
     return t;
   }
   try {
-    t.indeksi = indeksoi(polku, a, {}, indeksinRaja, &t.pituus);
+    t.indeksi = indeksoi(polku, a, {}, indeksinRaja, &t.pituus, ~std::uint64_t{0}, anna);
   } catch (const Hylatty& h) {
     t.syy = h.viesti;
   }
