@@ -346,3 +346,38 @@ TEST(CamtTiliotteet, TarkistusLuetteleeKuinTiliotteet) {
     }
   }
 }
+
+// A split in place that fails while it writes (a full disk) leaves open only the company file
+// it was writing: every other file the segment extends still ends with its closing tags.
+TEST(CamtTiliotteet, PaikallaanVikaJattaaAuki) {
+  const std::string pohja = dokumentti("053", {yrityksen("P1", 0), yrityksen("P2", 1), yrityksen("P3", 2)}, "P");
+  const std::string uusi = dokumentti("053", {yrityksen("A1", 0), yrityksen("B1", 1), yrityksen("C1", 2)}, "U");
+  for (std::size_t kohta = 0; kohta < 3; ++kohta) {
+    SCOPED_TRACE("kirjoitus " + std::to_string(kohta));
+    testi::Kansio k;
+    PaloitteluAsetukset a;
+    a.tiliotetiedosto = k / "TILIOTE.XML";
+    a.kohdehakemisto = k / "ulos";
+    a.nimenAlkuosa = "XML-";
+    a.nimenLoppuosa = ".XML";
+    alusta::luoHakemisto(a.kohdehakemisto);
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, pohja);
+    vika::paikallaanOhittaen(a, {});
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, uusi);
+    {
+      std::size_t n = 0;
+      vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+        if (q.vaihe != alusta::Vaihe::kirjoita || q.polku.rfind(a.kohdehakemisto, 0) != 0 || n++ != kohta)
+          return std::nullopt;
+        return alusta::Vika{euro::virhenro::levyTaynna, q.n / 2};
+      });
+      EXPECT_THROW(vika::paikallaanOhittaen(a, {}), euro::Virhe);
+    }
+    const auto nyt = vika::sisallot(a.kohdehakemisto);
+    ASSERT_EQ(nyt.size(), 3u);
+    std::size_t auki = 0;
+    for (const auto& [nimi, s] : nyt)
+      if (!s.ends_with("</Document>\r\n")) ++auki;
+    EXPECT_EQ(auki, 1u);
+  }
+}

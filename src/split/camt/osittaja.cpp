@@ -208,15 +208,18 @@ class Osittaja {
       for (const Ratkaisu& x : r) k.tiedostot.push_back({x.nimi, x.pituus, 0, x.hanta});
       kirja_->kirjaa(k);
     }
-    // The closing parts go, and that is on the disk before statements take their place: a lost
-    // cut under written statements would leave a document closed twice.
-    std::vector<std::string> leikatut;
-    for (const Ratkaisu& x : r) {
-      if (x.uusi) continue;
-      leikkaa(x);
-      leikatut.push_back(x.nimi);
+    // Under the journal the cuts are on the disk before statements take their place (a lost cut
+    // under written statements would leave a document closed twice). In place each file is cut
+    // as it is written: a failure leaves that one file open, not every file of the segment.
+    if (kirja_) {
+      std::vector<std::string> leikatut;
+      for (const Ratkaisu& x : r) {
+        if (x.uusi) continue;
+        leikkaa(x);
+        leikatut.push_back(x.nimi);
+      }
+      if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
     }
-    if (kirja_ && !leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
     kirjoita(j, r, nullptr);
   }
 
@@ -305,8 +308,12 @@ class Osittaja {
 
   // Cuts the closing part off an extended file, only when it is as it was decided.
   void leikkaa(const Ratkaisu& x) {
-    const std::string polku = kohde_ + x.nimi;
-    alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
+    alusta::Tiedosto f(kohde_ + x.nimi, alusta::Tila::muokkaa);
+    leikkaa(x, f);
+    f.sulje();
+  }
+  void leikkaa(const Ratkaisu& x, alusta::Tiedosto& f) {
+    const std::string& polku = f.polku();
     const std::uint64_t kohta = x.pituus - x.hanta.size();
     if (f.pituus() == x.pituus) {
       std::string b(x.hanta.size(), '\0');
@@ -317,7 +324,6 @@ class Osittaja {
     f.katkaiseJos(x.pituus, kohta);
     if (f.pituus() != kohta)
       throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
-    f.sulje();
   }
 
   // Writes every group's bytes; with olemassa, a cut-off segment's files, each from the byte
@@ -351,7 +357,13 @@ class Osittaja {
       const Ratkaisu& x = r[i];
       const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
       if (ohitettava > 0) vertaa(j, g, x, jarjestys, alut[i], ohitettava);
-      ulos_.avaa(kohde_ + x.nimi, x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
+      if (!x.uusi && !olemassa && !kirja_) {  // in place: written on from where its end was
+        ulos_.avaa(kohde_ + x.nimi, alusta::Tila::muokkaa);
+        leikkaa(x, ulos_.tiedosto());
+        ulos_.tiedosto().siirry(x.pituus - x.hanta.size());
+      } else {
+        ulos_.avaa(kohde_ + x.nimi, x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
+      }
       std::uint64_t kohta = 0;
       std::int64_t kirjoitettuja = 0;
       tuottaja_.tuota(j, g, x, jarjestys, alut[i], [&](const char* p, std::size_t n, bool lausunnonLoppu) {

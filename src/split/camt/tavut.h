@@ -97,6 +97,7 @@ class Kirjoittaja {
     tyhjenna();
     t_.sulje();
   }
+  alusta::Tiedosto& tiedosto() { return t_; }
   // After a failure: what is not written stays unwritten; the journal's next run compares.
   void suljeKesken() noexcept {
     puskuri_.clear();
