@@ -57,6 +57,15 @@ class Muoto {
   // syy (Finnish, with the place).
   virtual std::unique_ptr<Paloittelija> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
                                          std::string& syy) const = 0;
+  // The check, giving anna the statements as tiliotteet gives them in the same walk where the
+  // format can (lueteltu then true): a file walked once for both. Else the check alone.
+  virtual std::unique_ptr<Paloittelija> tarkistaLuetellen(const std::string& polku, const PaloitteluAsetukset& a,
+                                                          std::string& syy,
+                                                          const std::function<void(const Tiliote&)>& /*anna*/,
+                                                          bool& lueteltu) const {
+    lueteltu = false;
+    return tarkista(polku, a, syy);
+  }
   // Finishes a cut-off split from its journal's last record, the journal removed at the end;
   // answers what was written, y gets the files.
   virtual std::int64_t viimeistele(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arkisto,

@@ -134,9 +134,9 @@ class Ajo {
       std::string kohde;
       std::unique_ptr<Paloittelija> jako;
       const Muoto* muoto = nullptr;
-      if (tiedostoOn() && kohdeOn(kohde) && hyvaksytty(muoto, jako)) {
+      if (tiedostoOn() && kohdeOn(kohde) && hyvaksytty(muoto, jako, kohde)) {
         if (!alusta::voikoKirjoittaa(kohdeKansio(kohde))) throw eiKirjoitettava(kohdeKansio(kohde));
-        tarkasta(*muoto, kohde);
+        if (!lueteltu_) tarkasta(*muoto, kohde);
         if (!a_.arkistoi) jaaPaikallaan(*muoto, *jako, kohde);
         else arkistoiJaJaa(*muoto, *jako, kohde);
       }
@@ -210,11 +210,14 @@ class Ajo {
 
   // The format checks the file before it is archived or anything is written; a refused file
   // goes aside.
-  bool hyvaksytty(const Muoto*& muoto, std::unique_ptr<Paloittelija>& jako) {
+  bool hyvaksytty(const Muoto*& muoto, std::unique_ptr<Paloittelija>& jako, const std::string& kohde) {
     muoto = &muotoTiedostolle(t_.polku);
-    jako = muoto->tarkista(t_.polku, a_, t_.syy);
+    // The ledger's check rides on the format's own walk where it can.
+    jako = muoto->tarkistaLuetellen(t_.polku, a_, t_.syy,
+                                    tilikirja_.tarkastaja(*muoto, a_, kohde, t_.toimitettuja, t_.huomioita), lueteltu_);
     if (jako) {
       t_.syy.clear();
+      tilikirja_.heitaVirhe();
       return true;
     }
     if (const std::optional<std::string> sivuun = siirraSivuun(t_.polku, aikaleima(kello_()), t_.mikset))
@@ -348,6 +351,7 @@ class Ajo {
   Paivakirja kirja_;
   std::string kirjanPolku_;  // while this run's journal may be on the disk
   Tilikirja tilikirja_;
+  bool lueteltu_ = false;  // the ledger's check came with the format's
 };
 
 // The window's question, in a message box.

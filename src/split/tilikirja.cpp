@@ -1,6 +1,8 @@
 #include "split/tilikirja.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 #include "euro/ohjelma.h"
 #include "euro/teksti.h"
@@ -34,36 +36,56 @@ Jatkuvuus& Tilikirja::jatkuvuus() {
 
 void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
                          const std::string& kohde, std::int64_t& toimitettuja, std::int64_t& huomioita) {
+  muoto.tiliotteet(polku, a, 0, tarkastaja(muoto, a, kohde, toimitettuja, huomioita));
+  heitaVirhe();
+}
+
+std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const Muoto& muoto, const PaloitteluAsetukset& a,
+                                                          const std::string& kohde, std::int64_t& toimitettuja,
+                                                          std::int64_t& huomioita) {
   kohde_ = taysiPolku(kohde);
+  virhe_ = nullptr;
   const std::string& data = euro::ohjelma().datahakemisto;
   if (!data.empty()) rivit_ = std::make_unique<Varasto>(data, a.saadot.varasto);
-  const std::string nimi(muoto.nimi());
-  muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
-    const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(kohde_ + t.yritys, t);
-    if (arvio.toimitettu) {
-      ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
-      ++toimitettuja;
+  return [this, &toimitettuja, &huomioita, nimi = std::string(muoto.nimi()), tiedosto = a.tiliotetiedosto](
+             const Tiliote& t) {
+    // A failure (the ledger unreadable) waits for the format's check to end: a file it refuses
+    // goes aside as it would without the ledger.
+    if (virhe_) return;
+    try {
+      tarkastaYksi(t, nimi, tiedosto, toimitettuja, huomioita);
+    } catch (...) {
+      virhe_ = std::current_exception();
     }
-    std::string lyhyt;
-    for (const Jatkuvuus::Huomio& h : arvio.huomiot) {
-      if (h.laji != Jatkuvuus::Laji::toimitettu) {
-        lyhyt += (lyhyt.empty() ? "" : "; ") + h.lyhyt;
-        ++huomioita;
-      }
-      if (lauseet_.size() < lauseitaEnintaan) lauseet_.push_back(h.lause);
-      ++lauseita_;
+  };
+}
+
+void Tilikirja::tarkastaYksi(const Tiliote& t, const std::string& nimi, const std::string& tiedosto,
+                             std::int64_t& toimitettuja, std::int64_t& huomioita) {
+  const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(kohde_ + t.yritys, t);
+  if (arvio.toimitettu) {
+    ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
+    ++toimitettuja;
+  }
+  std::string lyhyt;
+  for (const Jatkuvuus::Huomio& h : arvio.huomiot) {
+    if (h.laji != Jatkuvuus::Laji::toimitettu) {
+      lyhyt += (lyhyt.empty() ? "" : "; ") + h.lyhyt;
+      ++huomioita;
     }
-    loppu_ = t.kohta + t.pituus;
-    if (rivit_) {
-      try {
-        rivit_->lisaa(historia::tekstiksi(
-            historia::tilioteMerkinta(t, nimi, a.tiliotetiedosto, "", kohde_, arvio.toimitettu, lyhyt, aika_)));
-      } catch (...) {
-        rivit_.reset();  // the lines are made again from the file, with the notes below
-      }
+    if (lauseet_.size() < lauseitaEnintaan) lauseet_.push_back(h.lause);
+    ++lauseita_;
+  }
+  loppu_ = t.kohta + t.pituus;
+  if (rivit_) {
+    try {
+      rivit_->lisaa(historia::tekstiksi(
+          historia::tilioteMerkinta(t, nimi, tiedosto, "", kohde_, arvio.toimitettu, lyhyt, aika_)));
+    } catch (...) {
+      rivit_.reset();  // the lines are made again from the file, with the notes below
     }
-    if (!lyhyt.empty() && huomiot_.size() < huomioitaEnintaan) huomiot_[t.kohta] = std::move(lyhyt);
-  });
+  }
+  if (!lyhyt.empty() && huomiot_.size() < huomioitaEnintaan) huomiot_[t.kohta] = std::move(lyhyt);
 }
 
 void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::string& tiedosto,

@@ -5,9 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "euro/alusta/alusta.h"
@@ -28,6 +32,16 @@ class Tilikirja {
   // ledger. Counts what is passed over and what is told in toimitettuja and huomioita.
   void tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku, const std::string& kohde,
                 std::int64_t& toimitettuja, std::int64_t& huomioita);
+  // The same check a statement at a time, for a format whose own check walks the file anyway;
+  // the counts must outlive it.
+  std::function<void(const Tiliote&)> tarkastaja(const Muoto& muoto, const PaloitteluAsetukset& a,
+                                                 const std::string& kohde, std::int64_t& toimitettuja,
+                                                 std::int64_t& huomioita);
+  // What the check a statement at a time could not do (the ledger unreadable): thrown by
+  // heitaVirhe, once the format's check has ended with the file accepted.
+  void heitaVirhe() {
+    if (virhe_) std::rethrow_exception(std::exchange(virhe_, nullptr));
+  }
   // The ranges passed over, for the split and its journal's header.
   const Ohitettavat& ohitettavat() const { return ohitettavat_; }
   // The target as the ledger names it: full, ending with the separator.
@@ -48,6 +62,8 @@ class Tilikirja {
 
  private:
   Jatkuvuus& jatkuvuus();
+  void tarkastaYksi(const Tiliote& t, const std::string& nimi, const std::string& tiedosto,
+                    std::int64_t& toimitettuja, std::int64_t& huomioita);
 
   alusta::Aika aika_;
   Jatkuvuus jatkuvuus_;
@@ -60,6 +76,7 @@ class Tilikirja {
   // This run's own lines, made by the check (their archive put in when named); when they
   // could not be kept, the file is read again for them.
   std::unique_ptr<Varasto> rivit_;
+  std::exception_ptr virhe_;
   std::vector<std::string> lauseet_;
   std::size_t lauseita_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "euro/alusta/alusta.h"
@@ -299,3 +300,84 @@ TEST(CamtTiliotteet, OhitettavatEivatMeneMinnekaan) {
 }
 
 }  // namespace
+
+// The check's own walk gives the ledger the statements that tiliotteet gives, field for field,
+// in segments of the whole file, in segments that end inside documents, through a small buffer.
+TEST(CamtTiliotteet, TarkistusLuetteleeKuinTiliotteet) {
+  const std::string tiedosto =
+      dokumentti("053", {yrityksen("A1", 0), yrityksen("B1", 1), yrityksen("A2", 0)}, "D1") +
+      dokumentti("053", {yrityksen("C1", 2)}, "D2") +
+      dokumentti("053", {yrityksen("B2", 1), yrityksen("A3", 0), yrityksen("C2", 2), yrityksen("B3", 1)}, "D3");
+  const struct {
+    const char* kuvaus;
+    std::size_t tiedostoja;
+    std::uint64_t tavuja;
+    std::size_t puskuri;
+  } rivit[] = {
+      {"koko tiedosto", 0, 0, 0},
+      {"asiakirjojen sisällä", 2, 1, 0},
+      {"yritys jaksossa", 1, 1, 0},
+      {"pieni puskuri", 2, 1, 17},
+  };
+  testi::Kansio k;
+  testi::kirjoitaTiedosto(k / "T.XML", tiedosto);
+  for (const auto& r : rivit) {
+    SCOPED_TRACE(r.kuvaus);
+    PaloitteluAsetukset a;
+    a.nimenAlkuosa = "XML-";
+    a.nimenLoppuosa = ".XML";
+    a.saadot.jaksot = {r.tiedostoja, r.tavuja};
+    a.saadot.puskuri = r.puskuri;
+    const std::vector<Tiliote> odotetut = luettele(k / "T.XML", a);
+    ASSERT_EQ(odotetut.size(), 8u);
+    std::vector<Tiliote> v;
+    std::string syy;
+    bool lueteltu = false;
+    const auto jako = split::camt::muoto().tarkistaLuetellen(
+        k / "T.XML", a, syy, [&](const Tiliote& t) { v.push_back(t); }, lueteltu);
+    ASSERT_TRUE(jako) << syy;
+    EXPECT_TRUE(lueteltu);
+    ASSERT_EQ(v.size(), odotetut.size());
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      const Tiliote &t = v[i], &o = odotetut[i];
+      EXPECT_EQ(std::tie(t.kohta, t.pituus, t.tiiviste, t.tili, t.yritys, t.alku, t.loppu, t.numero),
+                std::tie(o.kohta, o.pituus, o.tiiviste, o.tili, o.yritys, o.alku, o.loppu, o.numero))
+          << i;
+    }
+  }
+}
+
+// A split in place that fails while it writes (a full disk) leaves open only the company file
+// it was writing: every other file the segment extends still ends with its closing tags.
+TEST(CamtTiliotteet, PaikallaanVikaJattaaAuki) {
+  const std::string pohja = dokumentti("053", {yrityksen("P1", 0), yrityksen("P2", 1), yrityksen("P3", 2)}, "P");
+  const std::string uusi = dokumentti("053", {yrityksen("A1", 0), yrityksen("B1", 1), yrityksen("C1", 2)}, "U");
+  for (std::size_t kohta = 0; kohta < 3; ++kohta) {
+    SCOPED_TRACE("kirjoitus " + std::to_string(kohta));
+    testi::Kansio k;
+    PaloitteluAsetukset a;
+    a.tiliotetiedosto = k / "TILIOTE.XML";
+    a.kohdehakemisto = k / "ulos";
+    a.nimenAlkuosa = "XML-";
+    a.nimenLoppuosa = ".XML";
+    alusta::luoHakemisto(a.kohdehakemisto);
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, pohja);
+    vika::paikallaanOhittaen(a, {});
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, uusi);
+    {
+      std::size_t n = 0;
+      vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+        if (q.vaihe != alusta::Vaihe::kirjoita || q.polku.rfind(a.kohdehakemisto, 0) != 0 || n++ != kohta)
+          return std::nullopt;
+        return alusta::Vika{euro::virhenro::levyTaynna, q.n / 2};
+      });
+      EXPECT_THROW(vika::paikallaanOhittaen(a, {}), euro::Virhe);
+    }
+    const auto nyt = vika::sisallot(a.kohdehakemisto);
+    ASSERT_EQ(nyt.size(), 3u);
+    std::size_t auki = 0;
+    for (const auto& [nimi, s] : nyt)
+      if (!s.ends_with("</Document>\r\n")) ++auki;
+    EXPECT_EQ(auki, 1u);
+  }
+}

@@ -35,7 +35,9 @@ struct Tarkistettu {
   std::uint64_t pituus = 0;
   std::shared_ptr<Indeksi> indeksi;
 };
-Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a);
+// With anna, each statement as tiliotteet gives them, from the same walk.
+Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                     const std::function<void(const Tiliote&)>* anna = nullptr);
 
 // The split of a checked file into kohde (ending with the separator). Every statement goes to
 // its company's document: a new file, the existing one extended before its closing tags, or,

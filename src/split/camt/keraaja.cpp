@@ -185,7 +185,8 @@ const Jakso& karsi(const Jakso& j, const Ohitettavat& ohita, Jakso& k) {
 }
 
 std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAsetukset& a, const Rajaus& r,
-                                  std::size_t raja, std::uint64_t* pituus, std::uint64_t loppu) {
+                                  std::size_t raja, std::uint64_t* pituus, std::uint64_t loppu,
+                                  const std::function<void(const Tiliote&)>* anna) {
   alusta::Tiedosto f(polku, alusta::Tila::lue);
   if (pituus) *pituus = f.pituus();
   auto ind = std::make_shared<Indeksi>();
@@ -199,7 +200,8 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
       },
       true, raja);
   RajattuLahde lahde(f, 0, loppu);
-  kay(lahde, keraaja, lukurajat(a));
+  if (anna) kayLuetellen(lahde, keraaja, polku, a, *anna);
+  else kay(lahde, keraaja, lukurajat(a));
   keraaja.loppuun();
   ind->kaikki = !keraaja.ylittyi();
   return ind;

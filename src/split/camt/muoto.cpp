@@ -36,17 +36,29 @@ class Xml : public Muoto {
 
   std::unique_ptr<Paloittelija> tarkista(const std::string& polku, const PaloitteluAsetukset& a,
                                  std::string& syy) const override {
+    return tarkista(polku, a, syy, nullptr);
+  }
+
+  std::unique_ptr<Paloittelija> tarkista(const std::string& polku, const PaloitteluAsetukset& a, std::string& syy,
+                                         const std::function<void(const Tiliote&)>* anna) const {
     // XML in another encoding is refused by its name, before anything else is read.
     std::string muuMerkisto;
     onXml(polku, &muuMerkisto);
     Tarkistettu t;
     if (!muuMerkisto.empty()) t.syy = muuMerkisto;
-    else t = camt::tarkista(polku, a);
+    else t = camt::tarkista(polku, a, anna);
     if (!t.syy.empty()) {
       syy = t.syy;
       return nullptr;
     }
     return std::make_unique<XmlPaloittelija>(a, std::move(t));
+  }
+
+  std::unique_ptr<Paloittelija> tarkistaLuetellen(const std::string& polku, const PaloitteluAsetukset& a,
+                                                  std::string& syy, const std::function<void(const Tiliote&)>& anna,
+                                                  bool& lueteltu) const override {
+    lueteltu = true;
+    return tarkista(polku, a, syy, &anna);
   }
 
   // A document the segment extends keeps its closing tags, cut off before the statements go in

@@ -138,9 +138,16 @@ class Keraaja : public Kasittelija {
 
 // The walk of the file from its start under r, up to loppu: checked whole, its segments kept
 // up to raja bytes of memory. Refusals throw Hylatty.
+// With anna, the file's statements as tiliotteet gives them, from the same walk.
 std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAsetukset& a, const Rajaus& r,
                                   std::size_t raja, std::uint64_t* pituus = nullptr,
-                                  std::uint64_t loppu = ~std::uint64_t{0});
+                                  std::uint64_t loppu = ~std::uint64_t{0},
+                                  const std::function<void(const Tiliote&)>* anna = nullptr);
+
+// The walk of kay with k, each statement also given to anna as tiliotteet gives it (after k
+// took it: a statement k refuses is given to no one).
+void kayLuetellen(xml::Lahde& lahde, Kasittelija& k, const std::string& polku, const PaloitteluAsetukset& a,
+                  const std::function<void(const Tiliote&)>& anna);
 
 // The segment without the statements that begin in ohita and the groups left with none (no
 // file is made for them), each group's document its first statement's: j itself when nothing

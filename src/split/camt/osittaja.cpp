@@ -62,6 +62,7 @@ struct Ratkaisu {
 // another file with the same hash and length would still be caught: a cut checks the bytes.
 class Muisti {
  public:
+  Muisti() { muistetut_.reserve(muistettujaEnintaan); }  // no copy beside the old at the run's peak
   std::optional<Tila> muistettu(const std::string& nimi) const {
     const std::uint64_t* i = tilaHaku_.hae(nimiTiiviste(nimi));
     if (!i) return std::nullopt;
@@ -208,15 +209,17 @@ class Osittaja {
       for (const Ratkaisu& x : r) k.tiedostot.push_back({x.nimi, x.pituus, 0, x.hanta});
       kirja_->kirjaa(k);
     }
-    // The closing parts go, and that is on the disk before statements take their place: a lost
-    // cut under written statements would leave a document closed twice.
-    std::vector<std::string> leikatut;
-    for (const Ratkaisu& x : r) {
-      if (x.uusi) continue;
-      leikkaa(x);
-      leikatut.push_back(x.nimi);
+    // Under the journal the cuts are on the disk before statements go in (a lost cut under them
+    // would close a document twice); in place each is cut as it is written (see kirjoitaRyhmittain).
+    if (kirja_) {
+      std::vector<std::string> leikatut;
+      for (const Ratkaisu& x : r) {
+        if (x.uusi) continue;
+        leikkaa(x);
+        leikatut.push_back(x.nimi);
+      }
+      if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
     }
-    if (kirja_ && !leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
     kirjoita(j, r, nullptr);
   }
 
@@ -303,10 +306,15 @@ class Osittaja {
     }
   }
 
-  // Cuts the closing part off an extended file, only when it is as it was decided.
+  // Cuts the closing part off an extended file, only when it is as it was decided; the file is
+  // left at the cut, to be written on.
   void leikkaa(const Ratkaisu& x) {
-    const std::string polku = kohde_ + x.nimi;
-    alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
+    alusta::Tiedosto f(kohde_ + x.nimi, alusta::Tila::muokkaa);
+    leikkaa(x, f);
+    f.sulje();
+  }
+  void leikkaa(const Ratkaisu& x, alusta::Tiedosto& f) {
+    const std::string& polku = f.polku();
     const std::uint64_t kohta = x.pituus - x.hanta.size();
     if (f.pituus() == x.pituus) {
       std::string b(x.hanta.size(), '\0');
@@ -317,7 +325,7 @@ class Osittaja {
     f.katkaiseJos(x.pituus, kohta);
     if (f.pituus() != kohta)
       throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
-    f.sulje();
+    f.siirry(kohta);
   }
 
   // Writes every group's bytes; with olemassa, a cut-off segment's files, each from the byte
@@ -351,7 +359,11 @@ class Osittaja {
       const Ratkaisu& x = r[i];
       const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
       if (ohitettava > 0) vertaa(j, g, x, jarjestys, alut[i], ohitettava);
-      ulos_.avaa(kohde_ + x.nimi, x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa);
+      // In place, cut through the handle that writes it: a failure leaves that one file open.
+      const bool leikaten = !x.uusi && !olemassa && !kirja_;
+      ulos_.avaa(kohde_ + x.nimi, leikaten ? alusta::Tila::muokkaa
+                                           : (x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa));
+      if (leikaten) leikkaa(x, ulos_.tiedosto());
       std::uint64_t kohta = 0;
       std::int64_t kirjoitettuja = 0;
       tuottaja_.tuota(j, g, x, jarjestys, alut[i], [&](const char* p, std::size_t n, bool lausunnonLoppu) {
@@ -527,14 +539,15 @@ std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const Paloittelu
 
 }  // namespace
 
-Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a) {
+Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a,
+                     const std::function<void(const Tiliote&)>* anna) {
   Tarkistettu t;
   if (!valittuAvain(a)) {
     t.syy = positiotEivatKay;
     return t;
   }
   try {
-    t.indeksi = indeksoi(polku, a, {}, indeksinRaja, &t.pituus);
+    t.indeksi = indeksoi(polku, a, {}, indeksinRaja, &t.pituus, ~std::uint64_t{0}, anna);
   } catch (const Hylatty& h) {
     t.syy = h.viesti;
   }

@@ -126,7 +126,34 @@ class Luettelija : public Kasittelija {
   Tiliote t_;
 };
 
+// Each statement to k, then to the list.
+class Molemmille : public Kasittelija {
+ public:
+  Molemmille(Kasittelija& k, Luettelija& l) : k_(k), l_(l) {}
+  bool tunnisteet() const override { return true; }
+  void lausunto(const Asiakirja& d, const Lausunto& l) override {
+    k_.lausunto(d, l);
+    l_.lausunto(d, l);
+  }
+  void asiakirjanLoppu(const Asiakirja& d) override { k_.asiakirjanLoppu(d); }
+
+ private:
+  Kasittelija& k_;
+  Luettelija& l_;
+};
+
 }  // namespace
+
+namespace sisa {
+
+void kayLuetellen(xml::Lahde& lahde, Kasittelija& k, const std::string& polku, const PaloitteluAsetukset& a,
+                  const std::function<void(const Tiliote&)>& anna) {
+  Luettelija l(polku, a, 0, anna);
+  Molemmille m(k, l);
+  kay(lahde, m, lukurajat(a));
+}
+
+}  // namespace sisa
 
 void tiliotteet(const std::string& polku, const PaloitteluAsetukset& a, std::uint64_t alku,
                 const std::function<void(const Tiliote&)>& anna) {
