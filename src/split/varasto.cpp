@@ -16,14 +16,16 @@ constexpr const char* loppu = ".tmp";
 }  // namespace
 
 Varasto::Varasto(std::string kansio, std::size_t raja)
-    : kansio_(std::move(kansio)), raja_(raja ? raja : std::size_t{1} << 20) {}
+    : kansio_(std::move(kansio)), raja_(raja ? raja : std::size_t{64} << 10) {}
 
 Varasto::~Varasto() { tyhjenna(); }
 
 void Varasto::lisaa(std::string_view rivi) {
+  // The memory is taken once, as large as the bound: a growing string would take twice that.
+  if (!puskuri_.empty() && puskuri_.size() + rivi.size() + 1 > raja_) kirjoita();
+  if (puskuri_.capacity() < raja_) puskuri_.reserve(raja_);
   puskuri_ += rivi;
   puskuri_ += '\n';
-  if (puskuri_.size() >= raja_) kirjoita();
 }
 
 // What is in memory goes to the file, made at the first time under a free name.
@@ -74,7 +76,7 @@ void Varasto::kay(const std::function<void(const std::string&)>& anna) {
   };
   if (tiedosto_.onAuki()) {
     tiedosto_.siirry(0);
-    const std::size_t koko = 256 * 1024;
+    const std::size_t koko = 64 * 1024;
     const auto b = std::make_unique_for_overwrite<char[]>(koko);
     while (const std::size_t n = tiedosto_.lue(b.get(), koko)) jaa(b.get(), n);
   }

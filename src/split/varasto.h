@@ -14,7 +14,7 @@ namespace split {
 
 class Varasto {
  public:
-  // raja: the bytes kept in memory (0: the built-in 1 MiB).
+  // raja: the bytes kept in memory (0: the built-in 64 KiB).
   Varasto(std::string kansio, std::size_t raja);
   ~Varasto();
   Varasto(const Varasto&) = delete;

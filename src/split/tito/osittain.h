@@ -23,7 +23,7 @@ void jaaOsittain(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& arki
 // A segment ends at the batch that would bring in more company files than the settings'
 // saadot.jaksot.tiedostoja, or at the batch that would take it past saadot.jaksot.tavuja bytes
 // (a longer batch is a segment of its own); saadot.jaksot.ennakko T00 lines at most are named
-// ahead (built in: 4096 files, 16 MiB, 16384 lines). Every segment is one flush round. The
+// ahead (built in: 4096 files, 16 MiB, 8192 lines). Every segment is one flush round. The
 // archive is read through a window of saadot.puskuri bytes (built in: the segment's bound, at
 // most 256 KiB), and the T00 lines past it read once more ahead of it.
 
