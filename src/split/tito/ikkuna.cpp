@@ -118,16 +118,7 @@ std::uint64_t Ikkuna::seuraavaEra(std::uint64_t kohta) {
         n -= i;
         i = 0;
       }
-      while (n < esiKoko_) {
-        const std::uint64_t jaljella = arkistonPituus_ - std::min(arkistonPituus_, alku + n);
-        const std::size_t m =
-            jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esiKoko_ - n, jaljella))) : 0;
-        if (m == 0) {
-          lopussa = true;
-          break;
-        }
-        n += m;
-      }
+      lopussa = !taytaEdelta(b, n, alku);
     }
     if (i >= n) return arkistonPituus_;
     const std::size_t p = etsiT00(b, i, n, kapeaHaku_);
@@ -141,6 +132,19 @@ std::uint64_t Ikkuna::seuraavaEra(std::uint64_t kohta) {
     if ((ennen == '\r' || ennen == '\n') && alku + p > kohta) return alku + p;
     i = p + 1;
   }
+}
+
+// The read-ahead buffer b (b[0] at the file offset alku) filled after its n bytes, up to the
+// pass's end; false when that end (or the file's) was reached.
+bool Ikkuna::taytaEdelta(char* b, std::size_t& n, std::uint64_t alku) {
+  while (n < esiKoko_) {
+    const std::uint64_t jaljella = arkistonPituus_ - std::min(arkistonPituus_, alku + n);
+    const std::size_t m =
+        jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esiKoko_ - n, jaljella))) : 0;
+    if (m == 0) return false;
+    n += m;
+  }
+  return true;
 }
 
 char* Ikkuna::esiPuskuri() {
@@ -168,16 +172,7 @@ void Ikkuna::haeEdelle(std::uint64_t raja) {
     kohta += pois;
     n -= pois;
     i -= pois;
-    while (n < esiKoko_) {
-      const std::uint64_t jaljella = arkistonPituus_ - std::min(arkistonPituus_, kohta + n);
-      const std::size_t m =
-          jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esiKoko_ - n, jaljella))) : 0;
-      if (m == 0) {
-        lopussa = true;
-        break;
-      }
-      n += m;
-    }
+    lopussa = !taytaEdelta(b, n, kohta);
   };
   lue();
   for (;;) {

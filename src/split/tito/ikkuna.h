@@ -83,6 +83,7 @@ class Ikkuna {
   std::unique_ptr<char[]> esiPuskuri_;
   std::size_t esiKoko_ = 0;
   char* esiPuskuri();
+  bool taytaEdelta(char* b, std::size_t& n, std::uint64_t alku);
 };
 
 }  // namespace split::tito
