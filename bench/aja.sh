@@ -3,39 +3,21 @@
 # copy of the same 256 MiB cumulative file, in one hyperfine run, then measures its peak
 # memory on four inputs. bench/README.md tells what the figures are held against.
 #   VERTAA=/path/to/another/kolvanto-cli  also times that build beside this one
-set -euo pipefail
-# Bytes, not characters: the statement lines are Windows-1252.
-export LC_ALL=C
-cd "$(dirname "$0")/.."
-juuri=$PWD
-rakennus=$juuri/build/bench
+nimi=aja.sh
+. "$(dirname "$0")/yhteiset.sh"
 yrityksia=300
 siemen=1
 ajoja=${AJOJA:-5}
 vertaa=${VERTAA:-}
 
-viesti() { echo "aja.sh: $*" >&2; }
-kuole() { viesti "VIRHE: $*"; exit 1; }
-
-for ohjelma in cmake ninja hyperfine awk /usr/bin/time; do
-  command -v "$ohjelma" >/dev/null || kuole "$ohjelma puuttuu (bash scripts/asenna-riippuvuudet.sh)"
-done
+tarvitse cmake ninja hyperfine awk /usr/bin/time
 [[ -d /dev/shm ]] || kuole "/dev/shm puuttuu"
 [[ -z $vertaa || -x $vertaa ]] || kuole "VERTAA=$vertaa ei ole ajettava ohjelma"
 
 # Free bytes in /dev/shm.
 vapaana() { df --output=avail -B1 /dev/shm | tail -n 1 | tr -d ' '; }
-MiB=$((1024 * 1024))
 
-viesti "käännetään (Release) hakemistoon $rakennus"
-mkdir -p "$rakennus"
-loki=$rakennus/aja-kaannos.log
-if ! { cmake -S "$juuri" -B "$rakennus" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DKOLVANTO_IKKUNA=OFF -DKOLVANTO_TESTIT=OFF &&
-  cmake --build "$rakennus" --target kolvanto-cli tito-generaattori lattia; } >"$loki" 2>&1; then
-  tail -n 40 "$loki" >&2
-  kuole "käännös epäonnistui, koko loki: $loki"
-fi
+kaanna kolvanto-cli tito-generaattori lattia
 
 tyo=/dev/shm/kolvanto-bench-$$
 trap 'rm -rf "$tyo"' EXIT

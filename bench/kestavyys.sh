@@ -5,33 +5,15 @@
 # device); the flush calls counted by strace. bench/README.md tells what the figures are held
 # against.
 #   AJOJA (default 5) rounds on tmpfs, AJOJA_LEVY (default 9) on the disk
-set -euo pipefail
-export LC_ALL=C
-cd "$(dirname "$0")/.."
-juuri=$PWD
-rakennus=$juuri/build/bench
+nimi=kestavyys.sh
+. "$(dirname "$0")/yhteiset.sh"
 ajoja=${AJOJA:-5}
 ajojaLevy=${AJOJA_LEVY:-9}
 
-viesti() { echo "kestavyys.sh: $*" >&2; }
-kuole() { viesti "VIRHE: $*"; exit 1; }
-
-for ohjelma in cmake ninja strace /usr/bin/time; do
-  command -v "$ohjelma" >/dev/null || kuole "$ohjelma puuttuu (bash scripts/asenna-riippuvuudet.sh)"
-done
-MiB=$((1024 * 1024))
+tarvitse cmake ninja strace /usr/bin/time
 (($(df --output=avail -B1 /dev/shm | tail -n 1) > 600 * MiB)) || kuole "/dev/shm:ssa alle 600 MiB vapaana"
 (($(df --output=avail -B1 "$juuri/build" | tail -n 1) > 600 * MiB)) || kuole "$juuri/build: alle 600 MiB vapaana"
-
-viesti "käännetään (Release) hakemistoon $rakennus"
-mkdir -p "$rakennus"
-loki=$rakennus/kestavyys-kaannos.log
-if ! { cmake -S "$juuri" -B "$rakennus" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DKOLVANTO_IKKUNA=OFF -DKOLVANTO_TESTIT=OFF &&
-  cmake --build "$rakennus" --target kolvanto-cli tito-generaattori; } >"$loki" 2>&1; then
-  tail -n 40 "$loki" >&2
-  kuole "käännös epäonnistui, koko loki: $loki"
-fi
+kaanna kolvanto-cli tito-generaattori
 
 shm=/dev/shm/kolvanto-kestavyys-$$
 levy=$rakennus/kestavyys-$$

@@ -3,31 +3,13 @@
 # --noout) of the same 256 MiB statement document, the runs taking turns, with the split of a
 # 256 MiB cumulative file of many documents beside them; then measures the split's peak memory
 # on both. bench/README.md tells what the figures are held against.
-set -euo pipefail
-export LC_ALL=C
-cd "$(dirname "$0")/.."
-juuri=$PWD
-rakennus=$juuri/build/bench
+nimi=xml.sh
+. "$(dirname "$0")/yhteiset.sh"
 ajoja=${AJOJA:-5}
 
-viesti() { echo "xml.sh: $*" >&2; }
-kuole() { viesti "VIRHE: $*"; exit 1; }
-
-for ohjelma in cmake ninja xmllint /usr/bin/time; do
-  command -v "$ohjelma" >/dev/null || kuole "$ohjelma puuttuu (bash scripts/asenna-riippuvuudet.sh)"
-done
-MiB=$((1024 * 1024))
+tarvitse cmake ninja xmllint /usr/bin/time
 (($(df --output=avail -B1 /dev/shm | tail -n 1) > 1800 * MiB)) || kuole "/dev/shm:ssa alle 1800 MiB vapaana"
-
-viesti "käännetään (Release) hakemistoon $rakennus"
-mkdir -p "$rakennus"
-loki=$rakennus/xml-kaannos.log
-if ! { cmake -S "$juuri" -B "$rakennus" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DKOLVANTO_IKKUNA=OFF -DKOLVANTO_TESTIT=OFF &&
-  cmake --build "$rakennus" --target kolvanto-cli camt-generaattori; } >"$loki" 2>&1; then
-  tail -n 40 "$loki" >&2
-  kuole "käännös epäonnistui, koko loki: $loki"
-fi
+kaanna kolvanto-cli camt-generaattori
 
 tyo=/dev/shm/kolvanto-xml-$$
 trap 'rm -rf "$tyo"' EXIT
