@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Photographs the real Win32 windows under Wine on an Xvfb display into docs/.
+# Photographs the real Win32 windows (and the main window's system menu) under Wine on an
+# Xvfb display into docs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset windows >/dev/null
@@ -12,7 +13,8 @@ WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >
 wineserver -w
 raapu="$(mktemp -d)"
 trap 'rm -rf "$raapu"' EXIT
-scripts/wine-naytolla.sh build/windows/bin/kuvakaappaus-win32.exe "Z:$raapu/paa.bmp" "Z:$raapu/pulma.bmp"
+scripts/wine-naytolla.sh build/windows/bin/kuvakaappaus-win32.exe "Z:$raapu/paa.bmp" "Z:$raapu/pulma.bmp" "Z:$raapu/raportti.bmp"
 convert "$raapu/paa.bmp" docs/frmMain-win32.png
 convert "$raapu/pulma.bmp" docs/frmPulma-win32.png
-echo "docs/frmMain-win32.png docs/frmPulma-win32.png"
+convert "$raapu/raportti.bmp" docs/frmMain-raportti-win32.png
+echo "docs/frmMain-win32.png docs/frmPulma-win32.png docs/frmMain-raportti-win32.png"

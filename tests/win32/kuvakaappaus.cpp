@@ -1,6 +1,7 @@
 // Photographs the real Win32 windows from the screen into BMP files for the README: the main
-// window, and with a second file name the problem dialog filled with a sample report. Runs
-// under Wine on a display; scripts/kuvakaappaus-win32.sh turns the pictures into PNG.
+// window, with a second file name the problem dialog filled with a sample report, and with a
+// third the main window with its system menu open (the month's report's entry). Runs under Wine
+// on a display; scripts/kuvakaappaus-win32.sh turns the pictures into PNG.
 #include <windows.h>
 
 #include <fstream>
@@ -25,10 +26,15 @@ void odota(int ms) {
   }
 }
 
-// What the screen shows where the window lies, frame included.
-bool kuvaa(HWND ikkuna, const std::string& tiedosto) {
+// What the screen shows where the window lies, frame included, and a menu open over it.
+bool kuvaa(HWND ikkuna, const std::string& tiedosto, HWND valikko = nullptr) {
   RECT r;
   GetWindowRect(ikkuna, &r);
+  if (valikko) {
+    RECT v;
+    GetWindowRect(valikko, &v);
+    UnionRect(&r, &r, &v);
+  }
   const int l = r.right - r.left, k = r.bottom - r.top;
   HDC naytto = GetDC(nullptr);
   HDC muisti = CreateCompatibleDC(naytto);
@@ -59,6 +65,29 @@ bool kuvaa(HWND ikkuna, const std::string& tiedosto) {
   return static_cast<bool>(f);
 }
 
+// The system menu is a modal loop of its own: a second thread waits for its popup, photographs
+// it over the window and ends the loop.
+struct Valikkokuva {
+  HWND ikkuna;
+  std::string tiedosto;
+  bool onnistui = false;
+};
+
+DWORD WINAPI kuvaaValikko(void* p) {
+  auto& k = *static_cast<Valikkokuva*>(p);
+  HWND valikko = nullptr;
+  for (int i = 0; i < 100 && !valikko; ++i) {
+    Sleep(50);
+    valikko = FindWindowW(L"#32768", nullptr);
+  }
+  if (valikko) {
+    Sleep(700);
+    k.onnistui = kuvaa(k.ikkuna, k.tiedosto, valikko);
+  }
+  PostMessageW(k.ikkuna, WM_CANCELMODE, 0, 0);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,6 +107,16 @@ int main(int argc, char** argv) {
   paa.ikkuna().nayta();
   odota(1500);
   if (!kuvaa(paa.ikkuna().kahva(), argv[1])) return 1;
+  if (argc >= 4) {
+    // Alt+Space, as the guide tells the office to open it.
+    Valikkokuva k{paa.ikkuna().kahva(), argv[3]};
+    HANDLE saie = CreateThread(nullptr, 0, kuvaaValikko, &k, 0, nullptr);
+    PostMessageW(paa.ikkuna().kahva(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    odota(6000);
+    WaitForSingleObject(saie, INFINITE);
+    CloseHandle(saie);
+    if (!k.onnistui) return 1;
+  }
   if (argc < 3) return 0;
   paa.ikkuna().piilota();
 
