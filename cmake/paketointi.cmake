@@ -1,7 +1,8 @@
 # Packages: a Debian package of the Linux build; for Windows an MSI installer (wixl) and a
 # ZIP of the same programs.
 set(KOLVANTO_OHJEKUVAT ${PROJECT_SOURCE_DIR}/docs/frmMain.png ${PROJECT_SOURCE_DIR}/docs/frmPulma.png
-    ${PROJECT_SOURCE_DIR}/docs/frmMain-raportti.png ${PROJECT_SOURCE_DIR}/docs/raportti.png)
+    ${PROJECT_SOURCE_DIR}/docs/frmMain-raportti.png ${PROJECT_SOURCE_DIR}/docs/frmMain-raportti-win32.png
+    ${PROJECT_SOURCE_DIR}/docs/raportti.png)
 # The office guide as an HTML page, rendered from its Markdown at build time; the Windows page
 # shows the Windows screenshots.
 kolvanto_ohjelma(CMARK cmark REQUIRED)
@@ -42,7 +43,7 @@ if(WIN32)
   install(PROGRAMS ${KOLVANTO_RIISUTUT} DESTINATION .)
   set(KOLVANTO_OHJEKUVAT ${PROJECT_SOURCE_DIR}/docs/frmMain-win32.png
       ${PROJECT_SOURCE_DIR}/docs/frmPulma-win32.png ${PROJECT_SOURCE_DIR}/docs/frmMain-raportti.png
-      ${PROJECT_SOURCE_DIR}/docs/raportti.png)
+      ${PROJECT_SOURCE_DIR}/docs/frmMain-raportti-win32.png ${PROJECT_SOURCE_DIR}/docs/raportti.png)
   # The English developer README stays out: an office reads the Finnish guide.
   install(FILES ${KOLVANTO_OHJE_HTML} ${KOLVANTO_OHJEKUVAT} DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/TITO.TXT DESTINATION esimerkki)
