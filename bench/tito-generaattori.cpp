@@ -688,7 +688,10 @@ const char* const kaytto =
     "\n"
     "Tiliotteiden numerot (T00 24-26) juoksevat tileittäin yhdellä ja alkavat vuoden\n"
     "alussa 001:stä; kunkin otteen alkusaldo on edellisen otteen loppusaldo (viimeinen\n"
-    "T40). Virheet, kukin jokaisen tilin N:nteen otteeseen (valinnan voi antaa monesti):\n"
+    "T40). Otteet ovat kuukausittaisia tammikuusta 2016; vuoden 2099 jälkeen tilit saavat\n"
+    "uudet numerot ja vuodet alkavat taas 2016:sta (kaksinumeroiset vuodet eivät kulje\n"
+    "taaksepäin).\n"
+    "Virheet, kukin jokaisen tilin N:nteen otteeseen (valinnan voi antaa monesti):\n"
     "  --aukko N           N:s ote hyppää numeron yli (saldot jatkuvat), N >= 2\n"
     "  --toisto N          N:s ote kirjoitetaan heti uudelleen samoin tavuin\n"
     "  --eri-toisto N      N:s ote kirjoitetaan heti uudelleen samalla numerolla,\n"
@@ -853,9 +856,18 @@ int main(int argc, char** argv) {
   bool ok = true;
   u64 eria = 0;
   auto valmis = [&] { return as.eria ? eria >= as.eria : kirjoitettu + puskuri.size() >= as.koko; };
-  // Statements run monthly from January 2016; after 2099 the two-digit years start over.
+  // Statements run monthly from January 2016. Two-digit years end with 2099: the next
+  // century's statements come from new account numbers (as after a bank's merger), from 2016
+  // again, so that no account's series runs backwards and no run warns by accident.
+  const int vuosisata = (2100 - 2016) * 12;
   for (int kk = 0; ok && !valmis(); ++kk) {
-    Pvm kuukausi{2016 + kk / 12, kk % 12 + 1, 1};
+    if (kk > 0 && kk % vuosisata == 0)
+      for (Tili& tili : tilit) {
+        tili.numero = tilinumero(a, kaikkiPankit[tili.pankki].etuliite);
+        tili.iban = iban(tili.numero);
+        tili.otenumero = tili.otevuosi = 0;
+      }
+    Pvm kuukausi{2016 + kk % vuosisata / 12, kk % 12 + 1, 1};
     std::vector<std::size_t> jarjestys;
     for (std::size_t t = 0; t < tilit.size(); ++t)
       if (tilit[t].alkaa <= kk) jarjestys.push_back(t);
