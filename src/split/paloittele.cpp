@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -136,7 +137,7 @@ class Ajo {
       const Muoto* muoto = nullptr;
       if (tiedostoOn() && kohdeOn(kohde) && hyvaksytty(muoto, jako, kohde)) {
         if (!alusta::voikoKirjoittaa(kohdeKansio(kohde))) throw eiKirjoitettava(kohdeKansio(kohde));
-        if (!lueteltu_) tarkasta(*muoto, kohde);
+        if (!lueteltu_) tilikirja_.tarkasta(*muoto, a_, t_.polku, tarkastaja_);
         if (!a_.arkistoi) jaaPaikallaan(*muoto, *jako, kohde);
         else arkistoiJaJaa(*muoto, *jako, kohde);
       }
@@ -213,8 +214,8 @@ class Ajo {
   bool hyvaksytty(const Muoto*& muoto, std::unique_ptr<Paloittelija>& jako, const std::string& kohde) {
     muoto = &muotoTiedostolle(t_.polku);
     // The ledger's check rides on the format's own walk where it can.
-    jako = muoto->tarkistaLuetellen(t_.polku, a_, t_.syy,
-                                    tilikirja_.tarkastaja(*muoto, a_, kohde, t_.toimitettuja, t_.huomioita), lueteltu_);
+    tarkastaja_ = tilikirja_.tarkastaja(*muoto, a_, kohde, t_.toimitettuja, t_.huomioita);
+    jako = muoto->tarkistaLuetellen(t_.polku, a_, t_.syy, tarkastaja_, lueteltu_);
     if (jako) {
       t_.syy.clear();
       tilikirja_.heitaVirhe();
@@ -260,11 +261,6 @@ class Ajo {
     if (y.ilmanAvainta > nimetty)
       t_.katsottavaa.push_back(maara(y.ilmanAvainta - nimetty) +
                                euro::ansi(" ilman avainta meni muihin tiedostoihin. Tarkista paloitteluehto."));
-  }
-
-  // Before anything is written, the format's statements against the ledger.
-  void tarkasta(const Muoto& muoto, const std::string& kohde) {
-    tilikirja_.tarkasta(muoto, a_, t_.polku, kohde, t_.toimitettuja, t_.huomioita);
   }
 
   void jaaPaikallaan(const Muoto& muoto, Paloittelija& jako, const std::string& kohde) {
@@ -351,6 +347,8 @@ class Ajo {
   Paivakirja kirja_;
   std::string kirjanPolku_;  // while this run's journal may be on the disk
   Tilikirja tilikirja_;
+  // The ledger's check of this run's statements: on the format's check walk, or a walk of its own.
+  std::function<void(const Tiliote&)> tarkastaja_;
   bool lueteltu_ = false;  // the ledger's check came with the format's
 };
 

@@ -35,8 +35,8 @@ Jatkuvuus& Tilikirja::jatkuvuus() {
 }
 
 void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
-                         const std::string& kohde, std::int64_t& toimitettuja, std::int64_t& huomioita) {
-  muoto.tiliotteet(polku, a, 0, tarkastaja(muoto, a, kohde, toimitettuja, huomioita));
+                         const std::function<void(const Tiliote&)>& tarkastaja) {
+  muoto.tiliotteet(polku, a, 0, tarkastaja);
   heitaVirhe();
 }
 

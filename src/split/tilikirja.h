@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,15 +27,15 @@ class Tilikirja {
  public:
   explicit Tilikirja(const alusta::Aika& aika) : aika_(aika) {}
 
-  // Before anything is written: the file's statements (bound for the target kohde) against the
-  // ledger. Counts what is passed over and what is told in toimitettuja and huomioita.
-  void tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku, const std::string& kohde,
-                std::int64_t& toimitettuja, std::int64_t& huomioita);
-  // The same check a statement at a time, for a format whose own check walks the file anyway;
-  // the counts must outlive it.
+  // The check of a run's statements (bound for the target kohde) against the ledger, a
+  // statement at a time: counts what is passed over and what is told in toimitettuja and
+  // huomioita, which must outlive it. A format whose own check walks the file gives them to it
+  // there; for the others tarkasta walks the file with it, before anything is written.
   std::function<void(const Tiliote&)> tarkastaja(const Muoto& muoto, const PaloitteluAsetukset& a,
                                                  const std::string& kohde, std::int64_t& toimitettuja,
                                                  std::int64_t& huomioita);
+  void tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
+                const std::function<void(const Tiliote&)>& tarkastaja);
   // What the check a statement at a time could not do (the ledger unreadable): thrown by
   // heitaVirhe, once the format's check has ended with the file accepted.
   void heitaVirhe() {
