@@ -330,8 +330,8 @@ int avaaTavallinen(const std::string& n, const std::string& polku, int liput, mo
     virhe = nro::kayttovirhe;
   else if (st.st_nlink != 1 || (omistajan && st.st_uid != ::geteuid()))
     virhe = nro::lupaEvatty;
-  int tilaliput = virhe ? 0 : ::fcntl(fd, F_GETFL);
-  if (!virhe && (tilaliput < 0 || ::fcntl(fd, F_SETFL, tilaliput & ~O_NONBLOCK) != 0)) virhe = nro::kayttovirhe;
+  // F_SETFL takes only the status flags of liput (O_APPEND): no F_GETFL needed.
+  if (!virhe && ::fcntl(fd, F_SETFL, liput) != 0) virhe = nro::kayttovirhe;
   if (virhe) {
     ::close(fd);
     heitaVirhe(virhe, polku);
@@ -353,8 +353,7 @@ int avaaLisattavaksi(const std::string& n, const std::string& polku, int liput) 
     heitaErrno(errno, polku);
   }
   struct stat st;
-  const int tilaliput = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::fcntl(fd, F_GETFL) : -1;
-  if (tilaliput < 0 || ::fcntl(fd, F_SETFL, tilaliput & ~O_NONBLOCK) != 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, liput) != 0) {
     ::close(fd);
     heitaVirhe(nro::kayttovirhe, polku);
   }
