@@ -52,6 +52,12 @@ Merkinta tilioteMerkinta(const Tiliote& t, const std::string& muoto, const std::
                          const std::string& arkisto, const std::string& kohde, bool toimitettu,
                          const std::string& huomautus, const alusta::Aika& aika);
 
+// The same line as tekstiksi(tilioteMerkinta(...)), made in s (cleared first) without a string
+// a field: a run makes one per statement.
+void tilioteRivi(std::string& s, const Tiliote& t, const std::string& muoto, const std::string& tiliotetiedosto,
+                 const std::string& arkisto, const std::string& kohde, bool toimitettu,
+                 const std::string& huomautus, const alusta::Aika& aika);
+
 // Which lines lue gives: all of them filtered by what is set. yritys: the company file's name
 // holds it, in any case; tili: the account holds it (blanks not counted); kuukausi "YYYY-MM"
 // and paiva "YYYY-MM-DD": a statement's period meets it, a run's line its time.

@@ -62,7 +62,8 @@ std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const Muoto& muoto, co
 
 void Tilikirja::tarkastaYksi(const Tiliote& t, const std::string& nimi, const std::string& tiedosto,
                              std::int64_t& toimitettuja, std::int64_t& huomioita) {
-  const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(kohde_ + t.yritys, t);
+  avain_.assign(kohde_).append(t.yritys);
+  const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(avain_, t);
   if (arvio.toimitettu) {
     ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
     ++toimitettuja;
@@ -79,8 +80,8 @@ void Tilikirja::tarkastaYksi(const Tiliote& t, const std::string& nimi, const st
   loppu_ = t.kohta + t.pituus;
   if (rivit_) {
     try {
-      rivit_->lisaa(historia::tekstiksi(
-          historia::tilioteMerkinta(t, nimi, tiedosto, "", kohde_, arvio.toimitettu, lyhyt, aika_)));
+      historia::tilioteRivi(rivi_, t, nimi, tiedosto, "", kohde_, arvio.toimitettu, lyhyt, aika_);
+      rivit_->lisaa(rivi_);
     } catch (...) {
       rivit_.reset();  // the lines are made again from the file, with the notes below
     }
@@ -99,8 +100,13 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
     const std::uint64_t jo = sarake.empty() ? alku : std::max(alku, j.kirjattu(sarake));
     const std::string nimi(m.nimi());
     historia::Kirjoittaja k(data, aika_);
+    std::string rivi;
     if (oma && rivit_) {
-      rivit_->kay([&](const std::string& r) { k.lisaa(historia::arkistonKanssa(r, sarake)); });
+      rivit_->kay([&](const std::string& r) {
+        // In place there is no archive to put in.
+        if (sarake.empty()) k.lisaa(r);
+        else k.lisaa(historia::arkistonKanssa(r, sarake));
+      });
       rivit_.reset();
       if (!sarake.empty() && loppu_ > 0) j.kirjattiin(sarake, loppu_);
       k.sulje(true);
@@ -116,8 +122,8 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
       } else if (!ohi) {
         j.tunnettu(kohde + t.yritys, t);
       }
-      k.lisaa(historia::tekstiksi(
-          historia::tilioteMerkinta(t, nimi, oma ? a.tiliotetiedosto : std::string(), sarake, kohde, ohi, huom, aika_)));
+      historia::tilioteRivi(rivi, t, nimi, oma ? a.tiliotetiedosto : std::string(), sarake, kohde, ohi, huom, aika_);
+      k.lisaa(rivi);
       if (!sarake.empty()) j.kirjattiin(sarake, t.kohta + t.pituus);
     });
     k.sulje(true);

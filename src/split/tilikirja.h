@@ -76,6 +76,7 @@ class Tilikirja {
   // This run's own lines, made by the check (their archive put in when named); when they
   // could not be kept, the file is read again for them.
   std::unique_ptr<Varasto> rivit_;
+  std::string avain_, rivi_;  // a statement's company file and line, their memory kept
   std::exception_ptr virhe_;
   std::vector<std::string> lauseet_;
   std::size_t lauseita_ = 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "split/paloittele.h"
@@ -365,3 +367,45 @@ TEST_F(Historia, HylattyJaEpaonnistunutKirjataan) {
 }
 
 }  // namespace
+
+// The line made straight into a buffer is the one made field by field, whatever the fields hold.
+TEST(HistoriaRivi, SamaKuinKentittain) {
+  split::Tiliote tayteinen;
+  tayteinen.tili = "FI12\t3456";
+  tayteinen.numero = 123;
+  tayteinen.alku = "2018-07-30";
+  tayteinen.loppu = "2018-08-02";
+  tayteinen.alkusaldo = -5;
+  tayteinen.loppusaldo = 123456789012345678;
+  tayteinen.valuutta = "EUR";
+  tayteinen.tiiviste = 0x00ab00cd00ef0012ull;
+  tayteinen.yritys = "A\r\nB.TXT";
+  tayteinen.kohta = 18446744073709551000ull;
+  tayteinen.pituus = 15;
+  split::Tiliote rajat = tayteinen;
+  rajat.alkusaldo = INT64_MIN;
+  rajat.loppusaldo = -100;
+  rajat.numero = INT64_MAX;
+  rajat.tiiviste = ~0ull;
+  const split::Tiliote tyhja;
+  struct Tapaus {
+    const split::Tiliote& t;
+    bool toimitettu;
+    std::string tiedosto, arkisto, huomautus;
+    alusta::Aika aika;
+  };
+  const Tapaus tapaukset[] = {
+      {tayteinen, false, "/in/T\t.txt", "", "aukko; toisto", kiinteaAika},
+      {tayteinen, true, "", "/arkisto/T.txt", "", {2026, 1, 2, 3, 4, 5}},
+      {rajat, false, "T", "A\nB", "\r", {9999, 12, 31, 23, 59, 59}},
+      {tyhja, false, "", "", "", {10000, 1, 1, 0, 0, 0}},
+      {tyhja, true, "T", "", "", {-1, 0, 0, 0, 0, -1}},
+  };
+  std::string rivi = "edellinen";
+  for (const Tapaus& c : tapaukset) {
+    split::historia::tilioteRivi(rivi, c.t, "TITO", c.tiedosto, c.arkisto, "/x\t/", c.toimitettu, c.huomautus,
+                                 c.aika);
+    EXPECT_EQ(rivi, split::historia::tekstiksi(split::historia::tilioteMerkinta(
+                        c.t, "TITO", c.tiedosto, c.arkisto, "/x\t/", c.toimitettu, c.huomautus, c.aika)));
+  }
+}
