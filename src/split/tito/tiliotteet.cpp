@@ -156,6 +156,16 @@ class Lukija {
         if (kentat.size() < tarve) kentat.append(b + i, std::min(e - i, tarve - kentat.size()));
       }
       i = e;
+      // The batch's bytes so far are hashed line by line, in whole words of the hash from the
+      // batch's start: the hash's chain of multiplies then overlaps the search for the next line.
+      if (era_) {
+        const std::uint64_t tasan = kohta + i - ((kohta + i - era_->kohta) & 7);
+        if (tasan > kohta + tiivistetty) {
+          const std::size_t p = static_cast<std::size_t>(tasan - kohta);
+          tiivista(b + tiivistetty, p - tiivistetty);
+          tiivistetty = p;
+        }
+      }
       // Every CR and LF ends a line: a CR LF's LF ends an empty one, which is no record.
       if (i < n) {
         ++i;
