@@ -1,7 +1,8 @@
-// A statement's ledger line made straight into one buffer: a run makes one per statement, and
-// the fields' own strings and printf cost more than the split of the statement itself.
+// A run's statement lines made straight into one buffer: a run makes one per statement, and the
+// fields' own strings and printf would cost more than the split of the statement itself.
 #include <charconv>
 #include <cstdio>
+#include <initializer_list>
 #include <string_view>
 
 #include "split/historia.h"
@@ -67,21 +68,21 @@ void heksana(std::string& s, std::uint64_t v) {
 
 }  // namespace
 
-void tilioteRivi(std::string& s, const Tiliote& t, const std::string& muoto, const std::string& tiliotetiedosto,
-                 const std::string& arkisto, const std::string& kohde, bool toimitettu,
-                 const std::string& huomautus, const alusta::Aika& aika) {
-  s.clear();
-  aikana(s, aika);
+TilioteRivit::TilioteRivit(const std::string& muoto, const std::string& tiliotetiedosto, const std::string& arkisto,
+                           const std::string& kohde, const alusta::Aika& aika) {
+  aikana(aika_, aika);
+  for (const std::string* f : {&muoto, &tiliotetiedosto, &arkisto, &kohde}) {
+    keski_ += '\t';
+    kentta(keski_, *f);
+  }
+}
+
+const std::string& TilioteRivit::rivi(const Tiliote& t, bool toimitettu, const std::string& huomautus) {
+  std::string& s = rivi_;
+  s.assign(aika_);
   s += '\t';
   s += toimitettu ? tapahtuma::toimitettu : tapahtuma::tiliote;
-  s += '\t';
-  kentta(s, muoto);
-  s += '\t';
-  kentta(s, tiliotetiedosto);
-  s += '\t';
-  kentta(s, arkisto);
-  s += '\t';
-  kentta(s, kohde);
+  s += keski_;
   kentta(s, t.yritys);
   s += toimitettu ? "\t0\t0\t\t" : "\t1\t";
   if (!toimitettu) {
@@ -109,6 +110,7 @@ void tilioteRivi(std::string& s, const Tiliote& t, const std::string& muoto, con
   luku(s, t.kohta);
   s += '-';
   luku(s, t.kohta + t.pituus);
+  return s;
 }
 
 }  // namespace split::historia

@@ -390,22 +390,23 @@ TEST(HistoriaRivi, SamaKuinKentittain) {
   const split::Tiliote tyhja;
   struct Tapaus {
     const split::Tiliote& t;
-    bool toimitettu;
     std::string tiedosto, arkisto, huomautus;
     alusta::Aika aika;
   };
   const Tapaus tapaukset[] = {
-      {tayteinen, false, "/in/T\t.txt", "", "aukko; toisto", kiinteaAika},
-      {tayteinen, true, "", "/arkisto/T.txt", "", {2026, 1, 2, 3, 4, 5}},
-      {rajat, false, "T", "A\nB", "\r", {9999, 12, 31, 23, 59, 59}},
-      {tyhja, false, "", "", "", {10000, 1, 1, 0, 0, 0}},
-      {tyhja, true, "T", "", "", {-1, 0, 0, 0, 0, -1}},
+      {tayteinen, "/in/T\t.txt", "", "aukko; toisto", kiinteaAika},
+      {tayteinen, "", "/arkisto/T.txt", "", {2026, 1, 2, 3, 4, 5}},
+      {rajat, "T", "A\nB", "\r", {9999, 12, 31, 23, 59, 59}},
+      {tyhja, "", "", "", {10000, 1, 1, 0, 0, 0}},
+      {tyhja, "T", "", "", {-1, 0, 0, 0, 0, -1}},
   };
-  std::string rivi = "edellinen";
   for (const Tapaus& c : tapaukset) {
-    split::historia::tilioteRivi(rivi, c.t, "TITO", c.tiedosto, c.arkisto, "/x\t/", c.toimitettu, c.huomautus,
-                                 c.aika);
-    EXPECT_EQ(rivi, split::historia::tekstiksi(split::historia::tilioteMerkinta(
-                        c.t, "TITO", c.tiedosto, c.arkisto, "/x\t/", c.toimitettu, c.huomautus, c.aika)));
+    split::historia::TilioteRivit rivit("TITO", c.tiedosto, c.arkisto, "/x\t/", c.aika);
+    // Each line of a run made anew, whatever the one before it held.
+    for (const bool toimitettu : {false, true, false}) {
+      EXPECT_EQ(rivit.rivi(c.t, toimitettu, c.huomautus),
+                split::historia::tekstiksi(split::historia::tilioteMerkinta(
+                    c.t, "TITO", c.tiedosto, c.arkisto, "/x\t/", toimitettu, c.huomautus, c.aika)));
+    }
   }
 }
