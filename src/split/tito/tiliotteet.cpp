@@ -67,9 +67,8 @@ std::string paiva(std::string_view s) {
   if (kuukausi < 1 || kuukausi > 12 || paiva < 1) return {};
   const bool karkaus = vuosi % 4 == 0 && (vuosi % 100 != 0 || vuosi % 400 == 0);
   if (paiva > paivia[kuukausi - 1] + (kuukausi == 2 && karkaus ? 1 : 0)) return {};
-  std::string p = "20";
-  p.append(s.substr(0, 2)).append("-").append(s.substr(2, 2)).append("-").append(s.substr(4, 2));
-  return p;
+  const char p[] = {'2', '0', s[0], s[1], '-', s[2], s[3], '-', s[4], s[5]};
+  return std::string(p, sizeof p);
 }
 
 // A sign ('+' or '-') and 18 digits of cents.
