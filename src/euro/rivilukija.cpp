@@ -37,6 +37,8 @@ const char* etsiLoppu(const char* a, const char* e, bool lfkin) {
 
 }  // namespace
 
+const char* rivinLoppu(const char* a, const char* e) { return etsiLoppu(a, e, true); }
+
 RiviVirta::RiviVirta(Lahde lahde, std::size_t puskurinKoko, Rivisaanto saanto, std::uint64_t alku)
     : lahde_(std::move(lahde)),
       puskuri_(new char[puskurinKoko ? puskurinKoko : 1]),

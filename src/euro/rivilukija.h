@@ -37,6 +37,10 @@ enum class Loppu : unsigned char {
   muu,     // at another end (a lone CR or LF, a CR at the buffer's end), or the input ended
 };
 
+// The first CR or LF in [a, e), or e: where a line ends by the statement rule, for a walk of
+// its own over bytes in memory.
+const char* rivinLoppu(const char* a, const char* e);
+
 // A piece of a line, pointing into the reader's buffer.
 struct Pala {
   const char* data;

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace euro {
 
@@ -89,6 +91,11 @@ std::string ansiUtf8(std::string_view ansi) {
   // ASCII is the same in both, and most paths are ASCII alone: they are copied as they are
   // (a split converts a path at every file it opens).
   std::size_t ascii = 0;
+  // Eight bytes a look: the ledger's buffers go through here whole.
+  for (std::uint64_t w; ascii + 8 <= ansi.size(); ascii += 8) {
+    std::memcpy(&w, ansi.data() + ascii, 8);
+    if (w & 0x8080808080808080ull) break;
+  }
   while (ascii < ansi.size() && static_cast<unsigned char>(ansi[ascii]) < 0x80) ++ascii;
   if (ascii == ansi.size()) return std::string(ansi);
   std::size_t pituus = ascii;

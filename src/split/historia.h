@@ -52,6 +52,19 @@ Merkinta tilioteMerkinta(const Tiliote& t, const std::string& muoto, const std::
                          const std::string& arkisto, const std::string& kohde, bool toimitettu,
                          const std::string& huomautus, const alusta::Aika& aika);
 
+// A run's statement lines, each as tekstiksi(tilioteMerkinta(...)) gives it, with what they
+// share (the time, the format, the files and the target) made once: a run makes one a statement.
+class TilioteRivit {
+ public:
+  TilioteRivit(const std::string& muoto, const std::string& tiliotetiedosto, const std::string& arkisto,
+               const std::string& kohde, const alusta::Aika& aika);
+  // Valid until the next call.
+  const std::string& rivi(const Tiliote& t, bool toimitettu, const std::string& huomautus);
+
+ private:
+  std::string aika_, keski_, rivi_;
+};
+
 // Which lines lue gives: all of them filtered by what is set. yritys: the company file's name
 // holds it, in any case; tili: the account holds it (blanks not counted); kuukausi "YYYY-MM"
 // and paiva "YYYY-MM-DD": a statement's period meets it, a run's line its time.

@@ -47,22 +47,22 @@ std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const Muoto& muoto, co
   virhe_ = nullptr;
   const std::string& data = euro::ohjelma().datahakemisto;
   if (!data.empty()) rivit_ = std::make_unique<Varasto>(data, a.saadot.varasto);
-  return [this, &toimitettuja, &huomioita, nimi = std::string(muoto.nimi()), tiedosto = a.tiliotetiedosto](
-             const Tiliote& t) {
+  tekstit_.emplace(std::string(muoto.nimi()), a.tiliotetiedosto, "", kohde_, aika_);
+  return [this, &toimitettuja, &huomioita](const Tiliote& t) {
     // A failure (the ledger unreadable) waits for the format's check to end: a file it refuses
     // goes aside as it would without the ledger.
     if (virhe_) return;
     try {
-      tarkastaYksi(t, nimi, tiedosto, toimitettuja, huomioita);
+      tarkastaYksi(t, toimitettuja, huomioita);
     } catch (...) {
       virhe_ = std::current_exception();
     }
   };
 }
 
-void Tilikirja::tarkastaYksi(const Tiliote& t, const std::string& nimi, const std::string& tiedosto,
-                             std::int64_t& toimitettuja, std::int64_t& huomioita) {
-  const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(kohde_ + t.yritys, t);
+void Tilikirja::tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::int64_t& huomioita) {
+  avain_.assign(kohde_).append(t.yritys);
+  const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(avain_, t);
   if (arvio.toimitettu) {
     ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
     ++toimitettuja;
@@ -79,8 +79,7 @@ void Tilikirja::tarkastaYksi(const Tiliote& t, const std::string& nimi, const st
   loppu_ = t.kohta + t.pituus;
   if (rivit_) {
     try {
-      rivit_->lisaa(historia::tekstiksi(
-          historia::tilioteMerkinta(t, nimi, tiedosto, "", kohde_, arvio.toimitettu, lyhyt, aika_)));
+      rivit_->lisaa(tekstit_->rivi(t, arvio.toimitettu, lyhyt));
     } catch (...) {
       rivit_.reset();  // the lines are made again from the file, with the notes below
     }
@@ -100,12 +99,17 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
     const std::string nimi(m.nimi());
     historia::Kirjoittaja k(data, aika_);
     if (oma && rivit_) {
-      rivit_->kay([&](const std::string& r) { k.lisaa(historia::arkistonKanssa(r, sarake)); });
+      rivit_->kay([&](const std::string& r) {
+        // In place there is no archive to put in.
+        if (sarake.empty()) k.lisaa(r);
+        else k.lisaa(historia::arkistonKanssa(r, sarake));
+      });
       rivit_.reset();
       if (!sarake.empty() && loppu_ > 0) j.kirjattiin(sarake, loppu_);
       k.sulje(true);
       return;
     }
+    historia::TilioteRivit tekstit(nimi, oma ? a.tiliotetiedosto : std::string(), sarake, kohde, aika_);
     m.tiliotteet(tiedosto, a, alku, [&](const Tiliote& t) {
       if (t.kohta < jo || (oma && t.kohta + t.pituus > loppu_)) return;
       const bool ohi = ohita.sisaltaa(t.kohta);
@@ -116,8 +120,7 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
       } else if (!ohi) {
         j.tunnettu(kohde + t.yritys, t);
       }
-      k.lisaa(historia::tekstiksi(
-          historia::tilioteMerkinta(t, nimi, oma ? a.tiliotetiedosto : std::string(), sarake, kohde, ohi, huom, aika_)));
+      k.lisaa(tekstit.rivi(t, ohi, huom));
       if (!sarake.empty()) j.kirjattiin(sarake, t.kohta + t.pituus);
     });
     k.sulje(true);

@@ -9,12 +9,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "euro/alusta/alusta.h"
 #include "split/asetukset.h"
+#include "split/historia.h"
 #include "split/jatkuvuus.h"
 #include "split/tiliote.h"
 #include "split/varasto.h"
@@ -61,8 +63,7 @@ class Tilikirja {
 
  private:
   Jatkuvuus& jatkuvuus();
-  void tarkastaYksi(const Tiliote& t, const std::string& nimi, const std::string& tiedosto,
-                    std::int64_t& toimitettuja, std::int64_t& huomioita);
+  void tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::int64_t& huomioita);
 
   alusta::Aika aika_;
   Jatkuvuus jatkuvuus_;
@@ -75,6 +76,8 @@ class Tilikirja {
   // This run's own lines, made by the check (their archive put in when named); when they
   // could not be kept, the file is read again for them.
   std::unique_ptr<Varasto> rivit_;
+  std::string avain_;  // a statement's company file, its memory kept
+  std::optional<historia::TilioteRivit> tekstit_;  // the check's lines
   std::exception_ptr virhe_;
   std::vector<std::string> lauseet_;
   std::size_t lauseita_ = 0;

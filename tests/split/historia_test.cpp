@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "euro/alusta/alusta.h"
 #include "euro/teksti.h"
 #include "split/paloittele.h"
@@ -365,3 +367,46 @@ TEST_F(Historia, HylattyJaEpaonnistunutKirjataan) {
 }
 
 }  // namespace
+
+// The line made straight into a buffer is the one made field by field, whatever the fields hold.
+TEST(HistoriaRivi, SamaKuinKentittain) {
+  split::Tiliote tayteinen;
+  tayteinen.tili = "FI12\t3456";
+  tayteinen.numero = 123;
+  tayteinen.alku = "2018-07-30";
+  tayteinen.loppu = "2018-08-02";
+  tayteinen.alkusaldo = -5;
+  tayteinen.loppusaldo = 123456789012345678;
+  tayteinen.valuutta = "EUR";
+  tayteinen.tiiviste = 0x00ab00cd00ef0012ull;
+  tayteinen.yritys = "A\r\nB.TXT";
+  tayteinen.kohta = 18446744073709551000ull;
+  tayteinen.pituus = 15;
+  split::Tiliote rajat = tayteinen;
+  rajat.alkusaldo = INT64_MIN;
+  rajat.loppusaldo = -100;
+  rajat.numero = INT64_MAX;
+  rajat.tiiviste = ~0ull;
+  const split::Tiliote tyhja;
+  struct Tapaus {
+    const split::Tiliote& t;
+    std::string tiedosto, arkisto, huomautus;
+    alusta::Aika aika;
+  };
+  const Tapaus tapaukset[] = {
+      {tayteinen, "/in/T\t.txt", "", "aukko; toisto", kiinteaAika},
+      {tayteinen, "", "/arkisto/T.txt", "", {2026, 1, 2, 3, 4, 5}},
+      {rajat, "T", "A\nB", "\r", {9999, 12, 31, 23, 59, 59}},
+      {tyhja, "", "", "", {10000, 1, 1, 0, 0, 0}},
+      {tyhja, "T", "", "", {-1, 0, 0, 0, 0, -1}},
+  };
+  for (const Tapaus& c : tapaukset) {
+    split::historia::TilioteRivit rivit("TITO", c.tiedosto, c.arkisto, "/x\t/", c.aika);
+    // Each line of a run made anew, whatever the one before it held.
+    for (const bool toimitettu : {false, true, false}) {
+      EXPECT_EQ(rivit.rivi(c.t, toimitettu, c.huomautus),
+                split::historia::tekstiksi(split::historia::tilioteMerkinta(
+                    c.t, "TITO", c.tiedosto, c.arkisto, "/x\t/", toimitettu, c.huomautus, c.aika)));
+    }
+  }
+}
