@@ -1,39 +1,18 @@
 #include "split/sarjat.h"
 
-#include <algorithm>
-#include <utility>
-
 namespace split {
 
 // What holds a hundred thousand accounts in a few MiB.
 static_assert(sizeof(Sarjat::Tila) <= 48);
 
 Sarjat::Tila& Sarjat::hae(std::uint64_t avain) {
-  if (!paikat_.empty()) {
-    for (std::size_t i = avain & maski_; paikat_[i] != 0; i = (i + 1) & maski_) {
-      Tila& s = tilat_[paikat_[i] - 1];
-      if (s.avain == avain) return s;
-    }
-  }
-  if (4 * (tilat_.koko() + 1) > 3 * paikat_.size()) kasva();
+  const auto avainOf = [this](std::uint32_t n) { return tilat_[n].avain; };
+  const std::uint32_t n = paikat_.hae(avain, avainOf);
+  if (n != Paikat::eiPaikkaa) return tilat_[n];
   const std::uint32_t uusi = tilat_.lisaa();
   tilat_[uusi].avain = avain;
-  std::size_t i = avain & maski_;
-  while (paikat_[i] != 0) i = (i + 1) & maski_;
-  paikat_[i] = uusi + 1;
+  paikat_.lisaa(avain, uusi, avainOf);
   return tilat_[uusi];
-}
-
-void Sarjat::kasva() {
-  std::vector<std::uint32_t> vanhat = std::move(paikat_);
-  paikat_.assign(std::max<std::size_t>(64, vanhat.size() * 2), 0);
-  maski_ = paikat_.size() - 1;
-  for (const std::uint32_t p : vanhat) {
-    if (p == 0) continue;
-    std::size_t i = tilat_[p - 1].avain & maski_;
-    while (paikat_[i] != 0) i = (i + 1) & maski_;
-    paikat_[i] = p;
-  }
 }
 
 bool Sarjat::tuntee(const Tila& s, std::uint64_t tiiviste) const {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "split/hajautus.h"
+
 namespace split {
 
 // Elements in blocks of N: adding one never moves the others (no copy of the whole beside the
@@ -60,12 +62,10 @@ class Sarjat {
     std::uint32_t seuraava = 0;  // 1 + the next block's index; 0: none
   };
   std::uint64_t& paikka(Tila& s, unsigned i);
-  void kasva();
 
   Lohkot<Tila, 1024> tilat_;
   Lohkot<Jatke, 1024> jatkeet_;
-  std::vector<std::uint32_t> paikat_;  // 1 + a record's index; 0: free
-  std::size_t maski_ = 0;
+  Paikat paikat_;
 };
 
 }  // namespace split
