@@ -4,6 +4,7 @@ namespace split {
 
 // What holds a hundred thousand accounts in a few MiB.
 static_assert(sizeof(Sarjat::Tila) <= 48);
+static_assert(1 + 3 + 7 + 21 == Sarjat::muistettavia);
 
 Sarjat::Tila& Sarjat::hae(std::uint64_t avain) {
   const auto avainOf = [this](std::uint32_t n) { return tilat_[n].avain; };
@@ -15,30 +16,47 @@ Sarjat::Tila& Sarjat::hae(std::uint64_t avain) {
   return tilat_[uusi];
 }
 
+namespace {
+
+// Whether the first n of a block's hashes hold the hash; the places past them are unused.
+template <std::size_t N>
+bool joukossa(const std::uint64_t (&h)[N], unsigned n, std::uint64_t tiiviste) {
+  for (unsigned i = 0; i < n && i < N; ++i)
+    if (h[i] == tiiviste) return true;
+  return false;
+}
+
+}  // namespace
+
 bool Sarjat::tuntee(const Tila& s, std::uint64_t tiiviste) const {
   if (s.tiivisteita == 0) return false;
   if (s.ensimmainen == tiiviste) return true;
-  // A block's places past the series' count are unused, whatever they hold.
-  unsigned jaljella = s.tiivisteita - 1u;
-  for (std::uint32_t j = s.jatke; j != 0 && jaljella > 0;) {
-    const Jatke& k = jatkeet_[j - 1];
-    for (unsigned i = 0; i < jatkeessa && jaljella > 0; ++i, --jaljella)
-      if (k.h[i] == tiiviste) return true;
-    j = k.seuraava;
-  }
-  return false;
+  // Every place in use has its block.
+  const unsigned n = s.tiivisteita - 1u;
+  if (n == 0) return false;
+  const Jatke<3>& a = pienet_[s.jatke - 1];
+  if (joukossa(a.h, n, tiiviste)) return true;
+  if (n <= 3) return false;
+  const Jatke<7>& b = keskikokoiset_[a.seuraava - 1];
+  if (joukossa(b.h, n - 3, tiiviste)) return true;
+  if (n <= 10) return false;
+  return joukossa(suuret_[b.seuraava - 1].h, n - 10, tiiviste);
+}
+
+template <class L>
+auto& Sarjat::lohko(std::uint32_t& linkki, L& lohkot) {
+  if (linkki == 0) linkki = lohkot.lisaa() + 1;
+  return lohkot[linkki - 1];
 }
 
 std::uint64_t& Sarjat::paikka(Tila& s, unsigned i) {
   if (i == 0) return s.ensimmainen;
   // A missing block is made only on the way to the next new place: the blocks fill in order.
-  std::uint32_t* linkki = &s.jatke;
-  for (unsigned lohko = (i - 1) / jatkeessa;; --lohko) {
-    if (*linkki == 0) *linkki = jatkeet_.lisaa() + 1;
-    Jatke& k = jatkeet_[*linkki - 1];
-    if (lohko == 0) return k.h[(i - 1) % jatkeessa];
-    linkki = &k.seuraava;
-  }
+  auto& a = lohko(s.jatke, pienet_);
+  if (i <= 3) return a.h[i - 1];
+  auto& b = lohko(a.seuraava, keskikokoiset_);
+  if (i <= 10) return b.h[i - 4];
+  return lohko(b.seuraava, suuret_).h[i - 11];
 }
 
 void Sarjat::muista(Tila& s, std::uint64_t tiiviste) {

@@ -1,7 +1,7 @@
 // The ledger's per-series state in memory (jatkuvuus.h): a file may hold a hundred thousand
 // accounts, so each series is a record of 48 bytes in blocks that never move, found by its key
-// through a table of 4-byte places, and the hashes past a series' first are kept in a shared
-// pool only for the series that have them. Nothing is freed before the whole goes.
+// through a table of 4-byte places, and the hashes past a series' first are kept in blocks made
+// only for the series that have them. Nothing is freed before the whole goes.
 #pragma once
 
 #include <cstddef>
@@ -41,7 +41,7 @@ class Sarjat {
     std::int64_t numero = 0;        // the highest number delivered, when onNumero
     std::int64_t loppusaldo = 0;    // the last closing balance, when onSaldo
     std::uint64_t ensimmainen = 0;  // the first remembered hash
-    std::uint32_t jatke = 0;        // the rest, in the pool: 1 + the first block's index; 0: none
+    std::uint32_t jatke = 0;        // the rest: 1 + the first block's index; 0: none
     std::uint32_t valuutta = 0;     // its currency's number, given by the owner; 0: none
     std::int16_t loppuVuosi = 0;    // the year the last period ended in (four digits at most); 0: none
     std::uint8_t tiivisteita = 0;   // remembered so far, up to muistettavia
@@ -56,15 +56,21 @@ class Sarjat {
   std::size_t koko() const { return tilat_.koko(); }
 
  private:
-  static constexpr unsigned jatkeessa = 3;
+  // The hashes past the first in three blocks, 3, 7 and 21 of them, made as the series grows:
+  // a series of two statements takes 32 bytes more, a full one is read in three steps.
+  template <unsigned N>
   struct Jatke {
-    std::uint64_t h[jatkeessa] = {};
+    std::uint64_t h[N] = {};
     std::uint32_t seuraava = 0;  // 1 + the next block's index; 0: none
   };
+  template <class L>
+  static auto& lohko(std::uint32_t& linkki, L& lohkot);
   std::uint64_t& paikka(Tila& s, unsigned i);
 
   Lohkot<Tila, 1024> tilat_;
-  Lohkot<Jatke, 1024> jatkeet_;
+  Lohkot<Jatke<3>, 1024> pienet_;
+  Lohkot<Jatke<7>, 512> keskikokoiset_;
+  Lohkot<Jatke<21>, 256> suuret_;
   Paikat paikat_;
 };
 
