@@ -4,7 +4,7 @@ namespace split {
 
 // What holds a hundred thousand accounts in a few MiB.
 static_assert(sizeof(Sarjat::Tila) <= 48);
-static_assert(1 + 3 + 7 + 21 == Sarjat::muistettavia);
+static_assert(1 + 1 + 3 + 6 + 21 == Sarjat::muistettavia);
 
 Sarjat::Tila& Sarjat::hae(std::uint64_t avain) {
   const auto avainOf = [this](std::uint32_t n) { return tilat_[n].avain; };
@@ -34,13 +34,16 @@ bool Sarjat::tuntee(const Tila& s, std::uint64_t tiiviste) const {
   // Every place in use has its block.
   const unsigned n = s.tiivisteita - 1u;
   if (n == 0) return false;
-  const Jatke<3>& a = pienet_[s.jatke - 1];
-  if (joukossa(a.h, n, tiiviste)) return true;
-  if (n <= 3) return false;
-  const Jatke<7>& b = keskikokoiset_[a.seuraava - 1];
-  if (joukossa(b.h, n - 3, tiiviste)) return true;
+  const Jatke<1>& a = ykkoset_[s.jatke - 1];
+  if (a.h[0] == tiiviste) return true;
+  if (n <= 1) return false;
+  const Jatke<3>& b = kolmoset_[a.seuraava - 1];
+  if (joukossa(b.h, n - 1, tiiviste)) return true;
+  if (n <= 4) return false;
+  const Jatke<6>& c = kutoset_[b.seuraava - 1];
+  if (joukossa(c.h, n - 4, tiiviste)) return true;
   if (n <= 10) return false;
-  return joukossa(suuret_[b.seuraava - 1].h, n - 10, tiiviste);
+  return joukossa(suuret_[c.seuraava - 1].h, n - 10, tiiviste);
 }
 
 template <class L>
@@ -52,11 +55,13 @@ auto& Sarjat::lohko(std::uint32_t& linkki, L& lohkot) {
 std::uint64_t& Sarjat::paikka(Tila& s, unsigned i) {
   if (i == 0) return s.ensimmainen;
   // A missing block is made only on the way to the next new place: the blocks fill in order.
-  auto& a = lohko(s.jatke, pienet_);
-  if (i <= 3) return a.h[i - 1];
-  auto& b = lohko(a.seuraava, keskikokoiset_);
-  if (i <= 10) return b.h[i - 4];
-  return lohko(b.seuraava, suuret_).h[i - 11];
+  auto& a = lohko(s.jatke, ykkoset_);
+  if (i <= 1) return a.h[0];
+  auto& b = lohko(a.seuraava, kolmoset_);
+  if (i <= 4) return b.h[i - 2];
+  auto& c = lohko(b.seuraava, kutoset_);
+  if (i <= 10) return c.h[i - 5];
+  return lohko(c.seuraava, suuret_).h[i - 11];
 }
 
 void Sarjat::muista(Tila& s, std::uint64_t tiiviste) {

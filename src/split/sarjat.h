@@ -56,8 +56,8 @@ class Sarjat {
   std::size_t koko() const { return tilat_.koko(); }
 
  private:
-  // The hashes past the first in three blocks, 3, 7 and 21 of them, made as the series grows:
-  // a series of two statements takes 32 bytes more, a full one is read in three steps.
+  // The hashes past the first in four blocks, 1, 3, 6 and 21 of them, made as the series
+  // grows: a series of two statements takes 16 bytes more, a full one is read in four steps.
   template <unsigned N>
   struct Jatke {
     std::uint64_t h[N] = {};
@@ -68,8 +68,9 @@ class Sarjat {
   std::uint64_t& paikka(Tila& s, unsigned i);
 
   Lohkot<Tila, 1024> tilat_;
-  Lohkot<Jatke<3>, 1024> pienet_;
-  Lohkot<Jatke<7>, 512> keskikokoiset_;
+  Lohkot<Jatke<1>, 2048> ykkoset_;
+  Lohkot<Jatke<3>, 1024> kolmoset_;
+  Lohkot<Jatke<6>, 512> kutoset_;
   Lohkot<Jatke<21>, 256> suuret_;
   Paikat paikat_;
 };
