@@ -1,5 +1,5 @@
 // The tables in memory that find a company file by its name: a name's 64-bit key and hash,
-// and a flat table of 64-bit keys to 64-bit values.
+// a flat table of 64-bit keys to 64-bit values, and one of records kept elsewhere by their keys.
 #pragma once
 
 #include <algorithm>
@@ -92,6 +92,54 @@ class Hajautus {
   }
 
   std::vector<std::uint64_t> avaimet_, arvot_;
+  std::size_t maski_ = 0, maara_ = 0;
+};
+
+// Records kept elsewhere, numbered in the order they came, found by their 64-bit keys: a place
+// is 4 bytes (1 + the record's number; 0: free) and the key is read from the record, so that a
+// hundred thousand cost 1 MiB and a growth half that again beside it.
+class Paikat {
+ public:
+  static constexpr std::uint32_t eiPaikkaa = ~std::uint32_t{0};
+
+  // The number of the key's record, eiPaikkaa when none; avain(n) gives record n's key.
+  template <class A>
+  std::uint32_t hae(std::uint64_t k, const A& avain) const {
+    if (p_.empty()) return eiPaikkaa;
+    for (std::size_t i = k & maski_; p_[i] != 0; i = (i + 1) & maski_)
+      if (avain(p_[i] - 1) == k) return p_[i] - 1;
+    return eiPaikkaa;
+  }
+  // Record n, whose key k has none yet.
+  template <class A>
+  void lisaa(std::uint64_t k, std::uint32_t n, const A& avain) {
+    if (4 * (maara_ + 1) > 3 * p_.size()) kasva(avain);
+    std::size_t i = k & maski_;
+    while (p_[i] != 0) i = (i + 1) & maski_;
+    p_[i] = n + 1;
+    ++maara_;
+  }
+  void tyhjenna() {
+    if (maara_ == 0) return;
+    std::fill(p_.begin(), p_.end(), 0);
+    maara_ = 0;
+  }
+
+ private:
+  template <class A>
+  void kasva(const A& avain) {
+    std::vector<std::uint32_t> vanhat = std::move(p_);
+    p_.assign(std::max<std::size_t>(64, vanhat.size() * 2), 0);
+    maski_ = p_.size() - 1;
+    for (const std::uint32_t p : vanhat) {
+      if (p == 0) continue;
+      std::size_t i = avain(p - 1) & maski_;
+      while (p_[i] != 0) i = (i + 1) & maski_;
+      p_[i] = p;
+    }
+  }
+
+  std::vector<std::uint32_t> p_;
   std::size_t maski_ = 0, maara_ = 0;
 };
 

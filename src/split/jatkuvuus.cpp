@@ -37,21 +37,6 @@ std::string kuvaus(const Tiliote& t) {
 
 }  // namespace
 
-bool Jatkuvuus::Tila::tuntee(std::uint64_t h) const {
-  for (const std::uint64_t t : tiivisteet)
-    if (t == h) return true;
-  return false;
-}
-
-void Jatkuvuus::Tila::muista(std::uint64_t h) {
-  if (tiivisteet.size() < muistettavia) {
-    tiivisteet.push_back(h);
-    return;
-  }
-  tiivisteet[seuraava] = h;
-  seuraava = static_cast<std::uint8_t>((seuraava + 1) % muistettavia);
-}
-
 Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
   // An account is one series in a target, whatever period its files are named by; the same
   // account split into two targets is two. A statement without an account is its file's.
@@ -66,17 +51,30 @@ Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
   }
   Tiivistaja h;
   h.lisaa(avain.data(), avain.size());
-  return tilat_[h.arvo()];
+  return sarjat_.hae(h.arvo());
+}
+
+std::uint32_t Jatkuvuus::valuutta(const std::string& v) {
+  if (v.empty()) return 0;
+  const auto [i, uusi] = valuuttaHaku_.try_emplace(v, static_cast<std::uint32_t>(valuutat_.size()));
+  if (uusi) valuutat_.push_back(v);
+  return i->second;
 }
 
 void Jatkuvuus::ketjuta(Tila& s, const Tiliote& t) {
-  s.muista(t.tiiviste);
+  sarjat_.muista(s, t.tiiviste);
   // A number lower than the last is no step of the series: what it ends does not move it.
-  if (t.numero && s.numero && *t.numero < *s.numero && vuosi(t.alku) <= s.loppuVuosi) return;
-  if (t.numero) s.numero = t.numero;
-  if (!t.loppu.empty()) s.loppuVuosi = vuosi(t.loppu);
-  s.loppusaldo = t.loppusaldo;
-  if (!t.valuutta.empty()) s.valuutta = t.valuutta;
+  if (t.numero && s.onNumero && *t.numero < s.numero && vuosi(t.alku) <= s.loppuVuosi) return;
+  if (t.numero) {
+    s.numero = *t.numero;
+    s.onNumero = true;
+  }
+  // Four characters read as a number: a year fits in 16 bits.
+  if (!t.loppu.empty()) s.loppuVuosi = static_cast<std::int16_t>(vuosi(t.loppu));
+  s.onSaldo = t.loppusaldo.has_value();
+  s.loppusaldo = t.loppusaldo.value_or(0);
+  // Most statements name the currency their series has: no lookup for them.
+  if (!t.valuutta.empty() && valuutat_[s.valuutta] != t.valuutta) s.valuutta = valuutta(t.valuutta);
 }
 
 void Jatkuvuus::tunnettu(const std::string& yritys, const Tiliote& t) { ketjuta(tila(yritys, t), t); }
@@ -84,7 +82,7 @@ void Jatkuvuus::tunnettu(const std::string& yritys, const Tiliote& t) { ketjuta(
 Jatkuvuus::Arvio Jatkuvuus::arvioi(const std::string& yritys, const Tiliote& t) {
   Arvio a;
   Tila& s = tila(yritys, t);
-  if (s.tuntee(t.tiiviste)) {
+  if (sarjat_.tuntee(s, t.tiiviste)) {
     a.toimitettu = true;
     a.huomiot.push_back({Laji::toimitettu, ansi("jo toimitettu aiemmin, ei lisätty"),
                          ansi("Tiedostoon ") + yritys + ansi(" oli jo toimitettu tiliote (") + kuvaus(t) +
@@ -92,9 +90,9 @@ Jatkuvuus::Arvio Jatkuvuus::arvioi(const std::string& yritys, const Tiliote& t) 
     return a;
   }
   // Numbers and balances run per account; a statement without an account is known by its bytes.
-  bool perakkain = !t.numero || !s.numero;
-  if (!t.tili.empty() && t.numero && s.numero) {
-    const std::int64_t n = *t.numero, e = *s.numero;
+  bool perakkain = !t.numero || !s.onNumero;
+  if (!t.tili.empty() && t.numero && s.onNumero) {
+    const std::int64_t n = *t.numero, e = s.numero;
     // The numbering may begin again at 1 with a new year.
     const bool uusiVuosi = !t.alku.empty() && s.loppuVuosi != 0 && vuosi(t.alku) > s.loppuVuosi;
     if (n == e + 1 || (uusiVuosi && n == 1)) {
@@ -118,12 +116,13 @@ Jatkuvuus::Arvio Jatkuvuus::arvioi(const std::string& yritys, const Tiliote& t) 
                                nro(e) + ansi("). Se lisättiin; tarkista, kumpi on oikea.")});
     }
   }
-  if (perakkain && !t.tili.empty() && s.loppusaldo && t.alkusaldo && *s.loppusaldo != *t.alkusaldo &&
-      (s.valuutta.empty() || t.valuutta.empty() || s.valuutta == t.valuutta)) {
-    const std::string edellinen = saldona(*s.loppusaldo, s.valuutta), tama = saldona(*t.alkusaldo, t.valuutta);
+  const std::string& aiempi = valuutat_[s.valuutta];
+  if (perakkain && !t.tili.empty() && s.onSaldo && t.alkusaldo && s.loppusaldo != *t.alkusaldo &&
+      (aiempi.empty() || t.valuutta.empty() || aiempi == t.valuutta)) {
+    const std::string edellinen = saldona(s.loppusaldo, aiempi), tama = saldona(*t.alkusaldo, t.valuutta);
     a.huomiot.push_back({Laji::saldokatko, ansi("alkusaldo ") + tama + ansi(", edellisen loppusaldo ") + edellinen,
                          ansi("Tilin ") + t.tili + ansi(" saldo ei jatku (tiedosto ") + yritys +
-                             ansi("): edellisen tiliotteen") + (s.numero ? " (" + nro(*s.numero) + ")" : "") +
+                             ansi("): edellisen tiliotteen") + (s.onNumero ? " (" + nro(s.numero) + ")" : "") +
                              ansi(" loppusaldo on ") + edellinen + ansi(", tämän") +
                              (t.numero ? " (" + nro(*t.numero) + ")" : "") + ansi(" alkusaldo ") + tama +
                              ansi(". Välistä voi puuttua tiliote.")});

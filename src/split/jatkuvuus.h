@@ -7,11 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "split/sarjat.h"
 #include "split/tiliote.h"
 
 namespace split {
@@ -20,7 +20,7 @@ class Jatkuvuus {
  public:
   // Per account, the last statements known by their bytes: a repeat of any of them is passed
   // over; an older one is told by its number.
-  static constexpr std::size_t muistettavia = 32;
+  static constexpr std::size_t muistettavia = Sarjat::muistettavia;
 
   enum class Laji { toimitettu, aukko, toisto, saldokatko };
   struct Huomio {
@@ -49,23 +49,16 @@ class Jatkuvuus {
   void kirjattiin(const std::string& arkisto, std::uint64_t loppu);
 
  private:
-  // Small, as a file may hold tens of thousands of accounts: the period's year alone, and the
-  // hashes grown as statements come.
-  struct Tila {
-    std::optional<std::int64_t> numero;  // the highest number delivered
-    std::int32_t loppuVuosi = 0;         // the year the last statement's period ended in; 0: none
-    std::optional<std::int64_t> loppusaldo;
-    std::string valuutta;
-    std::vector<std::uint64_t> tiivisteet;  // up to muistettavia, the oldest replaced first
-    std::uint8_t seuraava = 0;
-    bool tuntee(std::uint64_t h) const;
-    void muista(std::uint64_t h);
-  };
+  using Tila = Sarjat::Tila;
   Tila& tila(const std::string& yritys, const Tiliote& t);
   void ketjuta(Tila& s, const Tiliote& t);
+  std::uint32_t valuutta(const std::string& v);
 
   // By the hash of the series' key (target and account, or company file): no key is held.
-  std::unordered_map<std::uint64_t, Tila> tilat_;
+  Sarjat sarjat_;
+  // The currencies the series name, each once: a series holds its number.
+  std::vector<std::string> valuutat_{std::string()};
+  std::unordered_map<std::string, std::uint32_t> valuuttaHaku_;
   std::unordered_map<std::string, std::uint64_t> kirjatut_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,42 @@ TEST(Jatkuvuus, MuistiOnRajattu) {
   EXPECT_FALSE(vanha.toimitettu);
   ASSERT_EQ(vanha.huomiot.size(), 1u);
   EXPECT_EQ(vanha.huomiot[0].laji, Laji::toisto);
+}
+
+// The compact table against a plain model: series whose keys share their low bits (one probe
+// run through every growth), each remembering its last hashes as a ring past the bound, every
+// place of every block asked for.
+TEST(Jatkuvuus, SarjatVastaavatMallia) {
+  struct Malli {
+    std::vector<std::uint64_t> h;
+    std::size_t seuraava = 0;
+  };
+  constexpr std::size_t sarjoja = 1000;
+  split::Sarjat sarjat;
+  std::vector<Malli> mallit(sarjoja);
+  std::mt19937_64 satunnainen(7);
+  auto avain = [](std::size_t i) { return i % 2 ? i << 40 : 0x9e3779b97f4a7c15ull * (i + 1); };
+  for (int kierros = 0; kierros < 60000; ++kierros) {
+    const std::size_t i = satunnainen() % (kierros < 1000 ? kierros + 1 : sarjoja);
+    // Hash 0 too, which an unused place of a block also holds.
+    const std::uint64_t h = satunnainen() % 50;
+    split::Sarjat::Tila& s = sarjat.hae(avain(i));
+    ASSERT_EQ(s.avain, avain(i));
+    Malli& m = mallit[i];
+    ASSERT_EQ(sarjat.tuntee(s, h), std::find(m.h.begin(), m.h.end(), h) != m.h.end()) << kierros;
+    sarjat.muista(s, h);
+    if (m.h.size() < split::Sarjat::muistettavia) {
+      m.h.push_back(h);
+    } else {
+      m.h[m.seuraava] = h;
+      m.seuraava = (m.seuraava + 1) % split::Sarjat::muistettavia;
+    }
+  }
+  EXPECT_EQ(sarjat.koko(), sarjoja);
+  for (std::size_t i = 0; i < sarjoja; ++i)
+    for (std::uint64_t h = 0; h < 50; ++h)
+      EXPECT_EQ(sarjat.tuntee(sarjat.hae(avain(i)), h),
+                std::find(mallit[i].h.begin(), mallit[i].h.end(), h) != mallit[i].h.end());
 }
 
 // The ledger's amounts, written and read back, and what is no amount.

@@ -15,11 +15,11 @@
 #include "euro/teksti.h"
 #include "euro/virhe.h"
 #include "split/camt/camt.h"
-#include "split/hajautus.h"
 #include "split/kesken.h"
 #include "split/lue.h"
 #include "split/camt/osat.h"
 #include "split/camt/kaynti.h"
+#include "split/camt/muisti.h"
 #include "split/camt/tavut.h"
 
 namespace split::camt {
@@ -30,24 +30,10 @@ namespace {
 
 using euro::ansi;
 
-// The files this run has written, with what they end with, are remembered up to this many.
-constexpr std::size_t muistettujaEnintaan = 65536;
-// ... and the different closing parts among them.
-constexpr std::size_t hannatEnintaan = 4096;
-constexpr std::size_t eiTunnusta = static_cast<std::size_t>(-1);
-
 [[noreturn]] void eiVastaa(const std::string& arkisto, const std::string& miksi) {
   throw euro::Virhe(euro::virhenro::kayttovirhe,
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
 }
-
-// A file this run wrote or looked at: what it can take.
-struct Tila {
-  std::size_t tunnus = eiTunnusta;
-  std::uint64_t pituus = 0;
-  std::string hanta;
-  bool jatkettava = false;
-};
 
 // Where a segment's group goes.
 struct Ratkaisu {
@@ -55,57 +41,6 @@ struct Ratkaisu {
   bool uusi = true;          // a new document, or one extended
   std::uint64_t pituus = 0;  // the extended file's length before, ending with hanta
   std::string hanta;
-};
-
-// What a file this run wrote or looked at ends with, by its name's hash: a few bytes a file,
-// the closing parts (the same for the files of one document) held once each. A name of
-// another file with the same hash and length would still be caught: a cut checks the bytes.
-class Muisti {
- public:
-  Muisti() { muistetut_.reserve(muistettujaEnintaan); }  // no copy beside the old at the run's peak
-  std::optional<Tila> muistettu(const std::string& nimi) const {
-    const std::uint64_t* i = tilaHaku_.hae(nimiTiiviste(nimi));
-    if (!i) return std::nullopt;
-    const Muistettu& m = muistetut_[*i];
-    Tila t;
-    t.pituus = m.pituus;
-    if (m.hanta != eiJatkettava) {
-      t.tunnus = m.tunnus;
-      t.hanta = hannat_[m.hanta];
-      t.jatkettava = true;
-    }
-    return t;
-  }
-
-  void muista(const std::string& nimi, const Tila& t) {
-    if (muistetut_.size() >= muistettujaEnintaan || hannat_.size() >= hannatEnintaan) {
-      tilaHaku_.tyhjenna();
-      muistetut_.clear();
-      hannat_.clear();
-      hantaHaku_.clear();
-    }
-    Muistettu m{t.pituus, static_cast<std::uint32_t>(t.tunnus), eiJatkettava};
-    if (t.jatkettava) m.hanta = hantaHaku_.try_emplace(t.hanta, static_cast<std::uint32_t>(hannat_.size())).first->second;
-    if (m.hanta == hannat_.size()) hannat_.push_back(t.hanta);
-    std::uint64_t& i = tilaHaku_.lisaa(nimiTiiviste(nimi));
-    if (i == Hajautus::eiArvoa) {
-      i = muistetut_.size();
-      muistetut_.push_back(m);
-    } else {
-      muistetut_[i] = m;
-    }
-  }
-
- private:
-  struct Muistettu {
-    std::uint64_t pituus;
-    std::uint32_t tunnus, hanta;
-  };
-  static constexpr std::uint32_t eiJatkettava = ~std::uint32_t{0};
-  Hajautus tilaHaku_;
-  std::vector<Muistettu> muistetut_;
-  std::vector<std::string> hannat_;
-  std::unordered_map<std::string, std::uint32_t> hantaHaku_;
 };
 
 // The bytes a group adds to its file: a new file's head and end from its first document, the
