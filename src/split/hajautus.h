@@ -41,13 +41,14 @@ inline std::uint64_t nimiTiiviste(const std::string& n) {
   return avainNimesta(n);
 }
 
-// 64-bit keys to 64-bit values in one flat table: a lookup per batch costs no allocation and
-// seldom more than one cache line.
-class Hajautus {
+// 64-bit keys to values (64-bit unless a smaller one does) in one flat table: a lookup per
+// batch costs no allocation and seldom more than one cache line.
+template <class Arvo>
+class HajautusT {
  public:
-  static constexpr std::uint64_t eiArvoa = ~0ull;
+  static constexpr Arvo eiArvoa = static_cast<Arvo>(~Arvo{0});
 
-  const std::uint64_t* hae(std::uint64_t avain) const {
+  const Arvo* hae(std::uint64_t avain) const {
     if (avaimet_.empty()) return nullptr;
     avain |= 1;  // 0 marks a free place
     for (std::size_t i = avain & maski_;; i = (i + 1) & maski_) {
@@ -56,11 +57,11 @@ class Hajautus {
     }
   }
   // The value of a key that is there, to change in place; none when it is not.
-  std::uint64_t* hae(std::uint64_t avain) {
-    return const_cast<std::uint64_t*>(static_cast<const Hajautus&>(*this).hae(avain));
+  Arvo* hae(std::uint64_t avain) {
+    return const_cast<Arvo*>(static_cast<const HajautusT&>(*this).hae(avain));
   }
   // The key's value, eiArvoa when it was not there.
-  std::uint64_t& lisaa(std::uint64_t avain) {
+  Arvo& lisaa(std::uint64_t avain) {
     if (4 * (maara_ + 1) > 3 * avaimet_.size()) kasva();
     avain |= 1;
     std::size_t i = avain & maski_;
@@ -81,7 +82,8 @@ class Hajautus {
 
  private:
   void kasva() {
-    std::vector<std::uint64_t> a = std::move(avaimet_), v = std::move(arvot_);
+    std::vector<std::uint64_t> a = std::move(avaimet_);
+    std::vector<Arvo> v = std::move(arvot_);
     const std::size_t koko = std::max<std::size_t>(64, a.size() * 2);
     avaimet_.assign(koko, 0);
     arvot_.assign(koko, 0);
@@ -91,9 +93,12 @@ class Hajautus {
       if (a[i] != 0) lisaa(a[i]) = v[i];
   }
 
-  std::vector<std::uint64_t> avaimet_, arvot_;
+  std::vector<std::uint64_t> avaimet_;
+  std::vector<Arvo> arvot_;
   std::size_t maski_ = 0, maara_ = 0;
 };
+
+using Hajautus = HajautusT<std::uint64_t>;
 
 // Records kept elsewhere, numbered in the order they came, found by their 64-bit keys: a place
 // is 4 bytes (1 + the record's number; 0: free) and the key is read from the record, so that a

@@ -168,7 +168,7 @@ void Osittaja::nimea(std::string_view paa, std::uint64_t kohta) {
   // was not in the target when the split began, or whose file this split made, is its
   // own file's: neither the disk nor the names' table is asked.
   bool toinen = false;
-  const std::uint64_t* tunnettu = tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
+  const std::uint8_t* tunnettu = tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
   const bool poissa = tunnettu ? *tunnettu == tehtyTaalla : kaikkiTunnetaan_;
   const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen, poissa);
   erat_.push_back({kohta, static_cast<std::uint32_t>(nimivarasto_.size()), static_cast<std::uint32_t>(tiedosto.size()),
@@ -217,7 +217,7 @@ void Osittaja::julista(std::uint64_t kohta) {
     std::uint64_t pituus = 0;
     bool uusi = false;
     bool tehty = false;
-    const std::uint64_t* tunnettu = tunnetut_.hae(h);
+    const std::uint8_t* tunnettu = tunnetut_.hae(h);
     // A file that is there is recorded as long as the disk has it, not as this split left
     // it: another split may have written into it since.
     if (!tunnettu && kaikkiTunnetaan_) {

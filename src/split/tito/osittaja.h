@@ -71,7 +71,7 @@ class Osittaja : private Ikkuna {
       tunnetut_.tyhjenna();
       kaikkiTunnetaan_ = false;
     }
-    std::uint64_t& arvo = tunnetut_.lisaa(h);
+    std::uint8_t& arvo = tunnetut_.lisaa(h);
     if (tehty) arvo = tehtyTaalla;
   }
 
@@ -130,9 +130,10 @@ class Osittaja : private Ikkuna {
   tito::Pidatys pidatys_{~std::uint64_t{0}, false, std::nullopt};
   std::string kohdeKansio_;
   jako::Kirjoittaja tuloste_;
-  // The target's names as hashes, tehtyTaalla for the files this split made.
-  Hajautus tunnetut_;
-  static constexpr std::uint64_t tehtyTaalla = 1;
+  // The target's names as hashes, tehtyTaalla for the files this split made: a byte each, as
+  // the table of up to tunnettujaEnintaan names is a large part of the run's peak.
+  HajautusT<std::uint8_t> tunnetut_;
+  static constexpr std::uint8_t tehtyTaalla = 1;
   static constexpr std::size_t tunnettujaEnintaan = 48 * 1024;
   bool kaikkiTunnetaan_ = true;  // tunnetut_ holds every name of the target: one it lacks is not there
   // The segment.
