@@ -55,12 +55,18 @@ void Keraaja::lausunto(const Asiakirja& d, const Lausunto& l) {
   if (i == haku_.end()) {
     i = haku_.emplace(avain_, static_cast<std::uint32_t>(haku_.size())).first;
     if (keraa_) {
+      const std::string& alku = nimet_.alku();
+      const std::string& loppu = nimet_.loppu();
+      if (j_.nimet.size() + alku.size() + loppu.size() > 0xFFFFFFFFu)
+        hylkaa(d.numero, l.rivi, l.alku, ansi("jakson tiedostonimet ovat liian pitkät"));
       Ryhma g;
-      g.alku = nimet_.alku();
-      g.loppu = nimet_.loppu();
-      g.tunnus = tunnus_;
+      g.nimi = static_cast<std::uint32_t>(j_.nimet.size());
+      g.alkuPituus = static_cast<std::uint32_t>(alku.size());
+      g.loppuPituus = static_cast<std::uint32_t>(loppu.size());
+      j_.nimet.append(alku).append(loppu);
+      g.tunnus = static_cast<std::uint32_t>(tunnus_);
       g.dok = static_cast<std::uint32_t>(j_.dokit.size());
-      j_.ryhmat.push_back(std::move(g));
+      j_.ryhmat.push_back(g);
       muisti_ += sizeof(Ryhma) + n1.size() + avain_.size() + 64;
     }
   }
@@ -163,6 +169,7 @@ const Jakso& karsi(const Jakso& j, const Ohitettavat& ohita, Jakso& k) {
   k.loppu = j.loppu;
   k.jatko = j.jatko;
   k.dokit = j.dokit;
+  k.nimet = j.nimet;
   constexpr std::uint32_t eiViela = ~std::uint32_t{0};
   std::vector<std::uint32_t> uusi(j.ryhmat.size(), eiViela);
   for (const Lau& l : j.lau) {
@@ -194,6 +201,10 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
   Keraaja keraaja(
       a, *ind, r,
       [&](Jakso& j) {
+        // Held until the split writes it: without the slack its vectors grew by.
+        j.lau.shrink_to_fit();
+        j.ryhmat.shrink_to_fit();
+        j.nimet.shrink_to_fit();
         ind->loppu = j.loppu;
         ind->lahto = j.jatko;
         ind->jaksot.push_back(std::move(j));

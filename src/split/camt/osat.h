@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -34,13 +35,20 @@ struct Lau {
   std::uint64_t loppu() const { return alku() + pituus; }
   std::uint64_t vali() const { return alkuJaVali >> siirto; }
 };
-// The statements of one company and one message form in a segment.
+// The statements of one company and one message form in a segment. Its name lies in the
+// segment's nimet, not in a string (and an allocation) per name part: the check keeps more of
+// a file of many companies in its bound, and holds less for it.
 struct Ryhma {
-  std::string alku, loppu;  // the file name's parts around a "-n": alku + loppu is the plain name
-  std::size_t tunnus = 0;
+  std::uint32_t nimi = 0;                    // where its plain name begins in the segment's nimet
+  std::uint32_t alkuPituus = 0, loppuPituus = 0;  // the name's parts around a "-n"
+  std::uint32_t tunnus = 0;
   std::uint32_t dok = 0;  // the document of its first statement
   std::uint32_t lausuntoja = 0;
-  std::string nimi1() const { return alku + loppu; }
+};
+// A group's file name: alku + loppu is the plain name, alku + "-n" + loppu the others.
+struct RyhmanNimi {
+  std::string_view alku, loppu;
+  std::string nimi1() const { return std::string(alku).append(loppu); }
 };
 // The statements of the file from kohta to loppu. A walk that reaches the next segment begins
 // at jatko: loppu itself between documents, else the start of the document loppu lies in.
@@ -49,10 +57,14 @@ struct Jakso {
   std::vector<Dok> dokit;
   std::vector<Lau> lau;
   std::vector<Ryhma> ryhmat;
+  std::string nimet;  // the groups' names one after another
+  RyhmanNimi nimi(const Ryhma& g) const {
+    const std::string_view n(nimet);
+    return {n.substr(g.nimi, g.alkuPituus), n.substr(g.nimi + g.alkuPituus, g.loppuPituus)};
+  }
   std::size_t muisti() const {
-    std::size_t m = dokit.capacity() * sizeof(Dok) + lau.capacity() * sizeof(Lau) + ryhmat.capacity() * sizeof(Ryhma);
-    for (const Ryhma& g : ryhmat) m += g.alku.size() + g.loppu.size();
-    return m;
+    return dokit.capacity() * sizeof(Dok) + lau.capacity() * sizeof(Lau) + ryhmat.capacity() * sizeof(Ryhma) +
+           nimet.capacity();
   }
 };
 

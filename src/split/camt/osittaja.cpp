@@ -134,7 +134,7 @@ class Osittaja {
   void jaa(const Jakso& j) {
     std::vector<Ratkaisu> r(j.ryhmat.size());
     varatut_.clear();
-    for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], r[i]);
+    for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], j.nimi(j.ryhmat[i]), r[i]);
     if (kirja_) {
       KirjanOsa k;
       k.siirretty = true;
@@ -169,7 +169,7 @@ class Osittaja {
     std::vector<std::string> leikatut;
     for (std::size_t i = 0; i < r.size(); ++i) {
       const KirjanOsa::Tiedosto& f = k.tiedostot[i];
-      if (!onRyhmanNimi(j.ryhmat[i], f.nimi) || f.ohitetaan != 0 || !nahdyt.insert(f.nimi).second ||
+      if (!onRyhmanNimi(j.nimi(j.ryhmat[i]), f.nimi) || f.ohitetaan != 0 || !nahdyt.insert(f.nimi).second ||
           (f.tila.empty() && f.pituus != 0))
         eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
       Ratkaisu& x = r[i];
@@ -198,10 +198,10 @@ class Osittaja {
  private:
   // The file that takes group g's statements: the first of the name, name-2, ... where nothing
   // is, or that holds a document of the same message form whose closing part can be cut.
-  void ratkaise(const Ryhma& g, Ratkaisu& x) {
+  void ratkaise(const Ryhma& g, const RyhmanNimi& gn, Ratkaisu& x) {
     for (int n = 1;; ++n) {
-      const std::optional<std::string> nimi = numeroituNimi(g.alku, g.loppu, n);
-      if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + g.nimi1());
+      const std::optional<std::string> nimi = numeroituNimi(gn.alku, gn.loppu, n);
+      if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + gn.nimi1());
       if (varatut_.count(*nimi)) continue;
       const std::string polku = kohde_ + *nimi;
       const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(polku);
@@ -234,7 +234,7 @@ class Osittaja {
       }
       varatut_.insert(x.nimi);
       if (n > 1 && y_.huomautukset.size() < Yhteenveto::tiedostoraja && huomautetut_.insert(x.nimi).second)
-        y_.huomautukset.push_back(kohde_ + g.nimi1() +
+        y_.huomautukset.push_back(kohde_ + gn.nimi1() +
                                   ansi(" ei ole samanlainen tiliotesanoma, jota voisi jatkaa: kirjoitettu tiedostoon ") +
                                   kohde_ + x.nimi);
       return;
@@ -325,7 +325,7 @@ class Osittaja {
     ty.eria += kirjoitettuja;
     ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
     if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
-      ty.tila = x.nimi.size() != g.alku.size() + g.loppu.size() ? TiedostonYhteenveto::Tila::toinenNimi
+      ty.tila = x.nimi.size() != std::size_t{g.alkuPituus} + g.loppuPituus ? TiedostonYhteenveto::Tila::toinenNimi
                 : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
                                                                   : TiedostonYhteenveto::Tila::jatkettu;
     lausuntoja += kirjoitettuja;
@@ -367,9 +367,9 @@ class Osittaja {
                         ansi("Yritystiedostossa on keskeytyneen paloittelun jälkeen muuta: ") + polku);
   }
 
-  bool onRyhmanNimi(const Ryhma& g, const std::string& nimi) const {
+  bool onRyhmanNimi(const RyhmanNimi& g, const std::string& nimi) const {
     if (nimi.size() == g.alku.size() + g.loppu.size()) return nimi == g.nimi1();
-    const std::string alku = g.alku + "-";
+    const std::string alku = std::string(g.alku) + "-";
     if (nimi.size() <= alku.size() + g.loppu.size() || nimi.compare(0, alku.size(), alku) != 0 ||
         nimi.compare(nimi.size() - g.loppu.size(), g.loppu.size(), g.loppu) != 0)
       return false;
