@@ -370,33 +370,6 @@ std::optional<std::int64_t> senteiksi(const std::string& t) {
   return miinus ? -s : s;
 }
 
-Merkinta tilioteMerkinta(const Tiliote& t, const std::string& muoto, const std::string& tiliotetiedosto,
-                         const std::string& arkisto, const std::string& kohde, bool toimitettu,
-                         const std::string& huomautus, const alusta::Aika& aika) {
-  Merkinta m;
-  m.aika = aikana(aika);
-  m.tapahtuma = toimitettu ? tapahtuma::toimitettu : tapahtuma::tiliote;
-  m.muoto = muoto;
-  m.tiliote = tiliotetiedosto;
-  m.arkisto = arkisto;
-  m.yritys = kohde + t.yritys;
-  m.eria = toimitettu ? "0" : "1";
-  m.tavuja = toimitettu ? "0" : std::to_string(t.pituus);
-  m.huomautus = huomautus;
-  m.tili = t.tili;
-  if (t.numero) m.numero = std::to_string(*t.numero);
-  m.alkaa = t.alku;
-  m.paattyy = t.loppu;
-  if (t.alkusaldo) m.alkusaldo = euroina(*t.alkusaldo);
-  if (t.loppusaldo) m.loppusaldo = euroina(*t.loppusaldo);
-  m.valuutta = t.valuutta;
-  char h[24];
-  std::snprintf(h, sizeof h, "%016llx", static_cast<unsigned long long>(t.tiiviste));
-  m.tiiviste = h;
-  m.alue = std::to_string(t.kohta) + "-" + std::to_string(t.kohta + t.pituus);
-  return m;
-}
-
 bool Suodatin::kelpaa(const Merkinta& m) const {
   if (m.onTiliote() ? !tiliotteet : !ajot) return false;
   if (!yritys.empty()) {

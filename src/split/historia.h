@@ -47,13 +47,10 @@ std::string tekstiksi(const Merkinta& m);
 std::string euroina(std::int64_t senttia);
 std::optional<std::int64_t> senteiksi(const std::string& teksti);
 
-// A statement's line. kohde: the target folder, ending with the separator.
-Merkinta tilioteMerkinta(const Tiliote& t, const std::string& muoto, const std::string& tiliotetiedosto,
-                         const std::string& arkisto, const std::string& kohde, bool toimitettu,
-                         const std::string& huomautus, const alusta::Aika& aika);
-
-// A run's statement lines, each as tekstiksi(tilioteMerkinta(...)) gives it, with what they
-// share (the time, the format, the files and the target) made once: a run makes one a statement.
+// A run's statement lines: the time, the event, the format, the files, the company file (the
+// target, ending with the separator, and the statement's file), what was added, the note and the
+// statement's identity, as tekstiksi writes a Merkinta; what the lines share (the time, the
+// format, the files and the target) is made once, as a run makes one a statement.
 class TilioteRivit {
  public:
   TilioteRivit(const std::string& muoto, const std::string& tiliotetiedosto, const std::string& arkisto,
@@ -107,7 +104,7 @@ std::vector<std::string> merkinta(const PaloitteluAsetukset& a, const Paloittelu
 // that it never runs into this entry. Throws euro::Virhe.
 void kirjaa(const std::string& datahakemisto, const std::vector<std::string>& rivit, const alusta::Aika& aika);
 
-// A statement's line (tekstiksi of tilioteMerkinta) made before its archive was named, with its
+// A statement's line (TilioteRivit) made before its archive was named, with its
 // archive put in.
 std::string arkistonKanssa(const std::string& rivi, const std::string& arkisto);
 
