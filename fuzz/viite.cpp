@@ -137,7 +137,8 @@ Malli malli(const std::string& s, const split::PaloitteluAsetukset& a) {
                      vuosi + paiva.substr(2) + "-" + vuosi + paiva.substr(2));
     erat.emplace_back(nimeaja.alku() + nimeaja.loppu(),
                       s.substr(rivit[i].alku, rivit[j].loppu - rivit[i].alku));
-    tyhjat.push_back(avain.empty());
+    // Blank as the split counts it: nothing of the key that a file name could hold.
+    tyhjat.push_back(std::all_of(avain.begin(), avain.end(), [&](char c) { return c == ' ' || !nimeaja.kelpaa(c); }));
     // The batch's series: its payee's account, else its service ID, else its file.
     auto trimmattu = [](const std::string& x) {
       const std::size_t a = x.find_first_not_of(' ');
