@@ -32,11 +32,16 @@ namespace fuzz {
 namespace fs = std::filesystem;
 
 // The harnesses make and remove files for every input: in memory when /dev/shm is there.
-// Removed when the process ends.
+// Removed when the process ends normally; libFuzzer may end it without running destructors,
+// so the script that runs the harnesses names a folder of its own (KOLVANTO_FUZZ_KANSIO) and
+// removes it afterwards.
 struct Raapustin {
   fs::path polku;
   Raapustin() {
-    fs::path pohja = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const char* oma = std::getenv("KOLVANTO_FUZZ_KANSIO");
+    fs::path pohja = oma && *oma             ? fs::path(oma)
+                     : fs::exists("/dev/shm") ? fs::path("/dev/shm")
+                                              : fs::temp_directory_path();
     std::random_device satunnainen;
     do {
       polku = pohja / ("kolvanto-fuzz-" + std::to_string(satunnainen()));

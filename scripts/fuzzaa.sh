@@ -12,6 +12,10 @@ cmake --build --preset fuzz
 bin=build/fuzz/bin
 tyo=build/fuzz/ajo
 mkdir -p "$tyo"
+# The harnesses' scratch files: a folder of this run's, gone afterwards however they end.
+raapustin=$(mktemp -d /dev/shm/kolvanto-fuzz-XXXXXX 2>/dev/null || mktemp -d)
+trap 'rm -rf "$raapustin"' EXIT
+export KOLVANTO_FUZZ_KANSIO="$raapustin"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 

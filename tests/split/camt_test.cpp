@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "euro/alusta/alusta.h"
@@ -544,6 +545,59 @@ TEST_F(Camt, MuuMerkistoHylataanJaKirjataan) {
       } catch (const euro::Virhe& v) {
         EXPECT_EQ(v.viesti(), syote + ansi(std::string(": XML-tiedoston merkistö on ") + t.merkisto + "; vain UTF-8 käy"));
       }
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// A company file that someone else changes while a run extends it again is not cut: the run
+// fails and the file keeps every byte it has, whether the open or the cut is the one to see it.
+TEST_F(Camt, ToisenMuuttamaaYritystiedostoaEiLeikata) {
+  Tili a3 = A1;
+  a3.id = "A3";
+  testi::kirjoitaTiedosto(syote, asiakirja({lausunto(A1), lausunto(B1), lausunto(a3)}));
+  const std::string syotteeksi = testi::lueTiedosto(syote);
+  a.valitse(PaloitteluAsetukset::Tunniste::asiakastunnus);
+  const std::string nimi = "XML-1111111-1.XML";
+  struct Tapaus {
+    const char* nimi;
+    std::function<std::string(std::string)> muuta;
+  };
+  const std::vector<Tapaus> tapaukset = {
+      {"perään kirjoitettu", [](std::string s) { return s + "X"; }},
+      {"loppu toinen, pituus sama", [](std::string s) { s[s.size() - 2] = 'X'; return s; }},
+      {"lyhennetty", [](std::string s) { s.pop_back(); return s; }},
+  };
+  for (const bool arkistoi : {false, true}) {
+    for (const Tapaus& t : tapaukset) {
+      SCOPED_TRACE(std::string(t.nimi) + (arkistoi ? ", arkistoiden" : ", paikallaan"));
+      // What the case before left: company files, and an archive with its journal.
+      for (const std::string& k : {a.kohdehakemisto, kansio / "TUODUT"})
+        if (testi::onOlemassa(k))
+          for (const auto& f : testi::tiedostot(k)) alusta::poistaTiedosto(k + alusta::erotin + f);
+      testi::kirjoitaTiedosto(syote, syotteeksi);
+      a.arkistoi = arkistoi;
+      // One company a segment: the first segment makes the file, the third extends it.
+      a.saadot.jaksot = {1, 0};
+      int avattu = 0;
+      std::string muutettu;
+      alusta::asetaVikakoukku([&](alusta::Vaihe v, const std::string& polku, std::size_t) -> std::optional<alusta::Vika> {
+        if (v == alusta::Vaihe::avaa && polku == ulos(nimi) && ++avattu == 2) {
+          muutettu = t.muuta(testi::lueTiedosto(polku));
+          testi::kirjoitaTiedosto(polku, muutettu);
+        }
+        return std::nullopt;
+      });
+      const split::PaloitteluTulos tulos = aja();
+      alusta::asetaVikakoukku({});
+      a.saadot.jaksot = {};
+      EXPECT_FALSE(tulos.valmis);
+      EXPECT_NE(tulos.virhe.find(ansi("muuttui kesken paloittelun")), std::string::npos) << tulos.virhe;
+      ASSERT_FALSE(muutettu.empty());
+      EXPECT_EQ(testi::lueTiedosto(ulos(nimi)), muutettu);
     }
   }
 }

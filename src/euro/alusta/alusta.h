@@ -86,7 +86,8 @@ class Kansio {
   ~Kansio();
   Kansio(const Kansio&) = delete;
   Kansio& operator=(const Kansio&) = delete;
-  std::optional<std::uint64_t> pituusJosOn(const std::string& nimi) const;
+  // eiMitaan: set when it is sure nothing at all stands at the name (no FIFO, no link).
+  std::optional<std::uint64_t> pituusJosOn(const std::string& nimi, bool* eiMitaan = nullptr) const;
 
  private:
   std::string polku_;
@@ -177,6 +178,9 @@ class Tiedosto {
   void kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty);
   // The length in bytes.
   std::uint64_t pituus();
+  // The length the file had when it was opened: what the open saw where it looked anyway (a
+  // company file's open on POSIX), else as pituus() gives it now.
+  std::uint64_t pituusAvattaessa();
   // Moves the reading point to the given offset from the start.
   void siirry(std::uint64_t kohta);
   // Reads up to n bytes at the given offset in one call; 0 at the end. Where lue goes on from
@@ -189,8 +193,10 @@ class Tiedosto {
   // Takes an exclusive lock on the file at once, unless another open file holds one (then
   // false). The system lets it go when the file is closed or the process ends, however.
   bool lukitse();
-  // Cuts the file to pituus, only when it is exactly odotettu long now; silent.
-  void katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept;
+  // Cuts the file to pituus, only when it is exactly odotettu long now; silent. Gives the length
+  // it leaves as far as it saw (pituus after the cut, the length found when it was another),
+  // all ones when it did not look or could not.
+  std::uint64_t katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept;
   // Closes; harmless when nothing is open. Reports a failed close only when asked.
   void sulje();
   void suljeHiljaa() noexcept;
@@ -203,6 +209,7 @@ class Tiedosto {
  private:
   std::intptr_t kahva_ = -1;
   std::string polku_;
+  std::uint64_t avattuPituus_ = ~std::uint64_t{0};  // all ones: not seen at the open
 };
 
 // The directory of the running executable, resolved, without a closing separator except

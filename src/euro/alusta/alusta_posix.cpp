@@ -211,7 +211,8 @@ Kansio::~Kansio() {
   if (kahva_ >= 0) ::close(static_cast<int>(kahva_));
 }
 
-std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi) const {
+std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi, bool* eiMitaan) const {
+  if (eiMitaan) *eiMitaan = false;
   // The path's own call where the folder gives no shortcut, with its answers and messages.
   if (kahva_ < 0 || nimi.find('\0') != std::string::npos) return alusta::pituusJosOn(polku_ + nimi);
   struct stat st;
@@ -220,6 +221,7 @@ std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi) const 
     return static_cast<std::uint64_t>(st.st_size);
   }
   const int e = errno;
+  if (e == ENOENT && eiMitaan) *eiMitaan = true;
   if (e == ENOENT || e == ELOOP) return std::nullopt;
   heitaErrno(e, polku_ + nimi);
 }
@@ -315,9 +317,11 @@ int luoUusi(const std::string& n, const std::string& polku, mode_t oikeudet) {
 }
 
 // Opens one ordinary file of one name, never through a link, a FIFO or a second name; with
-// omistajan, only a file of this user's. Non-blocking while it opens: a FIFO at the name
-// would hold the open until someone reads it.
-int avaaTavallinen(const std::string& n, const std::string& polku, int liput, mode_t tila, bool omistajan) {
+// omistajan, only a file of this user's. Non-blocking: a FIFO at the name would hold the open
+// until someone reads it; an ordinary file pays no heed to the flag, so it stays (reads and
+// writes clear it should a system ever answer EAGAIN). pituus: its length as the open saw it.
+int avaaTavallinen(const std::string& n, const std::string& polku, int liput, mode_t tila, bool omistajan,
+                   std::uint64_t& pituus) {
   int fd = ::open(n.c_str(), liput | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, tila);
   if (fd < 0) {
     if (errno == ELOOP) heitaVirhe(nro::lupaEvatty, polku);
@@ -330,39 +334,40 @@ int avaaTavallinen(const std::string& n, const std::string& polku, int liput, mo
     virhe = nro::kayttovirhe;
   else if (st.st_nlink != 1 || (omistajan && st.st_uid != ::geteuid()))
     virhe = nro::lupaEvatty;
-  // F_SETFL takes only the status flags of liput (O_APPEND): no F_GETFL needed.
-  if (!virhe && ::fcntl(fd, F_SETFL, liput) != 0) virhe = nro::kayttovirhe;
   if (virhe) {
     ::close(fd);
     heitaVirhe(virhe, polku);
   }
+  pituus = static_cast<std::uint64_t>(st.st_size);
   return fd;
 }
 
-int avaaOmaanLisattavaksi(const std::string& n, const std::string& polku) {
+int avaaOmaanLisattavaksi(const std::string& n, const std::string& polku, std::uint64_t& pituus) {
   const bool kaikkien = kaikkiVoivatKirjoittaa(n);
-  return avaaTavallinen(n, polku, O_WRONLY | O_APPEND | O_CREAT, kaikkien ? 0600 : 0666, kaikkien);
+  return avaaTavallinen(n, polku, O_WRONLY | O_APPEND | O_CREAT, kaikkien ? 0600 : 0666, kaikkien, pituus);
 }
 
 // A company file to append to: only an ordinary file, and the open never waits (a FIFO at the
-// name would hold it until someone reads). A folder fails as it always has, by its own error.
-int avaaLisattavaksi(const std::string& n, const std::string& polku, int liput) {
+// name would hold it until someone reads); the flag stays, as above. A folder fails as it
+// always has, by its own error.
+int avaaLisattavaksi(const std::string& n, const std::string& polku, int liput, std::uint64_t& pituus) {
   const int fd = ::open(n.c_str(), liput | O_NONBLOCK, 0666);
   if (fd < 0) {
     if (errno == ENXIO) heitaVirhe(nro::kayttovirhe, polku);
     heitaErrno(errno, polku);
   }
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, liput) != 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     heitaVirhe(nro::kayttovirhe, polku);
   }
+  pituus = static_cast<std::uint64_t>(st.st_size);
   return fd;
 }
 
 // An existing ordinary file of one name, for reading and writing, never through a link.
-int avaaOlemassaOleva(const std::string& n, const std::string& polku) {
-  return avaaTavallinen(n, polku, O_RDWR, 0, false);
+int avaaOlemassaOleva(const std::string& n, const std::string& polku, std::uint64_t& pituus) {
+  return avaaTavallinen(n, polku, O_RDWR, 0, false, pituus);
 }
 
 }  // namespace
@@ -385,15 +390,16 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
     case Tila::muokkaa: break;
   }
   const std::string n = natiivi(polku);
+  std::uint64_t pituus = ~std::uint64_t{0};
   int fd;
   if (tila == Tila::uusi || tila == Tila::yksityinen)
     fd = luoUusi(n, polku, tila == Tila::yksityinen ? 0600 : 0666);
   else if (tila == Tila::lisaaOmaan)
-    fd = avaaOmaanLisattavaksi(n, polku);
+    fd = avaaOmaanLisattavaksi(n, polku, pituus);
   else if (tila == Tila::muokkaa)
-    fd = avaaOlemassaOleva(n, polku);
+    fd = avaaOlemassaOleva(n, polku, pituus);
   else if (tila == Tila::lisaa || tila == Tila::lisaaUusi)
-    fd = avaaLisattavaksi(n, polku, liput);
+    fd = avaaLisattavaksi(n, polku, liput, pituus);
   else
     fd = ::open(n.c_str(), liput, tila == Tila::kirja ? 0600 : 0666);
   if (fd < 0) heitaErrno(errno, polku);
@@ -405,145 +411,10 @@ void Tiedosto::avaa(const std::string& polku, Tila tila) {
   }
   kahva_ = fd;
   polku_ = polku;
+  avattuPituus_ = pituus;
 }
 
 bool Tiedosto::onAuki() const noexcept { return kahva_ >= 0; }
-
-std::size_t Tiedosto::lueKohdasta(std::uint64_t kohta, char* puskuri, std::size_t n) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  if (auto v = kysyLukuVika(polku_, n)) heitaVirhe(v->numero, polku_);
-  for (;;) {
-    ssize_t r = ::pread(static_cast<int>(kahva_), puskuri, n, static_cast<off_t>(kohta));
-    if (r >= 0) return static_cast<std::size_t>(r);
-    if (errno != EINTR) heitaErrno(errno, polku_);
-  }
-}
-
-std::size_t Tiedosto::lue(char* puskuri, std::size_t n) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  if (auto v = kysyLukuVika(polku_, n)) heitaVirhe(v->numero, polku_);
-  for (;;) {
-    ssize_t r = ::read(static_cast<int>(kahva_), puskuri, n);
-    if (r >= 0) return static_cast<std::size_t>(r);
-    if (errno != EINTR) heitaErrno(errno, polku_);
-  }
-}
-
-namespace {
-// Writes all n bytes or throws.
-void kirjoitaKaikki(int fd, const char* data, std::size_t n, const std::string& polku) {
-  std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku, n);
-  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
-  while (lapi > 0) {
-    ssize_t r = ::write(fd, data, lapi);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      heitaErrno(errno, polku);
-    }
-    data += r;
-    lapi -= static_cast<std::size_t>(r);
-  }
-  if (vika) heitaVirhe(vika->numero, polku);
-}
-}  // namespace
-
-void Tiedosto::kirjoita(const char* data, std::size_t n) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  kirjoitaKaikki(static_cast<int>(kahva_), data, n, polku_);
-}
-
-void Tiedosto::kirjoitaOsat(const Osa* osat, std::size_t n, std::uint64_t& tehty) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  const int fd = static_cast<int>(kahva_);
-  std::size_t kaikki = 0;
-  for (std::size_t i = 0; i < n; ++i) kaikki += osat[i].koko;
-  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, kaikki);
-  std::size_t jaljella = vika && vika->lapi < kaikki ? vika->lapi : kaikki;
-  {
-    constexpr std::size_t kerralla = 64;
-    iovec v[kerralla];
-    std::size_t i = 0, siirto = 0;  // the next byte to write: osat[i].data[siirto]
-    while (jaljella > 0) {
-      int c = 0;
-      std::size_t pyydetty = 0;
-      for (std::size_t j = i; j < n && c < static_cast<int>(kerralla) && pyydetty < jaljella; ++j) {
-        const std::size_t alku = j == i ? siirto : 0;
-        const std::size_t k = std::min(osat[j].koko - alku, jaljella - pyydetty);
-        v[c++] = {const_cast<char*>(osat[j].data + alku), k};
-        pyydetty += k;
-      }
-      ssize_t r = ::writev(fd, v, c);
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        heitaErrno(errno, polku_);
-      }
-      if (r == 0) heitaVirhe(nro::laitevirhe, polku_);
-      std::size_t m = static_cast<std::size_t>(r);
-      tehty += m;
-      jaljella -= m;
-      while (m > 0) {
-        const std::size_t k = osat[i].koko - siirto;
-        if (m < k) {
-          siirto += m;
-          break;
-        }
-        m -= k;
-        ++i;
-        siirto = 0;
-      }
-      while (i < n && osat[i].koko == siirto) {
-        ++i;
-        siirto = 0;
-      }
-    }
-  }
-  if (vika) heitaVirhe(vika->numero, polku_);
-}
-
-std::uint64_t Tiedosto::pituus() {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  struct stat st;
-  if (::fstat(static_cast<int>(kahva_), &st) != 0) heitaErrno(errno, polku_);
-  return static_cast<std::uint64_t>(st.st_size);
-}
-
-void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept {
-  if (kahva_ < 0 || pituus >= odotettu) return;
-  const int fd = static_cast<int>(kahva_);
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != odotettu) return;
-  while (::ftruncate(fd, static_cast<off_t>(pituus)) != 0 && errno == EINTR) {
-  }
-}
-
-void Tiedosto::siirry(std::uint64_t kohta) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  if (::lseek(static_cast<int>(kahva_), static_cast<off_t>(kohta), SEEK_SET) < 0) heitaErrno(errno, polku_);
-}
-
-void Tiedosto::kirjoitaKohtaan(std::uint64_t kohta, const char* data, std::size_t n) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  const std::optional<Vika> vika = kysyVika(Vaihe::kirjoita, polku_, n);
-  std::size_t lapi = vika && vika->lapi < n ? vika->lapi : n;
-  while (lapi > 0) {
-    ssize_t r = ::pwrite(static_cast<int>(kahva_), data, lapi, static_cast<off_t>(kohta));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      heitaErrno(errno, polku_);
-    }
-    data += r;
-    lapi -= static_cast<std::size_t>(r);
-    kohta += static_cast<std::uint64_t>(r);
-  }
-  if (vika) heitaVirhe(vika->numero, polku_);
-}
-
-void Tiedosto::katkaise(std::uint64_t pituus) {
-  if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);
-  if (auto v = kysyVika(Vaihe::kirjoita, polku_, 0)) heitaVirhe(v->numero, polku_);
-  while (::ftruncate(static_cast<int>(kahva_), static_cast<off_t>(pituus)) != 0)
-    if (errno != EINTR) heitaErrno(errno, polku_);
-}
 
 bool Tiedosto::lukitse() {
   if (kahva_ < 0) heitaVirhe(nro::virheellinenNimi, polku_);

@@ -205,7 +205,8 @@ Kansio::Kansio(std::string kansio) : polku_(std::move(kansio)) {}
 
 Kansio::~Kansio() = default;
 
-std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi) const {
+std::optional<std::uint64_t> Kansio::pituusJosOn(const std::string& nimi, bool* eiMitaan) const {
+  if (eiMitaan) *eiMitaan = false;  // Windows has no FIFO in a folder to look for
   return alusta::pituusJosOn(polku_ + nimi);
 }
 
@@ -451,18 +452,21 @@ std::uint64_t Tiedosto::pituus() {
   return static_cast<std::uint64_t>(koko.QuadPart);
 }
 
-void Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept {
-  if (!onAuki() || pituus >= odotettu) return;
+std::uint64_t Tiedosto::katkaiseJos(std::uint64_t odotettu, std::uint64_t pituus) noexcept {
+  constexpr std::uint64_t tuntematon = ~std::uint64_t{0};
+  if (!onAuki() || pituus >= odotettu) return tuntematon;
   HANDLE h = kahva(kahva_);
   LARGE_INTEGER nyt;
-  if (!::GetFileSizeEx(h, &nyt) || static_cast<std::uint64_t>(nyt.QuadPart) != odotettu) return;
+  if (!::GetFileSizeEx(h, &nyt)) return tuntematon;
+  if (static_cast<std::uint64_t>(nyt.QuadPart) != odotettu) return static_cast<std::uint64_t>(nyt.QuadPart);
   // An append-only handle cannot set the end of the file; a second handle on the same file can.
   HANDLE k = ::ReOpenFile(h, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
-  if (k == INVALID_HANDLE_VALUE) return;
+  if (k == INVALID_HANDLE_VALUE) return odotettu;
   LARGE_INTEGER kohta;
   kohta.QuadPart = static_cast<LONGLONG>(pituus);
-  if (::SetFilePointerEx(k, kohta, nullptr, FILE_BEGIN)) ::SetEndOfFile(k);
+  const bool katkaistu = ::SetFilePointerEx(k, kohta, nullptr, FILE_BEGIN) && ::SetEndOfFile(k);
   ::CloseHandle(k);
+  return katkaistu ? pituus : odotettu;
 }
 
 std::size_t Tiedosto::lueKohdasta(std::uint64_t kohta, char* puskuri, std::size_t n) {

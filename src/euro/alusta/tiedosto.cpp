@@ -11,7 +11,7 @@ Tiedosto::Tiedosto(const std::string& polku, Tila tila) { avaa(polku, tila); }
 Tiedosto::~Tiedosto() { suljeHiljaa(); }
 
 Tiedosto::Tiedosto(Tiedosto&& toinen) noexcept
-    : kahva_(toinen.kahva_), polku_(std::move(toinen.polku_)) {
+    : kahva_(toinen.kahva_), polku_(std::move(toinen.polku_)), avattuPituus_(toinen.avattuPituus_) {
   toinen.kahva_ = -1;
 }
 
@@ -20,9 +20,14 @@ Tiedosto& Tiedosto::operator=(Tiedosto&& toinen) noexcept {
     suljeHiljaa();
     kahva_ = toinen.kahva_;
     polku_ = std::move(toinen.polku_);
+    avattuPituus_ = toinen.avattuPituus_;
     toinen.kahva_ = -1;
   }
   return *this;
+}
+
+std::uint64_t Tiedosto::pituusAvattaessa() {
+  return avattuPituus_ != ~std::uint64_t{0} ? avattuPituus_ : pituus();
 }
 
 void kirjoitaKorvaten(const std::string& polku, const std::function<void(Tiedosto&)>& kirjoita) {

@@ -123,7 +123,7 @@ class Osittaja {
  public:
   Osittaja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
          Kirjaus* kirja, Tunnukset& t)
-      : arkisto_(arkisto), kohde_(kohde), y_(y), kirja_(kirja), tunnukset_(t), tuottaja_(arkisto, a) {
+      : arkisto_(arkisto), kohde_(kohde), y_(y), kirja_(kirja), tunnukset_(t), tuottaja_(arkisto, a), kansio_(kohde) {
     kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
   }
 
@@ -204,9 +204,10 @@ class Osittaja {
       if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + gn.nimi1());
       if (varatut_.count(*nimi)) continue;
       const std::string polku = kohde_ + *nimi;
-      const std::optional<std::uint64_t> pituus = alusta::pituusJosOn(polku);
+      bool eiMitaan = false;
+      const std::optional<std::uint64_t> pituus = kansio_.pituusJosOn(*nimi, &eiMitaan);
       // A FIFO, socket or device keeps nothing written to it, and opening one may wait.
-      if (!pituus && alusta::onErikoinen(polku)) continue;
+      if (!pituus && !eiMitaan && alusta::onErikoinen(polku)) continue;
       if (!pituus) {
         x.nimi = *nimi;
         x.uusi = true;
@@ -245,22 +246,26 @@ class Osittaja {
   // left at the cut, to be written on.
   void leikkaa(const Ratkaisu& x) {
     alusta::Tiedosto f(kohde_ + x.nimi, alusta::Tila::muokkaa);
-    leikkaa(x, f);
+    (void)leikkaa(x, f);
     f.sulje();
   }
-  void leikkaa(const Ratkaisu& x, alusta::Tiedosto& f) {
+  // Returns where the writing goes on.
+  std::uint64_t leikkaa(const Ratkaisu& x, alusta::Tiedosto& f) {
     const std::string& polku = f.polku();
     const std::uint64_t kohta = x.pituus - x.hanta.size();
-    if (f.pituus() == x.pituus) {
-      std::string b(x.hanta.size(), '\0');
-      lueKohdasta(f, kohta, b.data(), b.size());
-      if (b != x.hanta)
+    // The length the open saw and the one the cut sees: no look of their own between (a call
+    // each per company file and segment adds up over tens of thousands of files).
+    if (f.pituusAvattaessa() == x.pituus) {
+      hanta_.resize(x.hanta.size());
+      lueKohdasta(f, kohta, hanta_.data(), hanta_.size());
+      if (hanta_ != x.hanta)
         throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
     }
-    f.katkaiseJos(x.pituus, kohta);
-    if (f.pituus() != kohta)
+    std::uint64_t nyt = f.katkaiseJos(x.pituus, kohta);
+    if (nyt == ~std::uint64_t{0}) nyt = f.pituus();
+    if (nyt != kohta)
       throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
-    f.siirry(kohta);
+    return kohta;
   }
 
   // Writes every group's bytes; with olemassa, a cut-off segment's files, each from the byte
@@ -298,7 +303,7 @@ class Osittaja {
       const bool leikaten = !x.uusi && !olemassa && !kirja_;
       ulos_.avaa(kohde_ + x.nimi, leikaten ? alusta::Tila::muokkaa
                                            : (x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa));
-      if (leikaten) leikkaa(x, ulos_.tiedosto());
+      if (leikaten) ulos_.jatkaKohdasta(leikkaa(x, ulos_.tiedosto()));
       std::uint64_t kohta = 0;
       std::int64_t kirjoitettuja = 0;
       tuottaja_.tuota(j, g, x, jarjestys, alut[i], [&](const char* p, std::size_t n, bool lausunnonLoppu) {
@@ -404,7 +409,9 @@ class Osittaja {
   Kirjaus* kirja_;
   Tunnukset& tunnukset_;
   Tuottaja tuottaja_;
+  alusta::Kansio kansio_;  // the company files' lengths looked up from the folder held open
   Kirjoittaja ulos_;
+  std::string hanta_;                        // a closing part read back
   std::unordered_set<std::string> varatut_;  // names the segment's groups took
   Muisti muisti_;
   std::unordered_set<std::string> huomautetut_;
