@@ -20,8 +20,8 @@ struct RyhmanNimi {
 };
 
 // Names by number, in the order they came: the text one after another, 8 bytes a name beside
-// it and 4 to 8 in the table that finds one by its bytes. A name is its whole text and where its
-// "-n" goes: the same text split elsewhere is another name.
+// it, and a table of 4-byte places, at most three quarters full, that finds one by its bytes.
+// A name is its whole text and where its "-n" goes: the same text split elsewhere is another.
 class Nimisto {
  public:
   static constexpr std::uint32_t eiNimea = ~std::uint32_t{0};
@@ -56,8 +56,8 @@ class Nimisto {
     std::vector<std::uint32_t>().swap(haku_);
     maski_ = 0;
   }
-  // What a new name of n bytes adds, the table's growth spread over the names.
-  static constexpr std::size_t hinta(std::size_t n) { return n + sizeof(std::uint32_t) * 3 + 8; }
+  // What a new name of n bytes adds: up to three places each once the table has grown.
+  static constexpr std::size_t hinta(std::size_t n) { return n + sizeof(Paikka) + 3 * sizeof(std::uint32_t); }
 
  private:
   struct Paikka {
