@@ -97,6 +97,15 @@ std::size_t esiintymia(const std::string& s, const std::string& osa) {
   return n;
 }
 
+// Every case with every one of the values.
+template <class T, class V>
+std::vector<std::pair<const T&, V>> kerrat(const std::vector<T>& tapaukset, std::initializer_list<V> arvot) {
+  std::vector<std::pair<const T&, V>> v;
+  for (const T& t : tapaukset)
+    for (const V& x : arvot) v.emplace_back(t, x);
+  return v;
+}
+
 struct Camt : ::testing::Test {
   testi::Ymparisto ymp;
   testi::Kansio kansio;
@@ -182,15 +191,19 @@ TEST_F(Camt, JakaaYrityksittain) {
        {{"2024-03-1111111-1.XML", {"A1"}}, {"2024-03-3333333-3.XML", {"B1"}}},
        "camt.054.001.08"},
   };
-  for (const auto& t : tapaukset) {
-    SCOPED_TRACE(t.kuvaus);
+  // Segments of one or two files as well: a company's name, kept once for all the segments,
+  // still names its own file and no other.
+  for (const auto& [t, tiedostoja] : kerrat(tapaukset, {0, 1, 2})) {
+    SCOPED_TRACE(std::string(t.kuvaus) + ", " + std::to_string(tiedostoja) + " tiedostoa jaksossa");
     for (const auto& n : testi::tiedostot(a.kohdehakemisto)) alusta::poistaTiedosto(ulos(n));
     std::string koko;
     for (const auto& d : t.asiakirjat) koko += d;
     testi::kirjoitaTiedosto(syote, koko);
     a.valitse(t.avain);
     a.nimenAlkuosa = t.alkuosa;
+    a.saadot.jaksot = {static_cast<std::size_t>(tiedostoja), 0};
     const auto tulos = aja();
+    a.saadot.jaksot = {};
     ASSERT_TRUE(tulos.valmis);
     EXPECT_TRUE(ymp.viestit.viestit.empty());
     EXPECT_TRUE(ymp.virheet.empty());

@@ -10,6 +10,10 @@ namespace {
 
 // A segment's statements take 16 bytes each: 4 MiB at most.
 constexpr std::size_t lausuntojaEnintaan = 256 * 1024;
+// What a company costs the run beside the index while the index is held (its statements'
+// continuity, the split's memory of its file; measured about 140 bytes): counted with its name,
+// so that a file of many companies stops keeping before the two together pass the run's peak.
+constexpr std::size_t yrityksenMuisti = 128;
 
 }  // namespace
 
@@ -25,55 +29,33 @@ JaksonRajat jaksonRajat(const PaloitteluAsetukset& a) {
 Keraaja::Keraaja(const PaloitteluAsetukset& a, Indeksi& ind, Rajaus r, Valmis valmis, bool keraaPitkat,
                  std::size_t raja)
     : nimet_(a), rajat_(jaksonRajat(a)), ind_(ind), valmis_(std::move(valmis)), keraaPitkat_(keraaPitkat), raja_(raja), alku_(r.alku),
-      pakotettu_(r.pakotettu), kohta_(r.alku) {}
+      pakotettu_(r.pakotettu), kohta_(r.alku), yhteisetNimet_(keraaPitkat) {}
 
 void Keraaja::lausunto(const Asiakirja& d, const Lausunto& l) {
   const std::string& n1 = nimet_.nimi(d, l);
   if (l.alku < alku_) return;
   if (pakotettu_ && l.loppu > *pakotettu_)
     throw Hylatty{ansi("keskeytyneen paloittelun jakso ei pääty tiliotteen tai asiakirjan loppuun")};
-  if (d.juuri != tunnuksenJuuri_) {
-    tunnus_ = ind_.tunnukset.anna(d.tunnus);
-    tunnuksenJuuri_ = d.juuri;
-  }
+  tunnus(d);
   if (l.loppu - l.alku > 0xFFFFFFFFu || l.alku >= (1ull << Lau::siirto))
     hylkaa(d.numero, l.rivi, l.alku, ansi("tiliote on liian suuri"));
-  avain_.assign(n1);
-  avain_ += '\0';
-  avain_.append(reinterpret_cast<const char*>(&tunnus_), sizeof tunnus_);
-  auto i = haku_.find(avain_);
+  std::uint32_t nimi = ryhmanNimi(d, l, n1);
+  const std::uint32_t* i = haku_.hae(hakuavain(nimi));
   const JaksonRajat& rajat = rajat_;
   // Inside a document the bytes may run further than between documents: each segment's
   // company file is extended again, which costs more than holding the statements' places.
   if (dokissa_ > 0 && !pakotettu_ &&
-      ((i == haku_.end() && haku_.size() >= rajat.tiedostoja) || tavuja_ >= 8 * rajat.tavuja ||
+      ((!i && haku_.koko() >= rajat.tiedostoja) || tavuja_ >= 8 * rajat.tavuja ||
        lausuntoja_ >= lausuntojaEnintaan)) {
     // A document of more companies than a segment takes: the segment ends before this statement.
     suljeKesken(d);
-    i = haku_.end();
+    if (!yhteisetNimet_) nimi = ryhmanNimi(d, l, n1);
+    i = nullptr;
   }
-  if (i == haku_.end()) {
-    i = haku_.emplace(avain_, static_cast<std::uint32_t>(haku_.size())).first;
-    if (keraa_) {
-      const std::string& alku = nimet_.alku();
-      const std::string& loppu = nimet_.loppu();
-      if (j_.nimet.size() + alku.size() + loppu.size() > 0xFFFFFFFFu)
-        hylkaa(d.numero, l.rivi, l.alku, ansi("jakson tiedostonimet ovat liian pitkät"));
-      Ryhma g;
-      g.nimi = static_cast<std::uint32_t>(j_.nimet.size());
-      g.alkuPituus = static_cast<std::uint32_t>(alku.size());
-      g.loppuPituus = static_cast<std::uint32_t>(loppu.size());
-      j_.nimet.append(alku).append(loppu);
-      g.tunnus = static_cast<std::uint32_t>(tunnus_);
-      g.dok = static_cast<std::uint32_t>(j_.dokit.size());
-      j_.ryhmat.push_back(g);
-      muisti_ += sizeof(Ryhma) + n1.size() + avain_.size() + 64;
-    }
-  }
+  if (!i) haku_.lisaa(hakuavain(nimi)) = 0;
   if (keraa_) {
-    ++j_.ryhmat[i->second].lausuntoja;
     const std::uint64_t vali = l.edellinen < l.alku && l.alku - l.edellinen <= 256 ? l.alku - l.edellinen : 0;
-    j_.lau.push_back({l.alku | (vali << Lau::siirto), static_cast<std::uint32_t>(l.loppu - l.alku), i->second});
+    j_.lau.push_back({l.alku | (vali << Lau::siirto), static_cast<std::uint32_t>(l.loppu - l.alku), nimi});
     muisti_ += sizeof(Lau);
   }
   tavuja_ += l.loppu - l.alku;
@@ -92,6 +74,22 @@ void Keraaja::lausunto(const Asiakirja& d, const Lausunto& l) {
   }
 }
 
+std::uint32_t Keraaja::tunnus(const Asiakirja& d) {
+  if (d.juuri != tunnuksenJuuri_) {
+    tunnus_ = ind_.tunnukset.anna(d.tunnus);
+    tunnuksenJuuri_ = d.juuri;
+  }
+  return static_cast<std::uint32_t>(tunnus_);
+}
+
+std::uint32_t Keraaja::ryhmanNimi(const Asiakirja& d, const Lausunto& l, const std::string& n1) {
+  bool uusi = false;
+  const std::uint32_t n = nimisto_->anna(nimet_.alku(), nimet_.loppu(), uusi);
+  if (n == Nimisto::eiNimea) hylkaa(d.numero, l.rivi, l.alku, ansi("jakson tiedostonimet ovat liian pitkät"));
+  if (uusi && keraa_ && yhteisetNimet_) muisti_ += Nimisto::hinta(n1.size()) + yrityksenMuisti;
+  return n;
+}
+
 void Keraaja::suljeKesken(const Asiakirja& d) {
   // The document's end, which the segment's new files take theirs from, is known ahead only
   // when the check found it; otherwise the segment waits for it.
@@ -102,7 +100,7 @@ void Keraaja::suljeKesken(const Asiakirja& d) {
     throw euro::Virhe(euro::virhenro::virheellinenKutsu, ansi("asiakirjan loppu ei ole tiedossa: ") +
                                                              std::to_string(d.juuri));
   if (keraa_) {
-    j_.dokit.push_back(tiedossa ? *p : Dok{d.edellinenLoppu, d.juuri, d.ensimmainen, 0, 0});
+    j_.dokit.push_back(tiedossa ? *p : Dok{d.edellinenLoppu, d.juuri, d.ensimmainen, 0, 0, tunnus(d)});
     muisti_ += sizeof(Dok);
   }
   kesken_ = true;
@@ -113,13 +111,19 @@ void Keraaja::sulje(std::uint64_t loppu, std::uint64_t jatko, bool odottaa) {
   j_.kohta = kohta_;
   j_.loppu = loppu;
   j_.jatko = jatko;
+  j_.nimet = nimisto_;
   kohta_ = loppu;
+  // Past the bound the names are no longer kept: the shared ones stay with the segments kept.
+  if (!yhteisetNimet_ || !keraa_) {
+    nimisto_ = std::make_shared<Nimisto>();
+    yhteisetNimet_ = false;
+  }
   if (keraa_) {
     if (odottaa || !odottavat_.empty()) odottavat_.push_back(std::move(j_));
     else valmis_(j_);
   }
   j_ = Jakso{};
-  haku_.clear();
+  haku_.tyhjenna();
   tavuja_ = 0;
   dokissa_ = 0;
   lausuntoja_ = 0;
@@ -127,7 +131,7 @@ void Keraaja::sulje(std::uint64_t loppu, std::uint64_t jatko, bool odottaa) {
 
 void Keraaja::asiakirjanLoppu(const Asiakirja& d) {
   if (d.loppu <= alku_) return;
-  const Dok t{d.edellinenLoppu, d.juuri, d.ensimmainen, d.viimeinenLoppu, d.loppu};
+  const Dok t{d.edellinenLoppu, d.juuri, d.ensimmainen, d.viimeinenLoppu, d.loppu, tunnus(d)};
   if (kesken_) {
     kesken_ = false;
     if (keraaPitkat_ && (ind_.pitkat.empty() || ind_.pitkat.back().juuri < t.juuri)) ind_.pitkat.push_back(t);
@@ -153,12 +157,32 @@ void Keraaja::asiakirjanLoppu(const Asiakirja& d) {
     return;
   }
   const JaksonRajat& rajat = rajat_;
-  if (tavuja_ >= rajat.tavuja || haku_.size() >= rajat.tiedostoja) sulje(d.loppu, d.loppu);
+  if (tavuja_ >= rajat.tavuja || haku_.koko() >= rajat.tiedostoja) sulje(d.loppu, d.loppu);
 }
 
 void Keraaja::loppuun() {
   if (pakotettu_) throw Hylatty{ansi("arkisto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa")};
   if (dokinLoppu_ > kohta_) sulje(dokinLoppu_, dokinLoppu_);
+  nimisto_->unohdaHaku();
+}
+
+void ryhmita(Jakso& j, HajautusT<std::uint32_t>& haku) {
+  j.ryhmat.clear();
+  haku.tyhjenna();
+  std::size_t d = 0;
+  for (Lau& l : j.lau) {
+    // The statements and documents are in the file's order; a group's document is its first
+    // statement's, the one it begins in.
+    while (d + 1 < j.dokit.size() && j.dokit[d + 1].juuri <= l.alku()) ++d;
+    const std::uint32_t tunnus = j.dokit.empty() ? 0 : j.dokit[d].tunnus;
+    std::uint32_t& g = haku.lisaa((std::uint64_t{tunnus} << 33) | (std::uint64_t{l.ryhma} << 1));
+    if (g == HajautusT<std::uint32_t>::eiArvoa) {
+      g = static_cast<std::uint32_t>(j.ryhmat.size());
+      j.ryhmat.push_back({l.ryhma, tunnus, static_cast<std::uint32_t>(d), 0});
+    }
+    ++j.ryhmat[g].lausuntoja;
+    l.ryhma = g;
+  }
 }
 
 const Jakso& karsi(const Jakso& j, const Ohitettavat& ohita, Jakso& k) {
@@ -203,8 +227,6 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
       [&](Jakso& j) {
         // Held until the split writes it: without the slack its vectors grew by.
         j.lau.shrink_to_fit();
-        j.ryhmat.shrink_to_fit();
-        j.nimet.shrink_to_fit();
         ind->loppu = j.loppu;
         ind->lahto = j.jatko;
         ind->jaksot.push_back(std::move(j));

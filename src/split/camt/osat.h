@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "split/kesken.h"
 #include "split/camt/camt.h"
 #include "split/camt/kaynti.h"
+#include "split/camt/nimisto.h"
 
 namespace split::camt {
 
@@ -24,9 +26,11 @@ namespace sisa {
 // Where a document's parts lie: what a company file made from it takes as its head and its end.
 struct Dok {
   std::uint64_t edellinenLoppu, juuri, ensimmainen, viimeinenLoppu, loppu;
+  std::uint32_t tunnus = 0;  // its message form
 };
 // A statement in 16 bytes: its offset with the length of the gap before it (the end of the
-// element before it in the list, up to 256 bytes back) in the top bits, its length, its group.
+// element before it in the list, up to 256 bytes back) in the top bits, its length, its group
+// (as the walk keeps it: its name's number, see ryhmita).
 struct Lau {
   static constexpr int siirto = 48;
   std::uint64_t alkuJaVali;
@@ -35,20 +39,14 @@ struct Lau {
   std::uint64_t loppu() const { return alku() + pituus; }
   std::uint64_t vali() const { return alkuJaVali >> siirto; }
 };
-// The statements of one company and one message form in a segment. Its name lies in the
-// segment's nimet, not in a string (and an allocation) per name part: the check keeps more of
-// a file of many companies in its bound, and holds less for it.
+// The statements of one company and one message form in a segment, made when the segment is
+// written; its name is a number in the segment's Nimisto, which the check's segments share: a
+// file of many companies names each in segment after segment.
 struct Ryhma {
-  std::uint32_t nimi = 0;                    // where its plain name begins in the segment's nimet
-  std::uint32_t alkuPituus = 0, loppuPituus = 0;  // the name's parts around a "-n"
+  std::uint32_t nimi = 0;
   std::uint32_t tunnus = 0;
   std::uint32_t dok = 0;  // the document of its first statement
   std::uint32_t lausuntoja = 0;
-};
-// A group's file name: alku + loppu is the plain name, alku + "-n" + loppu the others.
-struct RyhmanNimi {
-  std::string_view alku, loppu;
-  std::string nimi1() const { return std::string(alku).append(loppu); }
 };
 // The statements of the file from kohta to loppu. A walk that reaches the next segment begins
 // at jatko: loppu itself between documents, else the start of the document loppu lies in.
@@ -57,15 +55,8 @@ struct Jakso {
   std::vector<Dok> dokit;
   std::vector<Lau> lau;
   std::vector<Ryhma> ryhmat;
-  std::string nimet;  // the groups' names one after another
-  RyhmanNimi nimi(const Ryhma& g) const {
-    const std::string_view n(nimet);
-    return {n.substr(g.nimi, g.alkuPituus), n.substr(g.nimi + g.alkuPituus, g.loppuPituus)};
-  }
-  std::size_t muisti() const {
-    return dokit.capacity() * sizeof(Dok) + lau.capacity() * sizeof(Lau) + ryhmat.capacity() * sizeof(Ryhma) +
-           nimet.capacity();
-  }
+  std::shared_ptr<const Nimisto> nimet;
+  RyhmanNimi nimi(const Ryhma& g) const { return nimet->nimi(g.nimi); }
 };
 
 // The message forms seen, as numbers.
@@ -125,6 +116,13 @@ class Keraaja : public Kasittelija {
  private:
   void sulje(std::uint64_t loppu, std::uint64_t jatko, bool odottaa = false);
   void suljeKesken(const Asiakirja& d);
+  std::uint32_t tunnus(const Asiakirja& d);
+  // The number of the statement's name n1 (its parts as nimet_ made them).
+  std::uint32_t ryhmanNimi(const Asiakirja& d, const Lausunto& l, const std::string& n1);
+  // A group's key in haku_: its name and message form (never 0, the table's free mark).
+  std::uint64_t hakuavain(std::uint32_t nimi) const {
+    return (static_cast<std::uint64_t>(tunnus_) << 33) | (std::uint64_t{nimi} << 1);
+  }
 
   Nimet nimet_;
   JaksonRajat rajat_;
@@ -139,11 +137,14 @@ class Keraaja : public Kasittelija {
   Jakso j_;
   std::vector<Jakso> odottavat_;  // ended inside the open document, waiting for its end
   bool kesken_ = false;           // a segment ended inside the open document
-  std::unordered_map<std::string, std::uint32_t> haku_;  // the segment's groups
+  // The names: the check's kept segments share one Nimisto; a walk that keeps nothing (the
+  // split's own, the check's past its bound) takes a new one for each segment.
+  std::shared_ptr<Nimisto> nimisto_ = std::make_shared<Nimisto>();
+  bool yhteisetNimet_;
+  HajautusT<std::uint32_t> haku_;  // the segment's groups by name and message form
   std::uint64_t tavuja_ = 0, viimeinenLoppu_ = 0, dokinLoppu_ = 0;
   std::size_t dokissa_ = 0;  // statements of the open document in the segment
   std::size_t lausuntoja_ = 0;
-  std::string avain_;
   std::size_t tunnus_ = 0;
   std::uint64_t tunnuksenJuuri_ = ~std::uint64_t{0};
 };
@@ -160,6 +161,11 @@ std::shared_ptr<Indeksi> indeksoi(const std::string& polku, const PaloitteluAset
 // took it: a statement k refuses is given to no one).
 void kayLuetellen(xml::Lahde& lahde, Kasittelija& k, const std::string& polku, const PaloitteluAsetukset& a,
                   const std::function<void(const Tiliote&)>& anna);
+
+// The segment's groups, in the order of their first statements, from its statements' names and
+// their documents' message forms; each statement's ryhma from its name's number to its group's.
+// The walk keeps no groups: in a file of many companies a segment has as many as statements.
+void ryhmita(Jakso& j, HajautusT<std::uint32_t>& haku);
 
 // The segment without the statements that begin in ohita and the groups left with none (no
 // file is made for them), each group's document its first statement's: j itself when nothing
