@@ -41,9 +41,13 @@ std::string heksa(std::uint64_t v) {
 }
 
 // Appends s to t, "%", CR and LF kept as %25, %0D, %0A.
+bool koodattava(char c) { return c == '%' || c == '\r' || c == '\n'; }
+// How long s is once koodaaPeraan has written it.
+std::size_t koodattuPituus(std::string_view s) { return s.size() + 2 * std::count_if(s.begin(), s.end(), koodattava); }
+
 void koodaaPeraan(std::string& t, std::string_view s) {
   // Company file names seldom hold any of them.
-  if (std::none_of(s.begin(), s.end(), [](char c) { return c == '%' || c == '\r' || c == '\n'; })) {
+  if (std::none_of(s.begin(), s.end(), koodattava)) {
     t += s;
     return;
   }
@@ -102,7 +106,11 @@ std::string osaTekstiksi(const KirjanOsa& j, char tunnus) {
   std::string t = "jakso = " + std::to_string(j.numero) + "\r\ntila = " + (j.siirretty ? "K" : "A") +
                   "\r\nkohta = " + std::to_string(j.kohta) + "\r\nloppu = " + std::to_string(j.loppu) +
                   "\r\ntiedostoja = " + std::to_string(j.tiedostot.size()) + "\r\n";
-  t.reserve(t.size() + j.tiedostot.size() * 64);
+  // Its exact length first: grown by doubling, a record of thousands of files would hold its
+  // old and new buffer together at the run's peak. 48: the numbers' longest, blanks, CR LF.
+  std::size_t n = t.size() + 64;  // the checksum line
+  for (const auto& f : j.tiedostot) n += 48 + koodattuPituus(f.nimi) + (f.tila.empty() ? 0 : 6 + koodattuPituus(f.tila));
+  t.reserve(n);
   for (const auto& f : j.tiedostot) {
     t += "t = ";
     t += std::to_string(f.pituus);

@@ -44,6 +44,23 @@ struct Ratkaisu {
   std::string hanta;
 };
 
+// The segment's record, in the journal before any of its files is touched. The names and
+// closing parts are lent to it while it is written, not copied: a segment of thousands of
+// files would hold them twice at the run's peak.
+void kirjaaJakso(Kirjaus& kirja, const Jakso& j, std::vector<Ratkaisu>& r) {
+  KirjanOsa k;
+  k.siirretty = true;
+  k.kohta = j.kohta;
+  k.loppu = j.loppu;
+  k.tiedostot.reserve(r.size());
+  for (Ratkaisu& x : r) k.tiedostot.push_back({std::move(x.nimi), x.pituus, 0, std::move(x.hanta)});
+  kirja.kirjaa(k);
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    r[i].nimi = std::move(k.tiedostot[i].nimi);
+    r[i].hanta = std::move(k.tiedostot[i].tila);
+  }
+}
+
 // The bytes a group adds to its file: a new file's head and end from its first document, the
 // statements where they lie in the archive.
 class Tuottaja {
@@ -136,15 +153,7 @@ class Osittaja {
     std::vector<Ratkaisu> r(j.ryhmat.size());
     varatut_.clear();
     for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], j.nimi(j.ryhmat[i]), r[i]);
-    if (kirja_) {
-      KirjanOsa k;
-      k.siirretty = true;
-      k.kohta = j.kohta;
-      k.loppu = j.loppu;
-      k.tiedostot.reserve(r.size());
-      for (const Ratkaisu& x : r) k.tiedostot.push_back({x.nimi, x.pituus, 0, x.hanta});
-      kirja_->kirjaa(k);
-    }
+    if (kirja_) kirjaaJakso(*kirja_, j, r);
     // Under the journal the cuts are on the disk before statements go in (a lost cut under them
     // would close a document twice); in place each is cut as it is written (see kirjoitaRyhmittain).
     if (kirja_) {
