@@ -24,8 +24,11 @@ namespace {
 // call per file. Should a system answer EAGAIN all the same, it is cleared and the call made
 // again.
 bool estavaksi(int fd) {
+  const int e = errno;  // what the call answered, for its message when this does not help
   const int liput = ::fcntl(fd, F_GETFL);
-  return liput >= 0 && (liput & O_NONBLOCK) != 0 && ::fcntl(fd, F_SETFL, liput & ~O_NONBLOCK) == 0;
+  if (liput >= 0 && (liput & O_NONBLOCK) != 0 && ::fcntl(fd, F_SETFL, liput & ~O_NONBLOCK) == 0) return true;
+  errno = e;
+  return false;
 }
 bool uudelleen(int fd) { return errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && estavaksi(fd)); }
 }  // namespace
