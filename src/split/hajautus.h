@@ -110,9 +110,15 @@ class Paikat {
   // The number of the key's record, eiPaikkaa when none; avain(n) gives record n's key.
   template <class A>
   std::uint32_t hae(std::uint64_t k, const A& avain) const {
+    return etsi(k, [&](std::uint32_t n) { return avain(n) == k; });
+  }
+  // The first record from key k's place on for which sama(n) holds (a record compared by more
+  // than its key); eiPaikkaa when none.
+  template <class S>
+  std::uint32_t etsi(std::uint64_t k, const S& sama) const {
     if (p_.empty()) return eiPaikkaa;
     for (std::size_t i = k & maski_; p_[i] != 0; i = (i + 1) & maski_)
-      if (avain(p_[i] - 1) == k) return p_[i] - 1;
+      if (sama(p_[i] - 1)) return p_[i] - 1;
     return eiPaikkaa;
   }
   // Record n, whose key k has none yet.

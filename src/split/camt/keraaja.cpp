@@ -175,7 +175,7 @@ void ryhmita(Jakso& j, HajautusT<std::uint32_t>& haku) {
     // statement's, the one it begins in.
     while (d + 1 < j.dokit.size() && j.dokit[d + 1].juuri <= l.alku()) ++d;
     const std::uint32_t tunnus = j.dokit.empty() ? 0 : j.dokit[d].tunnus;
-    std::uint32_t& g = haku.lisaa((std::uint64_t{tunnus} << 33) | (std::uint64_t{l.ryhma} << 1));
+    std::uint32_t& g = haku.lisaa(ryhmanAvain(tunnus, l.ryhma));
     if (g == HajautusT<std::uint32_t>::eiArvoa) {
       g = static_cast<std::uint32_t>(j.ryhmat.size());
       j.ryhmat.push_back({l.ryhma, tunnus, static_cast<std::uint32_t>(d), 0});

@@ -20,7 +20,7 @@ struct RyhmanNimi {
 };
 
 // Names by number, in the order they came: the text one after another, 8 bytes a name beside
-// it, and a table of 4-byte places, at most three quarters full, that finds one by its bytes.
+// it, and a table of 4-byte places (Paikat) that finds one by its bytes.
 // A name is its whole text and where its "-n" goes: the same text split elsewhere is another.
 class Nimisto {
  public:
@@ -30,16 +30,14 @@ class Nimisto {
   std::uint32_t anna(std::string_view alku, std::string_view loppu, bool& uusi) {
     uusi = false;
     const std::uint64_t h = tiiviste(alku, loppu);
-    if (4 * (paikat_.size() + 1) > 3 * haku_.size()) kasva();
-    std::size_t i = h & maski_;
-    for (; haku_[i] != 0; i = (i + 1) & maski_)
-      if (on(haku_[i] - 1, alku, loppu)) return haku_[i] - 1;
+    const std::uint32_t n = haku_.etsi(h, [&](std::uint32_t m) { return on(m, alku, loppu); });
+    if (n != Paikat::eiPaikkaa) return n;
     if (teksti_.size() + alku.size() + loppu.size() > 0xFFFFFFFFu || paikat_.size() >= eiNimea - 1) return eiNimea;
     paikat_.push_back({static_cast<std::uint32_t>(teksti_.size()), static_cast<std::uint32_t>(alku.size())});
     teksti_.append(alku).append(loppu);
-    haku_[i] = static_cast<std::uint32_t>(paikat_.size());
+    haku_.lisaa(h, static_cast<std::uint32_t>(paikat_.size() - 1), Avain{this});
     uusi = true;
-    return haku_[i] - 1;
+    return static_cast<std::uint32_t>(paikat_.size() - 1);
   }
 
   RyhmanNimi nimi(std::uint32_t n) const {
@@ -50,12 +48,9 @@ class Nimisto {
   }
 
   std::size_t koko() const { return paikat_.size(); }
-  // The table that finds names by their bytes let go: the split only reads them by number (a
-  // later anna builds it again).
-  void unohdaHaku() {
-    std::vector<std::uint32_t>().swap(haku_);
-    maski_ = 0;
-  }
+  // The table that finds names by their bytes let go, after the last anna: the split only
+  // reads them by number.
+  void unohdaHaku() { haku_ = Paikat{}; }
   // What a new name of n bytes adds: up to three places each once the table has grown.
   static constexpr std::size_t hinta(std::size_t n) { return n + sizeof(Paikka) + 3 * sizeof(std::uint32_t); }
 
@@ -70,23 +65,18 @@ class Nimisto {
     const RyhmanNimi m = nimi(n);
     return m.alku == alku && m.loppu == loppu;
   }
-  void kasva() {
-    std::size_t koko = std::max<std::size_t>(64, haku_.size() * 2);
-    while (4 * (paikat_.size() + 1) > 3 * koko) koko *= 2;
-    haku_.assign(koko, 0);
-    maski_ = haku_.size() - 1;
-    for (std::uint32_t n = 0; n < paikat_.size(); ++n) {
-      const RyhmanNimi m = nimi(n);
-      std::size_t i = tiiviste(m.alku, m.loppu) & maski_;
-      while (haku_[i] != 0) i = (i + 1) & maski_;
-      haku_[i] = n + 1;
+  // A name's key for the table, from its number.
+  struct Avain {
+    const Nimisto* nimisto;
+    std::uint64_t operator()(std::uint32_t n) const {
+      const RyhmanNimi m = nimisto->nimi(n);
+      return tiiviste(m.alku, m.loppu);
     }
-  }
+  };
 
   std::string teksti_;
   std::vector<Paikka> paikat_;
-  std::vector<std::uint32_t> haku_;  // 1 + the name's number; 0: free
-  std::size_t maski_ = 0;
+  Paikat haku_;  // the names by their bytes
 };
 
 }  // namespace split::camt::sisa

@@ -39,6 +39,11 @@ struct Lau {
   std::uint64_t loppu() const { return alku() + pituus; }
   std::uint64_t vali() const { return alkuJaVali >> siirto; }
 };
+// A group's key in a table of groups: its message form and its name's number (bit 0 free, as
+// the tables want it).
+inline std::uint64_t ryhmanAvain(std::uint32_t tunnus, std::uint32_t nimi) {
+  return (std::uint64_t{tunnus} << 33) | (std::uint64_t{nimi} << 1);
+}
 // The statements of one company and one message form in a segment, made when the segment is
 // written; its name is a number in the segment's Nimisto, which the check's segments share: a
 // file of many companies names each in segment after segment.
@@ -119,10 +124,7 @@ class Keraaja : public Kasittelija {
   std::uint32_t tunnus(const Asiakirja& d);
   // The number of the statement's name n1 (its parts as nimet_ made them).
   std::uint32_t ryhmanNimi(const Asiakirja& d, const Lausunto& l, const std::string& n1);
-  // A group's key in haku_: its name and message form (never 0, the table's free mark).
-  std::uint64_t hakuavain(std::uint32_t nimi) const {
-    return (static_cast<std::uint64_t>(tunnus_) << 33) | (std::uint64_t{nimi} << 1);
-  }
+  std::uint64_t hakuavain(std::uint32_t nimi) const { return ryhmanAvain(static_cast<std::uint32_t>(tunnus_), nimi); }
 
   Nimet nimet_;
   JaksonRajat rajat_;
