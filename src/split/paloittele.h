@@ -63,6 +63,15 @@ class Tiedostohaku {
     tiivisteet_[vapaa_] = tiiviste_;
     indeksit_[vapaa_] = static_cast<std::uint32_t>(i);
   }
+  // The file's entry in y, made when it has none; past the summary's limit, y.muut.
+  TiedostonYhteenveto& anna(Yhteenveto& y, const std::string& polku) {
+    if (const std::size_t i = hae(y.tiedostot, polku); i != eiLoydy) return y.tiedostot[i];
+    if (y.tiedostot.size() >= Yhteenveto::tiedostoraja) return y.muut;
+    lisaa(y.tiedostot.size());
+    y.tiedostot.push_back({});
+    y.tiedostot.back().polku = polku;
+    return y.tiedostot.back();
+  }
 
  private:
   static constexpr std::size_t koko = 4096;  // over twice the files the summary keeps

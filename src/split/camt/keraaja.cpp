@@ -119,8 +119,14 @@ void Keraaja::sulje(std::uint64_t loppu, std::uint64_t jatko, bool odottaa) {
     yhteisetNimet_ = false;
   }
   if (keraa_) {
-    if (odottaa || !odottavat_.empty()) odottavat_.push_back(std::move(j_));
-    else valmis_(j_);
+    if (odottaa || !odottavat_.empty()) {
+      // A document of many companies keeps all its segments waiting for its end: without the
+      // slack their vectors grew by.
+      j_.lau.shrink_to_fit();
+      odottavat_.push_back(std::move(j_));
+    } else {
+      valmis_(j_);
+    }
   }
   j_ = Jakso{};
   haku_.tyhjenna();
@@ -182,6 +188,47 @@ void ryhmita(Jakso& j, HajautusT<std::uint32_t>& haku) {
     }
     ++j.ryhmat[g].lausuntoja;
     l.ryhma = g;
+  }
+}
+
+void ryhmitaKaikki(std::vector<Jakso>& jaksot, const Ohitettavat& ohita, KaikkiRyhmat& k) {
+  constexpr std::uint32_t loppuu = KaikkiRyhmat::loppuu;
+  k.ryhmat.clear();
+  k.alut.clear();
+  if (jaksot.empty()) return;
+  // Each name's first group, found by the name's number: no table of keys. A name is nearly
+  // always in one message form; its groups in others follow through toinen.
+  const std::size_t nimia = jaksot.front().nimet->koko();
+  std::vector<std::uint32_t> nimelle(nimia, loppuu);
+  k.ryhmat.reserve(nimia);
+  std::uint32_t n = 0;
+  for (std::size_t s = 0; s < jaksot.size(); ++s) {
+    Jakso& j = jaksot[s];
+    k.alut.push_back(n);
+    std::size_t d = 0;
+    for (Lau& l : j.lau) {
+      const std::uint32_t numero = n++;
+      while (d + 1 < j.dokit.size() && j.dokit[d + 1].juuri <= l.alku()) ++d;
+      const std::uint32_t nimi = l.ryhma;
+      l.ryhma = loppuu;
+      if (!ohita.tyhja() && ohita.sisaltaa(l.alku())) continue;
+      const std::uint32_t tunnus = j.dokit.empty() ? 0 : j.dokit[d].tunnus;
+      std::uint32_t g = nimelle[nimi];
+      while (g != loppuu && k.ryhmat[g].ryhma.tunnus != tunnus) g = k.ryhmat[g].toinen;
+      if (g == loppuu) {
+        g = static_cast<std::uint32_t>(k.ryhmat.size());
+        k.ryhmat.push_back({{nimi, tunnus, static_cast<std::uint32_t>(d), 0}, static_cast<std::uint32_t>(s), numero, numero,
+                            nimelle[nimi]});
+        if (nimelle[nimi] != loppuu) k.ryhmat[nimelle[nimi]].toisia = true;
+        nimelle[nimi] = g;
+      } else {
+        const std::uint32_t v = k.ryhmat[g].viimeinen;
+        const std::size_t vs = k.jakso(v);
+        jaksot[vs].lau[v - k.alut[vs]].ryhma = numero;
+        k.ryhmat[g].viimeinen = numero;
+      }
+      ++k.ryhmat[g].ryhma.lausuntoja;
+    }
   }
 }
 

@@ -32,7 +32,9 @@ struct Tila {
 // another file with the same hash and length would still be caught: a cut checks the bytes.
 class Muisti {
  public:
-  Muisti() { muistetut_.reserve(muistettujaEnintaan); }  // no copy beside the old at the run's peak
+  // Room for all at once, before the segments are written: no copy beside the old at the
+  // run's peak. A run that writes each file once remembers only a few and takes none.
+  void varaa() { muistetut_.reserve(muistettujaEnintaan); }
   std::optional<Tila> muistettu(const std::string& nimi) const {
     const std::uint32_t i = tilaHaku_.hae(nimiTiiviste(nimi), avain());
     if (i == Paikat::eiPaikkaa) return std::nullopt;

@@ -3,6 +3,7 @@
 // document. The check gathers them as it walks, and the split writes them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -39,10 +40,15 @@ struct Lau {
   std::uint64_t loppu() const { return alku() + pituus; }
   std::uint64_t vali() const { return alkuJaVali >> siirto; }
 };
-// A group's key in a table of groups: its message form and its name's number (bit 0 free, as
-// the tables want it).
+// A group's key in a table of groups: its message form and its name's number, one key for each
+// pair (bit 0 free, as the tables want it). The tables take a key's low bits as its place, so
+// the form is mixed into them: else the groups of one name in many forms all want one place.
 inline std::uint64_t ryhmanAvain(std::uint32_t tunnus, std::uint32_t nimi) {
-  return (std::uint64_t{tunnus} << 33) | (std::uint64_t{nimi} << 1);
+  constexpr std::uint64_t bitit63 = ~std::uint64_t{0} >> 1;
+  std::uint64_t v = ((std::uint64_t{tunnus} & 0x7fffffffu) << 32) | nimi;
+  v ^= v >> 31;                             // both steps one to one on 63 bits
+  v = (v * 0x9E3779B97F4A7C15ull) & bitit63;
+  return v << 1;
 }
 // The statements of one company and one message form in a segment, made when the segment is
 // written; its name is a number in the segment's Nimisto, which the check's segments share: a
@@ -168,6 +174,42 @@ void kayLuetellen(xml::Lahde& lahde, Kasittelija& k, const std::string& polku, c
 // their documents' message forms; each statement's ryhma from its name's number to its group's.
 // The walk keeps no groups: in a file of many companies a segment has as many as statements.
 void ryhmita(Jakso& j, HajautusT<std::uint32_t>& haku);
+
+// Every kept segment's statements grouped by company file for the whole file, in the order of
+// the groups' first statements, as the segments would group them one after another. The
+// statements are numbered over all segments; each one's ryhma links to the next of its group
+// (loppuu after the last), so that the grouping costs no memory per statement.
+struct KaikkiRyhmat {
+  static constexpr std::uint32_t loppuu = ~std::uint32_t{0};
+  struct Koko {
+    Ryhma ryhma;               // its dok in the segment of its first statement
+    std::uint32_t jakso = 0;   // that segment
+    std::uint32_t ensimmainen = 0, viimeinen = 0;
+    std::uint32_t toinen = loppuu;  // the group of the same name in another message form, if any
+    bool toisia = false;            // a later group has the same name
+  };
+  std::vector<Koko> ryhmat;
+  std::vector<std::uint32_t> alut;  // each segment's first statement's number
+  std::size_t jakso(std::uint32_t n) const {
+    return static_cast<std::size_t>(std::upper_bound(alut.begin(), alut.end(), n) - alut.begin()) - 1;
+  }
+  const Lau& lau(const std::vector<Jakso>& jaksot, std::uint32_t n) const {
+    const std::size_t s = jakso(n);
+    return jaksot[s].lau[n - alut[s]];
+  }
+  // The group's statements in order, one a call, then nullptr.
+  auto lausunnot(const std::vector<Jakso>& jaksot, const Koko& g) const {
+    return [this, &jaksot, n = g.ensimmainen]() mutable -> const Lau* {
+      if (n == loppuu) return nullptr;
+      const Lau& l = lau(jaksot, n);
+      n = l.ryhma;
+      return &l;
+    };
+  }
+};
+// From the statements as the walk keeps them (each one's ryhma its name's number in the
+// segments' one Nimisto); those that begin in ohita go in no group.
+void ryhmitaKaikki(std::vector<Jakso>& jaksot, const Ohitettavat& ohita, KaikkiRyhmat& k);
 
 // The segment without the statements that begin in ohita and the groups left with none (no
 // file is made for them), each group's document its first statement's: j itself when nothing

@@ -22,6 +22,7 @@
 #include "split/camt/kaynti.h"
 #include "split/camt/muisti.h"
 #include "split/camt/tavut.h"
+#include "split/camt/tuottaja.h"
 
 namespace split::camt {
 
@@ -36,13 +37,6 @@ using euro::ansi;
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
 }
 
-// Where a segment's group goes.
-struct Ratkaisu {
-  std::string nimi;          // the file's name
-  bool uusi = true;          // a new document, or one extended
-  std::uint64_t pituus = 0;  // the extended file's length before, ending with hanta
-  std::string hanta;
-};
 
 // The segment's record, in the journal before any of its files is touched. The names and
 // closing parts are lent to it while it is written, not copied: a segment of thousands of
@@ -61,78 +55,28 @@ void kirjaaJakso(Kirjaus& kirja, const Jakso& j, std::vector<Ratkaisu>& r) {
   }
 }
 
-// The bytes a group adds to its file: a new file's head and end from its first document, the
-// statements where they lie in the archive.
-class Tuottaja {
- public:
-  Tuottaja(const std::string& arkisto, const PaloitteluAsetukset& a)
-      : tavut_(arkisto), paaTiedosto_(arkisto, alusta::Tila::lue), paa_(paaTiedosto_) {
-    paa_.asetaKoko(std::min<std::size_t>(a.saadot.puskuri ? a.saadot.puskuri : 4096, 4096));
-  }
+// Whether nimi is one of the names a group of g's name may take.
+bool onRyhmanNimi(const RyhmanNimi& g, const std::string& nimi) {
+  if (nimi.size() == g.alku.size() + g.loppu.size()) return nimi == g.nimi1();
+  const std::string alku = std::string(g.alku) + "-";
+  if (nimi.size() <= alku.size() + g.loppu.size() || nimi.compare(0, alku.size(), alku) != 0 ||
+      nimi.compare(nimi.size() - g.loppu.size(), g.loppu.size(), g.loppu) != 0)
+    return false;
+  const std::string_view n = std::string_view(nimi).substr(alku.size(), nimi.size() - alku.size() - g.loppu.size());
+  if (n.size() > 9 || n[0] < '1' || n[0] > '9') return false;
+  for (char c : n)
+    if (c < '0' || c > '9') return false;
+  return n != "1";
+}
 
-  void lataa(std::uint64_t alku, std::uint64_t loppu) { tavut_.lataa(alku, loppu); }
-
-  // The bytes a group adds to its file, in order; after each statement f(nullptr, 0, true).
-  template <class F>
-  void tuota(const Jakso& j, const Ryhma& g, const Ratkaisu& x, const std::vector<std::uint32_t>& jarjestys,
-             std::size_t alku, F&& f) {
-    const Dok& d0 = j.dokit[g.dok];
-    auto anna = [&](const char* p, std::size_t n) { f(p, n, false); };
-    bool paanPerassa = false;
-    const Osat* o = x.uusi ? &osat(d0) : nullptr;
-    if (o) {
-      if (o->paaMuistissa) f(o->paa.data(), o->paa.size(), false);
-      else tavut_.anna(o->paanAlku, d0.ensimmainen, anna);
-      paanPerassa = true;
-    }
-    for (std::size_t i = alku; i < alku + g.lausuntoja; ++i) {
-      const Lau& l = j.lau[jarjestys[i]];
-      // The white space before it in the list goes with it, so the file keeps the bank's
-      // layout; in a file just begun the head ends with it already.
-      tavut_.annaLausunto(l.alku(), paanPerassa ? 0 : l.vali(), l.loppu(), anna);
-      paanPerassa = false;
-      f(nullptr, 0, true);
-    }
-    if (o) {
-      if (o->hantaMuistissa) f(o->hanta.data(), o->hanta.size(), false);
-      else tavut_.anna(d0.viimeinenLoppu, o->hannanLoppu, anna);
-    } else {
-      f(x.hanta.data(), x.hanta.size(), false);
-    }
-  }
-
-  // A document's head and end, which every new file made from it takes: found and read once
-  // per document, and held when short.
-  struct Osat {
-    std::uint64_t juuri = ~std::uint64_t{0};
-    std::uint64_t paanAlku = 0, hannanLoppu = 0;
-    std::string paa, hanta;
-    bool paaMuistissa = false, hantaMuistissa = false;
-  };
-  const Osat& osat(const Dok& d0) {
-    if (osat_.juuri == d0.juuri) return osat_;
-    Asiakirja d;
-    d.edellinenLoppu = d0.edellinenLoppu;
-    d.juuri = d0.juuri;
-    osat_ = Osat{};
-    osat_.paanAlku = paanAlku(paa_, d);
-    osat_.hannanLoppu = hannanLoppu(paa_, d0.loppu);
-    osat_.paaMuistissa = d0.ensimmainen - osat_.paanAlku <= hannanRaja;
-    if (osat_.paaMuistissa)
-      tavut_.anna(osat_.paanAlku, d0.ensimmainen, [&](const char* p, std::size_t n) { osat_.paa.append(p, n); });
-    osat_.hantaMuistissa = osat_.hannanLoppu - d0.viimeinenLoppu <= hannanRaja;
-    if (osat_.hantaMuistissa)
-      tavut_.anna(d0.viimeinenLoppu, osat_.hannanLoppu, [&](const char* p, std::size_t n) { osat_.hanta.append(p, n); });
-    osat_.juuri = d0.juuri;
-    return osat_;
-  }
-
- private:
-  Tavut tavut_;
-  alusta::Tiedosto paaTiedosto_;
-  Lukuikkuna paa_;  // a document's head and end
-  Osat osat_;
-};
+// Whether the file of length pituus ends with hanta.
+bool paattyy(const std::string& polku, std::uint64_t pituus, const std::string& hanta) {
+  alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
+  if (f.pituus() != pituus) return false;
+  std::string b(hanta.size(), '\0');
+  lueKohdasta(f, pituus - hanta.size(), b.data(), b.size());
+  return b == hanta;
+}
 
 // Writes segments: every group's company file decided, declared in the journal (when there is
 // one), its closing part cut, its statements and closing part written, all flushed before the
@@ -150,6 +94,7 @@ class Osittaja {
   std::int64_t lausuntoja = 0;  // written by this run
 
   void jaa(const Jakso& j) {
+    muisti_.varaa();
     std::vector<Ratkaisu> r(j.ryhmat.size());
     varatut_.clear();
     for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], j.nimi(j.ryhmat[i]), r[i]);
@@ -168,9 +113,32 @@ class Osittaja {
     kirjoita(j, r, nullptr);
   }
 
+  // In place, with every segment of the file kept: each company file is decided, opened and
+  // written once for the run, its closing part cut and written once, and not once for every
+  // segment that has statements for it. The files and their statements are those the segments
+  // would make one after another: a group is decided when the file system already holds what
+  // the groups before it wrote, as a later segment's group is.
+  void jaaKaikki(std::vector<Jakso>& jaksot, const Ohitettavat& ohita) {
+    if (jaksot.empty()) return;
+    KaikkiRyhmat k;
+    ryhmitaKaikki(jaksot, ohita, k);
+    tuottaja_.lataa(jaksot.front().kohta, jaksot.back().loppu);
+    Ratkaisu x;
+    for (const KaikkiRyhmat::Koko& kg : k.ryhmat) {
+      const Jakso& j = jaksot[kg.jakso];
+      varatut_.clear();
+      // What a file holds is remembered only for a group of the same name in another form: no
+      // other looks at it again.
+      muistaa_ = kg.toisia || kg.toinen != KaikkiRyhmat::loppuu;
+      ratkaise(kg.ryhma, j.nimi(kg.ryhma), x);
+      kirjoitaRyhma(j, kg.ryhma, x, k.lausunnot(jaksot, kg), false, 0);
+    }
+  }
+
   // The journal's segment, cut off: its files are the record's, checked against what this
   // segment makes of them; each is given only what it lacks.
   void viimeistele(const Jakso& j, const KirjanOsa& k) {
+    muisti_.varaa();
     if (k.kohta != j.kohta) eiVastaa(arkisto_, "jakson alku");
     if (k.tiedostot.size() != j.ryhmat.size()) eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
     std::unordered_set<std::string> nahdyt;
@@ -235,7 +203,7 @@ class Osittaja {
             t->hanta = std::move(o->hanta);
             t->jatkettava = true;
           }
-          muisti_.muista(*nimi, *t);
+          if (muistaa_) muisti_.muista(*nimi, *t);
         }
         if (!t->jatkettava || t->tunnus != g.tunnus) continue;
         x.nimi = *nimi;
@@ -305,38 +273,50 @@ class Osittaja {
       for (std::uint32_t i = 0; i < j.lau.size(); ++i) jarjestys[seuraava[j.lau[i].ryhma]++] = i;
     }
     for (std::size_t i = 0; i < r.size(); ++i) {
-      const Ryhma& g = j.ryhmat[i];
-      const Ratkaisu& x = r[i];
       const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
-      if (ohitettava > 0) vertaa(j, g, x, jarjestys, alut[i], ohitettava);
-      // In place, cut through the handle that writes it: a failure leaves that one file open.
-      const bool leikaten = !x.uusi && !olemassa && !kirja_;
-      ulos_.avaa(kohde_ + x.nimi, leikaten ? alusta::Tila::muokkaa
-                                           : (x.uusi && !olemassa ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa));
-      if (leikaten) ulos_.jatkaKohdasta(leikkaa(x, ulos_.tiedosto()));
-      std::uint64_t kohta = 0;
-      std::int64_t kirjoitettuja = 0;
-      tuottaja_.tuota(j, g, x, jarjestys, alut[i], [&](const char* p, std::size_t n, bool lausunnonLoppu) {
-        if (lausunnonLoppu) {
-          if (kohta > ohitettava) ++kirjoitettuja;
-          return;
-        }
-        if (kohta + n > ohitettava) {
-          const std::size_t ohi = kohta >= ohitettava ? 0 : static_cast<std::size_t>(ohitettava - kohta);
-          ulos_.kirjoita(p + ohi, n - ohi);
-        }
-        kohta += n;
-      });
-      ulos_.sulje();
-      kirjattu(j, g, x, kohta, kirjoitettuja, ohitettava);
+      const Ryhma& g = j.ryhmat[i];
+      auto lausunnot = [&] {
+        return [&, k = std::size_t{alut[i]}]() mutable -> const Lau* {
+          return k < alut[i] + g.lausuntoja ? &j.lau[jarjestys[k++]] : nullptr;
+        };
+      };
+      if (ohitettava > 0) vertaa(j.dokit[g.dok], r[i], lausunnot(), ohitettava);
+      kirjoitaRyhma(j, g, r[i], lausunnot(), olemassa != nullptr, ohitettava);
     }
+  }
+
+  // A group's bytes into its file, from the byte ohitettava on (what a cut-off segment's file
+  // holds already); jatkuu: the file is a cut-off segment's.
+  template <class S>
+  void kirjoitaRyhma(const Jakso& j, const Ryhma& g, const Ratkaisu& x, S&& lausunnot, bool jatkuu,
+                     std::uint64_t ohitettava) {
+    // In place, cut through the handle that writes it: a failure leaves that one file open.
+    const bool leikaten = !x.uusi && !jatkuu && !kirja_;
+    ulos_.avaa(kohde_ + x.nimi, leikaten ? alusta::Tila::muokkaa
+                                         : (x.uusi && !jatkuu ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa));
+    if (leikaten) ulos_.jatkaKohdasta(leikkaa(x, ulos_.tiedosto()));
+    std::uint64_t kohta = 0;
+    std::int64_t kirjoitettuja = 0;
+    tuottaja_.tuota(j.dokit[g.dok], x, lausunnot, [&](const char* p, std::size_t n, bool lausunnonLoppu) {
+      if (lausunnonLoppu) {
+        if (kohta > ohitettava) ++kirjoitettuja;
+        return;
+      }
+      if (kohta + n > ohitettava) {
+        const std::size_t ohi = kohta >= ohitettava ? 0 : static_cast<std::size_t>(ohitettava - kohta);
+        ulos_.kirjoita(p + ohi, n - ohi);
+      }
+      kohta += n;
+    });
+    ulos_.sulje();
+    kirjattu(j, g, x, kohta, kirjoitettuja, ohitettava);
   }
 
   // A group's file written: the summary told, and what it ends with now remembered for the
   // next segment that finds it.
   void kirjattu(const Jakso& j, const Ryhma& g, const Ratkaisu& x, std::uint64_t kohta, std::int64_t kirjoitettuja,
                 std::uint64_t ohitettava) {
-    TiedostonYhteenveto& ty = tiedostoYhteenvedossa(kohde_ + x.nimi);
+    TiedostonYhteenveto& ty = yhteenvedossa_.anna(y_, kohde_ + x.nimi);
     ty.eria += kirjoitettuja;
     ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
     if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
@@ -344,6 +324,7 @@ class Osittaja {
                 : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
                                                                   : TiedostonYhteenveto::Tila::jatkettu;
     lausuntoja += kirjoitettuja;
+    if (!muistaa_) return;
     Tila t;
     t.tunnus = g.tunnus;
     t.pituus = (x.uusi ? 0 : x.pituus - x.hanta.size()) + kohta;
@@ -360,14 +341,14 @@ class Osittaja {
 
   // The first n bytes a group adds are what its file holds from where they begin; anything
   // else there is not this split's, and nothing is touched.
-  void vertaa(const Jakso& j, const Ryhma& g, const Ratkaisu& x, const std::vector<std::uint32_t>& jarjestys,
-              std::size_t alku, std::uint64_t n) {
+  template <class S>
+  void vertaa(const Dok& d0, const Ratkaisu& x, S&& lausunnot, std::uint64_t n) {
     const std::string polku = kohde_ + x.nimi;
     alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
     const std::uint64_t kanta = x.uusi ? 0 : x.pituus - x.hanta.size();
     std::uint64_t verrattu = 0;
     std::string b;
-    tuottaja_.tuota(j, g, x, jarjestys, alku, [&](const char* p, std::size_t m, bool) {
+    tuottaja_.tuota(d0, x, lausunnot, [&](const char* p, std::size_t m, bool) {
       if (verrattu >= n || m == 0) return;
       const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(m, n - verrattu));
       b.resize(k);
@@ -382,38 +363,6 @@ class Osittaja {
                         ansi("Yritystiedostossa on keskeytyneen paloittelun jälkeen muuta: ") + polku);
   }
 
-  bool onRyhmanNimi(const RyhmanNimi& g, const std::string& nimi) const {
-    if (nimi.size() == g.alku.size() + g.loppu.size()) return nimi == g.nimi1();
-    const std::string alku = std::string(g.alku) + "-";
-    if (nimi.size() <= alku.size() + g.loppu.size() || nimi.compare(0, alku.size(), alku) != 0 ||
-        nimi.compare(nimi.size() - g.loppu.size(), g.loppu.size(), g.loppu) != 0)
-      return false;
-    const std::string_view n = std::string_view(nimi).substr(alku.size(), nimi.size() - alku.size() - g.loppu.size());
-    if (n.size() > 9 || n[0] < '1' || n[0] > '9') return false;
-    for (char c : n)
-      if (c < '0' || c > '9') return false;
-    return n != "1";
-  }
-
-  // Whether the file of length pituus ends with hanta.
-  bool paattyy(const std::string& polku, std::uint64_t pituus, const std::string& hanta) {
-    alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
-    if (f.pituus() != pituus) return false;
-    std::string b(hanta.size(), '\0');
-    lueKohdasta(f, pituus - hanta.size(), b.data(), b.size());
-    return b == hanta;
-  }
-
-  TiedostonYhteenveto& tiedostoYhteenvedossa(const std::string& polku) {
-    const std::size_t i = yhteenvedossa_.hae(y_.tiedostot, polku);
-    if (i != Tiedostohaku::eiLoydy) return y_.tiedostot[i];
-    if (y_.tiedostot.size() >= Yhteenveto::tiedostoraja) return y_.muut;
-    yhteenvedossa_.lisaa(y_.tiedostot.size());
-    y_.tiedostot.push_back({});
-    y_.tiedostot.back().polku = polku;
-    return y_.tiedostot.back();
-  }
-
   std::string arkisto_, kohde_, kohdeKansio_;
   Yhteenveto& y_;
   Kirjaus* kirja_;
@@ -424,9 +373,28 @@ class Osittaja {
   std::string hanta_;                        // a closing part read back
   std::unordered_set<std::string> varatut_;  // names the segment's groups took
   Muisti muisti_;
+  bool muistaa_ = true;  // what the files hold is remembered (see jaaKaikki)
   std::unordered_set<std::string> huomautetut_;
   Tiedostohaku yhteenvedossa_;
 };
+
+// Whether the kept segments can be written as one (Osittaja::jaaKaikki): every document's closing
+// part short enough to be held, so that a file made from it could be extended by a later
+// segment, and the statements few enough to be numbered.
+bool yhdessa(const std::vector<Jakso>& jaksot) {
+  std::uint64_t lausuntoja = 0;
+  for (const Jakso& j : jaksot) {
+    lausuntoja += j.lau.size();
+    // The kept segments share one Nimisto, which numbers every statement's name.
+    if (!j.nimet || j.nimet != jaksot.front().nimet) return false;
+    for (const Lau& l : j.lau)
+      if (l.ryhma >= j.nimet->koko()) return false;
+    for (const Dok& d : j.dokit)
+      // The line end after the root goes with the closing part: up to two bytes.
+      if (d.loppu + 2 - d.viimeinenLoppu > hannanRaja) return false;
+  }
+  return lausuntoja < KaikkiRyhmat::loppuu;
+}
 
 // The split: the segments the walk before it kept, then the rest of the file from where they
 // end, walked and written segment by segment. A cut-off split's segment is the first.
@@ -458,6 +426,10 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
   ind.jaksot.clear();
   const bool kaikki = std::exchange(ind.kaikki, false);
   try {
+    if (kaikki && !kirja && yhdessa(jaksot)) {
+      jakaja.jaaKaikki(jaksot, ohita);
+      return jakaja.lausuntoja;
+    }
     for (Jakso& j : jaksot) {
       kirjoita(j);
       j = Jakso{};

@@ -311,15 +311,7 @@ class Osittaja {
     eria_ += eria;
     y_.ilmanAvainta += g.olemassa ? 0 : g.ilmanAvainta;
     const std::string polku = kohde_ + g.nimi;
-    TiedostonYhteenveto* ty = &y_.muut;
-    if (const std::size_t i = haku_.hae(y_.tiedostot, polku); i != Tiedostohaku::eiLoydy) {
-      ty = &y_.tiedostot[i];
-    } else if (y_.tiedostot.size() < Yhteenveto::tiedostoraja) {
-      haku_.lisaa(y_.tiedostot.size());
-      y_.tiedostot.push_back({});
-      ty = &y_.tiedostot.back();
-      ty->polku = polku;
-    }
+    TiedostonYhteenveto* ty = &haku_.anna(y_, polku);
     ty->eria += eria;
     ty->tavuja += static_cast<std::int64_t>(tavuja);
     if (!g.olemassa) ty->ilmanAvainta += g.ilmanAvainta;
