@@ -15,6 +15,13 @@
 
 namespace split {
 
+// FNV-1a of the bytes: the journal's checksums and names, the summary's table of paths.
+inline std::uint64_t fnv1a(std::string_view s) {
+  std::uint64_t h = 14695981039346656037ull;
+  for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+  return h;
+}
+
 // A name as a 64-bit key of the tables in memory (never written anywhere): eight bytes at a
 // time, a name costs a few multiplications instead of one a byte.
 inline std::uint64_t avainNimesta(std::string_view s) {

@@ -8,6 +8,7 @@
 
 #include "euro/teksti.h"
 #include "euro/virhe.h"
+#include "split/hajautus.h"
 #include "split/muoto.h"
 #include "split/nimi.h"
 
@@ -26,12 +27,6 @@ constexpr std::size_t tiedostojaEnintaan = 1 << 20;   // a record's company file
   throw euro::Virhe(euro::virhenro::kayttovirhe,
                     euro::ansi("Keskeytyneen paloittelun päiväkirja ei kelpaa (") + euro::ansi(miksi) +
                         "): " + polku);
-}
-
-std::uint64_t tiiviste(std::string_view s) {
-  std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
-  return h;
 }
 
 std::string heksa(std::uint64_t v) {
@@ -88,7 +83,7 @@ namespace {
 
 // A block of text lines closed by its checksum line.
 std::string suljeLohko(std::string lohko) {
-  lohko += "tarkiste = " + heksa(tiiviste(lohko)) + "\r\n";
+  lohko += "tarkiste = " + heksa(fnv1a(lohko)) + "\r\n";
   return lohko;
 }
 
@@ -105,6 +100,7 @@ std::string otsikkoTekstiksi(const KirjanOtsikko& o) {
 std::string osaTekstiksi(const KirjanOsa& j, char tunnus) {
   std::string t = "jakso = " + std::to_string(j.numero) + "\r\ntila = " + (j.siirretty ? "K" : "A") +
                   "\r\nkohta = " + std::to_string(j.kohta) + "\r\nloppu = " + std::to_string(j.loppu) +
+                  (j.ryhmasta ? "\r\nryhmasta = " + std::to_string(*j.ryhmasta) : "") +
                   "\r\ntiedostoja = " + std::to_string(j.tiedostot.size()) + "\r\n";
   // Its exact length first: grown by doubling, a record of thousands of files would hold its
   // old and new buffer together at the run's peak. 48: the numbers' longest, blanks, CR LF.
@@ -189,7 +185,7 @@ class Jasennin {
         return std::nullopt;
       }
       if (r->rfind("tarkiste = ", 0) != 0) continue;
-      if (r->substr(11) != heksa(tiiviste(s_.substr(alku, ennen - alku)))) return std::nullopt;
+      if (r->substr(11) != heksa(fnv1a(s_.substr(alku, ennen - alku)))) return std::nullopt;
       return s_.substr(alku, p_ - alku);
     }
   }
@@ -197,7 +193,7 @@ class Jasennin {
   bool tarkiste(std::size_t alku) {
     const std::size_t ennen = p_;
     auto a = arvo("tarkiste");
-    return a && *a == heksa(tiiviste(s_.substr(alku, ennen - alku)));
+    return a && *a == heksa(fnv1a(s_.substr(alku, ennen - alku)));
   }
 
  private:
@@ -245,6 +241,7 @@ std::optional<KirjanOsa> lueOsa(Jasennin& j, const Muoto& muoto) {
   k.siirretty = *tila == "K";
   auto kohta = j.luku("kohta", 0);
   auto loppu = j.luku("loppu", 0);
+  if (j.alkaa("ryhmasta = ") && !(k.ryhmasta = j.luku("ryhmasta", 0))) return std::nullopt;
   auto maara = j.luku("tiedostoja", 0);
   if (!kohta || !loppu || !maara || *kohta > *loppu || *maara > tiedostojaEnintaan) return std::nullopt;
   k.kohta = *kohta;
@@ -547,7 +544,7 @@ const std::string merkinLoppu(kirjannimi::kesken);
 std::string kohteenMerkki(const std::string& kohde, const std::string& kirjanPolku) {
   std::string k = kohde;
   if (k.empty() || k.back() != sep) k += sep;
-  return k + merkinAlku + heksa(tiiviste(kirjanTaysiPolku(kirjanPolku))) + merkinLoppu;
+  return k + merkinAlku + heksa(fnv1a(kirjanTaysiPolku(kirjanPolku))) + merkinLoppu;
 }
 
 std::vector<std::string> kohteenKirjat(const std::string& kohde, const std::vector<std::string>& ohita) {

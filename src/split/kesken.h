@@ -60,6 +60,10 @@ struct KirjanOsa {
   std::uint64_t numero = 0;
   bool siirretty = false;  // false: the statement file was not yet moved (the first record)
   std::uint64_t kohta = 0, loppu = 0;
+  // A split that writes [kohta, loppu) file by file (each company file once, whatever the
+  // segments) records a few thousand of the files at a time: the number, in the format's order,
+  // of the record's first. None in a segment's record.
+  std::optional<std::uint64_t> ryhmasta;
   std::vector<Tiedosto> tiedostot;
 };
 

@@ -8,6 +8,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "split/asetukset.h"
+#include "split/hajautus.h"
 
 namespace split {
 
@@ -46,9 +47,7 @@ class Tiedostohaku {
 
   // The file's index in tiedostot, or eiLoydy; remembers where a new one would go.
   std::size_t hae(const std::vector<TiedostonYhteenveto>& tiedostot, const std::string& polku) {
-    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
-    for (unsigned char c : polku) h = (h ^ c) * 1099511628211ull;
-    h |= 1;  // 0 marks a free place
+    const std::uint64_t h = fnv1a(polku) | 1;  // 0 marks a free place
     std::size_t i = h & (koko - 1);
     while (tiivisteet_[i] != 0) {
       if (tiivisteet_[i] == h && tiedostot[indeksit_[i]].polku == polku) return indeksit_[i];

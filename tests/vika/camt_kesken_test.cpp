@@ -37,6 +37,19 @@ std::string lausunto(const std::string& id, const std::string& tunnus) {
 using vika::asiakirja;
 
 
+// The bounds the tests cut splits in: every document a segment, the whole file one, and one
+// company file a segment (a split that writes each file once records them one at a time); and
+// every document a segment with no index kept, so that the split writes segment by segment.
+struct Jaksotus {
+  std::size_t tiedostoja;
+  std::uint64_t tavuja;
+  std::size_t indeksi;
+  std::string nimi() const {
+    return "jakso " + std::to_string(tiedostoja) + ", " + std::to_string(tavuja) + ", indeksi " + std::to_string(indeksi);
+  }
+};
+const Jaksotus jaksotus[] = {{0, 1, 0}, {0, 0, 0}, {1, 0, 0}, {0, 1, 1}};
+
 struct CamtKesken : ::testing::Test {
   // The first file makes company files that the later runs extend; the second is cut off.
   const std::string pohja = asiakirja({lausunto("P1", "1111111-1"), lausunto("P2", "2222222-2")});
@@ -89,15 +102,22 @@ struct CamtKesken : ::testing::Test {
   // After the runs that follow a cut: no journal left, and the files as uninterrupted runs
   // leave them (their statements, when the cut-off file was never moved and so went last).
   void tarkistaLopuksi(const testi::Kansio& k, bool siirtamatta, const Odotettu& o);
+  void aseta(const Jaksotus& j);
+  void tappoJokaisenKutsunKohdalla();
+  void katkoJokaisessaKutsussa();
 };
 
-// A failed write, half of it through, at every write of the second run, with segments of
-// every document and of the whole file.
+void CamtKesken::aseta(const Jaksotus& j) {
+  saadot.jaksot = {j.tiedostoja, j.tavuja};
+  saadot.indeksi = j.indeksi;
+}
+
+// A failed write, half of it through, at every write of the second run, with each bound.
 TEST_F(CamtKesken, ViimeistellaanKerranKutenYhtenaAjona) {
-  for (const std::uint64_t tavuja : {std::uint64_t{1}, std::uint64_t{0}}) {
-    SCOPED_TRACE("jakso " + std::to_string(tavuja));
-    saadot.jaksot = {0, tavuja};
-    kirjoitusKerrallaan(tavuja == 1 ? 6u : 4u);
+  for (const Jaksotus& j : jaksotus) {
+    SCOPED_TRACE(j.nimi());
+    aseta(j);
+    kirjoitusKerrallaan(4u);
   }
 }
 
@@ -156,6 +176,57 @@ void CamtKesken::kirjoitusKerrallaan(std::size_t kirjoituksiaVahintaan) {
   }
 }
 
+// A company file that a cut-off split was writing, changed by something else since: the next
+// run says what it found, finishes nothing and leaves the file as it is, with each bound.
+TEST_F(CamtKesken, MuuttunuttaTiedostoaEiViimeistella) {
+  struct Tapaus {
+    const char* nimi;
+    void (*muuta)(std::string&);
+    const char* viesti;
+  };
+  const Tapaus tapaukset[] = {
+      {"tavu vaihdettu", [](std::string& s) { s.back() ^= 1; },
+       "Yritystiedostossa on keskeytyneen paloittelun kohdalla muuta"},
+      {"lyhennetty", [](std::string& s) { s.resize(1); },
+       "Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa"},
+  };
+  for (const Jaksotus& j : jaksotus) {
+    for (const Tapaus& t : tapaukset) {
+      SCOPED_TRACE(std::string(t.nimi) + ", " + j.nimi());
+      aseta(j);
+      testi::Kansio k;
+      testi::Ymparisto ymp;
+      ymp.viestit.vastaukset = {6};
+      const auto a = asetukset(k);
+      testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
+      ASSERT_TRUE(split::paloittele(a, kello0).valmis);
+      testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+      // The first company file written (one the first run made), half of its bytes through.
+      std::string polku;
+      {
+        vika::Koukku koukku([&](const vika::Kysymys& q, std::size_t) -> std::optional<alusta::Vika> {
+          if (q.vaihe != alusta::Vaihe::kirjoita || q.polku.rfind(k / "ulos", 0) != 0 ||
+              q.polku.find(".kolvanto-") != std::string::npos || !polku.empty())
+            return std::nullopt;
+          polku = q.polku;
+          return alusta::Vika{euro::virhenro::levyTaynna, q.n / 2};
+        });
+        EXPECT_FALSE(split::paloittele(a, kello1).valmis);
+      }
+      ASSERT_FALSE(polku.empty());
+      std::string muutettu = testi::lueTiedosto(polku);
+      t.muuta(muutettu);
+      testi::kirjoitaTiedosto(polku, muutettu);
+      testi::kirjoitaTiedosto(k / "TILIOTE.XML", toka);
+      EXPECT_EQ(split::paloittele(a, kello2).keskeneraisia, 1);
+      EXPECT_TRUE(std::any_of(ymp.virheet.begin(), ymp.virheet.end(), [&](const auto& v) {
+        return v.viesti.find(euro::ansi(t.viesti) + ": " + polku) != std::string::npos;
+      }));
+      EXPECT_EQ(testi::lueTiedosto(polku), muutettu);
+    }
+  }
+}
+
 // Every output file's statements, in order.
 std::map<std::string, std::vector<std::string>> lausunnotSisalloista(const std::map<std::string, std::string>& m,
                                                                      bool jarjestaen) {
@@ -200,6 +271,15 @@ CamtKesken::Odotettu CamtKesken::yhtenaAjona() {
 // A kill before any system call of the split: the state at that call is all the next runs
 // get. They finish it, and every statement is in its company's file once, the files whole.
 TEST_F(CamtKesken, TappoJokaisenKutsunKohdalla) {
+  for (const Jaksotus& j : jaksotus) {
+    SCOPED_TRACE(j.nimi());
+    aseta(j);
+    tappoJokaisenKutsunKohdalla();
+    if (::testing::Test::HasFailure()) return;
+  }
+}
+
+void CamtKesken::tappoJokaisenKutsunKohdalla() {
   const Odotettu o = yhtenaAjona();
   Lahto l;
   valmistele(l);
@@ -247,7 +327,15 @@ alusta::Aika kello4() { return {2024, 4, 5, 6, 0, 0}; }
 // document, as a kill leaves it and as a power cut may; and the recovery cut off in turn after
 // a few of those. The runs that follow leave every company file as uninterrupted runs do.
 TEST_F(CamtKesken, KatkoJokaisessaKutsussa) {
-  saadot.jaksot = {0, 1};
+  for (const Jaksotus& j : {jaksotus[0], jaksotus[2], jaksotus[3]}) {
+    SCOPED_TRACE(j.nimi());
+    aseta(j);
+    katkoJokaisessaKutsussa();
+    if (::testing::Test::HasFailure()) return;
+  }
+}
+
+void CamtKesken::katkoJokaisessaKutsussa() {
   const Odotettu o = yhtenaAjona();
   Lahto l;
   valmistele(l);

@@ -23,36 +23,15 @@
 #include "split/camt/muisti.h"
 #include "split/camt/tavut.h"
 #include "split/camt/tuottaja.h"
+#include "split/camt/osittaja.h"
 
 namespace split::camt {
 
-using namespace sisa;
-
-namespace {
-
-using euro::ansi;
+namespace sisa {
 
 [[noreturn]] void eiVastaa(const std::string& arkisto, const std::string& miksi) {
   throw euro::Virhe(euro::virhenro::kayttovirhe,
                     ansi("Keskeytyneen paloittelun päiväkirja ei vastaa arkistoa (") + ansi(miksi) + "): " + arkisto);
-}
-
-
-// The segment's record, in the journal before any of its files is touched. The names and
-// closing parts are lent to it while it is written, not copied: a segment of thousands of
-// files would hold them twice at the run's peak.
-void kirjaaJakso(Kirjaus& kirja, const Jakso& j, std::vector<Ratkaisu>& r) {
-  KirjanOsa k;
-  k.siirretty = true;
-  k.kohta = j.kohta;
-  k.loppu = j.loppu;
-  k.tiedostot.reserve(r.size());
-  for (Ratkaisu& x : r) k.tiedostot.push_back({std::move(x.nimi), x.pituus, 0, std::move(x.hanta)});
-  kirja.kirjaa(k);
-  for (std::size_t i = 0; i < r.size(); ++i) {
-    r[i].nimi = std::move(k.tiedostot[i].nimi);
-    r[i].hanta = std::move(k.tiedostot[i].tila);
-  }
 }
 
 // Whether nimi is one of the names a group of g's name may take.
@@ -78,305 +57,215 @@ bool paattyy(const std::string& polku, std::uint64_t pituus, const std::string& 
   return b == hanta;
 }
 
-// Writes segments: every group's company file decided, declared in the journal (when there is
-// one), its closing part cut, its statements and closing part written, all flushed before the
-// next record.
-class Osittaja {
- public:
-  Osittaja(const std::string& arkisto, const std::string& kohde, const PaloitteluAsetukset& a, Yhteenveto& y,
-         Kirjaus* kirja, Tunnukset& t)
-      : arkisto_(arkisto), kohde_(kohde), y_(y), kirja_(kirja), tunnukset_(t), tuottaja_(arkisto, a), kansio_(kohde) {
-    kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
+void Osittaja::jaa(const Jakso& j) {
+  muisti_.varaa();
+  std::vector<Ratkaisu> r(j.ryhmat.size());
+  varatut_.clear();
+  for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], j.nimi(j.ryhmat[i]), r[i]);
+  KirjanOsa k;
+  k.kohta = j.kohta;
+  k.loppu = j.loppu;
+  julista(k, r);
+  kirjoita(j, r, nullptr);
+}
+
+void Osittaja::julista(KirjanOsa& k, std::vector<Ratkaisu>& r) {
+  if (!kirja_) return;
+  // The names and closing parts are lent to the record while it is written, not copied: a
+  // segment of thousands of files would hold them twice at the run's peak.
+  k.siirretty = true;
+  k.tiedostot.clear();
+  k.tiedostot.reserve(r.size());
+  for (Ratkaisu& x : r) k.tiedostot.push_back({std::move(x.nimi), x.pituus, 0, std::move(x.hanta)});
+  kirja_->kirjaa(k);
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    r[i].nimi = std::move(k.tiedostot[i].nimi);
+    r[i].hanta = std::move(k.tiedostot[i].tila);
   }
-
-  void suljeKesken() noexcept { ulos_.suljeKesken(); }
-
-  std::int64_t lausuntoja = 0;  // written by this run
-
-  void jaa(const Jakso& j) {
-    muisti_.varaa();
-    std::vector<Ratkaisu> r(j.ryhmat.size());
-    varatut_.clear();
-    for (std::size_t i = 0; i < r.size(); ++i) ratkaise(j.ryhmat[i], j.nimi(j.ryhmat[i]), r[i]);
-    if (kirja_) kirjaaJakso(*kirja_, j, r);
-    // Under the journal the cuts are on the disk before statements go in (a lost cut under them
-    // would close a document twice); in place each is cut as it is written (see kirjoitaRyhmittain).
-    if (kirja_) {
-      std::vector<std::string> leikatut;
-      for (const Ratkaisu& x : r) {
-        if (x.uusi) continue;
-        leikkaa(x);
-        leikatut.push_back(x.nimi);
-      }
-      if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
-    }
-    kirjoita(j, r, nullptr);
+  k.tiedostot.clear();
+  // The cuts are on the disk before statements go in: a lost cut under them would close a
+  // document twice. In place each is cut as it is written (see kirjoitaRyhma).
+  std::vector<std::string> leikatut;
+  for (const Ratkaisu& x : r) {
+    if (x.uusi) continue;
+    leikkaa(x);
+    leikatut.push_back(x.nimi);
   }
+  if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+}
 
-  // In place, with every segment of the file kept: each company file is decided, opened and
-  // written once for the run, its closing part cut and written once, and not once for every
-  // segment that has statements for it. The files and their statements are those the segments
-  // would make one after another: a group is decided when the file system already holds what
-  // the groups before it wrote, as a later segment's group is.
-  void jaaKaikki(std::vector<Jakso>& jaksot, const Ohitettavat& ohita) {
-    if (jaksot.empty()) return;
-    KaikkiRyhmat k;
-    ryhmitaKaikki(jaksot, ohita, k);
-    tuottaja_.lataa(jaksot.front().kohta, jaksot.back().loppu);
-    Ratkaisu x;
-    for (const KaikkiRyhmat::Koko& kg : k.ryhmat) {
-      const Jakso& j = jaksot[kg.jakso];
-      varatut_.clear();
-      // What a file holds is remembered only for a group of the same name in another form: no
-      // other looks at it again.
-      muistaa_ = kg.toisia || kg.toinen != KaikkiRyhmat::loppuu;
-      ratkaise(kg.ryhma, j.nimi(kg.ryhma), x);
-      kirjoitaRyhma(j, kg.ryhma, x, k.lausunnot(jaksot, kg), false, 0);
-    }
+void Osittaja::viimeistele(const Jakso& j, const KirjanOsa& k) {
+  muisti_.varaa();
+  if (k.kohta != j.kohta) eiVastaa(arkisto_, "jakson alku");
+  if (k.tiedostot.size() != j.ryhmat.size()) eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
+  std::unordered_set<std::string> nahdyt;
+  std::vector<Ratkaisu> r(j.ryhmat.size());
+  std::vector<std::uint64_t> olemassa(j.ryhmat.size(), 0);
+  std::vector<std::string> leikatut;
+  for (std::size_t i = 0; i < r.size(); ++i)
+    olemassa[i] = kirjasta(j.nimi(j.ryhmat[i]), k.tiedostot[i], r[i], nahdyt, leikatut);
+  if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+  kirjoita(j, r, &olemassa);
+}
+
+std::uint64_t Osittaja::kirjasta(const RyhmanNimi& gn, const KirjanOsa::Tiedosto& f, Ratkaisu& x,
+                                 std::unordered_set<std::string>& nahdyt, std::vector<std::string>& leikatut) {
+  if (!onRyhmanNimi(gn, f.nimi) || f.ohitetaan != 0 || !nahdyt.insert(f.nimi).second || (f.tila.empty() && f.pituus != 0))
+    eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
+  x.nimi = f.nimi;
+  x.uusi = f.tila.empty();
+  x.pituus = f.pituus;
+  x.hanta = f.tila;
+  const std::string polku = kohde_ + x.nimi;
+  const std::uint64_t alku = x.uusi ? 0 : x.pituus - x.hanta.size();
+  const std::uint64_t nyt = alusta::pituusJosOn(polku).value_or(0);
+  if (!x.uusi && nyt == x.pituus && paattyy(polku, x.pituus, x.hanta)) {
+    // The closing part was never cut.
+    leikkaa(x);
+    leikatut.push_back(x.nimi);
+    return 0;
   }
+  if (nyt < alku)
+    throw euro::Virhe(euro::virhenro::kayttovirhe,
+                      ansi("Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa: ") + polku);
+  return nyt - alku;
+}
 
-  // The journal's segment, cut off: its files are the record's, checked against what this
-  // segment makes of them; each is given only what it lacks.
-  void viimeistele(const Jakso& j, const KirjanOsa& k) {
-    muisti_.varaa();
-    if (k.kohta != j.kohta) eiVastaa(arkisto_, "jakson alku");
-    if (k.tiedostot.size() != j.ryhmat.size()) eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
-    std::unordered_set<std::string> nahdyt;
-    std::vector<Ratkaisu> r(j.ryhmat.size());
-    std::vector<std::uint64_t> olemassa(j.ryhmat.size(), 0);
-    std::vector<std::string> leikatut;
-    for (std::size_t i = 0; i < r.size(); ++i) {
-      const KirjanOsa::Tiedosto& f = k.tiedostot[i];
-      if (!onRyhmanNimi(j.nimi(j.ryhmat[i]), f.nimi) || f.ohitetaan != 0 || !nahdyt.insert(f.nimi).second ||
-          (f.tila.empty() && f.pituus != 0))
-        eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
-      Ratkaisu& x = r[i];
-      x.nimi = f.nimi;
-      x.uusi = f.tila.empty();
-      x.pituus = f.pituus;
-      x.hanta = f.tila;
-      const std::string polku = kohde_ + x.nimi;
-      const std::uint64_t alku = x.uusi ? 0 : x.pituus - x.hanta.size();
-      const std::uint64_t nyt = alusta::pituusJosOn(polku).value_or(0);
-      if (!x.uusi && nyt == x.pituus && paattyy(polku, x.pituus, x.hanta)) {
-        // The closing part was never cut.
-        leikkaa(x);
-        leikatut.push_back(x.nimi);
-        continue;
-      }
-      if (nyt < alku)
-        throw euro::Virhe(euro::virhenro::kayttovirhe,
-                          ansi("Yritystiedosto on lyhyempi kuin keskeytyneen paloittelun päiväkirjassa: ") + polku);
-      olemassa[i] = nyt - alku;
-    }
-    if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
-    kirjoita(j, r, &olemassa);
-  }
-
- private:
-  // The file that takes group g's statements: the first of the name, name-2, ... where nothing
-  // is, or that holds a document of the same message form whose closing part can be cut.
-  void ratkaise(const Ryhma& g, const RyhmanNimi& gn, Ratkaisu& x) {
-    for (int n = 1;; ++n) {
-      const std::optional<std::string> nimi = numeroituNimi(gn.alku, gn.loppu, n);
-      if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + gn.nimi1());
-      if (varatut_.count(*nimi)) continue;
-      const std::string polku = kohde_ + *nimi;
-      bool eiMitaan = false;
-      const std::optional<std::uint64_t> pituus = kansio_.pituusJosOn(*nimi, &eiMitaan);
-      // A FIFO, socket or device keeps nothing written to it, and opening one may wait.
-      if (!pituus && !eiMitaan && alusta::onErikoinen(polku)) continue;
-      if (!pituus) {
-        x.nimi = *nimi;
-        x.uusi = true;
-        x.pituus = 0;
-        x.hanta.clear();
-      } else {
-        std::optional<Tila> t = muisti_.muistettu(*nimi);
-        if (!t || t->pituus != *pituus) {
-          // Not written by this run, or changed since by someone else: what it holds now.
-          t = Tila{};
-          t->pituus = *pituus;
-          if (auto o = tutki(polku)) {
-            t->tunnus = tunnukset_.anna(o->tunnus);
-            t->pituus = o->pituus;
-            t->hanta = std::move(o->hanta);
-            t->jatkettava = true;
-          }
-          if (muistaa_) muisti_.muista(*nimi, *t);
+void Osittaja::ratkaise(const Ryhma& g, const RyhmanNimi& gn, Ratkaisu& x) {
+  for (int n = 1;; ++n) {
+    const std::optional<std::string> nimi = numeroituNimi(gn.alku, gn.loppu, n);
+    if (!nimi) throw euro::Virhe(euro::virhenro::virheellinenNimi, ansi("Tiedostonimi ei kelpaa: ") + kohde_ + gn.nimi1());
+    if (varatut_.count(*nimi)) continue;
+    const std::string polku = kohde_ + *nimi;
+    bool eiMitaan = false;
+    const std::optional<std::uint64_t> pituus = kansio_.pituusJosOn(*nimi, &eiMitaan);
+    // A FIFO, socket or device keeps nothing written to it, and opening one may wait.
+    if (!pituus && !eiMitaan && alusta::onErikoinen(polku)) continue;
+    if (!pituus) {
+      x.nimi = *nimi;
+      x.uusi = true;
+      x.pituus = 0;
+      x.hanta.clear();
+    } else {
+      std::optional<Tila> t = muisti_.muistettu(*nimi);
+      if (!t || t->pituus != *pituus) {
+        // Not written by this run, or changed since by someone else: what it holds now.
+        t = Tila{};
+        t->pituus = *pituus;
+        if (auto o = tutki(polku)) {
+          t->tunnus = tunnukset_.anna(o->tunnus);
+          t->pituus = o->pituus;
+          t->hanta = std::move(o->hanta);
+          t->jatkettava = true;
         }
-        if (!t->jatkettava || t->tunnus != g.tunnus) continue;
-        x.nimi = *nimi;
-        x.uusi = false;
-        x.pituus = t->pituus;
-        x.hanta = std::move(t->hanta);
+        if (muistaa_) muisti_.muista(*nimi, *t);
       }
-      varatut_.insert(x.nimi);
-      if (n > 1 && y_.huomautukset.size() < Yhteenveto::tiedostoraja && huomautetut_.insert(x.nimi).second)
-        y_.huomautukset.push_back(kohde_ + gn.nimi1() +
-                                  ansi(" ei ole samanlainen tiliotesanoma, jota voisi jatkaa: kirjoitettu tiedostoon ") +
-                                  kohde_ + x.nimi);
-      return;
+      if (!t->jatkettava || t->tunnus != g.tunnus) continue;
+      x.nimi = *nimi;
+      x.uusi = false;
+      x.pituus = t->pituus;
+      x.hanta = std::move(t->hanta);
     }
+    varatut_.insert(x.nimi);
+    if (n > 1 && y_.huomautukset.size() < Yhteenveto::tiedostoraja && huomautetut_.insert(x.nimi).second)
+      y_.huomautukset.push_back(kohde_ + gn.nimi1() +
+                                ansi(" ei ole samanlainen tiliotesanoma, jota voisi jatkaa: kirjoitettu tiedostoon ") +
+                                kohde_ + x.nimi);
+    return;
   }
+}
 
-  // Cuts the closing part off an extended file, only when it is as it was decided; the file is
-  // left at the cut, to be written on.
-  void leikkaa(const Ratkaisu& x) {
-    alusta::Tiedosto f(kohde_ + x.nimi, alusta::Tila::muokkaa);
-    (void)leikkaa(x, f);
-    f.sulje();
-  }
-  // Returns where the writing goes on.
-  std::uint64_t leikkaa(const Ratkaisu& x, alusta::Tiedosto& f) {
-    const std::string& polku = f.polku();
-    const std::uint64_t kohta = x.pituus - x.hanta.size();
-    // The length the open saw and the one the cut sees: no look of their own between (a call
-    // each per company file and segment adds up over tens of thousands of files).
-    if (f.pituusAvattaessa() == x.pituus) {
-      hanta_.resize(x.hanta.size());
-      lueKohdasta(f, kohta, hanta_.data(), hanta_.size());
-      if (hanta_ != x.hanta)
-        throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
-    }
-    std::uint64_t nyt = f.katkaiseJos(x.pituus, kohta);
-    if (nyt == ~std::uint64_t{0}) nyt = f.pituus();
-    if (nyt != kohta)
+void Osittaja::leikkaa(const Ratkaisu& x) {
+  alusta::Tiedosto f(kohde_ + x.nimi, alusta::Tila::muokkaa);
+  (void)leikkaa(x, f);
+  f.sulje();
+}
+
+std::uint64_t Osittaja::leikkaa(const Ratkaisu& x, alusta::Tiedosto& f) {
+  const std::string& polku = f.polku();
+  const std::uint64_t kohta = x.pituus - x.hanta.size();
+  // The length the open saw and the one the cut sees: no look of their own between (a call
+  // each per company file and segment adds up over tens of thousands of files).
+  if (f.pituusAvattaessa() == x.pituus) {
+    hanta_.resize(x.hanta.size());
+    lueKohdasta(f, kohta, hanta_.data(), hanta_.size());
+    if (hanta_ != x.hanta)
       throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
-    return kohta;
   }
+  std::uint64_t nyt = f.katkaiseJos(x.pituus, kohta);
+  if (nyt == ~std::uint64_t{0}) nyt = f.pituus();
+  if (nyt != kohta)
+    throw euro::Virhe(euro::virhenro::kayttovirhe, ansi("Yritystiedosto muuttui kesken paloittelun: ") + polku);
+  return kohta;
+}
 
-  // Writes every group's bytes; with olemassa, a cut-off segment's files, each from the byte
-  // that is not yet there (what is there compared first).
-  void kirjoita(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
-    tuottaja_.lataa(j.kohta, j.loppu);
-    kirjoitaRyhmittain(j, r, olemassa);
-    // On the disk before the journal moves past them.
-    if (kirja_) {
-      std::vector<std::string> nimet;
-      nimet.reserve(r.size());
-      for (const Ratkaisu& x : r) nimet.push_back(x.nimi);
-      alusta::tallennaTiedostot(kohdeKansio_, nimet);
-    }
+void Osittaja::kirjoita(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
+  tuottaja_.lataa(j.kohta, j.loppu);
+  kirjoitaRyhmittain(j, r, olemassa);
+  tallenna(r);
+}
+
+void Osittaja::tallenna(const std::vector<Ratkaisu>& r) {
+  if (!kirja_) return;
+  std::vector<std::string> nimet;
+  nimet.reserve(r.size());
+  for (const Ratkaisu& x : r) nimet.push_back(x.nimi);
+  alusta::tallennaTiedostot(kohdeKansio_, nimet);
+}
+
+void Osittaja::kirjoitaRyhmittain(const Jakso& j, const std::vector<Ratkaisu>& r,
+                                   const std::vector<std::uint64_t>* olemassa) {
+  std::vector<std::uint32_t> alut(j.ryhmat.size() + 1, 0);
+  for (const Lau& l : j.lau) ++alut[l.ryhma + 1];
+  for (std::size_t i = 1; i < alut.size(); ++i) alut[i] += alut[i - 1];
+  std::vector<std::uint32_t> jarjestys(j.lau.size());
+  {
+    std::vector<std::uint32_t> seuraava(alut.begin(), alut.end() - 1);
+    for (std::uint32_t i = 0; i < j.lau.size(); ++i) jarjestys[seuraava[j.lau[i].ryhma]++] = i;
   }
-
-  // A group at a time, its statements read where they lie: a segment of thousands of company
-  // files gathered in the file's order would need as many files open, or a write for each few
-  // statements, and costs more than a read each (measured).
-  void kirjoitaRyhmittain(const Jakso& j, const std::vector<Ratkaisu>& r, const std::vector<std::uint64_t>* olemassa) {
-    std::vector<std::uint32_t> alut(j.ryhmat.size() + 1, 0);
-    for (const Lau& l : j.lau) ++alut[l.ryhma + 1];
-    for (std::size_t i = 1; i < alut.size(); ++i) alut[i] += alut[i - 1];
-    std::vector<std::uint32_t> jarjestys(j.lau.size());
-    {
-      std::vector<std::uint32_t> seuraava(alut.begin(), alut.end() - 1);
-      for (std::uint32_t i = 0; i < j.lau.size(); ++i) jarjestys[seuraava[j.lau[i].ryhma]++] = i;
-    }
-    for (std::size_t i = 0; i < r.size(); ++i) {
-      const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
-      const Ryhma& g = j.ryhmat[i];
-      auto lausunnot = [&] {
-        return [&, k = std::size_t{alut[i]}]() mutable -> const Lau* {
-          return k < alut[i] + g.lausuntoja ? &j.lau[jarjestys[k++]] : nullptr;
-        };
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    const std::uint64_t ohitettava = olemassa ? (*olemassa)[i] : 0;  // bytes of it the file holds already
+    const Ryhma& g = j.ryhmat[i];
+    auto lausunnot = [&] {
+      return [&, k = std::size_t{alut[i]}]() mutable -> const Lau* {
+        return k < alut[i] + g.lausuntoja ? &j.lau[jarjestys[k++]] : nullptr;
       };
-      if (ohitettava > 0) vertaa(j.dokit[g.dok], r[i], lausunnot(), ohitettava);
-      kirjoitaRyhma(j, g, r[i], lausunnot(), olemassa != nullptr, ohitettava);
-    }
+    };
+    if (ohitettava > 0) vertaa(j.dokit[g.dok], r[i], lausunnot(), ohitettava);
+    kirjoitaRyhma(j, g, r[i], lausunnot(), olemassa != nullptr, ohitettava);
   }
+}
 
-  // A group's bytes into its file, from the byte ohitettava on (what a cut-off segment's file
-  // holds already); jatkuu: the file is a cut-off segment's.
-  template <class S>
-  void kirjoitaRyhma(const Jakso& j, const Ryhma& g, const Ratkaisu& x, S&& lausunnot, bool jatkuu,
-                     std::uint64_t ohitettava) {
-    // In place, cut through the handle that writes it: a failure leaves that one file open.
-    const bool leikaten = !x.uusi && !jatkuu && !kirja_;
-    ulos_.avaa(kohde_ + x.nimi, leikaten ? alusta::Tila::muokkaa
-                                         : (x.uusi && !jatkuu ? alusta::Tila::lisaaUusi : alusta::Tila::lisaa));
-    if (leikaten) ulos_.jatkaKohdasta(leikkaa(x, ulos_.tiedosto()));
-    std::uint64_t kohta = 0;
-    std::int64_t kirjoitettuja = 0;
-    tuottaja_.tuota(j.dokit[g.dok], x, lausunnot, [&](const char* p, std::size_t n, bool lausunnonLoppu) {
-      if (lausunnonLoppu) {
-        if (kohta > ohitettava) ++kirjoitettuja;
-        return;
-      }
-      if (kohta + n > ohitettava) {
-        const std::size_t ohi = kohta >= ohitettava ? 0 : static_cast<std::size_t>(ohitettava - kohta);
-        ulos_.kirjoita(p + ohi, n - ohi);
-      }
-      kohta += n;
-    });
-    ulos_.sulje();
-    kirjattu(j, g, x, kohta, kirjoitettuja, ohitettava);
+void Osittaja::kirjattu(const Jakso& j, const Ryhma& g, const Ratkaisu& x, std::uint64_t kohta,
+                        std::int64_t kirjoitettuja, std::uint64_t ohitettava) {
+  TiedostonYhteenveto& ty = yhteenvedossa_.anna(y_, kohde_ + x.nimi);
+  ty.eria += kirjoitettuja;
+  ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
+  if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
+    ty.tila = x.nimi.size() != j.nimi(g).alku.size() + j.nimi(g).loppu.size() ? TiedostonYhteenveto::Tila::toinenNimi
+              : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
+                                                                : TiedostonYhteenveto::Tila::jatkettu;
+  lausuntoja += kirjoitettuja;
+  if (!muistaa_) return;
+  Tila t;
+  t.tunnus = g.tunnus;
+  t.pituus = (x.uusi ? 0 : x.pituus - x.hanta.size()) + kohta;
+  if (!x.uusi) {
+    t.hanta = x.hanta;
+    t.jatkettava = true;
+  } else if (const Tuottaja::Osat& o = tuottaja_.osat(j.dokit[g.dok]); o.hantaMuistissa) {
+    // Its first document's end, when short enough to cut.
+    t.hanta = o.hanta;
+    t.jatkettava = true;
   }
+  muisti_.muista(x.nimi, std::move(t));
+}
 
-  // A group's file written: the summary told, and what it ends with now remembered for the
-  // next segment that finds it.
-  void kirjattu(const Jakso& j, const Ryhma& g, const Ratkaisu& x, std::uint64_t kohta, std::int64_t kirjoitettuja,
-                std::uint64_t ohitettava) {
-    TiedostonYhteenveto& ty = yhteenvedossa_.anna(y_, kohde_ + x.nimi);
-    ty.eria += kirjoitettuja;
-    ty.tavuja += static_cast<std::int64_t>(kohta - std::min(kohta, ohitettava));
-    if (ty.tila == TiedostonYhteenveto::Tila::tuntematon)
-      ty.tila = x.nimi.size() != j.nimi(g).alku.size() + j.nimi(g).loppu.size() ? TiedostonYhteenveto::Tila::toinenNimi
-                : x.uusi                                          ? TiedostonYhteenveto::Tila::uusi
-                                                                  : TiedostonYhteenveto::Tila::jatkettu;
-    lausuntoja += kirjoitettuja;
-    if (!muistaa_) return;
-    Tila t;
-    t.tunnus = g.tunnus;
-    t.pituus = (x.uusi ? 0 : x.pituus - x.hanta.size()) + kohta;
-    if (!x.uusi) {
-      t.hanta = x.hanta;
-      t.jatkettava = true;
-    } else if (const Tuottaja::Osat& o = tuottaja_.osat(j.dokit[g.dok]); o.hantaMuistissa) {
-      // Its first document's end, when short enough to cut.
-      t.hanta = o.hanta;
-      t.jatkettava = true;
-    }
-    muisti_.muista(x.nimi, std::move(t));
-  }
+}  // namespace sisa
 
-  // The first n bytes a group adds are what its file holds from where they begin; anything
-  // else there is not this split's, and nothing is touched.
-  template <class S>
-  void vertaa(const Dok& d0, const Ratkaisu& x, S&& lausunnot, std::uint64_t n) {
-    const std::string polku = kohde_ + x.nimi;
-    alusta::Tiedosto f(polku, alusta::Tila::muokkaa);
-    const std::uint64_t kanta = x.uusi ? 0 : x.pituus - x.hanta.size();
-    std::uint64_t verrattu = 0;
-    std::string b;
-    tuottaja_.tuota(d0, x, lausunnot, [&](const char* p, std::size_t m, bool) {
-      if (verrattu >= n || m == 0) return;
-      const std::size_t k = static_cast<std::size_t>(std::min<std::uint64_t>(m, n - verrattu));
-      b.resize(k);
-      lueKohdasta(f, kanta + verrattu, b.data(), k);
-      if (std::memcmp(b.data(), p, k) != 0)
-        throw euro::Virhe(euro::virhenro::kayttovirhe,
-                          ansi("Yritystiedostossa on keskeytyneen paloittelun kohdalla muuta: ") + polku);
-      verrattu += k;
-    });
-    if (verrattu < n)
-      throw euro::Virhe(euro::virhenro::kayttovirhe,
-                        ansi("Yritystiedostossa on keskeytyneen paloittelun jälkeen muuta: ") + polku);
-  }
+using namespace sisa;
 
-  std::string arkisto_, kohde_, kohdeKansio_;
-  Yhteenveto& y_;
-  Kirjaus* kirja_;
-  Tunnukset& tunnukset_;
-  Tuottaja tuottaja_;
-  alusta::Kansio kansio_;  // the company files' lengths looked up from the folder held open
-  Kirjoittaja ulos_;
-  std::string hanta_;                        // a closing part read back
-  std::unordered_set<std::string> varatut_;  // names the segment's groups took
-  Muisti muisti_;
-  bool muistaa_ = true;  // what the files hold is remembered (see jaaKaikki)
-  std::unordered_set<std::string> huomautetut_;
-  Tiedostohaku yhteenvedossa_;
-};
+namespace {
 
 // Whether the kept segments can be written as one (Osittaja::jaaKaikki): every document's closing
 // part short enough to be held, so that a file made from it could be extended by a later
@@ -408,6 +297,17 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
   Jakso karsittu;
   HajautusT<std::uint32_t> ryhmat;
   auto kirjoita = [&](Jakso& kaikki) {
+    if (kesken && kesken->ryhmasta) {
+      // A split that wrote the whole file's company files one by one, cut off: its segment is
+      // the whole of what it wrote, its files finished and the rest written as it would have.
+      const KirjanOsa* k = std::exchange(kesken, nullptr);
+      std::vector<Jakso> yksi;
+      yksi.push_back(std::move(kaikki));
+      if (yksi.front().kohta != k->kohta || yksi.front().loppu != k->loppu || !yhdessa(yksi))
+        eiVastaa(arkisto, "jakson tiedostot eivät vastaa arkistoa");
+      jakaja.jaaKaikki(yksi, ohita, k);
+      return;
+    }
     ryhmita(kaikki, ryhmat);
     // The segments' borders are the same whatever is passed over, so a cut-off split's record
     // and its finishing walk agree on them.
@@ -426,7 +326,7 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
   ind.jaksot.clear();
   const bool kaikki = std::exchange(ind.kaikki, false);
   try {
-    if (kaikki && !kirja && yhdessa(jaksot)) {
+    if (kaikki && !kesken && yhdessa(jaksot)) {
       jakaja.jaaKaikki(jaksot, ohita);
       return jakaja.lausuntoja;
     }
@@ -463,6 +363,7 @@ std::int64_t aja(const std::string& arkisto, const std::string& kohde, const Pal
 // file of 35,000 accounts in 147,000 statements is kept whole and peaks at about 14.6 MiB; one of
 // 57,000 or more companies stops keeping, and peaks no higher than when it kept less.
 constexpr std::size_t indeksinRaja = 8960 * 1024;
+std::size_t indeksinRajaAs(const PaloitteluAsetukset& a) { return a.saadot.indeksi ? a.saadot.indeksi : indeksinRaja; }
 
 // The check's index when the file is still what was checked; else the file checked again.
 std::shared_ptr<Indeksi> ajantasainen(const std::string& polku, const PaloitteluAsetukset& a, const Tarkistettu& t) {
@@ -484,7 +385,7 @@ Tarkistettu tarkista(const std::string& polku, const PaloitteluAsetukset& a,
     return t;
   }
   try {
-    t.indeksi = indeksoi(polku, a, {}, indeksinRaja, &t.pituus, ~std::uint64_t{0}, anna);
+    t.indeksi = indeksoi(polku, a, {}, indeksinRajaAs(a), &t.pituus, ~std::uint64_t{0}, anna);
   } catch (const Hylatty& h) {
     t.syy = h.viesti;
   }
@@ -525,7 +426,7 @@ std::int64_t viimeisteleKirjasta(Kirjaus& kirja, const KirjanOtsikko& o, const s
   const std::uint64_t raja = kokonaistenLoppu(arkisto);
   std::shared_ptr<Indeksi> ind;
   try {
-    ind = indeksoi(arkisto, a, r, indeksinRaja, nullptr, raja);
+    ind = indeksoi(arkisto, a, r, indeksinRajaAs(a), nullptr, raja);
   } catch (const Hylatty& h) {
     throw euro::Virhe(euro::virhenro::kayttovirhe, arkisto + ": " + h.viesti);
   }
