@@ -194,13 +194,9 @@ TEST_F(CamtKesken, MuuttunuttaTiedostoaEiViimeistella) {
     for (const Tapaus& t : tapaukset) {
       SCOPED_TRACE(std::string(t.nimi) + ", " + j.nimi());
       aseta(j);
-      testi::Kansio k;
-      testi::Ymparisto ymp;
-      ymp.viestit.vastaukset = {6};
-      const auto a = asetukset(k);
-      testi::kirjoitaTiedosto(k / "TILIOTE.XML", pohja);
-      ASSERT_TRUE(split::paloittele(a, kello0).valmis);
-      testi::kirjoitaTiedosto(k / "TILIOTE.XML", eka);
+      Lahto l;
+      valmistele(l);
+      auto& [k, ymp, a, a2, alussa] = l;
       // The first company file written (one the first run made), half of its bytes through.
       std::string polku;
       {
