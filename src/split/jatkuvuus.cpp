@@ -1,5 +1,6 @@
 #include "split/jatkuvuus.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,6 +57,9 @@ Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
 
 std::uint32_t Jatkuvuus::valuutta(const std::string& v) {
   if (v.empty()) return 0;
+  // A file of more currencies than there are leaves the rest unnamed: their balances are then
+  // compared whatever the currency, never passed over.
+  if (valuutat_.size() >= Sarjat::valuuttojaEnintaan && !valuuttaHaku_.count(v)) return 0;
   const auto [i, uusi] = valuuttaHaku_.try_emplace(v, static_cast<std::uint32_t>(valuutat_.size()));
   if (uusi) valuutat_.push_back(v);
   return i->second;
@@ -67,11 +71,11 @@ void Jatkuvuus::ketjuta(Tila& s, const Tiliote& t) {
   if (t.numero && s.onNumero && *t.numero < s.numero && vuosi(t.alku) <= s.loppuVuosi) return;
   if (t.numero) {
     s.numero = *t.numero;
-    s.onNumero = true;
+    s.onNumero = 1;
   }
-  // Four characters read as a number: a year fits in 16 bits.
-  if (!t.loppu.empty()) s.loppuVuosi = static_cast<std::int16_t>(vuosi(t.loppu));
-  s.onSaldo = t.loppusaldo.has_value();
+  // Four characters read as a number: a year fits in 14 bits; one below 0 is none.
+  if (!t.loppu.empty()) s.loppuVuosi = static_cast<std::uint32_t>(std::clamp(vuosi(t.loppu), 0, 9999));
+  s.onSaldo = t.loppusaldo.has_value() ? 1 : 0;
   s.loppusaldo = t.loppusaldo.value_or(0);
   // Most statements name the currency their series has: no lookup for them.
   if (!t.valuutta.empty() && valuutat_[s.valuutta] != t.valuutta) s.valuutta = valuutta(t.valuutta);

@@ -1,9 +1,12 @@
 #include "split/sarjat.h"
 
+#include <algorithm>
+
 namespace split {
 
 // What holds a hundred thousand accounts in a few MiB.
-static_assert(sizeof(Sarjat::Tila) <= 48);
+static_assert(sizeof(Sarjat::Tila) <= 40);
+static_assert(2 * Sarjat::muistettavia <= 64);
 static_assert(1 + 1 + 3 + 6 + 21 == Sarjat::muistettavia);
 
 Sarjat::Tila& Sarjat::hae(std::uint64_t avain) {
@@ -29,10 +32,11 @@ bool joukossa(const std::uint64_t (&h)[N], unsigned n, std::uint64_t tiiviste) {
 }  // namespace
 
 bool Sarjat::tuntee(const Tila& s, std::uint64_t tiiviste) const {
-  if (s.tiivisteita == 0) return false;
+  const unsigned kaytossa = std::min<unsigned>(s.kertyma, muistettavia);
+  if (kaytossa == 0) return false;
   if (s.ensimmainen == tiiviste) return true;
   // Every place in use has its block.
-  const unsigned n = s.tiivisteita - 1u;
+  const unsigned n = kaytossa - 1u;
   if (n == 0) return false;
   const Jatke<1>& a = ykkoset_[s.jatke - 1];
   if (a.h[0] == tiiviste) return true;
@@ -65,13 +69,14 @@ std::uint64_t& Sarjat::paikka(Tila& s, unsigned i) {
 }
 
 void Sarjat::muista(Tila& s, std::uint64_t tiiviste) {
-  if (s.tiivisteita < muistettavia) {
-    paikka(s, s.tiivisteita) = tiiviste;
-    ++s.tiivisteita;
+  if (s.kertyma < muistettavia) {
+    paikka(s, s.kertyma) = tiiviste;
+    ++s.kertyma;
     return;
   }
-  paikka(s, s.seuraava) = tiiviste;
-  s.seuraava = static_cast<std::uint8_t>((s.seuraava + 1) % muistettavia);
+  const unsigned seuraava = s.kertyma - muistettavia;
+  paikka(s, seuraava) = tiiviste;
+  s.kertyma = muistettavia + (seuraava + 1) % muistettavia;
 }
 
 }  // namespace split
