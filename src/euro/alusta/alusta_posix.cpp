@@ -356,6 +356,11 @@ int avaaLisattavaksi(const std::string& n, const std::string& polku, int liput, 
     if (errno == ENXIO) heitaVirhe(nro::kayttovirhe, polku);
     heitaErrno(errno, polku);
   }
+  // What O_EXCL made is an empty ordinary file: no look needed (one call less a new file).
+  if (liput & O_EXCL) {
+    pituus = 0;
+    return fd;
+  }
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
