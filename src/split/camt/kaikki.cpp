@@ -5,7 +5,6 @@
 // wrote, as a later segment's group is.
 #include <algorithm>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "split/camt/osittaja.h"
@@ -73,15 +72,11 @@ std::size_t Osittaja::viimeisteleKaikki(std::vector<Jakso>& jaksot, const Kaikki
   if (g > k.ryhmat.size() || kesken.tiedostot.size() > k.ryhmat.size() - g)
     eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
   const std::size_t n = kesken.tiedostot.size();
-  std::unordered_set<std::string> nahdyt;
-  std::vector<Ratkaisu> r(n);
-  std::vector<std::uint64_t> olemassa(n, 0);
-  std::vector<std::string> leikatut;
-  for (std::size_t i = 0; i < n; ++i) {
+  std::vector<Ratkaisu> r;
+  const std::vector<std::uint64_t> olemassa = kirjasta(kesken, r, [&](std::size_t i) {
     const KaikkiRyhmat::Koko& kg = k.ryhmat[g + i];
-    olemassa[i] = kirjasta(jaksot[kg.jakso].nimi(kg.ryhma), kesken.tiedostot[i], r[i], nahdyt, leikatut);
-  }
-  if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+    return jaksot[kg.jakso].nimi(kg.ryhma);
+  });
   for (std::size_t i = 0; i < n; ++i) {
     const KaikkiRyhmat::Koko& kg = k.ryhmat[g + i];
     const Jakso& j = jaksot[kg.jakso];

@@ -98,13 +98,8 @@ void Osittaja::viimeistele(const Jakso& j, const KirjanOsa& k) {
   muisti_.varaa();
   if (k.kohta != j.kohta) eiVastaa(arkisto_, "jakson alku");
   if (k.tiedostot.size() != j.ryhmat.size()) eiVastaa(arkisto_, "jakson tiedostot eivät vastaa arkistoa");
-  std::unordered_set<std::string> nahdyt;
-  std::vector<Ratkaisu> r(j.ryhmat.size());
-  std::vector<std::uint64_t> olemassa(j.ryhmat.size(), 0);
-  std::vector<std::string> leikatut;
-  for (std::size_t i = 0; i < r.size(); ++i)
-    olemassa[i] = kirjasta(j.nimi(j.ryhmat[i]), k.tiedostot[i], r[i], nahdyt, leikatut);
-  if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+  std::vector<Ratkaisu> r;
+  const std::vector<std::uint64_t> olemassa = kirjasta(k, r, [&](std::size_t i) { return j.nimi(j.ryhmat[i]); });
   kirjoita(j, r, &olemassa);
 }
 

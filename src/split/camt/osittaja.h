@@ -71,6 +71,18 @@ class Osittaja {
   // (named in leikatut, to be flushed).
   std::uint64_t kirjasta(const RyhmanNimi& gn, const KirjanOsa::Tiedosto& f, Ratkaisu& x,
                          std::unordered_set<std::string>& nahdyt, std::vector<std::string>& leikatut);
+  // Every file of the cut-off record k, the i-th for the group named nimi(i), decided into r as
+  // kirjasta does; the cuts made flushed. Returns the bytes each file holds already.
+  template <class N>
+  std::vector<std::uint64_t> kirjasta(const KirjanOsa& k, std::vector<Ratkaisu>& r, const N& nimi) {
+    std::unordered_set<std::string> nahdyt;
+    std::vector<std::uint64_t> olemassa(k.tiedostot.size(), 0);
+    std::vector<std::string> leikatut;
+    r.assign(k.tiedostot.size(), Ratkaisu{});
+    for (std::size_t i = 0; i < r.size(); ++i) olemassa[i] = kirjasta(nimi(i), k.tiedostot[i], r[i], nahdyt, leikatut);
+    if (!leikatut.empty()) alusta::tallennaTiedostot(kohdeKansio_, leikatut);
+    return olemassa;
+  }
   // The rest of jaaKaikki's files from group g on: in place each decided as it is written.
   void kirjoitaKaikki(std::vector<Jakso>& jaksot, const KaikkiRyhmat& k, std::size_t g);
   std::size_t viimeisteleKaikki(std::vector<Jakso>& jaksot, const KaikkiRyhmat& k, const KirjanOsa& kesken);
