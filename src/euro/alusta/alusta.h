@@ -267,6 +267,9 @@ using Vikakoukku =
     std::function<std::optional<Vika>(Vaihe vaihe, const std::string& polku, std::size_t n)>;
 // Installs a hook (an empty one removes it) and returns the previous one.
 Vikakoukku asetaVikakoukku(Vikakoukku koukku);
+// Whether a hook is installed. Work that could go on beside the run's other calls then runs
+// among them, so that the hook sees every call in one order, the same in every run.
+bool koukkuAsetettu();
 
 }  // namespace alusta
 

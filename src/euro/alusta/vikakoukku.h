@@ -10,7 +10,5 @@ std::optional<Vika> kysyVika(Vaihe vaihe, const std::string& polku, std::size_t 
 // For a read of n bytes: the fault, if any, and otherwise how many bytes to ask the system
 // for (fewer when the hook answers a short read).
 std::optional<Vika> kysyLukuVika(const std::string& polku, std::size_t& n);
-// Whether a hook is installed (so that questions that cost a path need not be built).
-bool koukkuAsetettu();
 
 }  // namespace alusta

@@ -3,11 +3,83 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "split/hajautus.h"
 #include "split/tito/haku.h"
 
 namespace split::tito {
+
+namespace {
+
+// The buffer b (b[0] at the file offset alku) filled from f after its n bytes, up to the pass's
+// end; false when that end (or the file's) was reached, or the search was called off.
+bool taytaPuskuri(alusta::Tiedosto& f, char* b, std::size_t koko, std::size_t& n, std::uint64_t alku,
+                  std::uint64_t pituus, const std::atomic<bool>* seis) {
+  while (n < koko) {
+    if (seis && seis->load(std::memory_order_relaxed)) return false;
+    const std::uint64_t jaljella = pituus - std::min(pituus, alku + n);
+    const std::size_t m =
+        jaljella ? f.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(koko - n, jaljella))) : 0;
+    if (m == 0) return false;
+    n += m;
+  }
+  return true;
+}
+
+// The T00 lines from alku on (after a CR or an LF, as the split's line rule has them), read
+// with f into b, each given to ota with its first bytes (tarve at most, not past its line),
+// up to the first one at or after raja, which is given too. ota answers false when it takes
+// no more: that line is not given. Returns where the search ended: every T00 line before it
+// was given.
+template <class Ota>
+std::uint64_t etsiRivit(alusta::Tiedosto& f, char* b, std::size_t koko, std::uint64_t alku, std::uint64_t raja,
+                        std::uint64_t pituus, std::size_t tarve, bool kapea, const std::atomic<bool>* seis, Ota&& ota) {
+  // b[0] is the byte at kohta; the one before the search's place is kept, for a line's start.
+  std::uint64_t kohta = alku > 0 ? alku - 1 : 0;
+  f.siirry(kohta);
+  std::size_t n = 0, i = static_cast<std::size_t>(alku - kohta);
+  bool lopussa = false;
+  auto lue = [&] {
+    const std::size_t pois = i > 0 ? i - 1 : 0;
+    std::memmove(b, b + pois, n - pois);
+    kohta += pois;
+    n -= pois;
+    i -= pois;
+    lopussa = !taytaPuskuri(f, b, koko, n, kohta, pituus, seis);
+  };
+  lue();
+  for (;;) {
+    const std::size_t p = etsiT00(b, i, n, kapea);
+    if (p == eiT00) {
+      if (lopussa) return kohta + n;
+      // A "T00" may begin in the last two bytes and end in the next read.
+      i = n - std::min<std::size_t>(n - i, 2);
+      lue();
+      continue;
+    }
+    // A line whose name would read past the buffer waits for the next reading.
+    if (!lopussa && n - p < tarve) {
+      i = p;
+      lue();
+      continue;
+    }
+    const char ennen = p == 0 ? '\n' : b[p - 1];  // at 0 only at the archive's start
+    if (ennen == '\r' || ennen == '\n') {
+      std::size_t e = p + std::min(tarve, n - p);
+      for (std::size_t q = p; q < e; ++q)
+        if (b[q] == '\r' || b[q] == '\n') {
+          e = q;
+          break;
+        }
+      if (!ota(std::string_view(b + p, e - p), kohta + p)) return kohta + p;
+      if (kohta + p >= raja) return kohta + p + 1;
+    }
+    i = p + 1;
+  }
+}
+
+}  // namespace
 
 euro::Nakyma Ikkuna::anna() {
   if (annettu_ == rajaus_ && !tayta()) {
@@ -22,17 +94,29 @@ euro::Nakyma Ikkuna::anna() {
 }
 
 // Keeps what is not yet given or not yet searched, reads on after it and names what came.
+// The batches the writing pass has taken go from the queue and their names with them.
+void Ikkuna::karsiJono() {
+  if (eraAlku_ == 0) return;
+  const std::size_t pois = eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size();
+  nimivarasto_.erase(0, pois);
+  erat_.erase(erat_.begin(), erat_.begin() + static_cast<std::ptrdiff_t>(eraAlku_));
+  for (Era& e : erat_) e.nimenAlku -= static_cast<std::uint32_t>(pois);
+  eraAlku_ = 0;
+}
+
+// Whether the queue may take another named line: its bounds hold for what the writing pass has
+// not taken yet, and the taken ones go first when they are in the way.
+bool Ikkuna::tilaaJonossa() {
+  if (erat_.size() < eratEdella_ && nimivarasto_.size() < varastoEnintaan) return true;
+  karsiJono();
+  return erat_.size() < eratEdella_ && nimivarasto_.size() < varastoEnintaan;
+}
+
 bool Ikkuna::tayta() {
   if (lopussa_ && rajaus_ == maara_) return false;
   if (!ikkuna_) ikkuna_ = std::make_unique_for_overwrite<char[]>(ikkunanKoko_);
-  // The batches the writing pass has taken go from the queue and their names with them.
-  if (eraAlku_ > 0) {
-    const std::size_t pois = eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size();
-    nimivarasto_.erase(0, pois);
-    erat_.erase(erat_.begin(), erat_.begin() + static_cast<std::ptrdiff_t>(eraAlku_));
-    for (Era& e : erat_) e.nimenAlku -= static_cast<std::uint32_t>(pois);
-    eraAlku_ = 0;
-  }
+  // Moving the queue's rest costs as much as the rest: done once half of it is taken.
+  if (eraAlku_ * 2 >= erat_.size()) karsiJono();
   const std::size_t pida = std::min(annettu_, haettu_);
   if (pida > 0) {
     ennenIkkunaa_ = ikkuna_[pida - 1];
@@ -72,7 +156,7 @@ void Ikkuna::hae() {
   if (edelleHaettu_ > ikkunanAlku_ + haettu_)
     haettu_ = static_cast<std::size_t>(std::min<std::uint64_t>(edelleHaettu_ - ikkunanAlku_, maara_));
   std::size_t i = haettu_;
-  while (erat_.size() < eratEdella_ && nimivarasto_.size() < varastoEnintaan) {
+  while (tilaaJonossa()) {
     const std::size_t p = etsiT00(b, i, maara_, kapeaHaku_);
     if (p == eiT00) {
       i = lopussa_ ? maara_ : std::max(i, maara_ - std::min<std::size_t>(maara_ - i, 2));
@@ -137,14 +221,7 @@ std::uint64_t Ikkuna::seuraavaEra(std::uint64_t kohta) {
 // The read-ahead buffer b (b[0] at the file offset alku) filled after its n bytes, up to the
 // pass's end; false when that end (or the file's) was reached.
 bool Ikkuna::taytaEdelta(char* b, std::size_t& n, std::uint64_t alku) {
-  while (n < esiKoko_) {
-    const std::uint64_t jaljella = arkistonPituus_ - std::min(arkistonPituus_, alku + n);
-    const std::size_t m =
-        jaljella ? esi_.lue(b + n, static_cast<std::size_t>(std::min<std::uint64_t>(esiKoko_ - n, jaljella))) : 0;
-    if (m == 0) return false;
-    n += m;
-  }
-  return true;
+  return taytaPuskuri(esi_, b, esiKoko_, n, alku, arkistonPituus_, nullptr);
 }
 
 char* Ikkuna::esiPuskuri() {
@@ -157,62 +234,94 @@ char* Ikkuna::esiPuskuri() {
 }
 
 void Ikkuna::haeEdelle(std::uint64_t raja) {
+  if (kaynnissa_.valid()) {
+    haunPeruutus_.reset();
+    kaynnissa_.get();  // a failed read fails here, as it would have in this search
+    const Haku& l = *haku_;
+    const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
+    // The window may have named the first of them meanwhile.
+    if (l.alku <= alku) {
+      std::uint32_t paaAlku = 0;
+      for (const auto& [kohta, paaLoppu] : l.rivit) {
+        const std::string_view paa(l.paat.data() + paaAlku, paaLoppu - paaAlku);
+        paaAlku = paaLoppu;
+        if (kohta < alku) continue;
+        if (!tilaaJonossa()) {
+          edelleHaettu_ = kohta;
+          return;
+        }
+        nimea(paa, kohta);
+        if (kohta >= raja) {
+          edelleHaettu_ = kohta + 1;
+          return;
+        }
+      }
+      edelleHaettu_ = std::max(edelleHaettu_, l.loppu);
+    }
+  }
   const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
   if (alku >= arkistonPituus_) return;
   if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
   char* b = esiPuskuri();
-  // b[0] is the byte at kohta; the one before the search's place is kept, for a line's start.
-  std::uint64_t kohta = alku > 0 ? alku - 1 : 0;
-  esi_.siirry(kohta);
-  std::size_t n = 0, i = static_cast<std::size_t>(alku - kohta);
-  bool lopussa = false;
-  auto lue = [&] {
-    const std::size_t pois = i > 0 ? i - 1 : 0;
-    std::memmove(b, b + pois, n - pois);
-    kohta += pois;
-    n -= pois;
-    i -= pois;
-    lopussa = !taytaEdelta(b, n, kohta);
-  };
-  lue();
-  for (;;) {
-    const std::size_t p = etsiT00(b, i, n, kapeaHaku_);
-    if (p == eiT00) {
-      if (lopussa) {
-        edelleHaettu_ = kohta + n;
-        return;
-      }
-      // A "T00" may begin in the last two bytes and end in the next read.
-      i = n - std::min<std::size_t>(n - i, 2);
-      lue();
-      continue;
-    }
-    // A line whose name would read past the buffer waits for the next reading.
-    if (!lopussa && n - p < tarve_) {
-      i = p;
-      lue();
-      continue;
-    }
-    const char ennen = p == 0 ? '\n' : b[p - 1];  // at 0 only at the archive's start
-    if (ennen == '\r' || ennen == '\n') {
-      if (erat_.size() >= eratEdella_ || nimivarasto_.size() >= varastoEnintaan) {
-        edelleHaettu_ = kohta + p;
-        return;
-      }
-      std::size_t e = p + std::min(tarve_, n - p);
-      for (std::size_t q = p; q < e; ++q)
-        if (b[q] == '\r' || b[q] == '\n') {
-          e = q;
-          break;
-        }
-      nimea(std::string_view(b + p, e - p), kohta + p);
-      if (kohta + p >= raja) {
-        edelleHaettu_ = kohta + p + 1;
-        return;
-      }
-    }
-    i = p + 1;
+  edelleHaettu_ = etsiRivit(esi_, b, esiKoko_, alku, raja, arkistonPituus_, tarve_, kapeaHaku_, nullptr,
+                            [&](std::string_view paa, std::uint64_t kohta) {
+                              if (!tilaaJonossa()) return false;
+                              nimea(paa, kohta);
+                              return true;
+                            });
+}
+
+void Ikkuna::aloitaHaku(std::uint64_t raja) {
+  peruHaku();
+  const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
+  if (alku >= arkistonPituus_) return;
+  // It keeps what the queue has room for beside what it holds now: the two together take no
+  // more than the queue's bound, and a queue that is full leaves the search to haeEdelle.
+  const std::size_t jonossa = erat_.size() - eraAlku_;
+  const std::size_t nimia = nimivarasto_.size() - (eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size());
+  const std::size_t riveja = eratEdella_ > jonossa ? eratEdella_ - jonossa : 0;
+  const std::size_t tavuja = varastoEnintaan > nimia ? varastoEnintaan - nimia : 0;
+  if (riveja == 0 || tavuja < tarve_) return;
+  if (!haku_) {
+    auto h = std::make_unique<Haku>();
+    h->lukija.avaa(arkisto_, alusta::Tila::lue);
+    h->koko = std::max(esipuskuri_, 4 * tarve_ + 64);
+    h->puskuri = std::make_unique_for_overwrite<char[]>(h->koko);
+    haku_ = std::move(h);
   }
+  haku_->alku = alku;
+  haku_->rivit.clear();
+  haku_->paat.clear();
+  haku_->rivit.reserve(riveja);
+  haku_->paat.reserve(tavuja);
+  auto seis = std::make_shared<std::atomic<bool>>(false);
+  auto etsi = [h = haku_.get(), raja, pituus = arkistonPituus_, tarve = tarve_, kapea = kapeaHaku_, seis, riveja,
+               tavuja] {
+    h->loppu = etsiRivit(h->lukija, h->puskuri.get(), h->koko, h->alku, raja, pituus, tarve, kapea, seis.get(),
+                         [&](std::string_view paa, std::uint64_t kohta) {
+                           if (h->rivit.size() >= riveja || h->paat.size() + paa.size() > tavuja) return false;
+                           h->paat += paa;
+                           h->rivit.emplace_back(kohta, static_cast<std::uint32_t>(h->paat.size()));
+                           return true;
+                         });
+  };
+  haunPeruutus_ = seis;
+  if (!alusta::koukkuAsetettu()) {
+    try {
+      kaynnissa_ = std::async(std::launch::async, etsi);
+      return;
+    } catch (const std::system_error&) {
+      // No thread to be had: the search waits for haeEdelle.
+    }
+  }
+  kaynnissa_ = std::async(std::launch::deferred, etsi);
+}
+
+// A search begun and not needed ends before its results go; one that waits is never run.
+void Ikkuna::peruHaku() noexcept {
+  if (haunPeruutus_) haunPeruutus_->store(true, std::memory_order_relaxed);
+  haunPeruutus_.reset();
+  kaynnissa_ = std::future<void>();
 }
 
 }  // namespace split::tito

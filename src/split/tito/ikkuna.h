@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,7 +19,7 @@ namespace split::tito {
 
 class Ikkuna {
  public:
-  virtual ~Ikkuna() = default;
+  virtual ~Ikkuna() { peruHaku(); }
 
  protected:
   explicit Ikkuna(std::string arkisto) : arkisto_(std::move(arkisto)) {}
@@ -42,11 +44,20 @@ class Ikkuna {
 
   euro::Nakyma anna();
   bool tayta();
+  void karsiJono();
+  bool tilaaJonossa();
   void hae();
   // Names the T00 lines after the search's end with a reader of its own, up to the first one
   // at or after raja (a file offset), which is named too: the batch before it is then known to
-  // end there. The window does not search those bytes again.
+  // end there. The window does not search those bytes again. What aloitaHaku found is named
+  // first; the search goes on from its end only when that fell short.
   void haeEdelle(std::uint64_t raja);
+  // The search ahead for the segment that will ask up to raja, begun now beside the writing
+  // of this one: it reads the archive a third time, on a processor of its own. It only finds
+  // the T00 lines and keeps their first bytes; haeEdelle names them, in order, on this one.
+  // With the tests' fault hook it waits for haeEdelle, so that the calls keep one order.
+  void aloitaHaku(std::uint64_t raja);
+  void peruHaku() noexcept;
   // Whether every T00 line up to the pass's end is named.
   bool kaikkiHaettu() const { return (lopussa_ && haettu_ == maara_) || edelleHaettu_ >= arkistonPituus_; }
   // The queue's T00 line at kohta, the ones before it dropped; none when the search did not
@@ -78,6 +89,21 @@ class Ikkuna {
   std::size_t eraAlku_ = 0;  // the first the writing pass has not reached
   std::uint64_t edelleHaettu_ = 0;  // the search ahead has named every T00 line before it
   std::string nimivarasto_;
+  // A search ahead beside the writing: its reader, its buffer and what it found, the T00
+  // lines from alku on, each with the end of its first bytes in paat; every T00 line before
+  // loppu is among them. Made once and handed to each search in turn, so that the search
+  // itself allocates nothing: its memory is the run's, reserved as the queue's bound.
+  struct Haku {
+    alusta::Tiedosto lukija;
+    std::unique_ptr<char[]> puskuri;
+    std::size_t koko = 0;
+    std::uint64_t alku = 0, loppu = 0;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> rivit;
+    std::string paat;
+  };
+  std::unique_ptr<Haku> haku_;     // not touched here while a search runs
+  std::future<void> kaynnissa_;
+  std::shared_ptr<std::atomic<bool>> haunPeruutus_;
   // Reading ahead past the window.
   static constexpr std::size_t esipuskuri_ = 64 * 1024;
   std::unique_ptr<char[]> esiPuskuri_;

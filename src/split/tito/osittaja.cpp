@@ -253,6 +253,8 @@ void Osittaja::julista(std::uint64_t kohta) {
   for (std::size_t i = 0; i < tiedostot_.size(); ++i) j.tiedostot[i].nimi.swap(nimet_[i]);
   toimitetut();
   jaksonLoppu_ = j.loppu;
+  // The next segment's search goes on while this one is written.
+  if (!kaikkiHaettu()) aloitaHaku(j.loppu + rajat_.tavuja);
 }
 
 // The segment's batches are in their files: on the disk before the journal goes past them.
@@ -282,6 +284,7 @@ void Osittaja::jaa(std::uint64_t alku, bool julistaAlussa, Yhteenveto& y) {
   ennenIkkunaa_ = '\n';
   erat_.clear();
   eraAlku_ = 0;
+  peruHaku();
   edelleHaettu_ = alku;
   nimivarasto_.clear();
   jatko_ = jatko ? &*jatko : nullptr;
