@@ -241,18 +241,18 @@ void Ikkuna::haeEdelle(std::uint64_t raja) {
     const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
     // The window may have named the first of them meanwhile.
     if (l.alku <= alku) {
-      std::uint32_t paaAlku = 0;
-      for (const auto& [kohta, paaLoppu] : l.rivit) {
-        const std::string_view paa(l.paat.data() + paaAlku, paaLoppu - paaAlku);
-        paaAlku = paaLoppu;
-        if (kohta < alku) continue;
+      std::uint32_t nimenAlku = 0;
+      for (const Loydetty& r : l.rivit) {
+        hakunimi_.assign(l.nimet, nimenAlku, r.nimenLoppu - nimenAlku);
+        nimenAlku = r.nimenLoppu;
+        if (r.kohta < alku) continue;
         if (!tilaaJonossa()) {
-          edelleHaettu_ = kohta;
+          edelleHaettu_ = r.kohta;
           return;
         }
-        nimea(paa, kohta);
-        if (kohta >= raja) {
-          edelleHaettu_ = kohta + 1;
+        nimeaNimella(hakunimi_, r.loppuosa, r.kohta);
+        if (r.kohta >= raja) {
+          edelleHaettu_ = r.kohta + 1;
           return;
         }
       }
@@ -287,21 +287,24 @@ void Ikkuna::aloitaHaku(std::uint64_t raja) {
     h->lukija.avaa(arkisto_, alusta::Tila::lue);
     h->koko = std::max(esipuskuri_, 4 * tarve_ + 64);
     h->puskuri = std::make_unique_for_overwrite<char[]>(h->koko);
+    h->nimeaja = uusiNimeaja();
     haku_ = std::move(h);
   }
   haku_->alku = alku;
   haku_->rivit.clear();
-  haku_->paat.clear();
+  haku_->nimet.clear();
   haku_->rivit.reserve(riveja);
-  haku_->paat.reserve(tavuja);
+  haku_->nimet.reserve(tavuja);
   auto seis = std::make_shared<std::atomic<bool>>(false);
   auto etsi = [h = haku_.get(), raja, pituus = arkistonPituus_, tarve = tarve_, kapea = kapeaHaku_, seis, riveja,
                tavuja] {
     h->loppu = etsiRivit(h->lukija, h->puskuri.get(), h->koko, h->alku, raja, pituus, tarve, kapea, seis.get(),
                          [&](std::string_view paa, std::uint64_t kohta) {
-                           if (h->rivit.size() >= riveja || h->paat.size() + paa.size() > tavuja) return false;
-                           h->paat += paa;
-                           h->rivit.emplace_back(kohta, static_cast<std::uint32_t>(h->paat.size()));
+                           const std::string& nimi = h->nimeaja->nimi(paa);
+                           if (h->rivit.size() >= riveja || h->nimet.size() + nimi.size() > tavuja) return false;
+                           h->nimet += nimi;
+                           h->rivit.push_back({kohta, static_cast<std::uint32_t>(h->nimet.size()),
+                                               static_cast<std::uint32_t>(h->nimeaja->loppuosanPituus())});
                            return true;
                          });
   };

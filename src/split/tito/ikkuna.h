@@ -14,6 +14,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/rivilukija.h"
+#include "split/tito/nimi.h"
 
 namespace split::tito {
 
@@ -40,6 +41,10 @@ class Ikkuna {
 
   // The batch whose T00 line begins with paa, at kohta, into the queue with its file's name.
   virtual void nimea(std::string_view paa, std::uint64_t kohta) = 0;
+  // The same with the name made already (by the search ahead), its suffix's length with it.
+  virtual void nimeaNimella(const std::string& nimi, std::size_t loppuosa, std::uint64_t kohta) = 0;
+  // A maker of the batches' names of its own, for the search ahead.
+  virtual std::unique_ptr<NimenMuodostaja> uusiNimeaja() const = 0;
   [[noreturn]] virtual void virhe(const std::string& miksi) = 0;
 
   euro::Nakyma anna();
@@ -53,8 +58,8 @@ class Ikkuna {
   // first; the search goes on from its end only when that fell short.
   void haeEdelle(std::uint64_t raja);
   // The search ahead for the segment that will ask up to raja, begun now beside the writing
-  // of this one: it reads the archive a third time, on a processor of its own. It only finds
-  // the T00 lines and keeps their first bytes; haeEdelle names them, in order, on this one.
+  // of this one: it reads the archive a third time, on a processor of its own. It finds the
+  // T00 lines and makes their names; haeEdelle queues them, in order, on this one.
   // With the tests' fault hook it waits for haeEdelle, so that the calls keep one order.
   void aloitaHaku(std::uint64_t raja);
   void peruHaku() noexcept;
@@ -89,19 +94,25 @@ class Ikkuna {
   std::size_t eraAlku_ = 0;  // the first the writing pass has not reached
   std::uint64_t edelleHaettu_ = 0;  // the search ahead has named every T00 line before it
   std::string nimivarasto_;
-  // A search ahead beside the writing: its reader, its buffer and what it found, the T00
-  // lines from alku on, each with the end of its first bytes in paat; every T00 line before
-  // loppu is among them. Made once and handed to each search in turn, so that the search
-  // itself allocates nothing: its memory is the run's, reserved as the queue's bound.
+  // A search ahead beside the writing: its reader, its buffer, its own maker of names and
+  // what it found, the T00 lines from alku on, each with its batch's name (the end of it in
+  // nimet) and the length of the name's suffix; every T00 line before loppu is among them.
+  // Made once and handed to each search in turn, so that the search itself allocates nothing.
+  struct Loydetty {
+    std::uint64_t kohta;
+    std::uint32_t nimenLoppu, loppuosa;
+  };
   struct Haku {
     alusta::Tiedosto lukija;
     std::unique_ptr<char[]> puskuri;
     std::size_t koko = 0;
+    std::unique_ptr<NimenMuodostaja> nimeaja;
     std::uint64_t alku = 0, loppu = 0;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> rivit;
-    std::string paat;
+    std::vector<Loydetty> rivit;
+    std::string nimet;
   };
   std::unique_ptr<Haku> haku_;     // not touched here while a search runs
+  std::string hakunimi_;
   std::future<void> kaynnissa_;
   std::shared_ptr<std::atomic<bool>> haunPeruutus_;
   // Reading ahead past the window.

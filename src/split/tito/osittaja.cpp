@@ -157,6 +157,15 @@ bool Osittaja::eranRaja(std::uint64_t kohta) {
 // The batch whose T00 line begins with paa, at kohta, into the queue with its file's name.
 void Osittaja::nimea(std::string_view paa, std::uint64_t kohta) {
   const std::string& nimi = nimeaja_->nimi(paa);
+  nimeaNimella(nimi, nimeaja_->loppuosanPituus(), kohta);
+}
+
+std::unique_ptr<NimenMuodostaja> Osittaja::uusiNimeaja() const {
+  return std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
+}
+
+// The batch at kohta, whose T00 line names it nimi (its suffix the last loppuosa bytes).
+void Osittaja::nimeaNimella(const std::string& nimi, std::size_t loppuosa, std::uint64_t kohta) {
   // A batch delivered before goes to no file: none is chosen, looked at or noted for it.
   if (ohitetaan(kohta, jatko_)) {
     erat_.push_back({kohta, static_cast<std::uint32_t>(nimivarasto_.size()), static_cast<std::uint32_t>(nimi.size()),
@@ -170,7 +179,7 @@ void Osittaja::nimea(std::string_view paa, std::uint64_t kohta) {
   bool toinen = false;
   const std::uint8_t* tunnettu = tunnetut_.hae(alusta::onWindows ? nimiTiiviste(nimi) : avainNimesta(nimi));
   const bool poissa = tunnettu ? *tunnettu == tehtyTaalla : kaikkiTunnetaan_;
-  const std::string& tiedosto = kohdenimet_.valitse(nimi, nimeaja_->loppuosanPituus(), toinen, poissa);
+  const std::string& tiedosto = kohdenimet_.valitse(nimi, loppuosa, toinen, poissa);
   erat_.push_back({kohta, static_cast<std::uint32_t>(nimivarasto_.size()), static_cast<std::uint32_t>(tiedosto.size()),
                    Hajautus::eiArvoa, static_cast<std::uint32_t>(toinen ? nimi.size() : 0)});
   nimivarasto_ += tiedosto;

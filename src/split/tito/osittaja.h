@@ -103,6 +103,8 @@ class Osittaja : private Ikkuna {
     return o_.ohitettavat.sisaltaa(jatko && kohta == jatko->kohta ? jatko->era : kohta);
   }
   void nimea(std::string_view paa, std::uint64_t kohta) override;
+  void nimeaNimella(const std::string& nimi, std::size_t loppuosa, std::uint64_t kohta) override;
+  std::unique_ptr<NimenMuodostaja> uusiNimeaja() const override;
   void julista(std::uint64_t kohta);
   void tarkistuspiste();
   void merkitse();
