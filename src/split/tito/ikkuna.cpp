@@ -12,6 +12,17 @@ namespace split::tito {
 
 namespace {
 
+// The first bytes of the line at b[p], up to tarve of them or its end, within b[0, n).
+std::string_view rivinPaa(const char* b, std::size_t p, std::size_t n, std::size_t tarve) {
+  std::size_t e = p + std::min(tarve, n - p);
+  for (std::size_t q = p; q < e; ++q)
+    if (b[q] == '\r' || b[q] == '\n') {
+      e = q;
+      break;
+    }
+  return std::string_view(b + p, e - p);
+}
+
 // The buffer b (b[0] at the file offset alku) filled from f after its n bytes, up to the pass's
 // end; false when that end (or the file's) was reached, or the search was called off.
 bool taytaPuskuri(alusta::Tiedosto& f, char* b, std::size_t koko, std::size_t& n, std::uint64_t alku,
@@ -66,13 +77,7 @@ std::uint64_t etsiRivit(alusta::Tiedosto& f, char* b, std::size_t koko, std::uin
     }
     const char ennen = p == 0 ? '\n' : b[p - 1];  // at 0 only at the archive's start
     if (ennen == '\r' || ennen == '\n') {
-      std::size_t e = p + std::min(tarve, n - p);
-      for (std::size_t q = p; q < e; ++q)
-        if (b[q] == '\r' || b[q] == '\n') {
-          e = q;
-          break;
-        }
-      if (!ota(std::string_view(b + p, e - p), kohta + p)) return kohta + p;
+      if (!ota(rivinPaa(b, p, n, tarve), kohta + p)) return kohta + p;
       if (kohta + p >= raja) return kohta + p + 1;
     }
     i = p + 1;
@@ -168,15 +173,7 @@ void Ikkuna::hae() {
       break;
     }
     const char ennen = p == 0 ? ennenIkkunaa_ : b[p - 1];
-    if (ennen == '\r' || ennen == '\n') {
-      std::size_t e = p + std::min(tarve_, maara_ - p);
-      for (std::size_t q = p; q < e; ++q)
-        if (b[q] == '\r' || b[q] == '\n') {
-          e = q;
-          break;
-        }
-      nimea(std::string_view(b + p, e - p), ikkunanAlku_ + p);
-    }
+    if (ennen == '\r' || ennen == '\n') nimea(rivinPaa(b, p, maara_, tarve_), ikkunanAlku_ + p);
     i = p + 1;
   }
   haettu_ = i;
