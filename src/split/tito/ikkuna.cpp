@@ -98,11 +98,10 @@ euro::Nakyma Ikkuna::anna() {
   return n;
 }
 
-// Keeps what is not yet given or not yet searched, reads on after it and names what came.
 // The batches the writing pass has taken go from the queue and their names with them.
 void Ikkuna::karsiJono() {
   if (eraAlku_ == 0) return;
-  const std::size_t pois = eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size();
+  const std::size_t pois = otetutNimet();
   nimivarasto_.erase(0, pois);
   erat_.erase(erat_.begin(), erat_.begin() + static_cast<std::ptrdiff_t>(eraAlku_));
   for (Era& e : erat_) e.nimenAlku -= static_cast<std::uint32_t>(pois);
@@ -117,6 +116,7 @@ bool Ikkuna::tilaaJonossa() {
   return erat_.size() < eratEdella_ && nimivarasto_.size() < varastoEnintaan;
 }
 
+// Keeps what is not yet given or not yet searched, reads on after it and names what came.
 bool Ikkuna::tayta() {
   if (lopussa_ && rajaus_ == maara_) return false;
   if (!ikkuna_) ikkuna_ = std::make_unique_for_overwrite<char[]>(ikkunanKoko_);
@@ -232,31 +232,28 @@ char* Ikkuna::esiPuskuri() {
 
 void Ikkuna::haeEdelle(std::uint64_t raja) {
   if (kaynnissa_.valid()) {
-    haunPeruutus_.reset();
     kaynnissa_.get();  // a failed read fails here, as it would have in this search
-    const Haku& l = *haku_;
-    const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
-    // The window may have named the first of them meanwhile.
-    if (l.alku <= alku) {
-      std::uint32_t nimenAlku = 0;
-      for (const Loydetty& r : l.rivit) {
-        hakunimi_.assign(l.nimet, nimenAlku, r.nimenLoppu - nimenAlku);
-        nimenAlku = r.nimenLoppu;
-        if (r.kohta < alku) continue;
-        if (!tilaaJonossa()) {
-          edelleHaettu_ = r.kohta;
-          return;
-        }
-        nimeaNimella(hakunimi_, r.loppuosa, r.kohta);
-        if (r.kohta >= raja) {
-          edelleHaettu_ = r.kohta + 1;
-          return;
-        }
+    // It began where the naming stood then; the window may have named the first of its lines
+    // since.
+    const std::uint64_t alku = hakuAlku();
+    std::uint32_t nimenAlku = 0;
+    for (const Loydetty& r : haku_->rivit) {
+      hakunimi_.assign(haku_->nimet, nimenAlku, r.nimenLoppu - nimenAlku);
+      nimenAlku = r.nimenLoppu;
+      if (r.kohta < alku) continue;
+      if (!tilaaJonossa()) {
+        edelleHaettu_ = r.kohta;
+        return;
       }
-      edelleHaettu_ = std::max(edelleHaettu_, l.loppu);
+      nimeaNimella(hakunimi_, r.loppuosa, r.kohta);
+      if (r.kohta >= raja) {
+        edelleHaettu_ = r.kohta + 1;
+        return;
+      }
     }
+    edelleHaettu_ = std::max(edelleHaettu_, haku_->loppu);
   }
-  const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
+  const std::uint64_t alku = hakuAlku();
   if (alku >= arkistonPituus_) return;
   if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
   char* b = esiPuskuri();
@@ -270,12 +267,12 @@ void Ikkuna::haeEdelle(std::uint64_t raja) {
 
 void Ikkuna::aloitaHaku(std::uint64_t raja) {
   peruHaku();
-  const std::uint64_t alku = std::max(ikkunanAlku_ + haettu_, edelleHaettu_);
+  const std::uint64_t alku = hakuAlku();
   if (alku >= arkistonPituus_) return;
   // It keeps what the queue has room for beside what it holds now: the two together take no
   // more than the queue's bound, and a queue that is full leaves the search to haeEdelle.
   const std::size_t jonossa = erat_.size() - eraAlku_;
-  const std::size_t nimia = nimivarasto_.size() - (eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size());
+  const std::size_t nimia = nimivarasto_.size() - otetutNimet();
   const std::size_t riveja = eratEdella_ > jonossa ? eratEdella_ - jonossa : 0;
   const std::size_t tavuja = varastoEnintaan > nimia ? varastoEnintaan - nimia : 0;
   if (riveja == 0 || tavuja < tarve_) return;
@@ -292,10 +289,9 @@ void Ikkuna::aloitaHaku(std::uint64_t raja) {
   haku_->nimet.clear();
   haku_->rivit.reserve(riveja);
   haku_->nimet.reserve(tavuja);
-  auto seis = std::make_shared<std::atomic<bool>>(false);
-  auto etsi = [h = haku_.get(), raja, pituus = arkistonPituus_, tarve = tarve_, kapea = kapeaHaku_, seis, riveja,
-               tavuja] {
-    h->loppu = etsiRivit(h->lukija, h->puskuri.get(), h->koko, h->alku, raja, pituus, tarve, kapea, seis.get(),
+  haku_->seis = false;
+  auto etsi = [h = haku_.get(), raja, pituus = arkistonPituus_, tarve = tarve_, kapea = kapeaHaku_, riveja, tavuja] {
+    h->loppu = etsiRivit(h->lukija, h->puskuri.get(), h->koko, h->alku, raja, pituus, tarve, kapea, &h->seis,
                          [&](std::string_view paa, std::uint64_t kohta) {
                            const std::string& nimi = h->nimeaja->nimi(paa);
                            if (h->rivit.size() >= riveja || h->nimet.size() + nimi.size() > tavuja) return false;
@@ -305,7 +301,6 @@ void Ikkuna::aloitaHaku(std::uint64_t raja) {
                            return true;
                          });
   };
-  haunPeruutus_ = seis;
   if (!alusta::koukkuAsetettu()) {
     try {
       kaynnissa_ = std::async(std::launch::async, etsi);
@@ -319,8 +314,7 @@ void Ikkuna::aloitaHaku(std::uint64_t raja) {
 
 // A search begun and not needed ends before its results go; one that waits is never run.
 void Ikkuna::peruHaku() noexcept {
-  if (haunPeruutus_) haunPeruutus_->store(true, std::memory_order_relaxed);
-  haunPeruutus_.reset();
+  if (haku_) haku_->seis = true;
   kaynnissa_ = std::future<void>();
 }
 

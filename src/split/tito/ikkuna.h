@@ -2,8 +2,9 @@
 // that writes them; the class of the archiving split (osittaja.h) is built on it.
 #pragma once
 
-#include <cstddef>
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <future>
 #include <memory>
@@ -63,6 +64,10 @@ class Ikkuna {
   // With the tests' fault hook it waits for haeEdelle, so that the calls keep one order.
   void aloitaHaku(std::uint64_t raja);
   void peruHaku() noexcept;
+  // Where the naming of T00 lines goes on: past the window's search and the search ahead.
+  std::uint64_t hakuAlku() const { return std::max(ikkunanAlku_ + haettu_, edelleHaettu_); }
+  // Where the names of the batches the writing pass has not taken begin in nimivarasto_.
+  std::size_t otetutNimet() const { return eraAlku_ < erat_.size() ? erat_[eraAlku_].nimenAlku : nimivarasto_.size(); }
   // Whether every T00 line up to the pass's end is named.
   bool kaikkiHaettu() const { return (lopussa_ && haettu_ == maara_) || edelleHaettu_ >= arkistonPituus_; }
   // The queue's T00 line at kohta, the ones before it dropped; none when the search did not
@@ -110,11 +115,11 @@ class Ikkuna {
     std::uint64_t alku = 0, loppu = 0;
     std::vector<Loydetty> rivit;
     std::string nimet;
+    std::atomic<bool> seis{false};  // called off: it stops at its next read
   };
-  std::unique_ptr<Haku> haku_;     // not touched here while a search runs
+  std::unique_ptr<Haku> haku_;     // only seis is touched here while a search runs
   std::string hakunimi_;
   std::future<void> kaynnissa_;
-  std::shared_ptr<std::atomic<bool>> haunPeruutus_;
   // Reading ahead past the window.
   static constexpr std::size_t esipuskuri_ = 64 * 1024;
   std::unique_ptr<char[]> esiPuskuri_;
