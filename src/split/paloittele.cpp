@@ -137,9 +137,12 @@ class Ajo {
       const Muoto* muoto = nullptr;
       if (tiedostoOn() && kohdeOn(kohde) && hyvaksytty(muoto, jako, kohde)) {
         if (!alusta::voikoKirjoittaa(kohdeKansio(kohde))) throw eiKirjoitettava(kohdeKansio(kohde));
-        if (!lueteltu_) tilikirja_.tarkasta(*muoto, a_, t_.polku, tarkastaja_);
-        if (!a_.arkistoi) jaaPaikallaan(*muoto, *jako, kohde);
-        else arkistoiJaJaa(*muoto, *jako, kohde);
+        if (!a_.arkistoi) {
+          jaaPaikallaan(*muoto, *jako, kohde);
+        } else {
+          if (!lueteltu_) tilikirja_.tarkasta(*muoto, a_, t_.polku, tarkastaja_);
+          arkistoiJaJaa(*muoto, *jako, kohde);
+        }
       }
     } catch (...) {
       euro::Virhe virhe = euro::nykyinenVirhe();
@@ -265,7 +268,15 @@ class Ajo {
 
   void jaaPaikallaan(const Muoto& muoto, Paloittelija& jako, const std::string& kohde) {
     if (!kohdeVapaa(kohde, euro::fe_PaljasHakemisto(t_.polku) + sep + "TUODUT")) return;
-    jako.jaa(t_.polku, kohde, t_.yhteenveto, tilikirja_.ohitettavat());
+    // Nothing to undo in place: the ledger's check reads ahead while the split writes.
+    if (!lueteltu_) tilikirja_.tarkastaRinnalla(muoto, a_, t_.polku, tarkastaja_);
+    try {
+      jako.jaa(t_.polku, kohde, t_.yhteenveto, tilikirja_.ohitettavat());
+    } catch (...) {
+      tilikirja_.peruTarkastus();
+      throw;
+    }
+    tilikirja_.odotaTarkastus();
     tilikirja_.kirjaa(muoto, a_, t_.polku, "", tilikirja_.kohde(), tilikirja_.ohitettavat(), 0, true);
     t_.loppu = Loppu::paloiteltu;
   }

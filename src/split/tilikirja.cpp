@@ -1,7 +1,12 @@
 #include "split/tilikirja.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "euro/ohjelma.h"
@@ -20,7 +25,116 @@ namespace {
 constexpr std::size_t lauseitaEnintaan = 100;
 constexpr std::size_t huomioitaEnintaan = 10000;
 
+struct Peruttu {};
+
 }  // namespace
+
+// What the split asks of the check beside it: the ranges found, once the check has passed the
+// unit asked for. The check's progress and its ranges change under one lock.
+class Tilikirja::Rinnalla : public Ohitettavat::Kasvava {
+ public:
+  explicit Rinnalla(const Ohitettavat& o) : o_(o) {}
+
+  bool sisaltaa(std::uint64_t kohta) const override {
+    std::unique_lock<std::mutex> l(m_);
+    if (ohi_ <= kohta && !loppui_) {
+      odottaa_ = true;
+      cv_.wait(l, [&] { return ohi_ > kohta || loppui_; });
+      odottaa_ = false;
+    }
+    // Stopped short of the unit: the split stops with the check's failure.
+    if (ohi_ <= kohta && syy_) std::rethrow_exception(syy_);
+    return o_.sisaltaa(kohta);
+  }
+  template <class F>
+  void lukiten(const F& f) {
+    std::lock_guard<std::mutex> l(m_);
+    f();
+  }
+  // Every unit that begins before kohta is decided.
+  void eteni(std::uint64_t kohta) {
+    bool herata = false;
+    {
+      std::lock_guard<std::mutex> l(m_);
+      ohi_ = kohta;
+      herata = odottaa_;
+    }
+    if (herata) cv_.notify_one();
+  }
+  void loppui(std::exception_ptr syy) {
+    {
+      std::lock_guard<std::mutex> l(m_);
+      loppui_ = true;
+      syy_ = std::move(syy);
+    }
+    cv_.notify_one();
+  }
+  std::exception_ptr syy() const { return syy_; }  // once the thread has ended
+
+  std::atomic<bool> seis{false};
+  std::thread saie;
+  const Ohitettavat nakyma{this};
+
+ private:
+  const Ohitettavat& o_;
+  mutable std::mutex m_;
+  mutable std::condition_variable cv_;
+  mutable bool odottaa_ = false;
+  std::uint64_t ohi_ = 0;
+  bool loppui_ = false;
+  std::exception_ptr syy_;
+};
+
+Tilikirja::Tilikirja(const alusta::Aika& aika) : aika_(aika) {}
+Tilikirja::~Tilikirja() { peruTarkastus(); }
+
+const Ohitettavat& Tilikirja::ohitettavat() const { return rinnalla_ ? rinnalla_->nakyma : ohitettavat_; }
+
+void Tilikirja::tarkastaRinnalla(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
+                                 const std::function<void(const Tiliote&)>& tarkastaja) {
+  if (!alusta::koukkuAsetettu()) {
+    auto r = std::make_unique<Rinnalla>(ohitettavat_);
+    Rinnalla* rp = r.get();
+    rinnalla_ = std::move(r);
+    try {
+      rp->saie = std::thread([this, rp, &muoto, &a, polku, tarkastaja] {
+        std::exception_ptr syy;
+        try {
+          muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
+            if (rp->seis) throw Peruttu{};
+            tarkastaja(t);
+            if (virhe_) std::rethrow_exception(virhe_);
+            rp->eteni(t.kohta + t.pituus);
+          });
+        } catch (...) {
+          syy = std::current_exception();
+        }
+        rp->loppui(std::move(syy));
+      });
+      return;
+    } catch (const std::system_error&) {
+      rinnalla_.reset();  // no thread to be had: the check goes first
+    }
+  }
+  tarkasta(muoto, a, polku, tarkastaja);
+}
+
+void Tilikirja::odotaTarkastus() {
+  if (!rinnalla_) return;
+  rinnalla_->saie.join();
+  const std::exception_ptr syy = rinnalla_->syy();
+  rinnalla_.reset();
+  virhe_ = nullptr;
+  if (syy) std::rethrow_exception(syy);
+}
+
+void Tilikirja::peruTarkastus() noexcept {
+  if (!rinnalla_) return;
+  rinnalla_->seis = true;
+  rinnalla_->saie.join();
+  rinnalla_.reset();
+  virhe_ = nullptr;
+}
 
 std::string taysiPolku(const std::string& polku) {
   return polku.empty() || alusta::onTaysiPolku(polku) ? polku : alusta::nykyinenHakemisto() + alusta::erotin + polku;
@@ -64,7 +178,8 @@ void Tilikirja::tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::
   avain_.assign(kohde_).append(t.yritys);
   const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(avain_, t);
   if (arvio.toimitettu) {
-    ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
+    if (rinnalla_) rinnalla_->lukiten([&] { ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus); });
+    else ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
     ++toimitettuja;
   }
   std::string lyhyt;

@@ -27,7 +27,7 @@ class Muoto;
 
 class Tilikirja {
  public:
-  explicit Tilikirja(const alusta::Aika& aika) : aika_(aika) {}
+  explicit Tilikirja(const alusta::Aika& aika);
 
   // The check of a run's statements (bound for the target kohde) against the ledger, a
   // statement at a time: counts what is passed over and what is told in toimitettuja and
@@ -43,8 +43,20 @@ class Tilikirja {
   void heitaVirhe() {
     if (virhe_) std::rethrow_exception(std::exchange(virhe_, nullptr));
   }
+  // The check on a thread of its own while the split in place writes, the format's check
+  // having accepted the file: ohitettavat() then answers for a statement once the check has
+  // passed it. In order, as tarkasta, under the tests' fault hook (which needs the calls in one
+  // order) or when no thread can be had.
+  void tarkastaRinnalla(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
+                        const std::function<void(const Tiliote&)>& tarkastaja);
+  // The check begun beside the split, waited for: throws what stopped it.
+  void odotaTarkastus();
+  // A check beside a split that failed: stopped and waited for.
+  void peruTarkastus() noexcept;
+  ~Tilikirja();
+
   // The ranges passed over, for the split and its journal's header.
-  const Ohitettavat& ohitettavat() const { return ohitettavat_; }
+  const Ohitettavat& ohitettavat() const;
   // The target as the ledger names it: full, ending with the separator.
   const std::string& kohde() const { return kohde_; }
 
@@ -64,6 +76,7 @@ class Tilikirja {
  private:
   Jatkuvuus& jatkuvuus();
   void tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::int64_t& huomioita);
+  class Rinnalla;
 
   alusta::Aika aika_;
   Jatkuvuus jatkuvuus_;
@@ -81,6 +94,7 @@ class Tilikirja {
   std::exception_ptr virhe_;
   std::vector<std::string> lauseet_;
   std::size_t lauseita_ = 0;
+  std::unique_ptr<Rinnalla> rinnalla_;  // the check beside the split, until waited for
 };
 
 // A path as the ledger keeps it: full, so that every run names an archive alike.

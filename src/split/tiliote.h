@@ -81,9 +81,22 @@ class Tiivistaja {
 
 // The byte ranges [alku, loppu) of a statement file that hold statements delivered before:
 // its split passes over every unit that begins inside one, so that each is delivered once.
-// Sorted and apart; made by the run before anything is written, kept in the journal's header.
+// Sorted and apart; made by the run before anything is written (in place: while the split
+// writes, a unit decided before it is written), kept in the journal's header.
 class Ohitettavat {
  public:
+  // Ranges a check still finds while the split asks: sisaltaa waits until the check has
+  // passed the unit.
+  class Kasvava {
+   public:
+    virtual bool sisaltaa(std::uint64_t kohta) const = 0;
+
+   protected:
+    ~Kasvava() = default;
+  };
+  Ohitettavat() = default;
+  explicit Ohitettavat(const Kasvava* k) : kasvava_(k) {}
+
   // A unit's range, after those added before it: it joins the last range when they meet.
   void lisaa(std::uint64_t alku, std::uint64_t loppu) {
     if (alku >= loppu) return;
@@ -95,6 +108,7 @@ class Ohitettavat {
   }
   // Whether the unit beginning at kohta is passed over.
   bool sisaltaa(std::uint64_t kohta) const {
+    if (kasvava_) return kasvava_->sisaltaa(kohta);
     std::size_t a = 0, b = v_.size();
     while (a < b) {
       const std::size_t m = (a + b) / 2;
@@ -109,10 +123,11 @@ class Ohitettavat {
   // The ranges after "ohita =", each " alku-loppu", sorted and apart; none on any flaw.
   static std::optional<Ohitettavat> lue(std::string_view s);
   const std::vector<std::pair<std::uint64_t, std::uint64_t>>& alueet() const { return v_; }
-  bool operator==(const Ohitettavat&) const = default;
+  bool operator==(const Ohitettavat& o) const { return v_ == o.v_ && kasvava_ == o.kasvava_; }
 
  private:
   std::vector<std::pair<std::uint64_t, std::uint64_t>> v_;
+  const Kasvava* kasvava_ = nullptr;
 };
 
 }  // namespace split

@@ -1,0 +1,162 @@
+// The ledger's check on a thread beside the split in place: the split learns of a statement only
+// once the check has passed it, a check that stops stops the split with its own failure, and a
+// split that fails stops the check.
+#include "split/tilikirja.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "euro/alusta/alusta.h"
+#include "euro/virhe.h"
+#include "split/muoto.h"
+#include "split/t00.h"
+#include "split/tiliote.h"
+#include "tuki/testituki.h"
+
+namespace {
+
+using split::PaloitteluAsetukset;
+using split::Tiliote;
+const std::string S(1, alusta::erotin);
+const alusta::Aika aika{2018, 8, 21, 14, 30, 5};
+
+const split::Muoto& tito() { return *split::muotoNimella("TITO"); }
+
+// TITO's own walk, stopped by a failure of its read at the statement numbered katkeaa.
+class Katkeava : public split::Muoto {
+ public:
+  explicit Katkeava(std::size_t katkeaa) : katkeaa_(katkeaa) {}
+  std::string_view nimi() const override { return tito().nimi(); }
+  split::Yksikko yksikko() const override { return tito().yksikko(); }
+  bool tunnista(const std::string& p) const override { return tito().tunnista(p); }
+  std::unique_ptr<split::Paloittelija> tarkista(const std::string& p, const PaloitteluAsetukset& a,
+                                                std::string& syy) const override {
+    return tito().tarkista(p, a, syy);
+  }
+  std::int64_t viimeistele(split::Kirjaus& k, const split::KirjanOtsikko& o, const std::string& ar,
+                           const split::KirjanOsa& v, split::Yhteenveto& y) const override {
+    return tito().viimeistele(k, o, ar, v, y);
+  }
+  void esikatsele(const std::string& p, const PaloitteluAsetukset& a,
+                  const std::function<void(const std::string&)>& ulos) const override {
+    tito().esikatsele(p, a, ulos);
+  }
+  void tiliotteet(const std::string& p, const PaloitteluAsetukset& a, std::uint64_t alku,
+                  const std::function<void(const Tiliote&)>& anna) const override {
+    std::size_t n = 0;
+    tito().tiliotteet(p, a, alku, [&](const Tiliote& t) {
+      if (n++ == katkeaa_) throw euro::Virhe(euro::virhenro::laitevirhe, "luku katkesi");
+      annettu = n;
+      anna(t);
+    });
+  }
+  mutable std::atomic<std::size_t> annettu{0};
+
+ private:
+  std::size_t katkeaa_;
+};
+
+struct Tilikirja : ::testing::Test {
+  testi::Ymparisto ymp;
+  testi::Kansio k;
+  PaloitteluAsetukset a;
+  std::string tiedosto;
+  std::vector<Tiliote> v;
+  void SetUp() override {
+    alusta::luoHakemisto(k / "data");
+    ymp.ohjelma.datahakemisto = k / "data";
+    a.tiliotetiedosto = k / "TITO.TXT";
+    for (int i = 0; i < 40; ++i) {
+      testi::T00 t;
+      t.asiakas = std::to_string(1000 + i % 7);
+      t.tili = std::to_string(12345678900000 + i);  // a series each: all are remembered
+      tiedosto += t.rivi() + "\r\nT10 " + std::string(30 + i, 'r') + "\r\n";
+    }
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, tiedosto);
+    tito().tiliotteet(a.tiliotetiedosto, a, 0, [&](const Tiliote& t) { v.push_back(t); });
+    ASSERT_EQ(v.size(), 40u);
+  }
+};
+
+TEST_F(Tilikirja, RinnallaKutenEnnen) {
+  const struct {
+    const char* kuvaus;
+    std::size_t katkeaa;    // the check's walk fails at this statement (past the end: never)
+    std::size_t kysytaan;   // the split asks this many before it fails itself (all: never)
+    bool toimitettu;        // the file was delivered once before
+  } tapaukset[] = {
+      {"loppuun", 99, 40, false},
+      {"toimitettu ennen", 99, 40, true},
+      {"tarkastus katkeaa alussa", 0, 40, false},
+      {"tarkastus katkeaa keskellä", 17, 40, false},
+      {"tarkastus katkeaa lopussa", 39, 40, false},
+      {"jako katkeaa", 99, 5, false},
+  };
+  for (const auto& t : tapaukset) {
+    SCOPED_TRACE(t.kuvaus);
+    std::filesystem::remove_all(k / "data");
+    alusta::luoHakemisto(k / "data");
+    std::int64_t toimitettuja = 0, huomioita = 0;
+    if (t.toimitettu) {
+      // The ledger's lines of a first delivery, as the run in place writes them.
+      split::Tilikirja eilen(aika);
+      auto tarkastaja = eilen.tarkastaja(tito(), a, k / "ulos" + S, toimitettuja, huomioita);
+      eilen.tarkasta(tito(), a, a.tiliotetiedosto, tarkastaja);
+      eilen.kirjaa(tito(), a, a.tiliotetiedosto, "", eilen.kohde(), eilen.ohitettavat(), 0, true);
+      ASSERT_EQ(toimitettuja, 0);
+    }
+    const Katkeava muoto(t.katkeaa);
+    split::Tilikirja kirja(aika);
+    auto tarkastaja = kirja.tarkastaja(muoto, a, k / "ulos" + S, toimitettuja, huomioita);
+    kirja.tarkastaRinnalla(muoto, a, a.tiliotetiedosto, tarkastaja);
+    std::size_t kysytty = 0;
+    bool katkesi = false;
+    try {
+      for (const Tiliote& s : v) {
+        if (kysytty == t.kysytaan) break;
+        const bool ohi = kirja.ohitettavat().sisaltaa(s.kohta);
+        // Answered only once the check has passed it, and as the check found it.
+        EXPECT_GT(muoto.annettu.load(), kysytty);
+        EXPECT_EQ(ohi, t.toimitettu);
+        ++kysytty;
+      }
+    } catch (const euro::Virhe& e) {
+      katkesi = true;
+      EXPECT_EQ(e.viesti(), "luku katkesi");
+    }
+    if (t.kysytaan < v.size()) {
+      // The split failed: the check is stopped and waited for, whatever it had left.
+      kirja.peruTarkastus();
+      EXPECT_EQ(kysytty, t.kysytaan);
+      continue;
+    }
+    EXPECT_EQ(katkesi, t.katkeaa < v.size());
+    if (katkesi) {
+      EXPECT_EQ(kysytty, t.katkeaa);
+      kirja.peruTarkastus();
+    } else {
+      kirja.odotaTarkastus();
+      EXPECT_EQ(toimitettuja, t.toimitettu ? 40 : 0);
+    }
+  }
+}
+
+// The check that stopped the split short is the run's failure when it is waited for.
+TEST_F(Tilikirja, OdotettuKatkennutHeittaa) {
+  std::int64_t toimitettuja = 0, huomioita = 0;
+  const Katkeava muoto(3);
+  split::Tilikirja kirja(aika);
+  auto tarkastaja = kirja.tarkastaja(muoto, a, k / "ulos", toimitettuja, huomioita);
+  kirja.tarkastaRinnalla(muoto, a, a.tiliotetiedosto, tarkastaja);
+  EXPECT_THROW(kirja.odotaTarkastus(), euro::Virhe);
+  EXPECT_FALSE(kirja.ohitettavat().sisaltaa(v[39].kohta));
+}
+
+}  // namespace
