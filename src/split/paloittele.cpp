@@ -268,7 +268,8 @@ class Ajo {
 
   void jaaPaikallaan(const Muoto& muoto, Paloittelija& jako, const std::string& kohde) {
     if (!kohdeVapaa(kohde, euro::fe_PaljasHakemisto(t_.polku) + sep + "TUODUT")) return;
-    // Nothing to undo in place: the ledger's check reads ahead while the split writes.
+    // The ledger's check reads on a thread of its own while the split writes: a unit waits
+    // only for its own verdict.
     if (!lueteltu_) tilikirja_.tarkastaRinnalla(muoto, a_, t_.polku, tarkastaja_);
     try {
       jako.jaa(t_.polku, kohde, t_.yhteenveto, tilikirja_.ohitettavat());
