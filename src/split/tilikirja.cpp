@@ -119,21 +119,22 @@ void Tilikirja::tarkastaRinnalla(const Muoto& muoto, const PaloitteluAsetukset& 
   tarkasta(muoto, a, polku, tarkastaja);
 }
 
-void Tilikirja::odotaTarkastus() {
-  if (!rinnalla_) return;
+std::exception_ptr Tilikirja::paataTarkastus() noexcept {
+  if (!rinnalla_) return nullptr;
   rinnalla_->saie.join();
-  const std::exception_ptr syy = rinnalla_->syy();
+  std::exception_ptr syy = rinnalla_->syy();
   rinnalla_.reset();
   virhe_ = nullptr;
-  if (syy) std::rethrow_exception(syy);
+  return syy;
+}
+
+void Tilikirja::odotaTarkastus() {
+  if (const std::exception_ptr syy = paataTarkastus()) std::rethrow_exception(syy);
 }
 
 void Tilikirja::peruTarkastus() noexcept {
-  if (!rinnalla_) return;
-  rinnalla_->seis = true;
-  rinnalla_->saie.join();
-  rinnalla_.reset();
-  virhe_ = nullptr;
+  if (rinnalla_) rinnalla_->seis = true;
+  paataTarkastus();
 }
 
 std::string taysiPolku(const std::string& polku) {

@@ -77,6 +77,8 @@ class Tilikirja {
   Jatkuvuus& jatkuvuus();
   void tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::int64_t& huomioita);
   class Rinnalla;
+  // The check beside the split joined and dropped: what stopped it, if anything.
+  std::exception_ptr paataTarkastus() noexcept;
 
   alusta::Aika aika_;
   Jatkuvuus jatkuvuus_;
