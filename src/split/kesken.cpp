@@ -18,6 +18,8 @@ namespace {
 
 constexpr char sep = alusta::erotin;
 const char kirjanTunnus[] = "KOLVANTO-KESKEN 2";
+// The header's line that leaves the ranges passed over to the records.
+constexpr std::string_view ohitaJaksoissa = "ohita = jaksoissa\r\n";
 constexpr std::uint64_t kirjaEnintaan = 64ull * 1024 * 1024;
 constexpr std::uint64_t lukuEnintaan = (1ull << 62);  // every offset and length
 constexpr std::size_t tiedostojaEnintaan = 1 << 20;   // a record's company files
@@ -93,15 +95,15 @@ std::string otsikkoTekstiksi(const KirjanOtsikko& o) {
                     "\r\nkohde = " + koodaaKirjaan(o.kohde) + "\r\nalkuosa = " + koodaaKirjaan(o.alkuosa) +
                     "\r\nloppuosa = " + koodaaKirjaan(o.loppuosa) + "\r\ntunniste = " + std::to_string(o.tunniste) +
                     "\r\nposalku = " + koodaaKirjaan(o.posAlku) + "\r\nposloppu = " + koodaaKirjaan(o.posLoppu) + "\r\n" +
-                    o.ohitettavat.tekstiksi());
+                    (o.ohitettavatJaksoissa ? std::string(ohitaJaksoissa) : o.ohitettavat.tekstiksi()));
 }
 
 // tunnus: the letter of the format's own state lines (Muoto::tilanTunnus).
 std::string osaTekstiksi(const KirjanOsa& j, char tunnus) {
   std::string t = "jakso = " + std::to_string(j.numero) + "\r\ntila = " + (j.siirretty ? "K" : "A") +
                   "\r\nkohta = " + std::to_string(j.kohta) + "\r\nloppu = " + std::to_string(j.loppu) +
-                  (j.ryhmasta ? "\r\nryhmasta = " + std::to_string(*j.ryhmasta) : "") +
-                  "\r\ntiedostoja = " + std::to_string(j.tiedostot.size()) + "\r\n";
+                  (j.ryhmasta ? "\r\nryhmasta = " + std::to_string(*j.ryhmasta) : "") + "\r\n" +
+                  j.ohitettavat.tekstiksi() + "tiedostoja = " + std::to_string(j.tiedostot.size()) + "\r\n";
   // Its exact length first: grown by doubling, a record of thousands of files would hold its
   // old and new buffer together at the run's peak. 48: the numbers' longest, blanks, CR LF.
   std::size_t n = t.size() + 64;  // the checksum line
@@ -217,7 +219,10 @@ std::optional<KirjanOtsikko> lueOtsikko(Jasennin& j) {
   if (!t || *t > 4) return std::nullopt;
   o.tunniste = static_cast<int>(*t);
   if (!teksti("posalku", o.posAlku) || !teksti("posloppu", o.posLoppu)) return std::nullopt;
-  if (j.alkaa("ohita =")) {
+  if (j.alkaa(ohitaJaksoissa)) {
+    j.rivi();
+    o.ohitettavatJaksoissa = true;
+  } else if (j.alkaa("ohita =")) {
     auto r = j.rivi();
     auto ohita = r ? Ohitettavat::lue(r->substr(7)) : std::nullopt;
     if (!ohita || ohita->tyhja()) return std::nullopt;
@@ -242,8 +247,17 @@ std::optional<KirjanOsa> lueOsa(Jasennin& j, const Muoto& muoto) {
   auto kohta = j.luku("kohta", 0);
   auto loppu = j.luku("loppu", 0);
   if (j.alkaa("ryhmasta = ") && !(k.ryhmasta = j.luku("ryhmasta", 0))) return std::nullopt;
+  if (!kohta || !loppu || *kohta > *loppu) return std::nullopt;
+  if (j.alkaa("ohita =")) {
+    auto r = j.rivi();
+    auto ohita = r ? Ohitettavat::lue(r->substr(7)) : std::nullopt;
+    // Only its own segment's.
+    if (!ohita || ohita->tyhja() || ohita->alueet().front().first < *kohta || ohita->alueet().back().second > *loppu)
+      return std::nullopt;
+    k.ohitettavat = std::move(*ohita);
+  }
   auto maara = j.luku("tiedostoja", 0);
-  if (!kohta || !loppu || !maara || *kohta > *loppu || *maara > tiedostojaEnintaan) return std::nullopt;
+  if (!maara || *maara > tiedostojaEnintaan) return std::nullopt;
   k.kohta = *kohta;
   k.loppu = *loppu;
   for (std::uint64_t i = 0; i < *maara; ++i) {
@@ -327,6 +341,7 @@ void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint
     polku_ = polku;
     kohde_ = o.kohde;
     muoto_ = o.muoto;
+    jaksoihin_ = o.ohitettavatJaksoissa ? &o.ohitettavat : nullptr;
   } catch (...) {
     tiedosto_.suljeHiljaa();
     try {
@@ -460,6 +475,8 @@ void Kirjaus::kirjaa(KirjanOsa& j) {
     katkaistu_ = true;
   }
   j.numero = seuraava_;
+  // Waits, beside the split, until the check has passed the segment.
+  if (jaksoihin_) j.ohitettavat = jaksoihin_->valilla(j.kohta, j.loppu);
   const std::string t = osaTekstiksi(j, muoto.tilanTunnus());
   tiedosto_.kirjoitaKohtaan(loppu_, t.data(), t.size());
   tiedosto_.tallennaLevylle();

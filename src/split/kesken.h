@@ -42,6 +42,9 @@ struct KirjanOtsikko {
   // The statements delivered before, which the split passes over (none in a journal of an
   // earlier version).
   Ohitettavat ohitettavat;
+  // The header holds none of them: each record declares those of its segment, as the check
+  // beside the split finds them, and a cut-off split finds the rest by the same check again.
+  bool ohitettavatJaksoissa = false;
   // Not in the file: how this run's split of it reads and segments.
   PaloitteluAsetukset::Saadot saadot{};
 };
@@ -65,6 +68,9 @@ struct KirjanOsa {
   // of the record's first. None in a segment's record.
   std::optional<std::uint64_t> ryhmasta;
   std::vector<Tiedosto> tiedostot;
+  // Under a header whose ranges are in its records: those in [kohta, loppu), put in by the
+  // journal as it writes the record.
+  Ohitettavat ohitettavat{};
 };
 
 // What a format's split does with the journal of kirjuri.h: records its segments. The
@@ -81,6 +87,8 @@ class Kirjaus {
   // Nothing can complete what the split held back (no one writes the archive any more): the
   // marker goes with the journal, so that the office is told once and not on every run.
   void merkkiTurha() { kasvaako_ = nullptr; }
+  // The ranges its records declare, when the header holds none (they must outlive the split).
+  void ohitettavatJaksoihin(const Ohitettavat* o) { jaksoihin_ = o; }
 
  protected:
   alusta::Tiedosto tiedosto_;
@@ -94,6 +102,7 @@ class Kirjaus {
   std::function<bool(std::uint64_t)> kasvaako_;
   bool rikki_ = false;          // something followed the last whole record when opened
   std::string kohde_;           // the target of the journal's split, from its header
+  const Ohitettavat* jaksoihin_ = nullptr;
 };
 
 // The journal itself, for its owner (kirjuri.h) and the tests.

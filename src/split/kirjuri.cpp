@@ -8,6 +8,7 @@
 #include "euro/virheraportti.h"
 #include "split/ilmoitus.h"
 #include "split/muoto.h"
+#include "split/tilikirja.h"
 
 namespace split {
 
@@ -151,6 +152,12 @@ void Kirjuri::viimeisteleKeskeytyneet(const std::string& tuodut, const std::vect
       omat.push_back(kirjanTaysiPolku(tuodut));
       if (const auto v = vapauta(o.kohde, omat, tulos)) varattuna(*v);
       if (muoto.jatkaaKasvanutta()) kirja.sailytaMerkkina(arkisto + merkinNimi, kasvaako(arkisto));
+      // The last record's segment as it declared it; the rest as the check finds it again.
+      if (o.ohitettavatJaksoissa) {
+        o.ohitettavat = tarkastaUudelleen(muoto, o, arkisto).korvattu(viimeinen.kohta, viimeinen.loppu,
+                                                                      viimeinen.ohitettavat);
+        kirja.ohitettavatJaksoihin(&o.ohitettavat);
+      }
       Viimeistelty v;
       v.arkisto = arkisto;
       v.eria = muoto.viimeistele(kirja, o, arkisto, viimeinen, v.yhteenveto);
@@ -199,6 +206,8 @@ void Kirjuri::jatkaKasvaneet(const std::string& tuodut, const std::vector<std::s
       if (*pituus == loppu) continue;
       const std::optional<std::uint64_t> alku = muoto->jatkonAlku(arkisto, o, loppu, *pituus, huomautukset_);
       if (!alku) continue;
+      // What came after the split is passed over by nothing: its journal says so in its header.
+      o.ohitettavatJaksoissa = false;
       kirja.luo(arkisto + keskenNimi, o, *alku);
       std::vector<std::string> omat = ohita;
       omat.push_back(kirjanTaysiPolku(tuodut));

@@ -120,6 +120,8 @@ class Ajo {
     t_.polku = a.tiliotetiedosto;
     kirjuri_.kunValmis([this](const Muoto& m, const KirjanOtsikko& o, const std::string& arkisto, std::uint64_t alku,
                               bool oma) {
+      // This run's check, beside its split, has passed every statement by now.
+      if (oma) tilikirja_.odotaTarkastus();
       tilikirja_.kirjaa(m, oma ? a_ : asetuksetOtsikosta(o), arkisto, arkisto, o.kohde,
                         oma ? tilikirja_.ohitettavat() : o.ohitettavat, alku, oma);
     });
@@ -137,12 +139,8 @@ class Ajo {
       const Muoto* muoto = nullptr;
       if (tiedostoOn() && kohdeOn(kohde) && hyvaksytty(muoto, jako, kohde)) {
         if (!alusta::voikoKirjoittaa(kohdeKansio(kohde))) throw eiKirjoitettava(kohdeKansio(kohde));
-        if (!a_.arkistoi) {
-          jaaPaikallaan(*muoto, *jako, kohde);
-        } else {
-          if (!lueteltu_) tilikirja_.tarkasta(*muoto, a_, t_.polku, tarkastaja_);
-          arkistoiJaJaa(*muoto, *jako, kohde);
-        }
+        if (!a_.arkistoi) jaaPaikallaan(*muoto, *jako, kohde);
+        else arkistoiJaJaa(*muoto, *jako, kohde);
       }
     } catch (...) {
       euro::Virhe virhe = euro::nykyinenVirhe();
@@ -307,7 +305,15 @@ class Ajo {
       return;
     }
     KirjanOtsikko o = otsikko(muoto, tuodut, kohde);
-    o.ohitettavat = tilikirja_.ohitettavat();
+    // A check that rode on the format's walk has ended: the header holds what it passed over.
+    // Else the check reads the archive beside the split, and each record declares its segment's.
+    if (lueteltu_) {
+      o.ohitettavat = tilikirja_.ohitettavat();
+    } else {
+      o.ohitettavatJaksoissa = true;
+      // A ledger that cannot be read stops the run before anything moves.
+      tilikirja_.lataa();
+    }
     const std::string arkisto = varaa(o, kohde);
     kirjanPolku_ = arkisto + std::string(kirjannimi::kesken);
     // Its own marker is made; now another folder's split into the target is finished or
@@ -318,7 +324,16 @@ class Ajo {
     }
     alusta::tallennaHakemisto(tuodut);
     t_.yhteenveto.arkistoitu = arkisto;
-    kirjuri_.jaa(kirja_, muoto, jako, o, arkisto, kohde, t_.yhteenveto);
+    if (o.ohitettavatJaksoissa) {
+      tilikirja_.tarkastaRinnalla(muoto, a_, arkisto, tarkastaja_);
+      o.ohitettavat = tilikirja_.ohitettavat();
+    }
+    try {
+      kirjuri_.jaa(kirja_, muoto, jako, o, arkisto, kohde, t_.yhteenveto);
+    } catch (...) {
+      tilikirja_.peruTarkastus();
+      throw;
+    }
     kirjanPolku_.clear();
     t_.loppu = Loppu::paloiteltu;
   }

@@ -46,6 +46,11 @@ class Tilikirja::Rinnalla : public Ohitettavat::Kasvava {
     if (ohi_ <= kohta && syy_) std::rethrow_exception(syy_);
     return o_.sisaltaa(kohta);
   }
+  Ohitettavat valilla(std::uint64_t alku, std::uint64_t loppu) const override {
+    if (alku < loppu) sisaltaa(loppu - 1);
+    std::lock_guard<std::mutex> l(m_);
+    return o_.valilla(alku, loppu);
+  }
   template <class F>
   void lukiten(const F& f) {
     std::lock_guard<std::mutex> l(m_);
@@ -135,6 +140,24 @@ void Tilikirja::odotaTarkastus() {
 void Tilikirja::peruTarkastus() noexcept {
   if (rinnalla_) rinnalla_->seis = true;
   paataTarkastus();
+}
+
+Ohitettavat tarkastaUudelleen(const Muoto& muoto, const KirjanOtsikko& o, const std::string& arkisto) {
+  // The ledger as that run read it: from the year before its own, which the archive's name
+  // begins with.
+  int vuosi = 0;
+  for (std::size_t i = 0; i < 4 && i < o.arkisto.size() && o.arkisto[i] >= '0' && o.arkisto[i] <= '9'; ++i)
+    vuosi = vuosi * 10 + (o.arkisto[i] - '0');
+  if (vuosi < 1000) vuosi = alusta::paikallinenAika().vuosi;
+  Jatkuvuus j;
+  j.lueHistoriasta(euro::ohjelma().datahakemisto, vuosi);
+  Ohitettavat ohita;
+  std::string avain;
+  muoto.tiliotteet(arkisto, asetuksetOtsikosta(o), 0, [&](const Tiliote& t) {
+    avain.assign(o.kohde).append(t.yritys);
+    if (j.arvioi(avain, t).toimitettu) ohita.lisaa(t.kohta, t.kohta + t.pituus);
+  });
+  return ohita;
 }
 
 std::string taysiPolku(const std::string& polku) {

@@ -18,6 +18,7 @@
 #include "split/asetukset.h"
 #include "split/historia.h"
 #include "split/jatkuvuus.h"
+#include "split/kesken.h"
 #include "split/tiliote.h"
 #include "split/varasto.h"
 
@@ -38,12 +39,14 @@ class Tilikirja {
                                                  std::int64_t& huomioita);
   void tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
                 const std::function<void(const Tiliote&)>& tarkastaja);
+  // The ledger read now, if it was not: throws when it cannot be.
+  void lataa() { jatkuvuus(); }
   // What the check a statement at a time could not do (the ledger unreadable): thrown by
   // heitaVirhe, once the format's check has ended with the file accepted.
   void heitaVirhe() {
     if (virhe_) std::rethrow_exception(std::exchange(virhe_, nullptr));
   }
-  // The check on a thread of its own while the split in place writes, the format's check
+  // The check on a thread of its own while the split writes, the format's check
   // having accepted the file: ohitettavat() then answers for a statement once the check has
   // passed it. In order, as tarkasta, under the tests' fault hook (which needs the calls in one
   // order) or when no thread can be had.
@@ -98,6 +101,11 @@ class Tilikirja {
   std::size_t lauseita_ = 0;
   std::unique_ptr<Rinnalla> rinnalla_;  // the check beside the split, until waited for
 };
+
+// The ranges a cut-off split's own check passed over in its archive (o: its journal's header),
+// found by that check again: the ledger holds no line of the target that it did not hold then,
+// as the cut-off split wrote none and any other split into the target finishes it first.
+Ohitettavat tarkastaUudelleen(const Muoto& muoto, const KirjanOtsikko& o, const std::string& arkisto);
 
 // A path as the ledger keeps it: full, so that every run names an archive alike.
 std::string taysiPolku(const std::string& polku);

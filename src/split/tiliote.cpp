@@ -1,5 +1,7 @@
 #include "split/tiliote.h"
 
+#include <algorithm>
+
 namespace split {
 
 std::string Ohitettavat::tekstiksi() const {
@@ -7,6 +9,21 @@ std::string Ohitettavat::tekstiksi() const {
   std::string t = "ohita =";
   for (const auto& [alku, loppu] : v_) t += " " + std::to_string(alku) + "-" + std::to_string(loppu);
   return t + "\r\n";
+}
+
+Ohitettavat Ohitettavat::valilla(std::uint64_t alku, std::uint64_t loppu) const {
+  if (kasvava_) return kasvava_->valilla(alku, loppu);
+  Ohitettavat o;
+  for (const auto& [a, b] : v_) o.lisaa(std::max(a, alku), std::min(b, loppu));
+  return o;
+}
+
+Ohitettavat Ohitettavat::korvattu(std::uint64_t alku, std::uint64_t loppu, const Ohitettavat& sisalla) const {
+  Ohitettavat o;
+  for (const auto& [a, b] : v_) o.lisaa(a, std::min(b, alku));
+  for (const auto& [a, b] : sisalla.v_) o.lisaa(std::max(a, alku), std::min(b, loppu));
+  for (const auto& [a, b] : v_) o.lisaa(std::max(a, loppu), b);
+  return o;
 }
 
 std::optional<Ohitettavat> Ohitettavat::lue(std::string_view s) {

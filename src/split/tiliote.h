@@ -90,6 +90,8 @@ class Ohitettavat {
   class Kasvava {
    public:
     virtual bool sisaltaa(std::uint64_t kohta) const = 0;
+    // The ranges in [alku, loppu), once the check has passed every unit that begins there.
+    virtual Ohitettavat valilla(std::uint64_t alku, std::uint64_t loppu) const = 0;
 
    protected:
     ~Kasvava() = default;
@@ -118,6 +120,10 @@ class Ohitettavat {
     return a < v_.size() && v_[a].first <= kohta;
   }
   bool tyhja() const { return v_.empty(); }
+  // The ranges cut to [alku, loppu): what a journal's record declares of its segment.
+  Ohitettavat valilla(std::uint64_t alku, std::uint64_t loppu) const;
+  // These ranges outside [alku, loppu), and sisalla's inside it.
+  Ohitettavat korvattu(std::uint64_t alku, std::uint64_t loppu, const Ohitettavat& sisalla) const;
   // The journal's header line: "ohita = 0-120 480-900\r\n", none when there are no ranges.
   std::string tekstiksi() const;
   // The ranges after "ohita =", each " alku-loppu", sorted and apart; none on any flaw.

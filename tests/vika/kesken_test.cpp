@@ -272,6 +272,9 @@ TEST_F(KeskenRajat, KelpaamatonKirjaJaaJaMitaanEiLeikata) {
          const std::size_t e = j.find("\r\n", p);
          return sinetoi(korvaaRivi(j, "kohta = ", "kohta = " + std::to_string(std::stoull(j.substr(p, e - p)) + 1)));
        }},
+      {"ohitettavat jakson ulkopuolella", [](const std::string& j, const testi::Kansio&) {
+         return sinetoi(std::string(j).insert(j.rfind("\r\ntiedostoja = ") + 2, "ohita = 1-999999999\r\n"));
+       }},
       {"arkisto ../", [](const std::string& j, const testi::Kansio&) {
          return sinetoi(korvaaRivi(j, "arkisto = ", "arkisto = ../TITO.TXT"));
        }},
@@ -760,6 +763,45 @@ TEST(Paivakirja, EiKirjaaNimeaJotaEiLueta) {
     EXPECT_EQ(testi::lueTiedosto(polku), ennen);
     kirja.poista();
   }
+}
+
+// Under a header that leaves them to its records, each record declares the ranges passed over
+// in its own segment, cut at its bounds, and the journal reads them back.
+TEST(Paivakirja, JaksoKertooOmatOhitettavansa) {
+  testi::Kansio k;
+  split::KirjanOtsikko o;
+  o.muoto = "TITO";
+  o.arkisto = "A.TXT";
+  o.tuodut = k.polku();
+  o.kohde = k.polku() + S;
+  o.ohitettavatJaksoissa = true;
+  for (const auto& [a, b] : {std::pair{10, 20}, {30, 50}, {60, 100}}) o.ohitettavat.lisaa(a, b);
+  using Alueet = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
+  const struct {
+    std::uint64_t kohta, loppu;
+    Alueet odotettu;
+  } jaksot[] = {{0, 40, {{10, 20}, {30, 40}}}, {40, 60, {{40, 50}}}, {60, 60, {}}, {60, 120, {{60, 100}}}};
+  const std::string polku = k / "A.TXT.kesken";
+  split::Paivakirja kirja;
+  kirja.luo(polku, o);
+  for (const auto& j : jaksot) {
+    split::KirjanOsa osa;
+    osa.siirretty = true;
+    osa.kohta = j.kohta;
+    osa.loppu = j.loppu;
+    kirja.kirjaa(osa);
+    EXPECT_EQ(osa.ohitettavat.alueet(), j.odotettu) << j.kohta << "-" << j.loppu;
+  }
+  kirja.sulje();
+  split::Paivakirja luettu;
+  split::KirjanOtsikko l;
+  split::KirjanOsa viimeinen;
+  ASSERT_EQ(luettu.avaa(polku, l, viimeinen), split::Paivakirja::Avattu::auki);
+  EXPECT_TRUE(l.ohitettavatJaksoissa);
+  EXPECT_TRUE(l.ohitettavat.tyhja());
+  EXPECT_EQ(viimeinen.kohta, 60u);
+  EXPECT_EQ(viimeinen.ohitettavat.alueet(), (Alueet{{60, 100}}));
+  luettu.poista();
 }
 
 }  // namespace
