@@ -306,20 +306,6 @@ void tarkistaOtsikko(const KirjanOtsikko& o, const std::string& kirjanPolku) {
   if (!kohdeKelpaa) kelpaamaton(kirjanPolku, "kohdehakemisto " + k);
 }
 
-PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o) {
-  PaloitteluAsetukset b;
-  b.kohdehakemisto = o.kohde;
-  b.nimenAlkuosa = o.alkuosa;
-  b.nimenLoppuosa = o.loppuosa;
-  if (o.tunniste >= 0 && o.tunniste <= 3) b.valitse(static_cast<PaloitteluAsetukset::Tunniste>(o.tunniste));
-  else b.avainAsiakastunnus = b.avainTilinumero = b.avainNimi = b.avainPositiot = false;
-  b.posAlku = o.posAlku;
-  b.posLoppu = o.posLoppu;
-  b.arkistoi = true;
-  b.saadot = o.saadot;
-  return b;
-}
-
 void Paivakirja::luo(const std::string& polku, const KirjanOtsikko& o, std::uint64_t alkaa) {
   // A journal of a format no row has could never be read back.
   if (!muotoNimella(o.muoto)) kelpaamaton(polku, "tuntematon muoto " + o.muoto);

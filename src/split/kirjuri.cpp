@@ -245,6 +245,20 @@ std::vector<Viimeistelty> viimeisteleKeskeneraiset(const std::string& tilioteKan
   return Kirjuri(jai, huomautukset, saadot).viimeistele(tilioteKansio);
 }
 
+PaloitteluAsetukset asetuksetOtsikosta(const KirjanOtsikko& o) {
+  PaloitteluAsetukset b;
+  b.kohdehakemisto = o.kohde;
+  b.nimenAlkuosa = o.alkuosa;
+  b.nimenLoppuosa = o.loppuosa;
+  if (o.tunniste >= 0 && o.tunniste <= 3) b.valitse(static_cast<PaloitteluAsetukset::Tunniste>(o.tunniste));
+  else b.avainAsiakastunnus = b.avainTilinumero = b.avainNimi = b.avainPositiot = false;
+  b.posAlku = o.posAlku;
+  b.posLoppu = o.posLoppu;
+  b.arkistoi = true;
+  b.saadot = o.saadot;
+  return b;
+}
+
 KirjanOtsikko otsikkoAsetuksista(const PaloitteluAsetukset& a, std::string_view muoto, const std::string& tuodut,
                                  const std::string& kohde) {
   KirjanOtsikko o;

@@ -299,6 +299,16 @@ class Ajo {
 
   void arkistoiJaJaa(const Muoto& muoto, Paloittelija& jako, const std::string& kohde) {
     const std::string tuodut = euro::fe_PaljasHakemisto(t_.polku) + sep + "TUODUT";
+    if (!lueteltu_) {
+      // A ledger that cannot be read, or settings that name no file, stop the run before
+      // anything is made or moved: the ledger is read, and the first statement named, now.
+      tilikirja_.lataa();
+      struct Nimetty {};
+      try {
+        muoto.tiliotteet(t_.polku, a_, 0, [](const Tiliote&) { throw Nimetty{}; });
+      } catch (const Nimetty&) {
+      }
+    }
     if (!varmistaHakemisto(tuodut)) {
       t_.puuttuva = tuodut;
       loppuu(Loppu::tuodutEiLuotavissa);
@@ -307,13 +317,8 @@ class Ajo {
     KirjanOtsikko o = otsikko(muoto, tuodut, kohde);
     // A check that rode on the format's walk has ended: the header holds what it passed over.
     // Else the check reads the archive beside the split, and each record declares its segment's.
-    if (lueteltu_) {
-      o.ohitettavat = tilikirja_.ohitettavat();
-    } else {
-      o.ohitettavatJaksoissa = true;
-      // A ledger that cannot be read stops the run before anything moves.
-      tilikirja_.lataa();
-    }
+    if (lueteltu_) o.ohitettavat = tilikirja_.ohitettavat();
+    else o.ohitettavatJaksoissa = true;
     const std::string arkisto = varaa(o, kohde);
     kirjanPolku_ = arkisto + std::string(kirjannimi::kesken);
     // Its own marker is made; now another folder's split into the target is finished or
