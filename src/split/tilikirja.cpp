@@ -101,11 +101,14 @@ void Tilikirja::tarkastaRinnalla(const Muoto& muoto, const PaloitteluAsetukset& 
     auto r = std::make_unique<Rinnalla>(ohitettavat_);
     Rinnalla* rp = r.get();
     rinnalla_ = std::move(r);
+    // Its reads are smaller than the split's: its buffer is live beside the split's, at the peak.
+    PaloitteluAsetukset b = a;
+    if (!b.saadot.puskuri) b.saadot.puskuri = 64 * 1024;
     try {
-      rp->saie = std::thread([this, rp, &muoto, &a, polku, tarkastaja] {
+      rp->saie = std::thread([this, rp, &muoto, b, polku, tarkastaja] {
         std::exception_ptr syy;
         try {
-          muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
+          muoto.tiliotteet(polku, b, 0, [&](const Tiliote& t) {
             if (rp->seis) throw Peruttu{};
             tarkastaja(t);
             if (virhe_) std::rethrow_exception(virhe_);
