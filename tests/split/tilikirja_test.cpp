@@ -1,6 +1,6 @@
-// The ledger's check on a thread beside the split in place: the split learns of a statement only
-// once the check has passed it, a check that stops stops the split with its own failure, and a
-// split that fails stops the check.
+// The ledger's check on a thread beside the split: the split learns of a statement, and a journal
+// record of its segment, only once the check has passed it, a check that stops stops the split
+// with its own failure, and a split that fails stops the check.
 #include "split/tilikirja.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +91,7 @@ TEST_F(Tilikirja, RinnallaKutenEnnen) {
     std::size_t katkeaa;    // the check's walk fails at this statement (past the end: never)
     std::size_t kysytaan;   // the split asks this many before it fails itself (all: never)
     bool toimitettu;        // the file was delivered once before
+    bool jaksoittain = false;  // archiving: a record asks for each segment of 8 before its units
   } tapaukset[] = {
       {"loppuun", 99, 40, false},
       {"toimitettu ennen", 99, 40, true},
@@ -98,7 +99,11 @@ TEST_F(Tilikirja, RinnallaKutenEnnen) {
       {"tarkastus katkeaa keskellä", 17, 40, false},
       {"tarkastus katkeaa lopussa", 39, 40, false},
       {"jako katkeaa", 99, 5, false},
+      {"arkistoiden loppuun", 99, 40, false, true},
+      {"arkistoiden toimitettu ennen", 99, 40, true, true},
+      {"arkistoiden tarkastus katkeaa keskellä", 17, 40, false, true},
   };
+  using Alueet = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
   for (const auto& t : tapaukset) {
     SCOPED_TRACE(t.kuvaus);
     std::filesystem::remove_all(k / "data");
@@ -121,6 +126,13 @@ TEST_F(Tilikirja, RinnallaKutenEnnen) {
     try {
       for (const Tiliote& s : v) {
         if (kysytty == t.kysytaan) break;
+        if (t.jaksoittain && kysytty % 8 == 0) {
+          // The segment's ranges, once the check has passed all of it, as the check found them.
+          const std::uint64_t alku = s.kohta, loppu = v[kysytty + 7].kohta + v[kysytty + 7].pituus;
+          const Alueet alueet = kirja.ohitettavat().valilla(alku, loppu).alueet();
+          EXPECT_GE(muoto.annettu.load(), kysytty + 8);
+          EXPECT_EQ(alueet, (t.toimitettu ? Alueet{{alku, loppu}} : Alueet{}));
+        }
         const bool ohi = kirja.ohitettavat().sisaltaa(s.kohta);
         // Answered only once the check has passed it, and as the check found it.
         EXPECT_GT(muoto.annettu.load(), kysytty);
@@ -139,7 +151,8 @@ TEST_F(Tilikirja, RinnallaKutenEnnen) {
     }
     EXPECT_EQ(katkesi, t.katkeaa < v.size());
     if (katkesi) {
-      EXPECT_EQ(kysytty, t.katkeaa);
+      // Archiving, the segment's record is what stops.
+      EXPECT_EQ(kysytty, t.jaksoittain ? t.katkeaa / 8 * 8 : t.katkeaa);
       kirja.peruTarkastus();
     } else {
       kirja.odotaTarkastus();
