@@ -80,7 +80,7 @@ komennot=(-n kolvanto "'$kolvanto' --ei-aikaleimaa --kohde '$ulos' '$syote'"
 komennot+=(-n awk "LC_ALL=C awk -v kohde='$ulos' -f '$jakaja' '$syote'"
   -n cat "cat '$syote' > '$ulos/x'")
 hyperfine --warmup 1 --runs "$ajoja" --export-csv "$tyo/ajat.csv" \
-  --prepare "rm -rf '$ulos' '$tyo/TUODUT' '$tyo'/bin/paloitteluhistoria-* && mkdir '$ulos' && ln -f '$tyo/TITO.alkup' '$syote'" \
+  --prepare "rm -rf '$ulos' '$tyo/TUODUT' '$tyo'/bin/paloitteluhistoria-* '$tyo'/vanha/paloitteluhistoria-* && mkdir '$ulos' && ln -f '$tyo/TITO.alkup' '$syote'" \
   "${komennot[@]}"
 rm -f "$tyo/TITO.alkup"
 
