@@ -154,6 +154,14 @@ class Jasennin {
     if (!a) return std::nullopt;
     return puraKirjasta(*a);
   }
+  // An "ohita =" line with at least one range, into o.
+  bool ohitettavat(Ohitettavat& o) {
+    auto r = rivi();
+    auto l = r ? Ohitettavat::lue(r->substr(7)) : std::nullopt;
+    const bool on = l && !l->tyhja();
+    if (on) o = std::move(*l);
+    return on;
+  }
   static std::optional<std::uint64_t> luku(std::string_view t) {
     if (t.empty() || t.size() > 19 || (t.size() > 1 && t[0] == '0')) return std::nullopt;
     std::uint64_t v = 0;
@@ -219,15 +227,9 @@ std::optional<KirjanOtsikko> lueOtsikko(Jasennin& j) {
   if (!t || *t > 4) return std::nullopt;
   o.tunniste = static_cast<int>(*t);
   if (!teksti("posalku", o.posAlku) || !teksti("posloppu", o.posLoppu)) return std::nullopt;
-  if (j.alkaa(ohitaJaksoissa)) {
-    j.rivi();
-    o.ohitettavatJaksoissa = true;
-  } else if (j.alkaa("ohita =")) {
-    auto r = j.rivi();
-    auto ohita = r ? Ohitettavat::lue(r->substr(7)) : std::nullopt;
-    if (!ohita || ohita->tyhja()) return std::nullopt;
-    o.ohitettavat = std::move(*ohita);
-  }
+  o.ohitettavatJaksoissa = j.alkaa(ohitaJaksoissa);
+  if (o.ohitettavatJaksoissa) j.rivi();
+  else if (j.alkaa("ohita =") && !j.ohitettavat(o.ohitettavat)) return std::nullopt;
   if (!j.tarkiste(0)) return std::nullopt;
   return o;
 }
@@ -248,14 +250,10 @@ std::optional<KirjanOsa> lueOsa(Jasennin& j, const Muoto& muoto) {
   auto loppu = j.luku("loppu", 0);
   if (j.alkaa("ryhmasta = ") && !(k.ryhmasta = j.luku("ryhmasta", 0))) return std::nullopt;
   if (!kohta || !loppu || *kohta > *loppu) return std::nullopt;
-  if (j.alkaa("ohita =")) {
-    auto r = j.rivi();
-    auto ohita = r ? Ohitettavat::lue(r->substr(7)) : std::nullopt;
-    // Only its own segment's.
-    if (!ohita || ohita->tyhja() || ohita->alueet().front().first < *kohta || ohita->alueet().back().second > *loppu)
-      return std::nullopt;
-    k.ohitettavat = std::move(*ohita);
-  }
+  // Only its own segment's.
+  if (j.alkaa("ohita =") && (!j.ohitettavat(k.ohitettavat) || k.ohitettavat.alueet().front().first < *kohta ||
+                            k.ohitettavat.alueet().back().second > *loppu))
+    return std::nullopt;
   auto maara = j.luku("tiedostoja", 0);
   if (!maara || *maara > tiedostojaEnintaan) return std::nullopt;
   k.kohta = *kohta;

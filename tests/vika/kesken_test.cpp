@@ -734,15 +734,21 @@ TEST_F(Keskeytynyt, KelpaamatonNimiSaaNumeron) {
   }
 }
 
-// The journal's writer refuses a name its reader would: a record that no run could finish is
-// never written.
-TEST(Paivakirja, EiKirjaaNimeaJotaEiLueta) {
-  testi::Kansio k;
+// A TITO journal's header for the archive A.TXT, journal and target in k.
+split::KirjanOtsikko otsikkoKansiossa(const testi::Kansio& k) {
   split::KirjanOtsikko o;
   o.muoto = "TITO";
   o.arkisto = "A.TXT";
   o.tuodut = k.polku();
   o.kohde = k.polku() + S;
+  return o;
+}
+
+// The journal's writer refuses a name its reader would: a record that no run could finish is
+// never written.
+TEST(Paivakirja, EiKirjaaNimeaJotaEiLueta) {
+  testi::Kansio k;
+  split::KirjanOtsikko o = otsikkoKansiossa(k);
   for (const char* nimi : {"CON", "..", "", "a/b"}) {
     SCOPED_TRACE(nimi);
     const std::string polku = k / "A.TXT.kesken";
@@ -769,11 +775,7 @@ TEST(Paivakirja, EiKirjaaNimeaJotaEiLueta) {
 // in its own segment, cut at its bounds, and the journal reads them back.
 TEST(Paivakirja, JaksoKertooOmatOhitettavansa) {
   testi::Kansio k;
-  split::KirjanOtsikko o;
-  o.muoto = "TITO";
-  o.arkisto = "A.TXT";
-  o.tuodut = k.polku();
-  o.kohde = k.polku() + S;
+  split::KirjanOtsikko o = otsikkoKansiossa(k);
   o.ohitettavatJaksoissa = true;
   for (const auto& [a, b] : {std::pair{10, 20}, {30, 50}, {60, 100}}) o.ohitettavat.lisaa(a, b);
   using Alueet = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
