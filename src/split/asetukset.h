@@ -50,6 +50,7 @@ struct PaloitteluAsetukset {
     bool kapeaHaku = false;  // the format's narrower search for its batch headers, where it has one
     std::size_t varasto = 0;  // bytes of the run's ledger lines kept in memory before a file takes them
     std::size_t indeksi = 0;  // bytes of a check's index kept for the split, where the format keeps one
+    std::size_t sarjat = 0;   // bytes of the ledger's series the check keeps at once
   } saadot;
 };
 

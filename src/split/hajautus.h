@@ -137,6 +137,7 @@ class Paikat {
     p_[i] = n + 1;
     ++maara_;
   }
+  std::size_t tavuja() const { return p_.size() * sizeof(std::uint32_t); }
   void tyhjenna() {
     if (maara_ == 0) return;
     std::fill(p_.begin(), p_.end(), 0);

@@ -38,7 +38,8 @@ std::string kuvaus(const Tiliote& t) {
 
 }  // namespace
 
-Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
+Jatkuvuus::Tila* Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
+  if (vajaa_) return nullptr;
   // An account is one series in a target, whatever period its files are named by; the same
   // account split into two targets is two. A statement without an account is its file's.
   std::string avain;
@@ -52,7 +53,22 @@ Jatkuvuus::Tila& Jatkuvuus::tila(const std::string& yritys, const Tiliote& t) {
   }
   Tiivistaja h;
   h.lisaa(avain.data(), avain.size());
-  return sarjat_.hae(h.arvo());
+  const std::uint64_t k = h.arvo();
+  if (bitit_ > 0 && k >> (64 - bitit_) != osa_) return nullptr;
+  return &sarjat_.hae(k);
+}
+
+void Jatkuvuus::rajaa(unsigned bitit, std::uint64_t osa, std::size_t raja) {
+  bitit_ = std::min(bitit, 63u);
+  osa_ = osa;
+  raja_ = raja;
+  tarkistaRaja();
+}
+
+void Jatkuvuus::tarkistaRaja() {
+  if (raja_ == 0 || vajaa_ || sarjat_.tavuja() <= raja_) return;
+  sarjat_ = Sarjat();
+  vajaa_ = true;
 }
 
 std::uint32_t Jatkuvuus::valuutta(const std::string& v) {
@@ -81,11 +97,21 @@ void Jatkuvuus::ketjuta(Tila& s, const Tiliote& t) {
   if (!t.valuutta.empty() && valuutat_[s.valuutta] != t.valuutta) s.valuutta = valuutta(t.valuutta);
 }
 
-void Jatkuvuus::tunnettu(const std::string& yritys, const Tiliote& t) { ketjuta(tila(yritys, t), t); }
+void Jatkuvuus::tunnettu(const std::string& yritys, const Tiliote& t) {
+  if (Tila* s = tila(yritys, t)) {
+    ketjuta(*s, t);
+    tarkistaRaja();
+  }
+}
 
 Jatkuvuus::Arvio Jatkuvuus::arvioi(const std::string& yritys, const Tiliote& t) {
   Arvio a;
-  Tila& s = tila(yritys, t);
+  Tila* sp = tila(yritys, t);
+  if (!sp) {
+    a.muualla = true;
+    return a;
+  }
+  Tila& s = *sp;
   if (sarjat_.tuntee(s, t.tiiviste)) {
     a.toimitettu = true;
     a.huomiot.push_back({Laji::toimitettu, ansi("jo toimitettu aiemmin, ei lisätty"),
@@ -132,6 +158,7 @@ Jatkuvuus::Arvio Jatkuvuus::arvioi(const std::string& yritys, const Tiliote& t) 
                              ansi(". Välistä voi puuttua tiliote.")});
   }
   ketjuta(s, t);
+  tarkistaRaja();
   return a;
 }
 

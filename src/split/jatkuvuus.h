@@ -30,8 +30,16 @@ class Jatkuvuus {
   };
   struct Arvio {
     bool toimitettu = false;  // delivered before, to the same company file: passed over
+    bool muualla = false;     // its series is in another part (rajaa): this one tells nothing of it
     std::vector<Huomio> huomiot;
   };
+
+  // Only the series whose key's first bitit bits are osa are kept from now on, at most raja
+  // bytes of them (0: no bound). Past the bound every series goes and vajaa() holds: the
+  // statements must then be checked again by parts small enough.
+  void rajaa(unsigned bitit, std::uint64_t osa, std::size_t raja);
+  bool vajaa() const { return vajaa_; }
+  std::size_t tavuja() const { return sarjat_.tavuja(); }
 
   // A statement delivered to the company file (its full path) in an earlier run, in the
   // ledger's order.
@@ -50,7 +58,8 @@ class Jatkuvuus {
 
  private:
   using Tila = Sarjat::Tila;
-  Tila& tila(const std::string& yritys, const Tiliote& t);
+  Tila* tila(const std::string& yritys, const Tiliote& t);
+  void tarkistaRaja();
   void ketjuta(Tila& s, const Tiliote& t);
   std::uint32_t valuutta(const std::string& v);
 
@@ -60,6 +69,10 @@ class Jatkuvuus {
   std::vector<std::string> valuutat_{std::string()};
   std::unordered_map<std::string, std::uint32_t> valuuttaHaku_;
   std::unordered_map<std::string, std::uint64_t> kirjatut_;
+  unsigned bitit_ = 0;
+  std::uint64_t osa_ = 0;
+  std::size_t raja_ = 0;
+  bool vajaa_ = false;
 };
 
 }  // namespace split

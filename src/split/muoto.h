@@ -92,6 +92,10 @@ class Muoto {
   // company file's name as the naming rule gives it. Throws euro::Virhe when it cannot be read.
   virtual void tiliotteet(const std::string& /*polku*/, const PaloitteluAsetukset& /*a*/, std::uint64_t /*alku*/,
                           const std::function<void(const Tiliote&)>& /*anna*/) const {}
+  // The bytes the ledger's check may keep of its series at once, beside what the format's own
+  // split holds at its peak; past them the check reads the file again by parts.
+  static constexpr std::size_t sarjoilleMuistiaOletus = 256 * 1024;
+  virtual std::size_t sarjoilleMuistia() const { return sarjoilleMuistiaOletus; }
   // The split-condition preview, whole lines with CR LF, in pieces. A file the format refuses
   // throws HylattyTiedosto (esikatselu.h) with the reason; a failure to read, euro::Virhe.
   virtual void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,

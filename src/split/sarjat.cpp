@@ -31,6 +31,11 @@ bool joukossa(const std::uint64_t (&h)[N], unsigned n, std::uint64_t tiiviste) {
 
 }  // namespace
 
+std::size_t Sarjat::tavuja() const {
+  return tilat_.koko() * sizeof(Tila) + ykkoset_.koko() * sizeof(Jatke<1>) + kolmoset_.koko() * sizeof(Jatke<3>) +
+         kutoset_.koko() * sizeof(Jatke<6>) + suuret_.koko() * sizeof(Jatke<21>) + paikat_.tavuja();
+}
+
 bool Sarjat::tuntee(const Tila& s, std::uint64_t tiiviste) const {
   const unsigned kaytossa = std::min<unsigned>(s.kertyma, muistettavia);
   if (kaytossa == 0) return false;

@@ -59,6 +59,8 @@ class Sarjat {
   bool tuntee(const Tila& s, std::uint64_t tiiviste) const;
   void muista(Tila& s, std::uint64_t tiiviste);
   std::size_t koko() const { return tilat_.koko(); }
+  // The bytes the series and their hashes take (without what their last blocks leave unused).
+  std::size_t tavuja() const;
 
  private:
   // The hashes past the first in four blocks, 1, 3, 6 and 21 of them, made as the series

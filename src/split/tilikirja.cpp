@@ -26,6 +26,59 @@ constexpr std::size_t lauseitaEnintaan = 100;
 constexpr std::size_t huomioitaEnintaan = 10000;
 
 struct Peruttu {};
+// The first pass found more series than their memory's bound: it stops, and the parts follow.
+struct Osiin {};
+struct Taynna {};
+
+template <class K>
+void rajattuna(std::map<K, std::string>& m, const K& k, std::string s, std::size_t raja) {
+  if (m.size() >= raja && !(k < m.rbegin()->first)) return;
+  m.emplace(k, std::move(s));
+  if (m.size() > raja) m.erase(std::prev(m.end()));
+}
+
+// Each statement of the walk (kay) judged against the ledger, a part of the series at a time:
+// 2^bitit parts by the first bits of their keys, twice as many from a part whose series do
+// not fit in raja bytes. anna gets a part's statements; valmis(true) ends a part that fitted,
+// valmis(false) one whose statements anna must forget.
+void osissa(const std::string& data, int vuosi, std::size_t raja, unsigned bitit, const std::string& kohde,
+            const std::function<void(const std::function<void(const Tiliote&)>&)>& kay,
+            const std::function<void(const Tiliote&, const Jatkuvuus::Arvio&)>& anna,
+            const std::function<void(bool)>& valmis) {
+  std::string avain;
+  const unsigned alku = bitit;
+  for (std::uint64_t osa = 0; osa < (std::uint64_t{1} << bitit);) {
+    Jatkuvuus j;
+    // A part of one key's series always fits: so far down, the bound goes.
+    j.rajaa(bitit, osa, bitit < 32 ? raja : 0);
+    j.lueHistoriasta(data, vuosi);
+    bool mahtui = !j.vajaa();
+    if (mahtui) {
+      try {
+        kay([&](const Tiliote& t) {
+          avain.assign(kohde).append(t.yritys);
+          const Jatkuvuus::Arvio a = j.arvioi(avain, t);
+          if (j.vajaa()) throw Taynna{};
+          if (!a.muualla) anna(t, a);
+        });
+      } catch (const Taynna&) {
+        mahtui = false;
+      }
+    }
+    valmis(mahtui);
+    if (!mahtui) {
+      ++bitit;
+      osa *= 2;
+      continue;
+    }
+    ++osa;
+    // Past a part that took little, the next ones are as large as they were before it.
+    while (bitit > alku && osa % 2 == 0 && j.tavuja() <= raja / 4) {
+      --bitit;
+      osa /= 2;
+    }
+  }
+}
 
 }  // namespace
 
@@ -108,12 +161,18 @@ void Tilikirja::tarkastaRinnalla(const Muoto& muoto, const PaloitteluAsetukset& 
       rp->saie = std::thread([this, rp, &muoto, b, polku, tarkastaja] {
         std::exception_ptr syy;
         try {
-          muoto.tiliotteet(polku, b, 0, [&](const Tiliote& t) {
-            if (rp->seis) throw Peruttu{};
-            tarkastaja(t);
-            if (virhe_) std::rethrow_exception(virhe_);
-            rp->eteni(t.kohta + t.pituus);
-          });
+          try {
+            muoto.tiliotteet(polku, b, 0, [&](const Tiliote& t) {
+              if (rp->seis) throw Peruttu{};
+              tarkastaja(t);
+              if (virhe_) std::rethrow_exception(virhe_);
+              if (osissa_) throw Osiin{};
+              rp->eteni(t.kohta + t.pituus);
+            });
+          } catch (const Osiin&) {
+          }
+          // The split waits from here on until every part is done.
+          if (osissa_) tarkastaOsissa(muoto, b, polku, &rp->seis);
         } catch (...) {
           syy = std::current_exception();
         }
@@ -152,14 +211,18 @@ Ohitettavat tarkastaUudelleen(const Muoto& muoto, const KirjanOtsikko& o, const 
   for (std::size_t i = 0; i < 4 && i < o.arkisto.size() && o.arkisto[i] >= '0' && o.arkisto[i] <= '9'; ++i)
     vuosi = vuosi * 10 + (o.arkisto[i] - '0');
   if (vuosi < 1000) vuosi = alusta::paikallinenAika().vuosi;
-  Jatkuvuus j;
-  j.lueHistoriasta(euro::ohjelma().datahakemisto, vuosi);
-  Ohitettavat ohita;
-  std::string avain;
-  muoto.tiliotteet(arkisto, asetuksetOtsikosta(o), 0, [&](const Tiliote& t) {
-    avain.assign(o.kohde).append(t.yritys);
-    if (j.arvioi(avain, t).toimitettu) ohita.lisaa(t.kohta, t.kohta + t.pituus);
-  });
+  const PaloitteluAsetukset a = asetuksetOtsikosta(o);
+  Ohitettavat ohita, osan;
+  osissa(
+      euro::ohjelma().datahakemisto, vuosi, a.saadot.sarjat ? a.saadot.sarjat : muoto.sarjoilleMuistia(), 0, o.kohde,
+      [&](const std::function<void(const Tiliote&)>& f) { muoto.tiliotteet(arkisto, a, 0, f); },
+      [&](const Tiliote& t, const Jatkuvuus::Arvio& arvio) {
+        if (arvio.toimitettu) osan.lisaa(t.kohta, t.kohta + t.pituus);
+      },
+      [&](bool mahtui) {
+        if (mahtui) ohita.yhdista(osan);
+        osan = Ohitettavat();
+      });
   return ohita;
 }
 
@@ -169,6 +232,7 @@ std::string taysiPolku(const std::string& polku) {
 
 Jatkuvuus& Tilikirja::jatkuvuus() {
   if (!ladattu_) {
+    jatkuvuus_.rajaa(0, 0, sarjoilleMuistia_ ? sarjoilleMuistia_ : Muoto::sarjoilleMuistiaOletus);
     jatkuvuus_.lueHistoriasta(euro::ohjelma().datahakemisto, aika_.vuosi);
     ladattu_ = true;
   }
@@ -177,8 +241,62 @@ Jatkuvuus& Tilikirja::jatkuvuus() {
 
 void Tilikirja::tarkasta(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
                          const std::function<void(const Tiliote&)>& tarkastaja) {
-  muoto.tiliotteet(polku, a, 0, tarkastaja);
+  try {
+    muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
+      tarkastaja(t);
+      if (osissa_) throw Osiin{};
+    });
+  } catch (const Osiin&) {
+  }
+  tarkastaLoppuun(muoto, a, polku);
+}
+
+void Tilikirja::tarkastaLoppuun(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku) {
   heitaVirhe();
+  if (osissa_) tarkastaOsissa(muoto, a, polku, nullptr);
+}
+
+void Tilikirja::tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
+                               const std::atomic<bool>* seis) {
+  // From the file's start again: what the first pass found is found again (a statement's
+  // verdict depends on its own series alone), and counted once.
+  *toimitettuja_ -= l_.toimitettuja;
+  *huomioita_ -= l_.huomioita;
+  l_ = Loydetyt();
+  rivit_.reset();  // the ledger's lines are made from the file again, with the notes kept
+  Loydetyt osan;
+  osissa(
+      euro::ohjelma().datahakemisto, aika_.vuosi, sarjoilleMuistia_, 1, kohde_,
+      [&](const std::function<void(const Tiliote&)>& f) {
+        muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
+          if (seis && *seis) throw Peruttu{};
+          loppu_ = std::max(loppu_, t.kohta + t.pituus);
+          f(t);
+        });
+      },
+      [&](const Tiliote& t, const Jatkuvuus::Arvio& arvio) { kirjaaArvio(t, arvio, osan, true); },
+      [&](bool mahtui) {
+        if (mahtui) {
+          *toimitettuja_ += osan.toimitettuja;
+          *huomioita_ += osan.huomioita;
+          lisaaOhitettavat(osan.ohita);
+          l_.lisaa(std::move(osan));
+        }
+        osan = Loydetyt();
+      });
+}
+
+void Tilikirja::lisaaOhitettavat(const Ohitettavat& o) {
+  if (rinnalla_) rinnalla_->lukiten([&] { ohitettavat_.yhdista(o); });
+  else ohitettavat_.yhdista(o);
+}
+
+void Tilikirja::Loydetyt::lisaa(Loydetyt&& o) {
+  toimitettuja += o.toimitettuja;
+  huomioita += o.huomioita;
+  for (auto& [k, v] : o.lauseet) rajattuna(lauseet, k, std::move(v), lauseitaEnintaan);
+  lauseita += o.lauseita;
+  for (auto& [k, v] : o.huomiot) rajattuna(huomiot, k, std::move(v), huomioitaEnintaan);
 }
 
 std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const Muoto& muoto, const PaloitteluAsetukset& a,
@@ -186,39 +304,60 @@ std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const Muoto& muoto, co
                                                           std::int64_t& huomioita) {
   kohde_ = taysiPolku(kohde);
   virhe_ = nullptr;
+  toimitettuja_ = &toimitettuja;
+  huomioita_ = &huomioita;
+  sarjoilleMuistia_ = a.saadot.sarjat ? a.saadot.sarjat : muoto.sarjoilleMuistia();
+  osissa_ = false;
+  if (ladattu_) jatkuvuus_.rajaa(0, 0, sarjoilleMuistia_);
   const std::string& data = euro::ohjelma().datahakemisto;
   if (!data.empty()) rivit_ = std::make_unique<Varasto>(data, a.saadot.varasto);
   tekstit_.emplace(std::string(muoto.nimi()), a.tiliotetiedosto, "", kohde_, aika_);
-  return [this, &toimitettuja, &huomioita](const Tiliote& t) {
+  return [this](const Tiliote& t) {
     // A failure (the ledger unreadable) waits for the format's check to end: a file it refuses
     // goes aside as it would without the ledger.
-    if (virhe_) return;
+    if (virhe_ || osissa_) return;
     try {
-      tarkastaYksi(t, toimitettuja, huomioita);
+      tarkastaYksi(t);
     } catch (...) {
       virhe_ = std::current_exception();
     }
   };
 }
 
-void Tilikirja::tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::int64_t& huomioita) {
-  avain_.assign(kohde_).append(t.yritys);
-  const Jatkuvuus::Arvio arvio = jatkuvuus().arvioi(avain_, t);
+void Tilikirja::tarkastaYksi(const Tiliote& t) {
+  loppu_ = t.kohta + t.pituus;
+  Jatkuvuus& j = jatkuvuus();
+  if (!j.vajaa()) {
+    avain_.assign(kohde_).append(t.yritys);
+    const Jatkuvuus::Arvio arvio = j.arvioi(avain_, t);
+    if (!j.vajaa()) {
+      const std::int64_t toimitettuja = l_.toimitettuja, huomioita = l_.huomioita;
+      kirjaaArvio(t, arvio, l_, false);
+      *toimitettuja_ += l_.toimitettuja - toimitettuja;
+      *huomioita_ += l_.huomioita - huomioita;
+      return;
+    }
+  }
+  osissa_ = true;
+}
+
+void Tilikirja::kirjaaArvio(const Tiliote& t, const Jatkuvuus::Arvio& arvio, Loydetyt& l, bool osa) {
   if (arvio.toimitettu) {
-    if (rinnalla_) rinnalla_->lukiten([&] { ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus); });
+    if (osa) l.ohita.lisaa(t.kohta, t.kohta + t.pituus);
+    else if (rinnalla_) rinnalla_->lukiten([&] { ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus); });
     else ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
-    ++toimitettuja;
+    ++l.toimitettuja;
   }
   std::string lyhyt;
+  std::size_t i = 0;
   for (const Jatkuvuus::Huomio& h : arvio.huomiot) {
     if (h.laji != Jatkuvuus::Laji::toimitettu) {
       lyhyt += (lyhyt.empty() ? "" : "; ") + h.lyhyt;
-      ++huomioita;
+      ++l.huomioita;
     }
-    if (lauseet_.size() < lauseitaEnintaan) lauseet_.push_back(h.lause);
-    ++lauseita_;
+    rajattuna(l.lauseet, std::pair(t.kohta, i++), h.lause, lauseitaEnintaan);
+    ++l.lauseita;
   }
-  loppu_ = t.kohta + t.pituus;
   if (rivit_) {
     try {
       rivit_->lisaa(tekstit_->rivi(t, arvio.toimitettu, lyhyt));
@@ -226,7 +365,7 @@ void Tilikirja::tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::
       rivit_.reset();  // the lines are made again from the file, with the notes below
     }
   }
-  if (!lyhyt.empty() && huomiot_.size() < huomioitaEnintaan) huomiot_[t.kohta] = std::move(lyhyt);
+  if (!lyhyt.empty()) rajattuna(l.huomiot, t.kohta, std::move(lyhyt), huomioitaEnintaan);
 }
 
 void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::string& tiedosto,
@@ -257,8 +396,8 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
       const bool ohi = ohita.sisaltaa(t.kohta);
       std::string huom;
       if (oma) {
-        const auto h = huomiot_.find(t.kohta);
-        if (h != huomiot_.end()) huom = h->second;
+        const auto h = l_.huomiot.find(t.kohta);
+        if (h != l_.huomiot.end()) huom = h->second;
       } else if (!ohi) {
         j.tunnettu(kohde + t.yritys, t);
       }
@@ -273,12 +412,13 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
 }
 
 std::vector<std::string> Tilikirja::lauseet() {
-  std::vector<std::string> v = std::move(lauseet_);
-  if (lauseita_ > v.size())
-    v.push_back(euro::ansi("... ja ") + std::to_string(lauseita_ - v.size()) +
+  std::vector<std::string> v;
+  for (auto& [k, lause] : l_.lauseet) v.push_back(std::move(lause));
+  if (l_.lauseita > v.size())
+    v.push_back(euro::ansi("... ja ") + std::to_string(l_.lauseita - v.size()) +
                 euro::ansi(" muuta huomautusta tiliotteista; kaikki ovat paloitteluhistoriassa."));
-  lauseet_.clear();
-  lauseita_ = 0;
+  l_.lauseet.clear();
+  l_.lauseita = 0;
   return v;
 }
 

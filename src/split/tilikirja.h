@@ -3,6 +3,7 @@
 // once a split's company files are complete. The ledger is read once a run, when first asked.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -41,11 +42,10 @@ class Tilikirja {
                 const std::function<void(const Tiliote&)>& tarkastaja);
   // The ledger read now, if it was not: throws when it cannot be.
   void lataa() { jatkuvuus(); }
-  // What the check a statement at a time could not do (the ledger unreadable): thrown by
-  // heitaVirhe, once the format's check has ended with the file accepted.
-  void heitaVirhe() {
-    if (virhe_) std::rethrow_exception(std::exchange(virhe_, nullptr));
-  }
+  // What the check a statement at a time could not do, once the format's check has ended with
+  // the file accepted: thrown (the ledger unreadable), or done now by parts of the series (more
+  // of them than their memory's bound).
+  void tarkastaLoppuun(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku);
   // The check on a thread of its own while the split writes, the format's check
   // having accepted the file: ohitettavat() then answers for a statement once the check has
   // passed it. In order, as tarkasta, under the tests' fault hook (which needs the calls in one
@@ -77,8 +77,26 @@ class Tilikirja {
   bool epaonnistui() const { return epaonnistui_; }
 
  private:
+  // What the check found, kept within bounds: by where a statement begins, its sentences for
+  // the office (the first lauseitaEnintaan) and its note for the ledger's line.
+  struct Loydetyt {
+    std::int64_t toimitettuja = 0, huomioita = 0;
+    std::map<std::pair<std::uint64_t, std::size_t>, std::string> lauseet;
+    std::size_t lauseita = 0;
+    std::map<std::uint64_t, std::string> huomiot;
+    Ohitettavat ohita;  // a part's ranges; the whole check's are ohitettavat_
+    void lisaa(Loydetyt&& o);
+  };
   Jatkuvuus& jatkuvuus();
-  void tarkastaYksi(const Tiliote& t, std::int64_t& toimitettuja, std::int64_t& huomioita);
+  void tarkastaYksi(const Tiliote& t);
+  void kirjaaArvio(const Tiliote& t, const Jatkuvuus::Arvio& arvio, Loydetyt& l, bool osa);
+  // The check again from the file's start, a part of the series at a time.
+  void tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
+                      const std::atomic<bool>* seis);
+  void lisaaOhitettavat(const Ohitettavat& o);
+  void heitaVirhe() {
+    if (virhe_) std::rethrow_exception(std::exchange(virhe_, nullptr));
+  }
   class Rinnalla;
   // The check beside the split joined and dropped: what stopped it, if anything.
   std::exception_ptr paataTarkastus() noexcept;
@@ -90,15 +108,17 @@ class Tilikirja {
   std::string kohde_;
   std::uint64_t loppu_ = 0;  // where the last statement checked ended
   Ohitettavat ohitettavat_;
-  std::map<std::uint64_t, std::string> huomiot_;  // by a statement's start: the ledger's note
+  Loydetyt l_;
+  std::int64_t* toimitettuja_ = nullptr;  // the run's counts, kept equal to l_'s
+  std::int64_t* huomioita_ = nullptr;
+  std::size_t sarjoilleMuistia_ = 0;  // the bound of the series' memory in this run's check
+  bool osissa_ = false;  // past it: the check goes again by parts
   // This run's own lines, made by the check (their archive put in when named); when they
   // could not be kept, the file is read again for them.
   std::unique_ptr<Varasto> rivit_;
   std::string avain_;  // a statement's company file, its memory kept
   std::optional<historia::TilioteRivit> tekstit_;  // the check's lines
   std::exception_ptr virhe_;
-  std::vector<std::string> lauseet_;
-  std::size_t lauseita_ = 0;
   std::unique_ptr<Rinnalla> rinnalla_;  // the check beside the split, until waited for
 };
 

@@ -18,6 +18,18 @@ Ohitettavat Ohitettavat::valilla(std::uint64_t alku, std::uint64_t loppu) const 
   return o;
 }
 
+void Ohitettavat::yhdista(const Ohitettavat& o) {
+  if (o.v_.empty()) return;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> v;
+  v.swap(v_);
+  // By their starts: lisaa joins what meets.
+  std::size_t i = 0, j = 0;
+  while (i < v.size() || j < o.v_.size()) {
+    const auto& r = j == o.v_.size() || (i < v.size() && v[i].first <= o.v_[j].first) ? v[i++] : o.v_[j++];
+    lisaa(r.first, r.second);
+  }
+}
+
 Ohitettavat Ohitettavat::korvattu(std::uint64_t alku, std::uint64_t loppu, const Ohitettavat& sisalla) const {
   Ohitettavat o;
   for (const auto& [a, b] : v_) o.lisaa(a, std::min(b, alku));

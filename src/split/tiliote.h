@@ -122,6 +122,8 @@ class Ohitettavat {
   bool tyhja() const { return v_.empty(); }
   // The ranges cut to [alku, loppu): what a journal's record declares of its segment.
   Ohitettavat valilla(std::uint64_t alku, std::uint64_t loppu) const;
+  // These ranges and o's: those of a check that found them by parts.
+  void yhdista(const Ohitettavat& o);
   // These ranges outside [alku, loppu), and sisalla's inside it.
   Ohitettavat korvattu(std::uint64_t alku, std::uint64_t loppu, const Ohitettavat& sisalla) const;
   // The journal's header line: "ohita = 0-120 480-900\r\n", none when there are no ranges.

@@ -15,6 +15,7 @@
 
 #include "euro/alusta/alusta.h"
 #include "euro/virhe.h"
+#include "split/kesken.h"
 #include "split/muoto.h"
 #include "split/t00.h"
 #include "split/tiliote.h"
@@ -50,6 +51,7 @@ class Katkeava : public split::Muoto {
   }
   void tiliotteet(const std::string& p, const PaloitteluAsetukset& a, std::uint64_t alku,
                   const std::function<void(const Tiliote&)>& anna) const override {
+    ++kaynteja;
     std::size_t n = 0;
     tito().tiliotteet(p, a, alku, [&](const Tiliote& t) {
       if (n++ == katkeaa_) throw euro::Virhe(euro::virhenro::laitevirhe, "luku katkesi");
@@ -58,6 +60,7 @@ class Katkeava : public split::Muoto {
     });
   }
   mutable std::atomic<std::size_t> annettu{0};
+  mutable std::atomic<std::size_t> kaynteja{0};  // walks begun
 
  private:
   std::size_t katkeaa_;
@@ -170,6 +173,110 @@ TEST_F(Tilikirja, OdotettuKatkennutHeittaa) {
   kirja.tarkastaRinnalla(muoto, a, a.tiliotetiedosto, tarkastaja);
   EXPECT_THROW(kirja.odotaTarkastus(), euro::Virhe);
   EXPECT_FALSE(kirja.ohitettavat().sisaltaa(v[39].kohta));
+}
+
+// The check by parts of the series, as when they pass their memory's bound: every verdict, count,
+// sentence and ledger line as the check that kept them all, in order and beside the split, and
+// the recovery's check again alike.
+TEST_F(Tilikirja, OsissaKutenKerralla) {
+  // 13 accounts numbered on: the first 20 statements delivered yesterday, today 10-39 (10-19
+  // again with the same bytes), account 5 missing its third statement and account 7 its fourth
+  // numbered twice with other bytes.
+  std::vector<std::string> otteet;
+  for (int i = 0; i < 40; ++i) {
+    testi::T00 t;
+    t.asiakas = std::to_string(1000 + i % 7);
+    t.tili = std::to_string(12345678900000 + i % 13);
+    int n = i / 13 + 1;
+    if (i % 13 == 5 && n >= 3) ++n;
+    if (i % 13 == 7 && n == 3) n = 2;
+    t.numero = "00" + std::to_string(n);
+    otteet.push_back(t.rivi() + "\r\nT10 " + std::string(30 + i, 'r') + "\r\n");
+  }
+  auto liita = [&](int a, int b) {
+    std::string s;
+    for (int i = a; i < b; ++i) s += otteet[i];
+    return s;
+  };
+  struct Tulos {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> alueet;
+    std::int64_t toimitettuja = 0, huomioita = 0;
+    std::vector<std::string> lauseet, kirja;
+    bool operator==(const Tulos&) const = default;
+  };
+  std::vector<Tiliote> tanaan;
+  testi::kirjoitaTiedosto(a.tiliotetiedosto, liita(10, 40));
+  tito().tiliotteet(a.tiliotetiedosto, a, 0, [&](const Tiliote& t) { tanaan.push_back(t); });
+  // Walks counted: more than one is a check by parts.
+  const Katkeava muoto(1000);
+  std::size_t kaynteja = 0;
+  auto aja = [&](std::size_t raja, bool rinnalla) {
+    std::filesystem::remove_all(k / "data");
+    alusta::luoHakemisto(k / "data");
+    PaloitteluAsetukset b = a;
+    b.saadot.sarjat = raja;
+    std::int64_t toimitettuja = 0, huomioita = 0;
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, liita(0, 20));
+    {
+      split::Tilikirja eilen(aika);
+      auto tarkastaja = eilen.tarkastaja(tito(), b, k / "ulos" + S, toimitettuja, huomioita);
+      eilen.tarkasta(tito(), b, a.tiliotetiedosto, tarkastaja);
+      eilen.kirjaa(tito(), b, a.tiliotetiedosto, "", eilen.kohde(), eilen.ohitettavat(), 0, true);
+    }
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, liita(10, 40));
+    const std::size_t alussa = muoto.kaynteja;
+    Tulos r;
+    split::Tilikirja kirja(aika);
+    auto tarkastaja = kirja.tarkastaja(muoto, b, k / "ulos" + S, r.toimitettuja, r.huomioita);
+    if (rinnalla) {
+      kirja.tarkastaRinnalla(muoto, b, a.tiliotetiedosto, tarkastaja);
+      // The split asks as it goes: each answer waits for every part.
+      for (const Tiliote& t : tanaan) kirja.ohitettavat().sisaltaa(t.kohta);
+      kirja.odotaTarkastus();
+    } else {
+      kirja.tarkasta(muoto, b, a.tiliotetiedosto, tarkastaja);
+    }
+    kaynteja = muoto.kaynteja - alussa;
+    r.alueet = kirja.ohitettavat().alueet();
+    kirja.kirjaa(muoto, b, a.tiliotetiedosto, "", kirja.kohde(), kirja.ohitettavat(), 0, true);
+    r.lauseet = kirja.lauseet();
+    for (const std::string& n : testi::tiedostot(k / "data")) r.kirja.push_back(testi::lueTiedosto(k / "data" + S + n));
+    return r;
+  };
+  const Tulos kerralla = aja(0, false);
+  ASSERT_EQ(kaynteja, 1u);
+  EXPECT_EQ(kerralla.toimitettuja, 10);
+  EXPECT_EQ(kerralla.huomioita, 2);
+  ASSERT_EQ(kerralla.alueet.size(), 1u);
+  EXPECT_EQ(kerralla.alueet[0], std::make_pair(tanaan[0].kohta, tanaan[9].kohta + tanaan[9].pituus));
+  for (const std::size_t raja : {std::size_t{1}, std::size_t{400}, std::size_t{900}}) {
+    for (const bool rinnalla : {false, true}) {
+      SCOPED_TRACE(std::to_string(raja) + (rinnalla ? " rinnalla" : " järjestyksessä"));
+      const Tulos osissa = aja(raja, rinnalla);
+      EXPECT_GT(kaynteja, 2u);
+      EXPECT_EQ(osissa.alueet, kerralla.alueet);
+      EXPECT_EQ(osissa.toimitettuja, kerralla.toimitettuja);
+      EXPECT_EQ(osissa.huomioita, kerralla.huomioita);
+      EXPECT_EQ(osissa.lauseet, kerralla.lauseet);
+      EXPECT_EQ(osissa.kirja, kerralla.kirja);
+    }
+  }
+  // A cut-off split's check again, over yesterday's ledger: the same ranges whatever the bound.
+  split::KirjanOtsikko o = split::otsikkoAsetuksista(a, "TITO", k / "TUODUT", k / "ulos" + S);
+  o.arkisto = "20180821143005-TITO.TXT";
+  for (const std::size_t raja : {std::size_t{0}, std::size_t{1}, std::size_t{400}}) {
+    o.saadot.sarjat = raja;
+    std::filesystem::remove_all(k / "data");
+    alusta::luoHakemisto(k / "data");
+    std::int64_t toimitettuja = 0, huomioita = 0;
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, liita(0, 20));
+    split::Tilikirja eilen(aika);
+    auto tarkastaja = eilen.tarkastaja(tito(), a, o.kohde, toimitettuja, huomioita);
+    eilen.tarkasta(tito(), a, a.tiliotetiedosto, tarkastaja);
+    eilen.kirjaa(tito(), a, a.tiliotetiedosto, "", eilen.kohde(), eilen.ohitettavat(), 0, true);
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, liita(10, 40));
+    EXPECT_EQ(split::tarkastaUudelleen(tito(), o, a.tiliotetiedosto).alueet(), kerralla.alueet) << raja;
+  }
 }
 
 }  // namespace

@@ -84,6 +84,8 @@ class Xml : public Muoto {
                   const std::function<void(const Tiliote&)>& anna) const override {
     camt::tiliotteet(polku, a, alku, anna);
   }
+  // The split's memory is bounded at twice TITO's: a document's series may take more.
+  std::size_t sarjoilleMuistia() const override { return 4 * 1024 * 1024; }
 
   void esikatsele(const std::string& polku, const PaloitteluAsetukset& a,
                   const std::function<void(const std::string&)>& ulos) const override {
