@@ -66,7 +66,8 @@ void Jatkuvuus::rajaa(unsigned bitit, std::uint64_t osa, std::size_t raja) {
 }
 
 void Jatkuvuus::tarkistaRaja() {
-  if (raja_ == 0 || vajaa_ || sarjat_.tavuja() <= raja_) return;
+  // One series is no more than a few hundred bytes, and parts cannot divide it.
+  if (raja_ == 0 || vajaa_ || sarjat_.koko() <= 1 || sarjat_.tavuja() <= raja_) return;
   sarjat_ = Sarjat();
   vajaa_ = true;
 }
