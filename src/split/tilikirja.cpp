@@ -265,8 +265,13 @@ void Tilikirja::tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a,
   l_ = Loydetyt();
   rivit_.reset();  // the ledger's lines are made from the file again, with the notes kept
   Loydetyt osan;
+  // The series grow with the file: as many parts at first as the whole would need, with room.
+  unsigned bitit = 1;
+  const std::optional<std::uint64_t> koko = alusta::pituusJosOn(polku);
+  if (ylivuoto_ > 0 && koko)
+    while (bitit < 16 && (std::uint64_t{1} << bitit) * 4 * ylivuoto_ < 5 * *koko) ++bitit;
   osissa(
-      euro::ohjelma().datahakemisto, aika_.vuosi, sarjoilleMuistia_, 1, kohde_,
+      euro::ohjelma().datahakemisto, aika_.vuosi, sarjoilleMuistia_, bitit, kohde_,
       [&](const std::function<void(const Tiliote&)>& f) {
         muoto.tiliotteet(polku, a, 0, [&](const Tiliote& t) {
           if (seis && *seis) throw Peruttu{};
@@ -308,6 +313,7 @@ std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const Muoto& muoto, co
   huomioita_ = &huomioita;
   sarjoilleMuistia_ = a.saadot.sarjat ? a.saadot.sarjat : muoto.sarjoilleMuistia();
   osissa_ = false;
+  ylivuoto_ = 0;
   if (ladattu_) jatkuvuus_.rajaa(0, 0, sarjoilleMuistia_);
   const std::string& data = euro::ohjelma().datahakemisto;
   if (!data.empty()) rivit_ = std::make_unique<Varasto>(data, a.saadot.varasto);
@@ -339,6 +345,7 @@ void Tilikirja::tarkastaYksi(const Tiliote& t) {
     }
   }
   osissa_ = true;
+  ylivuoto_ = t.kohta;
 }
 
 void Tilikirja::kirjaaArvio(const Tiliote& t, const Jatkuvuus::Arvio& arvio, Loydetyt& l, bool osa) {
