@@ -94,7 +94,7 @@ class Muoto {
                           const std::function<void(const Tiliote&)>& /*anna*/) const {}
   // The bytes the ledger's check may keep of its series at once, beside what the format's own
   // split holds at its peak; past them the check reads the file again by parts.
-  static constexpr std::size_t sarjoilleMuistiaOletus = 256 * 1024;
+  static constexpr std::size_t sarjoilleMuistiaOletus = 1024 * 1024;
   virtual std::size_t sarjoilleMuistia() const { return sarjoilleMuistiaOletus; }
   // The split-condition preview, whole lines with CR LF, in pieces. A file the format refuses
   // throws HylattyTiedosto (esikatselu.h) with the reason; a failure to read, euro::Virhe.
