@@ -219,7 +219,7 @@ class Ajo {
     jako = muoto->tarkistaLuetellen(t_.polku, a_, t_.syy, tarkastaja_, lueteltu_);
     if (jako) {
       t_.syy.clear();
-      tilikirja_.tarkastaLoppuun(*muoto, a_, t_.polku);
+      tilikirja_.tarkastaLoppuun(*muoto, a_, t_.polku, jako->sarjoilleLisaa());
       return true;
     }
     if (const std::optional<std::string> sivuun = siirraSivuun(t_.polku, aikaleima(kello_()), t_.mikset))

@@ -45,7 +45,9 @@ class Tilikirja {
   // What the check a statement at a time could not do, once the format's check has ended with
   // the file accepted: thrown (the ledger unreadable), or done now by parts of the series (more
   // of them than their memory's bound).
-  void tarkastaLoppuun(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku);
+  // lisaa: memory the split leaves the parts past the format's bound.
+  void tarkastaLoppuun(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
+                       std::size_t lisaa = 0);
   // The check on a thread of its own while the split writes, the format's check
   // having accepted the file: ohitettavat() then answers for a statement once the check has
   // passed it. In order, as tarkasta, under the tests' fault hook (which needs the calls in one
@@ -92,7 +94,7 @@ class Tilikirja {
   void kirjaaArvio(const Tiliote& t, const Jatkuvuus::Arvio& arvio, Loydetyt& l, bool osa);
   // The check again from the file's start, a part of the series at a time.
   void tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
-                      const std::atomic<bool>* seis);
+                      const std::atomic<bool>* seis, std::size_t lisaa = 0);
   void lisaaOhitettavat(const Ohitettavat& o);
   void heitaVirhe() {
     if (virhe_) std::rethrow_exception(std::exchange(virhe_, nullptr));
