@@ -288,11 +288,19 @@ TEST_P(Muotosopimus, KatkoJokaisessaKutsussaKutenKatkotta) {
   const Sisallot odotettu = yhtena({pohja, eka, toka}, true, pienet(), &kirjassa);
   ASSERT_EQ(odotettu.size(), 4u);
   ASSERT_EQ(kirjassa.size(), 4u + 12u + 3u);
-  // And with the ledger's check by parts of the series, each part read again after a kill.
+  katkoJokaisessaKutsussa(pienet(), pohja, eka, toka, odotettu, kirjassa);
+  // And with the ledger's check by parts of the series, each part read again after a kill. A
+  // single series is never divided: a file of one account would only repeat the sweep above.
+  std::set<std::string> tilit;
+  for (const std::string& s : {pohja, eka, toka}) {
+    testi::Kansio k;
+    testi::kirjoitaTiedosto(k / "TILIOTE", s);
+    for (const split::Tiliote& t : vika::tiliotteet(asetukset(k, true))) tilit.insert(t.tili);
+  }
+  if (tilit.size() < 2) return;
   Saadot osissa = pienet();
   osissa.sarjat = 500;
-  for (const Saadot& s : {pienet(), osissa})
-    katkoJokaisessaKutsussa(s, pohja, eka, toka, odotettu, kirjassa);
+  katkoJokaisessaKutsussa(osissa, pohja, eka, toka, odotettu, kirjassa);
 }
 
 void Muotosopimus::katkoJokaisessaKutsussa(const Saadot& s, const std::string& pohja, const std::string& eka, const std::string& toka,
