@@ -69,6 +69,9 @@ class HajautusT {
   }
   // The key's value, eiArvoa when it was not there.
   Arvo& lisaa(std::uint64_t avain) {
+    // A key already there never grows the table: a table held at its bound by its owner would
+    // otherwise double at the bound on the next lookup of a known key.
+    if (Arvo* on = hae(avain)) return *on;
     if (4 * (maara_ + 1) > 3 * avaimet_.size()) kasva();
     avain |= 1;
     std::size_t i = avain & maski_;

@@ -551,13 +551,17 @@ std::string kohteenMerkki(const std::string& kohde, const std::string& kirjanPol
 std::vector<std::string> kohteenKirjat(const std::string& kohde, const std::vector<std::string>& ohita) {
   std::string k = kohde;
   if (k.empty() || k.back() != sep) k += sep;
-  std::vector<std::string> nimet = alusta::nimetKansiossa(k.size() > 1 ? k.substr(0, k.size() - 1) : k);
+  // Only the markers' names are kept: the target may hold a hundred thousand company files.
+  std::vector<std::string> nimet;
+  alusta::kayKansio(k.size() > 1 ? k.substr(0, k.size() - 1) : k, [&](const std::string& nimi) {
+    if (nimi.size() == merkinAlku.size() + 16 + merkinLoppu.size() && nimi.rfind(merkinAlku, 0) == 0 &&
+        nimi.compare(nimi.size() - merkinLoppu.size(), merkinLoppu.size(), merkinLoppu) == 0)
+      nimet.push_back(nimi);
+    return true;
+  });
   std::sort(nimet.begin(), nimet.end());
   std::vector<std::string> kirjat;
   for (const std::string& nimi : nimet) {
-    if (nimi.size() != merkinAlku.size() + 16 + merkinLoppu.size() || nimi.rfind(merkinAlku, 0) != 0 ||
-        nimi.compare(nimi.size() - merkinLoppu.size(), merkinLoppu.size(), merkinLoppu) != 0)
-      continue;
     const std::string merkki = k + nimi;
     std::string sisalto;
     try {

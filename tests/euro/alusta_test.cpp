@@ -1,5 +1,6 @@
 #include "euro/alusta/alusta.h"
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 #include <filesystem>
@@ -110,6 +111,28 @@ TEST(Alusta, ListaakoHakemisto) {
       {k / "tiedosto.txt", false},
   };
   for (const auto& t : tapaukset) EXPECT_EQ(alusta::listaakoHakemisto(t.hakemisto), t.tulos) << t.hakemisto;
+}
+
+// The walk gives every entry once, stops when told, and lets a failure of its caller through.
+TEST(Alusta, KayKansio) {
+  testi::Kansio k;
+  alusta::luoHakemisto(k / "ala");
+  for (const char* n : {"a.txt", ".piilo", "\xe4yri\xf6.txt"}) testi::kirjoitaTiedosto(k / n, "x");
+  std::vector<std::string> nimet;
+  alusta::kayKansio(k.polku(), [&](const std::string& n) {
+    if (n != "." && n != "..") nimet.push_back(n);
+    return true;
+  });
+  std::sort(nimet.begin(), nimet.end());
+  EXPECT_EQ(nimet, (std::vector<std::string>{".piilo", "a.txt", "ala", "\xe4yri\xf6.txt"}));
+
+  int kutsuja = 0;
+  alusta::kayKansio(k.polku(), [&](const std::string&) { return ++kutsuja < 2; });
+  EXPECT_EQ(kutsuja, 2);
+  alusta::kayKansio(k / "puuttuu", [&](const std::string&) { return ++kutsuja > 0; });
+  EXPECT_EQ(kutsuja, 2);
+  for (int kerta = 0; kerta < 2; ++kerta)
+    EXPECT_EQ(virhe([&] { alusta::kayKansio(k.polku(), [](const std::string&) -> bool { euro::heitaVirhe(7, "x"); }); }), 7);
 }
 
 TEST(Alusta, LuoHakemisto) {

@@ -111,9 +111,10 @@ bool onErikoinen(const std::string& polku);
 // nothing is there. Throws on other failures.
 std::optional<std::string> linkinKohde(const std::string& polku);
 
-// The names of every entry of a folder, hidden ones and folders included, in no order; none
-// when it cannot be listed. One listing, no look at each entry.
-std::vector<std::string> nimetKansiossa(const std::string& kansio);
+// Gives the name of every entry of a folder, hidden ones and folders included, in no order,
+// until kukin answers false; nothing when it cannot be listed. One listing, no look at each
+// entry, and no list of them all: a target of a hundred thousand files costs no memory here.
+void kayKansio(const std::string& kansio, const std::function<bool(const std::string&)>& kukin);
 
 // Puts what was written into the named files of a folder onto the disk. POSIX: the whole file
 // system of the folder at once (syncfs), which costs one call however many files, or each

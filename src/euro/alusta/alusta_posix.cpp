@@ -254,13 +254,17 @@ std::optional<std::string> linkinKohde(const std::string& polku) {
   return euro::utf8Ansi(kohde);
 }
 
-std::vector<std::string> nimetKansiossa(const std::string& kansio) {
-  std::vector<std::string> nimet;
+void kayKansio(const std::string& kansio, const std::function<bool(const std::string&)>& kukin) {
   DIR* d = ::opendir(natiivi(kansio).c_str());
-  if (!d) return nimet;
-  while (dirent* e = ::readdir(d)) nimet.push_back(euro::utf8Ansi(e->d_name));
+  if (!d) return;
+  try {
+    while (dirent* e = ::readdir(d))
+      if (!kukin(euro::utf8Ansi(e->d_name))) break;
+  } catch (...) {
+    ::closedir(d);
+    throw;
+  }
   ::closedir(d);
-  return nimet;
 }
 
 void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet) {

@@ -262,16 +262,19 @@ std::optional<std::string> linkinKohde(const std::string& polku) {
   return ansiksi(kohde);
 }
 
-std::vector<std::string> nimetKansiossa(const std::string& kansio) {
-  std::vector<std::string> nimet;
+void kayKansio(const std::string& kansio, const std::function<bool(const std::string&)>& kukin) {
   WIN32_FIND_DATAW d;
   HANDLE h = ::FindFirstFileW(leve(kansio + "\\*").c_str(), &d);
-  if (h == INVALID_HANDLE_VALUE) return nimet;
-  do {
-    nimet.push_back(euro::utf16Ansi(reinterpret_cast<const char16_t*>(d.cFileName)));
-  } while (::FindNextFileW(h, &d));
+  if (h == INVALID_HANDLE_VALUE) return;
+  try {
+    do {
+      if (!kukin(euro::utf16Ansi(reinterpret_cast<const char16_t*>(d.cFileName)))) break;
+    } while (::FindNextFileW(h, &d));
+  } catch (...) {
+    ::FindClose(h);
+    throw;
+  }
   ::FindClose(h);
-  return nimet;
 }
 
 void tallennaTiedostot(const std::string& kansio, const std::vector<std::string>& nimet) {

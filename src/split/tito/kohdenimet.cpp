@@ -14,9 +14,12 @@ namespace {
 // Names decided in one run: a target of very many companies starts the table again rather
 // than grow it without end (a name is then looked at on the disk again).
 constexpr std::size_t valintojaEnintaan = 1 << 15;
+// The own files' names are the most of a large run, and the split's own table of the target's
+// names answers first: a quarter of the bound keeps this one a small part of the peak.
+constexpr std::size_t omiaEnintaan = 1 << 13;
 constexpr int numerojaEnintaan = 1000;
 // A listed name's value once its own file was found to take its batches.
-constexpr std::uint64_t omaTiedosto = 1;
+constexpr std::uint8_t omaTiedosto = 1;
 
 }  // namespace
 
@@ -31,7 +34,7 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
     }
   }
   if (poissa) return nimi;
-  std::uint64_t* listassa = nullptr;
+  std::uint8_t* listassa = nullptr;
   std::uint64_t h = 0;
   if (listattu_) {
     listassa = lista_.hae(nimiTiiviste(nimi));
@@ -71,7 +74,7 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
     if (listassa) {
       *listassa = omaTiedosto;
     } else {
-      if (omat_.koko() >= valintojaEnintaan) omat_.tyhjenna();
+      if (omat_.koko() >= omiaEnintaan) omat_.tyhjenna();
       omat_.lisaa(h);
     }
     return nimi;
@@ -83,9 +86,16 @@ const std::string& Kohdenimet::valitse(const std::string& nimi, std::size_t lopp
 
 void Kohdenimet::luetteleKohde() {
   // Every entry, not only the ordinary files: a FIFO at a name must be looked at.
-  const std::vector<std::string> nimet = alusta::nimetKansiossa(kohde_.empty() ? kohde_ : kohde_.substr(0, kohde_.size() - 1));
-  if (nimet.size() > valintojaEnintaan) return;
-  for (const std::string& n : nimet) lista_.lisaa(nimiTiiviste(n));
+  bool kaikki = true;
+  alusta::kayKansio(kohde_.empty() ? kohde_ : kohde_.substr(0, kohde_.size() - 1), [&](const std::string& n) {
+    kaikki = lista_.koko() < valintojaEnintaan;
+    if (kaikki) lista_.lisaa(nimiTiiviste(n));
+    return kaikki;
+  });
+  if (!kaikki) {
+    lista_ = {};
+    return;
+  }
   listattu_ = true;
 }
 
@@ -93,7 +103,7 @@ void Kohdenimet::aseta(const std::string& nimi, const std::string& tiedosto) {
   // A recorded decision stands: another file's is looked up before the own names.
   if (tiedosto == nimi) {
     valinnat_.erase(nimi);
-    if (std::uint64_t* l = listattu_ ? lista_.hae(nimiTiiviste(nimi)) : nullptr) *l = omaTiedosto;
+    if (std::uint8_t* l = listattu_ ? lista_.hae(nimiTiiviste(nimi)) : nullptr) *l = omaTiedosto;
     else omat_.lisaa(avainNimesta(nimi));
   } else {
     valinnat_[nimi] = Valinta{tiedosto, true};

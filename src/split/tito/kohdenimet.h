@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -42,10 +43,11 @@ class Kohdenimet {
   std::string kohde_;
   Yhteenveto* y_;
   // The target's names by hash, when listed, each with omaTiedosto once its own file was
-  // found to take its batches: a name the listing lacks costs no memory.
-  Hajautus lista_;
+  // found to take its batches: a name the listing lacks costs no memory. A byte a name, as
+  // the tables' bound of names is a part of a large run's peak.
+  HajautusT<std::uint8_t> lista_;
   bool listattu_ = false;
-  Hajautus omat_;  // unlisted: names whose own file takes their batches, by hash
+  HajautusT<std::uint8_t> omat_;  // unlisted: names whose own file takes their batches, by hash
   std::unordered_map<std::string, Valinta> valinnat_;  // names that go to another file
 };
 

@@ -37,7 +37,10 @@ Osittaja::Osittaja(Kirjaus& kirja, const KirjanOtsikko& o, const std::string& ar
   kohdeKansio_ = kohde_.size() > 1 ? kohde_.substr(0, kohde_.size() - 1) : kohde_;
   // One listing of the target instead of a look at each new file: a name not there is a
   // file of length 0.
-  for (const std::string& n : alusta::nimetKansiossa(kohdeKansio_)) tunne(nimiTiiviste(n), false);
+  alusta::kayKansio(kohdeKansio_, [&](const std::string& n) {
+    tunne(nimiTiiviste(n), false);
+    return true;
+  });
   nimeaja_ = std::make_unique<NimenMuodostaja>(a_, posAlku_, posLoppu_);
   tarve_ = std::max<std::size_t>(nimeaja_->tarve(), 3);
   // Small archives take a small window; a segment runs past it by the search ahead.
