@@ -105,6 +105,18 @@ rm -rf "$ulos" "$syote" "$tyo/TUODUT"
 "$generaattori" --koko 256M --yrityksia 100000 --siemen "$siemen" "$syote"
 rssTilit=$(huippu "$syote")
 rssTilitA=$(huippu "$syote" --aikaleima)
+# The same companies' next files into the target those left (about 48,000 files): a day's run
+# of an office of very many companies, the target listed once and its names kept in a bounded
+# table.
+taydessa() {
+  rm -rf "$tyo/TUODUT" "$tyo"/bin/paloitteluhistoria-*
+  "$generaattori" --koko 256M --yrityksia 100000 --siemen "$1" "$syote" >/dev/null
+  /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" "$2" --kohde "$ulos" "$syote" >/dev/null || (($? == 3))
+  tail -n 1 "$tyo/rss"
+}
+kohteessa=$(find "$ulos" -type f | wc -l)
+rssTaysi=$(taydessa $((siemen + 1)) --ei-aikaleimaa)
+rssTaysiA=$(taydessa $((siemen + 2)) --aikaleima)
 rm -rf "$ulos" "$syote" "$tyo/TUODUT"
 
 # Lines of 64 MiB each: a T00 line, two ordinary lines, a second company's T00 line.
@@ -138,7 +150,7 @@ median() { awk -F, -v n="$1" '$1 == n { print $4 }' "$tyo/ajat.csv"; }
 suoritin() { awk -F, -v n="$1" '$1 == n { print $5 + $6 }' "$tyo/ajat.csv"; }
 awk -v k="$(median kolvanto)" -v l="$(median lattia)" -v v="$(median vertaa)" -v a="$(median awk)" \
     -v c="$(median cat)" -v r256="$rss256" -v r256a="$rss256a" -v r1g="$rss1g" -v r1gy="$rss1gyksi" -v r64="$rss64m" \
-    -v rt="$rssTilit" -v rta="$rssTilitA" \
+    -v rt="$rssTilit" -v rta="$rssTilitA" -v rk="$rssTaysi" -v rka="$rssTaysiA" -v kt="$kohteessa" \
     -v ks="$(suoritin kolvanto)" -v ls="$(suoritin lattia)" -v vs="$(suoritin vertaa)" \
     -v ar="$(median arkistoiden)" -v va="$(median vertaa-arkistoiden)" \
     -v ars="$(suoritin arkistoiden)" -v vas="$(suoritin vertaa-arkistoiden)" \
@@ -166,6 +178,9 @@ awk -v k="$(median kolvanto)" -v l="$(median lattia)" -v v="$(median vertaa)" -v
     muisti("256 MiB arkistoiden", r256a)
     muisti("256 MiB, 64 000 tiliä", rt)
     muisti("256 MiB, 64 000 tiliä arkistoiden", rta)
+    printf "  kohteessa jo %d tiedostoa:\n", kt
+    muisti("  256 MiB, 64 000 tiliä", rk)
+    muisti("  256 MiB, 64 000 tiliä arkistoiden", rka)
     muisti("1 GiB", r1g)
     muisti("1 GiB ilman rivinloppua", r1gy)
     muisti("256 MiB, rivit 64 MiB", r64)

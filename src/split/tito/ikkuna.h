@@ -38,7 +38,7 @@ class Ikkuna {
     std::uint64_t tiedosto;                // in the segment, eiArvoa until declared
     std::uint32_t avaimenPituus;           // the batch's own name after it, when the file is another
   };
-  static constexpr std::size_t varastoEnintaan = 512 * 1024;
+  static constexpr std::size_t varastoEnintaan = 256 * 1024;
 
   // The batch whose T00 line begins with paa, at kohta, into the queue with its file's name.
   virtual void nimea(std::string_view paa, std::uint64_t kohta) = 0;

@@ -28,9 +28,9 @@ struct Rajat {
   std::uint64_t tavuja;
   std::size_t eratEdella;
   explicit Rajat(const PaloitteluAsetukset::Saadot::Jaksot& j)
-      : tiedostoja(j.tiedostoja ? j.tiedostoja : 4096), tavuja(j.tavuja ? j.tavuja : 16 * 1024 * 1024),
+      : tiedostoja(j.tiedostoja ? j.tiedostoja : 2048), tavuja(j.tavuja ? j.tavuja : 16 * 1024 * 1024),
         // The window keeps the next batch's T00 line named: at least one more must fit.
-        eratEdella(j.ennakko ? std::max<std::size_t>(j.ennakko, 2) : 8192) {}
+        eratEdella(j.ennakko ? std::max<std::size_t>(j.ennakko, 2) : 4096) {}
 };
 
 // A segment being split: a company file's length as it grows, and how many of its batches to
