@@ -234,6 +234,7 @@ Jatkuvuus& Tilikirja::jatkuvuus() {
   if (!ladattu_) {
     jatkuvuus_.rajaa(0, 0, sarjoilleMuistia_ ? sarjoilleMuistia_ : Muoto::sarjoilleMuistiaOletus);
     jatkuvuus_.lueHistoriasta(euro::ohjelma().datahakemisto, aika_.vuosi);
+    historiaa_ = jatkuvuus_.vajaa() ? ~std::size_t{0} : jatkuvuus_.tavuja();
     ladattu_ = true;
   }
   return jatkuvuus_;
@@ -271,9 +272,15 @@ void Tilikirja::tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a,
   const std::size_t raja = sarjoilleMuistia_ + lisaa;
   unsigned bitit = lisaa > 0 ? 0 : 1;
   const std::optional<std::uint64_t> koko = alusta::pituusJosOn(polku);
-  if (ylivuoto_ > 0 && koko) {
-    const double tarve = 1.25 * static_cast<double>(sarjoilleMuistia_) * static_cast<double>(*koko) /
-                         (static_cast<double>(raja) * static_cast<double>(ylivuoto_));
+  // The ledger's series and the file's, each at the rate the first pass saw. Where the
+  // ledger's alone went past the bound, nothing tells the file's rate: the parts start at two
+  // and halve where they do not fit, as an estimate from the file's first statement would ask
+  // for tens of thousands of walks of the whole file.
+  if (ylivuoto_ > 0 && koko && historiaa_ < sarjoilleMuistia_) {
+    const double historia = static_cast<double>(historiaa_);
+    const double kaikki = historia + (static_cast<double>(sarjoilleMuistia_) - historia) *
+                                         static_cast<double>(*koko) / static_cast<double>(ylivuoto_);
+    const double tarve = 1.25 * kaikki / static_cast<double>(raja);
     while (bitit < 16 && static_cast<double>(std::uint64_t{1} << bitit) < tarve) ++bitit;
   }
   osissa(
@@ -351,7 +358,7 @@ void Tilikirja::tarkastaYksi(const Tiliote& t) {
     }
   }
   osissa_ = true;
-  ylivuoto_ = t.kohta;
+  ylivuoto_ = t.kohta + t.pituus;  // the file's bytes whose series the bound held
 }
 
 void Tilikirja::kirjaaArvio(const Tiliote& t, const Jatkuvuus::Arvio& arvio, Loydetyt& l, bool osa) {

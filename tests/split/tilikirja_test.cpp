@@ -273,6 +273,32 @@ TEST_F(Osissa, KutenKerralla) {
   }
 }
 
+// Yesterday's series alone past the bound, today's first statement after a short line of other
+// bytes: the first pass says nothing of the file's own series, and the parts start few rather
+// than as many as the file has bytes for each byte before that statement (a thousand walks
+// here, the most the estimate allows on a large file).
+TEST_F(Osissa, HistoriaYksinYliRajan) {
+  const Katkeava muoto(1000);
+  for (const std::size_t raja : {std::size_t{0}, std::size_t{100}, std::size_t{400}}) {
+    SCOPED_TRACE(raja);
+    PaloitteluAsetukset b = a;
+    b.saadot.sarjat = raja;
+    eilen(b, k / "ulos" + S);
+    testi::kirjoitaTiedosto(a.tiliotetiedosto, "ALKU\r\n" + liita(10, 40));
+    std::int64_t toimitettuja = 0, huomioita = 0;
+    split::Tilikirja kirja(aika);
+    auto tarkastaja = kirja.tarkastaja(muoto, b, k / "ulos" + S, toimitettuja, huomioita);
+    const std::size_t alussa = muoto.kaynteja;
+    kirja.tarkasta(muoto, b, a.tiliotetiedosto, tarkastaja);
+    const std::size_t kaynteja = muoto.kaynteja - alussa;
+    EXPECT_EQ(toimitettuja, 10);
+    EXPECT_EQ(huomioita, 2);
+    EXPECT_EQ(kirja.ohitettavat().alueet().size(), 1u);
+    if (raja == 0) EXPECT_EQ(kaynteja, 1u);
+    else EXPECT_TRUE(kaynteja > 2 && kaynteja <= 40) << kaynteja;
+  }
+}
+
 // A cut-off split's check again, over yesterday's ledger: the same ranges whatever the bound.
 TEST_F(Osissa, UudelleenKutenKerralla) {
   split::KirjanOtsikko o = split::otsikkoAsetuksista(a, "TITO", k / "TUODUT", k / "ulos" + S);

@@ -291,12 +291,11 @@ TEST_P(Muotosopimus, KatkoJokaisessaKutsussaKutenKatkotta) {
   katkoJokaisessaKutsussa(pienet(), pohja, eka, toka, odotettu, kirjassa);
   // And with the ledger's check by parts of the series, each part read again after a kill. A
   // single series is never divided: a file of one account would only repeat the sweep above.
+  // eka begins with pohja, and files written one after the other are one statement file.
   std::set<std::string> tilit;
-  for (const std::string& s : {pohja, eka, toka}) {
-    testi::Kansio k;
-    testi::kirjoitaTiedosto(k / "TILIOTE", s);
-    for (const split::Tiliote& t : vika::tiliotteet(asetukset(k, true))) tilit.insert(t.tili);
-  }
+  testi::Kansio k;
+  testi::kirjoitaTiedosto(k / "TILIOTE", eka + toka);
+  for (const split::Tiliote& t : vika::tiliotteet(asetukset(k, true))) tilit.insert(t.tili);
   if (tilit.size() < 2) return;
   Saadot osissa = pienet();
   osissa.sarjat = 500;
