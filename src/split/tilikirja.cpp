@@ -143,6 +143,12 @@ class Tilikirja::Rinnalla : public Ohitettavat::Kasvava {
   std::exception_ptr syy_;
 };
 
+template <class F>
+void Tilikirja::ohitettaviin(const F& f) {
+  if (rinnalla_) rinnalla_->lukiten([&] { f(ohitettavat_); });
+  else f(ohitettavat_);
+}
+
 Tilikirja::Tilikirja(const alusta::Aika& aika) : aika_(aika) {}
 Tilikirja::~Tilikirja() { peruTarkastus(); }
 
@@ -297,16 +303,11 @@ void Tilikirja::tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a,
         if (mahtui) {
           *toimitettuja_ += osan.toimitettuja;
           *huomioita_ += osan.huomioita;
-          lisaaOhitettavat(osan.ohita);
+          ohitettaviin([&](Ohitettavat& o) { o.yhdista(osan.ohita); });
           l_.lisaa(std::move(osan));
         }
         osan = Loydetyt();
       });
-}
-
-void Tilikirja::lisaaOhitettavat(const Ohitettavat& o) {
-  if (rinnalla_) rinnalla_->lukiten([&] { ohitettavat_.yhdista(o); });
-  else ohitettavat_.yhdista(o);
 }
 
 void Tilikirja::Loydetyt::lisaa(Loydetyt&& o) {
@@ -364,8 +365,7 @@ void Tilikirja::tarkastaYksi(const Tiliote& t) {
 void Tilikirja::kirjaaArvio(const Tiliote& t, const Jatkuvuus::Arvio& arvio, Loydetyt& l, bool osa) {
   if (arvio.toimitettu) {
     if (osa) l.ohita.lisaa(t.kohta, t.kohta + t.pituus);
-    else if (rinnalla_) rinnalla_->lukiten([&] { ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus); });
-    else ohitettavat_.lisaa(t.kohta, t.kohta + t.pituus);
+    else ohitettaviin([&](Ohitettavat& o) { o.lisaa(t.kohta, t.kohta + t.pituus); });
     ++l.toimitettuja;
   }
   std::string lyhyt;

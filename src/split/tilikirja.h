@@ -95,7 +95,9 @@ class Tilikirja {
   // The check again from the file's start, a part of the series at a time.
   void tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a, const std::string& polku,
                       const std::atomic<bool>* seis, std::size_t lisaa = 0);
-  void lisaaOhitettavat(const Ohitettavat& o);
+  // Changes the check's ranges: under the lock where the split reads them as they grow.
+  template <class F>
+  void ohitettaviin(const F& f);
   void heitaVirhe() {
     if (virhe_) std::rethrow_exception(std::exchange(virhe_, nullptr));
   }
