@@ -275,8 +275,9 @@ TEST_F(Osissa, KutenKerralla) {
 
 // Yesterday's series alone past the bound, today's first statement after a short line of other
 // bytes: the first pass says nothing of the file's own series, and the parts start few rather
-// than as many as the file has bytes for each byte before that statement (a thousand walks
-// here, the most the estimate allows on a large file).
+// than as many as the file has bytes for each byte before that statement (over a thousand
+// walks here). Where one series alone passes the bound, its key's part is halved down to it:
+// the count depends on the keys, which hold the target's path, so it is bounded loosely.
 TEST_F(Osissa, HistoriaYksinYliRajan) {
   const Katkeava muoto(1000);
   for (const std::size_t raja : {std::size_t{0}, std::size_t{100}, std::size_t{400}}) {
@@ -295,7 +296,7 @@ TEST_F(Osissa, HistoriaYksinYliRajan) {
     EXPECT_EQ(huomioita, 2);
     EXPECT_EQ(kirja.ohitettavat().alueet().size(), 1u);
     if (raja == 0) EXPECT_EQ(kaynteja, 1u);
-    else EXPECT_TRUE(kaynteja > 2 && kaynteja <= 40) << kaynteja;
+    else EXPECT_TRUE(kaynteja > 2 && kaynteja < 400) << kaynteja;
   }
 }
 
