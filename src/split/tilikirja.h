@@ -118,8 +118,8 @@ class Tilikirja {
   std::size_t sarjoilleMuistia_ = 0;  // the bound of the series' memory in this run's check
   bool osissa_ = false;  // past it: the check goes again by parts
   std::uint64_t ylivuoto_ = 0;  // how far into the file the series went past it
-  // The bytes of the ledger's own series before the file's first statement; the bound itself
-  // when those alone went past it.
+  // The bytes of the ledger's own series before the file's first statement; past any bound
+  // (all ones) when those alone went past it.
   std::size_t historiaa_ = 0;
   // This run's own lines, made by the check (their archive put in when named); when they
   // could not be kept, the file is read again for them.
