@@ -742,8 +742,37 @@ TEST_F(Ajo, LfJaSekoitetutRivinloputKutenCrLf) {
   EXPECT_TRUE(ymp.virheet.empty());
 }
 
+// The archived split of many segments, each declared with the batches named ahead of it by
+// searches on their own threads (taken in between the window's readings, or at the next
+// declaration), writes what the split in place writes: every batch once, in order.
+TEST_F(Ajo, ArkistoidenKutenPaikallaanMontaJaksoa) {
+  std::mt19937 arpa(20181201);
+  std::string syote;
+  for (int i = 0; i < 600; ++i) {
+    syote += rivi(std::to_string(1 + arpa() % 40)) + "\r\n";
+    for (int r = arpa() % 4; r > 0; --r) syote += "T10 " + std::string(arpa() % 200, 'a' + i % 26) + "\r\n";
+  }
+  std::map<std::string, std::string> tulokset[2];
+  for (const bool arkistoi : {false, true}) {
+    testi::Kansio k;
+    testi::kirjoitaTiedosto(k / "TITO.TXT", syote);
+    a.tiliotetiedosto = k / "TITO.TXT";
+    a.kohdehakemisto = k / "ulos";
+    a.arkistoi = arkistoi;
+    a.saadot.puskuri = 97;
+    a.saadot.jaksot.ennakko = 5;
+    alusta::luoHakemisto(a.kohdehakemisto);
+    ASSERT_TRUE(aja().valmis);
+    for (const std::string& n : testi::tiedostot(k / "ulos")) tulokset[arkistoi][n] = testi::lueTiedosto(k / "ulos" + S + n);
+  }
+  EXPECT_EQ(tulokset[1].size(), 40u);
+  EXPECT_EQ(tulokset[0], tulokset[1]);
+  EXPECT_TRUE(ymp.virheet.empty());
+}
+
 // Random cumulative files against a small model of the split written here, read through
-// buffers of every size, so that their borders fall inside lines, line ends and T00 heads.
+// buffers of every size, so that their borders fall inside lines, line ends and T00 heads;
+// split in place and archived.
 TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
   const std::size_t puskurit[] = {1, 2, 3, 5, 37, 64, 321, 0};
   std::mt19937 arpa(20180821);
@@ -870,7 +899,10 @@ TEST_F(Ajo, SatunnaisetSyotteetMalliaVasten) {
     b.saadot.puskuri = puskurit[kierros % std::size(puskurit)];
     b.tiliotetiedosto = k / "TITO.TXT";
     b.kohdehakemisto = k / "ulos";
-    b.arkistoi = false;
+    // Every third archived, naming two or three batches ahead: its segments' searches ahead
+    // run on their own threads and are taken in while the window is refilled.
+    b.arkistoi = kierros % 3 == 2;
+    b.saadot.jaksot.ennakko = b.arkistoi ? 2 + kierros % 2 : 0;
     ymp.viestit.vastaukset = {6};
     if (hylatty) {
       EXPECT_FALSE(split::paloittele(b, kello).valmis) << kierros;

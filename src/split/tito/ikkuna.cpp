@@ -2,6 +2,7 @@
 #include "split/tito/ikkuna.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <system_error>
 
@@ -138,6 +139,7 @@ bool Ikkuna::tayta() {
     if (m == 0) lopussa_ = true;
     maara_ += m;
   }
+  jatkaHakua();
   hae();
   if (lopussa_ && haettu_ == maara_) {
     rajaus_ = maara_;
@@ -230,29 +232,50 @@ char* Ikkuna::esiPuskuri() {
   return esiPuskuri_.get();
 }
 
-void Ikkuna::haeEdelle(std::uint64_t raja) {
-  if (kaynnissa_.valid()) {
-    kaynnissa_.get();  // a failed read fails here, as it would have in this search
-    // It began where the naming stood then; the window may have named the first of its lines
-    // since.
-    const std::uint64_t alku = hakuAlku();
-    std::uint32_t nimenAlku = 0;
-    for (const Loydetty& r : haku_->rivit) {
-      hakunimi_.assign(haku_->nimet, nimenAlku, r.nimenLoppu - nimenAlku);
-      nimenAlku = r.nimenLoppu;
-      if (r.kohta < alku) continue;
-      if (!tilaaJonossa()) {
-        edelleHaettu_ = r.kohta;
-        return;
-      }
-      nimeaNimella(hakunimi_, r.loppuosa, r.kohta);
-      if (r.kohta >= raja) {
-        edelleHaettu_ = r.kohta + 1;
-        return;
-      }
+// What the ended search found, queued from where the naming stands, up to the first line at or
+// after raja; true when the naming must go on after it: it took all of it and neither met raja
+// nor ran out of the queue's room.
+bool Ikkuna::otaLoydetyt(std::uint64_t raja) {
+  kaynnissa_.get();  // a failed read fails here, as it would have in this search
+  // It began where the naming stood then; the window may have named the first of its lines
+  // since.
+  const std::uint64_t alku = hakuAlku();
+  std::uint32_t nimenAlku = 0;
+  for (const Loydetty& r : haku_->rivit) {
+    hakunimi_.assign(haku_->nimet, nimenAlku, r.nimenLoppu - nimenAlku);
+    nimenAlku = r.nimenLoppu;
+    if (r.kohta < alku) continue;
+    if (!tilaaJonossa()) {
+      edelleHaettu_ = r.kohta;
+      return false;
     }
-    edelleHaettu_ = std::max(edelleHaettu_, haku_->loppu);
+    nimeaNimella(hakunimi_, r.loppuosa, r.kohta);
+    if (r.kohta >= raja) {
+      edelleHaettu_ = r.kohta + 1;
+      return false;
+    }
   }
+  edelleHaettu_ = std::max(edelleHaettu_, haku_->loppu);
+  return true;
+}
+
+// A search that ended while the pass writes is taken in, and the next one begins for the room
+// the writing has freed since: else the segment's declaration names on this thread whatever
+// the first search had no room for, reading the archive a second time here.
+void Ikkuna::jatkaHakua() {
+  if (kaynnissa_.valid()) {
+    // A deferred search (the tests' fault hook) waits for haeEdelle, keeping the calls' order.
+    if (kaynnissa_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
+    if (!otaLoydetyt(hakuRaja_)) return;
+  }
+  if (hakuRaja_ == 0 || hakuAlku() > hakuRaja_ || kaikkiHaettu()) return;
+  // A thread's start is worth it for a quarter of the queue at least.
+  if (erat_.size() - eraAlku_ > eratEdella_ - eratEdella_ / 4) return;
+  aloitaHaku(hakuRaja_);
+}
+
+void Ikkuna::haeEdelle(std::uint64_t raja) {
+  if (kaynnissa_.valid() && !otaLoydetyt(raja)) return;
   const std::uint64_t alku = hakuAlku();
   if (alku >= arkistonPituus_) return;
   if (!esi_.onAuki()) esi_.avaa(arkisto_, alusta::Tila::lue);
@@ -267,6 +290,7 @@ void Ikkuna::haeEdelle(std::uint64_t raja) {
 
 void Ikkuna::aloitaHaku(std::uint64_t raja) {
   peruHaku();
+  hakuRaja_ = raja;
   const std::uint64_t alku = hakuAlku();
   if (alku >= arkistonPituus_) return;
   // It keeps what the queue has room for beside what it holds now: the two together take no

@@ -63,6 +63,8 @@ class Ikkuna {
   // T00 lines and makes their names; haeEdelle queues them, in order, on this one.
   // With the tests' fault hook it waits for haeEdelle, so that the calls keep one order.
   void aloitaHaku(std::uint64_t raja);
+  bool otaLoydetyt(std::uint64_t raja);
+  void jatkaHakua();
   void peruHaku() noexcept;
   // Where the naming of T00 lines goes on: past the window's search and the search ahead.
   std::uint64_t hakuAlku() const { return std::max(ikkunanAlku_ + haettu_, edelleHaettu_); }
@@ -120,6 +122,7 @@ class Ikkuna {
   std::unique_ptr<Haku> haku_;     // only seis is touched here while a search runs
   std::string hakunimi_;
   std::future<void> kaynnissa_;
+  std::uint64_t hakuRaja_ = 0;  // where the last search begun was to go (0: none was)
   // Reading ahead past the window.
   static constexpr std::size_t esipuskuri_ = 64 * 1024;
   std::unique_ptr<char[]> esiPuskuri_;
