@@ -69,19 +69,20 @@ class HajautusT {
   }
   // The key's value, eiArvoa when it was not there.
   Arvo& lisaa(std::uint64_t avain) {
-    // A key already there never grows the table: a table held at its bound by its owner would
-    // otherwise double at the bound on the next lookup of a known key.
-    if (Arvo* on = hae(avain)) return *on;
-    if (4 * (maara_ + 1) > 3 * avaimet_.size()) kasva();
     avain |= 1;
-    std::size_t i = avain & maski_;
-    while (avaimet_[i] != avain && avaimet_[i] != 0) i = (i + 1) & maski_;
-    if (avaimet_[i] == 0) {
-      avaimet_[i] = avain;
-      arvot_[i] = eiArvoa;
-      ++maara_;
+    // One probe finds the key or the free place it would take. A key already there never grows
+    // the table: a table held at its bound by its owner would otherwise double at the bound on
+    // the next lookup of a known key. Only a new key in a full table is placed again.
+    if (!avaimet_.empty()) {
+      std::size_t i = avain & maski_;
+      while (avaimet_[i] != avain && avaimet_[i] != 0) i = (i + 1) & maski_;
+      if (avaimet_[i] == avain) return arvot_[i];
+      if (4 * (maara_ + 1) <= 3 * avaimet_.size()) return uusi(i, avain);
     }
-    return arvot_[i];
+    kasva();
+    std::size_t i = avain & maski_;
+    while (avaimet_[i] != 0) i = (i + 1) & maski_;
+    return uusi(i, avain);
   }
   std::size_t koko() const { return maara_; }
   void tyhjenna() {
@@ -91,6 +92,12 @@ class HajautusT {
   }
 
  private:
+  Arvo& uusi(std::size_t i, std::uint64_t avain) {
+    avaimet_[i] = avain;
+    arvot_[i] = eiArvoa;
+    ++maara_;
+    return arvot_[i];
+  }
   void kasva() {
     std::vector<std::uint64_t> a = std::move(avaimet_);
     std::vector<Arvo> v = std::move(arvot_);
