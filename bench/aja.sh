@@ -85,12 +85,16 @@ hyperfine --warmup 1 --runs "$ajoja" --export-csv "$tyo/ajat.csv" \
 rm -f "$tyo/TITO.alkup"
 
 # Peak resident memory in KiB, for one fresh run.
-huippu() {
-  rm -rf "$ulos" "$tyo/TUODUT" "$tyo"/bin/paloitteluhistoria-* && mkdir "$ulos"
+# The peak of one run of file $1 into the target as it stands ($2: how it archives).
+mittaa() {
   # Exit 3 (delivered, something to look at: the hostile inputs' repeated statement numbers)
   # is a run like any other here; time(1) then writes a line before the figure.
   /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" "${2:---ei-aikaleimaa}" --kohde "$ulos" "$1" >/dev/null || (($? == 3))
   tail -n 1 "$tyo/rss"
+}
+huippu() {
+  rm -rf "$ulos" "$tyo/TUODUT" "$tyo"/bin/paloitteluhistoria-* && mkdir "$ulos"
+  mittaa "$@"
 }
 rss256=$(huippu "$syote")
 # The generator's first T00 line, without its end, opens the hostile inputs below: all that
@@ -106,13 +110,12 @@ rm -rf "$ulos" "$syote" "$tyo/TUODUT"
 rssTilit=$(huippu "$syote")
 rssTilitA=$(huippu "$syote" --aikaleima)
 # The same companies' next files into the target those left (about 48,000 files): a day's run
-# of an office of very many companies, the target listed once and its names kept in a bounded
+# of an office of very many companies, the target walked once and its names kept in a bounded
 # table.
 taydessa() {
   rm -rf "$tyo/TUODUT" "$tyo"/bin/paloitteluhistoria-*
   "$generaattori" --koko 256M --yrityksia 100000 --siemen "$1" "$syote" >/dev/null
-  /usr/bin/time -f %M -o "$tyo/rss" "$kolvanto" "$2" --kohde "$ulos" "$syote" >/dev/null || (($? == 3))
-  tail -n 1 "$tyo/rss"
+  mittaa "$syote" "$2"
 }
 kohteessa=$(find "$ulos" -type f | wc -l)
 rssTaysi=$(taydessa $((siemen + 1)) --ei-aikaleimaa)

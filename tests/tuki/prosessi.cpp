@@ -131,10 +131,17 @@ Kaynnissa::Kaynnissa(const std::string& ohjelma, const std::vector<std::string>&
   si.hStdOutput = ulos;
   si.hStdError = virhe;
   std::wstring hakemisto = leveaksi(ajo.hakemisto);
-  BOOL ok = CreateProcessW(nullptr, rivi.data(), nullptr, nullptr, TRUE,
-                           CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, lohko.data(),
-                           hakemisto.empty() ? nullptr : hakemisto.c_str(), &si, &t_->pi);
-  DWORD syy = GetLastError();
+  BOOL ok = FALSE;
+  DWORD syy = 0;
+  // Wine on a loaded machine now and then fails a start with ERROR_INTERNAL_ERROR and starts
+  // the same program a moment later: a test is not about that.
+  for (int kerta = 0; kerta < 5; ++kerta) {
+    ok = CreateProcessW(nullptr, rivi.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+                        lohko.data(), hakemisto.empty() ? nullptr : hakemisto.c_str(), &si, &t_->pi);
+    syy = GetLastError();
+    if (ok || syy != ERROR_INTERNAL_ERROR) break;
+    Sleep(200 << kerta);
+  }
   CloseHandle(sisaan);
   CloseHandle(ulos);
   CloseHandle(virhe);

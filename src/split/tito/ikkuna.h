@@ -60,10 +60,12 @@ class Ikkuna {
   void haeEdelle(std::uint64_t raja);
   // The search ahead for the segment that will ask up to raja, begun now beside the writing
   // of this one: it reads the archive a third time, on a processor of its own. It finds the
-  // T00 lines and makes their names; haeEdelle queues them, in order, on this one.
-  // With the tests' fault hook it waits for haeEdelle, so that the calls keep one order.
+  // T00 lines and makes their names; jatkaHakua or haeEdelle queues them, in order, on this
+  // one. With the tests' fault hook it waits for haeEdelle, so that the calls keep one order.
   void aloitaHaku(std::uint64_t raja);
   bool otaLoydetyt(std::uint64_t raja);
+  // At each reading of the window: an ended search queued, and the next begun once the
+  // writing has freed room for it.
   void jatkaHakua();
   void peruHaku() noexcept;
   // Where the naming of T00 lines goes on: past the window's search and the search ahead.
