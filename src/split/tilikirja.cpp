@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <system_error>
@@ -24,6 +25,9 @@ namespace {
 // without them, the sentences are told).
 constexpr std::size_t lauseitaEnintaan = 100;
 constexpr std::size_t huomioitaEnintaan = 10000;
+// The parts whose ledger lines are kept and merged, each with a buffer of its own when written.
+constexpr std::size_t osiaEnintaan = 64;
+constexpr std::size_t osanAvain = 16;
 
 struct Peruttu {};
 // The first pass found more series than their memory's bound: it stops, and the parts follow.
@@ -272,7 +276,10 @@ void Tilikirja::tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a,
   *toimitettuja_ -= l_.toimitettuja;
   *huomioita_ -= l_.huomioita;
   l_ = Loydetyt();
-  rivit_.reset();  // the ledger's lines are made from the file again, with the notes kept
+  // The ledger's lines are made again too, a run for each part, merged into the file's order
+  // when written; past the bound of runs, from the file again with the notes kept.
+  if (rivit_) rivit_->tyhjenna();
+  osienRajat_.assign(1, 0);
   Loydetyt osan;
   // The series grow with the file: as many parts at first as the whole would need, with room.
   const std::size_t raja = sarjoilleMuistia_ + lisaa;
@@ -307,6 +314,15 @@ void Tilikirja::tarkastaOsissa(const Muoto& muoto, const PaloitteluAsetukset& a,
           l_.lisaa(std::move(osan));
         }
         osan = Loydetyt();
+        if (!rivit_) return;
+        try {
+          if (!mahtui) rivit_->palaa(osienRajat_.back());
+          else if (rivit_->koko() == osienRajat_.back()) return;  // a part without statements
+          else if (osienRajat_.size() <= osiaEnintaan) osienRajat_.push_back(rivit_->koko());
+          else rivit_.reset();
+        } catch (...) {
+          rivit_.reset();
+        }
       });
 }
 
@@ -330,6 +346,7 @@ std::function<void(const Tiliote&)> Tilikirja::tarkastaja(const Muoto& muoto, co
   ylivuoto_ = 0;
   if (ladattu_) jatkuvuus_.rajaa(0, 0, sarjoilleMuistia_);
   const std::string& data = euro::ohjelma().datahakemisto;
+  osienRajat_.clear();
   if (!data.empty()) rivit_ = std::make_unique<Varasto>(data, a.saadot.varasto);
   tekstit_.emplace(std::string(muoto.nimi()), a.tiliotetiedosto, "", kohde_, aika_);
   return [this](const Tiliote& t) {
@@ -380,7 +397,15 @@ void Tilikirja::kirjaaArvio(const Tiliote& t, const Jatkuvuus::Arvio& arvio, Loy
   }
   if (rivit_) {
     try {
-      rivit_->lisaa(tekstit_->rivi(t, arvio.toimitettu, lyhyt));
+      if (osa) {
+        // Keyed by the statement's place: 16 hex digits, whose order is the numbers'.
+        char avain[osanAvain + 1];
+        std::snprintf(avain, sizeof avain, "%016llx", static_cast<unsigned long long>(t.kohta));
+        osanRivi_.assign(avain, osanAvain).append(tekstit_->rivi(t, arvio.toimitettu, lyhyt));
+        rivit_->lisaa(osanRivi_);
+      } else {
+        rivit_->lisaa(tekstit_->rivi(t, arvio.toimitettu, lyhyt));
+      }
     } catch (...) {
       rivit_.reset();  // the lines are made again from the file, with the notes below
     }
@@ -400,11 +425,21 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
     const std::string nimi(m.nimi());
     historia::Kirjoittaja k(data, aika_);
     if (oma && rivit_) {
-      rivit_->kay([&](const std::string& r) {
+      auto lisaa = [&](const std::string& r) {
         // In place there is no archive to put in.
         if (sarake.empty()) k.lisaa(r);
         else k.lisaa(historia::arkistonKanssa(r, sarake));
-      });
+      };
+      if (osienRajat_.empty()) {
+        rivit_->kay(lisaa);
+      } else {
+        std::string rivi;
+        rivit_->kayLomittain(osienRajat_, osanAvain, [&](std::string_view r) {
+          rivi.assign(r.substr(osanAvain));
+          lisaa(rivi);
+        });
+      }
+      osienRajat_.clear();
       rivit_.reset();
       if (!sarake.empty() && loppu_ > 0) j.kirjattiin(sarake, loppu_);
       k.sulje(true);

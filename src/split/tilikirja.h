@@ -124,7 +124,11 @@ class Tilikirja {
   // This run's own lines, made by the check (their archive put in when named); when they
   // could not be kept, the file is read again for them.
   std::unique_ptr<Varasto> rivit_;
+  // By parts, the borders of the parts' lines in rivit_, each part's in the file's order and
+  // keyed by where its statement begins; none when the check went in one pass.
+  std::vector<std::uint64_t> osienRajat_;
   std::string avain_;  // a statement's company file, its memory kept
+  std::string osanRivi_;  // a part's line with its key, its memory kept
   std::optional<historia::TilioteRivit> tekstit_;  // the check's lines
   std::exception_ptr virhe_;
   std::unique_ptr<Rinnalla> rinnalla_;  // the check beside the split, until waited for

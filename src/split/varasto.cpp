@@ -1,10 +1,12 @@
 #include "split/varasto.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <utility>
 
 #include "euro/virhe.h"
+#include "split/lue.h"
 
 namespace split {
 
@@ -55,7 +57,81 @@ void Varasto::kirjoita() {
     }
   }
   tiedosto_.kirjoita(puskuri_);
+  tiedostossa_ += puskuri_.size();
   puskuri_.clear();
+}
+
+void Varasto::palaa(std::uint64_t merkki) {
+  if (merkki >= tiedostossa_) {
+    puskuri_.resize(static_cast<std::size_t>(std::min(merkki, koko()) - tiedostossa_));
+    return;
+  }
+  tiedosto_.katkaise(merkki);
+  tiedosto_.siirry(merkki);
+  tiedostossa_ = merkki;
+  puskuri_.clear();
+}
+
+void Varasto::kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t avaimen,
+                           const std::function<void(std::string_view)>& anna) {
+  // Every run read from one place: the file, with what memory holds written to it first.
+  if (tiedosto_.onAuki() && !puskuri_.empty()) kirjoita();
+  struct Ajo {
+    std::uint64_t kohta = 0, loppu = 0;  // what is still to be read of the run
+    std::unique_ptr<char[]> puskuri;
+    const char* d = nullptr;  // the bytes read, d[i, n)
+    std::size_t i = 0, n = 0;
+    std::string rivi;
+    bool on = false;
+  };
+  const std::size_t koko = 8 * 1024;
+  std::vector<Ajo> ajot;
+  for (std::size_t i = 0; i + 1 < rajat.size(); ++i)
+    if (rajat[i] < rajat[i + 1]) {
+      ajot.emplace_back();
+      ajot.back().kohta = rajat[i];
+      ajot.back().loppu = rajat[i + 1];
+    }
+  // A run's next line, read in pieces from where it stands; a line may span many.
+  auto seuraava = [&](Ajo& a) {
+    a.rivi.clear();
+    a.on = false;
+    for (;;) {
+      if (a.i == a.n) {
+        if (a.kohta >= a.loppu) return;
+        if (tiedosto_.onAuki()) {
+          if (!a.puskuri) a.puskuri = std::make_unique_for_overwrite<char[]>(koko);
+          a.n = static_cast<std::size_t>(std::min<std::uint64_t>(koko, a.loppu - a.kohta));
+          lueKohdasta(tiedosto_, a.kohta, a.puskuri.get(), a.n);
+          a.d = a.puskuri.get();
+        } else {
+          a.n = static_cast<std::size_t>(a.loppu - a.kohta);
+          a.d = puskuri_.data() + a.kohta;
+        }
+        a.kohta += a.n;
+        a.i = 0;
+      }
+      const char* p = a.d + a.i;
+      const char* e = static_cast<const char*>(std::memchr(p, '\n', a.n - a.i));
+      const std::size_t m = e ? static_cast<std::size_t>(e - p) : a.n - a.i;
+      a.rivi.append(p, m);
+      a.i += m + (e ? 1 : 0);
+      if (e) {
+        a.on = true;
+        return;
+      }
+    }
+  };
+  for (Ajo& a : ajot) seuraava(a);
+  for (;;) {
+    Ajo* pienin = nullptr;
+    for (Ajo& a : ajot)
+      if (a.on && (!pienin || std::string_view(a.rivi).substr(0, avaimen) < std::string_view(pienin->rivi).substr(0, avaimen)))
+        pienin = &a;
+    if (!pienin) return;
+    anna(pienin->rivi);
+    seuraava(*pienin);
+  }
 }
 
 void Varasto::kay(const std::function<void(const std::string&)>& anna) {
@@ -85,6 +161,7 @@ void Varasto::kay(const std::function<void(const std::string&)>& anna) {
 
 void Varasto::tyhjenna() noexcept {
   puskuri_.clear();
+  tiedostossa_ = 0;
   if (polku_.empty()) return;
   tiedosto_.suljeHiljaa();
   try {

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "euro/alusta/alusta.h"
 
@@ -24,6 +26,15 @@ class Varasto {
   void lisaa(std::string_view rivi);
   // Each line in the order given. Throws euro::Virhe when the file cannot be read.
   void kay(const std::function<void(const std::string&)>& anna);
+  // Where the lines given so far end: a mark to drop back to, or the border of a run.
+  std::uint64_t koko() const { return tiedostossa_ + puskuri_.size(); }
+  // Drops every line given after the mark.
+  void palaa(std::uint64_t merkki);
+  // The lines of the runs between the borders rajat (rajat[i] to rajat[i + 1]), each run in
+  // the order of the key its lines begin with (avaimen bytes, compared as bytes), merged into
+  // one order by those keys: a run each read at once, a buffer each.
+  void kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t avaimen,
+                    const std::function<void(std::string_view)>& anna);
   // Drops every line, and the file.
   void tyhjenna() noexcept;
 
@@ -33,6 +44,7 @@ class Varasto {
   std::string kansio_;
   std::size_t raja_;
   std::string puskuri_;
+  std::uint64_t tiedostossa_ = 0;  // the lines' bytes before puskuri_, in the file
   alusta::Tiedosto tiedosto_;
   std::string polku_;
 };

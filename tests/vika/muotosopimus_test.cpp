@@ -463,8 +463,9 @@ TEST_P(Muotosopimus, TilikirjanRivitMuististaTaiTiedostosta) {
   const std::string eka = rivi.tiliote(4, 3, 0), toka = eka + rivi.tiliote(5, 4, 1);
   for (const bool arkistoi : {false, true}) {
     std::map<std::size_t, std::vector<std::string>> rivit;
-    // The lines kept in memory or in a file, and the series checked by parts (a part each).
-    for (const std::size_t varasto : {std::size_t{0}, std::size_t{1}, std::size_t{2}}) {
+    // The lines kept in memory or in a file, and the series checked by parts (a part each),
+    // their lines merged from memory or from the file.
+    for (const std::size_t varasto : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{3}}) {
       SCOPED_TRACE(std::string(arkistoi ? "arkistoiden" : "paikallaan") + ", varasto " + std::to_string(varasto));
       testi::Kansio k;
       testi::Ymparisto ymp;
@@ -496,6 +497,7 @@ TEST_P(Muotosopimus, TilikirjanRivitMuististaTaiTiedostosta) {
     EXPECT_FALSE(rivit[0].empty());
     EXPECT_EQ(rivit[0], rivit[1]);
     EXPECT_EQ(rivit[0], rivit[2]);
+    EXPECT_EQ(rivit[0], rivit[3]);
   }
 }
 
