@@ -58,10 +58,8 @@ class HajautusT {
   const Arvo* hae(std::uint64_t avain) const {
     if (avaimet_.empty()) return nullptr;
     avain |= 1;  // 0 marks a free place
-    for (std::size_t i = avain & maski_;; i = (i + 1) & maski_) {
-      if (avaimet_[i] == avain) return &arvot_[i];
-      if (avaimet_[i] == 0) return nullptr;
-    }
+    const std::size_t i = paikka(avain);
+    return avaimet_[i] == avain ? &arvot_[i] : nullptr;
   }
   // The value of a key that is there, to change in place; none when it is not.
   Arvo* hae(std::uint64_t avain) {
@@ -74,15 +72,12 @@ class HajautusT {
     // the table: a table held at its bound by its owner would otherwise double at the bound on
     // the next lookup of a known key. Only a new key in a full table is placed again.
     if (!avaimet_.empty()) {
-      std::size_t i = avain & maski_;
-      while (avaimet_[i] != avain && avaimet_[i] != 0) i = (i + 1) & maski_;
+      const std::size_t i = paikka(avain);
       if (avaimet_[i] == avain) return arvot_[i];
       if (4 * (maara_ + 1) <= 3 * avaimet_.size()) return uusi(i, avain);
     }
     kasva();
-    std::size_t i = avain & maski_;
-    while (avaimet_[i] != 0) i = (i + 1) & maski_;
-    return uusi(i, avain);
+    return uusi(paikka(avain), avain);
   }
   std::size_t koko() const { return maara_; }
   void tyhjenna() {
@@ -92,6 +87,12 @@ class HajautusT {
   }
 
  private:
+  // The key's place (avain with its low bit set), or the free place it would take.
+  std::size_t paikka(std::uint64_t avain) const {
+    std::size_t i = avain & maski_;
+    while (avaimet_[i] != avain && avaimet_[i] != 0) i = (i + 1) & maski_;
+    return i;
+  }
   Arvo& uusi(std::size_t i, std::uint64_t avain) {
     avaimet_[i] = avain;
     arvot_[i] = eiArvoa;

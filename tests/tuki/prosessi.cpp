@@ -139,7 +139,7 @@ Kaynnissa::Kaynnissa(const std::string& ohjelma, const std::vector<std::string>&
     ok = CreateProcessW(nullptr, rivi.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
                         lohko.data(), hakemisto.empty() ? nullptr : hakemisto.c_str(), &si, &t_->pi);
     syy = GetLastError();
-    if (ok || syy != ERROR_INTERNAL_ERROR) break;
+    if (ok || syy != ERROR_INTERNAL_ERROR || kerta + 1 == 5) break;
     Sleep(200 << kerta);
   }
   CloseHandle(sisaan);
