@@ -4,10 +4,10 @@
 # costs next to nothing) and on the disk the build lives on (where each round waits for the
 # device); the flush calls counted by strace. bench/README.md tells what the figures are held
 # against.
-#   AJOJA (default 5) rounds on tmpfs, AJOJA_LEVY (default 9) on the disk
+#   AJOJA (default 21) rounds on tmpfs, AJOJA_LEVY (default 9) on the disk
 nimi=kestavyys.sh
 . "$(dirname "$0")/yhteiset.sh"
-ajoja=${AJOJA:-5}
+ajoja=${AJOJA:-21}
 ajojaLevy=${AJOJA_LEVY:-9}
 
 tarvitse cmake ninja strace
@@ -81,16 +81,26 @@ luvut() {
   awk -v n="$2" '$1 == n { print $2 }' "$1/ajat" | sort -g |
     awk '{ a[NR] = $1 } END { printf "%.3f %.3f %.3f", (NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2), a[1], a[NR] }'
 }
+# Each round's archiving run against the run in place beside it: the ratios' median and
+# quartiles, which a slow moment of the machine moves less than the two medians apart.
+suhteet() {
+  awk '$1 == "arkistoiden" { a[++n] = $2 } $1 == "paikallaan" { p[++m] = $2 }
+       END { for (i = 1; i <= n && i <= m; i++) print a[i] / p[i] }' "$1/ajat" | sort -g |
+    awk '{ a[NR] = $1 } END { q = int((NR + 3) / 4); printf "%.3f %.3f %.3f", a[int((NR + 1) / 2)], a[q], a[NR + 1 - q] }'
+}
+read -r sr srl srh <<<"$(suhteet "$shm")"
 read -r sa sal sah <<<"$(luvut "$shm" arkistoiden)"
 read -r sp spl sph <<<"$(luvut "$shm" paikallaan)"
-la=0 lal=0 lah=0 lp=1 lpl=0 lph=0
+la=0 lal=0 lah=0 lp=1 lpl=0 lph=0 lr=0 lrl=0 lrh=0
 if ((ajojaLevy > 0)); then
   read -r la lal lah <<<"$(luvut "$levy" arkistoiden)"
   read -r lp lpl lph <<<"$(luvut "$levy" paikallaan)"
+  read -r lr lrl lrh <<<"$(suhteet "$levy")"
 fi
 awk -v k="$kierroksia" -v f="${fsyncit:-0}" -v d="${fdatasyncit:-0}" -v t="$tiedostoja" \
     -v sa="$sa" -v sal="$sal" -v sah="$sah" -v sp="$sp" -v spl="$spl" -v sph="$sph" \
     -v la="$la" -v lal="$lal" -v lah="$lah" -v lp="$lp" -v lpl="$lpl" -v lph="$lph" \
+    -v sr="$sr" -v srl="$srl" -v srh="$srh" -v lr="$lr" -v lrl="$lrl" -v lrh="$lrh" \
     -v n="$ajoja" -v nl="$ajojaLevy" '
   function tila(ok) { return ok ? "ok" : "TAVOITE EI TÄYTY" }
   BEGIN {
@@ -101,9 +111,11 @@ awk -v k="$kierroksia" -v f="${fsyncit:-0}" -v d="${fdatasyncit:-0}" -v t="$tied
     printf "  arkistoiden  %.3f s (%.3f-%.3f)\n", sa, sal, sah
     printf "  paikallaan   %.3f s (%.3f-%.3f)\n", sp, spl, sph
     printf "  arkistoiden/paikallaan %.3fx   (tavoite <= 1.05x)  %s\n", sa / sp, tila(sa / sp <= 1.05)
+    printf "  kierroksittain %.3fx, kvartiilit %.3f-%.3fx\n", sr, srl, srh
     if (nl == 0) { print "levy: ohitettu (AJOJA_LEVY=0)"; exit }
     printf "levy, %d vuorottaista kierrosta (mediaani, pienin-suurin; levyllä hajonta on suurta):\n", nl
     printf "  arkistoiden  %.3f s (%.3f-%.3f)\n", la, lal, lah
     printf "  paikallaan   %.3f s (%.3f-%.3f)\n", lp, lpl, lph
     printf "  arkistoiden/paikallaan %.3fx   (ei tavoitetta: kukin kierros odottaa levyä)\n", la / lp
+    printf "  kierroksittain %.3fx, kvartiilit %.3f-%.3fx\n", lr, lrl, lrh
   }'
