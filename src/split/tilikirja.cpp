@@ -434,8 +434,8 @@ void Tilikirja::kirjaa(const Muoto& m, const PaloitteluAsetukset& a, const std::
         rivit_->kay(lisaa);
       } else {
         std::string rivi;
-        rivit_->kayLomittain(osienRajat_, osanAvain, [&](std::string_view r) {
-          rivi.assign(r.substr(osanAvain));
+        rivit_->kayLomittain(osienRajat_, osanAvain, [&](const std::string& r) {
+          rivi.assign(r, osanAvain);
           lisaa(rivi);
         });
       }

@@ -73,7 +73,7 @@ void Varasto::palaa(std::uint64_t merkki) {
 }
 
 void Varasto::kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t avaimen,
-                           const std::function<void(std::string_view)>& anna) {
+                           const std::function<void(const std::string&)>& anna) {
   // Every run read from one place: the file, with what memory holds written to it first.
   if (tiedosto_.onAuki() && !puskuri_.empty()) kirjoita();
   struct Ajo {
@@ -84,7 +84,6 @@ void Varasto::kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t 
     std::string rivi;
     bool on = false;
   };
-  const std::size_t koko = 8 * 1024;
   std::vector<Ajo> ajot;
   for (std::size_t i = 0; i + 1 < rajat.size(); ++i)
     if (rajat[i] < rajat[i + 1]) {
@@ -92,6 +91,8 @@ void Varasto::kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t 
       ajot.back().kohta = rajat[i];
       ajot.back().loppu = rajat[i + 1];
     }
+  // One run is read as the whole store is; many share the memory.
+  const std::size_t koko = ajot.size() > 1 ? 8 * 1024 : 64 * 1024;
   // A run's next line, read in pieces from where it stands; a line may span many.
   auto seuraava = [&](Ajo& a) {
     a.rivi.clear();
@@ -126,7 +127,8 @@ void Varasto::kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t 
   for (;;) {
     Ajo* pienin = nullptr;
     for (Ajo& a : ajot)
-      if (a.on && (!pienin || std::string_view(a.rivi).substr(0, avaimen) < std::string_view(pienin->rivi).substr(0, avaimen)))
+      if (a.on && (!pienin || std::string_view(a.rivi).substr(0, avaimen) <
+                                  std::string_view(pienin->rivi).substr(0, avaimen)))
         pienin = &a;
     if (!pienin) return;
     anna(pienin->rivi);
@@ -135,28 +137,7 @@ void Varasto::kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t 
 }
 
 void Varasto::kay(const std::function<void(const std::string&)>& anna) {
-  std::string rivi;
-  auto jaa = [&](const char* b, std::size_t n) {
-    while (n > 0) {
-      const char* e = static_cast<const char*>(std::memchr(b, '\n', n));
-      if (!e) {
-        rivi.append(b, n);
-        return;
-      }
-      rivi.append(b, static_cast<std::size_t>(e - b));
-      anna(rivi);
-      rivi.clear();
-      n -= static_cast<std::size_t>(e - b) + 1;
-      b = e + 1;
-    }
-  };
-  if (tiedosto_.onAuki()) {
-    tiedosto_.siirry(0);
-    const std::size_t koko = 64 * 1024;
-    const auto b = std::make_unique_for_overwrite<char[]>(koko);
-    while (const std::size_t n = tiedosto_.lue(b.get(), koko)) jaa(b.get(), n);
-  }
-  jaa(puskuri_.data(), puskuri_.size());
+  kayLomittain({0, koko()}, 0, anna);
 }
 
 void Varasto::tyhjenna() noexcept {

@@ -24,7 +24,8 @@ class Varasto {
 
   // A line without its line end (it holds none). Throws euro::Virhe when the file fails.
   void lisaa(std::string_view rivi);
-  // Each line in the order given. Throws euro::Virhe when the file cannot be read.
+  // Each line in the order given: the store as one run. Throws euro::Virhe when the file
+  // cannot be read or written.
   void kay(const std::function<void(const std::string&)>& anna);
   // Where the lines given so far end: a mark to drop back to, or the border of a run.
   std::uint64_t koko() const { return tiedostossa_ + puskuri_.size(); }
@@ -34,7 +35,7 @@ class Varasto {
   // the order of the key its lines begin with (avaimen bytes, compared as bytes), merged into
   // one order by those keys: a run each read at once, a buffer each.
   void kayLomittain(const std::vector<std::uint64_t>& rajat, std::size_t avaimen,
-                    const std::function<void(std::string_view)>& anna);
+                    const std::function<void(const std::string&)>& anna);
   // Drops every line, and the file.
   void tyhjenna() noexcept;
 

@@ -19,8 +19,8 @@ namespace {
 TEST(Varasto, OsatLomitettuinaKutenMalli) {
   struct Tapaus {
     const char* kuvaus;
-    std::size_t raja;   // the bytes kept in memory; 1: every line in the file
-    std::size_t pitkia; // one line in this many is longer than a read of a run
+    std::size_t raja;    // the bytes kept in memory; 1: every line in the file
+    std::size_t pitkia;  // one line in this many is longer than a read of a run
   };
   const Tapaus tapaukset[] = {{"muistissa", 1u << 20, 0}, {"tiedostossa", 1, 0}, {"välillä", 300, 0},
                               {"pitkät rivit", 1, 5}};
@@ -63,7 +63,7 @@ TEST(Varasto, OsatLomitettuinaKutenMalli) {
       EXPECT_EQ(annettu, malli);
       std::sort(malli.begin(), malli.end());
       std::vector<std::string> saatiin;
-      v.kayLomittain(rajat, 16, [&](std::string_view r) { saatiin.emplace_back(r); });
+      v.kayLomittain(rajat, 16, [&](const std::string& r) { saatiin.push_back(r); });
       EXPECT_EQ(saatiin, malli);
     }
   }
